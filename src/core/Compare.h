@@ -1,0 +1,71 @@
+#pragma once
+// Cell-by-cell comparison of two tables over the area both cover. The result is sparse: only
+// the cells with a verdict are kept, in reading order; their texts are made on request.
+
+#include "NumberFormat.h"
+#include "Table.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallir {
+
+struct CompareOptions {
+    bool precisionSame = false; // the precision rule: agreement above precisionLog shows "S"
+    double precisionLog = 10;
+    // Also "S" when two different numbers lie at most this far apart.
+    std::optional<double> absoluteTolerance;
+    // Value columns (0-based) that are not compared: no verdict, not counted.
+    std::vector<bool> ignoredColumns;
+    unsigned threads = 0; // 0: as many as the machine has
+};
+
+enum class VerdictKind : std::uint8_t {
+    Digits, // two different numbers; the agreement is shown
+    Same,   // two different numbers regarded as the same: "S"
+    Text,   // texts differ, not both numeric: "D"
+};
+
+struct Verdict {
+    std::uint64_t row; // table row and value column, both 0-based
+    std::uint64_t col;
+    double agreement; // for Digits and Same from numbers; 0 for Text
+    VerdictKind kind;
+};
+
+// Rows and columns of a grid showing a loaded table, the header row and column included: one
+// row per line, and at least one data column.
+struct GridShape {
+    std::uint64_t rows;
+    std::uint64_t cols;
+};
+GridShape LoadedGridShape(const Table& table);
+// Whether the loaded grid's header row carries column numbers: only once it had to widen.
+bool LoadedGridNumbersColumns(const Table& table);
+
+struct CompareResult {
+    std::uint64_t comparedRows = 0; // data rows and value columns compared
+    std::uint64_t comparedCols = 0;
+    GridShape grid{2, 2};           // the Compare grid: at least 2 x 2, header included
+    bool rowsNumbered = false;      // header cells carry numbers only where the grid grew
+    bool colsNumbered = false;
+    std::vector<Verdict> verdicts;  // every cell with a verdict, in reading order
+
+    std::uint64_t differing() const { return verdicts.size(); }
+};
+
+CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options = {});
+
+// The verdict of one cell pair, or nothing when they agree.
+std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);
+
+// "S", "D" or the agreement in the "Standard" format.
+std::string VerdictText(const Verdict& verdict, const NumberSeparators& separators = {});
+
+// The closing message: caption1 " != " caption2, "at N cells", "in smaller rows and cols."
+// joined by CR LF (without the count line when nothing differs).
+std::string ClosingMessage(const std::string& caption1, const std::string& caption2, std::uint64_t differing);
+
+} // namespace tallir

@@ -1,0 +1,77 @@
+#pragma once
+// Cuts a byte stream, fed in blocks of any size, into lines. A carriage return, a line feed, or
+// a carriage return directly followed by a line feed ends one line; a line end at the very end
+// of the stream starts no further line. Lines that lie wholly inside one block are handed out
+// as views into it; only a line that spans blocks is copied.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tallir {
+
+class LineSplitter {
+public:
+    template <class OnLine>
+    void feed(std::string_view block, OnLine&& onLine)
+    {
+        const char* p = block.data();
+        const char* const end = p + block.size();
+        if (p != end && skipLineFeed_) {
+            skipLineFeed_ = false;
+            if (*p == '\n')
+                ++p;
+        }
+        // Next carriage return and line feed at or after p (end when none): each is searched
+        // again only once p has passed it, so a block is scanned once per kind of line end.
+        const char* nextCr = find(p, end, '\r');
+        const char* nextLf = find(p, end, '\n');
+        while (p != end) {
+            if (nextCr < p)
+                nextCr = find(p, end, '\r');
+            if (nextLf < p)
+                nextLf = find(p, end, '\n');
+            const char* eol = nextCr < nextLf ? nextCr : nextLf;
+            if (eol == end) {
+                carry_.append(p, end);
+                pending_ = true;
+                return;
+            }
+            if (pending_) {
+                carry_.append(p, eol);
+                onLine(std::string_view(carry_));
+                carry_.clear();
+                pending_ = false;
+            } else {
+                onLine(std::string_view(p, static_cast<std::size_t>(eol - p)));
+            }
+            p = eol + 1;
+            if (*eol == '\r') {
+                if (p == end)
+                    skipLineFeed_ = true;
+                else if (*p == '\n')
+                    ++p;
+            }
+        }
+    }
+
+    // The stream has ended: hands out a last line that had no line end.
+    template <class OnLine>
+    void finish(OnLine&& onLine)
+    {
+        if (pending_)
+            onLine(std::string_view(carry_));
+        carry_.clear();
+        pending_ = false;
+        skipLineFeed_ = false;
+    }
+
+private:
+    static const char* find(const char* p, const char* end, char c);
+
+    std::string carry_;
+    bool pending_ = false;      // carry_ holds the start of a line (possibly empty so far)
+    bool skipLineFeed_ = false; // the previous block ended with a carriage return
+};
+
+} // namespace tallir

@@ -1,0 +1,99 @@
+#pragma once
+// A table of text cells held compactly enough for millions of cells: all cell bytes in one
+// arena, per row the arena offset and the index of its first cell, per cell one length byte
+// (lengths of 255 and more live in a short side list). A cell is a view into the arena; cells
+// edited after loading live in a side map and shadow the arena.
+
+#include "HugePageAllocator.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tallir {
+
+struct ArenaDeleter {
+    std::size_t bytes = 0;
+    void operator()(char* block) const noexcept { DeallocateLarge(block, bytes); }
+};
+
+class Table {
+public:
+    Table();
+
+    std::size_t rowCount() const { return rowFirstCell_.size() - 1; }
+    // Values on a row as read (or as widened by an edit).
+    std::size_t valueCount(std::size_t row) const;
+    // The largest valueCount of any row.
+    std::size_t maxValueCount() const { return maxValueCount_; }
+    // The text of a cell; empty beyond the row's last value or past the last row.
+    std::string_view cell(std::size_t row, std::size_t col) const;
+
+    // Replaces one cell's text; the row widens when col is past its last value.
+    void setCell(std::size_t row, std::size_t col, std::string text);
+    bool hasEdits() const { return !edits_.empty(); }
+
+    // Bytes held by the store, for reporting and benchmarks.
+    std::size_t memoryBytes() const;
+
+    // Walks the cells of one row in order at constant cost per cell.
+    class RowCursor {
+    public:
+        RowCursor(const Table& table, std::size_t row);
+        std::size_t count() const { return count_; }
+        // Cells must be asked for in increasing column order.
+        std::string_view cell(std::size_t col);
+
+    private:
+        const Table& table_;
+        std::size_t row_;
+        std::size_t count_;
+        std::size_t storedCount_;
+        std::size_t nextCol_ = 0;
+        std::size_t offset_;
+    };
+
+private:
+    friend class TableBuilder;
+
+    std::size_t cellLength(std::size_t cellIndex) const;
+    std::string_view editedCell(std::size_t row, std::size_t col, bool& found) const;
+
+    template <class T>
+    using Array = std::vector<T, HugePageAllocator<T>>;
+    std::unique_ptr<char[], ArenaDeleter> arena_;
+    std::size_t arenaSize_ = 0;
+    std::size_t arenaCapacity_ = 0;
+    Array<std::uint64_t> rowStart_;     // arena offset of each row's first cell, plus end
+    Array<std::uint64_t> rowFirstCell_; // index of each row's first cell, plus end
+    Array<std::uint8_t> cellLength_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> longCells_; // (cell index, length), sorted
+    std::size_t maxValueCount_ = 0;
+
+    std::map<std::pair<std::size_t, std::size_t>, std::string> edits_;
+    std::map<std::size_t, std::size_t> editedValueCount_; // rows widened by an edit
+};
+
+// Appends rows to a Table. Cells are written straight into the arena; no allocation per cell.
+class TableBuilder {
+public:
+    // expectedBytes: an upper bound of the cell bytes to come (a file's size), so that the
+    // arena is allocated once; it still grows when more arrives.
+    explicit TableBuilder(std::size_t expectedBytes = 0);
+
+    void addCell(std::string_view text);
+    void endRow();
+    Table finish();
+
+private:
+    void allocateArena(std::size_t capacity);
+
+    Table table_;
+};
+
+} // namespace tallir

@@ -1,0 +1,46 @@
+#pragma once
+// Reads a text file of values into a Table: one row per line, values split by blanks, TABs and
+// commas with double quotes protecting separators. The file is streamed in blocks; a read
+// either yields the whole table or fails without one.
+
+#include "Table.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tallir {
+
+enum class ReadFailure {
+    None,
+    NoFile,     // nothing at the path, or not a regular file
+    CannotOpen, // a file, but it cannot be opened
+    CannotRead, // opened, but reading it failed part way
+    Cancelled,  // the progress callback asked to stop
+};
+
+struct TableReadResult {
+    std::optional<Table> table; // present exactly when failure is None
+    ReadFailure failure = ReadFailure::None;
+};
+
+// Called after each block with the bytes read so far and the file's size; false cancels.
+using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {});
+
+// Cuts bytes into rows and values exactly as ReadTable does, for text already in memory.
+Table ParseTable(std::string_view text);
+
+// "Can't open " + path: the one message for every failed read.
+std::string CantOpenMessage(const std::string& path);
+
+} // namespace tallir
+
+namespace tallir {
+
+// Reads two files at once, one on another thread.
+std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2);
+
+} // namespace tallir
