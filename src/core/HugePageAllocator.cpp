@@ -32,7 +32,7 @@ void DeallocateLarge(void* block, std::size_t bytes) noexcept
         return;
     }
 #endif
-    ::operator delete(block, bytes);
+    ::operator delete(block);
 }
 
 } // namespace tallir

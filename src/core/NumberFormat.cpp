@@ -34,7 +34,9 @@ std::string FormatStandard(double value, const NumberSeparators& separators)
 
 std::string DimensionText(std::uint64_t rows, std::uint64_t cols)
 {
-    return "R" + std::to_string(rows) + " x C" + std::to_string(cols);
+    std::string text = "R";
+    text.append(std::to_string(rows)).append(" x C").append(std::to_string(cols));
+    return text;
 }
 
 std::string NumberToText(double value, int significantDigits, std::string_view decimal)

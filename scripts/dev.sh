@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Set-up, build and run for a fresh Debian machine:
+#   scripts/dev.sh start [ARGS...]   install what is missing, build, start Tallir
+#   scripts/dev.sh test              install what is missing, build, run every test
+# Installing is idempotent: packages already present are not asked for again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps)
+
+install_missing() {
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"$(nproc)"
+}
+
+fuzz() {
+    # The tokenizer, line splitter and reader under libFuzzer with address and undefined
+    # behaviour checks, for a bounded time each.
+    cmake -S . -B build-fuzz -DTALLIR_CORE_ONLY=ON -DTALLIR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build build-fuzz -j"$(nproc)"
+    (cd build-fuzz && ctest --output-on-failure -L fuzz)
+}
+
+case "${1:-}" in
+start)
+    shift
+    install_missing
+    build
+    exec build/src/app/tallir "$@"
+    ;;
+test)
+    install_missing
+    build
+    fuzz
+    cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+    ;;
+*)
+    echo "usage: scripts/dev.sh start [ARGS...] | test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,9 @@
+#include "modMain.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    return modMain::Main(application);
+}

@@ -1,0 +1,76 @@
+#include "modMain.h"
+
+#include "mdiMain.h"
+#include "core/Version.h"
+#include "platform/PlatformServices.h"
+#include "platform/SingleInstance.h"
+#include "settings/modUtil.h"
+
+#include <QApplication>
+#include <QLocale>
+
+namespace modMain {
+
+namespace {
+QString helpFile;
+
+QString Caption()
+{
+    return QString::fromStdString(tallir::VersionCaption());
+}
+} // namespace
+
+bool VersionAccepted(const QString& versionText)
+{
+    bool ok = false;
+    const double version = QLocale::c().toDouble(versionText.trimmed(), &ok);
+    return ok && version >= 4.0;
+}
+
+StartUpGate CheckStartUp(platform::SingleInstance& instance)
+{
+    if (instance.anotherIsRunning()) {
+        platform::MsgBox(QStringLiteral("PrevInstance = True"));
+        instance.requestActivation(Caption());
+        return StartUpGate::PreviousInstance;
+    }
+    if (!VersionAccepted(modUtil::WindowsVersion())) {
+        platform::MsgBox(QStringLiteral("Use on Windows 95 or later."), platform::Buttons::Ok,
+                         platform::Icon::Information, Caption());
+        return StartUpGate::VersionRefused;
+    }
+    instance.listen();
+    return StartUpGate::Start;
+}
+
+QString HelpFile()
+{
+    return helpFile;
+}
+
+void SetHelpFile(const QString& path)
+{
+    helpFile = path;
+}
+
+int Main(QApplication& application)
+{
+    platform::SingleInstance instance(Caption());
+    switch (CheckStartUp(instance)) {
+    case StartUpGate::PreviousInstance:
+        return 0;
+    case StartUpGate::VersionRefused:
+        return 1;
+    case StartUpGate::Start:
+        break;
+    }
+    SetHelpFile(modUtil::PathJoin(QApplication::applicationDirPath(),
+                                  QString::fromUtf8(tallir::ProgramTitle.data()) + ".html"));
+    mdiMain frame;
+    QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,
+                     [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
+    frame.show();
+    return application.exec();
+}
+
+} // namespace modMain

@@ -1,0 +1,35 @@
+#pragma once
+// The program's entry: one copy at a time, a system version it accepts, the help file beside the
+// executable, then the frame.
+
+#include <QString>
+
+class QApplication;
+
+namespace platform {
+class SingleInstance;
+}
+
+namespace modMain {
+
+enum class StartUpGate {
+    PreviousInstance, // another copy runs; it was told and asked to come to the front
+    VersionRefused,   // the system is older than version 4.00
+    Start,
+};
+
+// Steps before any window: the previous-instance test and then the version test, each with its
+// message. instance stays connected or listening accordingly.
+StartUpGate CheckStartUp(platform::SingleInstance& instance);
+
+// Whether a version text such as "4.00" is one the program runs on (4.0 and above).
+bool VersionAccepted(const QString& versionText);
+
+// The help file used by the help command.
+QString HelpFile();
+void SetHelpFile(const QString& path);
+
+// Runs the whole program; returns the process's exit status.
+int Main(QApplication& application);
+
+} // namespace modMain

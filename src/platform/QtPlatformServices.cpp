@@ -1,0 +1,95 @@
+#include "QtPlatformServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon ToQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::vector<std::pair<Answer, QMessageBox::StandardButton>> ButtonsOf(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::OkCancel:
+        return {{Answer::Ok, QMessageBox::Ok}, {Answer::Cancel, QMessageBox::Cancel}};
+    case Buttons::YesNo:
+        return {{Answer::Yes, QMessageBox::Yes}, {Answer::No, QMessageBox::No}};
+    case Buttons::YesNoCancel:
+        return {{Answer::Yes, QMessageBox::Yes}, {Answer::No, QMessageBox::No}, {Answer::Cancel, QMessageBox::Cancel}};
+    case Buttons::Ok:
+        break;
+    }
+    return {{Answer::Ok, QMessageBox::Ok}};
+}
+
+} // namespace
+
+Answer QtPlatformServices::messageBox(const MessageBoxRequest& request, QWidget* parent)
+{
+    QMessageBox box(ToQt(request.icon), request.title, request.text, QMessageBox::NoButton, parent);
+    const auto buttons = ButtonsOf(request.buttons);
+    for (const auto& [answer, button] : buttons) {
+        box.addButton(button);
+        if (request.defaultButton ? *request.defaultButton == answer : answer == buttons.front().first)
+            box.setDefaultButton(button);
+    }
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const auto& [answer, button] : buttons)
+        if (button == clicked)
+            return answer;
+    // Closed without a button (Esc or the title bar): the box's escape answer.
+    return buttons.size() == 1 ? buttons.front().first : Answer::Cancel;
+}
+
+std::optional<QString> QtPlatformServices::openFileName(const OpenFileRequest& request, QWidget* parent)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.filters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPlatformServices::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void QtPlatformServices::beep()
+{
+    QApplication::beep();
+}
+
+SystemFacts QtPlatformServices::systemFacts()
+{
+    return ReadSystemFacts();
+}
+
+} // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "PlatformServices.h"
+
+namespace platform {
+
+class QtPlatformServices final : public PlatformServices {
+public:
+    Answer messageBox(const MessageBoxRequest& request, QWidget* parent) override;
+    std::optional<QString> openFileName(const OpenFileRequest& request, QWidget* parent) override;
+    bool openUrl(const QUrl& url) override;
+    void beep() override;
+    SystemFacts systemFacts() override;
+};
+
+} // namespace platform

@@ -1,0 +1,46 @@
+#pragma once
+// Only one copy runs at a time. The first copy listens on a local socket named after a key (the
+// version caption) and the user; a later copy finds it by connecting, and asks it to bring its
+// window of a given caption to the front.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace platform {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString& key, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when another copy answers; this copy then stays connected to it.
+    bool anotherIsRunning();
+    // Asks the running copy to activate the window captioned caption; waits until sent.
+    bool requestActivation(const QString& caption);
+    // Becomes the copy that others find. A socket left behind by a copy that crashed is
+    // taken over.
+    bool listen();
+
+    QString serverName() const { return serverName_; }
+
+signals:
+    void activationRequested(const QString& caption);
+
+private:
+    void readRequest(QLocalSocket* socket);
+
+    QString serverName_;
+    std::unique_ptr<QLocalSocket> client_;
+    QLocalServer* server_ = nullptr;
+};
+
+// Brings to the front the visible top-level window whose caption equals caption or, failing
+// that, begins with it. False when there is none.
+bool ActivateWindowByCaption(const QString& caption);
+
+} // namespace platform

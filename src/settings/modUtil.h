@@ -1,0 +1,46 @@
+#pragma once
+// The settings file Tallir.ini and its typed accessors. Nothing is cached: every read opens
+// the file, every write replaces it at once, atomically (a temporary file renamed over it),
+// so a crash or a full disk never leaves half a file behind.
+
+#include <QString>
+
+namespace modUtil {
+
+// folder + name, with one "/" between them unless folder already ends with one.
+QString PathJoin(const QString& folder, const QString& name);
+
+// Where the settings file lives, computed anew on every call: the folder named by the
+// environment variable TALLIR_SETTINGS_DIR when set; else beside the executable when that
+// folder is writable; else $XDG_CONFIG_HOME/Tallir (~/.config/Tallir).
+QString SettingsPath();
+
+qint16 ReadInteger(const QString& section, const QString& key, qint16 defaultValue);
+qint16 ReadIntegerFrom(const QString& section, const QString& key, qint16 defaultValue, const QString& path);
+float ReadSingle(const QString& section, const QString& key, float defaultValue);
+float ReadSingleFrom(const QString& section, const QString& key, float defaultValue, const QString& path);
+double ReadDouble(const QString& section, const QString& key, double defaultValue);
+double ReadDoubleFrom(const QString& section, const QString& key, double defaultValue, const QString& path);
+QString ReadString(const QString& section, const QString& key, const QString& defaultValue);
+QString ReadStringFrom(const QString& section, const QString& key, const QString& defaultValue, const QString& path);
+// True when written. A value with a line break (or a name that would change the file's
+// structure) is not written.
+bool WriteString(const QString& section, const QString& key, const QString& value);
+bool WriteStringTo(const QString& section, const QString& key, const QString& value, const QString& path);
+
+// Numbers as the settings file holds them: the ordinary number-to-text conversion in the
+// user's locale (7 significant digits for Single, 15 for Double).
+QString SingleToText(float value);
+QString DoubleToText(double value);
+
+// There is no "system.ini" here: the default comes back.
+QString ReadSystemIni(const QString& section, const QString& key, const QString& defaultValue);
+// There is no registry here: always "".
+QString ReadRegistryString(const QString& root, const QString& subkey, const QString& name);
+
+// The system's version as major + minor / 100 with two decimals ("6.01" for kernel 6.1).
+QString WindowsVersion();
+// The same for a given kernel release text such as "6.1.0-13-amd64".
+QString WindowsVersionFrom(const QString& kernelRelease);
+
+} // namespace modUtil

@@ -1,0 +1,66 @@
+#include "app/modMain.h"
+#include "core/Version.h"
+#include "platform/SingleInstance.h"
+#include "support/FakePlatform.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using modMain::StartUpGate;
+
+namespace {
+QString UniqueKey(const char* name)
+{
+    return QStringLiteral("start-up %1 %2").arg(QCoreApplication::applicationPid()).arg(name);
+}
+} // namespace
+
+TEST(StartUp, VersionGate)
+{
+    struct Case {
+        const char* version;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(modMain::VersionAccepted(c.version), c.accepted) << c.version;
+}
+
+TEST(StartUp, AnOldSystemIsRefusedWithItsMessage)
+{
+    FakePlatform fake;
+    fake.facts.kernelRelease = "3.10.0";
+    platform::SingleInstance instance(UniqueKey("old"));
+    EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::VersionRefused);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Use on Windows 95 or later.");
+    EXPECT_EQ(fake.messages[0].title, QString::fromStdString(tallir::VersionCaption()));
+    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
+    EXPECT_EQ(fake.messages[0].buttons, platform::Buttons::Ok);
+}
+
+TEST(StartUp, ThePreviousInstanceTestComesFirst)
+{
+    FakePlatform fake;
+    fake.facts.kernelRelease = "3.10.0";
+    platform::SingleInstance running(UniqueKey("first"));
+    ASSERT_TRUE(running.listen());
+    platform::SingleInstance second(UniqueKey("first"));
+    EXPECT_EQ(modMain::CheckStartUp(second), StartUpGate::PreviousInstance);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "PrevInstance = True");
+    EXPECT_EQ(fake.messages[0].title, "Tallir");
+    EXPECT_EQ(fake.messages[0].icon, platform::Icon::None);
+}
+
+TEST(StartUp, AnAcceptedSystemStartsAndListens)
+{
+    FakePlatform fake;
+    fake.facts.kernelRelease = "6.1.0";
+    platform::SingleInstance instance(UniqueKey("accepted"));
+    EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::Start);
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_TRUE(platform::SingleInstance(UniqueKey("accepted")).anotherIsRunning());
+}

@@ -1,0 +1,125 @@
+#include "core/Compare.h"
+#include "core/TableReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace tallir;
+
+namespace {
+// The Compare cell text of one pair, "" when they agree.
+std::string Text(const std::string& a, const std::string& b, const CompareOptions& options = {})
+{
+    const auto verdict = CompareCells(a, b, options);
+    return verdict ? VerdictText(*verdict) : "";
+}
+} // namespace
+
+TEST(Compare, VerdictOfEachKindOfPair)
+{
+    CompareOptions precise;
+    precise.precisionSame = true;
+    precise.precisionLog = 10;
+    CompareOptions atTwo = precise;
+    atTwo.precisionLog = 2;
+    struct Case {
+        std::string a, b;
+        CompareOptions options;
+        std::string verdict;
+    };
+    const std::vector<Case> cases = {
+        {"1.0", "1", {}, ""},
+        {"1e3", "1000", {}, ""},
+        {"1.5", "1.6", {}, "1.18"},
+        {"0", "0.001", {}, "3.00"},
+        {"1", "11", {}, "-1.00"},
+        {"2", "-2", {}, "-0.30"},
+        {"1", "1.00000000001", precise, "S"},
+        {"1", "1.00000000001", {}, "11.00"},
+        // Agreement exactly at the threshold is not above it: 0 against 0.01 gives 2.
+        {"0", "0.01", atTwo, "2.00"},
+        {"0", "0.001", atTwo, "S"},
+        {"abc", "abc", {}, ""},
+        {"abc", "ABC", {}, "D"},
+        {"", "0", {}, "D"},
+        {"\"5\"", "5", {}, "D"},
+        {"1e400", "1e401", {}, "D"},
+        {"1e400", "1e400", {}, ""},
+        {"-1.7e308", "1.7e308", {}, "-Inf"}, // the difference overflows
+        {"4.9e-324", "1e308", {}, "-Inf"},
+        {" 5", "5", {}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
+
+    CompareOptions absolute;
+    absolute.absoluteTolerance = 1e-12;
+    EXPECT_EQ(Text("0", "1e-20", absolute), "S");
+    EXPECT_EQ(Text("0", "1e-3", absolute), "3.00");
+}
+
+TEST(Compare, AreaShapeOrderAndCount)
+{
+    const Table a = ParseTable("1 2 3 4\n1 2 3 4\n1 2 3 4\n");
+    const Table b = ParseTable("1 x\n1 2\n9 2\n7 7\n7 7\n");
+    const auto result = CompareTables(a, b);
+    EXPECT_EQ(result.comparedRows, 3u);
+    EXPECT_EQ(result.comparedCols, 2u);
+    EXPECT_EQ(result.grid.rows, 4u);
+    EXPECT_EQ(result.grid.cols, 3u);
+    EXPECT_TRUE(result.rowsNumbered);
+    EXPECT_TRUE(result.colsNumbered);
+    ASSERT_EQ(result.differing(), 2u);
+    EXPECT_EQ(result.verdicts[0].row, 0u);
+    EXPECT_EQ(result.verdicts[0].col, 1u);
+    EXPECT_EQ(VerdictText(result.verdicts[0]), "D");
+    EXPECT_EQ(result.verdicts[1].row, 2u);
+    EXPECT_EQ(result.verdicts[1].col, 0u);
+
+    // One value each: the grid keeps its 2 x 2 shape and is not numbered.
+    const auto small = CompareTables(ParseTable("1\n"), ParseTable("2\n"));
+    EXPECT_EQ(small.grid.rows, 2u);
+    EXPECT_EQ(small.grid.cols, 2u);
+    EXPECT_FALSE(small.rowsNumbered);
+    EXPECT_FALSE(small.colsNumbered);
+    EXPECT_EQ(small.differing(), 1u);
+
+    // An empty file compares nothing.
+    const auto none = CompareTables(ParseTable(""), ParseTable("1 2\n"));
+    EXPECT_EQ(none.comparedRows, 0u);
+    EXPECT_EQ(none.differing(), 0u);
+
+    // Ignored columns give no verdict and are not counted.
+    CompareOptions ignoring;
+    ignoring.ignoredColumns = {false, true};
+    EXPECT_EQ(CompareTables(a, b, ignoring).differing(), 1u);
+}
+
+TEST(Compare, ThreadsGiveTheSameResultAsOne)
+{
+    std::string text1, text2;
+    for (int r = 0; r < 50000; ++r)
+        for (int c = 0; c < 4; ++c) {
+            text1 += std::to_string(r * 4 + c) + (c == 3 ? "\n" : " ");
+            text2 += std::to_string((r * 4 + c) % 97 == 0 ? r + 0.5 : r * 4 + c) + (c == 3 ? "\n" : " ");
+        }
+    const Table a = ParseTable(text1);
+    const Table b = ParseTable(text2);
+    CompareOptions one;
+    one.threads = 1;
+    CompareOptions four;
+    four.threads = 4;
+    const auto single = CompareTables(a, b, one);
+    const auto many = CompareTables(a, b, four);
+    ASSERT_GT(single.differing(), 1000u);
+    ASSERT_EQ(single.differing(), many.differing());
+    for (std::size_t i = 0; i < single.verdicts.size(); ++i) {
+        ASSERT_EQ(single.verdicts[i].row, many.verdicts[i].row);
+        ASSERT_EQ(single.verdicts[i].col, many.verdicts[i].col);
+    }
+}
+
+TEST(Compare, ClosingMessage)
+{
+    EXPECT_EQ(ClosingMessage("/d/a.txt", "/d/b.txt", 12), "/d/a.txt != /d/b.txt\r\nat 12 cells\r\nin smaller rows and cols.");
+    EXPECT_EQ(ClosingMessage("File 1", "File 2", 0), "File 1 == File 2\r\nin smaller rows and cols.");
+}

@@ -1,0 +1,150 @@
+#include "core/Compare.h"
+#include "core/TableReader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tallir;
+using Rows = std::vector<std::vector<std::string>>;
+
+namespace {
+
+Rows Cells(const Table& table)
+{
+    Rows rows;
+    for (std::size_t r = 0; r < table.rowCount(); ++r) {
+        rows.emplace_back();
+        for (std::size_t c = 0; c < table.valueCount(r); ++c)
+            rows.back().emplace_back(table.cell(r, c));
+    }
+    return rows;
+}
+
+class TempFile {
+public:
+    explicit TempFile(const std::string& bytes)
+        : path_(std::filesystem::temp_directory_path() / ("tallir-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
+    {
+        std::ofstream(path_, std::ios::binary) << bytes;
+    }
+    ~TempFile()
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string path() const { return path_.string(); }
+
+private:
+    static inline int counter = 0;
+    std::filesystem::path path_;
+};
+
+} // namespace
+
+TEST(TableReader, RowsAndValuesOfAFile)
+{
+    struct Case {
+        std::string bytes;
+        Rows rows;
+        std::size_t gridCols; // header column included
+        bool numbered;
+    };
+    const std::vector<Case> cases = {
+        {"1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n", {{"1", "2", "3", "4"}, {"5", "6", "7", "8"}, {"9", "10", "11", "12"}}, 5, true},
+        {"1, 2,,3\n\t4\t\t 5\n", {{"1", "2", "3"}, {"4", "5"}}, 4, true},
+        {"a\n\n , \nb", {{"a"}, {}, {}, {"b"}}, 2, false},
+        {"x\ny", {{"x"}, {"y"}}, 2, false},
+        {"1 2\n", {{"1", "2"}}, 3, true},
+        {"\"a\tb\" c\n", {{"\"a\tb\"", "c"}}, 3, true},
+        {"", {}, 2, false},
+        {"\n", {{}}, 2, false},
+        {"a\rb\nc\r\nd", {{"a"}, {"b"}, {"c"}, {"d"}}, 2, false},
+    };
+    for (const auto& c : cases) {
+        const TempFile file(c.bytes);
+        const auto result = ReadTable(file.path());
+        ASSERT_TRUE(result.table) << c.bytes;
+        EXPECT_EQ(Cells(*result.table), c.rows) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(LoadedGridShape(*result.table).rows, c.rows.size() + 1);
+        EXPECT_EQ(LoadedGridShape(*result.table).cols, c.gridCols) << c.bytes;
+        EXPECT_EQ(LoadedGridNumbersColumns(*result.table), c.numbered) << c.bytes;
+        EXPECT_EQ(Cells(ParseTable(c.bytes)), c.rows) << "the in-memory parse agrees";
+    }
+}
+
+TEST(TableReader, FailsWholeOnAnythingItCannotRead)
+{
+    const TempFile folder("");
+    std::filesystem::remove(folder.path());
+    std::filesystem::create_directory(folder.path());
+    EXPECT_EQ(ReadTable(folder.path()).failure, ReadFailure::NoFile);
+    EXPECT_EQ(ReadTable(folder.path() + "/missing.txt").failure, ReadFailure::NoFile);
+    EXPECT_EQ(ReadTable("").failure, ReadFailure::NoFile);
+
+    const TempFile locked("1 2\n");
+    std::filesystem::permissions(locked.path(), std::filesystem::perms::none);
+    if (geteuid() != 0) { // root reads anything
+        const auto result = ReadTable(locked.path());
+        EXPECT_EQ(result.failure, ReadFailure::CannotOpen);
+        EXPECT_FALSE(result.table);
+    }
+    EXPECT_EQ(CantOpenMessage("/x/a.txt"), "Can't open /x/a.txt");
+}
+
+TEST(TableReader, ProgressCanCancelAndHardInputsLoad)
+{
+    std::string big;
+    for (int i = 0; i < 300000; ++i)
+        big += "1.5 2.5 3.5\n";
+    const TempFile file(big);
+    int calls = 0;
+    const auto cancelled = ReadTable(file.path(), [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_LE(done, total);
+        return ++calls < 2;
+    });
+    EXPECT_EQ(cancelled.failure, ReadFailure::Cancelled);
+    EXPECT_FALSE(cancelled.table);
+    EXPECT_EQ(ReadTable(file.path()).table->rowCount(), 300000u);
+
+    // One long line of many values and a cell of 300 bytes (past the one-byte lengths).
+    std::string wide;
+    for (int i = 0; i < 100000; ++i)
+        wide += std::to_string(i) + ",";
+    wide += std::string(300, 'L') + " z";
+    const TempFile wideFile(wide);
+    const auto table = *ReadTable(wideFile.path()).table;
+    ASSERT_EQ(table.rowCount(), 1u);
+    EXPECT_EQ(table.valueCount(0), 100002u);
+    EXPECT_EQ(table.cell(0, 99999), "99999");
+    EXPECT_EQ(table.cell(0, 100000), std::string(300, 'L'));
+    EXPECT_EQ(table.cell(0, 100001), "z");
+    EXPECT_EQ(table.cell(0, 100002), "");
+    EXPECT_EQ(table.cell(5, 0), "");
+
+    // Binary bytes, NUL and invalid UTF-8 are kept exactly.
+    const std::string binary("\x00\xff\xfe 1\x80\r\n\x01", 9);
+    const Table bytes = ParseTable(binary);
+    EXPECT_EQ(Cells(bytes), (Rows{{std::string("\x00\xff\xfe", 3), "1\x80"}, {"\x01"}}));
+}
+
+TEST(Table, EditsShadowTheStoreAndWidenRows)
+{
+    Table table = ParseTable("a b\nc\n");
+    table.setCell(0, 1, "B");
+    table.setCell(1, 3, "wide");
+    table.setCell(1, 0, "");
+    EXPECT_EQ(table.cell(0, 1), "B");
+    EXPECT_EQ(table.cell(0, 0), "a");
+    EXPECT_EQ(table.cell(1, 0), "");
+    EXPECT_EQ(table.valueCount(1), 4u);
+    EXPECT_EQ(table.maxValueCount(), 4u);
+    EXPECT_EQ(table.cell(1, 3), "wide");
+    Table::RowCursor cursor(table, 1);
+    EXPECT_EQ(cursor.cell(0), "");
+    EXPECT_EQ(cursor.cell(2), "");
+    EXPECT_EQ(cursor.cell(3), "wide");
+}

@@ -1,0 +1,75 @@
+#include "core/Version.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using platform::SingleInstance;
+
+namespace {
+QString UniqueKey(const char* name)
+{
+    return QStringLiteral("test %1 %2").arg(QCoreApplication::applicationPid()).arg(name);
+}
+} // namespace
+
+TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
+{
+    SingleInstance first(UniqueKey("hand-over"));
+    EXPECT_FALSE(SingleInstance(UniqueKey("hand-over")).anotherIsRunning()) << "nobody listens yet";
+    ASSERT_TRUE(first.listen());
+    QSignalSpy requests(&first, &SingleInstance::activationRequested);
+
+    SingleInstance second(UniqueKey("hand-over"));
+    ASSERT_TRUE(second.anotherIsRunning());
+    EXPECT_TRUE(second.requestActivation("Tallir Ver.1.0 Rev.109"));
+    ASSERT_TRUE(requests.wait(3000));
+    EXPECT_EQ(requests.at(0).at(0).toString(), "Tallir Ver.1.0 Rev.109");
+
+    EXPECT_FALSE(SingleInstance(UniqueKey("other key")).anotherIsRunning());
+}
+
+TEST(SingleInstance, ActivationFindsTheWindowByItsCaptionOrItsBeginning)
+{
+    QWidget other;
+    other.setWindowTitle("Something else");
+    other.show();
+    QWidget frame;
+    frame.setWindowTitle("Tallir Ver.1.0 Rev.109 - more text");
+    frame.show();
+    EXPECT_TRUE(platform::ActivateWindowByCaption("Tallir Ver.1.0 Rev.109"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
+    EXPECT_FALSE(platform::ActivateWindowByCaption("Nobody"));
+}
+
+TEST(SingleInstance, HandOverBetweenTwoProcesses)
+{
+    // This process plays the running copy; the peer runs the real start-up checks as a second
+    // copy, with a fake that records its message boxes.
+    const QString key = UniqueKey("processes");
+    SingleInstance running(key);
+    ASSERT_TRUE(running.listen());
+    QWidget frame;
+    frame.setWindowTitle(QString::fromStdString(tallir::VersionCaption()));
+    frame.show();
+    QSignalSpy requests(&running, &SingleInstance::activationRequested);
+    QObject::connect(&running, &SingleInstance::activationRequested, &frame,
+                     [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
+
+    QProcess peer;
+    peer.setProcessChannelMode(QProcess::MergedChannels);
+    peer.start(INSTANCE_PEER, {key});
+    ASSERT_TRUE(requests.wait(10000)) << peer.readAll().constData();
+    ASSERT_TRUE(peer.waitForFinished(10000));
+    const QString output = QString::fromUtf8(peer.readAll());
+    EXPECT_EQ(peer.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("message: PrevInstance = True | title: Tallir | icon: 0\n")) << output.toStdString();
+    EXPECT_EQ(output.count("message:"), 1) << "one message, and not the version one";
+    EXPECT_TRUE(output.contains("gate: previous instance")) << output.toStdString();
+    EXPECT_TRUE(output.contains("windows: 0")) << output.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
+}

@@ -1,0 +1,63 @@
+#include "settings/IniText.h"
+
+#include <gtest/gtest.h>
+
+TEST(IniText, LooksUpWithoutRegardToCaseAndTrimsTheValue)
+{
+    const QByteArray file = "; comment = not a key\r\n"
+                            "[option]\r\n"
+                            "  PrecisionLog =  12.5  \r\n"
+                            "Empty=\r\n"
+                            "eq=a=b\r\n"
+                            "junk line\r\n"
+                            "[Tool]\r\n"
+                            "ToolBar=-1\r\n"
+                            "[OPTION]\r\n"
+                            "Late=1\r\n";
+    struct Case {
+        const char* section;
+        const char* key;
+        std::optional<QByteArray> value;
+    };
+    const std::vector<Case> cases = {
+        {"Option", "precisionlog", "12.5"},
+        {"OPTION", "PRECISIONLOG", "12.5"},
+        {"Option", "Empty", ""},
+        {"Option", "eq", "a=b"},
+        {"Option", "ToolBar", std::nullopt},
+        {"tool", "toolbar", "-1"},
+        {"Option", "Late", std::nullopt}, // only the first section of a name counts
+        {"Missing", "x", std::nullopt},
+        {"Option", "; comment", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IniText::Lookup(file, c.section, c.key), c.value) << c.section << "/" << c.key;
+}
+
+TEST(IniText, ReplacesInPlaceAndKeepsEveryOtherByte)
+{
+    struct Case {
+        QByteArray before;
+        const char* section;
+        const char* key;
+        const char* value;
+        QByteArray after;
+    };
+    const std::vector<Case> cases = {
+        {"", "Option", "A", "1", "[Option]\nA=1\n"},
+        {"; mine\r\n[option]\r\n  a = 5 \r\n\r\n[Tool]\r\nx=1\r\n", "Option", "A", "7",
+         "; mine\r\n[option]\r\na=7\r\n\r\n[Tool]\r\nx=1\r\n"},
+        {"[Option]\nA=1\n\n[Tool]\nx=1\n", "Option", "B", "2", "[Option]\nA=1\nB=2\n\n[Tool]\nx=1\n"},
+        {"[Option]\nA=1", "Option", "B", "", "[Option]\nA=1\nB=\n"},
+        {"[Option]\nA=1", "Tool", "ToolBar", "-1", "[Option]\nA=1\n[Tool]\nToolBar=-1\n"},
+        {"weird\n[Tool]\n", "Tool", "x", "y", "weird\n[Tool]\nx=y\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IniText::Replace(c.before, c.section, c.key, c.value), c.after) << c.before.constData();
+
+    EXPECT_TRUE(IniText::Writable("RecentPath", "0", "/data/a b.txt"));
+    EXPECT_FALSE(IniText::Writable("RecentPath", "0", "/data/a\nb.txt"));
+    EXPECT_FALSE(IniText::Writable("Recent]", "0", "x"));
+    EXPECT_FALSE(IniText::Writable("Option", "a=b", "x"));
+    EXPECT_FALSE(IniText::Writable("Option", "[x", "x"));
+}

@@ -1,0 +1,140 @@
+#include "settings/modUtil.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace modUtil;
+
+TEST(modUtil, FirstRunReadsEveryDefault)
+{
+    const TempFolder folder;
+    EXPECT_EQ(SettingsPath(), folder.settingsPath());
+    EXPECT_EQ(ReadDouble("Option", "PrecisionLog", 10), 10.0);
+    EXPECT_EQ(ReadInteger("Option", "WindowArrange", 2), 2);
+    EXPECT_EQ(ReadInteger("Tool", "ToolBar", 1), 1);
+    EXPECT_EQ(ReadString("About", "SelectedTab", "Version"), "Version");
+    EXPECT_EQ(ReadSingle("mdiMain", "Left", 2304.5f), 2304.5f);
+    EXPECT_FALSE(QFile::exists(folder.settingsPath())) << "reading never creates the file";
+}
+
+TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
+{
+    const TempFolder folder;
+    folder.write("Tallir.ini", "[Option]\n"
+                               "ImmediateCompare=\n"
+                               "PrecisionLog=12.5\n"
+                               "WindowArrange=1x\n"
+                               "Letters=abc\n"
+                               "Negative=-1\n"
+                               "Plus= +7\n"
+                               "Huge=40000\n"
+                               "Low=-32768\n"
+                               "Bad=ten\n"
+                               "Comma=2,5\n"
+                               "Tiny=1E-20\n"
+                               "TooBig=1e39\n"
+                               "[Tool]\nToolBar=0\nStatusBar=-1\n");
+    struct IntCase {
+        const char* key;
+        qint16 defaultValue;
+        qint16 expected;
+    };
+    const std::vector<IntCase> integers = {
+        {"ImmediateCompare", 0, 0}, {"WindowArrange", 2, 1}, {"Letters", 5, 0}, {"Negative", 0, -1},
+        {"Plus", 0, 7},  {"Huge", 3, 3}, {"Low", 0, -32768}, {"Missing", 9, 9},
+    };
+    for (const auto& c : integers)
+        EXPECT_EQ(ReadInteger("Option", c.key, c.defaultValue), c.expected) << c.key;
+    EXPECT_EQ(ReadInteger("Tool", "ToolBar", 1), 0);
+    EXPECT_EQ(ReadInteger("Tool", "StatusBar", 1), -1);
+
+    EXPECT_EQ(ReadDouble("Option", "PrecisionLog", 10), 12.5);
+    EXPECT_EQ(ReadDouble("Option", "Bad", 10), 10.0);
+    EXPECT_EQ(ReadDouble("Option", "ImmediateCompare", 10), 10.0) << "an empty value falls back";
+    EXPECT_EQ(ReadDouble("Option", "Tiny", 10), 1e-20);
+    EXPECT_EQ(ReadSingle("Option", "TooBig", 4.5f), 4.5f);
+    EXPECT_EQ(ReadSingle("Option", "PrecisionLog", 1), 12.5f);
+
+    // Under a locale with a decimal comma the locale's own form reads, and so does the point.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(ReadDouble("Option", "Comma", 1), 2.5);
+    EXPECT_EQ(ReadDouble("Option", "PrecisionLog", 1), 12.5);
+    EXPECT_EQ(DoubleToText(2.5), "2,5");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(DoubleToText(2.5), "2.5");
+    EXPECT_EQ(SingleToText(2304), "2304");
+}
+
+TEST(modUtil, StringsAreCutAt254CharactersAndAtNul)
+{
+    const TempFolder folder;
+    const QString long300(300, QChar('x'));
+    EXPECT_TRUE(WriteString("RecentPath", "0", long300));
+    EXPECT_EQ(ReadString("RecentPath", "0", ""), QString(254, QChar('x')));
+    const QString wide = QString(253, QChar('a')) + QString::fromUtf8("\xf0\x9f\x98\x80") + "tail";
+    WriteString("RecentPath", "1", wide);
+    EXPECT_EQ(ReadString("RecentPath", "1", ""), wide.left(255)) << "a character outside the BMP is kept whole";
+    folder.write("Tallir.ini", QByteArray("[A]\nk=ab\0cd\n", 12));
+    EXPECT_EQ(ReadString("A", "k", "d"), "ab");
+}
+
+TEST(modUtil, WritesKeepAHandEditedFileAndReplaceItWhole)
+{
+    const TempFolder folder;
+    const QByteArray handMade = "; my notes\r\n[option]\r\n  precisionlog = 12 \r\n\r\n[Zebra]\r\nkeep=me\r\n";
+    folder.write("Tallir.ini", handMade);
+    EXPECT_TRUE(WriteString("Option", "PrecisionLog", "7"));
+    EXPECT_TRUE(WriteString("Option", "PrecisionSame", "1"));
+    EXPECT_TRUE(WriteString("Tool", "ToolBar", "-1"));
+    EXPECT_EQ(folder.read("Tallir.ini"),
+              "; my notes\r\n[option]\r\nprecisionlog=7\r\nPrecisionSame=1\r\n\r\n[Zebra]\r\nkeep=me\r\n[Tool]\r\nToolBar=-1\r\n");
+    EXPECT_EQ(ReadDouble("OPTION", "PRECISIONLOG", 10), 7.0);
+
+    // Refused values leave the file as it was.
+    const QByteArray before = folder.read("Tallir.ini");
+    EXPECT_FALSE(WriteString("RecentPath", "0", "/a\nb"));
+    EXPECT_EQ(folder.read("Tallir.ini"), before);
+
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"Tallir.ini"});
+}
+
+TEST(modUtil, AFailedWriteChangesNothing)
+{
+    const TempFolder folder;
+    QDir(folder.path()).mkdir("ro");
+    const QString path = folder.path("ro/Tallir.ini");
+    ASSERT_TRUE(WriteStringTo("Option", "A", "1", path));
+    QFile::setPermissions(folder.path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+    const bool canStillWrite = QFileInfo(folder.path("ro")).isWritable(); // root ignores permissions
+    if (!canStillWrite) {
+        EXPECT_FALSE(WriteStringTo("Option", "A", "2", path));
+        EXPECT_EQ(ReadIntegerFrom("Option", "A", 0, path), 1);
+    }
+    QFile::setPermissions(folder.path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(modUtil, PathJoinAndPlatformQueries)
+{
+    EXPECT_EQ(PathJoin("/", "Tallir.ini"), "/Tallir.ini");
+    EXPECT_EQ(PathJoin("/opt/tallir", "Tallir.ini"), "/opt/tallir/Tallir.ini");
+    EXPECT_EQ(PathJoin("/opt/tallir/", "Tallir.hlp"), "/opt/tallir/Tallir.hlp");
+
+    EXPECT_EQ(ReadSystemIni("boot", "shell", "explorer"), "explorer");
+    EXPECT_EQ(ReadRegistryString("HKEY_LOCAL_MACHINE", "Software", "x"), "");
+
+    struct Case {
+        const char* release;
+        const char* version;
+    };
+    const std::vector<Case> cases = {
+        {"6.1.0-13-amd64", "6.01"}, {"4.0", "4.00"}, {"4.10.2", "4.10"}, {"5.1", "5.01"},
+        {"3.10.0", "3.10"}, {"", "0.00"}, {"6", "6.00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WindowsVersionFrom(c.release), c.version) << c.release;
+}

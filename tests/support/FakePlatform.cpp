@@ -1,0 +1,61 @@
+#include "FakePlatform.h"
+
+using namespace platform;
+
+FakePlatform::FakePlatform()
+{
+    facts.kernelRelease = QStringLiteral("6.1.0-test");
+    facts.distributionName = QStringLiteral("Test Linux");
+    facts.architecture = QStringLiteral("x86_64");
+    facts.processorModel = QStringLiteral("Test CPU");
+    facts.processorCount = 2;
+    SetPlatform(this);
+}
+
+FakePlatform::~FakePlatform()
+{
+    SetPlatform(nullptr);
+}
+
+Answer FakePlatform::messageBox(const MessageBoxRequest& request, QWidget*)
+{
+    messages.push_back(request);
+    if (!answers.empty()) {
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    if (request.defaultButton)
+        return *request.defaultButton;
+    switch (request.buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        break;
+    }
+    return Answer::Ok;
+}
+
+std::optional<QString> FakePlatform::openFileName(const OpenFileRequest& request, QWidget*)
+{
+    fileDialogs.push_back(request);
+    if (chosenFiles.empty())
+        return std::nullopt;
+    std::optional<QString> chosen;
+    chosen.swap(chosenFiles.front());
+    chosenFiles.pop_front();
+    return chosen;
+}
+
+bool FakePlatform::openUrl(const QUrl& url)
+{
+    openedUrls.push_back(url);
+    return openUrlResult;
+}
+
+void FakePlatform::beep()
+{
+    ++beeps;
+}

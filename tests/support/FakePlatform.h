@@ -1,0 +1,32 @@
+#pragma once
+// Platform services for tests: records every request and answers from a script. Installed
+// for its lifetime.
+
+#include "platform/PlatformServices.h"
+
+#include <deque>
+#include <vector>
+
+class FakePlatform final : public platform::PlatformServices {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    platform::Answer messageBox(const platform::MessageBoxRequest& request, QWidget* parent) override;
+    std::optional<QString> openFileName(const platform::OpenFileRequest& request, QWidget* parent) override;
+    bool openUrl(const QUrl& url) override;
+    void beep() override;
+    platform::SystemFacts systemFacts() override { return facts; }
+
+    // Answers handed out in turn; when none is left, a message box answers with its default
+    // button and the open-file dialog is cancelled.
+    std::deque<platform::Answer> answers;
+    std::deque<std::optional<QString>> chosenFiles;
+    bool openUrlResult = true;
+    platform::SystemFacts facts;
+
+    std::vector<platform::MessageBoxRequest> messages;
+    std::vector<platform::OpenFileRequest> fileDialogs;
+    std::vector<QUrl> openedUrls;
+    int beeps = 0;
+};
