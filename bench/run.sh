@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs the benchmarks side by side on generated 1,000,000 x 8 tables and prints their figures:
+#   bench/run.sh [ROWS]
+# Peers (pandas, numdiff) run on the same files when they are installed; their ratio to
+# Tallir's engine is printed. Data goes to build/bench-data and is made once.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rows=${1:-1000000}
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" --target make_tables bench_engine >/dev/null
+data=build/bench-data
+mkdir -p "$data"
+for kind in same reformatted; do
+    [ -s "$data/$kind-$rows-2.txt" ] || build/bench/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
+done
+
+# Wall seconds of one command, the command's own output to stderr.
+seconds() {
+    local start end
+    start=$(date +%s.%N)
+    "$@" >&2
+    end=$(date +%s.%N)
+    echo "$end - $start" | bc -l
+}
+best() { # best of three runs
+    local best="" t
+    for _ in 1 2 3; do
+        t=$(seconds "$@")
+        if [ -z "$best" ] || (( $(echo "$t < $best" | bc -l) )); then best=$t; fi
+    done
+    echo "$best"
+}
+
+for kind in same reformatted; do
+    one="$data/$kind-$rows-1.txt"
+    two="$data/$kind-$rows-2.txt"
+    echo "== case \"$kind\": $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
+    engine=$(best build/bench/bench_engine "$one" "$two")
+    printf 'tallir engine (whole process): %.3f s\n' "$engine"
+    if [ -x build/src/cli/tallir-diff ]; then
+        diff=$(best bash -c "build/src/cli/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+        printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
+    fi
+    if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
+        pandas=$(seconds /usr/bin/python3 bench/peer_pandas.py "$one" "$two")
+        printf 'pandas read and compare:       %.3f s  (tallir is %.1f x faster)\n' "$pandas" "$(echo "$pandas / $engine" | bc -l)"
+    fi
+    if command -v numdiff >/dev/null; then
+        numdiff=$(seconds bash -c "numdiff -q '$one' '$two'; true")
+        printf 'numdiff:                       %.3f s  (tallir is %.1f x faster)\n' "$numdiff" "$(echo "$numdiff / $engine" | bc -l)"
+    fi
+done
