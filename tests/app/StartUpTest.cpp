@@ -4,16 +4,12 @@
 #include "support/FakePlatform.h"
 
 #include <QCoreApplication>
+#include "support/UniqueKey.h"
+
 #include <gtest/gtest.h>
 
 using modMain::StartUpGate;
 
-namespace {
-QString UniqueKey(const char* name)
-{
-    return QStringLiteral("start-up %1 %2").arg(QCoreApplication::applicationPid()).arg(name);
-}
-} // namespace
 
 TEST(StartUp, VersionGate)
 {
@@ -32,7 +28,7 @@ TEST(StartUp, AnOldSystemIsRefusedWithItsMessage)
 {
     FakePlatform fake;
     fake.facts.kernelRelease = "3.10.0";
-    platform::SingleInstance instance(UniqueKey("old"));
+    platform::SingleInstance instance(UniqueKey("start-up old"));
     EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::VersionRefused);
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, "Use on Windows 95 or later.");
@@ -45,9 +41,9 @@ TEST(StartUp, ThePreviousInstanceTestComesFirst)
 {
     FakePlatform fake;
     fake.facts.kernelRelease = "3.10.0";
-    platform::SingleInstance running(UniqueKey("first"));
+    platform::SingleInstance running(UniqueKey("start-up first"));
     ASSERT_TRUE(running.listen());
-    platform::SingleInstance second(UniqueKey("first"));
+    platform::SingleInstance second(UniqueKey("start-up first"));
     EXPECT_EQ(modMain::CheckStartUp(second), StartUpGate::PreviousInstance);
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, "PrevInstance = True");
@@ -59,8 +55,8 @@ TEST(StartUp, AnAcceptedSystemStartsAndListens)
 {
     FakePlatform fake;
     fake.facts.kernelRelease = "6.1.0";
-    platform::SingleInstance instance(UniqueKey("accepted"));
+    platform::SingleInstance instance(UniqueKey("start-up accepted"));
     EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::Start);
     EXPECT_TRUE(fake.messages.empty());
-    EXPECT_TRUE(platform::SingleInstance(UniqueKey("accepted")).anotherIsRunning());
+    EXPECT_TRUE(platform::SingleInstance(UniqueKey("start-up accepted")).anotherIsRunning());
 }

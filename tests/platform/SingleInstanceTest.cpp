@@ -6,16 +6,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
+#include "support/UniqueKey.h"
+
 #include <gtest/gtest.h>
 
 using platform::SingleInstance;
 
-namespace {
-QString UniqueKey(const char* name)
-{
-    return QStringLiteral("test %1 %2").arg(QCoreApplication::applicationPid()).arg(name);
-}
-} // namespace
 
 TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
 {

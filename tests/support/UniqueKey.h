@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+// A single-instance key no other test process or running copy shares.
+inline QString UniqueKey(const char* name)
+{
+    return QStringLiteral("test %1 %2").arg(QCoreApplication::applicationPid()).arg(QString::fromUtf8(name));
+}
