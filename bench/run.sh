@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)" --target make_tables bench_engine >/dev/null
 data=build/bench-data
 mkdir -p "$data"
 for kind in same reformatted; do
-    [ -s "$data/$kind-$rows-2.txt" ] || build/bench/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
+    [ -s "$data/$kind-$rows-2.txt" ] || build/bin/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
 done
 
 # Wall seconds of one command, the command's own output to stderr.
@@ -35,10 +35,10 @@ for kind in same reformatted; do
     one="$data/$kind-$rows-1.txt"
     two="$data/$kind-$rows-2.txt"
     echo "== case \"$kind\": $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
-    engine=$(best build/bench/bench_engine "$one" "$two")
+    engine=$(best build/bin/bench_engine "$one" "$two")
     printf 'tallir engine (whole process): %.3f s\n' "$engine"
-    if [ -x build/src/cli/tallir-diff ]; then
-        diff=$(best bash -c "build/src/cli/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    if [ -x build/bin/tallir-diff ]; then
+        diff=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
         printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
     fi
     if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then

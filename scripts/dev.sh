@@ -40,7 +40,7 @@ start)
     shift
     install_missing
     build
-    exec build/src/app/tallir "$@"
+    exec build/bin/tallir "$@"
     ;;
 test)
     install_missing

@@ -34,7 +34,7 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance)
         instance.requestActivation(Caption());
         return StartUpGate::PreviousInstance;
     }
-    if (!VersionAccepted(modUtil::WindowsVersion())) {
+    if (!VersionAccepted(modUtil::WindowsVersionFrom(platform::Platform().systemFacts().kernelRelease))) {
         platform::MsgBox(QStringLiteral("Use on Windows 95 or later."), platform::Buttons::Ok,
                          platform::Icon::Information, Caption());
         return StartUpGate::VersionRefused;

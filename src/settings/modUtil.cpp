@@ -3,7 +3,6 @@
 #include "IniText.h"
 #include "core/NumberFormat.h"
 #include "core/Version.h"
-#include "platform/PlatformServices.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +11,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -197,7 +197,7 @@ QString ReadRegistryString(const QString&, const QString&, const QString&)
 
 QString WindowsVersion()
 {
-    return WindowsVersionFrom(platform::Platform().systemFacts().kernelRelease);
+    return WindowsVersionFrom(QSysInfo::kernelVersion());
 }
 
 QString WindowsVersionFrom(const QString& kernelRelease)

@@ -1,0 +1,141 @@
+#include "DiffOptions.h"
+
+#include "core/Version.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+namespace {
+constexpr qint64 MaxColumn = 100'000'000;
+
+QString Usage()
+{
+    return QStringLiteral("usage: tallir-diff [OPTIONS] FILE1 FILE2\nTry 'tallir-diff --help' for more information.\n");
+}
+
+DiffCommand UsageError(const QString& problem)
+{
+    DiffCommand command;
+    command.error = QStringLiteral("tallir-diff: ") + problem + '\n' + Usage();
+    command.exitStatus = 2;
+    return command;
+}
+} // namespace
+
+QString DiffHelpText()
+{
+    return QStringLiteral(
+        "usage: tallir-diff [OPTIONS] FILE1 FILE2\n"
+        "Compare two text tables of numbers cell by cell, as Tallir's Compare window does.\n"
+        "\n"
+        "  -s, --precision-same     regard two different numbers that agree in more than\n"
+        "                           DIGITS leading decimal digits as the same (\"S\")\n"
+        "  -p, --precision DIGITS   the precision in decimal digits (default 10)\n"
+        "  -a, --abs X              also regard two different numbers at most X apart as\n"
+        "                           the same (\"S\")\n"
+        "  -X, --ignore-columns LIST\n"
+        "                           do not compare these columns (numbered from 1, ranges\n"
+        "                           like 2-4,7)\n"
+        "      --settings           take the precision rule and DIGITS from Tallir.ini;\n"
+        "                           options given here still win\n"
+        "  -q, --quiet              print nothing; the exit status tells\n"
+        "      --json               print one JSON document instead of the text report\n"
+        "      --full               with --json, also print the three whole grids\n"
+        "  -h, --help               print this help and exit\n"
+        "      --version            print the version and exit\n"
+        "\n"
+        "The report lists each differing cell as \"R<row> C<col>\", FILE1's text, FILE2's\n"
+        "text and the verdict, separated by TABs; then the closing message and a line of\n"
+        "figures. Exit status: 0 when no compared cell differs (or only \"S\" cells do),\n"
+        "1 when some do, 2 on trouble.\n");
+}
+
+std::optional<std::vector<bool>> ParseColumnList(const QString& list)
+{
+    std::vector<bool> ignored;
+    for (const QString& item : list.split(',')) {
+        const QStringList bounds = item.trimmed().split('-');
+        if (bounds.size() > 2)
+            return std::nullopt;
+        bool okFirst = false;
+        bool okLast = false;
+        const qint64 first = bounds[0].trimmed().toLongLong(&okFirst);
+        const qint64 last = bounds.size() == 2 ? bounds[1].trimmed().toLongLong(&okLast) : first;
+        if (!okFirst || (bounds.size() == 2 && !okLast) || first < 1 || last < first || last > MaxColumn)
+            return std::nullopt;
+        if (ignored.size() < std::size_t(last))
+            ignored.resize(std::size_t(last), false);
+        for (qint64 column = first; column <= last; ++column)
+            ignored[std::size_t(column - 1)] = true;
+    }
+    return ignored;
+}
+
+DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)())
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption same({"s", "precision-same"}, "");
+    const QCommandLineOption precision({"p", "precision"}, "", "DIGITS");
+    const QCommandLineOption absolute({"a", "abs"}, "", "X");
+    const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
+    const QCommandLineOption settings("settings", "");
+    const QCommandLineOption quiet({"q", "quiet"}, "");
+    const QCommandLineOption json("json", "");
+    const QCommandLineOption full("full", "");
+    const QCommandLineOption help({"h", "help"}, "");
+    const QCommandLineOption version("version", "");
+    parser.addOptions({same, precision, absolute, ignore, settings, quiet, json, full, help, version});
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+
+    DiffCommand command;
+    if (parser.isSet(help)) {
+        command.output = DiffHelpText();
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.output = QString::fromStdString(tallir::VersionCaption()) + '\n';
+        return command;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return UsageError(files.size() < 2 ? QStringLiteral("two files are needed") : QStringLiteral("too many files"));
+
+    DiffOptions options;
+    options.path1 = files[0];
+    options.path2 = files[1];
+    if (parser.isSet(settings)) {
+        const PrecisionSettings stored = readSettings();
+        options.compare.precisionSame = stored.precisionSame;
+        options.compare.precisionLog = stored.precisionLog;
+    }
+    if (parser.isSet(same))
+        options.compare.precisionSame = true;
+    if (parser.isSet(precision)) {
+        bool ok = false;
+        options.compare.precisionLog = parser.value(precision).toDouble(&ok);
+        if (!ok || !std::isfinite(options.compare.precisionLog))
+            return UsageError(QStringLiteral("the precision is not a number: ") + parser.value(precision));
+    }
+    if (parser.isSet(absolute)) {
+        bool ok = false;
+        const double tolerance = parser.value(absolute).toDouble(&ok);
+        if (!ok || !(tolerance >= 0))
+            return UsageError(QStringLiteral("the absolute difference is not a number of 0 or more: ") + parser.value(absolute));
+        options.compare.absoluteTolerance = tolerance;
+    }
+    if (parser.isSet(ignore)) {
+        auto columns = ParseColumnList(parser.value(ignore));
+        if (!columns)
+            return UsageError(QStringLiteral("not a list of columns: ") + parser.value(ignore));
+        options.compare.ignoredColumns = std::move(*columns);
+    }
+    options.quiet = parser.isSet(quiet);
+    options.json = parser.isSet(json);
+    options.full = parser.isSet(full);
+    if (options.full && !options.json)
+        return UsageError(QStringLiteral("--full goes with --json"));
+    command.options = std::move(options);
+    return command;
+}

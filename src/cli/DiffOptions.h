@@ -1,0 +1,39 @@
+#pragma once
+// The command line of tallir-diff.
+
+#include "core/Compare.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct DiffOptions {
+    QString path1;
+    QString path2;
+    tallir::CompareOptions compare;
+    bool quiet = false;
+    bool json = false;
+    bool full = false;
+};
+
+// What the command line asks for: a comparison, or a text to print and a status to end with.
+struct DiffCommand {
+    std::optional<DiffOptions> options;
+    QString output;     // for standard output (help, version)
+    QString error;      // for standard error (usage problems)
+    int exitStatus = 0; // when there is nothing to compare
+};
+
+// arguments as given, the program name first. readSettings gives "PrecisionSame" and
+// "PrecisionLog" for --settings.
+struct PrecisionSettings {
+    bool precisionSame;
+    double precisionLog;
+};
+DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
+
+// The --help text; the man page says the same.
+QString DiffHelpText();
+
+// "2-4,7" as value columns to ignore (grid numbers from 1); nothing when the list is malformed.
+std::optional<std::vector<bool>> ParseColumnList(const QString& list);

@@ -1,0 +1,50 @@
+#include "DiffRun.h"
+
+#include "core/TableReader.h"
+#include "locale/LocaleFormat.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+DiffFile Describe(const QString& path, tallir::Table table)
+{
+    const QFileInfo info(path);
+    const auto shape = tallir::LoadedGridShape(table);
+    DiffFile file{path.toStdString(), std::move(table), {}, LocaleFormat::SizeText(info.size()),
+                  LocaleFormat::DateText(info.lastModified())};
+    file.dimension = QString::fromStdString(tallir::DimensionText(shape.rows - 1, shape.cols - 1));
+    return file;
+}
+
+} // namespace
+
+std::string CellName(std::uint64_t row, std::uint64_t col)
+{
+    std::string name = "R";
+    name.append(std::to_string(row + 1)).append(" C").append(std::to_string(col + 1));
+    return name;
+}
+
+DiffOutcome RunDiff(const DiffOptions& options)
+{
+    auto [read1, read2] = tallir::ReadTablePair(options.path1.toStdString(), options.path2.toStdString());
+    DiffOutcome outcome;
+    if (!read1.table)
+        outcome.errors.push_back(tallir::CantOpenMessage(options.path1.toStdString()));
+    if (!read2.table)
+        outcome.errors.push_back(tallir::CantOpenMessage(options.path2.toStdString()));
+    if (!outcome.errors.empty())
+        return outcome;
+
+    DiffRun run{Describe(options.path1, std::move(*read1.table)), Describe(options.path2, std::move(*read2.table)),
+                {}, {}, {}, LocaleFormat::Separators(), {}, false};
+    run.result = tallir::CompareTables(run.file1.table, run.file2.table, options.compare);
+    run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
+    run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
+    run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
+    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::Disagrees);
+    outcome.run = std::move(run);
+    return outcome;
+}

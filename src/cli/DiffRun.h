@@ -1,0 +1,40 @@
+#pragma once
+// One run of tallir-diff: both files read, compared, and summed up for the reports.
+
+#include "DiffOptions.h"
+#include "core/Figures.h"
+#include "core/Table.h"
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct DiffFile {
+    std::string path; // as given
+    tallir::Table table;
+    QString dimension; // as the window's status bar shows them
+    QString size;
+    QString date;
+};
+
+struct DiffRun {
+    DiffFile file1;
+    DiffFile file2;
+    tallir::CompareResult result;
+    tallir::Figures figures;
+    tallir::ShapeMismatch mismatch;
+    tallir::NumberSeparators separators;
+    std::string message; // the closing message, lines joined by CR LF
+    bool disagrees = false; // some verdict is "D" or digits
+};
+
+struct DiffOutcome {
+    std::optional<DiffRun> run;
+    std::vector<std::string> errors; // "Can't open " and the path, one per file
+};
+
+DiffOutcome RunDiff(const DiffOptions& options);
+
+// Grid numbering of a cell: "R2 C3".
+std::string CellName(std::uint64_t row, std::uint64_t col);

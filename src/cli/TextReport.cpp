@@ -1,0 +1,60 @@
+#include "TextReport.h"
+
+#include <charconv>
+
+namespace {
+
+std::string Number(double value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
+    return std::string(text, end);
+}
+
+template <class T>
+std::string At(const char* what, const std::optional<tallir::FigureAt<T>>& figure, const std::string& value)
+{
+    if (!figure)
+        return {};
+    return std::string("; ") + what + " " + value + " at " + CellName(figure->cell.row, figure->cell.col);
+}
+
+} // namespace
+
+std::string FiguresLine(const DiffRun& run)
+{
+    const tallir::Figures& f = run.figures;
+    std::string line = tallir::DimensionText(run.result.comparedRows, run.result.comparedCols) + ": "
+        + std::to_string(f.differing) + " differing (D " + std::to_string(f.textDiffering) + ", S "
+        + std::to_string(f.same) + ", digits " + std::to_string(f.digits) + ")";
+    if (f.lowestAgreement)
+        line += At("lowest agreement", f.lowestAgreement, tallir::FormatStandard(f.lowestAgreement->value, run.separators));
+    if (f.largestAbsolute)
+        line += At("largest absolute difference", f.largestAbsolute, Number(f.largestAbsolute->value));
+    if (f.largestRelative)
+        line += At("largest relative difference", f.largestRelative, Number(f.largestRelative->value));
+    return line;
+}
+
+void WriteTextReport(const DiffRun& run, Output& out)
+{
+    for (const tallir::Verdict& verdict : run.result.verdicts) {
+        out << CellName(verdict.row, verdict.col) << '\t' << run.file1.table.cell(verdict.row, verdict.col) << '\t'
+            << run.file2.table.cell(verdict.row, verdict.col) << '\t' << tallir::VerdictText(verdict, run.separators)
+            << '\n';
+    }
+    std::string_view message = run.message;
+    for (std::size_t end; (end = message.find("\r\n")) != std::string_view::npos; message.remove_prefix(end + 2))
+        out << message.substr(0, end) << '\n';
+    out << message << '\n';
+
+    const tallir::ShapeMismatch& mismatch = run.mismatch;
+    if (mismatch.rowsDiffer())
+        out << "rows out of step: File 1 has " << std::to_string(mismatch.rows1) << " rows, File 2 has "
+            << std::to_string(mismatch.rows2) << '\n';
+    if (mismatch.firstRow)
+        out << "values out of step from row " << std::to_string(*mismatch.firstRow + 1) << ": File 1 has "
+            << std::to_string(mismatch.values1) << " values there, File 2 has " << std::to_string(mismatch.values2)
+            << '\n';
+    out << FiguresLine(run) << '\n';
+}

@@ -1,0 +1,41 @@
+// tallir-diff: compares two tables from the shell, with the engine of the Compare window.
+
+#include "DiffOptions.h"
+#include "DiffRun.h"
+#include "JsonReport.h"
+#include "TextReport.h"
+#include "settings/modUtil.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+PrecisionSettings ReadPrecisionSettings()
+{
+    return {modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10)};
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const DiffCommand command = ParseDiffArguments(QCoreApplication::arguments(), ReadPrecisionSettings);
+    std::fputs(command.output.toLocal8Bit().constData(), stdout);
+    std::fputs(command.error.toLocal8Bit().constData(), stderr);
+    if (!command.options)
+        return command.exitStatus;
+
+    const DiffOutcome outcome = RunDiff(*command.options);
+    for (const std::string& error : outcome.errors)
+        std::fprintf(stderr, "%s\n", error.c_str());
+    if (!outcome.run)
+        return 2;
+    if (!command.options->quiet) {
+        Output out(stdout);
+        if (command.options->json)
+            WriteJsonReport(*outcome.run, command.options->full, out);
+        else
+            WriteTextReport(*outcome.run, out);
+    }
+    return outcome.run->disagrees ? 1 : 0;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// What a comparison amounts to, at a glance: how many verdicts of each kind, the worst
+// agreement, the largest differences and where they are, and where the two tables' shapes
+// part ways.
+
+#include "Compare.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace tallir {
+
+struct CellPosition {
+    std::uint64_t row; // table row and value column, 0-based
+    std::uint64_t col;
+};
+
+template <class T>
+struct FigureAt {
+    T value;
+    CellPosition cell;
+};
+
+struct Figures {
+    std::uint64_t differing = 0;
+    std::uint64_t textDiffering = 0; // "D"
+    std::uint64_t same = 0;          // "S"
+    std::uint64_t digits = 0;
+    std::optional<FigureAt<double>> lowestAgreement;
+    std::optional<FigureAt<double>> largestAbsolute; // |x2 - x1|
+    std::optional<FigureAt<double>> largestRelative; // |x2 - x1| / |x1| (|x2| when x1 is 0)
+};
+
+// Counts and extremes of a result; numbers are read again only for its numeric verdicts.
+Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2);
+
+// Where the tables' shapes differ: the first row whose value counts differ, and the two row
+// counts when they do.
+struct ShapeMismatch {
+    std::optional<std::uint64_t> firstRow; // 0-based
+    std::uint64_t values1 = 0;             // value counts on that row
+    std::uint64_t values2 = 0;
+    std::uint64_t rows1 = 0;
+    std::uint64_t rows2 = 0;
+    bool rowsDiffer() const { return rows1 != rows2; }
+    bool any() const { return firstRow || rowsDiffer(); }
+};
+ShapeMismatch FindShapeMismatch(const Table& file1, const Table& file2);
+
+// Whether a verdict means the tables disagree ("D" or digits; "S" does not).
+inline bool Disagrees(const Verdict& verdict) { return verdict.kind != VerdictKind::Same; }
+
+} // namespace tallir

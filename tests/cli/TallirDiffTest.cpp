@@ -1,0 +1,182 @@
+// Runs the real tallir-diff on files made here and checks its status, report and JSON.
+
+#include "cli/DiffOptions.h"
+#include "core/Compare.h"
+#include "core/TableReader.h"
+#include "support/QtPrinters.h"
+#include "support/TempFolder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QString out;
+    QString err;
+};
+
+Outcome TallirDiff(const QStringList& arguments, const QString& settingsDir = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C.UTF-8");
+    if (!settingsDir.isEmpty())
+        environment.insert("TALLIR_SETTINGS_DIR", settingsDir);
+    process.setProcessEnvironment(environment);
+    process.start(TALLIR_DIFF, arguments);
+    process.waitForFinished(30000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QByteArray Table1 = "1 2 3 4\n1.5 abc 0 x\n1 2 3 4\n";
+const QByteArray Table2 = "1.0 2 3\n1.6 ABC 0.001\n1 1.00000000001 3 4\n7\n";
+
+} // namespace
+
+TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", Table1);
+    const QString b = folder.write("b.txt", Table2);
+    const QString same = folder.write("same.txt", "1 2\n3 4\n");
+    const QString close = folder.write("close.txt", "1 2\n3 4.00000000001\n");
+    struct Case {
+        QStringList arguments;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {{a, b}, 1},
+        {{same, same}, 0},
+        {{same, close}, 1},
+        {{"-s", same, close}, 0},           // only "S" cells differ
+        {{"-s", "-p", "12", same, close}, 1},
+        {{"-a", "1e-9", same, close}, 0},
+        {{"-X", "2", same, close}, 0},
+        {{"-q", a, b}, 1},
+        {{a, folder.path("missing.txt")}, 2},
+        {{a, folder.path()}, 2},            // a folder is no file
+        {{"-p", "ten", a, b}, 2},
+        {{"-X", "0", a, b}, 2},
+        {{"-X", "3-1", a, b}, 2},
+        {{"--bogus", a, b}, 2},
+        {{a}, 2},
+        {{a, b, a}, 2},
+        {{"--full", a, b}, 2},
+        {{"--help"}, 0},
+        {{"--version"}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TallirDiff(c.arguments).status, c.status) << c.arguments.join(' ').toStdString();
+
+    const Outcome missing = TallirDiff({a, folder.path("missing.txt")});
+    EXPECT_EQ(missing.err, "Can't open " + folder.path("missing.txt") + "\n");
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_TRUE(TallirDiff({"-p", "ten", a, b}).err.contains("usage: tallir-diff"));
+    EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
+    EXPECT_EQ(TallirDiff({"--version"}).out, "Tallir Ver.1.0 Rev.109\n");
+    EXPECT_EQ(TallirDiff({"--help"}).out, DiffHelpText());
+}
+
+TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", Table1);
+    const QString b = folder.write("b.txt", Table2);
+    const QStringList lines = TallirDiff({a, b}).out.split('\n');
+    const QStringList expected = {
+        "R1 C4\t4\t\tD",
+        "R2 C1\t1.5\t1.6\t1.18",
+        "R2 C2\tabc\tABC\tD",
+        "R2 C3\t0\t0.001\t3.00",
+        "R2 C4\tx\t\tD",
+        "R3 C2\t2\t1.00000000001\t0.30",
+        a + " != " + b,
+        "at 6 cells",
+        "in smaller rows and cols.",
+        "rows out of step: File 1 has 3 rows, File 2 has 4",
+        "values out of step from row 1: File 1 has 4 values there, File 2 has 3",
+        "R3 x C4: 6 differing (D 3, S 0, digits 3); lowest agreement 0.30 at R3 C2; largest absolute difference 1 "
+        "at R3 C2; largest relative difference 0.5 at R3 C2",
+        "",
+    };
+    EXPECT_EQ(lines, expected);
+
+    const QString same = folder.write("same.txt", "1 2\n");
+    EXPECT_EQ(TallirDiff({same, same}).out,
+              same + " == " + same + "\nin smaller rows and cols.\nR1 x C2: 0 differing (D 0, S 0, digits 0)\n");
+}
+
+TEST(TallirDiff, JsonAgreesWithTheEngine)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", Table1);
+    const QString b = folder.write("b.txt", Table2 + QByteArray("\xff\"q\" \x01\n"));
+    const Outcome run = TallirDiff({"--json", "--full", a, b});
+    EXPECT_EQ(run.status, 1);
+    QJsonParseError error;
+    const QJsonObject doc = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+
+    EXPECT_EQ(doc["file1"]["path"].toString(), a);
+    EXPECT_EQ(doc["file1"]["dimension"].toString(), "R3 x C4");
+    EXPECT_EQ(doc["file1"]["size"].toString(), QString::number(Table1.size()) + ".00Bytes");
+    EXPECT_EQ(doc["file2"]["dimension"].toString(), "R5 x C4");
+    EXPECT_FALSE(doc["file2"]["date"].toString().isEmpty());
+    const QJsonObject compare = doc["compare"].toObject();
+    EXPECT_EQ(compare["dimension"].toString(), "R3 x C4");
+    EXPECT_EQ(compare["size"].toString(), "Different");
+    EXPECT_EQ(compare["date"].toString(), "Same");
+    EXPECT_EQ(compare["message"].toString(), a + " != " + b + "\r\nat 6 cells\r\nin smaller rows and cols.");
+    EXPECT_EQ(compare["figures"]["lowestAgreement"]["row"].toInt(), 3);
+    EXPECT_EQ(compare["figures"]["textDiffering"].toInt(), 3);
+
+    // Every verdict of the engine, in its order.
+    const auto t1 = tallir::ReadTable(a.toStdString());
+    const auto t2 = tallir::ReadTable(b.toStdString());
+    const auto result = tallir::CompareTables(*t1.table, *t2.table);
+    const QJsonArray cells = doc["cells"].toArray();
+    EXPECT_EQ(compare["differing"].toInt(), qsizetype(result.differing()));
+    ASSERT_EQ(cells.size(), qsizetype(result.differing()));
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const auto& verdict = result.verdicts[std::size_t(i)];
+        EXPECT_EQ(cells[i]["row"].toInt(), qint64(verdict.row + 1));
+        EXPECT_EQ(cells[i]["col"].toInt(), qint64(verdict.col + 1));
+        EXPECT_EQ(cells[i]["verdict"].toString().toStdString(), tallir::VerdictText(verdict));
+        EXPECT_EQ(cells[i]["text1"].toString().toStdString(), std::string(t1.table->cell(verdict.row, verdict.col)));
+    }
+
+    // The whole grids, header row and column included; invalid bytes as U+FFFD.
+    const QJsonArray grid2 = doc["grid2"].toArray();
+    ASSERT_EQ(grid2.size(), 6);
+    EXPECT_EQ(grid2[0].toArray().toVariantList(), QVariantList({"", "1", "2", "3", "4"}));
+    EXPECT_EQ(grid2[5].toArray().toVariantList(), QVariantList({"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
+    const QJsonArray grid = doc["grid"].toArray();
+    ASSERT_EQ(grid.size(), 4);
+    EXPECT_EQ(grid[2].toArray().toVariantList(), QVariantList({"2", "1.18", "D", "3.00", "D"}));
+    EXPECT_EQ(grid[3].toArray().toVariantList(), QVariantList({"3", "", "0.30", "", ""}));
+}
+
+TEST(TallirDiff, SettingsGiveThePrecisionUnlessTheCommandLineDoes)
+{
+    const TempFolder folder;
+    const QString same = folder.write("same.txt", "1 2\n3 4\n");
+    const QString close = folder.write("close.txt", "1 2\n3 4.00000000001\n");
+    folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=10\n");
+    EXPECT_EQ(TallirDiff({"--settings", same, close}, folder.path()).status, 0);
+    EXPECT_EQ(TallirDiff({"--settings", "-p", "13", same, close}, folder.path()).status, 1);
+    EXPECT_EQ(TallirDiff({same, close}, folder.path()).status, 1) << "without --settings the file is not read";
+}
+
+TEST(TallirDiff, ColumnLists)
+{
+    EXPECT_EQ(ParseColumnList("2-4,7"), (std::vector<bool>{false, true, true, true, false, false, true}));
+    EXPECT_EQ(ParseColumnList("1"), (std::vector<bool>{true}));
+    for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})
+        EXPECT_FALSE(ParseColumnList(bad)) << bad;
+}
