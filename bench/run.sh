@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${1:-1000000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target make_tables bench_engine >/dev/null
+cmake --build build -j"$(nproc)" --target make_tables bench_engine tallir-diff >/dev/null
 data=build/bench-data
 mkdir -p "$data"
 for kind in same reformatted; do
@@ -40,6 +40,9 @@ for kind in same reformatted; do
     if [ -x build/bin/tallir-diff ]; then
         diff=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
         printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
+        kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff "$one" "$two" >/dev/null; } 2>&1 | tail -n 1)
+        inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
+        printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
     fi
     if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
         pandas=$(seconds /usr/bin/python3 bench/peer_pandas.py "$one" "$two")

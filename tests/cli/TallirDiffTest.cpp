@@ -9,7 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -179,4 +181,18 @@ TEST(TallirDiff, ColumnLists)
     EXPECT_EQ(ParseColumnList("1"), (std::vector<bool>{true}));
     for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})
         EXPECT_FALSE(ParseColumnList(bad)) << bad;
+}
+
+TEST(TallirDiff, TheManPageDescribesEveryOptionOfTheHelp)
+{
+    QFile manPage(TALLIR_SOURCE_DIR "/data/tallir-diff.1");
+    ASSERT_TRUE(manPage.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(manPage.readAll()).replace("\\-", "-");
+    const QRegularExpression option(R"((?<![\w-])(--?[a-zA-Z][a-z-]*))");
+    int found = 0;
+    for (const auto& match : option.globalMatch(DiffHelpText())) {
+        EXPECT_TRUE(page.contains(match.captured(1))) << match.captured(1).toStdString();
+        ++found;
+    }
+    EXPECT_GE(found, 15);
 }
