@@ -40,7 +40,7 @@ for kind in same reformatted; do
     if [ -x build/bin/tallir-diff ]; then
         diff=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
         printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
-        kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff "$one" "$two" >/dev/null; } 2>&1 | tail -n 1)
+        kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff "$one" "$two" >/dev/null || true; } 2>&1 | tail -n 1)
         inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
         printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
     fi

@@ -67,8 +67,12 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
 
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options)
 {
-    const GridShape shape1 = LoadedGridShape(file1);
-    const GridShape shape2 = LoadedGridShape(file2);
+    return CompareTables(file1, LoadedGridShape(file1), file2, LoadedGridShape(file2), options);
+}
+
+CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
+                            const CompareOptions& options)
+{
     const std::uint64_t minRows = std::min(shape1.rows, shape2.rows);
     const std::uint64_t minCols = std::min(shape1.cols, shape2.cols);
 

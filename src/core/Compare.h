@@ -57,6 +57,10 @@ struct CompareResult {
 };
 
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options = {});
+// The same for tables shown in grids of the given shapes (a grid may be larger than its table,
+// like the blank grid of a window that loaded nothing).
+CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
+                            const CompareOptions& options = {});
 
 // The verdict of one cell pair, or nothing when they agree.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);

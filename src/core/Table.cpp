@@ -70,8 +70,10 @@ std::string_view Table::cell(std::size_t row, std::size_t col) const
 
 void Table::setCell(std::size_t row, std::size_t col, std::string text)
 {
-    if (row >= rowCount())
-        return;
+    while (row >= rowCount()) { // rows past the end are added empty
+        rowFirstCell_.push_back(rowFirstCell_.back());
+        rowStart_.push_back(rowStart_.back());
+    }
     const std::size_t stored = rowFirstCell_[row + 1] - rowFirstCell_[row];
     if (col >= valueCount(row) && !text.empty()) {
         editedValueCount_[row] = col + 1;
@@ -81,6 +83,23 @@ void Table::setCell(std::size_t row, std::size_t col, std::string text)
         edits_.erase({row, col});
     else
         edits_[{row, col}] = std::move(text);
+}
+
+void Table::truncateRows(std::size_t count)
+{
+    if (count >= rowCount())
+        return;
+    rowFirstCell_.resize(count + 1);
+    rowStart_.resize(count + 1);
+    cellLength_.resize(rowFirstCell_.back());
+    while (!longCells_.empty() && longCells_.back().first >= rowFirstCell_.back())
+        longCells_.pop_back();
+    arenaSize_ = rowStart_.back();
+    std::erase_if(edits_, [&](const auto& edit) { return edit.first.first >= count; });
+    std::erase_if(editedValueCount_, [&](const auto& widened) { return widened.first >= count; });
+    maxValueCount_ = 0;
+    for (std::size_t r = 0; r < count; ++r)
+        maxValueCount_ = std::max(maxValueCount_, valueCount(r));
 }
 
 std::size_t Table::memoryBytes() const

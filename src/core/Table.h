@@ -34,9 +34,12 @@ public:
     // The text of a cell; empty beyond the row's last value or past the last row.
     std::string_view cell(std::size_t row, std::size_t col) const;
 
-    // Replaces one cell's text; the row widens when col is past its last value.
+    // Replaces one cell's text; the row widens when col is past its last value, and empty rows
+    // are added when row is past the last one.
     void setCell(std::size_t row, std::size_t col, std::string text);
     bool hasEdits() const { return !edits_.empty(); }
+    // Drops the rows from count on.
+    void truncateRows(std::size_t count);
 
     // Bytes held by the store, for reporting and benchmarks.
     std::size_t memoryBytes() const;

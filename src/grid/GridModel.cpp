@@ -1,0 +1,95 @@
+#include "GridModel.h"
+
+#include <limits>
+
+GridModel::GridModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+int GridModel::Clamp(qint64 count)
+{
+    return int(std::min<qint64>(std::max<qint64>(count, 0), std::numeric_limits<int>::max()));
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Clamp(store_.rows() - 1);
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Clamp(store_.cols() - 1);
+}
+
+void GridModel::setFont(const QFont& font)
+{
+    font_ = font;
+    boldFont_ = font;
+    boldFont_.setBold(true);
+}
+
+QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
+{
+    const bool fixed = row == 0 || col == 0;
+    const bool selected = !fixed && selection_.contains(row, col);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return QString::fromUtf8(store_.text(row, col));
+    case Qt::FontRole:
+        return formats_.bold(row, col).value_or(false) ? boldFont_ : font_;
+    case Qt::BackgroundRole:
+        if (selected)
+            return colors_.backSel;
+        return formats_.backColor(row, col).value_or(fixed ? colors_.backFixed : colors_.back);
+    case Qt::ForegroundRole:
+        if (selected)
+            return colors_.foreSel;
+        return formats_.foreColor(row, col).value_or(fixed ? colors_.foreFixed : colors_.fore);
+    case Qt::TextAlignmentRole:
+        return fixed ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || role == Qt::ToolTipRole)
+        return {};
+    return cellRole(index.row() + 1, index.column() + 1, role);
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::ToolTipRole)
+        return {};
+    return orientation == Qt::Horizontal ? cellRole(0, section + 1, role) : cellRole(section + 1, 0, role);
+}
+
+void GridModel::beginChange()
+{
+    if (changeDepth_++ == 0)
+        beginResetModel();
+}
+
+void GridModel::endChange()
+{
+    if (--changeDepth_ == 0)
+        endResetModel();
+}
+
+void GridModel::cellsChanged()
+{
+    if (changeDepth_ > 0)
+        return;
+    const int rows = rowCount();
+    const int cols = columnCount();
+    if (rows > 0 && cols > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, cols - 1));
+    if (cols > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, cols - 1);
+    if (rows > 0)
+        emit headerDataChanged(Qt::Vertical, 0, rows - 1);
+}

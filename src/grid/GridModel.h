@@ -1,0 +1,56 @@
+#pragma once
+// Shows a GridStore to a QTableView without copying it. Grid row 0 and column 0 are the
+// header row and column; the model's rows and columns are the body (grid row r is model row
+// r - 1), and the headers come from headerData.
+
+#include "CellFormats.h"
+#include "GridStore.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+
+struct GridColors {
+    QColor back, fore, backFixed, foreFixed, backSel, foreSel;
+};
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    GridStore& store() { return store_; }
+    const GridStore& store() const { return store_; }
+    CellFormats& formats() { return formats_; }
+    const CellFormats& formats() const { return formats_; }
+    GridColors& colors() { return colors_; }
+    const GridColors& colors() const { return colors_; }
+    void setFont(const QFont& font);
+    // The selected block, drawn in the selection colours above any cell format.
+    void setSelection(const CellRect& block) { selection_ = block; }
+
+    // Changes to the store or the formats are announced through these: a shape change resets
+    // the model, anything else repaints the given area (or everything).
+    void beginChange();
+    void endChange();
+    void cellsChanged();
+
+    // Qt's views count in int; larger grids show their first 2^31 - 1 rows.
+    static int Clamp(qint64 count);
+
+private:
+    QVariant cellRole(qint64 row, qint64 col, int role) const;
+
+    GridStore store_;
+    CellFormats formats_;
+    GridColors colors_;
+    CellRect selection_{1, 1, 1, 1};
+    QFont font_;
+    QFont boldFont_;
+    int changeDepth_ = 0;
+};

@@ -1,0 +1,154 @@
+#include "GridStore.h"
+
+#include <algorithm>
+
+GridStore::GridStore() = default;
+
+void GridStore::setRows(qint64 rows)
+{
+    rows = std::max<qint64>(rows, 0);
+    if (rows < rows_) {
+        table_.truncateRows(std::size_t(std::max<qint64>(rows - 1, 0)));
+        std::erase_if(headerEdits_, [&](const auto& edit) { return edit.first.first >= rows; });
+        std::erase_if(comparisonEdits_, [&](const auto& edit) { return edit.first.first >= rows; });
+    }
+    rows_ = rows;
+}
+
+void GridStore::setCols(qint64 cols)
+{
+    cols = std::max<qint64>(cols, 0);
+    if (cols < cols_) {
+        std::erase_if(headerEdits_, [&](const auto& edit) { return edit.first.second >= cols; });
+        std::erase_if(comparisonEdits_, [&](const auto& edit) { return edit.first.second >= cols; });
+    }
+    cols_ = cols;
+}
+
+std::string GridStore::headerText(qint64 row, qint64 col) const
+{
+    if (const auto it = headerEdits_.find({row, col}); it != headerEdits_.end())
+        return it->second;
+    if (row == 0 && col > 0 && colsNumbered_)
+        return std::to_string(col);
+    if (col == 0 && row > 0 && rowsNumbered_)
+        return std::to_string(row);
+    return {};
+}
+
+std::string GridStore::verdictText(qint64 row, qint64 col) const
+{
+    const auto& verdicts = result_.verdicts;
+    const std::uint64_t r = std::uint64_t(row - 1);
+    const std::uint64_t c = std::uint64_t(col - 1);
+    const auto it = std::lower_bound(verdicts.begin(), verdicts.end(), std::make_pair(r, c),
+                                     [](const tallir::Verdict& v, const std::pair<std::uint64_t, std::uint64_t>& at) {
+                                         return v.row < at.first || (v.row == at.first && v.col < at.second);
+                                     });
+    if (it == verdicts.end() || it->row != r || it->col != c)
+        return {};
+    return tallir::VerdictText(*it, separators_);
+}
+
+std::string GridStore::text(qint64 row, qint64 col) const
+{
+    if (row < 0 || col < 0 || row >= rows_ || col >= cols_)
+        return {};
+    if (row == 0 || col == 0)
+        return headerText(row, col);
+    const auto r = std::size_t(row - 1);
+    const auto c = std::size_t(col - 1);
+    if (comparison_) {
+        const auto edited = comparisonEdits_.find({row, col});
+        return edited != comparisonEdits_.end() ? edited->second : verdictText(row, col);
+    }
+    return std::string(table_.cell(r, c));
+}
+
+void GridStore::setText(qint64 row, qint64 col, std::string text)
+{
+    if (row < 0 || col < 0 || row >= rows_ || col >= cols_)
+        return;
+    if (row == 0 || col == 0) {
+        headerEdits_[{row, col}] = std::move(text);
+        return;
+    }
+    if (comparison_) {
+        comparisonEdits_[{row, col}] = std::move(text);
+        return;
+    }
+    table_.setCell(std::size_t(row - 1), std::size_t(col - 1), std::move(text));
+}
+
+void GridStore::showTable(tallir::Table table)
+{
+    const auto shape = tallir::LoadedGridShape(table);
+    colsNumbered_ = tallir::LoadedGridNumbersColumns(table);
+    rowsNumbered_ = true;
+    table_ = std::move(table);
+    comparison_ = false;
+    result_ = {};
+    headerEdits_.clear();
+    rows_ = qint64(shape.rows);
+    cols_ = qint64(shape.cols);
+}
+
+void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSeparators separators)
+{
+    rows_ = qint64(result.grid.rows);
+    cols_ = qint64(result.grid.cols);
+    rowsNumbered_ = result.rowsNumbered;
+    colsNumbered_ = result.colsNumbered;
+    result_ = std::move(result);
+    separators_ = std::move(separators);
+    comparison_ = true;
+    table_ = tallir::Table();
+    headerEdits_.clear();
+    comparisonEdits_.clear();
+}
+
+void GridStore::addItem(std::string_view fields)
+{
+    const qint64 row = rows_;
+    ++rows_;
+    qint64 col = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = fields.find('\t', start);
+        const std::string_view field = fields.substr(start, tab == std::string_view::npos ? tab : tab - start);
+        if (col < cols_ && !field.empty())
+            setText(row, col, std::string(field));
+        ++col;
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+}
+
+void GridStore::removeItem(qint64 row)
+{
+    if (row < 1 || row >= rows_)
+        return;
+    // Rare: rebuild the body without the row. Header cells of later rows move up as well.
+    tallir::TableBuilder builder;
+    for (qint64 r = 1; r < rows_; ++r) {
+        if (r == row)
+            continue;
+        for (qint64 c = 1; c < cols_; ++c)
+            builder.addCell(text(r, c));
+        builder.endRow();
+    }
+    std::map<std::pair<qint64, qint64>, std::string> headers;
+    for (qint64 r = 0; r < rows_; ++r)
+        if (r != row)
+            if (auto t = headerText(r, 0); !t.empty() || headerEdits_.count({r, 0}))
+                headers[{r < row ? r : r - 1, 0}] = std::move(t);
+    for (const auto& [at, t] : headerEdits_)
+        if (at.first == 0)
+            headers[at] = t;
+    table_ = builder.finish();
+    comparison_ = false;
+    rowsNumbered_ = false;
+    headerEdits_ = std::move(headers);
+    --rows_;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The cells behind one grid: the header row and column, and a body that is either a table
+// (a loaded file, or cells written one by one) or a comparison result. Nothing is copied into
+// per-cell objects; texts are looked up when asked for. Rows and columns count from 0, the
+// header first, as the grid numbers them.
+
+#include "core/Compare.h"
+#include "core/NumberFormat.h"
+#include "core/Table.h"
+
+#include <QtGlobal>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+class GridStore {
+public:
+    GridStore();
+
+    qint64 rows() const { return rows_; }
+    qint64 cols() const { return cols_; }
+    // Growing adds empty rows or columns; shrinking drops what lies past the new end.
+    void setRows(qint64 rows);
+    void setCols(qint64 cols);
+
+    std::string text(qint64 row, qint64 col) const;
+    void setText(qint64 row, qint64 col, std::string text);
+
+    // Shows a loaded file: line k in row k with its number in column 0, the column numbers in
+    // the header row once the table is wider than one column.
+    void showTable(tallir::Table table);
+    // Shows a comparison: its grid shape, header numbers where it grew, a verdict per cell.
+    void showComparison(tallir::CompareResult result, tallir::NumberSeparators separators);
+
+    // The body as a table (row r, column c of the grid is cell r - 1, c - 1), edits included.
+    // Empty for a comparison.
+    const tallir::Table& table() const { return table_; }
+    const tallir::CompareResult* comparison() const { return comparison_ ? &result_ : nullptr; }
+    tallir::GridShape shape() const { return {std::uint64_t(rows_), std::uint64_t(cols_)}; }
+
+    // A row appended from TAB-separated fields, and a row taken out.
+    void addItem(std::string_view fields);
+    void removeItem(qint64 row);
+
+private:
+    std::string headerText(qint64 row, qint64 col) const;
+    std::string verdictText(qint64 row, qint64 col) const;
+
+    qint64 rows_ = 2;
+    qint64 cols_ = 2;
+    tallir::Table table_;
+    bool comparison_ = false;
+    tallir::CompareResult result_;
+    tallir::NumberSeparators separators_;
+    bool rowsNumbered_ = false;
+    bool colsNumbered_ = false;
+    std::map<std::pair<qint64, qint64>, std::string> headerEdits_;
+    std::map<std::pair<qint64, qint64>, std::string> comparisonEdits_;
+};

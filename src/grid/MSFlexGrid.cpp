@@ -1,0 +1,503 @@
+#include "MSFlexGrid.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QScrollBar>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Grid lines in the grid's own grey, whatever the desktop style draws.
+class GridStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
+    {
+        if (hint == SH_Table_GridLineColor)
+            return int(MSFlexGrid::GridColor().rgb());
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+QFont GridFont()
+{
+    const QString preferred = QStringLiteral("MS PGothic");
+    QFont font = QFontDatabase::hasFamily(preferred) ? QFont(preferred) : QApplication::font();
+    font.setPointSize(9);
+    return font;
+}
+
+int ButtonOf(Qt::MouseButtons buttons)
+{
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) | (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int ShiftOf(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+} // namespace
+
+MSFlexGrid::MSFlexGrid(QWidget* parent)
+    : QTableView(parent)
+    , model_(new GridModel(this))
+{
+    setObjectName(QStringLiteral("MSFlexGrid1"));
+    auto* style = new GridStyle;
+    style->setParent(this);
+    setStyle(style);
+    const QPalette palette = QApplication::palette();
+    model_->colors() = {palette.color(QPalette::Base), palette.color(QPalette::Text), palette.color(QPalette::Button),
+                        palette.color(QPalette::ButtonText), palette.color(QPalette::Highlight),
+                        palette.color(QPalette::HighlightedText)};
+    model_->setFont(GridFont());
+    setFont(GridFont());
+    setModel(model_);
+
+    QPalette empty = viewport()->palette();
+    empty.setColor(QPalette::Base, BackColorBkg());
+    viewport()->setPalette(empty);
+
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    const int rowHeight = QFontMetrics(GridFont()).height() + 6;
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultSectionSize(64);
+    horizontalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setFixedHeight(rowHeight);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    verticalHeader()->setSectionsClickable(false);
+    verticalHeader()->setFixedWidth(64);
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->viewport()->installEventFilter(this);
+        header->viewport()->setMouseTracking(true);
+    }
+    viewport()->setMouseTracking(true);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+}
+
+double MSFlexGrid::TwipsPerPixelX() const
+{
+    return 1440.0 / std::max(1, logicalDpiX());
+}
+
+double MSFlexGrid::TwipsPerPixelY() const
+{
+    return 1440.0 / std::max(1, logicalDpiY());
+}
+
+void MSFlexGrid::applyShape()
+{
+    row_ = std::clamp<qint64>(row_, 0, std::max<qint64>(Rows() - 1, 0));
+    col_ = std::clamp<qint64>(col_, 0, std::max<qint64>(Cols() - 1, 0));
+    rowSel_ = std::clamp<qint64>(rowSel_, 0, std::max<qint64>(Rows() - 1, 0));
+    colSel_ = std::clamp<qint64>(colSel_, 0, std::max<qint64>(Cols() - 1, 0));
+    model_->setSelection({std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)});
+}
+
+void MSFlexGrid::SetRows(qint64 rows)
+{
+    model_->beginChange();
+    model_->store().setRows(std::max<qint64>(rows, 1));
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::SetCols(qint64 cols)
+{
+    model_->beginChange();
+    model_->store().setCols(std::max<qint64>(cols, 1));
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::ShowTable(tallir::Table table)
+{
+    model_->beginChange();
+    model_->store().showTable(std::move(table));
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators)
+{
+    model_->beginChange();
+    model_->store().showComparison(std::move(result), std::move(separators));
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::selectionChanged()
+{
+    model_->setSelection({std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)});
+    if (redraw_)
+        viewport()->update();
+}
+
+bool MSFlexGrid::SetRow(qint64 row)
+{
+    if (row < 0 || row >= Rows())
+        return false;
+    row_ = rowSel_ = row; // like the classic grid, a new current cell starts a new block
+    selectionChanged();
+    return true;
+}
+
+bool MSFlexGrid::SetCol(qint64 col)
+{
+    if (col < 0 || col >= Cols())
+        return false;
+    col_ = colSel_ = col;
+    selectionChanged();
+    return true;
+}
+
+bool MSFlexGrid::SetRowSel(qint64 row)
+{
+    if (row < 0 || row >= Rows())
+        return false;
+    rowSel_ = row;
+    selectionChanged();
+    return true;
+}
+
+bool MSFlexGrid::SetColSel(qint64 col)
+{
+    if (col < 0 || col >= Cols())
+        return false;
+    colSel_ = col;
+    selectionChanged();
+    return true;
+}
+
+qint64 MSFlexGrid::TopRow() const
+{
+    return FixedRows() + verticalScrollBar()->value();
+}
+
+qint64 MSFlexGrid::LeftCol() const
+{
+    return FixedCols() + horizontalScrollBar()->value();
+}
+
+bool MSFlexGrid::SetTopRow(qint64 row)
+{
+    if (row < FixedRows() || row >= Rows())
+        return false;
+    verticalScrollBar()->setValue(GridModel::Clamp(row - FixedRows()));
+    return true;
+}
+
+bool MSFlexGrid::SetLeftCol(qint64 col)
+{
+    if (col < FixedCols() || col >= Cols())
+        return false;
+    horizontalScrollBar()->setValue(GridModel::Clamp(col - FixedCols()));
+    return true;
+}
+
+QString MSFlexGrid::TextMatrix(qint64 row, qint64 col) const
+{
+    return QString::fromUtf8(model_->store().text(row, col));
+}
+
+void MSFlexGrid::SetTextMatrix(qint64 row, qint64 col, const QString& text)
+{
+    model_->store().setText(row, col, text.toStdString());
+    if (!redraw_)
+        return;
+    if (row == 0 && col > 0)
+        emit model_->headerDataChanged(Qt::Horizontal, int(col - 1), int(col - 1));
+    else if (col == 0 && row > 0)
+        emit model_->headerDataChanged(Qt::Vertical, int(row - 1), int(row - 1));
+    else if (row > 0 && col > 0)
+        emit model_->dataChanged(model_->index(int(row - 1), int(col - 1)), model_->index(int(row - 1), int(col - 1)));
+}
+
+double MSFlexGrid::ColWidth(qint64 col) const
+{
+    const int pixels = col == 0 ? verticalHeader()->width() : columnWidth(int(col - 1));
+    return pixels * TwipsPerPixelX();
+}
+
+void MSFlexGrid::SetColWidth(qint64 col, double twips)
+{
+    const int pixels = std::max(0, int(std::lround(twips / TwipsPerPixelX())));
+    if (col == 0)
+        verticalHeader()->setFixedWidth(pixels);
+    else if (col > 0 && col < Cols())
+        setColumnWidth(int(col - 1), pixels);
+}
+
+double MSFlexGrid::RowHeight(qint64 row) const
+{
+    const int pixels = row == 0 ? horizontalHeader()->height() : rowHeight(int(row - 1));
+    return pixels * TwipsPerPixelY();
+}
+
+CellRect MSFlexGrid::formatTarget() const
+{
+    if (fillStyle_ == 1)
+        return {std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)};
+    return {row_, col_, row_, col_};
+}
+
+void MSFlexGrid::formatsChanged()
+{
+    if (redraw_)
+        model_->cellsChanged();
+}
+
+bool MSFlexGrid::CellFontBold() const
+{
+    return model_->formats().bold(row_, col_).value_or(false);
+}
+
+void MSFlexGrid::SetCellFontBold(bool bold)
+{
+    model_->formats().setBold(formatTarget(), bold);
+    formatsChanged();
+}
+
+void MSFlexGrid::SetCellBackColor(const QColor& color)
+{
+    model_->formats().setBackColor(formatTarget(), color);
+    formatsChanged();
+}
+
+void MSFlexGrid::SetCellForeColor(const QColor& color)
+{
+    model_->formats().setForeColor(formatTarget(), color);
+    formatsChanged();
+}
+
+void MSFlexGrid::SetRedraw(bool redraw)
+{
+    if (redraw == redraw_)
+        return;
+    redraw_ = redraw;
+    if (redraw) {
+        model_->cellsChanged();
+        viewport()->update();
+        horizontalHeader()->viewport()->update();
+        verticalHeader()->viewport()->update();
+    }
+}
+
+void MSFlexGrid::SetWordWrap(bool wrap)
+{
+    wordWrap_ = wrap;
+    setWordWrap(wrap);
+}
+
+void MSFlexGrid::SetScrollTrack(bool track)
+{
+    scrollTrack_ = track;
+    verticalScrollBar()->setTracking(track);
+    horizontalScrollBar()->setTracking(track);
+}
+
+void MSFlexGrid::SetAllowUserResizing(int mode)
+{
+    allowUserResizing_ = mode;
+    const bool columns = mode == 1 || mode == 3;
+    const bool rows = mode == 2 || mode == 3;
+    horizontalHeader()->setSectionResizeMode(columns ? QHeaderView::Interactive : QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(rows ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+void MSFlexGrid::SetOLEDropMode(int mode)
+{
+    oleDropMode_ = mode;
+    setAcceptDrops(mode == 1);
+    viewport()->setAcceptDrops(mode == 1);
+}
+
+void MSFlexGrid::AddItem(const QString& fields)
+{
+    model_->beginChange();
+    model_->store().addItem(fields.toStdString());
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::RemoveItem(qint64 row)
+{
+    model_->beginChange();
+    model_->store().removeItem(row);
+    applyShape();
+    model_->endChange();
+}
+
+void MSFlexGrid::Refresh()
+{
+    model_->cellsChanged();
+    viewport()->repaint();
+}
+
+std::pair<qint64, qint64> MSFlexGrid::cellAt(const QPoint& position) const
+{
+    // Header areas are the fixed row and column; the body is offset by the header views.
+    const QPoint inViewport = viewport()->mapFrom(this, position);
+    const bool inTopHeader = inViewport.y() < 0;
+    const bool inLeftHeader = inViewport.x() < 0;
+    qint64 row = 0;
+    qint64 col = 0;
+    if (!inTopHeader) {
+        const int r = rowAt(inViewport.y());
+        row = r < 0 ? Rows() - 1 : r + 1;
+    }
+    if (!inLeftHeader) {
+        const int c = columnAt(inViewport.x());
+        col = c < 0 ? Cols() - 1 : c + 1;
+    }
+    return {row, col};
+}
+
+void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint& position)
+{
+    const auto [row, col] = cellAt(position);
+    mouseRow_ = row;
+    mouseCol_ = col;
+    const double x = position.x() * TwipsPerPixelX();
+    const double y = position.y() * TwipsPerPixelY();
+    const int shift = ShiftOf(event->modifiers());
+    switch (type) {
+    case QEvent::MouseButtonPress: {
+        const int button = ButtonOf(event->button());
+        if (button == 1) {
+            // A header cell selects its whole column or row, the corner everything.
+            const qint64 lastRow = Rows() - 1;
+            const qint64 lastCol = Cols() - 1;
+            if (shift & 1) {
+                rowSel_ = row == 0 ? lastRow : row;
+                colSel_ = col == 0 ? lastCol : col;
+            } else {
+                row_ = row == 0 ? std::min<qint64>(FixedRows(), lastRow) : row;
+                col_ = col == 0 ? std::min<qint64>(FixedCols(), lastCol) : col;
+                rowSel_ = row == 0 ? lastRow : row;
+                colSel_ = col == 0 ? lastCol : col;
+            }
+            dragging_ = true;
+            selectionChanged();
+        }
+        emit MouseDown(button, shift, x, y);
+        break;
+    }
+    case QEvent::MouseMove: {
+        const int button = ButtonOf(event->buttons());
+        if (dragging_ && (event->buttons() & Qt::LeftButton) && (rowSel_ != std::max<qint64>(row, 1) || colSel_ != std::max<qint64>(col, 1))) {
+            rowSel_ = std::max<qint64>(row, FixedRows());
+            colSel_ = std::max<qint64>(col, FixedCols());
+            selectionChanged();
+        }
+        emit MouseMove(button, shift, x, y);
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        dragging_ = false;
+        emit MouseUp(ButtonOf(event->button()), shift, x, y);
+        break;
+    case QEvent::MouseButtonDblClick:
+        emit DblClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void MSFlexGrid::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    handleMouse(event, QEvent::MouseButtonPress, mapFromGlobal(event->globalPosition().toPoint()));
+}
+
+void MSFlexGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    handleMouse(event, QEvent::MouseMove, mapFromGlobal(event->globalPosition().toPoint()));
+}
+
+void MSFlexGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    handleMouse(event, QEvent::MouseButtonRelease, mapFromGlobal(event->globalPosition().toPoint()));
+}
+
+void MSFlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    handleMouse(event, QEvent::MouseButtonDblClick, mapFromGlobal(event->globalPosition().toPoint()));
+}
+
+bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool header = watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport();
+    if (header) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            // Dragging a column border stays the header's own business.
+            const bool resizing = watched == horizontalHeader()->viewport()
+                && horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive
+                && horizontalHeader()->cursor().shape() == Qt::SplitHCursor;
+            handleMouse(mouse, event->type(), mapFromGlobal(mouse->globalPosition().toPoint()));
+            return !resizing && event->type() != QEvent::MouseMove;
+        }
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void MSFlexGrid::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (oleDropMode_ == 1 && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MSFlexGrid::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (oleDropMode_ == 1 && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MSFlexGrid::dropEvent(QDropEvent* event)
+{
+    if (oleDropMode_ != 1 || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    event->acceptProposedAction();
+    if (!files.isEmpty())
+        emit OLEDragDrop(files);
+}

@@ -1,0 +1,132 @@
+#pragma once
+// The grid control: a QTableView over a GridModel, shaped after the classic flex grid that the
+// windows were written against. Rows and columns count from 0 with the header row and column
+// first; lengths are twips. The header row and column are the view's header views, so they
+// stay in sight while the body scrolls. Row/Col is the current cell and RowSel/ColSel the far
+// corner of the selected block, which is drawn highlighted.
+
+#include "GridModel.h"
+
+#include <QEvent>
+#include <QTableView>
+
+class MSFlexGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit MSFlexGrid(QWidget* parent = nullptr);
+
+    qint64 Rows() const { return model_->store().rows(); }
+    qint64 Cols() const { return model_->store().cols(); }
+    void SetRows(qint64 rows);
+    void SetCols(qint64 cols);
+    qint64 FixedRows() const { return 1; }
+    qint64 FixedCols() const { return 1; }
+
+    // Setting a position outside the grid is refused (false) and changes nothing.
+    qint64 Row() const { return row_; }
+    qint64 Col() const { return col_; }
+    qint64 RowSel() const { return rowSel_; }
+    qint64 ColSel() const { return colSel_; }
+    bool SetRow(qint64 row);
+    bool SetCol(qint64 col);
+    bool SetRowSel(qint64 row);
+    bool SetColSel(qint64 col);
+
+    qint64 TopRow() const;
+    qint64 LeftCol() const;
+    bool SetTopRow(qint64 row);
+    bool SetLeftCol(qint64 col);
+
+    qint64 MouseRow() const { return mouseRow_; }
+    qint64 MouseCol() const { return mouseCol_; }
+
+    QString Text() const { return TextMatrix(row_, col_); }
+    QString TextMatrix(qint64 row, qint64 col) const;
+    void SetTextMatrix(qint64 row, qint64 col, const QString& text);
+
+    double ColWidth(qint64 col) const;
+    void SetColWidth(qint64 col, double twips);
+    double RowHeight(qint64 row) const;
+
+    // Cell formats apply to the current cell, or with FillStyle 1 to the whole selected block.
+    int FillStyle() const { return fillStyle_; }
+    void SetFillStyle(int style) { fillStyle_ = style; }
+    bool CellFontBold() const;
+    void SetCellFontBold(bool bold);
+    void SetCellBackColor(const QColor& color);
+    void SetCellForeColor(const QColor& color);
+
+    QColor BackColor() const { return model_->colors().back; }
+    QColor ForeColor() const { return model_->colors().fore; }
+    QColor BackColorFixed() const { return model_->colors().backFixed; }
+    QColor ForeColorFixed() const { return model_->colors().foreFixed; }
+    QColor BackColorSel() const { return model_->colors().backSel; }
+    QColor ForeColorSel() const { return model_->colors().foreSel; }
+    static QColor GridColor() { return QColor(192, 192, 192); }
+    static QColor GridColorFixed() { return QColor(0, 0, 0); }
+    static QColor BackColorBkg() { return QColor(128, 128, 128); }
+
+    bool Redraw() const { return redraw_; }
+    void SetRedraw(bool redraw);
+    int MergeCells() const { return 0; }
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool wrap);
+    bool ScrollTrack() const { return scrollTrack_; }
+    void SetScrollTrack(bool track);
+    int AllowUserResizing() const { return allowUserResizing_; }
+    void SetAllowUserResizing(int mode);
+    int OLEDropMode() const { return oleDropMode_; }
+    void SetOLEDropMode(int mode);
+
+    void AddItem(const QString& fields);
+    void RemoveItem(qint64 row);
+    void Refresh();
+
+    // Whole contents at once: a loaded table or a comparison, without any per-cell call.
+    void ShowTable(tallir::Table table);
+    void ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators);
+    const GridStore& Store() const { return model_->store(); }
+    GridModel* Model() const { return model_; }
+
+    // Twips per pixel of this screen, horizontally and vertically.
+    double TwipsPerPixelX() const;
+    double TwipsPerPixelY() const;
+
+signals:
+    void DblClick();
+    void MouseDown(int button, int shift, double x, double y);
+    void MouseMove(int button, int shift, double x, double y);
+    void MouseUp(int button, int shift, double x, double y);
+    void Scroll();
+    void OLEDragDrop(const QStringList& files);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The grid cell under a point of this widget's coordinates.
+    std::pair<qint64, qint64> cellAt(const QPoint& position) const;
+    void handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint& position);
+    void selectionChanged();
+    void formatsChanged();
+    CellRect formatTarget() const;
+    void applyShape();
+
+    GridModel* model_;
+    qint64 row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
+    qint64 mouseRow_ = 0, mouseCol_ = 0;
+    int fillStyle_ = 0;
+    bool redraw_ = true;
+    bool wordWrap_ = false;
+    bool scrollTrack_ = false;
+    int allowUserResizing_ = 0;
+    int oleDropMode_ = 0;
+    bool dragging_ = false;
+};
