@@ -69,6 +69,7 @@ int Main(QApplication& application)
     mdiMain frame;
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
+    frame.MDIForm_Load();
     frame.show();
     return application.exec();
 }

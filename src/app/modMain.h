@@ -5,6 +5,7 @@
 #include <QString>
 
 class QApplication;
+class frmGrid;
 
 namespace platform {
 class SingleInstance;
@@ -28,6 +29,14 @@ bool VersionAccepted(const QString& versionText);
 // The help file used by the help command.
 QString HelpFile();
 void SetHelpFile(const QString& path);
+
+// Reads a file into a file window: the grid, the caption, the status panels and the recent
+// paths. False, with the message "Can't open " and the path, when it cannot be read; the
+// window then stays exactly as it was.
+bool LoadFile(frmGrid& window, const QString& path);
+
+// Compares "File 1" with "File 2" into "Compare" and shows the closing message.
+void CompareGrids();
 
 // Runs the whole program; returns the process's exit status.
 int Main(QApplication& application);

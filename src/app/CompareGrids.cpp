@@ -1,0 +1,52 @@
+#include "modMain.h"
+
+#include "core/Compare.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "locale/LocaleFormat.h"
+#include "platform/PlatformServices.h"
+#include "settings/modUtil.h"
+
+namespace modMain {
+
+void CompareGrids()
+{
+    tallir::CompareOptions options;
+    options.precisionSame = modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1;
+    options.precisionLog = modUtil::ReadDouble("Option", "PrecisionLog", 10);
+
+    frmGrid& file1 = *GridWindows()[0];
+    frmGrid& file2 = *GridWindows()[1];
+    frmGrid& compare = *GridWindows()[2];
+    const GridStore& store1 = file1.MSFlexGrid1()->Store();
+    const GridStore& store2 = file2.MSFlexGrid1()->Store();
+    tallir::CompareResult result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
+    const std::uint64_t differing = result.differing();
+
+    MSFlexGrid* grid = compare.MSFlexGrid1();
+    const bool redraw = grid->Redraw();
+    grid->SetRedraw(false);
+    grid->ShowComparison(std::move(result), LocaleFormat::Separators());
+    grid->SetRedraw(redraw);
+
+    auto sameOrDifferent = [&](const char* key) {
+        return StatusPanels::Text(file1.StatusBar1(), key) == StatusPanels::Text(file2.StatusBar1(), key)
+            ? QStringLiteral("Same")
+            : QStringLiteral("Different");
+    };
+    QStatusBar* bar = compare.StatusBar1();
+    StatusPanels::SetText(bar, "Dimension",
+                          QString::fromStdString(tallir::DimensionText(std::uint64_t(grid->Rows() - grid->FixedRows()),
+                                                                       std::uint64_t(grid->Cols() - grid->FixedCols()))));
+    StatusPanels::SetText(bar, "Size", sameOrDifferent("Size"));
+    StatusPanels::SetText(bar, "DateLastModified", sameOrDifferent("DateLastModified"));
+
+    const QString message = QString::fromStdString(
+        tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));
+    platform::MsgBox(message, platform::Buttons::Ok, differing ? platform::Icon::Exclamation : platform::Icon::Information,
+                     {}, &compare);
+}
+
+} // namespace modMain

@@ -1,0 +1,56 @@
+#include "modMain.h"
+
+#include "mdiMain.h"
+#include "core/AbbreviatePath.h"
+#include "core/Compare.h"
+#include "core/TableReader.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "locale/LocaleFormat.h"
+#include "platform/PlatformServices.h"
+#include "settings/modControl.h"
+
+#include <QFileInfo>
+
+namespace modMain {
+
+bool LoadFile(frmGrid& window, const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    mdiMain& frame = mdiMain::Frame();
+    const QFileInfo info(path);
+    auto cantOpen = [&] {
+        platform::MsgBox(QString::fromStdString(tallir::CantOpenMessage(path.toStdString())), platform::Buttons::Ok,
+                         platform::Icon::Information, {}, &window);
+        modControl::RemoveRecentPath(frame, path);
+        return false;
+    };
+    // A folder, or anything else that is not a regular file, is no file.
+    if (!info.isFile())
+        return cantOpen();
+    modControl::AddRecentPath(frame, path);
+
+    // Read the whole table first: a file that cannot be read leaves the window as it was.
+    auto read = tallir::ReadTable(path.toStdString());
+    if (!read.table)
+        return cantOpen();
+
+    window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(path.toStdString(), 40)));
+    MSFlexGrid* grid = window.MSFlexGrid1();
+    const bool redraw = grid->Redraw();
+    grid->SetRedraw(false);
+    grid->ShowTable(std::move(*read.table));
+    grid->SetRedraw(redraw);
+    QStatusBar* bar = window.StatusBar1();
+    StatusPanels::SetText(bar, "Dimension",
+                          QString::fromStdString(tallir::DimensionText(std::uint64_t(grid->Rows() - grid->FixedRows()),
+                                                                       std::uint64_t(grid->Cols() - grid->FixedCols()))));
+    const QFileInfo fresh(path);
+    StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size()));
+    StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.lastModified()));
+    return true;
+}
+
+} // namespace modMain

@@ -1,0 +1,75 @@
+#pragma once
+// One grid window: "File 1", "File 2" or "Compare", by its role (Tag "0", "1" or "2"). A
+// toolbar with the window's commands and the current cell's text, the grid, and a status bar
+// with the panels "Dimension", "Space0", "Size" and "DateLastModified".
+
+#include <QWidget>
+
+class GridHost;
+class MSFlexGrid;
+class QLineEdit;
+class QMdiSubWindow;
+class QPlainTextEdit;
+class QStatusBar;
+class QToolBar;
+
+class frmGrid : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmGrid(GridHost& host, QWidget* parent = nullptr);
+
+    // Runs the load steps once the window sits in its sub-window.
+    void Form_Load(QMdiSubWindow* subWindow);
+    // The window became the active one.
+    void Form_Activate();
+    // The frame is closing: the window saves its state.
+    void Form_Unload();
+
+    QString Tag() const { return tag_; }
+    // 0, 1 or 2; anything else is an internal error.
+    int Role() const;
+    bool IsFileWindow() const { return Role() != 2; }
+    QMdiSubWindow* SubWindow() const { return subWindow_; }
+
+    QString Caption() const;
+    void SetCaption(const QString& caption);
+
+    void InitToolbar(QToolBar* toolbar, bool visible);
+    void ShowBar(QWidget* bar, bool visible);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    qint64 MSFlexGrid_CurRow() const { return curRow_; }
+    qint64 MSFlexGrid_CurRowSel() const { return curRowSel_; }
+    qint64 MSFlexGrid_CurCol() const { return curCol_; }
+    qint64 MSFlexGrid_CurColSel() const { return curColSel_; }
+    void SetMSFlexGrid_CurRow(qint64 value) { curRow_ = value; }
+    void SetMSFlexGrid_CurRowSel(qint64 value) { curRowSel_ = value; }
+    void SetMSFlexGrid_CurCol(qint64 value) { curCol_ = value; }
+    void SetMSFlexGrid_CurColSel(qint64 value) { curColSel_ = value; }
+
+    MSFlexGrid* MSFlexGrid1() const { return grid_; }
+    QToolBar* Toolbar1() const { return toolbar_; }
+    QStatusBar* StatusBar1() const { return statusBar_; }
+    QLineEdit* Text1() const { return text1_; }
+    QPlainTextEdit* txtMultiLine() const { return multiLine_; }
+
+    // OLEDropMode of the window itself (the grid has its own).
+    int OLEDropMode() const { return oleDropMode_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Resize();
+
+    GridHost& host_;
+    QString tag_;
+    QMdiSubWindow* subWindow_ = nullptr;
+    MSFlexGrid* grid_;
+    QToolBar* toolbar_;
+    QStatusBar* statusBar_;
+    QLineEdit* text1_;
+    QPlainTextEdit* multiLine_;
+    int oleDropMode_ = 0;
+    qint64 curRow_ = 1, curRowSel_ = 1, curCol_ = 1, curColSel_ = 1;
+};

@@ -1,0 +1,235 @@
+#include "modControl.h"
+
+#include "modUtil.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+namespace modControl {
+
+namespace {
+
+const QString RecentSection = QStringLiteral("RecentPath");
+
+bool IsMdiChild(const QWidget* window)
+{
+    return qobject_cast<const QMdiSubWindow*>(window) != nullptr;
+}
+
+QRect ScreenOf(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QString Section(const QWidget* window)
+{
+    return window->objectName();
+}
+
+// Outer (frame) rectangle in pixels: the frame margins are known only once the window shows.
+void SetOuterGeometry(QWidget* window, double left, double top, double width, double height)
+{
+    const QSize extra = window->frameGeometry().size() - window->geometry().size();
+    const double tx = TwipsPerPixelX(window);
+    const double ty = TwipsPerPixelY(window);
+    window->move(int(std::lround(left / tx)), int(std::lround(top / ty)));
+    window->resize(std::max(1, int(std::lround(width / tx)) - extra.width()),
+                   std::max(1, int(std::lround(height / ty)) - extra.height()));
+}
+
+class CloseGuard : public QObject {
+public:
+    CloseGuard(QObject* parent, std::function<bool()> mayClose)
+        : QObject(parent)
+        , mayClose_(std::move(mayClose))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && !(mayClose_ && mayClose_())) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool()> mayClose_;
+};
+
+} // namespace
+
+double TwipsPerPixelX(const QWidget* window)
+{
+    return 1440.0 / std::max(1, window->logicalDpiX());
+}
+
+double TwipsPerPixelY(const QWidget* window)
+{
+    return 1440.0 / std::max(1, window->logicalDpiY());
+}
+
+RecentPathList& RecentPaths()
+{
+    static RecentPathList paths;
+    return paths;
+}
+
+void SavePlacement(QWidget* window)
+{
+    const QString path = modUtil::SettingsPath();
+    const QString section = Section(window);
+    const int state = window->isMinimized() ? 1 : window->isMaximized() ? 2 : 0;
+    modUtil::WriteStringTo(section, "WindowState", QString::number(state), path);
+    if (IsMdiChild(window))
+        return;
+    const QRect outer = window->frameGeometry();
+    const double tx = TwipsPerPixelX(window);
+    const double ty = TwipsPerPixelY(window);
+    modUtil::WriteStringTo(section, "Left", modUtil::SingleToText(float(outer.x() * tx)), path);
+    modUtil::WriteStringTo(section, "Top", modUtil::SingleToText(float(outer.y() * ty)), path);
+    modUtil::WriteStringTo(section, "Width", modUtil::SingleToText(float(outer.width() * tx)), path);
+    modUtil::WriteStringTo(section, "Height", modUtil::SingleToText(float(outer.height() * ty)), path);
+}
+
+void RestorePlacement(QWidget* window)
+{
+    const QString path = modUtil::SettingsPath();
+    const QString section = Section(window);
+    const qint16 state = modUtil::ReadIntegerFrom(section, "WindowState", 0, path);
+    if (IsMdiChild(window)) {
+        if (state == 2)
+            window->showMaximized();
+        else
+            window->showNormal();
+        return;
+    }
+    const QRect screen = ScreenOf(window);
+    const float screenWidth = float(screen.width() * TwipsPerPixelX(window));
+    const float screenHeight = float(screen.height() * TwipsPerPixelY(window));
+    const float left = screenWidth * 0.3f / 2;
+    const float top = screenHeight * 0.3f / 2;
+    const float width = screenWidth * 0.7f;
+    const float height = screenHeight * 0.7f;
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (state == 1 || state == 2) {
+        SetOuterGeometry(window, left, top, width, height);
+        if (state == 2)
+            window->setWindowState(window->windowState() | Qt::WindowMaximized);
+        return;
+    }
+    SetOuterGeometry(window, modUtil::ReadSingleFrom(section, "Left", left, path),
+                     modUtil::ReadSingleFrom(section, "Top", top, path),
+                     modUtil::ReadSingleFrom(section, "Width", width, path),
+                     modUtil::ReadSingleFrom(section, "Height", height, path));
+}
+
+void SaveDialogPosition(QWidget* dialog)
+{
+    const QString path = modUtil::SettingsPath();
+    const QRect outer = dialog->frameGeometry();
+    modUtil::WriteStringTo(Section(dialog), "Left", modUtil::SingleToText(float(outer.x() * TwipsPerPixelX(dialog))), path);
+    modUtil::WriteStringTo(Section(dialog), "Top", modUtil::SingleToText(float(outer.y() * TwipsPerPixelY(dialog))), path);
+}
+
+void RestoreDialogPosition(QWidget* dialog)
+{
+    const QString path = modUtil::SettingsPath();
+    const QRect screen = ScreenOf(dialog);
+    const double tx = TwipsPerPixelX(dialog);
+    const double ty = TwipsPerPixelY(dialog);
+    const QSize size = dialog->frameGeometry().size();
+    const float left = float((screen.width() - size.width()) * tx / 2);
+    const float top = float((screen.height() - size.height()) * ty / 2);
+    const float x = modUtil::ReadSingleFrom(Section(dialog), "Left", left, path);
+    const float y = modUtil::ReadSingleFrom(Section(dialog), "Top", top, path);
+    dialog->move(int(std::lround(x / tx)), int(std::lround(y / ty)));
+}
+
+void LoadRecentPaths(RecentPathMenu& frame)
+{
+    const QString path = modUtil::SettingsPath();
+    for (int place = 0; place < RecentPlaces; ++place)
+        RecentPaths()[place] = modUtil::ReadStringFrom(RecentSection, QString::number(place), "", path);
+    RefreshRecentMenu(frame);
+}
+
+void SaveRecentPaths()
+{
+    const QString path = modUtil::SettingsPath();
+    for (int place = 0; place < RecentPlaces; ++place)
+        modUtil::WriteStringTo(RecentSection, QString::number(place), RecentPaths()[place], path);
+}
+
+void AddRecentPath(RecentPathMenu& frame, const QString& path)
+{
+    RecentPathList& list = RecentPaths();
+    const auto found = std::find(list.begin(), list.end(), path);
+    if (found != list.end()) {
+        // Move the later paths down to the first gap, and put this one just before it.
+        int place = int(found - list.begin());
+        while (place + 1 < RecentPlaces && !list[place + 1].isEmpty()) {
+            list[place] = list[place + 1];
+            ++place;
+        }
+        list[place] = path;
+    } else if (const auto empty = std::find(list.begin(), list.end(), QString()); empty != list.end()) {
+        *empty = path;
+    } else {
+        std::rotate(list.begin(), list.begin() + 1, list.end());
+        list.back() = path;
+    }
+    RefreshRecentMenu(frame);
+}
+
+void RemoveRecentPath(RecentPathMenu& frame, const QString& path)
+{
+    RecentPathList& list = RecentPaths();
+    const auto found = std::find(list.begin(), list.end(), path);
+    if (found == list.end())
+        return;
+    std::move(found + 1, list.end(), found);
+    list.back().clear();
+    RefreshRecentMenu(frame);
+}
+
+void RefreshRecentMenu(RecentPathMenu& frame)
+{
+    const RecentPathList& list = RecentPaths();
+    frame.mnuFileRecentPathSepa()->setVisible(!list[0].isEmpty());
+    for (int k = 0; k < RecentPlaces; ++k) {
+        QAction* item = frame.mnuFileRecentPath(k);
+        const QString& path = list[RecentPlaces - 1 - k];
+        item->setText(path);
+        item->setVisible(!path.isEmpty());
+    }
+}
+
+void DisableCloseCommand(QMdiSubWindow* window, std::function<bool()> mayClose)
+{
+    window->setWindowFlags((window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                            | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)
+                           & ~Qt::WindowCloseButtonHint);
+    // The sub-window brings its menu items up to date on every change of state: grey Close again.
+    auto greyClose = [window] {
+        if (QMenu* menu = window->systemMenu())
+            for (QAction* action : menu->actions())
+                if (action->text().remove('&').startsWith("Close"))
+                    action->setEnabled(false);
+    };
+    greyClose();
+    QObject::connect(window, &QMdiSubWindow::windowStateChanged, window, greyClose);
+    window->installEventFilter(new CloseGuard(window, std::move(mayClose)));
+}
+
+} // namespace modControl
