@@ -34,15 +34,51 @@ QString Section(const QWidget* window)
     return window->objectName();
 }
 
-// Outer (frame) rectangle in pixels: the frame margins are known only once the window shows.
-void SetOuterGeometry(QWidget* window, double left, double top, double width, double height)
+void ApplyOuterGeometry(QWidget* window, const QRect& outer)
 {
     const QSize extra = window->frameGeometry().size() - window->geometry().size();
+    window->move(outer.topLeft());
+    window->resize(std::max(1, outer.width() - extra.width()), std::max(1, outer.height() - extra.height()));
+}
+
+// Applies the outer rectangle again when the window first shows: only then are its frame
+// margins known.
+class ApplyOnShow : public QObject {
+public:
+    ApplyOnShow(QWidget* window, const QRect& outer)
+        : QObject(window)
+        , outer_(outer)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* window = static_cast<QWidget*>(watched);
+            if (!window->isMaximized() && !window->isMinimized())
+                ApplyOuterGeometry(window, outer_);
+            deleteLater();
+            window->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QRect outer_;
+};
+
+// Outer (frame) rectangle in twips.
+void SetOuterGeometry(QWidget* window, double left, double top, double width, double height)
+{
     const double tx = TwipsPerPixelX(window);
     const double ty = TwipsPerPixelY(window);
-    window->move(int(std::lround(left / tx)), int(std::lround(top / ty)));
-    window->resize(std::max(1, int(std::lround(width / tx)) - extra.width()),
-                   std::max(1, int(std::lround(height / ty)) - extra.height()));
+    const QRect outer(int(std::lround(left / tx)), int(std::lround(top / ty)), int(std::lround(width / tx)),
+                      int(std::lround(height / ty)));
+    ApplyOuterGeometry(window, outer);
+    if (!window->isVisible())
+        new ApplyOnShow(window, outer);
 }
 
 class CloseGuard : public QObject {

@@ -1,0 +1,213 @@
+// The grid windows in a real frame, with the platform fake answering.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "core/AbbreviatePath.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "grid/modToolbar.h"
+#include "settings/modControl.h"
+#include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+class GridWindowTest : public testing::Test {
+protected:
+    GridWindowTest()
+    {
+        modControl::RecentPaths() = {};
+        frame.MDIForm_Load();
+        frame.show();
+    }
+    ~GridWindowTest() override { modControl::RecentPaths() = {}; }
+
+    frmGrid& window(int slot) { return *GridWindows()[slot]; }
+    QString panel(int slot, const char* key) { return StatusPanels::Text(window(slot).StatusBar1(), key); }
+    QStringList grid(int slot)
+    {
+        QStringList rows;
+        MSFlexGrid* g = window(slot).MSFlexGrid1();
+        for (qint64 r = 0; r < g->Rows(); ++r) {
+            QStringList cells;
+            for (qint64 c = 0; c < g->Cols(); ++c)
+                cells << g->TextMatrix(r, c);
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+
+    TempFolder folder;
+    FakePlatform fake;
+    mdiMain frame;
+};
+
+} // namespace
+
+TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
+{
+    EXPECT_EQ(window(0).Caption(), "File 1");
+    EXPECT_EQ(window(1).Caption(), "File 2");
+    EXPECT_EQ(window(2).Caption(), "Compare");
+    EXPECT_EQ(window(0).Tag(), "0");
+    EXPECT_EQ(window(2).Tag(), "2");
+    EXPECT_NE(modToolbar::ToolButton(window(0).Toolbar1(), "Open"), nullptr);
+    EXPECT_EQ(modToolbar::ToolButton(window(0).Toolbar1(), "Compare"), nullptr);
+    EXPECT_NE(modToolbar::ToolButton(window(2).Toolbar1(), "Compare"), nullptr);
+    EXPECT_EQ(modToolbar::ToolButton(window(2).Toolbar1(), "Open"), nullptr);
+    EXPECT_EQ(modToolbar::ToolButton(window(1).Toolbar1(), "UniWidth")->toolTip(), "UniWidth");
+    EXPECT_EQ(window(0).MSFlexGrid1()->OLEDropMode(), 1);
+    EXPECT_EQ(window(2).MSFlexGrid1()->OLEDropMode(), 0);
+    for (const char* key : {"Dimension", "Space0", "Size", "DateLastModified"})
+        EXPECT_NE(StatusPanels::Panel(window(2).StatusBar1(), key), nullptr) << key;
+
+    // Activating "Compare" greys Open and the recent paths; a file window brings them back.
+    modControl::AddRecentPath(frame, "/data/a.txt");
+    frame.mdiArea()->setActiveSubWindow(window(2).SubWindow());
+    EXPECT_FALSE(frame.mnuFileManage(0)->isEnabled());
+    EXPECT_FALSE(frame.mnuFileRecentPath(4)->isEnabled());
+    frame.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    EXPECT_TRUE(frame.mnuFileManage(0)->isEnabled());
+    EXPECT_TRUE(frame.mnuFileRecentPath(4)->isEnabled());
+
+    // The grid never gets a negative height, and Text1 ends at the grid's right edge.
+    window(0).SubWindow()->resize(300, 30);
+    EXPECT_EQ(window(0).MSFlexGrid1()->height(), 0);
+    window(0).SubWindow()->resize(640, 400);
+    QWidget* cell = modToolbar::ToolPlaceholder(window(0).Toolbar1(), "Cell");
+    EXPECT_EQ(cell->x() + window(0).Text1()->width(), window(0).MSFlexGrid1()->width());
+}
+
+TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
+{
+    const QString path = folder.write("a.txt", "1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), path));
+    EXPECT_EQ(grid(0), QStringList({"|1|2|3|4", "1|1|2|3|4", "2|5|6|7|8", "3|9|10|11|12"}));
+    EXPECT_EQ(panel(0, "Dimension"), "R3 x C4");
+    EXPECT_EQ(panel(0, "Size"), QString::number(QFile(path).size()) + ".00Bytes");
+    EXPECT_FALSE(panel(0, "DateLastModified").isEmpty());
+    EXPECT_EQ(window(0).Caption().toStdString(), tallir::AbbreviatePath(path.toStdString(), 40));
+    EXPECT_EQ(modControl::RecentPaths()[0], path);
+    EXPECT_EQ(frame.mnuFileRecentPath(4)->text(), path);
+    EXPECT_TRUE(fake.messages.empty());
+
+    // Loading it again gives the same, and the path stays once in the list.
+    ASSERT_TRUE(modMain::LoadFile(window(0), path));
+    EXPECT_EQ(panel(0, "Dimension"), "R3 x C4");
+    EXPECT_EQ(modControl::RecentPaths()[1], "");
+}
+
+TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
+{
+    const QString good = folder.write("good.txt", "1 2\n");
+    ASSERT_TRUE(modMain::LoadFile(window(1), good));
+    const QStringList before = grid(1);
+    const QString caption = window(1).Caption();
+    const QString dimension = panel(1, "Dimension");
+
+    const QString missing = folder.path("missing.txt");
+    modControl::RecentPaths()[1] = missing;
+    for (const QString& bad : {missing, folder.path()}) {
+        fake.messages.clear();
+        EXPECT_FALSE(modMain::LoadFile(window(1), bad));
+        ASSERT_EQ(fake.messages.size(), 1u);
+        EXPECT_EQ(fake.messages[0].text, "Can't open " + bad);
+        EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
+        EXPECT_EQ(fake.messages[0].title, "Tallir");
+        EXPECT_EQ(grid(1), before);
+        EXPECT_EQ(window(1).Caption(), caption);
+        EXPECT_EQ(panel(1, "Dimension"), dimension);
+    }
+    EXPECT_EQ(modControl::RecentPaths(), (modControl::RecentPathList{good, "", "", "", ""}));
+    fake.messages.clear();
+    EXPECT_FALSE(modMain::LoadFile(window(1), ""));
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
+{
+    const QString a = folder.write("a.txt", "1.0 1e3 1.5 0 1 2 abc abc\n\"5\" 7 8 9\n1 2 3 4\n");
+    const QString b = folder.write("b.txt", "1 1000 1.6 0.001 11 -2 abc ABC\n5 7\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), a));
+    ASSERT_TRUE(modMain::LoadFile(window(1), b));
+    modMain::CompareGrids();
+    EXPECT_EQ(grid(2), QStringList({"|1|2|3|4|5|6|7|8", "1|||1.18|3.00|-1.00|-0.30||D", "2|D||D|D||||"}));
+    EXPECT_EQ(panel(2, "Dimension"), "R2 x C8");
+    EXPECT_EQ(panel(2, "Size"), "Different");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, window(0).Caption() + " != " + window(1).Caption() + "\r\nat 8 cells\r\nin smaller rows and cols.");
+    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Exclamation);
+
+    // The same file twice: nothing differs, "Same" everywhere, the information icon.
+    fake.messages.clear();
+    ASSERT_TRUE(modMain::LoadFile(window(1), a));
+    modControl::RecentPaths() = {};
+    modMain::CompareGrids();
+    EXPECT_EQ(panel(2, "Size"), "Same");
+    EXPECT_EQ(panel(2, "DateLastModified"), "Same");
+    EXPECT_EQ(fake.messages[0].text, window(0).Caption() + " == " + window(1).Caption() + "\r\nin smaller rows and cols.");
+    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
+
+    // An edited cell is compared as edited.
+    window(1).MSFlexGrid1()->SetTextMatrix(3, 4, "4.5");
+    modMain::CompareGrids();
+    EXPECT_EQ(window(2).MSFlexGrid1()->TextMatrix(3, 4), "0.90");
+}
+
+TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
+{
+    folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=10\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1\n")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1.00000000001\n")));
+    modMain::CompareGrids();
+    EXPECT_EQ(grid(2), QStringList({"|", "|S"})) << "a 2 x 2 grid that never grew keeps empty headers";
+    EXPECT_EQ(fake.messages.back().text.count("at 1 cells"), 1);
+
+    // Nothing loaded: both windows show their first panels, which agree.
+    mdiMain fresh;
+    fresh.MDIForm_Load();
+    modMain::CompareGrids();
+    EXPECT_EQ(panel(2, "Size"), "Same");
+    EXPECT_EQ(fake.messages.back().text, "File 1 == File 2\r\nin smaller rows and cols.");
+}
+
+TEST_F(GridWindowTest, OpenButtonLoadsAndComparesWhenAsked)
+{
+    const QString a = folder.write("a.txt", "1 2\n");
+    folder.write("Tallir.ini", "[Option]\nImmediateCompare=1\n");
+    fake.chosenFiles = {a};
+    modToolbar::ToolButton(window(0).Toolbar1(), "Open")->trigger();
+    EXPECT_EQ(panel(0, "Dimension"), "R1 x C2");
+    ASSERT_EQ(fake.messages.size(), 1u) << "compared at once";
+    fake.chosenFiles = {folder.path("gone.txt")};
+    modToolbar::ToolButton(window(0).Toolbar1(), "Open")->trigger();
+    EXPECT_EQ(fake.messages.size(), 2u) << "a failed load compares nothing";
+    modToolbar::ToolButton(window(1).Toolbar1(), "Open")->trigger();
+    EXPECT_EQ(fake.messages.size(), 2u) << "a cancelled dialog loads nothing";
+    modToolbar::ToolButton(window(2).Toolbar1(), "Compare")->trigger();
+    EXPECT_EQ(fake.messages.size(), 3u);
+}
+
+TEST_F(GridWindowTest, ClosingTheFrameSavesPlacementAndRecentPaths)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1\n")));
+    window(1).SubWindow()->close();
+    EXPECT_TRUE(window(1).SubWindow()->isVisible()) << "a grid window does not close on its own";
+    frame.close();
+    const QByteArray settings = folder.read("Tallir.ini");
+    EXPECT_TRUE(settings.contains("[frmGrid]\nWindowState=0\n"));
+    EXPECT_TRUE(settings.contains("[mdiMain]\nWindowState=0\nLeft="));
+    EXPECT_TRUE(settings.contains("[RecentPath]\n0=" + folder.path("a.txt").toUtf8() + "\n1=\n"));
+}
