@@ -8,6 +8,7 @@
 #include "settings/modControl.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -95,9 +96,14 @@ void frmGrid::InitToolbar(QToolBar* toolbar, bool visible)
     modToolbar::AddToolButton(toolbar, IsFileWindow() ? QStringLiteral("Open") : QStringLiteral("Compare"));
     modToolbar::AddToolButton(toolbar, QStringLiteral("UniWidth"));
     modToolbar::AddToolPlaceholder(toolbar, QStringLiteral("Dummy1"), 80);
+    // Text1 fills the "Cell" placeholder, which stretches to the toolbar's right edge.
     QWidget* cell = modToolbar::AddToolPlaceholder(toolbar, QStringLiteral("Cell"), 2000);
-    text1_->setParent(cell);
-    text1_->show();
+    cell->setMinimumWidth(0);
+    cell->setMaximumWidth(QWIDGETSIZE_MAX);
+    cell->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* layout = new QHBoxLayout(cell);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(text1_);
     text1_->clear();
 }
 
@@ -150,19 +156,12 @@ void frmGrid::resizeEvent(QResizeEvent* event)
 
 void frmGrid::Form_Resize()
 {
-    const int toolbarHeight = toolbar_->isVisible() ? toolbar_->sizeHint().height() : 0;
-    const int statusHeight = statusBar_->isVisible() ? statusBar_->sizeHint().height() : 0;
+    const int toolbarHeight = toolbar_->isHidden() ? 0 : toolbar_->sizeHint().height();
+    const int statusHeight = statusBar_->isHidden() ? 0 : statusBar_->sizeHint().height();
     toolbar_->setGeometry(0, 0, width(), toolbarHeight);
     const int left = grid_->x();
     const int gridWidth = std::max(0, width() - 2 * left);
     const int h = height() - toolbarHeight - statusHeight;
     grid_->setGeometry(left, toolbarHeight, gridWidth, h < 0 ? 0 : h);
     statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
-
-    // Text1 and its placeholder reach from the "Cell" button to the grid's right edge.
-    if (QWidget* cell = modToolbar::ToolPlaceholder(toolbar_, QStringLiteral("Cell"))) {
-        const int textWidth = std::max(0, gridWidth - cell->x());
-        cell->setFixedWidth(textWidth);
-        text1_->setGeometry(0, (cell->height() - text1_->sizeHint().height()) / 2, textWidth, text1_->sizeHint().height());
-    }
 }

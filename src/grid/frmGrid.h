@@ -56,6 +56,8 @@ public:
     // OLEDropMode of the window itself (the grid has its own).
     int OLEDropMode() const { return oleDropMode_; }
 
+    QSize sizeHint() const override { return {480, 360}; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

@@ -253,9 +253,13 @@ void RefreshRecentMenu(RecentPathMenu& frame)
 
 void DisableCloseCommand(QMdiSubWindow* window, std::function<bool()> mayClose)
 {
+    // The title bar draws its close button with the system menu: both go.
+    const bool visible = window->isVisible();
     window->setWindowFlags((window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                            | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)
-                           & ~Qt::WindowCloseButtonHint);
+                            | Qt::WindowMinMaxButtonsHint)
+                           & ~(Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint));
+    if (visible)
+        window->show();
     // The sub-window brings its menu items up to date on every change of state: grey Close again.
     auto greyClose = [window] {
         if (QMenu* menu = window->systemMenu())

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,7 +88,8 @@ TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
     EXPECT_EQ(window(0).MSFlexGrid1()->height(), 0);
     window(0).SubWindow()->resize(640, 400);
     QWidget* cell = modToolbar::ToolPlaceholder(window(0).Toolbar1(), "Cell");
-    EXPECT_EQ(cell->x() + window(0).Text1()->width(), window(0).MSFlexGrid1()->width());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window(0).Text1()->isVisible(); }, 1000));
+    EXPECT_NEAR(cell->mapTo(&window(0), QPoint(window(0).Text1()->width(), 0)).x(), window(0).MSFlexGrid1()->width(), 12);
 }
 
 TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
