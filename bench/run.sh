@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${1:-1000000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target make_tables bench_engine tallir-diff >/dev/null
+cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows tallir-diff >/dev/null
 data=build/bench-data
 mkdir -p "$data"
 for kind in same reformatted; do
@@ -44,6 +44,8 @@ for kind in same reformatted; do
         inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
         printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
     fi
+    build/bin/bench_windows "$one" "$two"
+    if [ -n "${TALLIR_BENCH_NO_PEERS:-}" ]; then continue; fi
     if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
         pandas=$(seconds /usr/bin/python3 bench/peer_pandas.py "$one" "$two")
         printf 'pandas read and compare:       %.3f s  (tallir is %.1f x faster)\n' "$pandas" "$(echo "$pandas / $engine" | bc -l)"

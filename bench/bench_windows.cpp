@@ -1,0 +1,73 @@
+// The window path, offscreen: LoadFile of both files and CompareGrids up to the closing message
+// (answered by the platform fake), then scrolling to the last row and painting a screen:
+//   bench_windows FILE1 FILE2
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/frmGrid.h"
+#include "support/FakePlatform.h"
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace {
+double Since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settings;
+    qputenv("TALLIR_SETTINGS_DIR", settings.path().toUtf8());
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_windows FILE1 FILE2\n");
+        return 2;
+    }
+    FakePlatform fake;
+    mdiMain frame;
+    frame.MDIForm_Load();
+    frame.resize(1200, 900);
+    frame.show();
+    for (int slot = 0; slot < 3; ++slot)
+        GridWindows()[slot]->SubWindow()->resize(390, 800);
+    QApplication::processEvents();
+
+    const auto start = std::chrono::steady_clock::now();
+    const bool loaded = modMain::LoadFile(*GridWindows()[0], argv[1]) && modMain::LoadFile(*GridWindows()[1], argv[2]);
+    const double load = Since(start);
+    modMain::CompareGrids();
+    const double total = Since(start);
+    if (!loaded || fake.messages.size() != 1) {
+        std::fprintf(stderr, "the files did not load\n");
+        return 2;
+    }
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peak = double(usage.ru_maxrss) * 1024;
+    const double inputs = double(std::filesystem::file_size(argv[1]) + std::filesystem::file_size(argv[2]));
+
+    double worstScroll = 0;
+    for (int slot = 0; slot < 3; ++slot) {
+        MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
+        const auto scroll = std::chrono::steady_clock::now();
+        grid->SetTopRow(grid->Rows() - 1);
+        grid->viewport()->repaint();
+        worstScroll = std::max(worstScroll, Since(scroll));
+    }
+    std::printf("windows: load both %.3f s, load and compare %.3f s, peak %.0f MB = %.2f x inputs, "
+                "scroll to the last row and paint %.1f ms\n",
+                load, total, peak / 1e6, peak / inputs, worstScroll * 1e3);
+    return 0;
+}
