@@ -40,6 +40,16 @@ start)
     shift
     install_missing
     build
+    if [ $# -eq 0 ]; then
+        # The example pair, compared at once, with settings of its own that switch the
+        # precision rule on (so "S" cells show too).
+        export TALLIR_SETTINGS_DIR="$PWD/build/example-settings"
+        mkdir -p "$TALLIR_SETTINGS_DIR"
+        [ -f "$TALLIR_SETTINGS_DIR/Tallir.ini" ] ||
+            printf '[Option]\nPrecisionSame=1\nPrecisionLog=6\nImmediateCompare=1\n' > "$TALLIR_SETTINGS_DIR/Tallir.ini"
+        cd examples
+        exec ../build/bin/tallir run-a.txt run-b.txt
+    fi
     exec build/bin/tallir "$@"
     ;;
 test)

@@ -3,28 +3,65 @@
 #include "modMain.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
+#include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
-#include "platform/PlatformServices.h"
-#include "settings/modUtil.h"
+#include "grid/modFlexGrid.h"
+#include "grid/modToolbar.h"
+#include "grid/MSFlexGrid.h"
 
-#include <QCloseEvent>
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
 
 namespace {
+
 mdiMain* theFrame = nullptr;
 const char* const GridCaptions[] = {"File 1", "File 2", "Compare"};
+
+// Whether a keyboard lock is on, from the kernel's keyboard LEDs; nothing when unknown.
+bool LockLedOn(const char* name)
+{
+    const QString pattern = QStringLiteral("/sys/class/leds/input%1::") + QLatin1String(name) + "/brightness";
+    for (int input = 0; input < 32; ++input) {
+        QFile led(pattern.arg(input));
+        if (led.open(QIODevice::ReadOnly))
+            return led.readAll().trimmed() != "0";
+    }
+    return false;
+}
+
 } // namespace
 
 mdiMain::mdiMain(QWidget* parent)
     : QMainWindow(parent)
     , area_(new QMdiArea(this))
+    , toolbar_(new QToolBar(this))
+    , statusBar_(new QStatusBar(this))
+    , clock_(new QTimer(this))
 {
     theFrame = this;
     setObjectName(QStringLiteral("mdiMain"));
+    setWindowTitle(QString::fromStdString(tallir::VersionCaption()));
     setCentralWidget(area_);
+    setAcceptDrops(true);
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    addToolBar(toolbar_);
+    connect(toolbar_, &QToolBar::actionTriggered, this, [this](QAction* action) { Toolbar1_ButtonClick(action->objectName()); });
     createMenus();
+    createStatusBar();
     GridWindows().clear();
     GridWindows().setFactory([this](int slot) { return createGridWindow(slot); });
     connect(area_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
@@ -48,21 +85,155 @@ mdiMain& mdiMain::Frame()
 
 void mdiMain::createMenus()
 {
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
+        return action;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    fileManage_[0] = file->addAction(QStringLiteral("&Open..."));
-    fileManage_[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    fileManage_[1] = file->addAction(QStringLiteral("&Compare"));
-    recentSeparator_ = file->addSeparator();
+    fileManage_[0] = add(file, "mnuFileManage0", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    fileManage_[1] = add(file, "mnuFileManage1", QStringLiteral("&Compare"));
+    recentSeparator_ = separator(file, "mnuFileRecentPathSepa");
     recentSeparator_->setVisible(false);
     for (int k = 0; k < 5; ++k) {
-        recentPaths_[std::size_t(k)] = file->addAction(QString::number(k));
+        recentPaths_[std::size_t(k)] = add(file, "mnuFileRecentPath", QString::number(k));
         recentPaths_[std::size_t(k)]->setVisible(false);
+        connect(recentPaths_[std::size_t(k)], &QAction::triggered, this, [this, k] { mnuFileRecentPath_Click(k); });
     }
-    file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    connect(fileManage_[1], &QAction::triggered, this, [] { modMain::CompareGrids(); });
+    separator(file, "mnuFileSepa0");
+    fileExit_ = add(file, "mnuFileExit", QStringLiteral("E&xit"));
+    for (int k = 0; k < 2; ++k)
+        connect(fileManage_[std::size_t(k)], &QAction::triggered, this, [this, k] { mnuFileManage_Click(k); });
+    connect(fileExit_, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
+
+    QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
+    tool->setObjectName(QStringLiteral("mnuTool"));
+    toolBar_[0] = add(tool, "mnuToolBar0", QStringLiteral("&Tool Bar"));
+    toolBar_[1] = add(tool, "mnuToolBar1", QStringLiteral("&Status Bar"));
+    for (int k = 0; k < 2; ++k) {
+        toolBar_[std::size_t(k)]->setCheckable(true);
+        toolBar_[std::size_t(k)]->setChecked(true);
+        // The check mark is inverted by the command itself.
+        connect(toolBar_[std::size_t(k)], &QAction::triggered, this, [this, k] {
+            toolBar_[std::size_t(k)]->setChecked(!toolBar_[std::size_t(k)]->isChecked());
+            mnuToolBar_Click(k);
+        });
+    }
+    separator(tool, "mnuToolSepa0");
+    toolUniWidth_ = add(tool, "mnuToolUniWidth", QStringLiteral("&Uniform Width"));
+    separator(tool, "mnuToolSepa1");
+    toolOption_ = add(tool, "mnuToolOption", QStringLiteral("&Option..."));
+    connect(toolUniWidth_, &QAction::triggered, this, &mdiMain::mnuToolUniWidth_Click);
+    connect(toolOption_, &QAction::triggered, this, &mdiMain::mnuToolOption_Click);
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
+    windowMenu_->setObjectName(QStringLiteral("mnuWindow"));
+    const char* const arrangeCaptions[] = {"&Cascade", "&Tile Horizontal", "Tile &Vertical", "(Do nothing)", "&Arrange Icons"};
+    const QKeySequence arrangeKeys[] = {QKeySequence(Qt::SHIFT | Qt::Key_F5), QKeySequence(Qt::SHIFT | Qt::Key_F4), {}, {}, {}};
+    for (int k = 0; k < 5; ++k) {
+        windowArrange_[std::size_t(k)] = add(windowMenu_, "mnuWindowArrange", QLatin1String(arrangeCaptions[k]), arrangeKeys[k]);
+        connect(windowArrange_[std::size_t(k)], &QAction::triggered, this, [this, k] { mnuWindowArrange_Click(k); });
+    }
+    windowArrange_[3]->setVisible(false);
+    windowListSeparator_ = windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this, &mdiMain::refreshWindowMenu);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    helpHelp_[0] = add(help, "mnuHelpHelp0", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
+    helpHelp_[1] = add(help, "mnuHelpHelp1", QStringLiteral("Home &Page"));
+    separator(help, "mnuHelpSepa0");
+    helpAbout_ = add(help, "mnuHelpAbout", QStringLiteral("&About..."));
+    for (int k = 0; k < 2; ++k)
+        connect(helpHelp_[std::size_t(k)], &QAction::triggered, this, [this, k] { mnuHelpHelp_Click(k); });
+    connect(helpAbout_, &QAction::triggered, this, &mdiMain::mnuHelpAbout_Click);
+}
+
+void mdiMain::refreshWindowMenu()
+{
+    // The child windows below the menu's own items, the active one checked.
+    const auto actions = windowMenu_->actions();
+    for (qsizetype i = actions.indexOf(windowListSeparator_) + 1; i < actions.size(); ++i)
+        delete actions[i];
+    int number = 1;
+    for (QMdiSubWindow* sub : area_->subWindowList()) {
+        QAction* item = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(sub->windowTitle()));
+        item->setCheckable(true);
+        item->setChecked(sub == area_->activeSubWindow());
+        connect(item, &QAction::triggered, area_, [this, sub] { area_->setActiveSubWindow(sub); });
+    }
+}
+
+void mdiMain::createStatusBar()
+{
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(statusBar_);
+    StatusPanels::AddPanel(statusBar_, QStringLiteral("Space0"), true);
+    for (const char* key : {"Caps", "Num", "Date", "Time"})
+        StatusPanels::AddPanel(statusBar_, QLatin1String(key));
+    connect(clock_, &QTimer::timeout, this, &mdiMain::refreshStatusPanels);
+    clock_->start(1000);
+    refreshStatusPanels();
+}
+
+void mdiMain::refreshStatusPanels()
+{
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    StatusPanels::SetText(statusBar_, "Caps", LockLedOn("capslock") ? QStringLiteral("CAPS") : QString());
+    StatusPanels::SetText(statusBar_, "Num", LockLedOn("numlock") ? QStringLiteral("NUM") : QString());
+    StatusPanels::SetText(statusBar_, "Date", locale.toString(now.date(), QLocale::ShortFormat));
+    StatusPanels::SetText(statusBar_, "Time", locale.toString(now.time(), QLocale::LongFormat));
+}
+
+void mdiMain::InitToolbar(QToolBar* toolbar, bool visible)
+{
+    toolbar->setVisible(visible);
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->clear();
+    modToolbar::AddToolPlaceholder(toolbar, QStringLiteral("Dummy"), 80);
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Open"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Compare"));
+    modToolbar::AddToolSeparator(toolbar);
+    modToolbar::AddToolButton(toolbar, QStringLiteral("UniWidth"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Option"));
+    modToolbar::AddToolSeparator(toolbar);
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Cascade"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Horizontal"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Vertical"));
+    modToolbar::AddToolSeparator(toolbar);
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Help"));
+}
+
+void mdiMain::ShowBar(QWidget* bar, bool visible)
+{
+    bar->setVisible(visible);
+}
+
+void mdiMain::EnableCommands()
+{
+    for (QAction* item : {fileManage_[0], fileManage_[1], fileExit_, toolBar_[0], toolBar_[1], toolOption_,
+                          windowArrange_[0], windowArrange_[1], windowArrange_[2], windowArrange_[3], windowArrange_[4],
+                          helpHelp_[0], helpHelp_[1], helpAbout_})
+        item->setEnabled(true);
+    for (QAction* item : recentPaths_)
+        item->setEnabled(true);
+    const std::pair<const char*, QAction*> buttons[] = {{"Option", toolOption_},
+                                                        {"Cascade", windowArrange_[0]},
+                                                        {"Horizontal", windowArrange_[1]},
+                                                        {"Vertical", windowArrange_[2]},
+                                                        {"Help", helpHelp_[0]}};
+    for (const auto& [key, item] : buttons)
+        if (QAction* button = modToolbar::ToolButton(toolbar_, QLatin1String(key)))
+            button->setEnabled(item->isEnabled());
 }
 
 frmGrid* mdiMain::createGridWindow(int slot)
@@ -71,18 +242,25 @@ frmGrid* mdiMain::createGridWindow(int slot)
     QMdiSubWindow* sub = area_->addSubWindow(window);
     window->Form_Load(sub);
     window->SetCaption(QString::fromLatin1(GridCaptions[slot]));
+    connect(window->MSFlexGrid1(), &MSFlexGrid::MouseDown, this, [this, window](int button) {
+        if (button != 2)
+            return;
+        // The right button activates the window, then opens the Window menu where the mouse is.
+        area_->setActiveSubWindow(window->SubWindow());
+        QApplication::processEvents();
+        windowMenu_->popup(QCursor::pos());
+    });
     return window;
 }
 
-void mdiMain::MDIForm_Load()
+frmGrid* mdiMain::ActiveGridWindow() const
 {
-    modControl::RestorePlacement(this);
-    modControl::LoadRecentPaths(*this);
-    setWindowTitle(QString::fromStdString(tallir::VersionCaption()));
-    for (int slot = 0; slot < 3; ++slot) {
-        tag_ = QString::number(slot);
-        GridWindows()[slot]->SubWindow()->show();
+    QMdiSubWindow* sub = area_->activeSubWindow();
+    if (!sub) {
+        const auto order = area_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        sub = order.isEmpty() ? nullptr : order.last();
     }
+    return sub ? qobject_cast<frmGrid*>(sub->widget()) : nullptr;
 }
 
 void mdiMain::setFileCommandsEnabled(bool enabled)
@@ -94,9 +272,7 @@ void mdiMain::setFileCommandsEnabled(bool enabled)
 
 void mdiMain::openInto(frmGrid& window)
 {
-    const auto path = platform::Platform().openFileName({QStringLiteral("Open"), {}, {}, {}}, &window);
-    if (path && modMain::LoadFile(window, *path) && modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
-        modMain::CompareGrids();
+    loadThenCompare(window, QString());
 }
 
 void mdiMain::compare()
@@ -104,21 +280,18 @@ void mdiMain::compare()
     modMain::CompareGrids();
 }
 
-void mdiMain::uniformWidth(frmGrid&)
+void mdiMain::uniformWidth(frmGrid& window)
 {
+    modFlexGrid::MSFlexGrid_UniWidth(window);
 }
 
-void mdiMain::closeEvent(QCloseEvent* event)
+QStringList mdiMain::UsageLines()
 {
-    closing_ = true;
-    for (int slot = 0; slot < 3; ++slot)
-        GridWindows()[slot]->Form_Unload();
-    MDIForm_Unload();
-    event->accept();
-}
-
-void mdiMain::MDIForm_Unload()
-{
-    modControl::SavePlacement(this);
-    modControl::SaveRecentPaths();
+    return {"[-h] [-i] [-w{c|h|v}] [file1] [file2]",
+            "",
+            "  -h: About",
+            "  -i: Immediate Compare",
+            "  -e: Immediate Compare & Exit",
+            "  -w{c|h|v}: Window Arrange",
+            "            (Cascade|Tile Horizontal|Tile Vertical)"};
 }

@@ -1,15 +1,21 @@
 #pragma once
-// The multiple-document frame: menus, the three grid windows, and the commands that reach
-// beyond one window.
+// The multiple-document frame: the menu bar, the toolbar and the status bar, the three grid
+// windows, the command line, and the commands that reach beyond one window.
 
 #include "grid/GridHost.h"
 #include "settings/modControl.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
 
 class mdiMain : public QMainWindow, public GridHost, public modControl::RecentPathMenu {
     Q_OBJECT
@@ -20,11 +26,46 @@ public:
     // The one frame of the program.
     static mdiMain& Frame();
 
+    // Start-up steps 1 to 10; the command line (step 11) follows once the frame shows.
     void MDIForm_Load();
+    // Start-up step 11: arguments as given after the program name.
+    void ProcessCommandLine(const QStringList& arguments);
+
     QMdiArea* mdiArea() const { return area_; }
     QString Tag() const { return tag_; }
-
+    QToolBar* Toolbar1() const { return toolbar_; }
+    QStatusBar* StatusBar1() const { return statusBar_; }
+    QMenu* mnuWindow() const { return windowMenu_; }
     QAction* mnuFileManage(int index) const { return fileManage_.at(std::size_t(index)); }
+    QAction* mnuFileExit() const { return fileExit_; }
+    QAction* mnuToolBar(int index) const { return toolBar_.at(std::size_t(index)); }
+    QAction* mnuToolUniWidth() const { return toolUniWidth_; }
+    QAction* mnuToolOption() const { return toolOption_; }
+    QAction* mnuWindowArrange(int index) const { return windowArrange_.at(std::size_t(index)); }
+    QAction* mnuHelpHelp(int index) const { return helpHelp_.at(std::size_t(index)); }
+    QAction* mnuHelpAbout() const { return helpAbout_; }
+
+    // The commands of the menus and the toolbar.
+    void mnuFileManage_Click(int index);
+    void mnuFileRecentPath_Click(int index);
+    void mnuFileExit_Click();
+    void mnuToolBar_Click(int index);
+    void mnuToolUniWidth_Click();
+    void mnuToolOption_Click();
+    void mnuWindowArrange_Click(int index);
+    void mnuHelpHelp_Click(int index);
+    void mnuHelpAbout_Click();
+    void Toolbar1_ButtonClick(const QString& key);
+    void MDIForm_OLEDragDrop(const QStringList& files);
+
+    void EnableCommands();
+    void ShowBar(QWidget* bar, bool visible);
+    void InitToolbar(QToolBar* toolbar, bool visible);
+    // 0 cascade, 1 tile horizontal, 2 tile vertical, 3 arrange icons.
+    void ArrangeChildren(int arrangement);
+
+    // The grid window that is active (the last one activated when none is).
+    frmGrid* ActiveGridWindow() const;
 
     // GridHost
     QString frameTag() const override { return tag_; }
@@ -38,18 +79,42 @@ public:
     QAction* mnuFileRecentPathSepa() override { return recentSeparator_; }
     QAction* mnuFileRecentPath(int index) override { return recentPaths_.at(std::size_t(index)); }
 
+    // The lines of the command-line usage, for the About box.
+    static QStringList UsageLines();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createMenus();
+    void createStatusBar();
+    void refreshWindowMenu();
+    void refreshStatusPanels();
     frmGrid* createGridWindow(int slot);
     void MDIForm_Unload();
+    void tile(bool horizontal);
+    void arrangeIcons();
+    void loadThenCompare(frmGrid& window, const QString& path);
 
     QMdiArea* area_;
+    QToolBar* toolbar_;
+    QStatusBar* statusBar_;
+    QTimer* clock_;
     QString tag_;
     bool closing_ = false;
+    bool exitAfterCompare_ = false;
     std::array<QAction*, 2> fileManage_{};
     QAction* recentSeparator_ = nullptr;
     std::array<QAction*, 5> recentPaths_{};
+    QAction* fileExit_ = nullptr;
+    std::array<QAction*, 2> toolBar_{};
+    QAction* toolUniWidth_ = nullptr;
+    QAction* toolOption_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::array<QAction*, 5> windowArrange_{};
+    QAction* windowListSeparator_ = nullptr;
+    std::array<QAction*, 2> helpHelp_{};
+    QAction* helpAbout_ = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QTimer>
 
 namespace modMain {
 
@@ -43,6 +44,21 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance)
     return StartUpGate::Start;
 }
 
+void ShowAbout(QWidget* parent)
+{
+    platform::MsgBox(Caption() + "\r\n\r\n" + mdiMain::UsageLines().join("\r\n"), platform::Buttons::Ok,
+                     platform::Icon::Information, QStringLiteral("About Tallir"), parent);
+}
+
+void ShowOptions(QWidget*)
+{
+}
+
+QString HomePage()
+{
+    return {};
+}
+
 QString HelpFile()
 {
     return helpFile;
@@ -71,6 +87,9 @@ int Main(QApplication& application)
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
     frame.MDIForm_Load();
     frame.show();
+    // The command line runs once the frame shows, so that its messages have a window.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    QTimer::singleShot(0, &frame, [&frame, arguments] { frame.ProcessCommandLine(arguments); });
     return application.exec();
 }
 

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <QStringList>
+
 class QApplication;
+class QWidget;
 class frmGrid;
 
 namespace platform {
@@ -37,6 +40,16 @@ bool LoadFile(frmGrid& window, const QString& path);
 
 // Compares "File 1" with "File 2" into "Compare" and shows the closing message.
 void CompareGrids();
+
+// The tokens of the command line, from the arguments after the program name.
+QStringList CommandLineTokens(const QStringList& arguments);
+
+// The About box: version and command-line usage.
+void ShowAbout(QWidget* parent);
+// The options dialog.
+void ShowOptions(QWidget* parent);
+// The program's home page; empty when it has none.
+QString HomePage();
 
 // Runs the whole program; returns the process's exit status.
 int Main(QApplication& application);

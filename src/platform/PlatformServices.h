@@ -32,6 +32,7 @@ struct OpenFileRequest {
     QStringList filters; // "Text Files (*.txt)", "All Files (*)"
     QString defaultSuffix;
     QString fileName; // preset path or name
+    QString directory; // where the dialog opens; empty: the system's choice
 };
 
 class PlatformServices {

@@ -70,6 +70,8 @@ std::optional<QString> QtPlatformServices::openFileName(const OpenFileRequest& r
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(request.filters);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,0 +1,98 @@
+// Start-up step 11: the command line "[-h] [-i] [-e] [-w{c|h|v}] [file1] [file2]".
+
+#include "mdiMain.h"
+
+#include "modMain.h"
+#include "grid/GridWindows.h"
+#include "platform/PlatformServices.h"
+#include "settings/modUtil.h"
+
+namespace {
+
+void Inform(const QString& text, QWidget* parent)
+{
+    platform::MsgBox(text, platform::Buttons::Ok, platform::Icon::Information, {}, parent);
+}
+
+void Reject(const QString& option, QWidget* parent)
+{
+    Inform("Option \"" + option + "\" ignored.", parent);
+}
+
+// A file name without a folder separator is taken from the current folder.
+QString WithFolder(const QString& token)
+{
+    return token.contains('/') ? token : "./" + token;
+}
+
+} // namespace
+
+QStringList modMain::CommandLineTokens(const QStringList& arguments)
+{
+    // The shell has split the line already: each argument is one token. Empty ones give
+    // nothing, and a token quoted at both ends loses those two quotes.
+    QStringList tokens;
+    for (const QString& argument : arguments) {
+        if (argument.isEmpty())
+            continue;
+        if (argument.size() >= 2 && argument.startsWith('"') && argument.endsWith('"'))
+            tokens << argument.mid(1, argument.size() - 2);
+        else
+            tokens << argument;
+    }
+    return tokens;
+}
+
+void mdiMain::ProcessCommandLine(const QStringList& arguments)
+{
+    const QStringList tokens = modMain::CommandLineTokens(arguments);
+    qsizetype index = 0;
+    for (; index < tokens.size(); ++index) {
+        const QString& token = tokens[index];
+        if (!token.startsWith('-') && !token.startsWith('/'))
+            break;
+        if (token.size() == 1) {
+            Inform(QStringLiteral("Option (null) ignored."), this);
+            continue;
+        }
+        for (qsizetype at = 1; at < token.size(); ++at) {
+            const QChar letter = token[at];
+            if (letter == 'h' || letter == '?') {
+                modMain::ShowAbout(this);
+                close();
+                return;
+            }
+            if (letter == 'i') {
+                modUtil::WriteString("Option", "ImmediateCompare", "1");
+            } else if (letter == 'e') {
+                modUtil::WriteString("Option", "ImmediateCompare", "1");
+                exitAfterCompare_ = true;
+            } else if (letter == 'w') {
+                const QChar how = at + 1 < token.size() ? token[at + 1] : QChar();
+                if (how == 'c')
+                    modUtil::WriteString("Option", "WindowArrange", "0");
+                else if (how == 'h')
+                    modUtil::WriteString("Option", "WindowArrange", "1");
+                else if (how == 'v')
+                    modUtil::WriteString("Option", "WindowArrange", "2");
+                else
+                    Reject(how.isNull() ? QStringLiteral("w") : QStringLiteral("w") + how, this);
+                mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+                break; // the rest of the token is skipped
+            } else {
+                Reject(QString(letter), this);
+            }
+        }
+    }
+
+    if (index >= tokens.size())
+        return;
+    modMain::LoadFile(*GridWindows()[0], WithFolder(tokens[index]));
+    if (index + 1 >= tokens.size())
+        return;
+    modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
+    if (modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
+        modMain::CompareGrids();
+    if (exitAfterCompare_)
+        close();
+}
