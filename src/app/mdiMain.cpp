@@ -72,10 +72,11 @@ mdiMain::mdiMain(QWidget* parent)
 
 mdiMain::~mdiMain()
 {
+    if (theFrame != this)
+        return;
     GridWindows().setFactory({});
     GridWindows().clear();
-    if (theFrame == this)
-        theFrame = nullptr;
+    theFrame = nullptr;
 }
 
 mdiMain& mdiMain::Frame()

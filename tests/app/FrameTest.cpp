@@ -1,0 +1,254 @@
+// The frame driven as a person would through its command line, menus, toolbar and drops.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "dialogs/ShowOpenDialog.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "grid/modToolbar.h"
+#include "settings/modUtil.h"
+#include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class FrameTest : public testing::Test {
+protected:
+    FrameTest()
+        : previousFolder(QDir::currentPath())
+    {
+        modControl::RecentPaths() = {};
+        QDir::setCurrent(folder.path());
+        folder.write("a.txt", "1 2\n3 4\n");
+        folder.write("b.txt", "1 2\n3 5\n");
+        folder.write("c.txt", "9\n");
+        QDir().mkdir("dir with space");
+        folder.write("dir with space/q.txt", "7 7\n");
+    }
+    ~FrameTest() override
+    {
+        QDir::setCurrent(previousFolder);
+        modControl::RecentPaths() = {};
+    }
+
+    // A frame started as the program starts it, its command line included.
+    mdiMain& start(const QStringList& arguments = {})
+    {
+        frame.reset();
+        frame = std::make_unique<mdiMain>();
+        frame->MDIForm_Load();
+        frame->resize(900, 600);
+        frame->show();
+        QApplication::processEvents();
+        frame->ProcessCommandLine(arguments);
+        return *frame;
+    }
+    frmGrid& window(int slot) { return *GridWindows()[slot]; }
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto& message : fake.messages)
+            texts << message.text;
+        return texts;
+    }
+
+    QString previousFolder;
+    TempFolder folder;
+    FakePlatform fake;
+    std::unique_ptr<mdiMain> frame;
+};
+
+} // namespace
+
+TEST_F(FrameTest, CommandLineGrammar)
+{
+    struct Case {
+        QStringList arguments;
+        QStringList messages;            // message box texts, in order
+        QString file1, file2;            // captions afterwards
+        int arrange;                     // "WindowArrange" afterwards, -1: not written
+        int immediate;                   // "ImmediateCompare" afterwards, -1: not written
+        bool open;                       // the frame still shows
+    };
+    const QString compared = "./a.txt != ./b.txt\r\nat 1 cells\r\nin smaller rows and cols.";
+    const std::vector<Case> cases = {
+        {{}, {}, "File 1", "File 2", 2, -1, true},
+        {{"-x"}, {"Option \"x\" ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"-H"}, {"Option \"H\" ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"-"}, {"Option (null) ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"-w"}, {"Option \"w\" ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"-wq"}, {"Option \"wq\" ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"-wci"}, {}, "File 1", "File 2", 0, -1, true},
+        {{"/wh", "a.txt", "b.txt"}, {}, "./a.txt", "./b.txt", 1, -1, true},
+        {{"-xiy"}, {"Option \"x\" ignored.", "Option \"y\" ignored."}, "File 1", "File 2", 2, 1, true},
+        {{"-ie", "a.txt", "b.txt"}, {compared}, "./a.txt", "./b.txt", 2, 1, false},
+        {{"-e", "a.txt"}, {}, "./a.txt", "File 2", 2, 1, true},
+        {{"a.txt", "-i"}, {"Can't open ./-i"}, "./a.txt", "File 2", 2, -1, true},
+        {{"-i", "a.txt", "-e"}, {"Can't open ./-e", "./a.txt != File 2\r\nat 1 cells\r\nin smaller rows and cols."},
+         "./a.txt", "File 2", 2, 1, true},
+        {{"\"dir with space/q.txt\"", "a.txt", "c.txt"}, {}, "dir with space/q.txt", "./a.txt", 2, -1, true},
+        {{"", "a.txt"}, {}, "./a.txt", "File 2", 2, -1, true},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(folder.settingsPath());
+        fake.messages.clear();
+        mdiMain& f = start(c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(messages(), c.messages) << what;
+        EXPECT_EQ(window(0).Caption(), c.file1) << what;
+        EXPECT_EQ(window(1).Caption(), c.file2) << what;
+        EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), c.arrange) << what;
+        EXPECT_EQ(modUtil::ReadInteger("Option", "ImmediateCompare", -1), c.immediate) << what;
+        EXPECT_EQ(f.isVisible(), c.open) << what;
+        for (const auto& message : fake.messages)
+            EXPECT_EQ(message.title, "Tallir") << what;
+    }
+}
+
+TEST_F(FrameTest, HelpOptionShowsTheUsageAndCloses)
+{
+    for (const char* option : {"-h", "/?"}) {
+        fake.messages.clear();
+        mdiMain& f = start({option, "a.txt"});
+        ASSERT_EQ(fake.messages.size(), 1u) << option;
+        EXPECT_EQ(fake.messages[0].title, "About Tallir");
+        EXPECT_TRUE(fake.messages[0].text.contains("  -e: Immediate Compare & Exit\r\n"));
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_EQ(window(0).Caption(), "File 1") << "nothing after the letter runs";
+        EXPECT_TRUE(folder.read("Tallir.ini").contains("[Tool]\nToolBar=-1\nStatusBar=-1\n"));
+    }
+}
+
+TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
+{
+    folder.write("Tallir.ini", "[Tool]\nToolBar=0\nStatusBar=-1\n[Option]\nWindowArrange=1\n");
+    mdiMain& f = start();
+    EXPECT_FALSE(f.mnuToolBar(0)->isChecked());
+    EXPECT_TRUE(f.Toolbar1()->isHidden());
+    EXPECT_TRUE(f.mnuToolBar(1)->isChecked());
+    EXPECT_FALSE(f.StatusBar1()->isHidden());
+    EXPECT_EQ(f.mnuFileExit()->text(), "E&xit Tallir");
+    EXPECT_EQ(f.windowTitle(), "Tallir Ver.1.0 Rev.109");
+
+    // Tiled horizontally: full width, stacked "File 1", "File 2", "Compare", and File 1 active.
+    const int width = f.mdiArea()->viewport()->width();
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_EQ(window(slot).SubWindow()->width(), width) << slot;
+    EXPECT_LT(window(0).SubWindow()->y(), window(1).SubWindow()->y());
+    EXPECT_LT(window(1).SubWindow()->y(), window(2).SubWindow()->y());
+    EXPECT_EQ(f.mdiArea()->activeSubWindow(), window(0).SubWindow());
+
+    // The Window menu: tile vertical side by side, written back; "Arrange Icons" writes nothing.
+    f.mnuWindowArrange(2)->trigger();
+    EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), 2);
+    EXPECT_EQ(window(0).SubWindow()->x(), 0);
+    EXPECT_LT(window(0).SubWindow()->x(), window(1).SubWindow()->x());
+    EXPECT_EQ(window(2).SubWindow()->height(), f.mdiArea()->viewport()->height());
+    f.mnuWindowArrange(4)->trigger();
+    f.mnuWindowArrange(3)->trigger();
+    EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), 2);
+    EXPECT_FALSE(f.mnuWindowArrange(3)->isVisible());
+
+    f.mnuToolBar(0)->trigger();
+    EXPECT_TRUE(f.mnuToolBar(0)->isChecked());
+    f.mnuToolBar(1)->trigger();
+    EXPECT_TRUE(f.StatusBar1()->isHidden());
+    f.mnuFileExit()->trigger();
+    EXPECT_FALSE(f.isVisible());
+    const QByteArray settings = folder.read("Tallir.ini");
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "ToolBar", 5), -1);
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "StatusBar", 5), 0);
+    for (const char* section : {"[RecentPath]", "[mdiMain]", "[frmGrid]"})
+        EXPECT_TRUE(settings.contains(section)) << section;
+}
+
+TEST_F(FrameTest, OpenDialogAndOpenCommands)
+{
+    mdiMain& f = start();
+    fake.chosenFiles = {folder.path("a.txt")};
+    f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    f.mnuFileManage(0)->trigger();
+    ASSERT_EQ(fake.fileDialogs.size(), 1u);
+    EXPECT_EQ(fake.fileDialogs[0].title, "Tallir - Open File 2");
+    EXPECT_EQ(fake.fileDialogs[0].filters, QStringList({"Input Files (*)", "All Files (*)"}));
+    EXPECT_EQ(StatusPanels::Text(window(1).StatusBar1(), "Dimension"), "R2 x C2");
+
+    // While "Compare" is active Open is greyed, but the toolbar's Open runs it all the same:
+    // the dialog shows untitled, and nothing loads whatever is chosen.
+    f.mdiArea()->setActiveSubWindow(window(2).SubWindow());
+    EXPECT_FALSE(f.mnuFileManage(0)->isEnabled());
+    fake.chosenFiles = {folder.path("b.txt")};
+    modToolbar::ToolButton(f.Toolbar1(), "Open")->trigger();
+    ASSERT_EQ(fake.fileDialogs.size(), 2u);
+    EXPECT_EQ(fake.fileDialogs[1].title, "");
+    EXPECT_TRUE(fake.messages.empty());
+
+    // A recent path loads into the active window and, when asked for, compares.
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
+    ASSERT_EQ(f.mnuFileRecentPath(4)->text(), folder.path("a.txt"));
+    f.mnuFileRecentPath(4)->trigger();
+    EXPECT_EQ(StatusPanels::Text(window(0).StatusBar1(), "Dimension"), "R2 x C2");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(" == "));
+    f.mnuFileManage(0)->trigger(); // cancelled
+    EXPECT_EQ(fake.messages.size(), 1u) << "a cancelled dialog loads and compares nothing";
+}
+
+TEST_F(FrameTest, DropsOntoTheFrameGoByTheActiveWindow)
+{
+    mdiMain& f = start();
+    const QString a = folder.path("a.txt");
+    const QString b = folder.path("b.txt");
+    f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    f.MDIForm_OLEDragDrop({a, b, folder.path("c.txt")});
+    EXPECT_EQ(window(1).Caption(), a);
+    EXPECT_EQ(window(0).Caption(), b);
+
+    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
+    f.MDIForm_OLEDragDrop({folder.path("dir with space"), folder.path("c.txt")});
+    EXPECT_EQ(window(0).Caption(), b) << "the folder is skipped";
+    EXPECT_EQ(window(1).Caption(), folder.path("c.txt"));
+
+    f.mdiArea()->setActiveSubWindow(window(2).SubWindow());
+    f.MDIForm_OLEDragDrop({a});
+    EXPECT_EQ(messages(), QStringList({"Activate \"File 1\" or \"File 2\" of child windows."}));
+
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
+    f.MDIForm_OLEDragDrop({folder.path("dir with space")});
+    EXPECT_EQ(fake.messages.size(), 2u) << "a drop compares even when nothing loaded";
+}
+
+TEST_F(FrameTest, HelpHomePageAndUniformWidth)
+{
+    mdiMain& f = start();
+    modMain::SetHelpFile(folder.path("missing.html"));
+    f.mnuHelpHelp(0)->trigger();
+    f.mnuHelpHelp(1)->trigger();
+    EXPECT_EQ(messages(), QStringList({"Help is not available now.", "Home page is not available now."}));
+    modMain::SetHelpFile(folder.write("Tallir.html", "<html></html>"));
+    modToolbar::ToolButton(f.Toolbar1(), "Help")->trigger();
+    ASSERT_EQ(fake.openedUrls.size(), 1u);
+    EXPECT_EQ(fake.openedUrls[0], QUrl::fromLocalFile(folder.path("Tallir.html")));
+
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.path("a.txt")));
+    window(0).MSFlexGrid1()->SetColWidth(1, 3000);
+    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
+    f.mnuToolUniWidth()->trigger();
+    EXPECT_NEAR(window(2).MSFlexGrid1()->ColWidth(1), 3000, 20);
+    EXPECT_NEAR(window(1).MSFlexGrid1()->ColWidth(1), 3000, 20);
+}
