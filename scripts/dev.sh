@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps)
+packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick)
 
 install_missing() {
     local missing=()

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A person's run: "tallir -e a.txt b.txt" shows the closing message; a key press on it ends
+# the program with status 0, leaving a settings file with its sections. Then a start without
+# arguments, its three windows side by side, captured as a screenshot.
+# Runs inside an X server (xvfb-run); usage: compare_and_exit.sh TALLIR ARTIFACT_DIR
+set -u
+tallir=$1
+artifacts=$2
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+export TALLIR_SETTINGS_DIR="$work/settings"
+export QT_QPA_PLATFORM=xcb
+cleanup() { kill "${pid:-0}" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+# shot NAME [WINDOW]: the screen, or one window (a message box shows black in a capture of the
+# whole screen here, so it is taken on its own too).
+shot() {
+    local target=(-root)
+    [ -n "${2:-}" ] && target=(-id "$2")
+    xwd "${target[@]}" -silent -out "$work/shot.xwd" &&
+        { convert xwd:"$work/shot.xwd" "$artifacts/$1.png" 2>/dev/null || cp "$work/shot.xwd" "$artifacts/$1.xwd"; }
+}
+fail() { echo "FAIL: $*"; shot failure; exit 1; }
+
+cd "$work"
+printf '1 2 3\n4 5 6\n' > a.txt
+printf '1 2 3\n4 5.5 6\n' > b.txt
+
+"$tallir" -e a.txt b.txt & pid=$!
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
+[ -n "$box" ] || fail "no closing message"
+sleep 0.5
+shot compare-and-exit
+shot compare-and-exit-message "$box"
+xdotool windowfocus --sync "$box" key Return
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after the message"
+wait "$pid"; status=$?
+[ "$status" -eq 0 ] || fail "exit status $status"
+for section in Tool RecentPath mdiMain frmGrid; do
+    grep -q "^\[$section\]" "$TALLIR_SETTINGS_DIR/Tallir.ini" || fail "no [$section] in the settings file"
+done
+grep -q '^ImmediateCompare=1' "$TALLIR_SETTINGS_DIR/Tallir.ini" || fail "-e did not switch immediate comparison on"
+
+"$tallir" & pid=$!
+frame=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir Ver' | head -n 1)
+[ -n "$frame" ] || fail "no frame without arguments"
+sleep 1
+shot no-arguments-tile-vertical
+xdotool windowfocus --sync "$frame" key alt+f x 2>/dev/null || kill "$pid"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+grep -q '^WindowArrange=2' "$TALLIR_SETTINGS_DIR/Tallir.ini" || fail "the arrangement was not written back"
+echo "PASS: compared, ended with status 0, settings written; screenshots in $artifacts"
