@@ -130,10 +130,17 @@ void mdiMain::MDIForm_OLEDragDrop(const QStringList& files)
         Inform(QStringLiteral("Activate \"File 1\" or \"File 2\" of child windows."), this);
         return;
     }
-    if (!QFileInfo(files[0]).isDir())
-        modMain::LoadFile(*active, files[0]);
+    dropOnto(*active, files);
+}
+
+void mdiMain::dropOnto(frmGrid& window, const QStringList& files)
+{
+    // The first file to this window, the second to the other file window; then the
+    // comparison when asked for, whatever loaded.
+    if (!files.isEmpty() && !QFileInfo(files[0]).isDir())
+        modMain::LoadFile(window, files[0]);
     if (files.size() > 1 && !QFileInfo(files[1]).isDir())
-        modMain::LoadFile(*GridWindows()[role == 0 ? 1 : 0], files[1]);
+        modMain::LoadFile(*GridWindows()[window.Role() == 0 ? 1 : 0], files[1]);
     if (ImmediateCompare())
         modMain::CompareGrids();
 }

@@ -73,6 +73,7 @@ public:
     void openInto(frmGrid& window) override;
     void compare() override;
     void uniformWidth(frmGrid& window) override;
+    void dropOnto(frmGrid& window, const QStringList& files) override;
     bool frameClosing() const override { return closing_; }
 
     // RecentPathMenu

@@ -4,6 +4,7 @@
 // comparison above this layer.
 
 #include <QString>
+#include <QStringList>
 
 class frmGrid;
 
@@ -19,6 +20,8 @@ public:
     virtual void openInto(frmGrid& window) = 0;
     virtual void compare() = 0;
     virtual void uniformWidth(frmGrid& window) = 0;
+    // Files dropped onto a file window or its grid.
+    virtual void dropOnto(frmGrid& window, const QStringList& files) = 0;
     // A grid window closes only with the frame.
     virtual bool frameClosing() const = 0;
 };

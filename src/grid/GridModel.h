@@ -31,6 +31,7 @@ public:
     GridColors& colors() { return colors_; }
     const GridColors& colors() const { return colors_; }
     void setFont(const QFont& font);
+    const QFont& font() const { return font_; }
     // The selected block, drawn in the selection colours above any cell format.
     void setSelection(const CellRect& block) { selection_ = block; }
 

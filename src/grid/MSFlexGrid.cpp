@@ -158,7 +158,7 @@ bool MSFlexGrid::SetRow(qint64 row)
 {
     if (row < 0 || row >= Rows())
         return false;
-    row_ = rowSel_ = row; // like the classic grid, a new current cell starts a new block
+    row_ = row;
     selectionChanged();
     return true;
 }
@@ -167,7 +167,7 @@ bool MSFlexGrid::SetCol(qint64 col)
 {
     if (col < 0 || col >= Cols())
         return false;
-    col_ = colSel_ = col;
+    col_ = col;
     selectionChanged();
     return true;
 }
@@ -281,13 +281,30 @@ void MSFlexGrid::SetCellFontBold(bool bold)
 
 void MSFlexGrid::SetCellBackColor(const QColor& color)
 {
-    model_->formats().setBackColor(formatTarget(), color);
+    // Header cells and body cells have different plain colours: a block reaching into both is
+    // set as its two parts.
+    const CellRect target = formatTarget();
+    const auto& colors = model_->colors();
+    CellFormats& formats = model_->formats();
+    if (target.top == 0 || target.left == 0) {
+        if (target.top == 0)
+            formats.setBackColor({0, target.left, 0, target.right}, color, colors.backFixed);
+        if (target.left == 0)
+            formats.setBackColor({target.top, 0, target.bottom, 0}, color, colors.backFixed);
+        if (target.bottom >= 1 && target.right >= 1)
+            formats.setBackColor({std::max<qint64>(target.top, 1), std::max<qint64>(target.left, 1), target.bottom, target.right},
+                                 color, colors.back);
+    } else {
+        formats.setBackColor(target, color, colors.back);
+    }
     formatsChanged();
 }
 
 void MSFlexGrid::SetCellForeColor(const QColor& color)
 {
-    model_->formats().setForeColor(formatTarget(), color);
+    const CellRect target = formatTarget();
+    const bool fixed = target.top == 0 || target.left == 0;
+    model_->formats().setForeColor(target, color, fixed ? model_->colors().foreFixed : model_->colors().fore);
     formatsChanged();
 }
 

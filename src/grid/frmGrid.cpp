@@ -4,12 +4,18 @@
 #include "InternalError.h"
 #include "MSFlexGrid.h"
 #include "StatusPanels.h"
+#include "GridWindows.h"
+#include "modFlexGrid.h"
 #include "modToolbar.h"
+#include "settings/KeyFilter.h"
 #include "settings/modControl.h"
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QDragEnterEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
@@ -35,6 +41,8 @@ frmGrid::frmGrid(GridHost& host, QWidget* parent)
     StatusPanels::AddPanel(statusBar_, QStringLiteral("Space0"), true);
     StatusPanels::AddPanel(statusBar_, QStringLiteral("Size"));
     StatusPanels::AddPanel(statusBar_, QStringLiteral("DateLastModified"));
+    InstallKeyFilter(text1_, QString());
+    connectGrid();
     connect(toolbar_, &QToolBar::actionTriggered, this, [this](QAction* action) { Toolbar1_ButtonClick(action->objectName()); });
 }
 
@@ -164,4 +172,140 @@ void frmGrid::Form_Resize()
     const int h = height() - toolbarHeight - statusHeight;
     grid_->setGeometry(left, toolbarHeight, gridWidth, h < 0 ? 0 : h);
     statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
+}
+
+void frmGrid::connectGrid()
+{
+    connect(grid_, &MSFlexGrid::MouseDown, this, [this](int button) { MSFlexGrid1_MouseDown(button); });
+    connect(grid_, &MSFlexGrid::MouseMove, this, [this](int button) { MSFlexGrid1_MouseMove(button); });
+    connect(grid_, &MSFlexGrid::MouseUp, this, [this](int button) { MSFlexGrid1_MouseUp(button); });
+    connect(grid_, &MSFlexGrid::DblClick, this, [this] { MSFlexGrid1_DblClick(); });
+    connect(grid_, &MSFlexGrid::Scroll, this, [this] { MSFlexGrid1_Scroll(); });
+    connect(grid_, &MSFlexGrid::OLEDragDrop, this, [this](const QStringList& files) { OLEDragDrop(files); });
+}
+
+void frmGrid::MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel)
+{
+    MSFlexGrid* g = target.grid_;
+    const auto clampRow = [g](qint64 r) { return std::min(r, g->Rows() - 1); };
+    const auto clampCol = [g](qint64 c) { return std::min(c, g->Cols() - 1); };
+    const QColor grey(modFlexGrid::MarkGrey, modFlexGrid::MarkGrey, modFlexGrid::MarkGrey);
+    // Every step works on a whole block at once: the cost does not grow with its size.
+    auto block = [&](qint64 r1, qint64 c1, qint64 r2, qint64 c2, auto&& apply) {
+        g->SetFillStyle(1);
+        g->SetRow(std::min(clampRow(r1), clampRow(r2)));
+        g->SetRowSel(std::max(clampRow(r1), clampRow(r2)));
+        g->SetCol(std::min(clampCol(c1), clampCol(c2)));
+        g->SetColSel(std::max(clampCol(c1), clampCol(c2)));
+        apply();
+        g->SetFillStyle(0);
+    };
+    const qint64 lastFixedRow = g->FixedRows() - 1;
+    const qint64 lastFixedCol = g->FixedCols() - 1;
+
+    const bool redraw = g->Redraw();
+    g->SetRedraw(false);
+    auto unmark = [&] {
+        g->SetCellFontBold(false);
+        g->SetCellBackColor(g->BackColorFixed());
+    };
+    auto mark = [&] {
+        g->SetCellFontBold(true);
+        g->SetCellBackColor(grey);
+    };
+    block(0, target.curCol_, lastFixedRow, target.curColSel_, unmark);
+    block(target.curRow_, 0, target.curRowSel_, lastFixedCol, unmark);
+    block(target.curRow_, target.curCol_, target.curRowSel_, target.curColSel_, [&] {
+        g->SetCellBackColor(g->BackColor());
+        g->SetCellForeColor(g->ForeColor());
+    });
+    block(0, col, lastFixedRow, colSel, mark);
+    block(row, 0, rowSel, lastFixedCol, mark);
+    block(row, col, rowSel, colSel, [&] {
+        g->SetCellBackColor(g->BackColorSel());
+        g->SetCellForeColor(g->BackColor());
+    });
+    g->SetRow(clampRow(row));
+    g->SetCol(clampCol(col));
+    g->SetRowSel(clampRow(rowSel));
+    g->SetColSel(clampCol(colSel));
+    g->SetRedraw(redraw);
+
+    target.curRow_ = g->Row();
+    target.curCol_ = g->Col();
+    target.curRowSel_ = g->RowSel();
+    target.curColSel_ = g->ColSel();
+    target.text1_->setText(g->Text());
+}
+
+void frmGrid::MSFlexGrid1_MouseDown(int button)
+{
+    if (button != 1)
+        return; // the right button's Window menu is the frame's
+    const qint64 row = grid_->Row(), col = grid_->Col(), rowSel = grid_->RowSel(), colSel = grid_->ColSel();
+    for (int slot = 0; slot < 3; ++slot)
+        MSFlexGrid_ShowSelection(*GridWindows()[slot], row, col, rowSel, colSel);
+}
+
+void frmGrid::MSFlexGrid1_MouseUp(int button)
+{
+    // A block dragged out shows in all three grids as a pressed one does.
+    MSFlexGrid1_MouseDown(button);
+}
+
+void frmGrid::MSFlexGrid1_MouseMove(int button)
+{
+    if (button == 1)
+        modFlexGrid::MSFlexGrid_MarkFixed(grid_);
+}
+
+void frmGrid::MSFlexGrid1_DblClick()
+{
+    const bool headerRow = grid_->MouseRow() < grid_->FixedRows();
+    const bool headerCol = grid_->MouseCol() < grid_->FixedCols();
+    if (headerRow && !headerCol)
+        modFlexGrid::MSFlexGrid_FitColWidth(grid_, 0);
+    else if (headerRow && headerCol)
+        modFlexGrid::MSFlexGrid_FitColWidth(grid_, 1);
+}
+
+void frmGrid::MSFlexGrid1_Scroll()
+{
+    // The other grids' scrolling comes back here as their own Scroll: only the first passes.
+    static bool linking = false;
+    if (linking)
+        return;
+    linking = true;
+    const qint64 top = grid_->TopRow();
+    const qint64 left = grid_->LeftCol();
+    for (int slot = 0; slot < 3; ++slot) {
+        MSFlexGrid* other = GridWindows()[slot]->MSFlexGrid1();
+        other->SetTopRow(top); // a shorter grid refuses: skipped
+        other->SetLeftCol(left);
+    }
+    linking = false;
+}
+
+void frmGrid::OLEDragDrop(const QStringList& files)
+{
+    if (!IsFileWindow())
+        throw InternalError("files dropped on the Compare window");
+    host_.dropOnto(*this, files);
+}
+
+void frmGrid::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (oleDropMode_ == 1 && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void frmGrid::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    event->acceptProposedAction();
+    if (!files.isEmpty())
+        OLEDragDrop(files);
 }

@@ -53,6 +53,10 @@ public:
     QLineEdit* Text1() const { return text1_; }
     QPlainTextEdit* txtMultiLine() const { return multiLine_; }
 
+    // Paints the block into target's grid with marked headers, selects it there, records it
+    // in target's four MSFlexGrid_Cur... properties and shows the current cell in its Text1.
+    static void MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel);
+
     // OLEDropMode of the window itself (the grid has its own).
     int OLEDropMode() const { return oleDropMode_; }
 
@@ -60,9 +64,18 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Form_Resize();
+    void connectGrid();
+    void MSFlexGrid1_MouseDown(int button);
+    void MSFlexGrid1_MouseMove(int button);
+    void MSFlexGrid1_MouseUp(int button);
+    void MSFlexGrid1_DblClick();
+    void MSFlexGrid1_Scroll();
+    void OLEDragDrop(const QStringList& files);
 
     GridHost& host_;
     QString tag_;

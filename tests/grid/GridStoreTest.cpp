@@ -99,8 +99,8 @@ TEST(GridModel, PassesTheModelTesterAndShowsHeadersAsFixedCells)
     model.colors().back = Qt::white;
     model.colors().backSel = Qt::blue;
     model.setSelection({5, 5, 5, 5});
-    model.formats().setBackColor({1, 1, 2, 3}, Qt::red);
-    model.formats().setBackColor({2, 2, 2, 2}, Qt::green);
+    model.formats().setBackColor({1, 1, 2, 3}, Qt::red, Qt::white);
+    model.formats().setBackColor({2, 2, 2, 2}, Qt::green, Qt::white);
     EXPECT_EQ(model.data(model.index(0, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
     EXPECT_EQ(model.data(model.index(1, 1), Qt::BackgroundRole).value<QColor>(), QColor(Qt::green));
     model.setSelection({2, 2, 2, 3});
@@ -108,8 +108,8 @@ TEST(GridModel, PassesTheModelTesterAndShowsHeadersAsFixedCells)
 
     // Painting and undoing a block again and again keeps the formats short.
     for (int i = 0; i < 1000; ++i) {
-        model.formats().setBackColor({1, 1, 1000000, 8}, Qt::blue);
-        model.formats().setBackColor({1, 1, 1000000, 8}, Qt::white);
+        model.formats().setBackColor({1, 1, 1000000, 8}, Qt::blue, Qt::white);
+        model.formats().setBackColor({1, 1, 1000000, 8}, Qt::white, Qt::white);
     }
     EXPECT_LE(model.formats().entries(), 2u);
 }
