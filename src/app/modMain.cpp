@@ -1,6 +1,7 @@
 #include "modMain.h"
 
 #include "mdiMain.h"
+#include "dialogs/frmOption.h"
 #include "core/Version.h"
 #include "platform/PlatformServices.h"
 #include "platform/SingleInstance.h"
@@ -50,8 +51,10 @@ void ShowAbout(QWidget* parent)
                      platform::Icon::Information, QStringLiteral("About Tallir"), parent);
 }
 
-void ShowOptions(QWidget*)
+void ShowOptions(QWidget* parent)
 {
+    frmOption dialog(parent);
+    platform::Platform().execDialog(dialog);
 }
 
 QString HomePage()

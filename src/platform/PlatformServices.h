@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace platform {
@@ -43,6 +44,8 @@ public:
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const OpenFileRequest& request, QWidget* parent) = 0;
     virtual bool openUrl(const QUrl& url) = 0;
+    // Shows one of the program's own dialogs modally; its result (QDialog::Accepted or not).
+    virtual int execDialog(QDialog& dialog) = 0;
     virtual void beep() = 0;
     virtual SystemFacts systemFacts() = 0;
 };

@@ -84,6 +84,11 @@ bool QtPlatformServices::openUrl(const QUrl& url)
     return QDesktopServices::openUrl(url);
 }
 
+int QtPlatformServices::execDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
 void QtPlatformServices::beep()
 {
     QApplication::beep();

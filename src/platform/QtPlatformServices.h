@@ -9,6 +9,7 @@ public:
     Answer messageBox(const MessageBoxRequest& request, QWidget* parent) override;
     std::optional<QString> openFileName(const OpenFileRequest& request, QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
+    int execDialog(QDialog& dialog) override;
     void beep() override;
     SystemFacts systemFacts() override;
 };

@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include <QDialog>
+
 using namespace platform;
 
 FakePlatform::FakePlatform()
@@ -53,6 +55,18 @@ bool FakePlatform::openUrl(const QUrl& url)
 {
     openedUrls.push_back(url);
     return openUrlResult;
+}
+
+int FakePlatform::execDialog(QDialog& dialog)
+{
+    dialogs.push_back(dialog.objectName());
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    if (onDialog)
+        onDialog(dialog);
+    if (dialog.isVisible())
+        dialog.reject();
+    return dialog.result();
 }
 
 void FakePlatform::beep()

@@ -5,6 +5,7 @@
 #include "platform/PlatformServices.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 class FakePlatform final : public platform::PlatformServices {
@@ -15,6 +16,9 @@ public:
     platform::Answer messageBox(const platform::MessageBoxRequest& request, QWidget* parent) override;
     std::optional<QString> openFileName(const platform::OpenFileRequest& request, QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
+    // Shows nothing: the dialog is shown without a loop, handed to onDialog (when set) to be
+    // worked as a person would, and its result returned once onDialog is done.
+    int execDialog(QDialog& dialog) override;
     void beep() override;
     platform::SystemFacts systemFacts() override { return facts; }
 
@@ -24,9 +28,11 @@ public:
     std::deque<std::optional<QString>> chosenFiles;
     bool openUrlResult = true;
     platform::SystemFacts facts;
+    std::function<void(QDialog&)> onDialog;
 
     std::vector<platform::MessageBoxRequest> messages;
     std::vector<platform::OpenFileRequest> fileDialogs;
     std::vector<QUrl> openedUrls;
+    std::vector<QString> dialogs; // object names
     int beeps = 0;
 };

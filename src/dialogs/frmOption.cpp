@@ -1,0 +1,180 @@
+#include "frmOption.h"
+
+#include "platform/PlatformServices.h"
+#include "settings/KeyFilter.h"
+#include "settings/modControl.h"
+#include "settings/modUtil.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <cmath>
+
+frmOption::frmOption(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("Option"));
+    setFixedSize(Twips(0, 0, 5655, 1800).size());
+
+    frame1_ = new QGroupBox(QStringLiteral("Precision"), this);
+    frame1_->setGeometry(Twips(120, 120, 2295, 975));
+    check1_ = new QCheckBox(QStringLiteral("Regard as the Same"), frame1_);
+    check1_->setObjectName(QStringLiteral("Check1"));
+    check1_->setGeometry(Twips(120, 240, 2055, 255));
+    label1_ = new QLabel(QStringLiteral("with Precision"), frame1_);
+    label1_->setGeometry(Twips(360, 630, 1080, 180));
+    text1_ = new QLineEdit(frame1_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(Twips(1560, 600, 375, 270));
+    text1_->setAlignment(Qt::AlignRight);
+    InstallKeyFilter(text1_, QString());
+    text1_->installEventFilter(this);
+    // The spin control: two arrows beside the number.
+    const QRect spin = Twips(1920, 600, 240, 270);
+    up_ = new QToolButton(frame1_);
+    up_->setArrowType(Qt::UpArrow);
+    up_->setGeometry(spin.x(), spin.y(), spin.width(), spin.height() / 2);
+    down_ = new QToolButton(frame1_);
+    down_->setArrowType(Qt::DownArrow);
+    down_->setGeometry(spin.x(), spin.y() + spin.height() / 2, spin.width(), spin.height() - spin.height() / 2);
+    up_->setObjectName(QStringLiteral("UpDown1Up"));
+    down_->setObjectName(QStringLiteral("UpDown1Down"));
+    connect(up_, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+
+    check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
+    check2_->setObjectName(QStringLiteral("Check2"));
+    check2_->setGeometry(Twips(240, 1320, 1815, 255));
+
+    frame2_ = new QGroupBox(QStringLiteral("Window Arrange"), this);
+    frame2_->setGeometry(Twips(2520, 120, 1695, 1515));
+    const char* const arrangements[] = {"Cascade", "Tile Horizontal", "Tile Vertical", "Do Nothing"};
+    const int tops[] = {240, 540, 840, 1200};
+    for (int i = 0; i < 4; ++i) {
+        option1_[std::size_t(i)] = new QRadioButton(QLatin1String(arrangements[i]), frame2_);
+        option1_[std::size_t(i)]->setGeometry(Twips(120, tops[i], 1455, 225));
+    }
+
+    const char* const buttons[] = {"OK", "Cancel", "Default..."};
+    const int buttonTops[] = {240, 720, 1320};
+    for (int i = 0; i < 3; ++i) {
+        command1_[std::size_t(i)] = new QPushButton(QLatin1String(buttons[i]), this);
+        command1_[std::size_t(i)]->setGeometry(Twips(4440, buttonTops[i], 1095, 375));
+        connect(command1_[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+    command1_[0]->setDefault(true);
+    Form_Load();
+}
+
+QRect frmOption::Twips(int left, int top, int width, int height) const
+{
+    const double tx = modControl::TwipsPerPixelX(this);
+    const double ty = modControl::TwipsPerPixelY(this);
+    return QRect(int(std::lround(left / tx)), int(std::lround(top / ty)), int(std::lround(width / tx)),
+                 int(std::lround(height / ty)));
+}
+
+void frmOption::Form_Load()
+{
+    modControl::RestoreDialogPosition(this);
+    auto checkState = [](qint16 value) {
+        // 2 shows the box greyed, and OK writes it back as it was.
+        return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+    };
+    const qint16 same = modUtil::ReadInteger("Option", "PrecisionSame", 0);
+    check1_->setTristate(same == 2);
+    check1_->setCheckState(checkState(same));
+    text1_->setText(modUtil::DoubleToText(modUtil::ReadDouble("Option", "PrecisionLog", 10)));
+    const qint16 immediate = modUtil::ReadInteger("Option", "ImmediateCompare", 0);
+    check2_->setTristate(immediate == 2);
+    check2_->setCheckState(checkState(immediate));
+    const qint16 arrange = modUtil::ReadInteger("Option", "WindowArrange", 2);
+    option1_[std::size_t(arrange >= 0 && arrange <= 3 ? arrange : 2)]->setChecked(true);
+}
+
+int frmOption::SelectedOptionIndex(const std::array<QRadioButton*, 4>& options)
+{
+    for (std::size_t i = 0; i < options.size(); ++i)
+        if (options[i]->isChecked())
+            return int(i);
+    return -1;
+}
+
+void frmOption::Step(int direction)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text1_->text(), &ok);
+    if (!ok)
+        return; // a box whose text is no number does not step
+    if (direction > 0 && value < SpinMax)
+        text1_->setText(modUtil::DoubleToText(value + 1));
+    else if (direction < 0 && value > SpinMin)
+        text1_->setText(modUtil::DoubleToText(value - 1));
+}
+
+void frmOption::Command1_Click(int index)
+{
+    auto checkText = [](const QCheckBox* box) {
+        return QString::number(box->checkState() == Qt::Checked ? 1 : box->checkState() == Qt::PartiallyChecked ? 2 : 0);
+    };
+    switch (index) {
+    case 0:
+        modUtil::WriteString("Option", "PrecisionSame", checkText(check1_));
+        modUtil::WriteString("Option", "PrecisionLog", text1_->text());
+        modUtil::WriteString("Option", "ImmediateCompare", checkText(check2_));
+        modUtil::WriteString("Option", "WindowArrange", QString::number(SelectedOptionIndex(option1_)));
+        accept();
+        break;
+    case 1:
+        reject();
+        break;
+    case 2:
+        if (platform::Platform().messageBox({QStringLiteral("Take default options ?"), platform::Buttons::YesNo,
+                                             platform::Icon::Question, QStringLiteral("Tallir"), platform::Answer::No},
+                                            this)
+            == platform::Answer::Yes) {
+            check1_->setTristate(false);
+            check1_->setCheckState(Qt::Unchecked);
+            text1_->setText(QStringLiteral("10"));
+            check2_->setTristate(false);
+            check2_->setCheckState(Qt::Unchecked);
+            option1_[2]->setChecked(true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool frmOption::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == text1_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step(key == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmOption::closeEvent(QCloseEvent* event)
+{
+    // The title bar's close is Cancel.
+    Command1_Click(1);
+    event->accept();
+}
+
+void frmOption::done(int result)
+{
+    modControl::SaveDialogPosition(this);
+    QDialog::done(result);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The options dialog: the precision rule and its digits, immediate comparison, and the
+// arrangement at start-up. It reads section "Option" when it opens and writes it only on OK.
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+class frmOption : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmOption(QWidget* parent = nullptr);
+
+    void Command1_Click(int index);
+    // The up (+1) and down (-1) steps of the arrow keys and the spin control, within 2 to 15.
+    void Step(int direction);
+    // The index of the first selected option button, or -1.
+    static int SelectedOptionIndex(const std::array<QRadioButton*, 4>& options);
+
+    QCheckBox* Check1() const { return check1_; }
+    QCheckBox* Check2() const { return check2_; }
+    QLineEdit* Text1() const { return text1_; }
+    QRadioButton* Option1(int index) const { return option1_.at(std::size_t(index)); }
+    QPushButton* Command1(int index) const { return command1_.at(std::size_t(index)); }
+    QToolButton* UpDown1(int direction) const { return direction > 0 ? up_ : down_; }
+
+    static constexpr int SpinMin = 2;
+    static constexpr int SpinMax = 15;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void done(int result) override;
+
+private:
+    void Form_Load();
+    QRect Twips(int left, int top, int width, int height) const;
+
+    QGroupBox* frame1_;
+    QCheckBox* check1_;
+    QLineEdit* text1_;
+    QToolButton* up_;
+    QToolButton* down_;
+    QLabel* label1_;
+    QCheckBox* check2_;
+    QGroupBox* frame2_;
+    std::array<QRadioButton*, 4> option1_{};
+    std::array<QPushButton*, 3> command1_{};
+};

@@ -1,0 +1,220 @@
+// Selection, scrolling, widths and drops across the three grid windows of a real frame.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/frmGrid.h"
+#include "grid/modFlexGrid.h"
+#include "settings/KeyFilter.h"
+#include "settings/modUtil.h"
+#include "support/FakePlatform.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontMetricsF>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class InteractionTest : public testing::Test {
+protected:
+    InteractionTest()
+    {
+        modControl::RecentPaths() = {};
+        frame.MDIForm_Load();
+        frame.resize(1200, 800);
+        frame.show();
+        QApplication::processEvents();
+    }
+    ~InteractionTest() override { modControl::RecentPaths() = {}; }
+
+    frmGrid& window(int slot) { return *GridWindows()[slot]; }
+    MSFlexGrid* grid(int slot) { return window(slot).MSFlexGrid1(); }
+    QString table(int rows, int cols)
+    {
+        QString text;
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < cols; ++c)
+                text += QString::number(r * 100 + c) + (c + 1 < cols ? " " : "\n");
+        }
+        return folder.write(QStringLiteral("t%1x%2.txt").arg(rows).arg(cols), text.toUtf8());
+    }
+    // What a cell shows: its background, text colour and boldness.
+    std::tuple<QColor, QColor, bool> look(int slot, qint64 row, qint64 col)
+    {
+        GridModel* model = grid(slot)->Model();
+        const bool header = row == 0 || col == 0;
+        const QVariant back = header ? model->headerData(int((row == 0 ? col : row) - 1), row == 0 ? Qt::Horizontal : Qt::Vertical, Qt::BackgroundRole)
+                                     : model->data(model->index(int(row - 1), int(col - 1)), Qt::BackgroundRole);
+        const QVariant fore = header ? QVariant() : model->data(model->index(int(row - 1), int(col - 1)), Qt::ForegroundRole);
+        const QVariant font = header ? model->headerData(int((row == 0 ? col : row) - 1), row == 0 ? Qt::Horizontal : Qt::Vertical, Qt::FontRole)
+                                     : model->data(model->index(int(row - 1), int(col - 1)), Qt::FontRole);
+        return {back.value<QColor>(), fore.value<QColor>(), font.value<QFont>().bold()};
+    }
+
+    TempFolder folder;
+    FakePlatform fake;
+    mdiMain frame;
+};
+
+const QColor Grey(184, 184, 184);
+
+} // namespace
+
+TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), table(10, 6)));
+    ASSERT_TRUE(modMain::LoadFile(window(1), table(4, 3)));
+    // Dragged from bottom-right to top-left: last before first.
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ShowSelection(window(slot), 8, 5, 2, 2);
+    EXPECT_EQ(window(0).MSFlexGrid_CurRow(), 8);
+    EXPECT_EQ(window(0).MSFlexGrid_CurRowSel(), 2);
+    EXPECT_EQ(window(1).MSFlexGrid_CurRow(), 4) << "clamped to the last row of File 2";
+    EXPECT_EQ(window(1).MSFlexGrid_CurCol(), 3);
+    EXPECT_EQ(window(2).MSFlexGrid_CurRow(), 1) << "the Compare grid is 2 x 2 before any comparison";
+
+    const MSFlexGrid* g = grid(0);
+    EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColorSel(), g->ForeColorSel(), false)) << "the selection colours";
+    EXPECT_EQ(std::get<0>(look(0, 0, 4)), Grey);
+    EXPECT_TRUE(std::get<2>(look(0, 0, 4)));
+    EXPECT_EQ(std::get<0>(look(0, 7, 0)), Grey);
+    EXPECT_EQ(std::get<0>(look(0, 0, 1)), g->BackColorFixed());
+    EXPECT_EQ(std::get<0>(look(0, 9, 0)), g->BackColorFixed());
+    EXPECT_EQ(window(0).Text1()->text(), "704") << "the current cell (8, 5)";
+
+    // A second block undoes the first everywhere.
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ShowSelection(window(slot), 1, 1, 1, 1);
+    EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColor(), g->ForeColor(), false));
+    EXPECT_EQ(std::get<0>(look(0, 0, 4)), g->BackColorFixed());
+    EXPECT_FALSE(std::get<2>(look(0, 0, 4)));
+    EXPECT_EQ(std::get<0>(look(1, 3, 2)), grid(1)->BackColor());
+    EXPECT_LE(g->Model()->formats().entries(), 8u) << "painting does not pile up";
+}
+
+TEST_F(InteractionTest, PressReleaseAndMoveWorkThroughTheRealGrid)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), table(20, 5)));
+    ASSERT_TRUE(modMain::LoadFile(window(1), table(20, 5)));
+    MSFlexGrid* g = grid(0);
+    auto cellCentre = [g](int row, int col) {
+        const QRect rect = g->visualRect(g->model()->index(row - 1, col - 1));
+        return g->viewport()->mapTo(g, rect.center());
+    };
+    QTest::mousePress(g->viewport(), Qt::LeftButton, {}, g->viewport()->mapFrom(g, cellCentre(2, 2)));
+    QTest::mouseMove(g->viewport(), g->viewport()->mapFrom(g, cellCentre(4, 3)));
+    QMouseEvent move(QEvent::MouseMove, QPointF(g->viewport()->mapFrom(g, cellCentre(4, 3))),
+                     g->viewport()->mapToGlobal(QPointF(g->viewport()->mapFrom(g, cellCentre(4, 3)))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g->viewport(), &move);
+    EXPECT_EQ(g->RowSel(), 4);
+    EXPECT_TRUE(std::get<2>(look(0, 0, 3))) << "headers marked while dragging";
+    QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, g->viewport()->mapFrom(g, cellCentre(4, 3)));
+    EXPECT_EQ(window(1).MSFlexGrid_CurRowSel(), 4) << "the dragged block shows in the other grids on release";
+    EXPECT_EQ(window(1).MSFlexGrid_CurColSel(), 3);
+}
+
+TEST_F(InteractionTest, ScrollingIsLinkedAndAShorterGridIsSkipped)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), table(500, 4)));
+    ASSERT_TRUE(modMain::LoadFile(window(1), table(50, 4)));
+    modMain::CompareGrids();
+    grid(0)->SetTopRow(12);
+    EXPECT_EQ(grid(1)->TopRow(), 12);
+    EXPECT_EQ(grid(2)->TopRow(), 12);
+    grid(1)->SetLeftCol(2);
+    EXPECT_EQ(grid(0)->LeftCol(), grid(1)->LeftCol());
+    grid(0)->SetTopRow(300);
+    EXPECT_EQ(grid(0)->TopRow(), 300);
+    EXPECT_LT(grid(1)->TopRow(), 51) << "a row past the shorter grid is refused quietly";
+    EXPECT_EQ(grid(2)->TopRow(), grid(1)->TopRow());
+    EXPECT_EQ(fake.messages.size(), 1u) << "no message beyond the comparison's";
+}
+
+TEST_F(InteractionTest, WidthsUniformAndFitted)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), table(3, 5)));
+    ASSERT_TRUE(modMain::LoadFile(window(1), table(3, 8)));
+    for (int c = 1; c <= 5; ++c)
+        grid(0)->SetColWidth(c, 600 + 100 * c);
+    const double sixth = grid(1)->ColWidth(6);
+    modFlexGrid::MSFlexGrid_UniWidth(window(0));
+    EXPECT_NEAR(grid(1)->ColWidth(3), 900, 20);
+    EXPECT_NEAR(grid(1)->ColWidth(6), sixth, 1) << "columns past the source's stay";
+    EXPECT_NEAR(grid(2)->ColWidth(1), 700, 20) << "a narrower grid gets its own columns only";
+
+    // A wrapped cell of several words, a bold header, and an empty column.
+    MSFlexGrid* g = grid(0);
+    g->SetTextMatrix(1, 2, "one two three four five six seven");
+    g->SetTextMatrix(0, 3, "A-very-wide-header");
+    g->SetTextMatrix(1, 4, "");
+    g->SetTextMatrix(2, 4, "");
+    g->SetTextMatrix(3, 4, "");
+    g->SetTextMatrix(0, 4, "");
+    g->SetCol(2);
+    g->SetColSel(4);
+    modFlexGrid::MSFlexGrid_FitColWidth(g, 1);
+    QFont bold = g->Model()->font();
+    bold.setBold(true);
+    const double tx = g->TwipsPerPixelX();
+    const QFontMetricsF plain(g->Model()->font());
+    const QFontMetricsF heavy(bold);
+    EXPECT_GE(g->ColWidth(3) / tx + 1, heavy.horizontalAdvance("A-very-wide-header") + 2 * plain.horizontalAdvance("0"));
+    EXPECT_NEAR(g->ColWidth(4) / tx, plain.horizontalAdvance("00") + 2 * plain.horizontalAdvance("0"), 1.5);
+    // Rows one line high: the words are widened onto one line.
+    EXPECT_NEAR(g->ColWidth(2) / tx, plain.horizontalAdvance("one two three four five six seven") + 2 * plain.horizontalAdvance("0"), 3);
+
+    // A header double-click from a column before the selection's last fits up to that one.
+    g->SetTextMatrix(1, 5, "a-rather-long-value-here");
+    g->SetColWidth(5, 300);
+    g->SetCol(5);
+    g->SetColSel(5);
+    modFlexGrid::MSFlexGrid_FitColWidth(g, 1);
+    EXPECT_GE(g->ColWidth(5) / tx + 1, plain.horizontalAdvance("a-rather-long-value-here"));
+}
+
+TEST_F(InteractionTest, DropsOnAFileWindow)
+{
+    const QString a = table(2, 2);
+    const QString b = table(3, 3);
+    QDir(folder.path()).mkdir("folder");
+    const QString dir = folder.path("folder");
+    frame.dropOnto(window(0), {dir, b});
+    EXPECT_EQ(window(0).Caption(), "File 1") << "the folder is skipped";
+    EXPECT_EQ(window(1).Caption(), b);
+    frame.dropOnto(window(1), {a, b, dir});
+    EXPECT_EQ(window(1).Caption(), a);
+    EXPECT_EQ(window(0).Caption(), b);
+    EXPECT_TRUE(fake.messages.empty());
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    frame.dropOnto(window(0), {dir});
+    EXPECT_EQ(fake.messages.size(), 1u) << "a folder alone still compares";
+    EXPECT_THROW(window(2).MSFlexGrid1()->OLEDragDrop({a}), std::logic_error);
+}
+
+TEST_F(InteractionTest, TheCellTextBoxRefusesTypingWithABeep)
+{
+    QLineEdit* text = window(0).Text1();
+    text->setText("42");
+    for (int key : {Qt::Key_5, Qt::Key_A, Qt::Key_Backspace, Qt::Key_Space})
+        QTest::keyClick(text, Qt::Key(key));
+    EXPECT_EQ(text->text(), "42");
+    EXPECT_EQ(fake.beeps, 4);
+    text->setCursorPosition(0);
+    QTest::keyClick(text, Qt::Key_Delete);
+    EXPECT_EQ(text->text(), "2") << "Delete types no character and still acts on the box";
+    EXPECT_EQ(fake.beeps, 4);
+
+    int x = 'x';
+    EXPECT_EQ(KeyFilter(x, "xy"), 'x');
+    int capital = 'X';
+    EXPECT_EQ(KeyFilter(capital, "xy"), 0);
+    EXPECT_EQ(capital, 0);
+    EXPECT_EQ(fake.beeps, 5);
+}

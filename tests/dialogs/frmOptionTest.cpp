@@ -1,0 +1,93 @@
+#include "dialogs/frmOption.h"
+#include "support/FakePlatform.h"
+#include "support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    frmOption dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Option");
+    EXPECT_EQ(dialog.Check1()->checkState(), Qt::Unchecked);
+    EXPECT_EQ(dialog.Text1()->text(), "10");
+    EXPECT_EQ(dialog.Check2()->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(dialog.Option1(2)->isChecked());
+
+    dialog.show();
+    QTest::keyClick(dialog.Text1(), Qt::Key_7);
+    QTest::keyClick(dialog.Text1(), Qt::Key_Backspace);
+    EXPECT_EQ(dialog.Text1()->text(), "10");
+    EXPECT_EQ(fake.beeps, 2);
+    struct Case {
+        const char* start;
+        Qt::Key key;
+        const char* after;
+    };
+    const std::vector<Case> cases = {
+        {"14", Qt::Key_Up, "15"}, {"15", Qt::Key_Up, "15"}, {"3", Qt::Key_Down, "2"},
+        {"2", Qt::Key_Down, "2"}, {"14.5", Qt::Key_Up, "15.5"}, {"junk", Qt::Key_Up, "junk"},
+    };
+    for (const auto& c : cases) {
+        dialog.Text1()->setText(c.start);
+        QTest::keyClick(dialog.Text1(), c.key);
+        EXPECT_EQ(dialog.Text1()->text(), c.after) << c.start;
+    }
+    dialog.Text1()->setText("15");
+    dialog.UpDown1(+1)->click();
+    EXPECT_EQ(dialog.Text1()->text(), "15");
+    dialog.UpDown1(-1)->click();
+    EXPECT_EQ(dialog.Text1()->text(), "14");
+    EXPECT_EQ(fake.beeps, 2) << "arrows do not beep";
+}
+
+TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=12.5\nImmediateCompare=1\nWindowArrange=0\n");
+    const QByteArray before = folder.read("Tallir.ini");
+    {
+        frmOption dialog;
+        EXPECT_EQ(dialog.Check1()->checkState(), Qt::Checked);
+        EXPECT_EQ(dialog.Text1()->text(), "12.5");
+        EXPECT_TRUE(dialog.Option1(0)->isChecked());
+        fake.answers = {platform::Answer::Yes};
+        dialog.Command1_Click(2);
+        ASSERT_EQ(fake.messages.size(), 1u);
+        EXPECT_EQ(fake.messages[0].text, "Take default options ?");
+        EXPECT_EQ(fake.messages[0].icon, platform::Icon::Question);
+        EXPECT_EQ(fake.messages[0].buttons, platform::Buttons::YesNo);
+        EXPECT_EQ(fake.messages[0].defaultButton, platform::Answer::No);
+        EXPECT_EQ(dialog.Text1()->text(), "10");
+        dialog.Command1_Click(1);
+    }
+    EXPECT_TRUE(folder.read("Tallir.ini").startsWith(before)) << "Default... then Cancel changes no option";
+    {
+        frmOption dialog;
+        fake.answers = {platform::Answer::No};
+        dialog.Command1_Click(2);
+        EXPECT_EQ(dialog.Text1()->text(), "12.5") << "No keeps what is shown";
+        fake.answers = {platform::Answer::Yes};
+        dialog.Command1_Click(2);
+        dialog.Command1_Click(0);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(folder.read("Tallir.ini").startsWith("[Option]\nPrecisionSame=0\nPrecisionLog=10\nImmediateCompare=0\nWindowArrange=2\n"));
+    EXPECT_TRUE(folder.read("Tallir.ini").contains("[frmOption]\nLeft="));
+
+    // The title bar's close is Cancel.
+    frmOption dialog;
+    dialog.show();
+    dialog.Check1()->setChecked(true);
+    dialog.close();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(folder.read("Tallir.ini").startsWith("[Option]\nPrecisionSame=0\n"));
+}
