@@ -7,6 +7,7 @@
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/frmGrid.h"
+#include "grid/modFlexGrid.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
@@ -69,5 +70,32 @@ int main(int argc, char** argv)
     std::printf("windows: load both %.3f s, load and compare %.3f s, peak %.0f MB = %.2f x inputs, "
                 "scroll to the last row and paint %.1f ms\n",
                 load, total, peak / 1e6, peak / inputs, worstScroll * 1e3);
+
+    // Selecting every cell and painting the block into all three grids, then a second block.
+    auto paintAll = [](qint64 row, qint64 col, qint64 rowSel, qint64 colSel) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int slot = 0; slot < 3; ++slot)
+            frmGrid::MSFlexGrid_ShowSelection(*GridWindows()[slot], row, col, rowSel, colSel);
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->MSFlexGrid1()->viewport()->repaint();
+        return Since(start);
+    };
+    MSFlexGrid* first = GridWindows()[0]->MSFlexGrid1();
+    const double everything = paintAll(1, 1, first->Rows() - 1, first->Cols() - 1);
+    const double second = paintAll(first->Rows() / 2, 2, first->Rows() - 10, 5);
+    const auto markStart = std::chrono::steady_clock::now();
+    for (int move = 0; move < 20; ++move) {
+        first->SetRowSel(first->Rows() / 2 + move);
+        modFlexGrid::MSFlexGrid_MarkFixed(first); // repaints at its end
+    }
+    const double mark = Since(markStart) / 20;
+    const auto fitStart = std::chrono::steady_clock::now();
+    first->SetCol(3);
+    first->SetColSel(3);
+    modFlexGrid::MSFlexGrid_FitColWidth(first, 1);
+    const double fit = Since(fitStart);
+    std::printf("selection: every cell into three grids %.1f ms, a second block %.1f ms, header marks per move %.2f ms, "
+                "fitting one column of %lld cells %.3f s\n",
+                everything * 1e3, second * 1e3, mark * 1e3, static_cast<long long>(first->Rows()), fit);
     return 0;
 }

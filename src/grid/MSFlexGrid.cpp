@@ -314,7 +314,6 @@ void MSFlexGrid::SetRedraw(bool redraw)
         return;
     redraw_ = redraw;
     if (redraw) {
-        model_->cellsChanged();
         viewport()->update();
         horizontalHeader()->viewport()->update();
         verticalHeader()->viewport()->update();
@@ -364,6 +363,12 @@ void MSFlexGrid::RemoveItem(qint64 row)
     model_->store().removeItem(row);
     applyShape();
     model_->endChange();
+}
+
+void MSFlexGrid::RefreshHeaders()
+{
+    horizontalHeader()->viewport()->repaint();
+    verticalHeader()->viewport()->repaint();
 }
 
 void MSFlexGrid::Refresh()

@@ -81,6 +81,8 @@ public:
     void AddItem(const QString& fields);
     void RemoveItem(qint64 row);
     void Refresh();
+    // Repaints the header row and column only, at once.
+    void RefreshHeaders();
 
     // Whole contents at once: a loaded table or a comparison, without any per-cell call.
     void ShowTable(tallir::Table table);

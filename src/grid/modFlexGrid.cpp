@@ -196,7 +196,8 @@ void MSFlexGrid_MarkFixed(MSFlexGrid* grid)
     grid->SetRowSel(rowSel);
     grid->SetColSel(colSel);
     grid->SetRedraw(redraw);
-    grid->Refresh();
+    // Only header cells changed: repainting the body as well would cost a screen per move.
+    grid->RefreshHeaders();
 }
 
 } // namespace modFlexGrid
