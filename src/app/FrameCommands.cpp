@@ -4,6 +4,7 @@
 
 #include "modMain.h"
 #include "dialogs/ShowOpenDialog.h"
+#include "grid/DroppedFiles.h"
 #include "grid/GridWindows.h"
 #include "grid/InternalError.h"
 #include "grid/frmGrid.h"
@@ -153,10 +154,6 @@ void mdiMain::dragEnterEvent(QDragEnterEvent* event)
 
 void mdiMain::dropEvent(QDropEvent* event)
 {
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files << url.toLocalFile();
     event->acceptProposedAction();
-    MDIForm_OLEDragDrop(files);
+    MDIForm_OLEDragDrop(DroppedFiles(event->mimeData()));
 }

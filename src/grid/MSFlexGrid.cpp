@@ -1,5 +1,7 @@
 #include "MSFlexGrid.h"
 
+#include "DroppedFiles.h"
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -515,10 +517,7 @@ void MSFlexGrid::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files << url.toLocalFile();
+    const QStringList files = DroppedFiles(event->mimeData());
     event->acceptProposedAction();
     if (!files.isEmpty())
         emit OLEDragDrop(files);

@@ -1,5 +1,6 @@
 #include "frmGrid.h"
 
+#include "DroppedFiles.h"
 #include "GridHost.h"
 #include "InternalError.h"
 #include "MSFlexGrid.h"
@@ -301,10 +302,7 @@ void frmGrid::dragEnterEvent(QDragEnterEvent* event)
 
 void frmGrid::dropEvent(QDropEvent* event)
 {
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files << url.toLocalFile();
+    const QStringList files = DroppedFiles(event->mimeData());
     event->acceptProposedAction();
     if (!files.isEmpty())
         OLEDragDrop(files);
