@@ -58,7 +58,7 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
         for (qsizetype at = 1; at < token.size(); ++at) {
             const QChar letter = token[at];
             if (letter == 'h' || letter == '?') {
-                modMain::ShowAbout(this);
+                modMain::ShowAbout(this, true);
                 close();
                 return;
             }

@@ -3,6 +3,7 @@
 #include "mdiMain.h"
 
 #include "modMain.h"
+#include "dialogs/ProgramInfo.h"
 #include "dialogs/ShowOpenDialog.h"
 #include "grid/DroppedFiles.h"
 #include "grid/GridWindows.h"
@@ -88,7 +89,7 @@ void mdiMain::mnuHelpHelp_Click(int index)
         else
             Inform(QStringLiteral("Help is not available now."), this);
     } else {
-        const QString address = modMain::HomePage();
+        const QString address = ProgramInfo::HomePage();
         if (!address.isEmpty())
             platform::Platform().openUrl(QUrl(address));
         else

@@ -285,14 +285,3 @@ void mdiMain::uniformWidth(frmGrid& window)
 {
     modFlexGrid::MSFlexGrid_UniWidth(window);
 }
-
-QStringList mdiMain::UsageLines()
-{
-    return {"[-h] [-i] [-w{c|h|v}] [file1] [file2]",
-            "",
-            "  -h: About",
-            "  -i: Immediate Compare",
-            "  -e: Immediate Compare & Exit",
-            "  -w{c|h|v}: Window Arrange",
-            "            (Cascade|Tile Horizontal|Tile Vertical)"};
-}

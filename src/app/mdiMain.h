@@ -80,9 +80,6 @@ public:
     QAction* mnuFileRecentPathSepa() override { return recentSeparator_; }
     QAction* mnuFileRecentPath(int index) override { return recentPaths_.at(std::size_t(index)); }
 
-    // The lines of the command-line usage, for the About box.
-    static QStringList UsageLines();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

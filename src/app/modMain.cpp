@@ -1,6 +1,7 @@
 #include "modMain.h"
 
 #include "mdiMain.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "core/Version.h"
 #include "platform/PlatformServices.h"
@@ -45,21 +46,16 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance)
     return StartUpGate::Start;
 }
 
-void ShowAbout(QWidget* parent)
+void ShowAbout(QWidget* parent, bool versionTab)
 {
-    platform::MsgBox(Caption() + "\r\n\r\n" + mdiMain::UsageLines().join("\r\n"), platform::Buttons::Ok,
-                     platform::Icon::Information, QStringLiteral("About Tallir"), parent);
+    frmAbout box(parent, versionTab);
+    platform::Platform().execDialog(box);
 }
 
 void ShowOptions(QWidget* parent)
 {
     frmOption dialog(parent);
     platform::Platform().execDialog(dialog);
-}
-
-QString HomePage()
-{
-    return {};
 }
 
 QString HelpFile()

@@ -44,12 +44,10 @@ void CompareGrids();
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);
 
-// The About box: version and command-line usage.
-void ShowAbout(QWidget* parent);
+// The About box; versionTab opens it on "Version" whatever was stored.
+void ShowAbout(QWidget* parent, bool versionTab = false);
 // The options dialog.
 void ShowOptions(QWidget* parent);
-// The program's home page; empty when it has none.
-QString HomePage();
 
 // Runs the whole program; returns the process's exit status.
 int Main(QApplication& application);

@@ -47,6 +47,8 @@ public:
     // Shows one of the program's own dialogs modally; its result (QDialog::Accepted or not).
     virtual int execDialog(QDialog& dialog) = 0;
     virtual void beep() = 0;
+    // Ends the program at once, with this status: no window's closing steps run.
+    virtual void endProgram(int status) = 0;
     virtual SystemFacts systemFacts() = 0;
 };
 

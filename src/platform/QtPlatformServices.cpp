@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace platform {
@@ -87,6 +89,12 @@ bool QtPlatformServices::openUrl(const QUrl& url)
 int QtPlatformServices::execDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+void QtPlatformServices::endProgram(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 void QtPlatformServices::beep()

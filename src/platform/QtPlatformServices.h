@@ -11,6 +11,7 @@ public:
     bool openUrl(const QUrl& url) override;
     int execDialog(QDialog& dialog) override;
     void beep() override;
+    void endProgram(int status) override;
     SystemFacts systemFacts() override;
 };
 

@@ -3,6 +3,7 @@
 #include "app/mdiMain.h"
 #include "app/modMain.h"
 #include "dialogs/ShowOpenDialog.h"
+#include "dialogs/frmAbout.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
@@ -14,7 +15,9 @@
 #include "support/TempFolder.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
@@ -118,18 +121,22 @@ TEST_F(FrameTest, CommandLineGrammar)
     }
 }
 
-TEST_F(FrameTest, HelpOptionShowsTheUsageAndCloses)
+TEST_F(FrameTest, HelpOptionShowsTheAboutBoxOnItsVersionTabAndCloses)
 {
+    modUtil::WriteString("About", "SelectedTab", "Memory");
     for (const char* option : {"-h", "/?"}) {
-        fake.messages.clear();
+        QStringList shown;
+        fake.onDialog = [&](QDialog& dialog) {
+            shown << dialog.objectName() + ":" + static_cast<frmAbout&>(dialog).SelectedKey();
+            EXPECT_TRUE(static_cast<frmAbout&>(dialog).txtOption()->toPlainText().contains("  -e: Immediate Compare & Exit\n"));
+        };
         mdiMain& f = start({option, "a.txt"});
-        ASSERT_EQ(fake.messages.size(), 1u) << option;
-        EXPECT_EQ(fake.messages[0].title, "About Tallir");
-        EXPECT_TRUE(fake.messages[0].text.contains("  -e: Immediate Compare & Exit\r\n"));
+        EXPECT_EQ(shown, QStringList({"frmAbout:Version"})) << option;
         EXPECT_FALSE(f.isVisible());
         EXPECT_EQ(window(0).Caption(), "File 1") << "nothing after the letter runs";
         EXPECT_TRUE(folder.read("Tallir.ini").contains("[Tool]\nToolBar=-1\nStatusBar=-1\n"));
     }
+    fake.onDialog = {};
 }
 
 TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)

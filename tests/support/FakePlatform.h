@@ -20,6 +20,7 @@ public:
     // worked as a person would, and its result returned once onDialog is done.
     int execDialog(QDialog& dialog) override;
     void beep() override;
+    void endProgram(int status) override { endedWith = status; }
     platform::SystemFacts systemFacts() override { return facts; }
 
     // Answers handed out in turn; when none is left, a message box answers with its default
@@ -35,4 +36,5 @@ public:
     std::vector<QUrl> openedUrls;
     std::vector<QString> dialogs; // object names
     int beeps = 0;
+    std::optional<int> endedWith;
 };

@@ -1,0 +1,107 @@
+#include "dialogs/AboutText.h"
+#include "dialogs/frmAbout.h"
+#include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+#include "support/TempFolder.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(frmAbout, RemembersItsTabAndWrapsWithCtrlTab)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    {
+        frmAbout box;
+        EXPECT_EQ(box.windowTitle(), "About Tallir");
+        EXPECT_EQ(box.SelectedKey(), "Version");
+        EXPECT_TRUE(box.picAbout(0)->isVisibleTo(&box));
+        EXPECT_FALSE(box.picAbout(3)->isVisibleTo(&box));
+        box.tbsAbout()->setCurrentIndex(3);
+        EXPECT_TRUE(box.picAbout(3)->isVisibleTo(&box));
+        box.cmdOK_Click();
+    }
+    EXPECT_TRUE(folder.read("Tallir.ini").startsWith("[About]\nSelectedTab=Memory\n"));
+    {
+        frmAbout box;
+        EXPECT_EQ(box.SelectedKey(), "Memory");
+        box.show();
+        QTest::keyClick(box.cmdOK(), Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(box.SelectedKey(), "Uninstall");
+        EXPECT_FALSE(box.cmdOK()->isDefault()) << "Enter cannot start the removal";
+        QTest::keyClick(box.tbsAbout(), Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(box.SelectedKey(), "Version") << "after the last tab, the first";
+        QTest::keyClick(box.tbsAbout(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(box.SelectedKey(), "Version") << "Ctrl+Shift+Tab does nothing";
+        box.close();
+    }
+    EXPECT_TRUE(folder.read("Tallir.ini").contains("SelectedTab=Memory")) << "closing by the close box stores nothing";
+    EXPECT_TRUE(folder.read("Tallir.ini").contains("[frmAbout]\nLeft="));
+
+    frmAbout versionFirst(nullptr, true);
+    EXPECT_EQ(versionFirst.SelectedKey(), "Version");
+    versionFirst.findChild<QPushButton*>("cmdMSInfo")->click();
+    EXPECT_EQ(fake.messages.back().text, "MS Info is not available on this PC.");
+}
+
+TEST(frmAbout, UninstallRemovesTheSettingsAndEndsOnlyOnYes)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\n");
+    frmAbout box;
+    box.tbsAbout()->setCurrentIndex(4);
+    EXPECT_EQ(box.label("lblUninstall0")->text(), "Press OK to remove Tallir.ini");
+    EXPECT_EQ(box.label("lblUninstall2")->text(), "and exit Tallir.");
+    fake.answers = {platform::Answer::No};
+    box.cmdOK_Click();
+    EXPECT_TRUE(QFile::exists(folder.settingsPath()));
+    EXPECT_FALSE(fake.endedWith);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Are you sure ?");
+    EXPECT_EQ(fake.messages[0].defaultButton, platform::Answer::No);
+
+    fake.answers = {platform::Answer::Yes};
+    box.cmdOK_Click();
+    EXPECT_FALSE(QFile::exists(folder.settingsPath()));
+    EXPECT_EQ(fake.messages.back().text, "If manually installed, remove the installed folder to uninstall Tallir.");
+    EXPECT_EQ(fake.endedWith, 0);
+}
+
+TEST(frmAbout, MemoryAndSystemTextsFromInjectedFigures)
+{
+    struct Case {
+        std::uint64_t bytes;
+        const char* text;
+    };
+    const std::vector<Case> kilobytes = {{512 * 1024, "0,512 KB"}, {0, "0,000 KB"}, {20000000ull * 1024, "20,000,000 KB"}, {1536, "0,002 KB"}};
+    for (const auto& c : kilobytes)
+        EXPECT_EQ(AboutText::KiloBytes(c.bytes), c.text) << c.bytes;
+    EXPECT_EQ(AboutText::MemoryBar(1, 2).toolTip, "50.0 %");
+    EXPECT_EQ(AboutText::MemoryBar(3, 2).toolTip, "More than 100.0 %");
+    EXPECT_EQ(AboutText::MemoryBar(3, 2).value, 1.0);
+    EXPECT_EQ(AboutText::MemoryBar(0, 0).toolTip, "0.0 %");
+    EXPECT_EQ(AboutText::Colors(1, 16), "High Color (1plane/16bit)");
+    EXPECT_EQ(AboutText::Colors(1, 32), "True Color (1plane/32bit)");
+    EXPECT_EQ(AboutText::Colors(1, 8), "8 Colors (1plane/8bit)");
+
+    const TempFolder folder;
+    FakePlatform fake;
+    fake.facts.memory = {1000ull << 20, 250ull << 20, 0, 0, 1000ull << 20, 250ull << 20};
+    fake.facts.processorCount = 4;
+    frmAbout box;
+    EXPECT_EQ(box.label("lblMemory1")->text(), "256,000 KB");
+    EXPECT_EQ(box.pgbMemory(0)->toolTip(), "25.0 %");
+    EXPECT_EQ(box.pgbMemory(0)->value(), 250);
+    EXPECT_EQ(box.label("lblCPU1")->text(), "4x x86_64 Test CPU");
+    EXPECT_EQ(box.label("lblWinVersion")->text(), "Test Linux (Kernel 6.1.0-test)");
+    fake.facts.memory.availablePhysical = 500ull << 20;
+    box.tmrSysInfo_Timer();
+    EXPECT_EQ(box.pgbMemory(0)->toolTip(), "50.0 %");
+}
