@@ -99,7 +99,7 @@ void mdiMain::mnuHelpHelp_Click(int index)
 
 void mdiMain::mnuHelpAbout_Click()
 {
-    modMain::ShowAbout(this);
+    modMain::ShowAbout(this, false, this);
 }
 
 void mdiMain::Toolbar1_ButtonClick(const QString& key)

@@ -3,6 +3,7 @@
 #include "mdiMain.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
+#include "grid/ToolIcons.h"
 #include "core/Version.h"
 #include "platform/PlatformServices.h"
 #include "platform/SingleInstance.h"
@@ -46,9 +47,11 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance)
     return StartUpGate::Start;
 }
 
-void ShowAbout(QWidget* parent, bool versionTab)
+void ShowAbout(QWidget* parent, bool versionTab, QWidget* frame)
 {
     frmAbout box(parent, versionTab);
+    if (frame)
+        box.SetIcon(frame->windowIcon());
     platform::Platform().execDialog(box);
 }
 
@@ -81,6 +84,7 @@ int Main(QApplication& application)
     }
     SetHelpFile(modUtil::PathJoin(QApplication::applicationDirPath(),
                                   QString::fromUtf8(tallir::ProgramTitle.data()) + ".html"));
+    QApplication::setWindowIcon(ToolIcon(QStringLiteral("Compare")));
     mdiMain frame;
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });

@@ -45,7 +45,8 @@ void CompareGrids();
 QStringList CommandLineTokens(const QStringList& arguments);
 
 // The About box; versionTab opens it on "Version" whatever was stored.
-void ShowAbout(QWidget* parent, bool versionTab = false);
+// With a frame, its icon shows in the box.
+void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullptr);
 // The options dialog.
 void ShowOptions(QWidget* parent);
 

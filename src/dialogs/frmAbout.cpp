@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -85,6 +86,11 @@ QLabel* frmAbout::addLabel(QWidget* page, const QString& name, const QString& te
     return label;
 }
 
+void frmAbout::SetIcon(const QIcon& icon)
+{
+    label("picIcon")->setPixmap(icon.pixmap(32, 32));
+}
+
 QLabel* frmAbout::label(const QString& name) const
 {
     return findChild<QLabel*>(name);
@@ -110,6 +116,7 @@ void frmAbout::FillVersionPage()
 {
     QWidget* page = pages_[0];
     auto* form = new QVBoxLayout(page);
+    form->addWidget(addLabel(page, "picIcon"));
     auto* url = addLabel(page, "lblAppURL", ProgramInfo::HomePage());
     url->setCursor(Qt::PointingHandCursor);
     url->installEventFilter(this);

@@ -19,6 +19,9 @@ public:
     // versionTab: open on "Version" whatever was stored (the command line's -h).
     explicit frmAbout(QWidget* parent = nullptr, bool versionTab = false);
 
+    // The picture of the icon box on the "Version" page.
+    void SetIcon(const QIcon& icon);
+
     void cmdOK_Click();
     void cmdMSInfo_Click();
     void lblAppURL_Click();
