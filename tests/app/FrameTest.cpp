@@ -259,3 +259,42 @@ TEST_F(FrameTest, HelpHomePageAndUniformWidth)
     EXPECT_NEAR(window(2).MSFlexGrid1()->ColWidth(1), 3000, 20);
     EXPECT_NEAR(window(1).MSFlexGrid1()->ColWidth(1), 3000, 20);
 }
+
+TEST_F(FrameTest, ToolbarButtonsAndMenuItemsRunTheSameCommands)
+{
+    mdiMain& f = start();
+    modMain::SetHelpFile(folder.path("missing.html"));
+    struct Case {
+        const char* key;
+        QAction* item;
+    };
+    const std::vector<Case> cases = {
+        {"Compare", f.mnuFileManage(1)}, {"Option", f.mnuToolOption()},   {"Cascade", f.mnuWindowArrange(0)},
+        {"Horizontal", f.mnuWindowArrange(1)}, {"Vertical", f.mnuWindowArrange(2)}, {"Help", f.mnuHelpHelp(0)},
+    };
+    // What a command leaves behind: messages, dialogs and the stored arrangement.
+    auto effect = [&] {
+        return QStringList{messages().join('|'), QString::fromStdString([&] {
+                               std::string names;
+                               for (const auto& name : fake.dialogs)
+                                   names += name.toStdString() + ",";
+                               return names;
+                           }()),
+                           QString::number(modUtil::ReadInteger("Option", "WindowArrange", -1))};
+    };
+    for (const auto& c : cases) {
+        fake.messages.clear();
+        fake.dialogs.clear();
+        modUtil::WriteString("Option", "WindowArrange", "3");
+        modToolbar::ToolButton(f.Toolbar1(), c.key)->trigger();
+        const QStringList byButton = effect();
+        fake.messages.clear();
+        fake.dialogs.clear();
+        modUtil::WriteString("Option", "WindowArrange", "3");
+        c.item->trigger();
+        EXPECT_EQ(effect(), byButton) << c.key;
+        EXPECT_NE(byButton, QStringList({"", "", "3"})) << c.key << " did something";
+    }
+    f.mnuHelpAbout()->trigger();
+    EXPECT_EQ(fake.dialogs.back(), "frmAbout");
+}
