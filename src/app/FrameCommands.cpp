@@ -120,6 +120,12 @@ void mdiMain::Toolbar1_ButtonClick(const QString& key)
         mnuWindowArrange_Click(2);
     else if (key == QLatin1String("Help"))
         mnuHelpHelp_Click(0);
+    else if (key == QLatin1String("Next"))
+        mnuToolDifference_Click(+1);
+    else if (key == QLatin1String("Previous"))
+        mnuToolDifference_Click(-1);
+    else if (key == QLatin1String("Worst"))
+        mnuToolWorst_Click();
 }
 
 void mdiMain::MDIForm_OLEDragDrop(const QStringList& files)

@@ -132,6 +132,14 @@ void mdiMain::createMenus()
     toolUniWidth_ = add(tool, "mnuToolUniWidth", QStringLiteral("&Uniform Width"));
     separator(tool, "mnuToolSepa1");
     toolOption_ = add(tool, "mnuToolOption", QStringLiteral("&Option..."));
+    separator(tool, "mnuToolSepa2");
+    nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
+    previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
+                              QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    worstDifference_ = add(tool, "mnuToolNextWorst", QStringLiteral("Next &Worst"), QKeySequence(Qt::CTRL | Qt::Key_F8));
+    connect(nextDifference_, &QAction::triggered, this, [this] { mnuToolDifference_Click(+1); });
+    connect(previousDifference_, &QAction::triggered, this, [this] { mnuToolDifference_Click(-1); });
+    connect(worstDifference_, &QAction::triggered, this, &mdiMain::mnuToolWorst_Click);
     connect(toolUniWidth_, &QAction::triggered, this, &mdiMain::mnuToolUniWidth_Click);
     connect(toolOption_, &QAction::triggered, this, &mdiMain::mnuToolOption_Click);
 
@@ -212,6 +220,10 @@ void mdiMain::InitToolbar(QToolBar* toolbar, bool visible)
     modToolbar::AddToolButton(toolbar, QStringLiteral("Vertical"));
     modToolbar::AddToolSeparator(toolbar);
     modToolbar::AddToolButton(toolbar, QStringLiteral("Help"));
+    modToolbar::AddToolSeparator(toolbar);
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Previous"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Next"));
+    modToolbar::AddToolButton(toolbar, QStringLiteral("Worst"));
 }
 
 void mdiMain::ShowBar(QWidget* bar, bool visible)

@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
+#include <cstdint>
+#include <vector>
 
 class QLabel;
 class QMdiArea;
@@ -52,6 +54,12 @@ public:
     void mnuToolBar_Click(int index);
     void mnuToolUniWidth_Click();
     void mnuToolOption_Click();
+    // Moves the linked selection to the next (+1) or previous (-1) difference, or to the worst
+    // one not visited yet.
+    void mnuToolDifference_Click(int direction);
+    void mnuToolWorst_Click();
+    QAction* mnuToolDifference(int direction) const { return direction > 0 ? nextDifference_ : previousDifference_; }
+    QAction* mnuToolWorst() const { return worstDifference_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -95,6 +103,7 @@ private:
     void tile(bool horizontal);
     void arrangeIcons();
     void loadThenCompare(frmGrid& window, const QString& path);
+    void goToDifference(std::size_t index, const QString& message);
 
     QMdiArea* area_;
     QToolBar* toolbar_;
@@ -110,6 +119,12 @@ private:
     std::array<QAction*, 2> toolBar_{};
     QAction* toolUniWidth_ = nullptr;
     QAction* toolOption_ = nullptr;
+    QAction* nextDifference_ = nullptr;
+    QAction* previousDifference_ = nullptr;
+    QAction* worstDifference_ = nullptr;
+    std::vector<std::size_t> worstOrder_;
+    std::size_t worstNext_ = 0;
+    std::uint64_t worstGeneration_ = 0;
     QMenu* windowMenu_ = nullptr;
     std::array<QAction*, 5> windowArrange_{};
     QAction* windowListSeparator_ = nullptr;

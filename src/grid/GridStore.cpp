@@ -87,6 +87,7 @@ void GridStore::showTable(tallir::Table table)
     rowsNumbered_ = true;
     table_ = std::move(table);
     comparison_ = false;
+    ++generation_;
     result_ = {};
     headerEdits_.clear();
     rows_ = qint64(shape.rows);
@@ -102,6 +103,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
     result_ = std::move(result);
     separators_ = std::move(separators);
     comparison_ = true;
+    ++generation_;
     table_ = tallir::Table();
     headerEdits_.clear();
     comparisonEdits_.clear();

@@ -38,6 +38,8 @@ public:
     // Empty for a comparison.
     const tallir::Table& table() const { return table_; }
     const tallir::CompareResult* comparison() const { return comparison_ ? &result_ : nullptr; }
+    // Counts every new content shown, so that what was derived from an older one can tell.
+    std::uint64_t generation() const { return generation_; }
     tallir::GridShape shape() const { return {std::uint64_t(rows_), std::uint64_t(cols_)}; }
 
     // A row appended from TAB-separated fields, and a row taken out.
@@ -52,6 +54,7 @@ private:
     qint64 cols_ = 2;
     tallir::Table table_;
     bool comparison_ = false;
+    std::uint64_t generation_ = 0;
     tallir::CompareResult result_;
     tallir::NumberSeparators separators_;
     bool rowsNumbered_ = false;

@@ -54,6 +54,13 @@ QPixmap Draw(const QString& key)
         Sheet(p, {1, 1, 4, 14});
         Sheet(p, {6, 1, 4, 14});
         Sheet(p, {11, 1, 4, 14});
+    } else if (key == "Next" || key == "Previous" || key == "Worst") {
+        p.setPen(Qt::NoPen);
+        p.setBrush(key == "Worst" ? Accent : Ink);
+        if (key == "Previous")
+            p.drawPolygon(QPolygon({QPoint(12, 2), QPoint(4, 8), QPoint(12, 14)}));
+        else
+            p.drawPolygon(QPolygon({QPoint(4, 2), QPoint(12, 8), QPoint(4, 14)}));
     } else if (key == "Help") {
         p.setPen(Ink);
         p.setBrush(QColor(90, 140, 210));

@@ -4,6 +4,7 @@
 #include "app/modMain.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
 #include "grid/modFlexGrid.h"
 #include "settings/KeyFilter.h"
@@ -16,6 +17,7 @@
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -217,4 +219,51 @@ TEST_F(InteractionTest, TheCellTextBoxRefusesTypingWithABeep)
     EXPECT_EQ(KeyFilter(capital, "xy"), 0);
     EXPECT_EQ(capital, 0);
     EXPECT_EQ(fake.beeps, 5);
+}
+
+TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 3\n4 5 6\n7 8 9\n1 1 1\n")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2.5 3\nx 5 6.0000001\n7 8 9.9\n")));
+    auto status = [&] { return StatusPanels::Text(frame.StatusBar1(), "Space0"); };
+    frame.mnuToolDifference(+1)->trigger();
+    EXPECT_EQ(status(), "No differences.") << "nothing compared yet";
+    modMain::CompareGrids();
+
+    struct Move {
+        int direction; // +1 next, -1 previous, 0 worst
+        qint64 row, col;
+        const char* message;
+    };
+    const std::vector<Move> moves = {
+        {+1, 1, 2, "Difference 1 of 4 at R1 C2"},
+        {+1, 2, 1, "Difference 2 of 4 at R2 C1"},
+        {-1, 1, 2, "Difference 1 of 4 at R1 C2"},
+        {-1, 3, 3, "Difference 4 of 4 at R3 C3 - wrapped to the last difference."},
+        {+1, 1, 2, "Difference 1 of 4 at R1 C2 - wrapped to the first difference."},
+        {0, 2, 1, "Difference 2 of 4 at R2 C1"},
+        {0, 1, 2, "Difference 1 of 4 at R1 C2"},
+        {0, 3, 3, "Difference 4 of 4 at R3 C3"},
+        {0, 2, 3, "Difference 3 of 4 at R2 C3"},
+        {0, 2, 1, "Difference 2 of 4 at R2 C1 - every difference visited, from the worst again."},
+    };
+    for (const auto& m : moves) {
+        if (m.direction == 0)
+            frame.mnuToolWorst()->trigger();
+        else
+            frame.mnuToolDifference(m.direction)->trigger();
+        for (int slot = 0; slot < 3; ++slot) {
+            EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), m.row) << m.message << " in " << slot;
+            EXPECT_EQ(window(slot).MSFlexGrid_CurCol(), m.col) << m.message << " in " << slot;
+        }
+        EXPECT_EQ(status(), m.message);
+    }
+    EXPECT_EQ(frame.mnuToolDifference(+1)->shortcut(), QKeySequence(Qt::Key_F8));
+    EXPECT_EQ(frame.mnuToolDifference(-1)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    EXPECT_EQ(frame.mnuToolWorst()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F8));
+
+    // A new comparison starts the worst-first walk again.
+    modMain::CompareGrids();
+    frame.mnuToolWorst()->trigger();
+    EXPECT_EQ(status(), "Difference 2 of 4 at R2 C1");
 }

@@ -1,4 +1,5 @@
 #include "core/Compare.h"
+#include "core/Navigation.h"
 #include "core/TableReader.h"
 
 #include <gtest/gtest.h>
@@ -122,4 +123,34 @@ TEST(Compare, ClosingMessage)
 {
     EXPECT_EQ(ClosingMessage("/d/a.txt", "/d/b.txt", 12), "/d/a.txt != /d/b.txt\r\nat 12 cells\r\nin smaller rows and cols.");
     EXPECT_EQ(ClosingMessage("File 1", "File 2", 0), "File 1 == File 2\r\nin smaller rows and cols.");
+}
+
+TEST(Navigation, NextPreviousAndWorstWrapRound)
+{
+    const auto result = CompareTables(ParseTable("1 2 3\n4 5 6\n7 8 9\n"), ParseTable("1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"));
+    // Verdicts in reading order: (0,1) digits, (1,0) D, (1,2) digits, (2,2) digits.
+    ASSERT_EQ(result.differing(), 4u);
+    struct Case {
+        bool next;
+        std::uint64_t row, col;
+        std::size_t index;
+        bool wrapped;
+    };
+    const std::vector<Case> cases = {
+        {true, 0, 0, 0, false}, {true, 0, 1, 1, false}, {true, 1, 1, 2, false}, {true, 2, 2, 0, true},
+        {true, 5, 5, 0, true},  {false, 2, 2, 2, false}, {false, 1, 0, 0, false}, {false, 0, 1, 3, true},
+        {false, 0, 0, 3, true},
+    };
+    for (const auto& c : cases) {
+        const auto step = c.next ? NextDifference(result, c.row, c.col) : PreviousDifference(result, c.row, c.col);
+        ASSERT_TRUE(step);
+        EXPECT_EQ(step->index, c.index) << c.next << " " << c.row << "," << c.col;
+        EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
+    }
+    const auto worst = WorstFirst(result);
+    ASSERT_EQ(worst.size(), 4u);
+    EXPECT_EQ(worst[0], 1u) << "D first";
+    EXPECT_EQ(worst[1], 0u) << "2 against 2.5 agrees least";
+    EXPECT_EQ(worst[3], 2u) << "6 against 6.0000001 agrees most";
+    EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
 }

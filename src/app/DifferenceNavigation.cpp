@@ -1,0 +1,82 @@
+// Going from one difference to the next across the three linked grids.
+
+#include "mdiMain.h"
+
+#include "core/Navigation.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+
+#include <QStatusBar>
+
+namespace {
+
+const tallir::CompareResult* Comparison()
+{
+    return GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+}
+
+} // namespace
+
+void mdiMain::goToDifference(std::size_t index, const QString& message)
+{
+    const tallir::CompareResult& result = *Comparison();
+    const tallir::Verdict& verdict = result.verdicts[index];
+    const qint64 row = qint64(verdict.row) + 1;
+    const qint64 col = qint64(verdict.col) + 1;
+    for (int slot = 0; slot < 3; ++slot) {
+        frmGrid& window = *GridWindows()[slot];
+        frmGrid::MSFlexGrid_ShowSelection(window, row, col, row, col);
+        MSFlexGrid* grid = window.MSFlexGrid1();
+        if (row < grid->Rows() && col < grid->Cols())
+            grid->scrollTo(grid->model()->index(int(row - 1), int(col - 1)));
+    }
+    StatusPanels::SetText(statusBar_, "Space0",
+                          QStringLiteral("Difference %1 of %2 at R%3 C%4").arg(index + 1).arg(result.verdicts.size()).arg(row).arg(col)
+                              + (message.isEmpty() ? QString() : " - " + message));
+}
+
+void mdiMain::mnuToolDifference_Click(int direction)
+{
+    const tallir::CompareResult* result = Comparison();
+    if (!result || result->verdicts.empty()) {
+        StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences."));
+        return;
+    }
+    // From the cell last selected in "Compare"; a header cell stands before the first row.
+    const frmGrid& compare = *GridWindows()[2];
+    const qint64 row = compare.MSFlexGrid_CurRow() - 1;
+    const qint64 col = compare.MSFlexGrid_CurCol() - 1;
+    std::optional<tallir::Step> step;
+    if (row < 0 || col < 0)
+        step = direction > 0 ? tallir::Step{0, false} : tallir::Step{result->verdicts.size() - 1, false};
+    else if (direction > 0)
+        step = tallir::NextDifference(*result, std::uint64_t(row), std::uint64_t(col));
+    else
+        step = tallir::PreviousDifference(*result, std::uint64_t(row), std::uint64_t(col));
+    goToDifference(step->index, !step->wrapped ? QString()
+                                 : direction > 0 ? QStringLiteral("wrapped to the first difference.")
+                                                 : QStringLiteral("wrapped to the last difference."));
+}
+
+void mdiMain::mnuToolWorst_Click()
+{
+    const tallir::CompareResult* result = Comparison();
+    if (!result || result->verdicts.empty()) {
+        StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences."));
+        return;
+    }
+    const std::uint64_t generation = GridWindows()[2]->MSFlexGrid1()->Store().generation();
+    if (generation != worstGeneration_ || worstOrder_.size() != result->verdicts.size()) {
+        worstOrder_ = tallir::WorstFirst(*result);
+        worstNext_ = 0;
+        worstGeneration_ = generation;
+    }
+    QString message;
+    if (worstNext_ >= worstOrder_.size()) {
+        worstNext_ = 0;
+        message = QStringLiteral("every difference visited, from the worst again.");
+    }
+    goToDifference(worstOrder_[worstNext_++], message);
+}

@@ -1,0 +1,67 @@
+#include "Navigation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace tallir {
+
+namespace {
+
+bool Before(const Verdict& v, std::uint64_t row, std::uint64_t col)
+{
+    return v.row < row || (v.row == row && v.col < col);
+}
+
+double Severity(const Verdict& v)
+{
+    switch (v.kind) {
+    case VerdictKind::Text:
+        return -std::numeric_limits<double>::infinity();
+    case VerdictKind::Same:
+        return std::numeric_limits<double>::infinity();
+    case VerdictKind::Digits:
+        break;
+    }
+    return std::isnan(v.agreement) ? -std::numeric_limits<double>::max() : v.agreement;
+}
+
+} // namespace
+
+std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
+{
+    const auto& v = result.verdicts;
+    if (v.empty())
+        return std::nullopt;
+    // The first verdict that is not at or before (row, col).
+    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) {
+        return Before(x, row, col) || (x.row == row && x.col == col);
+    });
+    if (it == v.end())
+        return Step{0, true};
+    return Step{std::size_t(it - v.begin()), false};
+}
+
+std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
+{
+    const auto& v = result.verdicts;
+    if (v.empty())
+        return std::nullopt;
+    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
+    if (it == v.begin())
+        return Step{v.size() - 1, true};
+    return Step{std::size_t(it - v.begin()) - 1, false};
+}
+
+std::vector<std::size_t> WorstFirst(const CompareResult& result)
+{
+    std::vector<std::size_t> order(result.verdicts.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return Severity(result.verdicts[a]) < Severity(result.verdicts[b]);
+    });
+    return order;
+}
+
+} // namespace tallir

@@ -1,0 +1,27 @@
+#pragma once
+// Moving through the differences of a comparison: the next or previous cell with a verdict in
+// reading order, and the cells from the worst agreement up.
+
+#include "Compare.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tallir {
+
+struct Step {
+    std::size_t index;   // into the result's verdicts
+    bool wrapped;        // went past the end (or the start) to get there
+};
+
+// The first verdict after (row, col) in reading order, or before it; wrapping round.
+// Nothing when there are no verdicts.
+std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
+std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
+
+// Verdict indices from the worst on: "D" first, then digits from the lowest agreement, then
+// "S"; equal ones in reading order.
+std::vector<std::size_t> WorstFirst(const CompareResult& result);
+
+} // namespace tallir
