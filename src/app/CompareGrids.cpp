@@ -1,6 +1,7 @@
 #include "modMain.h"
 
 #include "core/Compare.h"
+#include "core/Figures.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
@@ -8,6 +9,8 @@
 #include "locale/LocaleFormat.h"
 #include "platform/PlatformServices.h"
 #include "settings/modUtil.h"
+
+#include <QLabel>
 
 namespace modMain {
 
@@ -42,6 +45,22 @@ void CompareGrids()
                                                                        std::uint64_t(grid->Cols() - grid->FixedCols()))));
     StatusPanels::SetText(bar, "Size", sameOrDifferent("Size"));
     StatusPanels::SetText(bar, "DateLastModified", sameOrDifferent("DateLastModified"));
+
+    // The figures at a glance; a click on them goes to the worst cell (the frame listens).
+    const tallir::Figures figures = tallir::Summarize(*grid->Store().comparison(), store1.table(), store2.table());
+    QString summary = QStringLiteral("D %1, S %2, digits %3").arg(figures.textDiffering).arg(figures.same).arg(figures.digits);
+    if (figures.lowestAgreement) {
+        const auto& lowest = *figures.lowestAgreement;
+        summary += QStringLiteral("; lowest agreement %1 at R%2 C%3")
+                       .arg(LocaleFormat::Standard(lowest.value))
+                       .arg(lowest.cell.row + 1)
+                       .arg(lowest.cell.col + 1);
+    }
+    StatusPanels::SetText(bar, "Space0", summary);
+    if (QLabel* panel = StatusPanels::Panel(bar, "Space0")) {
+        panel->setProperty("lowestRow", figures.lowestAgreement ? QVariant(qint64(figures.lowestAgreement->cell.row + 1)) : QVariant());
+        panel->setProperty("lowestCol", figures.lowestAgreement ? QVariant(qint64(figures.lowestAgreement->cell.col + 1)) : QVariant());
+    }
 
     const QString message = QString::fromStdString(
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));

@@ -1,6 +1,7 @@
 #include "mdiMain.h"
 
 #include "modMain.h"
+#include "core/Navigation.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
 #include "grid/StatusPanels.h"
@@ -255,6 +256,8 @@ frmGrid* mdiMain::createGridWindow(int slot)
     QMdiSubWindow* sub = area_->addSubWindow(window);
     window->Form_Load(sub);
     window->SetCaption(QString::fromLatin1(GridCaptions[slot]));
+    if (slot == 2)
+        connectCompareWindow(*window);
     connect(window->MSFlexGrid1(), &MSFlexGrid::MouseDown, this, [this, window](int button) {
         if (button != 2)
             return;
@@ -264,6 +267,40 @@ frmGrid* mdiMain::createGridWindow(int slot)
         windowMenu_->popup(QCursor::pos());
     });
     return window;
+}
+
+void mdiMain::connectCompareWindow(frmGrid& compare)
+{
+    // Hovering a cell explains its verdict from both files' texts.
+    MSFlexGrid* grid = compare.MSFlexGrid1();
+    grid->Model()->setToolTips([grid](qint64 row, qint64 col) {
+        const tallir::CompareResult* result = grid->Store().comparison();
+        if (!result || row < 1 || col < 1 || std::uint64_t(row) > result->comparedRows || std::uint64_t(col) > result->comparedCols)
+            return QString();
+        const std::string a = GridWindows()[0]->MSFlexGrid1()->Store().text(row, col);
+        const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, col);
+        return QString::fromStdString(tallir::ExplainCells(a, b, result->options));
+    });
+    // A click on the figures goes to the cell of the lowest agreement.
+    if (QLabel* figures = StatusPanels::Panel(compare.StatusBar1(), "Space0")) {
+        figures->setToolTip(QStringLiteral("Click to go to the lowest agreement"));
+        figures->installEventFilter(this);
+    }
+}
+
+bool mdiMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == QLatin1String("Space0")) {
+        const QVariant row = watched->property("lowestRow");
+        const QVariant col = watched->property("lowestCol");
+        const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+        if (row.isValid() && col.isValid() && result) {
+            if (const auto index = tallir::FindDifference(*result, row.toULongLong() - 1, col.toULongLong() - 1))
+                goToDifference(*index, QStringLiteral("the lowest agreement."));
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 frmGrid* mdiMain::ActiveGridWindow() const

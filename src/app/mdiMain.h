@@ -92,6 +92,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createMenus();
@@ -99,6 +100,7 @@ private:
     void refreshWindowMenu();
     void refreshStatusPanels();
     frmGrid* createGridWindow(int slot);
+    void connectCompareWindow(frmGrid& compare);
     void MDIForm_Unload();
     void tile(bool horizontal);
     void arrangeIcons();

@@ -4,6 +4,7 @@
 #include "NumericText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <thread>
 
@@ -77,6 +78,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     const std::uint64_t minCols = std::min(shape1.cols, shape2.cols);
 
     CompareResult result;
+    result.options = options;
     result.comparedRows = minRows - 1;
     result.comparedCols = minCols - 1;
     result.grid = {std::max<std::uint64_t>(2, minRows), std::max<std::uint64_t>(2, minCols)};
@@ -108,6 +110,34 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     for (unsigned t = 1; t < threads; ++t)
         result.verdicts.insert(result.verdicts.end(), bands[t].begin(), bands[t].end());
     return result;
+}
+
+std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options)
+{
+    char number[64];
+    auto text = [&](double value) {
+        const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+        return std::string(number, end);
+    };
+    std::string lines = "File 1: " + std::string(a) + "\nFile 2: " + std::string(b);
+    const auto x1 = NumericValue(a);
+    const auto x2 = NumericValue(b);
+    if (!(x1 && x2)) {
+        return lines + (a == b ? "\nidentical texts" : "\ntexts differ");
+    }
+    lines += "\nvalues: " + text(*x1) + " and " + text(*x2);
+    if (*x1 == *x2)
+        return lines + "\nequal values";
+    const double absolute = std::fabs(*x2 - *x1);
+    const double relative = *x1 == 0 ? std::fabs(*x2) : absolute / std::fabs(*x1);
+    const auto verdict = CompareCells(a, b, options);
+    lines += "\nabsolute difference: " + text(absolute) + "\nrelative difference: " + text(relative)
+        + "\nagreement: " + text(verdict->agreement) + " digits";
+    if (verdict->kind == VerdictKind::Same)
+        return lines + "\nregarded as the same";
+    if (options.precisionSame)
+        return lines + "\nbelow the precision of " + text(options.precisionLog) + " digits";
+    return lines + "\nthe precision rule is off";
 }
 
 std::string VerdictText(const Verdict& verdict, const NumberSeparators& separators)

@@ -52,6 +52,7 @@ struct CompareResult {
     bool rowsNumbered = false;      // header cells carry numbers only where the grid grew
     bool colsNumbered = false;
     std::vector<Verdict> verdicts;  // every cell with a verdict, in reading order
+    CompareOptions options;         // the options it was made with
 
     std::uint64_t differing() const { return verdicts.size(); }
 };
@@ -64,6 +65,11 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
 
 // The verdict of one cell pair, or nothing when they agree.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);
+
+// Why a cell pair has its verdict, for a person looking at one cell: both texts, both values
+// when numeric, the absolute and relative difference, the agreement in full and the reason,
+// one per line.
+std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options);
 
 // "S", "D" or the agreement in the "Standard" format.
 std::string VerdictText(const Verdict& verdict, const NumberSeparators& separators = {});

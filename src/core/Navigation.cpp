@@ -54,6 +54,15 @@ std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_
     return Step{std::size_t(it - v.begin()) - 1, false};
 }
 
+std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
+{
+    const auto& v = result.verdicts;
+    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
+    if (it == v.end() || it->row != row || it->col != col)
+        return std::nullopt;
+    return std::size_t(it - v.begin());
+}
+
 std::vector<std::size_t> WorstFirst(const CompareResult& result)
 {
     std::vector<std::size_t> order(result.verdicts.size());

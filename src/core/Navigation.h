@@ -20,6 +20,9 @@ struct Step {
 std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 
+// The index of the verdict of a cell, or nothing when the cell has none.
+std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
+
 // Verdict indices from the worst on: "D" first, then digits from the lowest agreement, then
 // "S"; equal ones in reading order.
 std::vector<std::size_t> WorstFirst(const CompareResult& result);

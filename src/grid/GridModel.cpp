@@ -56,8 +56,10 @@ QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
 
 QVariant GridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role == Qt::ToolTipRole)
+    if (!index.isValid())
         return {};
+    if (role == Qt::ToolTipRole)
+        return toolTips_ ? QVariant(toolTips_(index.row() + 1, index.column() + 1)) : QVariant();
     return cellRole(index.row() + 1, index.column() + 1, role);
 }
 

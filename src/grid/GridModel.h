@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <functional>
 
 struct GridColors {
     QColor back, fore, backFixed, foreFixed, backSel, foreSel;
@@ -34,6 +35,8 @@ public:
     const QFont& font() const { return font_; }
     // The selected block, drawn in the selection colours above any cell format.
     void setSelection(const CellRect& block) { selection_ = block; }
+    // Where the tool tips of body cells come from (grid row and column); none by default.
+    void setToolTips(std::function<QString(qint64 row, qint64 col)> source) { toolTips_ = std::move(source); }
 
     // Changes to the store or the formats are announced through these: a shape change resets
     // the model, anything else repaints the given area (or everything).
@@ -51,6 +54,7 @@ private:
     CellFormats formats_;
     GridColors colors_;
     CellRect selection_{1, 1, 1, 1};
+    std::function<QString(qint64, qint64)> toolTips_;
     QFont font_;
     QFont boldFont_;
     int changeDepth_ = 0;

@@ -3,6 +3,8 @@
 #include "DroppedFiles.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -371,6 +373,29 @@ void MSFlexGrid::RefreshHeaders()
 {
     horizontalHeader()->viewport()->repaint();
     verticalHeader()->viewport()->repaint();
+}
+
+QString MSFlexGrid::SelectedText() const
+{
+    std::string text;
+    const qint64 top = std::min(row_, rowSel_), bottom = std::max(row_, rowSel_);
+    const qint64 left = std::min(col_, colSel_), right = std::max(col_, colSel_);
+    for (qint64 r = top; r <= bottom; ++r) {
+        for (qint64 c = left; c <= right; ++c) {
+            text += model_->store().text(r, c);
+            text += c < right ? '\t' : '\n';
+        }
+    }
+    return QString::fromStdString(text);
+}
+
+void MSFlexGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(SelectedText());
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void MSFlexGrid::Refresh()

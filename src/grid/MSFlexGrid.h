@@ -81,6 +81,8 @@ public:
     void AddItem(const QString& fields);
     void RemoveItem(qint64 row);
     void Refresh();
+    // The selected block as TAB-separated lines, for the clipboard.
+    QString SelectedText() const;
     // Repaints the header row and column only, at once.
     void RefreshHeaders();
 
@@ -107,6 +109,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

@@ -13,6 +13,8 @@
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QLineEdit>
@@ -266,4 +268,35 @@ TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
     modMain::CompareGrids();
     frame.mnuToolWorst()->trigger();
     EXPECT_EQ(status(), "Difference 2 of 4 at R2 C1");
+}
+
+TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 abc\n1.5 7 8\n")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2 ABC\n1.6 7 80\n")));
+    modMain::CompareGrids();
+    GridModel* model = grid(2)->Model();
+    auto tip = [&](int row, int col) { return model->data(model->index(row - 1, col - 1), Qt::ToolTipRole).toString(); };
+    EXPECT_TRUE(tip(1, 3).endsWith("\ntexts differ"));
+    EXPECT_TRUE(tip(2, 1).startsWith("File 1: 1.5\nFile 2: 1.6\nvalues: 1.5 and 1.6\n"));
+    EXPECT_TRUE(tip(2, 1).endsWith("\nthe precision rule is off"));
+    EXPECT_TRUE(tip(1, 1).endsWith("\nequal values"));
+    EXPECT_TRUE(grid(0)->Model()->data(grid(0)->Model()->index(0, 0), Qt::ToolTipRole).isNull()) << "file grids have none";
+
+    // The figures panel, and a click on it goes to the lowest agreement.
+    QLabel* figures = StatusPanels::Panel(window(2).StatusBar1(), "Space0");
+    EXPECT_EQ(figures->text(), "D 1, S 0, digits 2; lowest agreement -0.95 at R2 C3");
+    QTest::mouseClick(figures, Qt::LeftButton);
+    EXPECT_EQ(window(0).MSFlexGrid_CurRow(), 2);
+    EXPECT_EQ(window(0).MSFlexGrid_CurCol(), 3);
+
+    // Ctrl+C copies the selected block of a grid as TAB-separated lines.
+    MSFlexGrid* g = grid(0);
+    g->SetRow(1);
+    g->SetCol(2);
+    g->SetRowSel(2);
+    g->SetColSel(3);
+    g->setFocus();
+    QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "2\tabc\n7\t8\n");
 }

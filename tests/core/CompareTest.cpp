@@ -154,3 +154,32 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_EQ(worst[3], 2u) << "6 against 6.0000001 agrees most";
     EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
 }
+
+TEST(Compare, ExplainsEachKindOfVerdict)
+{
+    CompareOptions rule;
+    rule.precisionSame = true;
+    rule.precisionLog = 10;
+    struct Case {
+        const char* a;
+        const char* b;
+        CompareOptions options;
+        const char* lastLine;
+    };
+    const std::vector<Case> cases = {
+        {"abc", "ABC", {}, "texts differ"},
+        {"abc", "abc", {}, "identical texts"},
+        {"1.0", "1", {}, "equal values"},
+        {"1", "1.00000000001", rule, "regarded as the same"},
+        {"1.5", "1.6", rule, "below the precision of 10 digits"},
+        {"1.5", "1.6", {}, "the precision rule is off"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = ExplainCells(c.a, c.b, c.options);
+        EXPECT_EQ(text.substr(text.rfind('\n') + 1), c.lastLine) << c.a << " " << c.b;
+        EXPECT_EQ(text.rfind(std::string("File 1: ") + c.a + "\nFile 2: " + c.b, 0), 0u);
+    }
+    const std::string numbers = ExplainCells("1.5", "1.6", {});
+    EXPECT_NE(numbers.find("\nvalues: 1.5 and 1.6\nabsolute difference: 0.10000000000000009\n"), std::string::npos) << numbers;
+    EXPECT_NE(numbers.find("\nagreement: 1.17609125905568"), std::string::npos) << numbers;
+}
