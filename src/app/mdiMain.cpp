@@ -1,6 +1,8 @@
 #include "mdiMain.h"
 
+#include "ColourMap.h"
 #include "modMain.h"
+#include "settings/modUtil.h"
 #include "core/Navigation.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
@@ -134,6 +136,13 @@ void mdiMain::createMenus()
     separator(tool, "mnuToolSepa1");
     toolOption_ = add(tool, "mnuToolOption", QStringLiteral("&Option..."));
     separator(tool, "mnuToolSepa2");
+    colourMap_ = add(tool, "mnuToolColourMap", QStringLiteral("&Colour Map"));
+    colourMap_->setCheckable(true);
+    colourMap_->setChecked(true);
+    connect(colourMap_, &QAction::toggled, this, [](bool on) {
+        ColourMap::SetEnabled(on);
+        modUtil::WriteString("Tool", "ColourMap", on ? "-1" : "0");
+    });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));
@@ -281,6 +290,8 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
         const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, col);
         return QString::fromStdString(tallir::ExplainCells(a, b, result->options));
     });
+    if (QLabel* dimension = StatusPanels::Panel(compare.StatusBar1(), "Dimension"))
+        dimension->setToolTip(ColourMap::Legend());
     // A click on the figures goes to the cell of the lowest agreement.
     if (QLabel* figures = StatusPanels::Panel(compare.StatusBar1(), "Space0")) {
         figures->setToolTip(QStringLiteral("Click to go to the lowest agreement"));

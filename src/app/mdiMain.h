@@ -60,6 +60,7 @@ public:
     void mnuToolWorst_Click();
     QAction* mnuToolDifference(int direction) const { return direction > 0 ? nextDifference_ : previousDifference_; }
     QAction* mnuToolWorst() const { return worstDifference_; }
+    QAction* mnuToolColourMap() const { return colourMap_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -121,6 +122,7 @@ private:
     std::array<QAction*, 2> toolBar_{};
     QAction* toolUniWidth_ = nullptr;
     QAction* toolOption_ = nullptr;
+    QAction* colourMap_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

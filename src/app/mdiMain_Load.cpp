@@ -2,6 +2,7 @@
 
 #include "mdiMain.h"
 
+#include "ColourMap.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
 #include "grid/frmGrid.h"
@@ -12,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
@@ -31,6 +33,12 @@ void mdiMain::MDIForm_Load()
         tag_ = QString::number(slot);
         GridWindows()[slot]->SubWindow()->show();
     }
+    ColourMap::Install();
+    {
+        const QSignalBlocker quiet(colourMap_);
+        colourMap_->setChecked(modUtil::ReadInteger("Tool", "ColourMap", 1) != 0);
+    }
+    ColourMap::SetEnabled(colourMap_->isChecked());
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
 }
 

@@ -39,10 +39,18 @@ QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
         return QString::fromUtf8(store_.text(row, col));
     case Qt::FontRole:
         return formats_.bold(row, col).value_or(false) ? boldFont_ : font_;
-    case Qt::BackgroundRole:
+    case Qt::BackgroundRole: {
         if (selected)
             return colors_.backSel;
-        return formats_.backColor(row, col).value_or(fixed ? colors_.backFixed : colors_.back);
+        const QColor plain = fixed ? colors_.backFixed : colors_.back;
+        const auto formatted = formats_.backColor(row, col);
+        if (formatted && *formatted != plain)
+            return *formatted;
+        if (tint_)
+            if (const auto tinted = tint_(row, col))
+                return *tinted;
+        return plain;
+    }
     case Qt::ForegroundRole:
         if (selected)
             return colors_.foreSel;

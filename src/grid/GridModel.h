@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QFont>
 #include <functional>
+#include <optional>
 
 struct GridColors {
     QColor back, fore, backFixed, foreFixed, backSel, foreSel;
@@ -35,6 +36,9 @@ public:
     const QFont& font() const { return font_; }
     // The selected block, drawn in the selection colours above any cell format.
     void setSelection(const CellRect& block) { selection_ = block; }
+    // A background under the cell formats (a colour map); none where it gives nothing. Cells
+    // formatted with their plain colour show it too.
+    void setTint(std::function<std::optional<QColor>(qint64 row, qint64 col)> tint) { tint_ = std::move(tint); }
     // Where the tool tips of body cells come from (grid row and column); none by default.
     void setToolTips(std::function<QString(qint64 row, qint64 col)> source) { toolTips_ = std::move(source); }
 
@@ -55,6 +59,7 @@ private:
     GridColors colors_;
     CellRect selection_{1, 1, 1, 1};
     std::function<QString(qint64, qint64)> toolTips_;
+    std::function<std::optional<QColor>(qint64, qint64)> tint_;
     QFont font_;
     QFont boldFont_;
     int changeDepth_ = 0;

@@ -2,6 +2,7 @@
 
 #include "app/mdiMain.h"
 #include "app/modMain.h"
+#include "app/ColourMap.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
@@ -299,4 +300,42 @@ TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
     g->setFocus();
     QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "2\tabc\n7\t8\n");
+}
+
+TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 abc\n1.5 7 8\n1 1 1\n")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2 ABC\n1.5000001 7 80\n1 1 1\n")));
+    modMain::CompareGrids();
+    auto back = [&](int slot, qint64 row, qint64 col) { return std::get<0>(look(slot, row, col)); };
+    const QColor strong = back(2, 1, 3);
+    EXPECT_EQ(strong, back(2, 2, 3)) << "\"D\" and an agreement below 1 share the strongest tint";
+    EXPECT_NE(back(2, 2, 1), strong) << "about 7 digits: a lighter tint";
+    EXPECT_EQ(back(2, 3, 2), grid(2)->BackColor()) << "equal cells stay plain";
+    EXPECT_EQ(back(0, 1, 3), ColourMap::FileMark());
+    EXPECT_EQ(back(1, 2, 1), ColourMap::FileMark());
+    EXPECT_EQ(back(0, 3, 2), grid(0)->BackColor());
+    EXPECT_EQ(back(2, 0, 3), ColourMap::HeaderMark()) << "a column with differences";
+    EXPECT_EQ(back(2, 0, 2), grid(2)->BackColorFixed());
+    EXPECT_EQ(back(2, 2, 0), ColourMap::HeaderMark()) << "a row with differences";
+    EXPECT_EQ(back(2, 3, 0), grid(2)->BackColorFixed());
+    EXPECT_FALSE(StatusPanels::Panel(window(2).StatusBar1(), "Dimension")->toolTip().isEmpty()) << "the legend";
+
+    // A painted selection shows on top, and undoing it brings the tint back.
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ShowSelection(window(slot), 1, 2, 2, 3);
+    EXPECT_EQ(back(2, 0, 3), QColor(184, 184, 184));
+    EXPECT_EQ(back(2, 2, 3), grid(2)->BackColorSel());
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ShowSelection(window(slot), 3, 1, 3, 1);
+    EXPECT_EQ(back(2, 2, 3), strong);
+    EXPECT_EQ(back(2, 0, 3), ColourMap::HeaderMark());
+
+    // Switched off, the grids look as before, and the choice is kept.
+    frame.mnuToolColourMap()->trigger();
+    EXPECT_EQ(back(2, 2, 3), grid(2)->BackColor());
+    EXPECT_EQ(back(0, 1, 3), grid(0)->BackColor());
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), 0);
+    frame.mnuToolColourMap()->trigger();
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), -1);
 }

@@ -1,0 +1,124 @@
+#include "ColourMap.h"
+
+#include "core/Compare.h"
+#include "core/Navigation.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/frmGrid.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ColourMap {
+
+namespace {
+
+struct State {
+    bool enabled = true;
+    std::uint64_t generation = ~std::uint64_t(0);
+    std::vector<bool> columns; // value columns holding a difference
+};
+
+State& TheState()
+{
+    static State state;
+    return state;
+}
+
+const tallir::CompareResult* Current()
+{
+    const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+    State& state = TheState();
+    const std::uint64_t generation = GridWindows()[2]->MSFlexGrid1()->Store().generation();
+    if (result && state.generation != generation) {
+        state.generation = generation;
+        state.columns.assign(result->comparedCols, false);
+        for (const auto& verdict : result->verdicts)
+            state.columns[verdict.col] = true;
+    }
+    return result;
+}
+
+bool RowHasDifference(const tallir::CompareResult& result, std::uint64_t row)
+{
+    const auto next = tallir::NextDifference(result, row, 0);
+    const auto at = tallir::FindDifference(result, row, 0);
+    return at || (next && !next->wrapped && result.verdicts[next->index].row == row);
+}
+
+std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
+{
+    if (!TheState().enabled)
+        return std::nullopt;
+    const tallir::CompareResult* result = Current();
+    if (!result || result->verdicts.empty())
+        return std::nullopt;
+    if (row == 0 && col > 0)
+        return std::uint64_t(col - 1) < TheState().columns.size() && TheState().columns[std::size_t(col - 1)]
+            ? std::optional<QColor>(HeaderMark())
+            : std::nullopt;
+    if (col == 0 && row > 0)
+        return RowHasDifference(*result, std::uint64_t(row - 1)) ? std::optional<QColor>(HeaderMark()) : std::nullopt;
+    if (row < 1 || col < 1)
+        return std::nullopt;
+    const auto index = tallir::FindDifference(*result, std::uint64_t(row - 1), std::uint64_t(col - 1));
+    if (!index)
+        return std::nullopt;
+    if (slot != 2)
+        return FileMark();
+    return VerdictColour(result->verdicts[*index], result->options.precisionLog);
+}
+
+} // namespace
+
+QColor VerdictColour(const tallir::Verdict& verdict, double threshold)
+{
+    if (verdict.kind == tallir::VerdictKind::Same)
+        return QColor(204, 232, 222);
+    if (verdict.kind == tallir::VerdictKind::Text || !(verdict.agreement >= 1))
+        return QColor(236, 112, 99);
+    // From orange at 1 digit to a pale yellow at the threshold.
+    const double t = std::clamp((verdict.agreement - 1) / std::max(1.0, threshold - 1), 0.0, 1.0);
+    const auto mix = [t](int from, int to) { return int(from + (to - from) * t); };
+    return QColor(mix(245, 255), mix(166, 244), mix(95, 190));
+}
+
+QColor FileMark()
+{
+    return QColor(255, 243, 214);
+}
+
+QColor HeaderMark()
+{
+    return QColor(240, 200, 190);
+}
+
+QString Legend()
+{
+    return QStringLiteral("Colour map: red \"D\" or less than 1 digit in common; orange to pale yellow, more digits "
+                          "in common up to the precision; green-grey \"S\", regarded as the same. Headers of rows and "
+                          "columns with differences are tinted; File 1 and File 2 mark the differing cells.");
+}
+
+void Install()
+{
+    for (int slot = 0; slot < 3; ++slot)
+        GridWindows()[slot]->MSFlexGrid1()->Model()->setTint([slot](qint64 row, qint64 col) { return Tint(slot, row, col); });
+}
+
+void SetEnabled(bool enabled)
+{
+    TheState().enabled = enabled;
+    for (int slot = 0; slot < 3; ++slot) {
+        MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
+        grid->viewport()->update();
+        grid->RefreshHeaders();
+    }
+}
+
+bool Enabled()
+{
+    return TheState().enabled;
+}
+
+} // namespace ColourMap
