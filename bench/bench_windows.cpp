@@ -97,5 +97,21 @@ int main(int argc, char** argv)
     std::printf("selection: every cell into three grids %.1f ms, a second block %.1f ms, header marks per move %.2f ms, "
                 "fitting one column of %lld cells %.3f s\n",
                 everything * 1e3, second * 1e3, mark * 1e3, static_cast<long long>(first->Rows()), fit);
+
+    // Going from difference to difference with the colour map on, each step painted.
+    auto step = [&](auto&& command) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 10; ++i) {
+            command();
+            for (int slot = 0; slot < 3; ++slot)
+                GridWindows()[slot]->MSFlexGrid1()->viewport()->repaint();
+        }
+        return Since(start) / 10;
+    };
+    const double next = step([&] { frame.mnuToolDifference_Click(+1); });
+    const double previous = step([&] { frame.mnuToolDifference_Click(-1); });
+    const double worst = step([&] { frame.mnuToolWorst_Click(); });
+    std::printf("navigation with the colour map: next %.1f ms, previous %.1f ms, worst %.1f ms per step (%zu differences)\n",
+                next * 1e3, previous * 1e3, worst * 1e3, fake.messages.size() ? std::size_t(GridWindows()[2]->MSFlexGrid1()->Store().comparison()->differing()) : 0);
     return 0;
 }
