@@ -62,6 +62,18 @@ void mdiMain::mnuFileExit_Click()
     close();
 }
 
+void mdiMain::mnuFileReload_Click()
+{
+    bool reloaded = false;
+    for (int slot = 0; slot < 2; ++slot) {
+        frmGrid& window = *GridWindows()[slot];
+        if (!window.LoadedPath().isEmpty())
+            reloaded = modMain::LoadFile(window, window.LoadedPath()) || reloaded;
+    }
+    if (reloaded && ImmediateCompare())
+        modMain::CompareGrids();
+}
+
 void mdiMain::mnuToolBar_Click(int index)
 {
     QAction* item = toolBar_.at(std::size_t(index));

@@ -50,6 +50,7 @@ bool LoadFile(frmGrid& window, const QString& path)
     const QFileInfo fresh(path);
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size()));
     StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.lastModified()));
+    window.SetLoadedPath(path);
     return true;
 }
 

@@ -105,6 +105,8 @@ void mdiMain::createMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     fileManage_[0] = add(file, "mnuFileManage0", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
     fileManage_[1] = add(file, "mnuFileManage1", QStringLiteral("&Compare"));
+    fileReload_ = add(file, "mnuFileReload", QStringLiteral("&Reload"), QKeySequence(Qt::Key_F5));
+    connect(fileReload_, &QAction::triggered, this, &mdiMain::mnuFileReload_Click);
     recentSeparator_ = separator(file, "mnuFileRecentPathSepa");
     recentSeparator_->setVisible(false);
     for (int k = 0; k < 5; ++k) {

@@ -51,6 +51,9 @@ public:
     void mnuFileManage_Click(int index);
     void mnuFileRecentPath_Click(int index);
     void mnuFileExit_Click();
+    // Reads both files again (and compares when immediate comparison is on).
+    void mnuFileReload_Click();
+    QAction* mnuFileReload() const { return fileReload_; }
     void mnuToolBar_Click(int index);
     void mnuToolUniWidth_Click();
     void mnuToolOption_Click();
@@ -119,6 +122,7 @@ private:
     QAction* recentSeparator_ = nullptr;
     std::array<QAction*, 5> recentPaths_{};
     QAction* fileExit_ = nullptr;
+    QAction* fileReload_ = nullptr;
     std::array<QAction*, 2> toolBar_{};
     QAction* toolUniWidth_ = nullptr;
     QAction* toolOption_ = nullptr;

@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
@@ -173,6 +175,24 @@ void frmGrid::Form_Resize()
     const int h = height() - toolbarHeight - statusHeight;
     grid_->setGeometry(left, toolbarHeight, gridWidth, h < 0 ? 0 : h);
     statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
+}
+
+void frmGrid::SetLoadedPath(const QString& path)
+{
+    loadedPath_ = path;
+    if (!watcher_) {
+        watcher_ = new QFileSystemWatcher(this);
+        connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& changed) {
+            StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("Changed on disk: File > Reload (F5) reads it again."));
+            // A file replaced by renaming leaves the watch: watch the new one.
+            if (!watcher_->files().contains(changed) && QFileInfo::exists(changed))
+                watcher_->addPath(changed);
+        });
+    }
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    watcher_->addPath(path);
+    StatusPanels::SetText(statusBar_, "Space0", QString());
 }
 
 void frmGrid::connectGrid()

@@ -53,6 +53,11 @@ public:
     QLineEdit* Text1() const { return text1_; }
     QPlainTextEdit* txtMultiLine() const { return multiLine_; }
 
+    // The path of the last successful load, as it was given; watched for changes on disk,
+    // which the status bar then tells.
+    QString LoadedPath() const { return loadedPath_; }
+    void SetLoadedPath(const QString& path);
+
     // Paints the block into target's grid with marked headers, selects it there, records it
     // in target's four MSFlexGrid_Cur... properties and shows the current cell in its Text1.
     static void MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel);
@@ -86,5 +91,7 @@ private:
     QLineEdit* text1_;
     QPlainTextEdit* multiLine_;
     int oleDropMode_ = 0;
+    QString loadedPath_;
+    class QFileSystemWatcher* watcher_ = nullptr;
     qint64 curRow_ = 1, curRowSel_ = 1, curCol_ = 1, curColSel_ = 1;
 };

@@ -339,3 +339,22 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
     frame.mnuToolColourMap()->trigger();
     EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), -1);
 }
+
+TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
+{
+    const QString a = folder.write("a.txt", "1 2\n");
+    const QString b = folder.write("b.txt", "1 2\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), a));
+    ASSERT_TRUE(modMain::LoadFile(window(1), b));
+    QTest::qWait(50);
+    folder.write("a.txt", "1 2 3\n4 5 6\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return StatusPanels::Text(window(0).StatusBar1(), "Space0").startsWith("Changed on disk"); }, 3000));
+    EXPECT_TRUE(StatusPanels::Text(window(1).StatusBar1(), "Space0").isEmpty());
+
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    frame.mnuFileReload()->trigger();
+    EXPECT_EQ(StatusPanels::Text(window(0).StatusBar1(), "Dimension"), "R2 x C3");
+    EXPECT_TRUE(StatusPanels::Text(window(0).StatusBar1(), "Space0").isEmpty());
+    ASSERT_EQ(fake.messages.size(), 1u) << "compared after the reload";
+    EXPECT_EQ(frame.mnuFileReload()->shortcut(), QKeySequence(Qt::Key_F5));
+}
