@@ -1,5 +1,8 @@
 #include "modMain.h"
 
+#include "LongWork.h"
+#include "mdiMain.h"
+
 #include "core/Compare.h"
 #include "core/Figures.h"
 #include "grid/GridWindows.h"
@@ -25,7 +28,10 @@ void CompareGrids()
     frmGrid& compare = *GridWindows()[2];
     const GridStore& store1 = file1.MSFlexGrid1()->Store();
     const GridStore& store2 = file2.MSFlexGrid1()->Store();
-    tallir::CompareResult result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
+    tallir::CompareResult result;
+    RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress&) {
+        result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
+    });
     const std::uint64_t differing = result.differing();
 
     MSFlexGrid* grid = compare.MSFlexGrid1();

@@ -1,5 +1,6 @@
 #include "modMain.h"
 
+#include "LongWork.h"
 #include "mdiMain.h"
 #include "core/AbbreviatePath.h"
 #include "core/Compare.h"
@@ -32,8 +33,21 @@ bool LoadFile(frmGrid& window, const QString& path)
         return cantOpen();
     modControl::AddRecentPath(frame, path);
 
-    // Read the whole table first: a file that cannot be read leaves the window as it was.
-    auto read = tallir::ReadTable(path.toStdString());
+    // Read the whole table first: a file that cannot be read, or a read cancelled with Esc,
+    // leaves the window as it was.
+    tallir::TableReadResult read;
+    const std::string file = path.toStdString();
+    RunLongWork(frame.StatusBar1(), "Reading " + path, [&](WorkProgress& progress) {
+        read = tallir::ReadTable(file, [&](std::uint64_t done, std::uint64_t total) {
+            progress.done = done;
+            progress.total = total;
+            return !progress.cancelled;
+        });
+    });
+    if (read.failure == tallir::ReadFailure::Cancelled) {
+        StatusPanels::SetText(frame.StatusBar1(), "Space0", "Reading " + path + " cancelled.");
+        return false;
+    }
     if (!read.table)
         return cantOpen();
 
