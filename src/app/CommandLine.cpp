@@ -7,6 +7,8 @@
 #include "platform/PlatformServices.h"
 #include "settings/modUtil.h"
 
+#include <QFileInfo>
+
 namespace {
 
 void Inform(const QString& text, QWidget* parent)
@@ -17,6 +19,15 @@ void Inform(const QString& text, QWidget* parent)
 void Reject(const QString& option, QWidget* parent)
 {
     Inform("Option \"" + option + "\" ignored.", parent);
+}
+
+// "-" starts an option; so does "/", the other option prefix, unless the token is a path here:
+// one with a further "/" (an absolute path like /data/a.txt) or one that names a file.
+bool IsOption(const QString& token)
+{
+    if (token.startsWith('-'))
+        return true;
+    return token.startsWith('/') && !token.mid(1).contains('/') && !QFileInfo::exists(token);
 }
 
 // A file name without a folder separator is taken from the current folder.
@@ -49,7 +60,7 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
     qsizetype index = 0;
     for (; index < tokens.size(); ++index) {
         const QString& token = tokens[index];
-        if (!token.startsWith('-') && !token.startsWith('/'))
+        if (!IsOption(token))
             break;
         if (token.size() == 1) {
             Inform(QStringLiteral("Option (null) ignored."), this);

@@ -104,6 +104,9 @@ TEST_F(FrameTest, CommandLineGrammar)
          "./a.txt", "File 2", 2, 1, true},
         {{"\"dir with space/q.txt\"", "a.txt", "c.txt"}, {}, "dir with space/q.txt", "./a.txt", 2, -1, true},
         {{"", "a.txt"}, {}, "./a.txt", "File 2", 2, -1, true},
+        // An absolute path is a file, not an option.
+        {{"-i", folder.path("a.txt"), folder.path("b.txt")}, {folder.path("a.txt") + " != " + folder.path("b.txt") + "\r\nat 1 cells\r\nin smaller rows and cols."},
+         folder.path("a.txt"), folder.path("b.txt"), 2, 1, true},
     };
     for (const auto& c : cases) {
         QFile::remove(folder.settingsPath());
