@@ -30,7 +30,7 @@ printf '1 2 3\n4 5.5 6\n' > b.txt
 box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
 [ -n "$box" ] || fail "no closing message"
 sleep 0.5
-shot compare-and-exit
+shot colour-map-and-closing-message
 shot compare-and-exit-message "$box"
 xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
