@@ -116,7 +116,7 @@ void MSFlexGrid::applyShape()
     col_ = std::clamp<qint64>(col_, 0, std::max<qint64>(Cols() - 1, 0));
     rowSel_ = std::clamp<qint64>(rowSel_, 0, std::max<qint64>(Rows() - 1, 0));
     colSel_ = std::clamp<qint64>(colSel_, 0, std::max<qint64>(Cols() - 1, 0));
-    model_->setSelection({std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)});
+    model_->setSelection(SelectedBlock());
 }
 
 void MSFlexGrid::SetRows(qint64 rows)
@@ -153,7 +153,7 @@ void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSepa
 
 void MSFlexGrid::selectionChanged()
 {
-    model_->setSelection({std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)});
+    model_->setSelection(SelectedBlock());
     if (redraw_)
         viewport()->update();
 }
@@ -259,10 +259,15 @@ double MSFlexGrid::RowHeight(qint64 row) const
     return pixels * TwipsPerPixelY();
 }
 
+CellRect MSFlexGrid::SelectedBlock() const
+{
+    return {std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)};
+}
+
 CellRect MSFlexGrid::formatTarget() const
 {
     if (fillStyle_ == 1)
-        return {std::min(row_, rowSel_), std::min(col_, colSel_), std::max(row_, rowSel_), std::max(col_, colSel_)};
+        return SelectedBlock();
     return {row_, col_, row_, col_};
 }
 
@@ -378,12 +383,11 @@ void MSFlexGrid::RefreshHeaders()
 QString MSFlexGrid::SelectedText() const
 {
     std::string text;
-    const qint64 top = std::min(row_, rowSel_), bottom = std::max(row_, rowSel_);
-    const qint64 left = std::min(col_, colSel_), right = std::max(col_, colSel_);
-    for (qint64 r = top; r <= bottom; ++r) {
-        for (qint64 c = left; c <= right; ++c) {
+    const CellRect block = SelectedBlock();
+    for (qint64 r = block.top; r <= block.bottom; ++r) {
+        for (qint64 c = block.left; c <= block.right; ++c) {
             text += model_->store().text(r, c);
-            text += c < right ? '\t' : '\n';
+            text += c < block.right ? '\t' : '\n';
         }
     }
     return QString::fromStdString(text);
@@ -455,9 +459,12 @@ void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint
     }
     case QEvent::MouseMove: {
         const int button = ButtonOf(event->buttons());
-        if (dragging_ && (event->buttons() & Qt::LeftButton) && (rowSel_ != std::max<qint64>(row, 1) || colSel_ != std::max<qint64>(col, 1))) {
-            rowSel_ = std::max<qint64>(row, FixedRows());
-            colSel_ = std::max<qint64>(col, FixedCols());
+        // Dragging moves the block's far corner, never into the headers.
+        const qint64 dragRow = std::max<qint64>(row, FixedRows());
+        const qint64 dragCol = std::max<qint64>(col, FixedCols());
+        if (dragging_ && (event->buttons() & Qt::LeftButton) && (rowSel_ != dragRow || colSel_ != dragCol)) {
+            rowSel_ = dragRow;
+            colSel_ = dragCol;
             selectionChanged();
         }
         emit MouseMove(button, shift, x, y);

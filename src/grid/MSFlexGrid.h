@@ -81,6 +81,8 @@ public:
     void AddItem(const QString& fields);
     void RemoveItem(qint64 row);
     void Refresh();
+    // Row..RowSel by Col..ColSel, whichever way round they lie.
+    CellRect SelectedBlock() const;
     // The selected block as TAB-separated lines, for the clipboard.
     QString SelectedText() const;
     // Repaints the header row and column only, at once.
