@@ -213,13 +213,7 @@ void frmGrid::MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, 
     const QColor grey(modFlexGrid::MarkGrey, modFlexGrid::MarkGrey, modFlexGrid::MarkGrey);
     // Every step works on a whole block at once: the cost does not grow with its size.
     auto block = [&](qint64 r1, qint64 c1, qint64 r2, qint64 c2, auto&& apply) {
-        g->SetFillStyle(1);
-        g->SetRow(std::min(clampRow(r1), clampRow(r2)));
-        g->SetRowSel(std::max(clampRow(r1), clampRow(r2)));
-        g->SetCol(std::min(clampCol(c1), clampCol(c2)));
-        g->SetColSel(std::max(clampCol(c1), clampCol(c2)));
-        apply();
-        g->SetFillStyle(0);
+        modFlexGrid::FormatBlock(g, clampRow(r1), clampCol(c1), clampRow(r2), clampCol(c2), apply);
     };
     const qint64 lastFixedRow = g->FixedRows() - 1;
     const qint64 lastFixedCol = g->FixedCols() - 1;

@@ -65,19 +65,6 @@ QStringList WrappedLines(const QString& text, const QFont& font, double width)
     return lines;
 }
 
-// Sets the formats of a whole block through the grid's current cell and selection.
-template <class Apply>
-void FormatBlock(MSFlexGrid* grid, qint64 top, qint64 left, qint64 bottom, qint64 right, Apply&& apply)
-{
-    grid->SetFillStyle(1);
-    grid->SetRow(top);
-    grid->SetRowSel(bottom);
-    grid->SetCol(left);
-    grid->SetColSel(right);
-    apply();
-    grid->SetFillStyle(0);
-}
-
 double PixelsToTwips(MSFlexGrid* grid, double pixels)
 {
     return pixels * grid->TwipsPerPixelX();
