@@ -109,6 +109,11 @@ void Install()
 void SetEnabled(bool enabled)
 {
     TheState().enabled = enabled;
+    Refresh();
+}
+
+void Refresh()
+{
     for (int slot = 0; slot < 3; ++slot) {
         MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
         grid->viewport()->update();

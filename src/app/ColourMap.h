@@ -25,6 +25,8 @@ QString Legend();
 // Puts the colour map on the three grid windows; enabled switches it on and off.
 void Install();
 void SetEnabled(bool enabled);
+// Repaints the three grids with the colours of the comparison now shown.
+void Refresh();
 bool Enabled();
 
 } // namespace ColourMap

@@ -5,6 +5,8 @@
 
 #include "core/Compare.h"
 #include "core/Figures.h"
+#include "ColourMap.h"
+#include "grid/ColumnFit.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
@@ -38,7 +40,11 @@ void CompareGrids()
     const bool redraw = grid->Redraw();
     grid->SetRedraw(false);
     grid->ShowComparison(std::move(result), LocaleFormat::Separators());
+    if (FitWidthsOnLoad())
+        ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);
+    // The File grids mark the differing cells at once, not at their next repaint.
+    ColourMap::Refresh();
 
     auto sameOrDifferent = [&](const char* key) {
         return StatusPanels::Text(file1.StatusBar1(), key) == StatusPanels::Text(file2.StatusBar1(), key)

@@ -5,16 +5,23 @@
 #include "core/AbbreviatePath.h"
 #include "core/Compare.h"
 #include "core/TableReader.h"
+#include "grid/ColumnFit.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
 #include "locale/LocaleFormat.h"
 #include "platform/PlatformServices.h"
 #include "settings/modControl.h"
+#include "settings/modUtil.h"
 
 #include <QFileInfo>
 
 namespace modMain {
+
+bool FitWidthsOnLoad()
+{
+    return modUtil::ReadInteger("Tool", "FitWidths", 1) != 0;
+}
 
 bool LoadFile(frmGrid& window, const QString& path)
 {
@@ -56,6 +63,8 @@ bool LoadFile(frmGrid& window, const QString& path)
     const bool redraw = grid->Redraw();
     grid->SetRedraw(false);
     grid->ShowTable(std::move(*read.table));
+    if (FitWidthsOnLoad())
+        ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);
     QStatusBar* bar = window.StatusBar1();
     StatusPanels::SetText(bar, "Dimension",

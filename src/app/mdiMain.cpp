@@ -145,6 +145,10 @@ void mdiMain::createMenus()
         ColourMap::SetEnabled(on);
         modUtil::WriteString("Tool", "ColourMap", on ? "-1" : "0");
     });
+    fitWidths_ = add(tool, "mnuToolFitWidths", QStringLiteral("Fit &Widths on Load"));
+    fitWidths_->setCheckable(true);
+    fitWidths_->setChecked(true);
+    connect(fitWidths_, &QAction::toggled, this, [](bool on) { modUtil::WriteString("Tool", "FitWidths", on ? "-1" : "0"); });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));
@@ -296,6 +300,7 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
         dimension->setToolTip(ColourMap::Legend());
     // A click on the figures goes to the cell of the lowest agreement.
     if (QLabel* figures = StatusPanels::Panel(compare.StatusBar1(), "Space0")) {
+        figures->setProperty(StatusPanels::ToolTipNote, QStringLiteral("Click to go to the lowest agreement"));
         figures->setToolTip(QStringLiteral("Click to go to the lowest agreement"));
         figures->installEventFilter(this);
     }

@@ -64,6 +64,7 @@ public:
     QAction* mnuToolDifference(int direction) const { return direction > 0 ? nextDifference_ : previousDifference_; }
     QAction* mnuToolWorst() const { return worstDifference_; }
     QAction* mnuToolColourMap() const { return colourMap_; }
+    QAction* mnuToolFitWidths() const { return fitWidths_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -127,6 +128,7 @@ private:
     QAction* toolUniWidth_ = nullptr;
     QAction* toolOption_ = nullptr;
     QAction* colourMap_ = nullptr;
+    QAction* fitWidths_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

@@ -3,6 +3,7 @@
 #include "mdiMain.h"
 
 #include "ColourMap.h"
+#include "modMain.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
 #include "grid/frmGrid.h"
@@ -39,6 +40,10 @@ void mdiMain::MDIForm_Load()
         colourMap_->setChecked(modUtil::ReadInteger("Tool", "ColourMap", 1) != 0);
     }
     ColourMap::SetEnabled(colourMap_->isChecked());
+    {
+        const QSignalBlocker quiet(fitWidths_);
+        fitWidths_->setChecked(modMain::FitWidthsOnLoad());
+    }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
 }
 

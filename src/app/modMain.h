@@ -41,6 +41,9 @@ bool LoadFile(frmGrid& window, const QString& path);
 // Compares "File 1" with "File 2" into "Compare" and shows the closing message.
 void CompareGrids();
 
+// Whether loads and comparisons fit the columns to their texts (Tool > Fit Widths on Load).
+bool FitWidthsOnLoad();
+
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);
 

@@ -38,6 +38,7 @@ public:
     // Empty for a comparison.
     const tallir::Table& table() const { return table_; }
     const tallir::CompareResult* comparison() const { return comparison_ ? &result_ : nullptr; }
+    const tallir::NumberSeparators& separators() const { return separators_; }
     // Counts every new content shown, so that what was derived from an older one can tell.
     std::uint64_t generation() const { return generation_; }
     tallir::GridShape shape() const { return {std::uint64_t(rows_), std::uint64_t(cols_)}; }

@@ -1,16 +1,18 @@
 #include "MSFlexGrid.h"
 
 #include "DroppedFiles.h"
+#include "GridDelegate.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
@@ -31,12 +33,10 @@ public:
     }
 };
 
+// The desktop's own font: the grids read like the rest of the desktop.
 QFont GridFont()
 {
-    const QString preferred = QStringLiteral("MS PGothic");
-    QFont font = QFontDatabase::hasFamily(preferred) ? QFont(preferred) : QApplication::font();
-    font.setPointSize(9);
-    return font;
+    return QApplication::font();
 }
 
 int ButtonOf(Qt::MouseButtons buttons)
@@ -54,6 +54,7 @@ int ShiftOf(Qt::KeyboardModifiers modifiers)
 MSFlexGrid::MSFlexGrid(QWidget* parent)
     : QTableView(parent)
     , model_(new GridModel(this))
+    , autoScrollTimer_(new QTimer(this))
 {
     setObjectName(QStringLiteral("MSFlexGrid1"));
     auto* style = new GridStyle;
@@ -66,6 +67,9 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     model_->setFont(GridFont());
     setFont(GridFont());
     setModel(model_);
+    setItemDelegate(new GridDelegate(this));
+    autoScrollTimer_->setInterval(40);
+    connect(autoScrollTimer_, &QTimer::timeout, this, &MSFlexGrid::autoScroll);
 
     QPalette empty = viewport()->palette();
     empty.setColor(QPalette::Base, BackColorBkg());
@@ -77,6 +81,7 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
     const int rowHeight = QFontMetrics(GridFont()).height() + 6;
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -399,7 +404,31 @@ void MSFlexGrid::keyPressEvent(QKeyEvent* event)
         QGuiApplication::clipboard()->setText(SelectedText());
         return;
     }
-    QTableView::keyPressEvent(event);
+    const auto step = KeyNavigation(event->key(), event->modifiers(), {row_, col_, rowSel_, colSel_}, bounds());
+    if (!step) {
+        event->ignore(); // not the view's own cursor keys: shortcuts and focus moves pass on
+        return;
+    }
+    setBlock(step->block);
+    emit KeySelection();
+    EnsureVisible(step->focusRow, step->focusCol);
+}
+
+void MSFlexGrid::SetEmptyHint(const QString& hint)
+{
+    emptyHint_ = hint;
+    viewport()->update();
+}
+
+void MSFlexGrid::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    if (!ShowsEmptyHint())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QColor(240, 240, 240));
+    painter.setFont(font());
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, emptyHint_);
 }
 
 void MSFlexGrid::Refresh()
@@ -427,6 +456,32 @@ std::pair<qint64, qint64> MSFlexGrid::cellAt(const QPoint& position) const
     return {row, col};
 }
 
+GridBounds MSFlexGrid::bounds() const
+{
+    return {Rows(), Cols(), FixedRows(), FixedCols(), PageRows()};
+}
+
+void MSFlexGrid::setBlock(const GridBlock& block)
+{
+    row_ = block.row;
+    col_ = block.col;
+    rowSel_ = block.rowSel;
+    colSel_ = block.colSel;
+    selectionChanged();
+}
+
+qint64 MSFlexGrid::PageRows() const
+{
+    return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
+}
+
+void MSFlexGrid::EnsureVisible(qint64 row, qint64 col)
+{
+    if (row < FixedRows() || col < FixedCols() || row >= Rows() || col >= Cols())
+        return;
+    scrollTo(model_->index(GridModel::Clamp(row - 1), GridModel::Clamp(col - 1)), QAbstractItemView::EnsureVisible);
+}
+
 void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint& position)
 {
     const auto [row, col] = cellAt(position);
@@ -439,39 +494,38 @@ void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint
     case QEvent::MouseButtonPress: {
         const int button = ButtonOf(event->button());
         if (button == 1) {
-            // A header cell selects its whole column or row, the corner everything.
-            const qint64 lastRow = Rows() - 1;
-            const qint64 lastCol = Cols() - 1;
-            if (shift & 1) {
-                rowSel_ = row == 0 ? lastRow : row;
-                colSel_ = col == 0 ? lastCol : col;
-            } else {
-                row_ = row == 0 ? std::min<qint64>(FixedRows(), lastRow) : row;
-                col_ = col == 0 ? std::min<qint64>(FixedCols(), lastCol) : col;
-                rowSel_ = row == 0 ? lastRow : row;
-                colSel_ = col == 0 ? lastCol : col;
-            }
+            setBlock(drag_.press(row, col, shift & 1, {row_, col_, rowSel_, colSel_}, bounds()));
             dragging_ = true;
-            selectionChanged();
+            dragPosition_ = position;
         }
         emit MouseDown(button, shift, x, y);
         break;
     }
     case QEvent::MouseMove: {
         const int button = ButtonOf(event->buttons());
-        // Dragging moves the block's far corner, never into the headers.
-        const qint64 dragRow = std::max<qint64>(row, FixedRows());
-        const qint64 dragCol = std::max<qint64>(col, FixedCols());
-        if (dragging_ && (event->buttons() & Qt::LeftButton) && (rowSel_ != dragRow || colSel_ != dragCol)) {
-            rowSel_ = dragRow;
-            colSel_ = dragCol;
-            selectionChanged();
+        if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+            dragPosition_ = position;
+            // Beyond the body's edge the block reaches the last cell in view, and the grid
+            // scrolls on while the pointer stays out there.
+            const QRect body = viewport()->rect();
+            const QPoint inViewport = viewport()->mapFrom(this, position);
+            const auto [dragRow, dragCol] = cellAt(viewport()->mapTo(this, QPoint(std::clamp(inViewport.x(), 0, body.width() - 1),
+                                                                                  std::clamp(inViewport.y(), 0, body.height() - 1))));
+            const GridBlock now{row_, col_, rowSel_, colSel_};
+            const GridBlock next = drag_.move(dragRow, dragCol, now, bounds());
+            if (!(next == now))
+                setBlock(next);
+            if (body.contains(inViewport))
+                autoScrollTimer_->stop();
+            else if (!autoScrollTimer_->isActive())
+                autoScrollTimer_->start();
         }
         emit MouseMove(button, shift, x, y);
         break;
     }
     case QEvent::MouseButtonRelease:
         dragging_ = false;
+        autoScrollTimer_->stop();
         emit MouseUp(ButtonOf(event->button()), shift, x, y);
         break;
     case QEvent::MouseButtonDblClick:
@@ -480,6 +534,52 @@ void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint
     default:
         break;
     }
+}
+
+void MSFlexGrid::autoScroll()
+{
+    if (!dragging_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        autoScrollTimer_->stop();
+        return;
+    }
+    const QRect body = viewport()->rect();
+    const QPoint inViewport = viewport()->mapFrom(this, dragPosition_);
+    const bool rows = drag_.movesRows();
+    const bool cols = drag_.movesCols();
+    if (rows && inViewport.y() >= body.height())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
+    else if (rows && inViewport.y() < 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - 1);
+    if (cols && inViewport.x() >= body.width())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
+    else if (cols && inViewport.x() < 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - 1);
+    const auto [row, col] = cellAt(viewport()->mapTo(this, QPoint(std::clamp(inViewport.x(), 0, body.width() - 1),
+                                                                  std::clamp(inViewport.y(), 0, body.height() - 1))));
+    const GridBlock now{row_, col_, rowSel_, colSel_};
+    const GridBlock next = drag_.move(row, col, now, bounds());
+    if (!(next == now)) {
+        setBlock(next);
+        emit MouseMove(1, 0, dragPosition_.x() * TwipsPerPixelX(), dragPosition_.y() * TwipsPerPixelY());
+    }
+}
+
+bool MSFlexGrid::onColumnBorder(const QPoint& inHeader) const
+{
+    const QHeaderView* header = horizontalHeader();
+    if (header->sectionResizeMode(0) != QHeaderView::Interactive || header->count() == 0)
+        return false;
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, header);
+    const int x = inHeader.x();
+    const int index = header->logicalIndexAt(x);
+    if (index < 0) {
+        const int last = header->logicalIndex(header->count() - 1);
+        const int end = header->sectionViewportPosition(last) + header->sectionSize(last);
+        return x >= end && x - end <= margin;
+    }
+    const int left = header->sectionViewportPosition(index);
+    const int right = left + header->sectionSize(index);
+    return right - x <= margin || (x - left < margin && header->visualIndex(index) > 0);
 }
 
 void MSFlexGrid::mousePressEvent(QMouseEvent* event)
@@ -505,7 +605,8 @@ void MSFlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
 
 bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool header = watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport();
+    const bool columnHeader = watched == horizontalHeader()->viewport();
+    const bool header = columnHeader || watched == verticalHeader()->viewport();
     if (header) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -513,12 +614,17 @@ bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonRelease:
         case QEvent::MouseMove: {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            // Dragging a column border stays the header's own business.
-            const bool resizing = watched == horizontalHeader()->viewport()
-                && horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive
-                && horizontalHeader()->cursor().shape() == Qt::SplitHCursor;
+            // Dragging a column border is the header's own business and leaves the block alone.
+            if (event->type() == QEvent::MouseButtonPress && columnHeader && mouse->button() == Qt::LeftButton
+                && onColumnBorder(mouse->position().toPoint()))
+                resizing_ = true;
+            if (resizing_) {
+                if (event->type() == QEvent::MouseButtonRelease)
+                    resizing_ = false;
+                return false;
+            }
             handleMouse(mouse, event->type(), mapFromGlobal(mouse->globalPosition().toPoint()));
-            return !resizing && event->type() != QEvent::MouseMove;
+            return event->type() != QEvent::MouseMove;
         }
         default:
             break;

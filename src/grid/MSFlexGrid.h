@@ -6,6 +6,7 @@
 // corner of the selected block, which is drawn highlighted.
 
 #include "GridModel.h"
+#include "GridSelection.h"
 
 #include <QEvent>
 #include <QTableView>
@@ -94,6 +95,16 @@ public:
     const GridStore& Store() const { return model_->store(); }
     GridModel* Model() const { return model_; }
 
+    // A line shown centred in the empty grid until it first shows a table or a comparison.
+    void SetEmptyHint(const QString& hint);
+    QString EmptyHint() const { return emptyHint_; }
+    bool ShowsEmptyHint() const { return !emptyHint_.isEmpty() && model_->store().generation() == 0; }
+
+    // Scrolls so that the cell (grid row and column) is wholly in view.
+    void EnsureVisible(qint64 row, qint64 col);
+    // Body rows wholly in view.
+    qint64 PageRows() const;
+
     // Twips per pixel of this screen, horizontally and vertically.
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
@@ -105,6 +116,8 @@ signals:
     void MouseUp(int button, int shift, double x, double y);
     void Scroll();
     void OLEDragDrop(const QStringList& files);
+    // A navigation key moved the selection (Row, Col, RowSel, ColSel hold the new block).
+    void KeySelection();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -116,6 +129,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // The grid cell under a point of this widget's coordinates.
@@ -125,6 +139,12 @@ private:
     void formatsChanged();
     CellRect formatTarget() const;
     void applyShape();
+    GridBounds bounds() const;
+    void setBlock(const GridBlock& block);
+    // Whether a press at this point of a header viewport grabs a column border.
+    bool onColumnBorder(const QPoint& inHeader) const;
+    // While a drag is held beyond the body's edge, the grid scrolls that way.
+    void autoScroll();
 
     GridModel* model_;
     qint64 row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
@@ -136,4 +156,9 @@ private:
     int allowUserResizing_ = 0;
     int oleDropMode_ = 0;
     bool dragging_ = false;
+    bool resizing_ = false;
+    DragSelection drag_;
+    QPoint dragPosition_;
+    class QTimer* autoScrollTimer_;
+    QString emptyHint_;
 };

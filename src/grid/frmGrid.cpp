@@ -45,6 +45,7 @@ frmGrid::frmGrid(GridHost& host, QWidget* parent)
     StatusPanels::AddPanel(statusBar_, QStringLiteral("Size"));
     StatusPanels::AddPanel(statusBar_, QStringLiteral("DateLastModified"));
     InstallKeyFilter(text1_, QString());
+    statusBar_->installEventFilter(this); // a panel's new text may need a wider bar
     connectGrid();
     connect(toolbar_, &QToolBar::actionTriggered, this, [this](QAction* action) { Toolbar1_ButtonClick(action->objectName()); });
 }
@@ -94,6 +95,9 @@ void frmGrid::Form_Load(QMdiSubWindow* subWindow)
     curRowSel_ = grid_->RowSel();
     curCol_ = grid_->Col();
     curColSel_ = grid_->ColSel();
+    grid_->SetEmptyHint(IsFileWindow() ? QStringLiteral("Open a file (Ctrl+O) or drop one here")
+                                       : QStringLiteral("Compare File 1 with File 2: File > Compare (Alt+F, C) "
+                                                        "or the Compare button above"));
     Form_Resize();
 }
 
@@ -165,6 +169,13 @@ void frmGrid::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
+bool frmGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == statusBar_ && event->type() == QEvent::LayoutRequest)
+        Form_Resize();
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmGrid::Form_Resize()
 {
     const int toolbarHeight = toolbar_->isHidden() ? 0 : toolbar_->sizeHint().height();
@@ -174,7 +185,9 @@ void frmGrid::Form_Resize()
     const int gridWidth = std::max(0, width() - 2 * left);
     const int h = height() - toolbarHeight - statusHeight;
     grid_->setGeometry(left, toolbarHeight, gridWidth, h < 0 ? 0 : h);
-    statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    // Panels keep the width of their texts: in a window too narrow for all of them the last
+    // ones are cut at the window's edge rather than every one squeezed.
+    statusBar_->setGeometry(0, height() - statusHeight, std::max(width(), statusBar_->minimumSizeHint().width()), statusHeight);
 }
 
 void frmGrid::SetLoadedPath(const QString& path)
@@ -200,6 +213,8 @@ void frmGrid::connectGrid()
     connect(grid_, &MSFlexGrid::MouseDown, this, [this](int button) { MSFlexGrid1_MouseDown(button); });
     connect(grid_, &MSFlexGrid::MouseMove, this, [this](int button) { MSFlexGrid1_MouseMove(button); });
     connect(grid_, &MSFlexGrid::MouseUp, this, [this](int button) { MSFlexGrid1_MouseUp(button); });
+    // So does a block reached with the keys.
+    connect(grid_, &MSFlexGrid::KeySelection, this, [this] { MSFlexGrid1_MouseDown(1); });
     connect(grid_, &MSFlexGrid::DblClick, this, [this] { MSFlexGrid1_DblClick(); });
     connect(grid_, &MSFlexGrid::Scroll, this, [this] { MSFlexGrid1_Scroll(); });
     connect(grid_, &MSFlexGrid::OLEDragDrop, this, [this](const QStringList& files) { OLEDragDrop(files); });

@@ -2,51 +2,17 @@
 
 #include "GridWindows.h"
 #include "MSFlexGrid.h"
+#include "TextMeasure.h"
 #include "frmGrid.h"
 #include "core/Tokenize.h"
 
-#include <QFontMetricsF>
 #include <QTextLayout>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace modFlexGrid {
 
 namespace {
-
-// Text widths in one font, with the advances of plain ASCII characters kept at hand: fitting
-// a column of a million numbers then costs a table look-up per character.
-class TextMeasure {
-public:
-    explicit TextMeasure(const QFont& font)
-        : font_(font)
-        , metrics_(font)
-    {
-        for (int c = 32; c < 127; ++c)
-            ascii_[std::size_t(c)] = metrics_.horizontalAdvance(QChar(c));
-    }
-
-    double width(std::string_view text) const
-    {
-        double sum = 0;
-        for (const char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 32 || byte >= 127)
-                return metrics_.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
-            sum += ascii_[byte];
-        }
-        return sum;
-    }
-    double width(const QString& text) const { return metrics_.horizontalAdvance(text); }
-    double lineHeight() const { return metrics_.lineSpacing(); }
-    const QFont& font() const { return font_; }
-
-private:
-    QFont font_;
-    QFontMetricsF metrics_;
-    std::array<double, 128> ascii_{};
-};
 
 // The lines of text wrapped at word boundaries to width (pixels).
 QStringList WrappedLines(const QString& text, const QFont& font, double width)
