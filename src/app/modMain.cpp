@@ -84,7 +84,7 @@ int Main(QApplication& application)
     }
     SetHelpFile(modUtil::PathJoin(QApplication::applicationDirPath(),
                                   QString::fromUtf8(tallir::ProgramTitle.data()) + ".html"));
-    QApplication::setWindowIcon(ToolIcon(QStringLiteral("Compare")));
+    QApplication::setWindowIcon(DrawnIcon(QStringLiteral("Compare")));
     mdiMain frame;
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });

@@ -66,8 +66,9 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::ToolTipRole)
-        return toolTips_ ? QVariant(toolTips_(index.row() + 1, index.column() + 1)) : QVariant();
+    // A cell's whole text, unless the grid explains its cells otherwise.
+    if (role == Qt::ToolTipRole && toolTips_)
+        return toolTips_(index.row() + 1, index.column() + 1);
     return cellRole(index.row() + 1, index.column() + 1, role);
 }
 

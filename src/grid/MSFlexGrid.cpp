@@ -3,6 +3,7 @@
 #include "DroppedFiles.h"
 #include "GridDelegate.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -80,7 +81,12 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
-    setCornerButtonEnabled(false);
+    // The corner takes presses for the grid: a press selects every body cell, a double-click
+    // fits the selected columns.
+    setCornerButtonEnabled(true);
+    corner_ = findChild<QAbstractButton*>();
+    if (corner_)
+        corner_->installEventFilter(this);
     setTabKeyNavigation(false);
     const int rowHeight = QFontMetrics(GridFont()).height() + 6;
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -606,7 +612,7 @@ void MSFlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
 bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
 {
     const bool columnHeader = watched == horizontalHeader()->viewport();
-    const bool header = columnHeader || watched == verticalHeader()->viewport();
+    const bool header = columnHeader || watched == verticalHeader()->viewport() || (watched == corner_ && corner_);
     if (header) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

@@ -161,4 +161,5 @@ private:
     QPoint dragPosition_;
     class QTimer* autoScrollTimer_;
     QString emptyHint_;
+    class QAbstractButton* corner_ = nullptr;
 };

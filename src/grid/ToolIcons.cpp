@@ -1,6 +1,10 @@
 #include "ToolIcons.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QIconEngine>
+#include <QStyle>
+#include <QStyleOption>
 #include <QPainter>
 #include <QPixmap>
 
@@ -17,11 +21,9 @@ void Sheet(QPainter& p, const QRect& r)
     p.drawRect(r);
 }
 
-QPixmap Draw(const QString& key)
+// The picture of a key on a 16 x 16 grid of units; the painter scales it to any size.
+void Draw(QPainter& p, const QString& key)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     if (key == "Open") {
         p.setPen(Ink);
         p.setBrush(QColor(240, 200, 90));
@@ -72,16 +74,76 @@ QPixmap Draw(const QString& key)
         p.setFont(font);
         p.drawText(QRect(1, 1, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
     }
-    return pixmap;
+}
+
+// Draws its picture afresh at every size asked for, so it is crisp at any scale.
+class DrawnIconEngine : public QIconEngine {
+public:
+    explicit DrawnIconEngine(QString key)
+        : key_(std::move(key))
+    {
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const QPixmap drawn = scaledPixmap(rect.size(), mode, state, ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    {
+        QPixmap pixmap(size * scale);
+        pixmap.fill(Qt::transparent);
+        {
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(pixmap.width() / 16.0, pixmap.height() / 16.0);
+            Draw(p, key_);
+        }
+        pixmap.setDevicePixelRatio(scale);
+        if (mode == QIcon::Disabled) {
+            QStyleOption option;
+            return QApplication::style()->generatedIconPixmap(QIcon::Disabled, pixmap, &option);
+        }
+        return pixmap;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new DrawnIconEngine(key_); }
+    QString key() const override { return QStringLiteral("TallirDrawnIcon"); }
+
+private:
+    QString key_;
+};
+
+// Names from the desktop's icon naming scheme, for the buttons that have one.
+QString ThemeName(const QString& key)
+{
+    static const QHash<QString, QString> names{{"Open", "document-open"},
+                                               {"Option", "preferences-system"},
+                                               {"Help", "help-contents"},
+                                               {"Previous", "go-previous"},
+                                               {"Next", "go-next"}};
+    return names.value(key);
 }
 
 } // namespace
 
+QIcon DrawnIcon(const QString& key)
+{
+    return QIcon(new DrawnIconEngine(key));
+}
+
 QIcon ToolIcon(const QString& key)
 {
-    static QHash<QString, QIcon> icons;
-    auto it = icons.find(key);
-    if (it == icons.end())
-        it = icons.insert(key, QIcon(Draw(key)));
-    return *it;
+    const QString name = ThemeName(key);
+    if (!name.isEmpty() && QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    return DrawnIcon(key);
 }

@@ -105,14 +105,17 @@ private:
 
 } // namespace
 
+// A pixel here is a device pixel: scaling the whole interface (QT_SCALE_FACTOR, a desktop's
+// scale) makes a logical pixel several device pixels, and a stored placement must keep its
+// physical size rather than grow with the scale.
 double TwipsPerPixelX(const QWidget* window)
 {
-    return 1440.0 / std::max(1, window->logicalDpiX());
+    return 1440.0 * window->devicePixelRatioF() / std::max(1, window->logicalDpiX());
 }
 
 double TwipsPerPixelY(const QWidget* window)
 {
-    return 1440.0 / std::max(1, window->logicalDpiY());
+    return 1440.0 * window->devicePixelRatioF() / std::max(1, window->logicalDpiY());
 }
 
 RecentPathList& RecentPaths()

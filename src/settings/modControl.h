@@ -44,7 +44,7 @@ void RefreshRecentMenu(RecentPathMenu& frame);
 // mayClose says the frame itself is closing.
 void DisableCloseCommand(QMdiSubWindow* window, std::function<bool()> mayClose);
 
-// Twips per pixel on the window's screen.
+// Twips per logical pixel on the window's screen (at its scale).
 double TwipsPerPixelX(const QWidget* window);
 double TwipsPerPixelY(const QWidget* window);
 

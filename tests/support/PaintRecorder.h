@@ -1,0 +1,49 @@
+#pragma once
+// Records what a widget paints, as a person would read it off the screen: every text drawn,
+// with where it stands, its colour and font, and every rectangle filled, with its colour.
+// Render a widget into it with widget->render(&recorder); positions are in that widget's
+// coordinates.
+
+#include <QColor>
+#include <QFont>
+#include <QPaintDevice>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class PaintRecorder : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QPointF position; // the baseline's start
+        QColor color;
+        QFont font;
+    };
+    struct Fill {
+        QRectF rect;
+        QColor color;
+    };
+
+    explicit PaintRecorder(const QSize& size);
+    ~PaintRecorder() override;
+
+    std::vector<Text> texts;
+    std::vector<Fill> fills;
+
+    // The texts whose baseline starts inside rect, in the order painted.
+    QStringList textsIn(const QRect& rect) const;
+    // The colour last filled over a point.
+    std::optional<QColor> fillAt(const QPoint& point) const;
+
+    QPaintEngine* paintEngine() const override;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override;
+
+private:
+    QSize size_;
+    std::unique_ptr<QPaintEngine> engine_;
+};
