@@ -4,6 +4,7 @@
 
 #include "app/mdiMain.h"
 #include "app/modMain.h"
+#include "grid/ColumnFit.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/frmGrid.h"
@@ -11,6 +12,7 @@
 #include "support/FakePlatform.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <chrono>
@@ -113,5 +115,31 @@ int main(int argc, char** argv)
     const double worst = step([&] { frame.mnuToolWorst_Click(); });
     std::printf("navigation with the colour map: next %.1f ms, previous %.1f ms, worst %.1f ms per step (%zu differences)\n",
                 next * 1e3, previous * 1e3, worst * 1e3, fake.messages.size() ? std::size_t(GridWindows()[2]->MSFlexGrid1()->Store().comparison()->differing()) : 0);
+
+    // Fitting the columns to their texts, as every load and comparison does.
+    double worstFit = 0;
+    for (int slot = 0; slot < 3; ++slot) {
+        const auto start = std::chrono::steady_clock::now();
+        ColumnFit::FitColumns(GridWindows()[slot]->MSFlexGrid1());
+        worstFit = std::max(worstFit, Since(start));
+    }
+    // Keyboard steps in File 1, each moving the linked selection and painted in all three grids.
+    auto key = [&](int code, Qt::KeyboardModifiers modifiers) {
+        first->setFocus();
+        const auto start = std::chrono::steady_clock::now();
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(first, &press);
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->MSFlexGrid1()->viewport()->repaint();
+        return Since(start);
+    };
+    key(Qt::Key_Home, Qt::ControlModifier);
+    const double down = key(Qt::Key_Down, {});
+    const double pageDown = key(Qt::Key_PageDown, {});
+    const double end = key(Qt::Key_End, Qt::ControlModifier);
+    const double extend = key(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    std::printf("widths fitted per grid (slowest of three) %.1f ms; keys painted in three grids: Down %.1f ms, Page Down %.1f ms, "
+                "Ctrl+End %.1f ms, Ctrl+Shift+Home %.1f ms\n",
+                worstFit * 1e3, down * 1e3, pageDown * 1e3, end * 1e3, extend * 1e3);
     return 0;
 }
