@@ -2,8 +2,8 @@
 
 #include "DroppedFiles.h"
 #include "GridDelegate.h"
+#include "GridPointer.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -11,9 +11,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
@@ -40,22 +38,11 @@ QFont GridFont()
     return QApplication::font();
 }
 
-int ButtonOf(Qt::MouseButtons buttons)
-{
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) | (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int ShiftOf(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) | (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
 } // namespace
 
 MSFlexGrid::MSFlexGrid(QWidget* parent)
     : QTableView(parent)
     , model_(new GridModel(this))
-    , autoScrollTimer_(new QTimer(this))
 {
     setObjectName(QStringLiteral("MSFlexGrid1"));
     auto* style = new GridStyle;
@@ -69,8 +56,6 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     setFont(GridFont());
     setModel(model_);
     setItemDelegate(new GridDelegate(this));
-    autoScrollTimer_->setInterval(40);
-    connect(autoScrollTimer_, &QTimer::timeout, this, &MSFlexGrid::autoScroll);
 
     QPalette empty = viewport()->palette();
     empty.setColor(QPalette::Base, BackColorBkg());
@@ -84,9 +69,6 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     // The corner takes presses for the grid: a press selects every body cell, a double-click
     // fits the selected columns.
     setCornerButtonEnabled(true);
-    corner_ = findChild<QAbstractButton*>();
-    if (corner_)
-        corner_->installEventFilter(this);
     setTabKeyNavigation(false);
     const int rowHeight = QFontMetrics(GridFont()).height() + 6;
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -102,11 +84,10 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
     horizontalHeader()->setSectionsClickable(false);
     verticalHeader()->setSectionsClickable(false);
     verticalHeader()->setFixedWidth(64);
-    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
-        header->viewport()->installEventFilter(this);
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()})
         header->viewport()->setMouseTracking(true);
-    }
     viewport()->setMouseTracking(true);
+    pointer_ = new GridPointer(this);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
 }
@@ -410,12 +391,12 @@ void MSFlexGrid::keyPressEvent(QKeyEvent* event)
         QGuiApplication::clipboard()->setText(SelectedText());
         return;
     }
-    const auto step = KeyNavigation(event->key(), event->modifiers(), {row_, col_, rowSel_, colSel_}, bounds());
+    const auto step = KeyNavigation(event->key(), event->modifiers(), Block(), Bounds());
     if (!step) {
         event->ignore(); // not the view's own cursor keys: shortcuts and focus moves pass on
         return;
     }
-    setBlock(step->block);
+    SetBlock(step->block);
     emit KeySelection();
     EnsureVisible(step->focusRow, step->focusCol);
 }
@@ -443,31 +424,12 @@ void MSFlexGrid::Refresh()
     viewport()->repaint();
 }
 
-std::pair<qint64, qint64> MSFlexGrid::cellAt(const QPoint& position) const
-{
-    // Header areas are the fixed row and column; the body is offset by the header views.
-    const QPoint inViewport = viewport()->mapFrom(this, position);
-    const bool inTopHeader = inViewport.y() < 0;
-    const bool inLeftHeader = inViewport.x() < 0;
-    qint64 row = 0;
-    qint64 col = 0;
-    if (!inTopHeader) {
-        const int r = rowAt(inViewport.y());
-        row = r < 0 ? Rows() - 1 : r + 1;
-    }
-    if (!inLeftHeader) {
-        const int c = columnAt(inViewport.x());
-        col = c < 0 ? Cols() - 1 : c + 1;
-    }
-    return {row, col};
-}
-
-GridBounds MSFlexGrid::bounds() const
+GridBounds MSFlexGrid::Bounds() const
 {
     return {Rows(), Cols(), FixedRows(), FixedCols(), PageRows()};
 }
 
-void MSFlexGrid::setBlock(const GridBlock& block)
+void MSFlexGrid::SetBlock(const GridBlock& block)
 {
     row_ = block.row;
     col_ = block.col;
@@ -486,157 +448,6 @@ void MSFlexGrid::EnsureVisible(qint64 row, qint64 col)
     if (row < FixedRows() || col < FixedCols() || row >= Rows() || col >= Cols())
         return;
     scrollTo(model_->index(GridModel::Clamp(row - 1), GridModel::Clamp(col - 1)), QAbstractItemView::EnsureVisible);
-}
-
-void MSFlexGrid::handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint& position)
-{
-    const auto [row, col] = cellAt(position);
-    mouseRow_ = row;
-    mouseCol_ = col;
-    const double x = position.x() * TwipsPerPixelX();
-    const double y = position.y() * TwipsPerPixelY();
-    const int shift = ShiftOf(event->modifiers());
-    switch (type) {
-    case QEvent::MouseButtonPress: {
-        const int button = ButtonOf(event->button());
-        if (button == 1) {
-            setBlock(drag_.press(row, col, shift & 1, {row_, col_, rowSel_, colSel_}, bounds()));
-            dragging_ = true;
-            dragPosition_ = position;
-        }
-        emit MouseDown(button, shift, x, y);
-        break;
-    }
-    case QEvent::MouseMove: {
-        const int button = ButtonOf(event->buttons());
-        if (dragging_ && (event->buttons() & Qt::LeftButton)) {
-            dragPosition_ = position;
-            // Beyond the body's edge the block reaches the last cell in view, and the grid
-            // scrolls on while the pointer stays out there.
-            const QRect body = viewport()->rect();
-            const QPoint inViewport = viewport()->mapFrom(this, position);
-            const auto [dragRow, dragCol] = cellAt(viewport()->mapTo(this, QPoint(std::clamp(inViewport.x(), 0, body.width() - 1),
-                                                                                  std::clamp(inViewport.y(), 0, body.height() - 1))));
-            const GridBlock now{row_, col_, rowSel_, colSel_};
-            const GridBlock next = drag_.move(dragRow, dragCol, now, bounds());
-            if (!(next == now))
-                setBlock(next);
-            if (body.contains(inViewport))
-                autoScrollTimer_->stop();
-            else if (!autoScrollTimer_->isActive())
-                autoScrollTimer_->start();
-        }
-        emit MouseMove(button, shift, x, y);
-        break;
-    }
-    case QEvent::MouseButtonRelease:
-        dragging_ = false;
-        autoScrollTimer_->stop();
-        emit MouseUp(ButtonOf(event->button()), shift, x, y);
-        break;
-    case QEvent::MouseButtonDblClick:
-        emit DblClick();
-        break;
-    default:
-        break;
-    }
-}
-
-void MSFlexGrid::autoScroll()
-{
-    if (!dragging_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
-        autoScrollTimer_->stop();
-        return;
-    }
-    const QRect body = viewport()->rect();
-    const QPoint inViewport = viewport()->mapFrom(this, dragPosition_);
-    const bool rows = drag_.movesRows();
-    const bool cols = drag_.movesCols();
-    if (rows && inViewport.y() >= body.height())
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
-    else if (rows && inViewport.y() < 0)
-        verticalScrollBar()->setValue(verticalScrollBar()->value() - 1);
-    if (cols && inViewport.x() >= body.width())
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
-    else if (cols && inViewport.x() < 0)
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - 1);
-    const auto [row, col] = cellAt(viewport()->mapTo(this, QPoint(std::clamp(inViewport.x(), 0, body.width() - 1),
-                                                                  std::clamp(inViewport.y(), 0, body.height() - 1))));
-    const GridBlock now{row_, col_, rowSel_, colSel_};
-    const GridBlock next = drag_.move(row, col, now, bounds());
-    if (!(next == now)) {
-        setBlock(next);
-        emit MouseMove(1, 0, dragPosition_.x() * TwipsPerPixelX(), dragPosition_.y() * TwipsPerPixelY());
-    }
-}
-
-bool MSFlexGrid::onColumnBorder(const QPoint& inHeader) const
-{
-    const QHeaderView* header = horizontalHeader();
-    if (header->sectionResizeMode(0) != QHeaderView::Interactive || header->count() == 0)
-        return false;
-    const int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, header);
-    const int x = inHeader.x();
-    const int index = header->logicalIndexAt(x);
-    if (index < 0) {
-        const int last = header->logicalIndex(header->count() - 1);
-        const int end = header->sectionViewportPosition(last) + header->sectionSize(last);
-        return x >= end && x - end <= margin;
-    }
-    const int left = header->sectionViewportPosition(index);
-    const int right = left + header->sectionSize(index);
-    return right - x <= margin || (x - left < margin && header->visualIndex(index) > 0);
-}
-
-void MSFlexGrid::mousePressEvent(QMouseEvent* event)
-{
-    setFocus(Qt::MouseFocusReason);
-    handleMouse(event, QEvent::MouseButtonPress, mapFromGlobal(event->globalPosition().toPoint()));
-}
-
-void MSFlexGrid::mouseMoveEvent(QMouseEvent* event)
-{
-    handleMouse(event, QEvent::MouseMove, mapFromGlobal(event->globalPosition().toPoint()));
-}
-
-void MSFlexGrid::mouseReleaseEvent(QMouseEvent* event)
-{
-    handleMouse(event, QEvent::MouseButtonRelease, mapFromGlobal(event->globalPosition().toPoint()));
-}
-
-void MSFlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    handleMouse(event, QEvent::MouseButtonDblClick, mapFromGlobal(event->globalPosition().toPoint()));
-}
-
-bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool columnHeader = watched == horizontalHeader()->viewport();
-    const bool header = columnHeader || watched == verticalHeader()->viewport() || (watched == corner_ && corner_);
-    if (header) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseMove: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            // Dragging a column border is the header's own business and leaves the block alone.
-            if (event->type() == QEvent::MouseButtonPress && columnHeader && mouse->button() == Qt::LeftButton
-                && onColumnBorder(mouse->position().toPoint()))
-                resizing_ = true;
-            if (resizing_) {
-                if (event->type() == QEvent::MouseButtonRelease)
-                    resizing_ = false;
-                return false;
-            }
-            handleMouse(mouse, event->type(), mapFromGlobal(mouse->globalPosition().toPoint()));
-            return event->type() != QEvent::MouseMove;
-        }
-        default:
-            break;
-        }
-    }
-    return QTableView::eventFilter(watched, event);
 }
 
 void MSFlexGrid::dragEnterEvent(QDragEnterEvent* event)

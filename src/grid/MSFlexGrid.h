@@ -8,7 +8,6 @@
 #include "GridModel.h"
 #include "GridSelection.h"
 
-#include <QEvent>
 #include <QTableView>
 
 class MSFlexGrid : public QTableView {
@@ -40,6 +39,11 @@ public:
 
     qint64 MouseRow() const { return mouseRow_; }
     qint64 MouseCol() const { return mouseCol_; }
+    void SetMouseCell(qint64 row, qint64 col)
+    {
+        mouseRow_ = row;
+        mouseCol_ = col;
+    }
 
     QString Text() const { return TextMatrix(row_, col_); }
     QString TextMatrix(qint64 row, qint64 col) const;
@@ -84,6 +88,10 @@ public:
     void Refresh();
     // Row..RowSel by Col..ColSel, whichever way round they lie.
     CellRect SelectedBlock() const;
+    // Row, Col, RowSel and ColSel at once.
+    GridBlock Block() const { return {row_, col_, rowSel_, colSel_}; }
+    void SetBlock(const GridBlock& block);
+    GridBounds Bounds() const;
     // The selected block as TAB-separated lines, for the clipboard.
     QString SelectedText() const;
     // Repaints the header row and column only, at once.
@@ -120,31 +128,17 @@ signals:
     void KeySelection();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The grid cell under a point of this widget's coordinates.
-    std::pair<qint64, qint64> cellAt(const QPoint& position) const;
-    void handleMouse(QMouseEvent* event, QEvent::Type type, const QPoint& position);
     void selectionChanged();
     void formatsChanged();
     CellRect formatTarget() const;
     void applyShape();
-    GridBounds bounds() const;
-    void setBlock(const GridBlock& block);
-    // Whether a press at this point of a header viewport grabs a column border.
-    bool onColumnBorder(const QPoint& inHeader) const;
-    // While a drag is held beyond the body's edge, the grid scrolls that way.
-    void autoScroll();
 
     GridModel* model_;
     qint64 row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
@@ -155,11 +149,6 @@ private:
     bool scrollTrack_ = false;
     int allowUserResizing_ = 0;
     int oleDropMode_ = 0;
-    bool dragging_ = false;
-    bool resizing_ = false;
-    DragSelection drag_;
-    QPoint dragPosition_;
-    class QTimer* autoScrollTimer_;
     QString emptyHint_;
-    class QAbstractButton* corner_ = nullptr;
+    class GridPointer* pointer_;
 };

@@ -294,6 +294,19 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     for (int slot = 0; slot < 2; ++slot)
         EXPECT_EQ(recorded(window(slot)), (GridBlock{1, 2, 30, 4})) << "slot " << slot;
 
+    // Likewise whole rows along the row headers.
+    QWidget* rows = g->verticalHeader()->viewport();
+    auto rowCentre = [&](int row) { return QPoint(rows->width() / 2, g->verticalHeader()->sectionViewportPosition(row - 1) + 5); };
+    QTest::mousePress(rows, Qt::LeftButton, {}, rowCentre(3));
+    QTest::mouseMove(rows, rowCentre(5));
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(5));
+    EXPECT_EQ(recorded(window(1)), (GridBlock{3, 1, 5, 5}));
+
+    // A header drag again, for the border test below.
+    QTest::mousePress(header, Qt::LeftButton, {}, headerCentre(2));
+    QTest::mouseMove(header, headerCentre(4));
+    QTest::mouseRelease(header, Qt::LeftButton, {}, headerCentre(4));
+
     // A border between two column headers resizes and selects nothing.
     const int border = g->horizontalHeader()->sectionViewportPosition(1) + g->columnWidth(1) - 1;
     const int before = g->columnWidth(1);
