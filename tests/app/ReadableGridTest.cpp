@@ -233,6 +233,12 @@ TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)
         const qint64 focusCol = step.modifiers & Qt::ShiftModifier ? b.colSel : b.col;
         EXPECT_TRUE(g->viewport()->rect().contains(cellRect(0, focusRow, focusCol))) << at;
         EXPECT_EQ(background(0, focusRow, focusCol), g->BackColorSel()) << at;
+        // The one focus frame is on the current cell.
+        const auto frames = painted(0)->outlines;
+        const QRect current = cellRect(0, b.row, b.col);
+        EXPECT_TRUE(std::all_of(frames.begin(), frames.end(), [&](const PaintRecorder::Fill& frame) {
+            return current.adjusted(-2, -2, 2, 2).contains(frame.rect.toAlignedRect());
+        })) << at << ": " << frames.size() << " outlines";
         EXPECT_EQ(grid(1)->LeftCol(), g->LeftCol()) << at << ": the grids scroll together";
         EXPECT_EQ(grid(1)->TopRow(), std::min(g->TopRow(), grid(1)->TopRow())) << at;
         EXPECT_EQ(grid(2)->TopRow(), grid(1)->TopRow()) << at;

@@ -39,10 +39,12 @@ public:
 
     void drawRects(const QRectF* rects, int count) override
     {
-        if (brush_.style() == Qt::NoBrush)
-            return;
-        for (int k = 0; k < count; ++k)
-            recorder_.fills.push_back({transform_.mapRect(rects[k]), brush_.color()});
+        for (int k = 0; k < count; ++k) {
+            if (brush_.style() != Qt::NoBrush)
+                recorder_.fills.push_back({transform_.mapRect(rects[k]), brush_.color()});
+            else if (pen_.style() != Qt::NoPen)
+                recorder_.outlines.push_back({transform_.mapRect(rects[k]), pen_.color()});
+        }
     }
 
     void drawRects(const QRect* rects, int count) override
