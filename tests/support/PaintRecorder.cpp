@@ -57,7 +57,11 @@ public:
 
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-    void drawPath(const QPainterPath&) override {}
+    void drawPath(const QPainterPath& path) override
+    {
+        if (pen_.style() != Qt::NoPen)
+            recorder_.outlines.push_back({transform_.mapRect(path.boundingRect()), pen_.color()});
+    }
 
 private:
     PaintRecorder& recorder_;

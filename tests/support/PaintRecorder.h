@@ -32,7 +32,7 @@ public:
 
     std::vector<Text> texts;
     std::vector<Fill> fills;
-    std::vector<Fill> outlines; // rectangles drawn without a fill, in their pen's colour
+    std::vector<Fill> outlines; // rectangles drawn without a fill and outlined shapes, in their pen's colour
 
     // The texts whose baseline starts inside rect, in the order painted.
     QStringList textsIn(const QRect& rect) const;
