@@ -56,7 +56,11 @@ test)
     install_missing
     build
     fuzz
-    cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+    # One test per process, then every test in one process: state that leaks from one test
+    # into the next shows only there.
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+    QT_QPA_PLATFORM=offscreen build/bin/core_tests --gtest_brief=1
+    QT_QPA_PLATFORM=offscreen build/bin/qt_tests --gtest_brief=1
     ;;
 *)
     echo "usage: scripts/dev.sh start [ARGS...] | test" >&2
