@@ -6,20 +6,68 @@
 namespace tallir {
 
 namespace {
+
 constexpr std::uint8_t LongCell = 255;
+
+// The value kept for an entry in a sorted side list.
+std::uint64_t Far(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& list, std::uint64_t entry)
+{
+    const auto it = std::lower_bound(list.begin(), list.end(), std::pair<std::uint64_t, std::uint64_t>(entry, 0));
+    return it->second;
 }
 
+} // namespace
+
 Table::Table()
-    : rowStart_{0}
-    , rowFirstCell_{0}
 {
+    pushEntry(0, 0);
+}
+
+std::uint64_t Table::rowStart(std::size_t entry) const
+{
+    const std::uint32_t offset = chunks_[entry / ChunkRows][entry % ChunkRows].start;
+    return offset == FarOffset ? Far(farStarts_, entry) : blocks_[entry / BlockRows].start + offset;
+}
+
+std::uint64_t Table::rowFirstCell(std::size_t entry) const
+{
+    const std::uint32_t offset = chunks_[entry / ChunkRows][entry % ChunkRows].firstCell;
+    return offset == FarOffset ? Far(farFirstCells_, entry) : blocks_[entry / BlockRows].firstCell + offset;
+}
+
+void Table::pushEntry(std::uint64_t start, std::uint64_t firstCell)
+{
+    const std::size_t entry = entries_;
+    if (entry % ChunkRows == 0 && entry / ChunkRows == chunks_.size())
+        chunks_.push_back(std::make_unique_for_overwrite<RowEntry[]>(ChunkRows));
+    if (entry % BlockRows == 0)
+        blocks_.push_back({start, firstCell});
+    const RowBase& base = blocks_[entry / BlockRows];
+    RowEntry& row = chunks_[entry / ChunkRows][entry % ChunkRows];
+    row.start = start - base.start < FarOffset ? std::uint32_t(start - base.start) : FarOffset;
+    row.firstCell = firstCell - base.firstCell < FarOffset ? std::uint32_t(firstCell - base.firstCell) : FarOffset;
+    if (row.start == FarOffset)
+        farStarts_.emplace_back(entry, start);
+    if (row.firstCell == FarOffset)
+        farFirstCells_.emplace_back(entry, firstCell);
+    ++entries_;
+}
+
+void Table::popEntries(std::size_t count)
+{
+    entries_ = count;
+    chunks_.resize((count + ChunkRows - 1) / ChunkRows);
+    blocks_.resize((count + BlockRows - 1) / BlockRows);
+    auto past = [count](const auto& far) { return far.first >= count; };
+    std::erase_if(farStarts_, past);
+    std::erase_if(farFirstCells_, past);
 }
 
 std::size_t Table::valueCount(std::size_t row) const
 {
     if (row >= rowCount())
         return 0;
-    const std::size_t stored = rowFirstCell_[row + 1] - rowFirstCell_[row];
+    const std::size_t stored = rowFirstCell(row + 1) - rowFirstCell(row);
     if (!editedValueCount_.empty()) {
         const auto it = editedValueCount_.find(row);
         if (it != editedValueCount_.end())
@@ -50,6 +98,23 @@ std::string_view Table::editedCell(std::size_t row, std::size_t col, bool& found
     return it->second;
 }
 
+std::uint64_t Table::cellOffset(std::size_t row, std::size_t col) const
+{
+    const std::uint64_t first = rowFirstCell(row);
+    std::uint64_t offset = rowStart(row);
+    std::size_t from = 0;
+    if (col >= CheckpointCells) {
+        const auto wide = std::lower_bound(wideRows_.begin(), wideRows_.end(), std::pair<std::uint64_t, std::uint64_t>(row, 0));
+        if (wide != wideRows_.end() && wide->first == row) {
+            from = col / CheckpointCells * CheckpointCells;
+            offset = checkpoints_[wide->second + col / CheckpointCells - 1];
+        }
+    }
+    for (std::size_t i = from; i < col; ++i)
+        offset += cellLength(first + i);
+    return offset;
+}
+
 std::string_view Table::cell(std::size_t row, std::size_t col) const
 {
     if (row >= rowCount())
@@ -58,23 +123,20 @@ std::string_view Table::cell(std::size_t row, std::size_t col) const
     const auto text = editedCell(row, col, edited);
     if (edited)
         return text;
-    const std::size_t first = rowFirstCell_[row];
-    if (col >= rowFirstCell_[row + 1] - first)
+    const std::uint64_t first = rowFirstCell(row);
+    if (col >= rowFirstCell(row + 1) - first)
         return {};
-    // Random access adds up the earlier cells' lengths: one byte each, cheap for any real row.
-    std::size_t offset = rowStart_[row];
-    for (std::size_t i = 0; i < col; ++i)
-        offset += cellLength(first + i);
-    return {arena_.get() + offset, cellLength(first + col)};
+    return {arena_.get() + cellOffset(row, col), cellLength(first + col)};
 }
 
 void Table::setCell(std::size_t row, std::size_t col, std::string text)
 {
     while (row >= rowCount()) { // rows past the end are added empty
-        rowFirstCell_.push_back(rowFirstCell_.back());
-        rowStart_.push_back(rowStart_.back());
+        const std::uint64_t start = rowStart(entryCount() - 1);
+        const std::uint64_t firstCell = rowFirstCell(entryCount() - 1);
+        pushEntry(start, firstCell);
     }
-    const std::size_t stored = rowFirstCell_[row + 1] - rowFirstCell_[row];
+    const std::size_t stored = rowFirstCell(row + 1) - rowFirstCell(row);
     if (col >= valueCount(row) && !text.empty()) {
         editedValueCount_[row] = col + 1;
         maxValueCount_ = std::max(maxValueCount_, col + 1);
@@ -89,12 +151,15 @@ void Table::truncateRows(std::size_t count)
 {
     if (count >= rowCount())
         return;
-    rowFirstCell_.resize(count + 1);
-    rowStart_.resize(count + 1);
-    cellLength_.resize(rowFirstCell_.back());
-    while (!longCells_.empty() && longCells_.back().first >= rowFirstCell_.back())
+    popEntries(count + 1);
+    cellLength_.resize(rowFirstCell(count));
+    while (!longCells_.empty() && longCells_.back().first >= rowFirstCell(count))
         longCells_.pop_back();
-    arenaSize_ = rowStart_.back();
+    while (!wideRows_.empty() && wideRows_.back().first >= count) {
+        checkpoints_.resize(wideRows_.back().second);
+        wideRows_.pop_back();
+    }
+    arenaSize_ = rowStart(count);
     std::erase_if(edits_, [&](const auto& edit) { return edit.first.first >= count; });
     std::erase_if(editedValueCount_, [&](const auto& widened) { return widened.first >= count; });
     maxValueCount_ = 0;
@@ -104,17 +169,19 @@ void Table::truncateRows(std::size_t count)
 
 std::size_t Table::memoryBytes() const
 {
-    return arenaCapacity_ + rowStart_.capacity() * sizeof(std::uint64_t)
-        + rowFirstCell_.capacity() * sizeof(std::uint64_t) + cellLength_.capacity()
-        + longCells_.capacity() * sizeof(longCells_[0]);
+    return arenaCapacity_ + chunks_.size() * ChunkRows * sizeof(RowEntry) + blocks_.capacity() * sizeof(RowBase)
+        + (farStarts_.capacity() + farFirstCells_.capacity() + longCells_.capacity() + wideRows_.capacity())
+        * sizeof(std::pair<std::uint64_t, std::uint64_t>)
+        + checkpoints_.capacity() * sizeof(std::uint64_t) + cellLength_.capacity();
 }
 
 Table::RowCursor::RowCursor(const Table& table, std::size_t row)
     : table_(table)
     , row_(row)
     , count_(table.valueCount(row))
-    , storedCount_(row < table.rowCount() ? table.rowFirstCell_[row + 1] - table.rowFirstCell_[row] : 0)
-    , offset_(row < table.rowCount() ? table.rowStart_[row] : 0)
+    , storedCount_(row < table.rowCount() ? table.rowFirstCell(row + 1) - table.rowFirstCell(row) : 0)
+    , firstCell_(row < table.rowCount() ? table.rowFirstCell(row) : 0)
+    , offset_(row < table.rowCount() ? table.rowStart(row) : 0)
 {
 }
 
@@ -122,16 +189,15 @@ std::string_view Table::RowCursor::cell(std::size_t col)
 {
     if (col >= count_)
         return {};
-    const std::size_t first = storedCount_ ? table_.rowFirstCell_[row_] : 0;
     while (nextCol_ < col && nextCol_ < storedCount_)
-        offset_ += table_.cellLength(first + nextCol_++);
+        offset_ += table_.cellLength(firstCell_ + nextCol_++);
     bool edited = false;
     const auto text = table_.editedCell(row_, col, edited);
     if (edited)
         return text;
     if (col >= storedCount_)
         return {};
-    return {table_.arena_.get() + offset_, table_.cellLength(first + col)};
+    return {table_.arena_.get() + offset_, table_.cellLength(firstCell_ + col)};
 }
 
 TableBuilder::TableBuilder(std::size_t expectedBytes)
@@ -169,10 +235,21 @@ void TableBuilder::addCell(std::string_view text)
 void TableBuilder::endRow()
 {
     Table& t = table_;
+    const std::size_t row = t.rowCount();
     const std::size_t cells = t.cellLength_.size();
-    t.maxValueCount_ = std::max<std::size_t>(t.maxValueCount_, cells - t.rowFirstCell_.back());
-    t.rowFirstCell_.push_back(cells);
-    t.rowStart_.push_back(t.arenaSize_);
+    const std::size_t first = t.rowFirstCell(row);
+    const std::size_t count = cells - first;
+    t.maxValueCount_ = std::max<std::size_t>(t.maxValueCount_, count);
+    if (count > Table::CheckpointCells) {
+        t.wideRows_.emplace_back(row, t.checkpoints_.size());
+        std::uint64_t offset = t.rowStart(row);
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            offset += t.cellLength(first + i);
+            if ((i + 1) % Table::CheckpointCells == 0)
+                t.checkpoints_.push_back(offset);
+        }
+    }
+    t.pushEntry(t.arenaSize_, cells);
 }
 
 Table TableBuilder::finish()

@@ -26,7 +26,7 @@ class Table {
 public:
     Table();
 
-    std::size_t rowCount() const { return rowFirstCell_.size() - 1; }
+    std::size_t rowCount() const { return entryCount() - 1; }
     // Values on a row as read (or as widened by an edit).
     std::size_t valueCount(std::size_t row) const;
     // The largest valueCount of any row.
@@ -57,12 +57,37 @@ public:
         std::size_t row_;
         std::size_t count_;
         std::size_t storedCount_;
+        std::size_t firstCell_;
         std::size_t nextCol_ = 0;
         std::size_t offset_;
     };
 
 private:
     friend class TableBuilder;
+
+    // Where a row starts: its first byte in the arena and the index of its first cell. Rows
+    // are kept in blocks of BlockRows: each block holds 64-bit bases, each row two 32-bit
+    // offsets from them (8 bytes a row). An offset too large for 32 bits is kept in a short
+    // side list. Entries live in fixed chunks, so growing never copies them.
+    static constexpr std::size_t BlockRows = 256;
+    static constexpr std::size_t ChunkRows = 1 << 16;
+    static constexpr std::uint32_t FarOffset = 0xFFFFFFFFu;
+    struct RowEntry {
+        std::uint32_t start;
+        std::uint32_t firstCell;
+    };
+    struct RowBase {
+        std::uint64_t start;
+        std::uint64_t firstCell;
+    };
+    // Entry e is where row e starts; the entry past the last row is where the rows end.
+    std::size_t entryCount() const { return entries_; }
+    std::uint64_t rowStart(std::size_t entry) const;
+    std::uint64_t rowFirstCell(std::size_t entry) const;
+    void pushEntry(std::uint64_t start, std::uint64_t firstCell);
+    void popEntries(std::size_t count); // keeps the first count
+    // Cells of a row from col on: the arena offset of col, walking from the nearest checkpoint.
+    std::uint64_t cellOffset(std::size_t row, std::size_t col) const;
 
     std::size_t cellLength(std::size_t cellIndex) const;
     std::string_view editedCell(std::size_t row, std::size_t col, bool& found) const;
@@ -72,10 +97,18 @@ private:
     std::unique_ptr<char[], ArenaDeleter> arena_;
     std::size_t arenaSize_ = 0;
     std::size_t arenaCapacity_ = 0;
-    Array<std::uint64_t> rowStart_;     // arena offset of each row's first cell, plus end
-    Array<std::uint64_t> rowFirstCell_; // index of each row's first cell, plus end
+    std::vector<std::unique_ptr<RowEntry[]>> chunks_;
+    std::size_t entries_ = 0;
+    std::vector<RowBase> blocks_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> farStarts_;     // (entry, start), sorted
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> farFirstCells_; // (entry, first cell), sorted
     Array<std::uint8_t> cellLength_;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> longCells_; // (cell index, length), sorted
+    // Rows of more than CheckpointCells cells keep the arena offset of every CheckpointCells-th
+    // cell, so that reaching any cell of a wide row costs a bounded walk.
+    static constexpr std::size_t CheckpointCells = 64;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> wideRows_; // (row, index of its first checkpoint), sorted
+    std::vector<std::uint64_t> checkpoints_;
     std::size_t maxValueCount_ = 0;
 
     std::map<std::pair<std::size_t, std::size_t>, std::string> edits_;

@@ -148,3 +148,36 @@ TEST(Table, EditsShadowTheStoreAndWidenRows)
     EXPECT_EQ(cursor.cell(2), "");
     EXPECT_EQ(cursor.cell(3), "wide");
 }
+
+TEST(Table, RowsAcrossBlocksAndChunksTruncateAndGrow)
+{
+    // Rows of 0 to 3 cells of varying lengths, past the 256-row blocks and 65,536-row chunks.
+    std::string text;
+    auto cellText = [](std::size_t r, std::size_t c) { return std::string(1 + (r + c) % 7, char('a' + (r * 3 + c) % 26)); };
+    const std::size_t rows = 70'000;
+    for (std::size_t r = 0; r < rows; ++r) {
+        for (std::size_t c = 0; c < r % 4; ++c)
+            text += cellText(r, c) + (c + 1 < r % 4 ? " " : "");
+        text += '\n';
+    }
+    Table table = ParseTable(text);
+    ASSERT_EQ(table.rowCount(), rows);
+    for (std::size_t r : {0ul, 1ul, 255ul, 256ul, 257ul, 65'535ul, 65'536ul, 65'537ul, 69'999ul}) {
+        ASSERT_EQ(table.valueCount(r), r % 4) << r;
+        Table::RowCursor cursor(table, r);
+        for (std::size_t c = 0; c < r % 4; ++c) {
+            EXPECT_EQ(table.cell(r, c), cellText(r, c)) << r << "," << c;
+            EXPECT_EQ(cursor.cell(c), cellText(r, c)) << r << "," << c;
+        }
+    }
+    EXPECT_LT(table.memoryBytes(), text.size() + rows * 10 + (1u << 20)) << "a few bytes a row";
+
+    table.truncateRows(65'537);
+    EXPECT_EQ(table.rowCount(), 65'537u);
+    EXPECT_EQ(table.cell(65'535, 2), cellText(65'535, 2));
+    table.setCell(65'540, 1, "new");
+    EXPECT_EQ(table.rowCount(), 65'541u);
+    EXPECT_EQ(table.cell(65'540, 1), "new");
+    EXPECT_EQ(table.valueCount(65'538), 0u);
+    EXPECT_EQ(table.cell(65'533, 0), cellText(65'533, 0));
+}
