@@ -55,3 +55,14 @@ for kind in same reformatted; do
         printf 'numdiff:                       %.3f s  (tallir is %.1f x faster)\n' "$numdiff" "$(echo "$numdiff / $engine" | bc -l)"
     fi
 done
+
+# Many short lines: what a row costs beyond its bytes.
+short_rows=$((rows * 10))
+one="$data/short-$short_rows-1.txt"
+two="$data/short-$short_rows-2.txt"
+[ -s "$two" ] || build/bin/make_tables short "$short_rows" 1 "$one" "$two"
+inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
+echo "== case \"short\": $short_rows lines of one short value, $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
+kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff -q "$one" "$two" >/dev/null || true; } 2>&1 | tail -n 1)
+printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
+build/bin/bench_windows "$one" "$two" | head -n 1
