@@ -29,8 +29,8 @@ bool LoadFile(frmGrid& window, const QString& path)
         return false;
     mdiMain& frame = mdiMain::Frame();
     const QFileInfo info(path);
-    auto cantOpen = [&] {
-        platform::MsgBox(QString::fromStdString(tallir::CantOpenMessage(path.toStdString())), platform::Buttons::Ok,
+    auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile) {
+        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(path.toStdString(), failure)), platform::Buttons::Ok,
                          platform::Icon::Information, {}, &window);
         modControl::RemoveRecentPath(frame, path);
         return false;
@@ -56,7 +56,7 @@ bool LoadFile(frmGrid& window, const QString& path)
         return false;
     }
     if (!read.table)
-        return cantOpen();
+        return cantOpen(read.failure);
 
     window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(path.toStdString(), 40)));
     MSFlexGrid* grid = window.MSFlexGrid1();

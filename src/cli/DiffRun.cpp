@@ -32,9 +32,9 @@ DiffOutcome RunDiff(const DiffOptions& options)
     auto [read1, read2] = tallir::ReadTablePair(options.path1.toStdString(), options.path2.toStdString());
     DiffOutcome outcome;
     if (!read1.table)
-        outcome.errors.push_back(tallir::CantOpenMessage(options.path1.toStdString()));
+        outcome.errors.push_back(tallir::ReadFailureMessage(options.path1.toStdString(), read1.failure));
     if (!read2.table)
-        outcome.errors.push_back(tallir::CantOpenMessage(options.path2.toStdString()));
+        outcome.errors.push_back(tallir::ReadFailureMessage(options.path2.toStdString(), read2.failure));
     if (!outcome.errors.empty())
         return outcome;
 

@@ -18,6 +18,9 @@ enum class ReadFailure {
     CannotOpen, // a file, but it cannot be opened
     CannotRead, // opened, but reading it failed part way
     Cancelled,  // the progress callback asked to stop
+    Changed,    // the file was cut short, grown or replaced while it was read
+    TooLarge,   // larger than the memory available, seen before reading
+    OutOfMemory, // memory ran out while reading
 };
 
 struct TableReadResult {
@@ -35,6 +38,13 @@ Table ParseTable(std::string_view text);
 
 // "Can't open " + path: the one message for every failed read.
 std::string CantOpenMessage(const std::string& path);
+// The message for a failed read: "Can't open " + path, and for the failures that path alone
+// does not explain, a second line saying why.
+std::string ReadFailureMessage(const std::string& path, ReadFailure failure);
+
+// Memory the system can still give, in bytes (available memory and free swap); the largest
+// value when that cannot be told.
+std::uint64_t AvailableMemory();
 
 } // namespace tallir
 

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,4 +182,60 @@ TEST(Table, RowsAcrossBlocksAndChunksTruncateAndGrow)
     EXPECT_EQ(table.cell(65'540, 1), "new");
     EXPECT_EQ(table.valueCount(65'538), 0u);
     EXPECT_EQ(table.cell(65'533, 0), cellText(65'533, 0));
+}
+
+TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
+{
+    // A UTF-8 byte-order mark is no part of the first value.
+    const TempFile marked("\xEF\xBB\xBF" "1.5 2\n3 4\n");
+    EXPECT_EQ(Cells(*ReadTable(marked.path()).table), (Rows{{"1.5", "2"}, {"3", "4"}}));
+    EXPECT_EQ(Cells(ParseTable("\xEF\xBB\xBF" "x y")), (Rows{{"x", "y"}}));
+    EXPECT_EQ(Cells(ParseTable("a \xEF\xBB\xBF")), (Rows{{"a", "\xEF\xBB\xBF"}})) << "only at the start";
+
+    // Cut short, grown or replaced while it is read: no table, and a message that says so.
+    std::string big;
+    for (int i = 0; i < 200000; ++i)
+        big += "1.5 2.5 3.5\n"; // several read blocks
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> change;
+    };
+    const Case cases[] = {
+        {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
+        {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "4 5 6\n"; }},
+        {"replaced", [](const std::string& path) {
+             std::ofstream(path + ".new") << "7 8\n";
+             std::filesystem::rename(path + ".new", path);
+         }},
+    };
+    for (const Case& c : cases) {
+        const TempFile file(big);
+        bool changed = false;
+        const auto result = ReadTable(file.path(), [&](std::uint64_t, std::uint64_t) {
+            if (!changed)
+                c.change(file.path());
+            changed = true;
+            return true;
+        });
+        EXPECT_EQ(result.failure, ReadFailure::Changed) << c.name;
+        EXPECT_FALSE(result.table) << c.name;
+    }
+    EXPECT_EQ(ReadFailureMessage("/x/a.txt", ReadFailure::Changed), "Can't open /x/a.txt\nThe file changed while it was read.");
+    EXPECT_EQ(ReadFailureMessage("/x/a.txt", ReadFailure::NoFile), "Can't open /x/a.txt");
+
+    // Larger than the memory there is: refused before anything is allocated.
+    const TempFile huge("");
+    std::filesystem::resize_file(huge.path(), std::uintmax_t(64) << 30); // sparse: takes no disk
+    EXPECT_EQ(ReadTable(huge.path()).failure, ReadFailure::TooLarge);
+
+    // Memory running out part way is a failed read, not an abort.
+    const TempFile large("");
+    std::filesystem::resize_file(large.path(), std::uintmax_t(1) << 30);
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    const rlimit tight{rlim_t(512) << 20, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const auto failure = ReadTable(large.path()).failure;
+    setrlimit(RLIMIT_AS, &limit);
+    EXPECT_EQ(failure, ReadFailure::OutOfMemory);
 }
