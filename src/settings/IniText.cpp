@@ -12,16 +12,19 @@ struct Line {
     qsizetype next;  // start of the next line
 };
 
+// Lines end at CR LF, LF or a lone CR. A leading UTF-8 byte-order mark belongs to no line, so
+// it stays in front of the first one.
 std::vector<Line> SplitLines(const QByteArray& content)
 {
     std::vector<Line> lines;
-    qsizetype begin = 0;
+    qsizetype begin = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (begin < content.size()) {
-        qsizetype lf = content.indexOf('\n', begin);
-        const qsizetype next = lf < 0 ? content.size() : lf + 1;
-        qsizetype end = lf < 0 ? content.size() : lf;
-        if (end > begin && content[end - 1] == '\r')
-            --end;
+        qsizetype end = begin;
+        while (end < content.size() && content[end] != '\n' && content[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < content.size())
+            next += content[next] == '\r' && next + 1 < content.size() && content[next + 1] == '\n' ? 2 : 1;
         lines.push_back({begin, end, next});
         begin = next;
     }
@@ -104,10 +107,12 @@ Place Find(const QByteArray& content, const std::vector<Line>& lines, QByteArray
     return place;
 }
 
-QByteArray LineEnd(const std::vector<Line>& lines)
+// The line end new lines get: the one the file's first line has, else LF.
+QByteArray LineEnd(const QByteArray& content, const std::vector<Line>& lines)
 {
-    if (!lines.empty() && lines[0].next > lines[0].end + 1)
-        return "\r\n";
+    for (const Line& line : lines)
+        if (line.next > line.end)
+            return content.mid(line.end, line.next - line.end);
     return "\n";
 }
 
@@ -127,7 +132,7 @@ QByteArray Replace(const QByteArray& content, QByteArrayView section, QByteArray
 {
     const auto lines = SplitLines(content);
     const Place place = Find(content, lines, section, key);
-    const QByteArray eol = LineEnd(lines);
+    const QByteArray eol = LineEnd(content, lines);
     QByteArray entry = key.toByteArray() + '=' + value.toByteArray();
 
     QByteArray result;
@@ -152,7 +157,7 @@ QByteArray Replace(const QByteArray& content, QByteArrayView section, QByteArray
         return result;
     }
     result = content;
-    if (!result.isEmpty() && !result.endsWith('\n'))
+    if (!lines.empty() && lines.back().next == lines.back().end) // the last line had no line end
         result.append(eol);
     result.append('[').append(section.toByteArray()).append(']').append(eol);
     result.append(entry).append(eol);

@@ -1,6 +1,7 @@
 #include "modUtil.h"
 
 #include "IniText.h"
+#include "ReplaceFile.h"
 #include "core/NumberFormat.h"
 #include "core/Version.h"
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <cmath>
@@ -36,7 +36,8 @@ std::optional<double> TextToNumber(const QString& text)
     double value = QLocale().toDouble(text, &ok);
     if (!ok) // a file written under another locale, or by hand
         value = QLocale::c().toDouble(text, &ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    // "inf" and "nan" are no setting of this program: they read as the default.
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
 QString SettingsFileName()
@@ -164,15 +165,7 @@ bool WriteStringTo(const QString& section, const QString& key, const QString& va
     } else {
         QDir().mkpath(QFileInfo(path).absolutePath());
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray replaced = IniText::Replace(content, s, k, v);
-    if (file.write(replaced) != replaced.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFile(path, IniText::Replace(content, s, k, v));
 }
 
 QString SingleToText(float value)

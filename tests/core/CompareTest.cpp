@@ -1,8 +1,11 @@
+#include "core/Agreement.h"
 #include "core/Compare.h"
 #include "core/Navigation.h"
 #include "core/TableReader.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tallir;
 
@@ -45,12 +48,19 @@ TEST(Compare, VerdictOfEachKindOfPair)
         {"\"5\"", "5", {}, "D"},
         {"1e400", "1e401", {}, "D"},
         {"1e400", "1e400", {}, ""},
-        {"-1.7e308", "1.7e308", {}, "-Inf"}, // the difference overflows
+        {"-1.7e308", "1.7e308", {}, "-0.30"}, // the difference overflows, the quotient does not
+        {"1e308", "-1e308", {}, "-0.30"},
         {"4.9e-324", "1e308", {}, "-Inf"},
         {" 5", "5", {}, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
+
+    // The threshold is strict: 0 against 1 agrees in exactly 0 digits, which is not above 0.
+    CompareOptions atZero = precise;
+    atZero.precisionLog = 0;
+    EXPECT_EQ(Text("0", "1", atZero), "0.00");
+    EXPECT_EQ(Text("0", "0.5", atZero), "S");
 
     CompareOptions absolute;
     absolute.absoluteTolerance = 1e-12;
@@ -182,4 +192,24 @@ TEST(Compare, ExplainsEachKindOfVerdict)
     const std::string numbers = ExplainCells("1.5", "1.6", {});
     EXPECT_NE(numbers.find("\nvalues: 1.5 and 1.6\nabsolute difference: 0.10000000000000009\n"), std::string::npos) << numbers;
     EXPECT_NE(numbers.find("\nagreement: 1.17609125905568"), std::string::npos) << numbers;
+}
+
+TEST(Compare, AgreementMatchesAnExactReferenceOverTheWholeRange)
+{
+    // In long double the difference and the quotient of any two doubles are exact enough and
+    // never overflow; the double computation must agree wherever its quotient is finite.
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-307, 307);
+    for (int i = 0; i < 200000; ++i) {
+        const double x1 = mantissa(random) * std::pow(10.0, exponent(random));
+        const double x2 = i % 3 == 0 ? -x1 * mantissa(random) : mantissa(random) * std::pow(10.0, exponent(random));
+        if (x1 == 0 || x1 == x2)
+            continue;
+        const long double quotient = ((long double)x2 - x1) / x1;
+        if (std::fabs(quotient) > 1e300L || std::fabs(quotient) < 1e-300L)
+            continue;
+        const double reference = double(-std::log10(std::fabs(quotient)));
+        ASSERT_NEAR(Agreement(x1, x2), reference, 1e-9 * std::max(1.0, std::fabs(reference))) << x1 << " vs " << x2;
+    }
 }

@@ -51,9 +51,21 @@ TEST(IniText, ReplacesInPlaceAndKeepsEveryOtherByte)
         {"[Option]\nA=1", "Option", "B", "", "[Option]\nA=1\nB=\n"},
         {"[Option]\nA=1", "Tool", "ToolBar", "-1", "[Option]\nA=1\n[Tool]\nToolBar=-1\n"},
         {"weird\n[Tool]\n", "Tool", "x", "y", "weird\n[Tool]\nx=y\n"},
+        // A lone CR ends a line like LF does, and each line keeps its own end.
+        {"[Option]\nPrecisionLog=0.5\r", "Option", "WindowArrange", "2", "[Option]\nPrecisionLog=0.5\rWindowArrange=2\n"},
+        {"[Option]\rA=1\r[Tool]\rx=1\r", "Option", "A", "3", "[Option]\rA=3\r[Tool]\rx=1\r"},
+        {"[Option]\rA=1\r", "Tool", "x", "2", "[Option]\rA=1\r[Tool]\rx=2\r"},
+        {"[Option]\r\nA=1\n", "Option", "B", "2", "[Option]\r\nA=1\nB=2\r\n"},
+        // A leading byte-order mark hides nothing and stays as it was.
+        {"\xEF\xBB\xBF[Option]\nA=1\n", "Option", "A", "2", "\xEF\xBB\xBF[Option]\nA=2\n"},
+        {"\xEF\xBB\xBF[Option]\nA=1\n", "Option", "B", "2", "\xEF\xBB\xBF[Option]\nA=1\nB=2\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IniText::Replace(c.before, c.section, c.key, c.value), c.after) << c.before.constData();
+
+    EXPECT_EQ(IniText::Lookup("[Option]\rA=1\rB=2", "Option", "B"), QByteArray("2"));
+    EXPECT_EQ(IniText::Lookup("[Option]\nPrecisionLog=0.5\rWindowArrange=2\n", "Option", "PrecisionLog"), QByteArray("0.5"));
+    EXPECT_EQ(IniText::Lookup("\xEF\xBB\xBF[Option]\nA=1\n", "Option", "A"), QByteArray("1"));
 
     EXPECT_TRUE(IniText::Writable("RecentPath", "0", "/data/a b.txt"));
     EXPECT_FALSE(IniText::Writable("RecentPath", "0", "/data/a\nb.txt"));

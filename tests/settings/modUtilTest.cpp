@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace modUtil;
 
@@ -37,6 +39,8 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
                                "Comma=2,5\n"
                                "Tiny=1E-20\n"
                                "TooBig=1e39\n"
+                               "MinusInf=-inf\n"
+                               "NotANumber=nan\n"
                                "[Tool]\nToolBar=0\nStatusBar=-1\n");
     struct IntCase {
         const char* key;
@@ -57,6 +61,9 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
     EXPECT_EQ(ReadDouble("Option", "ImmediateCompare", 10), 10.0) << "an empty value falls back";
     EXPECT_EQ(ReadDouble("Option", "Tiny", 10), 1e-20);
     EXPECT_EQ(ReadSingle("Option", "TooBig", 4.5f), 4.5f);
+    EXPECT_EQ(ReadDouble("Option", "MinusInf", 6), 6.0) << "not a number of this program";
+    EXPECT_EQ(ReadDouble("Option", "NotANumber", 6), 6.0);
+    EXPECT_EQ(ReadSingle("Option", "MinusInf", 6), 6.0f);
     EXPECT_EQ(ReadSingle("Option", "PrecisionLog", 1), 12.5f);
 
     // Under a locale with a decimal comma the locale's own form reads, and so does the point.
@@ -101,6 +108,35 @@ TEST(modUtil, WritesKeepAHandEditedFileAndReplaceItWhole)
 
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"Tallir.ini"});
+}
+
+TEST(modUtil, AWriteThatCannotFinishLeavesTheOldFileAndSaysSo)
+{
+    // A disk that fills up part way, made real with a file size limit (which binds root too).
+    const TempFolder folder;
+    QByteArray many = "[Option]\n";
+    for (int i = 0; i < 20; ++i)
+        many += "Key" + QByteArray::number(i) + "=some value\n";
+    folder.write("Tallir.ini", many);
+    const QByteArray before = folder.read("Tallir.ini");
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{100, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool wrote = WriteString("Option", "PrecisionLog", "7");
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_FALSE(wrote) << "a failed write is no success";
+    EXPECT_EQ(folder.read("Tallir.ini"), before) << "every byte kept";
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"Tallir.ini"}) << "no temporary file left";
+
+    // A link to the settings file stays a link; the file it names gets the new bytes.
+    QFile::rename(folder.path("Tallir.ini"), folder.path("real.ini"));
+    QFile::link(folder.path("real.ini"), folder.path("Tallir.ini"));
+    EXPECT_TRUE(WriteString("Option", "PrecisionLog", "7"));
+    EXPECT_TRUE(QFileInfo(folder.path("Tallir.ini")).isSymLink());
+    EXPECT_EQ(ReadDoubleFrom("Option", "PrecisionLog", 1, folder.path("real.ini")), 7.0);
 }
 
 TEST(modUtil, AFailedWriteChangesNothing)
