@@ -167,10 +167,25 @@ void RestorePlacement(QWidget* window)
             window->setWindowState(window->windowState() | Qt::WindowMaximized);
         return;
     }
-    SetOuterGeometry(window, modUtil::ReadSingleFrom(section, "Left", left, path),
-                     modUtil::ReadSingleFrom(section, "Top", top, path),
-                     modUtil::ReadSingleFrom(section, "Width", width, path),
-                     modUtil::ReadSingleFrom(section, "Height", height, path));
+    float storedLeft = modUtil::ReadSingleFrom(section, "Left", left, path);
+    float storedTop = modUtil::ReadSingleFrom(section, "Top", top, path);
+    float storedWidth = modUtil::ReadSingleFrom(section, "Width", width, path);
+    float storedHeight = modUtil::ReadSingleFrom(section, "Height", height, path);
+    // A stored rectangle is only trusted as far as the screen goes: one larger than the screen
+    // (a hand-edited or corrupt file) gives the centred default, one off the screen is moved
+    // onto it.
+    if (!(storedWidth > 0 && storedHeight > 0 && storedWidth <= screenWidth && storedHeight <= screenHeight)) {
+        storedLeft = left;
+        storedTop = top;
+        storedWidth = width;
+        storedHeight = height;
+    } else {
+        const float screenLeft = float(screen.x() * TwipsPerPixelX(window));
+        const float screenTop = float(screen.y() * TwipsPerPixelY(window));
+        storedLeft = std::clamp(storedLeft, screenLeft, screenLeft + screenWidth - storedWidth);
+        storedTop = std::clamp(storedTop, screenTop, screenTop + screenHeight - storedHeight);
+    }
+    SetOuterGeometry(window, storedLeft, storedTop, storedWidth, storedHeight);
 }
 
 void SaveDialogPosition(QWidget* dialog)

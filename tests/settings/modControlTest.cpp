@@ -123,6 +123,35 @@ TEST(Placement, FrameRoundTripsAndFallsBackToTheCentredRectangle)
     EXPECT_EQ(again.geometry().size(), QSize(500, 300));
     EXPECT_EQ(again.pos(), frame.frameGeometry().topLeft());
 
+    // A stored size larger than the screen gives the default; a window off the screen comes back on it.
+    struct Stored {
+        const char* left;
+        const char* top;
+        const char* width;
+        const char* height;
+        QRect expected; // in pixels; empty: the centred default
+    };
+    const double tpp = modControl::TwipsPerPixelX(&frame);
+    const Stored cases[] = {
+        {"0", "0", "2000000000", "2000000000", {}},
+        {"0", "0", "300000", "9000", {}},
+        {"0", "0", "-5000", "4500", {}},
+        {"-99999999", "-99999999", "6000", "4500", QRect(screen.x(), screen.y(), int(6000 / tpp), int(4500 / tpp))},
+    };
+    for (const Stored& c : cases) {
+        for (auto [key, value] : {std::pair{"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}})
+            modUtil::WriteString("mdiMain", key, value);
+        modUtil::WriteString("mdiMain", "WindowState", "0");
+        QMainWindow restored;
+        restored.setObjectName("mdiMain");
+        modControl::RestorePlacement(&restored);
+        const QRect expected = c.expected.isEmpty()
+            ? QRect(int(screen.width() * 0.15), int(screen.height() * 0.15), int(screen.width() * 0.7), int(screen.height() * 0.7))
+            : c.expected;
+        EXPECT_NEAR(restored.geometry().width(), expected.width(), 2) << c.width;
+        EXPECT_NEAR(restored.geometry().x(), expected.x(), 2) << c.left;
+        EXPECT_NEAR(restored.geometry().y(), expected.y(), 2) << c.top;
+    }
     // Minimised or maximised: the stored rectangle is not used.
     for (const char* state : {"1", "2"}) {
         modUtil::WriteString("mdiMain", "WindowState", state);
