@@ -57,6 +57,8 @@ QStringList modMain::CommandLineTokens(const QStringList& arguments)
 void mdiMain::ProcessCommandLine(const QStringList& arguments)
 {
     const QStringList tokens = modMain::CommandLineTokens(arguments);
+    // What the options ask for holds for this run even where the settings file cannot keep it.
+    bool immediate = false;
     qsizetype index = 0;
     for (; index < tokens.size(); ++index) {
         const QString& token = tokens[index];
@@ -75,20 +77,22 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
             }
             if (letter == 'i') {
                 modUtil::WriteString("Option", "ImmediateCompare", "1");
+                immediate = true;
             } else if (letter == 'e') {
                 modUtil::WriteString("Option", "ImmediateCompare", "1");
+                immediate = true;
                 exitAfterCompare_ = true;
             } else if (letter == 'w') {
                 const QChar how = at + 1 < token.size() ? token[at + 1] : QChar();
-                if (how == 'c')
-                    modUtil::WriteString("Option", "WindowArrange", "0");
-                else if (how == 'h')
-                    modUtil::WriteString("Option", "WindowArrange", "1");
-                else if (how == 'v')
-                    modUtil::WriteString("Option", "WindowArrange", "2");
-                else
+                const int chosen = how == 'c' ? 0 : how == 'h' ? 1 : how == 'v' ? 2 : -1;
+                if (chosen >= 0 && modUtil::WriteString("Option", "WindowArrange", QString::number(chosen)))
+                    mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+                else if (chosen >= 0)
+                    mnuWindowArrange_Click(chosen);
+                else {
                     Reject(how.isNull() ? QStringLiteral("w") : QStringLiteral("w") + how, this);
-                mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+                    mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+                }
                 break; // the rest of the token is skipped
             } else {
                 Reject(QString(letter), this);
@@ -102,7 +106,7 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
     if (index + 1 >= tokens.size())
         return;
     modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
-    if (modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
+    if (immediate || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
         modMain::CompareGrids();
     if (exitAfterCompare_)
         close();

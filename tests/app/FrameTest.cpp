@@ -124,6 +124,33 @@ TEST_F(FrameTest, CommandLineGrammar)
     }
 }
 
+TEST_F(FrameTest, ImmediateCompareFromTheFileOrTheOptionsOfThisRun)
+{
+    const QString compared = "./a.txt != ./b.txt\r\nat 1 cells\r\nin smaller rows and cols.";
+    // Only 1 in the file compares at once; 2 or -1 do not.
+    for (const char* stored : {"1", "2", "-1"}) {
+        QFile::remove(folder.settingsPath());
+        modUtil::WriteString("Option", "ImmediateCompare", stored);
+        fake.messages.clear();
+        start({"a.txt", "b.txt"});
+        EXPECT_EQ(messages(), QString(stored) == "1" ? QStringList{compared} : QStringList{}) << stored;
+    }
+
+    // A settings file that cannot be written (here a folder in its place) cannot keep "-e",
+    // but "-e" still compares and ends this run; "-wh" still arranges it.
+    QFile::remove(folder.settingsPath());
+    QDir().mkdir(folder.settingsPath());
+    fake.messages.clear();
+    mdiMain& ended = start({"-e", "a.txt", "b.txt"});
+    EXPECT_EQ(messages(), QStringList{compared});
+    EXPECT_FALSE(ended.isVisible());
+    start({"-wh"});
+    QApplication::processEvents();
+    const auto windows = frame->mdiArea()->subWindowList();
+    EXPECT_EQ(windows[0]->width(), frame->mdiArea()->viewport()->width()) << "tiled top to bottom";
+    QDir().rmdir(folder.settingsPath());
+}
+
 TEST_F(FrameTest, HelpOptionShowsTheAboutBoxOnItsVersionTabAndCloses)
 {
     modUtil::WriteString("About", "SelectedTab", "Memory");
