@@ -31,9 +31,19 @@ void CompareGrids()
     const GridStore& store1 = file1.MSFlexGrid1()->Store();
     const GridStore& store2 = file2.MSFlexGrid1()->Store();
     tallir::CompareResult result;
-    RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress&) {
+    tallir::Figures figures;
+    RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress& progress) {
+        options.cancel = &progress.cancelled;
         result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
+        if (!result.cancelled)
+            figures = tallir::Summarize(result, store1.table(), store2.table());
     });
+    result.options.cancel = nullptr;
+    if (result.cancelled) {
+        // Esc: the Compare window keeps what it showed.
+        StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", QStringLiteral("Comparing cancelled."));
+        return;
+    }
     const std::uint64_t differing = result.differing();
 
     MSFlexGrid* grid = compare.MSFlexGrid1();
@@ -59,7 +69,6 @@ void CompareGrids()
     StatusPanels::SetText(bar, "DateLastModified", sameOrDifferent("DateLastModified"));
 
     // The figures at a glance; a click on them goes to the worst cell (the frame listens).
-    const tallir::Figures figures = tallir::Summarize(*grid->Store().comparison(), store1.table(), store2.table());
     QString summary = QStringLiteral("D %1, S %2, digits %3").arg(figures.textDiffering).arg(figures.same).arg(figures.digits);
     if (figures.lowestAgreement) {
         const auto& lowest = *figures.lowestAgreement;

@@ -50,9 +50,9 @@ QString DiffHelpText()
         "1 when some do, 2 on trouble.\n");
 }
 
-std::optional<std::vector<bool>> ParseColumnList(const QString& list)
+std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
 {
-    std::vector<bool> ignored;
+    std::vector<tallir::CompareOptions::ColumnRange> ranges;
     for (const QString& item : list.split(',')) {
         const QStringList bounds = item.trimmed().split('-');
         if (bounds.size() > 2)
@@ -63,12 +63,9 @@ std::optional<std::vector<bool>> ParseColumnList(const QString& list)
         const qint64 last = bounds.size() == 2 ? bounds[1].trimmed().toLongLong(&okLast) : first;
         if (!okFirst || (bounds.size() == 2 && !okLast) || first < 1 || last < first || last > MaxColumn)
             return std::nullopt;
-        if (ignored.size() < std::size_t(last))
-            ignored.resize(std::size_t(last), false);
-        for (qint64 column = first; column <= last; ++column)
-            ignored[std::size_t(column - 1)] = true;
+        ranges.push_back({std::uint64_t(first - 1), std::uint64_t(last - 1)});
     }
-    return ignored;
+    return ranges;
 }
 
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)())

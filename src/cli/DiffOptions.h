@@ -36,4 +36,4 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
 QString DiffHelpText();
 
 // "2-4,7" as value columns to ignore (grid numbers from 1); nothing when the list is malformed.
-std::optional<std::vector<bool>> ParseColumnList(const QString& list);
+std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list);

@@ -1,5 +1,6 @@
 #pragma once
-// Buffered writing to a stream in large blocks.
+// Buffered writing to a stream in large blocks. A write that fails (a full disk, a closed
+// pipe) is remembered, so the program can say so and end with an error status.
 
 #include <cstdio>
 #include <string>
@@ -29,12 +30,22 @@ public:
     std::string& buffer() { return buffer_; }
     void flush()
     {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), stream_);
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size())
+            failed_ = true;
         buffer_.clear();
+    }
+    // Writes what is left and flushes the stream: whether everything reached it.
+    bool finish()
+    {
+        flush();
+        if (std::fflush(stream_) != 0 || std::ferror(stream_))
+            failed_ = true;
+        return !failed_;
     }
 
 private:
     static constexpr std::size_t Block = 1 << 20;
     std::FILE* stream_;
     std::string buffer_;
+    bool failed_ = false;
 };

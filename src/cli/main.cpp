@@ -7,7 +7,9 @@
 #include "settings/modUtil.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 PrecisionSettings ReadPrecisionSettings()
@@ -36,6 +38,10 @@ int main(int argc, char** argv)
             WriteJsonReport(*outcome.run, command.options->full, out);
         else
             WriteTextReport(*outcome.run, out);
+        if (!out.finish()) {
+            std::fprintf(stderr, "tallir-diff: the report could not be written: %s\n", std::strerror(errno));
+            return 2;
+        }
     }
     return outcome.run->disagrees ? 1 : 0;
 }

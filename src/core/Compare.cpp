@@ -16,10 +16,11 @@ namespace {
 constexpr std::uint64_t CellsPerThread = 1 << 16;
 
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
-                 std::uint64_t cols, const CompareOptions& options, std::vector<Verdict>& out)
+                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, std::vector<Verdict>& out)
 {
-    const auto& ignored = options.ignoredColumns;
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
+        if (options.cancel && options.cancel->load(std::memory_order_relaxed))
+            return;
         Table::RowCursor row1(file1, r);
         Table::RowCursor row2(file2, r);
         // Past both rows' last values every pair is two empty texts: nothing to look at.
@@ -91,13 +92,22 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     threads = static_cast<unsigned>(std::clamp<std::uint64_t>(rows * cols / CellsPerThread, 1, threads));
     threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, std::max<std::uint64_t>(rows, 1)));
 
+    // The ignored columns as a mask over the compared width only, however wide the ranges.
+    std::vector<bool> ignored;
+    for (const auto& range : options.ignoredColumns) {
+        if (range.first >= cols)
+            continue;
+        ignored.resize(cols, false);
+        std::fill(ignored.begin() + std::ptrdiff_t(range.first), ignored.begin() + std::ptrdiff_t(std::min(range.last + 1, cols)), true);
+    }
+
     // Each thread takes a band of rows into its own list; the bands join in row order.
     std::vector<std::vector<Verdict>> bands(threads);
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
         const std::uint64_t end = rows * (t + 1) / threads;
-        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, options, bands[t]); };
+        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, bands[t]); };
         if (t + 1 < threads)
             workers.emplace_back(work);
         else
@@ -105,6 +115,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     }
     for (auto& worker : workers)
         worker.join();
+    result.cancelled = options.cancel && options.cancel->load();
 
     result.verdicts = std::move(bands[0]);
     for (unsigned t = 1; t < threads; ++t)

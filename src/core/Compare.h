@@ -5,6 +5,7 @@
 #include "NumberFormat.h"
 #include "Table.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,9 +18,17 @@ struct CompareOptions {
     double precisionLog = 10;
     // Also "S" when two different numbers lie at most this far apart.
     std::optional<double> absoluteTolerance;
-    // Value columns (0-based) that are not compared: no verdict, not counted.
-    std::vector<bool> ignoredColumns;
+    // Value columns (0-based, first and last inclusive) that are not compared: no verdict,
+    // not counted.
+    struct ColumnRange {
+        std::uint64_t first, last;
+        bool operator==(const ColumnRange&) const = default;
+    };
+    std::vector<ColumnRange> ignoredColumns;
     unsigned threads = 0; // 0: as many as the machine has
+    // Set from another thread to stop a comparison part way; its result is then incomplete
+    // and says so.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 enum class VerdictKind : std::uint8_t {
@@ -53,6 +62,7 @@ struct CompareResult {
     bool colsNumbered = false;
     std::vector<Verdict> verdicts;  // every cell with a verdict, in reading order
     CompareOptions options;         // the options it was made with
+    bool cancelled = false;         // stopped part way: the verdicts are not all there
 
     std::uint64_t differing() const { return verdicts.size(); }
 };

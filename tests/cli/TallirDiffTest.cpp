@@ -177,8 +177,14 @@ TEST(TallirDiff, SettingsGiveThePrecisionUnlessTheCommandLineDoes)
 
 TEST(TallirDiff, ColumnLists)
 {
-    EXPECT_EQ(ParseColumnList("2-4,7"), (std::vector<bool>{false, true, true, true, false, false, true}));
-    EXPECT_EQ(ParseColumnList("1"), (std::vector<bool>{true}));
+    using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;
+    EXPECT_EQ(ParseColumnList("2-4,7"), (Ranges{{1, 3}, {6, 6}}));
+    EXPECT_EQ(ParseColumnList("1"), (Ranges{{0, 0}}));
+    // Ranges stay ranges: many copies of the widest one cost nothing.
+    QStringList many;
+    for (int i = 0; i < 200; ++i)
+        many << "1-100000000";
+    EXPECT_EQ(ParseColumnList(many.join(',')).value().size(), 200u);
     for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})
         EXPECT_FALSE(ParseColumnList(bad)) << bad;
 }

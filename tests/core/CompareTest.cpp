@@ -101,8 +101,17 @@ TEST(Compare, AreaShapeOrderAndCount)
 
     // Ignored columns give no verdict and are not counted.
     CompareOptions ignoring;
-    ignoring.ignoredColumns = {false, true};
+    ignoring.ignoredColumns = {{1, 1}, {7, 100'000'000}};
     EXPECT_EQ(CompareTables(a, b, ignoring).differing(), 1u);
+
+    // A comparison asked to stop says it is incomplete.
+    std::atomic<bool> stop{true};
+    CompareOptions stopped;
+    stopped.cancel = &stop;
+    const auto cancelled = CompareTables(a, b, stopped);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(cancelled.differing(), 0u);
+    EXPECT_FALSE(CompareTables(a, b).cancelled);
 }
 
 TEST(Compare, ThreadsGiveTheSameResultAsOne)
