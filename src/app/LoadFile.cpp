@@ -9,12 +9,12 @@
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
+#include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
 #include "platform/PlatformServices.h"
 #include "settings/modControl.h"
 #include "settings/modUtil.h"
 
-#include <QFileInfo>
 
 namespace modMain {
 
@@ -28,22 +28,24 @@ bool LoadFile(frmGrid& window, const QString& path)
     if (path.isEmpty())
         return false;
     mdiMain& frame = mdiMain::Frame();
-    const QFileInfo info(path);
+    // The name is bytes on the disk; what a person reads of it is decoded.
+    const std::string file = FileNameString(path);
+    const std::string shown = ShownFileName(path).toStdString();
     auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile) {
-        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(path.toStdString(), failure)), platform::Buttons::Ok,
+        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(shown, failure)), platform::Buttons::Ok,
                          platform::Icon::Information, {}, &window);
         modControl::RemoveRecentPath(frame, path);
         return false;
     };
     // A folder, or anything else that is not a regular file, is no file.
-    if (!info.isFile())
+    const auto facts = StatFile(path);
+    if (!facts || !facts->regular)
         return cantOpen();
     modControl::AddRecentPath(frame, path);
 
     // Read the whole table first: a file that cannot be read, or a read cancelled with Esc,
     // leaves the window as it was.
     tallir::TableReadResult read;
-    const std::string file = path.toStdString();
     RunLongWork(frame.StatusBar1(), "Reading " + path, [&](WorkProgress& progress) {
         read = tallir::ReadTable(file, [&](std::uint64_t done, std::uint64_t total) {
             progress.done = done;
@@ -58,7 +60,7 @@ bool LoadFile(frmGrid& window, const QString& path)
     if (!read.table)
         return cantOpen(read.failure);
 
-    window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(path.toStdString(), 40)));
+    window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(shown, 40)));
     MSFlexGrid* grid = window.MSFlexGrid1();
     const bool redraw = grid->Redraw();
     grid->SetRedraw(false);
@@ -70,9 +72,9 @@ bool LoadFile(frmGrid& window, const QString& path)
     StatusPanels::SetText(bar, "Dimension",
                           QString::fromStdString(tallir::DimensionText(std::uint64_t(grid->Rows() - grid->FixedRows()),
                                                                        std::uint64_t(grid->Cols() - grid->FixedCols()))));
-    const QFileInfo fresh(path);
-    StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size()));
-    StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.lastModified()));
+    const auto fresh = StatFile(path).value_or(*facts);
+    StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
+    StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.modified));
     window.SetLoadedPath(path);
     return true;
 }

@@ -71,7 +71,7 @@ void SetHelpFile(const QString& path)
     helpFile = path;
 }
 
-int Main(QApplication& application)
+int Main(QApplication& application, const QStringList& arguments)
 {
     platform::SingleInstance instance(Caption());
     switch (CheckStartUp(instance)) {
@@ -91,7 +91,6 @@ int Main(QApplication& application)
     frame.MDIForm_Load();
     frame.show();
     // The command line runs once the frame shows, so that its messages have a window.
-    const QStringList arguments = QApplication::arguments().mid(1);
     QTimer::singleShot(0, &frame, [&frame, arguments] { frame.ProcessCommandLine(arguments); });
     return application.exec();
 }

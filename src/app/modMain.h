@@ -53,7 +53,8 @@ void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullpt
 // The options dialog.
 void ShowOptions(QWidget* parent);
 
-// Runs the whole program; returns the process's exit status.
-int Main(QApplication& application);
+// Runs the whole program with its arguments (after the program's name); returns the
+// process's exit status.
+int Main(QApplication& application, const QStringList& arguments);
 
 } // namespace modMain

@@ -1,6 +1,7 @@
 #include "DiffRun.h"
 
 #include "core/TableReader.h"
+#include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
 
 #include <QFileInfo>
@@ -10,10 +11,10 @@ namespace {
 
 DiffFile Describe(const QString& path, tallir::Table table)
 {
-    const QFileInfo info(path);
+    const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
     const auto shape = tallir::LoadedGridShape(table);
-    DiffFile file{path.toStdString(), std::move(table), {}, LocaleFormat::SizeText(info.size()),
-                  LocaleFormat::DateText(info.lastModified())};
+    DiffFile file{FileNameString(path), std::move(table), {}, LocaleFormat::SizeText(facts.size),
+                  LocaleFormat::DateText(facts.modified)};
     file.dimension = QString::fromStdString(tallir::DimensionText(shape.rows - 1, shape.cols - 1));
     return file;
 }
@@ -29,12 +30,12 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
 
 DiffOutcome RunDiff(const DiffOptions& options)
 {
-    auto [read1, read2] = tallir::ReadTablePair(options.path1.toStdString(), options.path2.toStdString());
+    auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2));
     DiffOutcome outcome;
     if (!read1.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(options.path1.toStdString(), read1.failure));
+        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path1), read1.failure));
     if (!read2.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(options.path2.toStdString(), read2.failure));
+        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path2), read2.failure));
     if (!outcome.errors.empty())
         return outcome;
 

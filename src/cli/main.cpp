@@ -4,6 +4,7 @@
 #include "DiffRun.h"
 #include "JsonReport.h"
 #include "TextReport.h"
+#include "locale/FileNames.h"
 #include "settings/modUtil.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,9 @@ PrecisionSettings ReadPrecisionSettings()
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const DiffCommand command = ParseDiffArguments(QCoreApplication::arguments(), ReadPrecisionSettings);
+    // File names are taken byte for byte, whatever their encoding.
+    const DiffCommand command = ParseDiffArguments(QStringList{QCoreApplication::applicationFilePath()} + ArgumentsFromBytes(argc, argv),
+                                                   ReadPrecisionSettings);
     std::fputs(command.output.toLocal8Bit().constData(), stdout);
     std::fputs(command.error.toLocal8Bit().constData(), stderr);
     if (!command.options)
