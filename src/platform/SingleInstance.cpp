@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
 #include <QWidget>
 
 namespace platform {
@@ -28,24 +32,41 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent)
     const QString own = qEnvironmentVariable("TALLIR_INSTANCE_KEY");
     const QString name = own.isEmpty() ? key + '\n' + UserName() : own;
     const QByteArray digest = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1);
-    serverName_ = QStringLiteral("tallir-") + QString::fromLatin1(digest.toHex().left(20));
+    const QString file = QStringLiteral("tallir-") + QString::fromLatin1(digest.toHex().left(20));
+    // The socket lives in the user's runtime folder; a socket's path is limited to about a
+    // hundred bytes, so a folder too long for it gives way to /tmp.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty() || folder.toUtf8().size() + file.size() > 100)
+        folder = QStringLiteral("/tmp");
+    serverName_ = folder + '/' + file;
+    lock_ = std::make_unique<QLockFile>(serverName_ + QStringLiteral(".lock"));
+    lock_->setStaleLockTime(0); // stale only when the copy that holds it is gone
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::anotherIsRunning()
 {
-    client_ = std::make_unique<QLocalSocket>();
-    client_->connectToServer(serverName_);
-    if (client_->waitForConnected(WaitMilliseconds))
-        return true;
-    client_.reset();
-    return false;
+    // Whoever holds the lock is the running copy, or one starting up at this very moment: of
+    // two copies started together exactly one gets it.
+    if (lock_->isLocked() || lock_->tryLock(0))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        client_ = std::make_unique<QLocalSocket>();
+        client_->connectToServer(serverName_);
+        if (client_->waitForConnected(100))
+            return true;
+        QThread::msleep(50);
+    } while (waited.elapsed() < WaitMilliseconds);
+    client_.reset(); // it holds the lock but does not answer (yet): still not us
+    return true;
 }
 
 bool SingleInstance::requestActivation(const QString& caption)
 {
-    if (!client_ && !anotherIsRunning())
+    if (!client_)
         return false;
     client_->write(ActivatePrefix + caption.toUtf8() + '\n');
     const bool sent = client_->waitForBytesWritten(WaitMilliseconds);
@@ -56,6 +77,8 @@ bool SingleInstance::requestActivation(const QString& caption)
 
 bool SingleInstance::listen()
 {
+    if (!lock_->isLocked() && !lock_->tryLock(0))
+        return false;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(serverName_)) {

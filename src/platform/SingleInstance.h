@@ -1,7 +1,8 @@
 #pragma once
-// Only one copy runs at a time. The first copy listens on a local socket named after a key (the
-// version caption) and the user; a later copy finds it by connecting, and asks it to bring its
-// window of a given caption to the front.
+// Only one copy runs at a time. The running copy holds a lock file and listens on a local socket,
+// both named after a key (the version caption) and the user, in the user's runtime folder; a
+// later copy finds the lock taken, connects, and asks it to bring its window of a given caption
+// to the front. The lock decides between copies started at the same moment.
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 
 class QLocalServer;
 class QLocalSocket;
+class QLockFile;
 
 namespace platform {
 
@@ -18,7 +20,8 @@ public:
     explicit SingleInstance(const QString& key, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when another copy answers; this copy then stays connected to it.
+    // True when another copy holds the lock; this copy then stays connected to it when it
+    // answers. False makes this copy the one that runs.
     bool anotherIsRunning();
     // Asks the running copy to activate the window captioned caption; waits until sent.
     bool requestActivation(const QString& caption);
@@ -35,6 +38,7 @@ private:
     void readRequest(QLocalSocket* socket);
 
     QString serverName_;
+    std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<QLocalSocket> client_;
     QLocalServer* server_ = nullptr;
 };

@@ -105,8 +105,9 @@ TEST_F(FrameTest, CommandLineGrammar)
         {{"\"dir with space/q.txt\"", "a.txt", "c.txt"}, {}, "dir with space/q.txt", "./a.txt", 2, -1, true},
         {{"", "a.txt"}, {}, "./a.txt", "File 2", 2, -1, true},
         // An absolute path is a file, not an option.
-        {{"-i", folder.path("a.txt"), folder.path("b.txt")}, {folder.path("a.txt") + " != " + folder.path("b.txt") + "\r\nat 1 cells\r\nin smaller rows and cols."},
-         folder.path("a.txt"), folder.path("b.txt"), 2, 1, true},
+        {{"-i", folder.path("a.txt"), folder.path("b.txt")},
+         {CaptionFor(folder.path("a.txt")) + " != " + CaptionFor(folder.path("b.txt")) + "\r\nat 1 cells\r\nin smaller rows and cols."},
+         CaptionFor(folder.path("a.txt")), CaptionFor(folder.path("b.txt")), 2, 1, true},
     };
     for (const auto& c : cases) {
         QFile::remove(folder.settingsPath());
@@ -252,13 +253,13 @@ TEST_F(FrameTest, DropsOntoTheFrameGoByTheActiveWindow)
     const QString b = folder.path("b.txt");
     f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
     f.MDIForm_OLEDragDrop({a, b, folder.path("c.txt")});
-    EXPECT_EQ(window(1).Caption(), a);
-    EXPECT_EQ(window(0).Caption(), b);
+    EXPECT_EQ(window(1).Caption(), CaptionFor(a));
+    EXPECT_EQ(window(0).Caption(), CaptionFor(b));
 
     f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
     f.MDIForm_OLEDragDrop({folder.path("dir with space"), folder.path("c.txt")});
-    EXPECT_EQ(window(0).Caption(), b) << "the folder is skipped";
-    EXPECT_EQ(window(1).Caption(), folder.path("c.txt"));
+    EXPECT_EQ(window(0).Caption(), CaptionFor(b)) << "the folder is skipped";
+    EXPECT_EQ(window(1).Caption(), CaptionFor(folder.path("c.txt")));
 
     f.mdiArea()->setActiveSubWindow(window(2).SubWindow());
     f.MDIForm_OLEDragDrop({a});

@@ -192,10 +192,10 @@ TEST_F(InteractionTest, DropsOnAFileWindow)
     const QString dir = folder.path("folder");
     frame.dropOnto(window(0), {dir, b});
     EXPECT_EQ(window(0).Caption(), "File 1") << "the folder is skipped";
-    EXPECT_EQ(window(1).Caption(), b);
+    EXPECT_EQ(window(1).Caption(), CaptionFor(b));
     frame.dropOnto(window(1), {a, b, dir});
-    EXPECT_EQ(window(1).Caption(), a);
-    EXPECT_EQ(window(0).Caption(), b);
+    EXPECT_EQ(window(1).Caption(), CaptionFor(a));
+    EXPECT_EQ(window(0).Caption(), CaptionFor(b));
     EXPECT_TRUE(fake.messages.empty());
     modUtil::WriteString("Option", "ImmediateCompare", "1");
     frame.dropOnto(window(0), {dir});

@@ -29,6 +29,21 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
     EXPECT_FALSE(SingleInstance(UniqueKey("other key")).anotherIsRunning());
 }
 
+TEST(SingleInstance, OfTwoCopiesStartedTogetherExactlyOneRuns)
+{
+    // Both look before either listens: the lock lets only the first through.
+    SingleInstance first(UniqueKey("race"));
+    SingleInstance second(UniqueKey("race"));
+    EXPECT_FALSE(first.anotherIsRunning());
+    EXPECT_TRUE(second.anotherIsRunning()) << "the first holds the lock though it does not listen yet";
+    EXPECT_TRUE(first.listen());
+    EXPECT_FALSE(second.listen()) << "the second never takes the socket of a running copy";
+    // The running copy still answers.
+    SingleInstance third(UniqueKey("race"));
+    EXPECT_TRUE(third.anotherIsRunning());
+    EXPECT_TRUE(third.requestActivation("x"));
+}
+
 TEST(SingleInstance, ActivationFindsTheWindowByItsCaptionOrItsBeginning)
 {
     QWidget other;

@@ -1,6 +1,8 @@
 #pragma once
 // A temporary folder for one test, which also becomes the settings folder while it lives.
 
+#include "core/AbbreviatePath.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -20,3 +22,10 @@ private:
     QTemporaryDir dir_;
     QByteArray previousSettingsDir_;
 };
+
+// The caption a window shows for a path: shortened to 40 characters, as a long temporary
+// folder makes it.
+inline QString CaptionFor(const QString& path)
+{
+    return QString::fromStdString(tallir::AbbreviatePath(path.toStdString(), 40));
+}
