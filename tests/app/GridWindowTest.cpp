@@ -120,12 +120,15 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     const QString dimension = panel(1, "Dimension");
 
     const QString missing = folder.path("missing.txt");
+    // Larger than the memory there is (sparse, it takes no disk): said before reading.
+    const QString huge = folder.write("huge.txt", "");
+    QFile(huge).resize(qint64(64) << 30);
     modControl::RecentPaths()[1] = missing;
-    for (const QString& bad : {missing, folder.path()}) {
+    for (const QString& bad : {missing, folder.path(), huge}) {
         fake.messages.clear();
         EXPECT_FALSE(modMain::LoadFile(window(1), bad));
         ASSERT_EQ(fake.messages.size(), 1u);
-        EXPECT_EQ(fake.messages[0].text, "Can't open " + bad);
+        EXPECT_EQ(fake.messages[0].text, "Can't open " + bad + (bad == huge ? "\nThe file is larger than the memory available." : ""));
         EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
         EXPECT_EQ(fake.messages[0].title, "Tallir");
         EXPECT_EQ(grid(1), before);

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFile>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -83,6 +84,28 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
     EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
     EXPECT_EQ(TallirDiff({"--version"}).out, "Tallir Ver.1.0 Rev.109\n");
     EXPECT_EQ(TallirDiff({"--help"}).out, DiffHelpText());
+}
+
+TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", Table1);
+    const QString b = folder.write("b.txt", Table2);
+    for (const QStringList& arguments : {QStringList{a, b}, QStringList{"--json", a, b}}) {
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(TALLIR_DIFF, arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("the report could not be written"));
+    }
+
+    // A file larger than the memory there is (sparse: it takes no disk).
+    const QString huge = folder.write("huge.txt", "");
+    QFile(huge).resize(qint64(64) << 30);
+    const Outcome tooLarge = TallirDiff({a, huge});
+    EXPECT_EQ(tooLarge.status, 2);
+    EXPECT_EQ(tooLarge.err, "Can't open " + huge + "\nThe file is larger than the memory available.\n");
 }
 
 TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
