@@ -8,11 +8,11 @@
 
 QString ShowOpenDialog(frmGrid& window)
 {
-    // "*" stands for every file here, where "*.*" would miss names without a dot.
+    // The filters say "*" for every file: here "*.*" would miss names without a dot.
     const QString ext = QStringLiteral("*");
     platform::OpenFileRequest request;
-    request.defaultSuffix = QString();
-    request.fileName = QString();
+    request.defaultSuffix = QStringLiteral("*");
+    request.fileName = "*." + request.defaultSuffix;
     bool failed = false;
     const QString title = QString::fromUtf8(tallir::ProgramTitle.data(), qsizetype(tallir::ProgramTitle.size())) + " - Open ";
     if (window.Tag() == QLatin1String("0"))

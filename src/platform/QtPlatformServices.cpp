@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -69,16 +70,28 @@ std::optional<QString> QtPlatformServices::openFileName(const OpenFileRequest& r
 {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A typed name of a file that is not there is returned too: the caller says it cannot open it.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(request.filters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    // A wildcard suffix stands for every file: there is nothing to add to a typed name.
+    if (!request.defaultSuffix.contains('*'))
+        dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.directory.isEmpty())
         dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().constFirst();
+        // A pattern such as the preset "*.*" names no file: it filters the list, and the
+        // dialog asks again.
+        const QString name = QFileInfo(chosen).fileName();
+        if (!name.contains('*') && !name.contains('?'))
+            return chosen;
+        dialog.setNameFilter(name);
+        dialog.selectFile(QString());
+    }
 }
 
 bool QtPlatformServices::openUrl(const QUrl& url)

@@ -222,7 +222,17 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     ASSERT_EQ(fake.fileDialogs.size(), 1u);
     EXPECT_EQ(fake.fileDialogs[0].title, "Tallir - Open File 2");
     EXPECT_EQ(fake.fileDialogs[0].filters, QStringList({"Input Files (*)", "All Files (*)"}));
+    EXPECT_EQ(fake.fileDialogs[0].fileName, "*.*") << "the file name box is preset";
+    EXPECT_EQ(fake.fileDialogs[0].defaultSuffix, "*");
     EXPECT_EQ(StatusPanels::Text(window(1).StatusBar1(), "Dimension"), "R2 x C2");
+
+    // A typed name of a file that is not there reaches the load, which says so.
+    fake.chosenFiles = {folder.path("typed-missing.txt")};
+    f.mnuFileManage(0)->trigger();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Can't open " + folder.path("typed-missing.txt"));
+    fake.messages.clear();
+    fake.fileDialogs.erase(fake.fileDialogs.begin() + 1);
 
     // While "Compare" is active Open is greyed, but the toolbar's Open runs it all the same:
     // the dialog shows untitled, and nothing loads whatever is chosen.
