@@ -22,10 +22,11 @@ void Reject(const QString& option, QWidget* parent)
 }
 
 // "-" starts an option; so does "/", the other option prefix, unless the token is a path here:
-// one with a further "/" (an absolute path like /data/a.txt) or one that names a file.
+// one with a further "/" (an absolute path like /data/a.txt) or one that names a file. A lone
+// "/" is the prefix of no option letter.
 bool IsOption(const QString& token)
 {
-    if (token.startsWith('-'))
+    if (token.startsWith('-') || token == QLatin1String("/"))
         return true;
     return token.startsWith('/') && !token.mid(1).contains('/') && !QFileInfo::exists(token);
 }

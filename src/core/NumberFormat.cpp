@@ -20,7 +20,7 @@ std::string FormatStandard(double value, const NumberSeparators& separators)
 
     std::string text;
     text.reserve(digits.size() + digits.size() / 3 * separators.thousands.size() + 2);
-    if (value < 0 && digits.find_first_not_of("0.") != std::string_view::npos)
+    if (value < 0) // a negative number keeps its sign even where it rounds to zero
         text += '-';
     for (std::size_t i = 0; i < integer.size(); ++i) {
         if (i > 0 && (integer.size() - i) % 3 == 0)

@@ -92,6 +92,7 @@ TEST_F(FrameTest, CommandLineGrammar)
         {{"-x"}, {"Option \"x\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-H"}, {"Option \"H\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-"}, {"Option (null) ignored."}, "File 1", "File 2", 2, -1, true},
+        {{"/"}, {"Option (null) ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-w"}, {"Option \"w\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-wq"}, {"Option \"wq\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-wci"}, {}, "File 1", "File 2", 0, -1, true},
