@@ -45,6 +45,13 @@ void mdiMain::MDIForm_Load()
         fitWidths_->setChecked(modMain::FitWidthsOnLoad());
     }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+    // Arranging shows the children normal: grid windows that were maximised are maximised
+    // again once it is done.
+    if (modUtil::ReadInteger("frmGrid", "WindowState", 0) == 2)
+        QTimer::singleShot(0, this, [this] {
+            if (QMdiSubWindow* active = area_->activeSubWindow())
+                active->showMaximized();
+        });
 }
 
 void mdiMain::mnuWindowArrange_Click(int index)
@@ -68,7 +75,11 @@ void mdiMain::ArrangeChildren(int arrangement)
         area_->setActiveSubWindow(GridWindows()[slot]->SubWindow());
     switch (arrangement) {
     case 0:
+        // In activation order, so that "File 1", activated last, ends in front at the far
+        // corner and every title bar stays in sight.
+        area_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
         area_->cascadeSubWindows();
+        area_->setActivationOrder(QMdiArea::CreationOrder);
         break;
     case 1:
     case 2:

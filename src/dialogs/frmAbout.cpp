@@ -98,7 +98,6 @@ QLabel* frmAbout::label(const QString& name) const
 
 void frmAbout::Form_Load(bool versionTab)
 {
-    modControl::RestoreDialogPosition(this);
     setWindowTitle("About " + Title());
     FillVersionPage();
     FillOptionPage();
@@ -110,6 +109,8 @@ void frmAbout::Form_Load(bool versionTab)
     const int index = std::max<qsizetype>(0, TabKeys.indexOf(key));
     tabs_->setCurrentIndex(index);
     tbsAbout_Click();
+    // Placed once its pages are filled, so that the first opening is centred by its real size.
+    modControl::RestoreDialogPosition(this);
 }
 
 void frmAbout::FillVersionPage()

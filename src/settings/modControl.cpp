@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
@@ -128,7 +129,14 @@ void SavePlacement(QWidget* window)
 {
     const QString path = modUtil::SettingsPath();
     const QString section = Section(window);
-    const int state = window->isMinimized() ? 1 : window->isMaximized() ? 2 : 0;
+    int state = window->isMinimized() ? 1 : window->isMaximized() ? 2 : 0;
+    // The grid windows share one state: while one of them is maximised the area shows its
+    // children maximised, whichever of them writes last.
+    if (const auto* child = qobject_cast<const QMdiSubWindow*>(window); child && child->mdiArea()) {
+        const auto siblings = child->mdiArea()->subWindowList();
+        if (std::any_of(siblings.begin(), siblings.end(), [](const QMdiSubWindow* sibling) { return sibling->isMaximized(); }))
+            state = 2;
+    }
     modUtil::WriteStringTo(section, "WindowState", QString::number(state), path);
     if (IsMdiChild(window))
         return;
@@ -202,6 +210,9 @@ void RestoreDialogPosition(QWidget* dialog)
     const QRect screen = ScreenOf(dialog);
     const double tx = TwipsPerPixelX(dialog);
     const double ty = TwipsPerPixelY(dialog);
+    // Centred by the size it will show with, not the size of a widget not laid out yet.
+    if (!dialog->isVisible() && !dialog->testAttribute(Qt::WA_Resized))
+        dialog->adjustSize();
     const QSize size = dialog->frameGeometry().size();
     const float left = float((screen.width() - size.width()) * tx / 2);
     const float top = float((screen.height() - size.height()) * ty / 2);

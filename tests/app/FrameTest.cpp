@@ -22,6 +22,7 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QTest>
+#include <QStyle>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <memory>
@@ -151,6 +152,32 @@ TEST_F(FrameTest, ImmediateCompareFromTheFileOrTheOptionsOfThisRun)
     const auto windows = frame->mdiArea()->subWindowList();
     EXPECT_EQ(windows[0]->width(), frame->mdiArea()->viewport()->width()) << "tiled top to bottom";
     QDir().rmdir(folder.settingsPath());
+}
+
+TEST_F(FrameTest, CascadeShowsEveryTitleAndAMaximisedWindowComesBackMaximised)
+{
+    mdiMain& f = start();
+    f.mnuWindowArrange(0)->trigger();
+    QApplication::processEvents();
+    QMdiSubWindow* file1 = window(0).SubWindow();
+    QMdiSubWindow* file2 = window(1).SubWindow();
+    QMdiSubWindow* compare = window(2).SubWindow();
+    EXPECT_EQ(f.mdiArea()->activeSubWindow(), file1) << "File 1 in front";
+    // Each window in front of another starts below that one's title text: every title is read.
+    const int text = file1->fontMetrics().height();
+    for (auto [behind, front] : {std::pair{compare, file2}, {file2, file1}}) {
+        EXPECT_GE(front->geometry().y() - behind->geometry().y(), text) << behind->windowTitle().toStdString();
+        EXPECT_GT(front->geometry().x(), behind->geometry().x()) << behind->windowTitle().toStdString();
+    }
+
+    // A maximised File 1 is remembered, whatever the other windows write after it.
+    file1->showMaximized();
+    f.mdiArea()->setActiveSubWindow(file1);
+    f.close();
+    EXPECT_EQ(modUtil::ReadInteger("frmGrid", "WindowState", 0), 2);
+    mdiMain& again = start();
+    ASSERT_NE(again.mdiArea()->activeSubWindow(), nullptr);
+    EXPECT_TRUE(again.mdiArea()->activeSubWindow()->isMaximized());
 }
 
 TEST_F(FrameTest, HelpOptionShowsTheAboutBoxOnItsVersionTabAndCloses)

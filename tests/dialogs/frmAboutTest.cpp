@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 TEST(frmAbout, RemembersItsTabAndWrapsWithCtrlTab)
@@ -19,6 +20,12 @@ TEST(frmAbout, RemembersItsTabAndWrapsWithCtrlTab)
     FakePlatform fake;
     {
         frmAbout box;
+        box.show();
+        // The first opening is centred on the screen by the size it shows with.
+        const QPoint centre = box.frameGeometry().center();
+        const QPoint screen = box.screen()->geometry().center();
+        EXPECT_NEAR(centre.x(), screen.x(), 20);
+        EXPECT_NEAR(centre.y(), screen.y(), 20);
         EXPECT_EQ(box.windowTitle(), "About Tallir");
         EXPECT_EQ(box.SelectedKey(), "Version");
         EXPECT_TRUE(box.picAbout(0)->isVisibleTo(&box));
