@@ -22,29 +22,28 @@ frmOption::frmOption(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("Option"));
-    setFixedSize(Twips(0, 0, 5655, 1800).size());
 
     frame1_ = new QGroupBox(QStringLiteral("Precision"), this);
-    frame1_->setGeometry(Twips(120, 120, 2295, 975));
+    place(frame1_, 120, 120, 2295, 975);
     check1_ = new QCheckBox(QStringLiteral("Regard as the Same"), frame1_);
     check1_->setObjectName(QStringLiteral("Check1"));
-    check1_->setGeometry(Twips(120, 240, 2055, 255));
+    place(check1_, 120, 240, 2055, 255);
     label1_ = new QLabel(QStringLiteral("with Precision"), frame1_);
-    label1_->setGeometry(Twips(360, 630, 1080, 180));
+    label1_->setObjectName(QStringLiteral("Label1"));
+    place(label1_, 360, 630, 1080, 180);
     text1_ = new QLineEdit(frame1_);
     text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(Twips(1560, 600, 375, 270));
+    place(text1_, 1560, 600, 375, 270);
     text1_->setAlignment(Qt::AlignRight);
     InstallKeyFilter(text1_, QString());
     text1_->installEventFilter(this);
     // The spin control: two arrows beside the number.
-    const QRect spin = Twips(1920, 600, 240, 270);
     up_ = new QToolButton(frame1_);
     up_->setArrowType(Qt::UpArrow);
-    up_->setGeometry(spin.x(), spin.y(), spin.width(), spin.height() / 2);
+    place(up_, 1920, 600, 240, 135);
     down_ = new QToolButton(frame1_);
     down_->setArrowType(Qt::DownArrow);
-    down_->setGeometry(spin.x(), spin.y() + spin.height() / 2, spin.width(), spin.height() - spin.height() / 2);
+    place(down_, 1920, 735, 240, 135);
     up_->setObjectName(QStringLiteral("UpDown1Up"));
     down_->setObjectName(QStringLiteral("UpDown1Down"));
     connect(up_, &QToolButton::clicked, this, [this] { Step(+1); });
@@ -52,25 +51,26 @@ frmOption::frmOption(QWidget* parent)
 
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
-    check2_->setGeometry(Twips(240, 1320, 1815, 255));
+    place(check2_, 240, 1320, 1815, 255);
 
     frame2_ = new QGroupBox(QStringLiteral("Window Arrange"), this);
-    frame2_->setGeometry(Twips(2520, 120, 1695, 1515));
+    place(frame2_, 2520, 120, 1695, 1515);
     const char* const arrangements[] = {"Cascade", "Tile Horizontal", "Tile Vertical", "Do Nothing"};
     const int tops[] = {240, 540, 840, 1200};
     for (int i = 0; i < 4; ++i) {
         option1_[std::size_t(i)] = new QRadioButton(QLatin1String(arrangements[i]), frame2_);
-        option1_[std::size_t(i)]->setGeometry(Twips(120, tops[i], 1455, 225));
+        place(option1_[std::size_t(i)], 120, tops[i], 1455, 225);
     }
 
     const char* const buttons[] = {"OK", "Cancel", "Default..."};
     const int buttonTops[] = {240, 720, 1320};
     for (int i = 0; i < 3; ++i) {
         command1_[std::size_t(i)] = new QPushButton(QLatin1String(buttons[i]), this);
-        command1_[std::size_t(i)]->setGeometry(Twips(4440, buttonTops[i], 1095, 375));
+        place(command1_[std::size_t(i)], 4440, buttonTops[i], 1095, 375);
         connect(command1_[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
     command1_[0]->setDefault(true);
+    layOut();
     Form_Load();
 }
 
@@ -80,6 +80,38 @@ QRect frmOption::Twips(int left, int top, int width, int height) const
     const double ty = modControl::TwipsPerPixelY(this);
     return QRect(int(std::lround(left / tx)), int(std::lround(top / ty)), int(std::lround(width / tx)),
                  int(std::lround(height / ty)));
+}
+
+void frmOption::place(QWidget* control, int left, int top, int width, int height)
+{
+    places_.push_back({control, QRect(left, top, width, height)});
+}
+
+void frmOption::layOut()
+{
+    // The places are made for a font other than this desktop's: where a caption needs more
+    // room, the whole dialog is stretched by the same factor, so that every control fits its
+    // text and keeps its order and alignment.
+    double stretchX = 1;
+    double stretchY = 1;
+    for (const auto& [control, twips] : places_) {
+        const QRect natural = Twips(twips.left(), twips.top(), twips.width(), twips.height());
+        if (qobject_cast<QLineEdit*>(control) || qobject_cast<QToolButton*>(control))
+            continue; // no caption of their own
+        const QSize needed = control->sizeHint();
+        stretchX = std::max(stretchX, double(needed.width()) / std::max(1, natural.width()));
+        stretchY = std::max(stretchY, double(needed.height()) / std::max(1, natural.height()));
+    }
+    auto scaled = [&](const QRect& twips) {
+        const QRect natural = Twips(twips.left(), twips.top(), twips.width(), twips.height());
+        const int left = int(std::lround(natural.left() * stretchX));
+        const int top = int(std::lround(natural.top() * stretchY));
+        return QRect(left, top, int(std::lround((natural.left() + natural.width()) * stretchX)) - left,
+                     int(std::lround((natural.top() + natural.height()) * stretchY)) - top);
+    };
+    for (const auto& [control, twips] : places_)
+        control->setGeometry(scaled(twips));
+    setFixedSize(scaled(QRect(0, 0, 5655, 1800)).size());
 }
 
 void frmOption::Form_Load()
@@ -128,7 +160,9 @@ void frmOption::Command1_Click(int index)
     switch (index) {
     case 0:
         modUtil::WriteString("Option", "PrecisionSame", checkText(check1_));
-        modUtil::WriteString("Option", "PrecisionLog", text1_->text());
+        // The number as shown; never a text that is not one, however it got into the box.
+        if (modUtil::TextIsNumber(text1_->text()))
+            modUtil::WriteString("Option", "PrecisionLog", text1_->text());
         modUtil::WriteString("Option", "ImmediateCompare", checkText(check2_));
         modUtil::WriteString("Option", "WindowArrange", QString::number(SelectedOptionIndex(option1_)));
         accept();

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <array>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -44,6 +46,11 @@ public slots:
 private:
     void Form_Load();
     QRect Twips(int left, int top, int width, int height) const;
+    // A control's place in twips, applied by layOut once every control exists.
+    void place(QWidget* control, int left, int top, int width, int height);
+    void layOut();
+
+    std::vector<std::pair<QWidget*, QRect>> places_;
 
     QGroupBox* frame1_;
     QCheckBox* check1_;

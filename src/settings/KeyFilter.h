@@ -9,6 +9,8 @@ class QWidget;
 // The key code when it is one of allowed's characters; otherwise 0, after one beep.
 int KeyFilter(int& keyCode, const QString& allowed);
 
-// Puts every character typed into a text box through KeyFilter. Keys that type no character
-// (arrows, Delete, function keys) pass untouched.
+// Puts every character typed into a text box through KeyFilter, the control characters of
+// paste, cut, undo and the like included. Keys that type no character (arrows, Delete, function
+// keys) pass untouched, and so do Enter, Esc and Tab, which belong to the dialog. Dropped text,
+// the middle button's paste and the context menu are shut out.
 void InstallKeyFilter(QWidget* textBox, const QString& allowed);

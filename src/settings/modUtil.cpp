@@ -173,6 +173,11 @@ QString SingleToText(float value)
     return QString::fromStdString(tallir::NumberToText(value, 7, QLocale().decimalPoint().toStdString()));
 }
 
+bool TextIsNumber(const QString& text)
+{
+    return TextToNumber(text).has_value();
+}
+
 QString DoubleToText(double value)
 {
     return QString::fromStdString(tallir::NumberToText(value, 15, QLocale().decimalPoint().toStdString()));

@@ -32,6 +32,8 @@ bool WriteStringTo(const QString& section, const QString& key, const QString& va
 // user's locale (7 significant digits for Single, 15 for Double).
 QString SingleToText(float value);
 QString DoubleToText(double value);
+// Whether a text reads as a finite number, in the locale's form or the C form.
+bool TextIsNumber(const QString& text);
 
 // There is no "system.ini" here: the default comes back.
 QString ReadSystemIni(const QString& section, const QString& key, const QString& defaultValue);

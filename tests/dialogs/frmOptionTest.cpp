@@ -2,7 +2,13 @@
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 
+#include "settings/modUtil.h"
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -90,4 +96,65 @@ TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
     dialog.close();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(folder.read("Tallir.ini").startsWith("[Option]\nPrecisionSame=0\n"));
+}
+
+TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    frmOption dialog;
+    dialog.show();
+    // Every control as wide and high as its caption needs in this desktop's font.
+    for (QWidget* control : dialog.findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLabel*>(control) && !qobject_cast<QGroupBox*>(control))
+            continue;
+        if (qobject_cast<QToolButton*>(control))
+            continue;
+        EXPECT_GE(control->width(), control->sizeHint().width()) << control->objectName().toStdString() << " "
+                                                                  << control->property("text").toString().toStdString();
+        EXPECT_GE(control->height(), control->sizeHint().height()) << control->objectName().toStdString();
+        EXPECT_TRUE(dialog.rect().contains(QRect(control->mapTo(&dialog, QPoint(0, 0)), control->size())))
+            << control->objectName().toStdString() << " inside the dialog";
+    }
+    // In the same order: the precision frame, the arrangement frame, the buttons, left to right.
+    const auto right = [&](QWidget* w) { return w->mapTo(&dialog, QPoint(w->width(), 0)).x(); };
+    const auto left = [&](QWidget* w) { return w->mapTo(&dialog, QPoint(0, 0)).x(); };
+    EXPECT_LE(right(dialog.Check1()->parentWidget()), left(dialog.Option1(0)->parentWidget()));
+    EXPECT_LE(right(dialog.Option1(0)->parentWidget()), left(dialog.Command1(0)));
+    EXPECT_LE(right(dialog.findChild<QLabel*>("Label1")), left(dialog.Text1()));
+
+    // Pasting, cutting, undoing and deleting a word are typing too: refused with a beep.
+    QApplication::clipboard()->setText("word");
+    const int beeps = fake.beeps;
+    for (auto [key, modifiers] : {std::pair{Qt::Key_V, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
+                                  {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Backspace, Qt::ControlModifier},
+                                  {Qt::Key_Insert, Qt::ShiftModifier}}) {
+        dialog.Text1()->selectAll();
+        QTest::keyClick(dialog.Text1(), key, modifiers);
+        EXPECT_EQ(dialog.Text1()->text(), "10") << QKeySequence(key | modifiers).toString().toStdString();
+    }
+    EXPECT_EQ(fake.beeps, beeps + 5);
+    QTest::mouseClick(dialog.Text1(), Qt::MiddleButton);
+    EXPECT_EQ(dialog.Text1()->text(), "10") << "the middle button pastes nothing";
+
+    // Tab moves on, Esc cancels, Enter presses OK; none of them beeps.
+    dialog.Text1()->setFocus();
+    QTest::keyClick(dialog.Text1(), Qt::Key_Tab);
+    EXPECT_FALSE(dialog.Text1()->hasFocus());
+    EXPECT_EQ(fake.beeps, beeps + 6);
+    dialog.Text1()->setFocus();
+    dialog.Text1()->setText("12");
+    QTest::keyClick(dialog.Text1(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(modUtil::ReadString("Option", "PrecisionLog", ""), "12");
+
+    frmOption again;
+    again.show();
+    again.Text1()->setText("word"); // however it got there, it is never written
+    QTest::keyClick(again.Text1(), Qt::Key_Escape);
+    EXPECT_EQ(again.result(), QDialog::Rejected);
+    frmOption third;
+    third.Text1()->setText("word");
+    third.Command1_Click(0);
+    EXPECT_EQ(modUtil::ReadString("Option", "PrecisionLog", ""), "12");
 }
