@@ -406,3 +406,26 @@ TEST_F(ReadableGridTest, TheFocusFrameIsOnTheCurrentCellWhereverTheViewsCursorIs
     EXPECT_TRUE(framed(2, 1)) << "the current cell";
     EXPECT_FALSE(framed(6, 3)) << "not where the view's cursor went";
 }
+
+TEST(ColourMapAcrossFrames, ANewFrameMarksItsOwnComparisonOnly)
+{
+    // Each frame's first comparison has the same generation number: nothing of the first may
+    // show in the second.
+    const TempFolder folder;
+    FakePlatform fake;
+    const QString a = folder.write("a.txt", "1 2 3\n");
+    for (const char* second : {"1 2 9\n", "9 2 3\n"}) {
+        mdiMain frame;
+        frame.MDIForm_Load();
+        frame.show();
+        ASSERT_TRUE(modMain::LoadFile(*GridWindows()[0], a));
+        ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", second)));
+        modMain::CompareGrids();
+        GridModel* model = GridWindows()[2]->MSFlexGrid1()->Model();
+        const bool thirdDiffers = QByteArray(second) == "1 2 9\n";
+        EXPECT_EQ(model->headerData(2, Qt::Horizontal, Qt::BackgroundRole).value<QColor>() == ColourMap::HeaderMark(), thirdDiffers)
+            << second;
+        EXPECT_EQ(model->headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QColor>() == ColourMap::HeaderMark(), !thirdDiffers)
+            << second;
+    }
+}
