@@ -9,6 +9,7 @@
 #include "grid/frmGrid.h"
 #include "grid/modToolbar.h"
 #include "settings/modControl.h"
+#include "settings/modUtil.h"
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/TempFolder.h"
@@ -179,6 +180,13 @@ TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
     modMain::CompareGrids();
     EXPECT_EQ(grid(2), QStringList({"|", "|S"})) << "a 2 x 2 grid that never grew keeps empty headers";
     EXPECT_EQ(fake.messages.back().text.count("at 1 cells"), 1);
+
+    // Only 1 switches the rule on: -1 and 2 leave it off.
+    for (const char* off : {"-1", "2", "0"}) {
+        modUtil::WriteString("Option", "PrecisionSame", off);
+        modMain::CompareGrids();
+        EXPECT_EQ(grid(2), QStringList({"|", "|11.00"})) << off;
+    }
 
     // Nothing loaded: both windows show their first panels, which agree.
     mdiMain fresh;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tallir;
@@ -87,13 +88,24 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
     EXPECT_EQ(ReadTable(folder.path() + "/missing.txt").failure, ReadFailure::NoFile);
     EXPECT_EQ(ReadTable("").failure, ReadFailure::NoFile);
 
+    // A file there that cannot be opened: as root, tried as an ordinary user in a child process.
     const TempFile locked("1 2\n");
     std::filesystem::permissions(locked.path(), std::filesystem::perms::none);
-    if (geteuid() != 0) { // root reads anything
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
         const auto result = ReadTable(locked.path());
-        EXPECT_EQ(result.failure, ReadFailure::CannotOpen);
-        EXPECT_FALSE(result.table);
+        _exit(result.failure == ReadFailure::CannotOpen && !result.table ? 0 : 1);
     }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    // Opened, but the reading fails: no user can read this one from its start.
+    const auto unreadable = ReadTable("/proc/self/mem");
+    EXPECT_EQ(unreadable.failure, ReadFailure::CannotRead);
+    EXPECT_FALSE(unreadable.table);
     EXPECT_EQ(CantOpenMessage("/x/a.txt"), "Can't open /x/a.txt");
 }
 

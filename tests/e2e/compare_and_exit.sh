@@ -10,6 +10,7 @@ mkdir -p "$artifacts"
 work=$(mktemp -d)
 export TALLIR_SETTINGS_DIR="$work/settings"
 export QT_QPA_PLATFORM=xcb
+export TALLIR_INSTANCE_KEY="e2e $(basename "$0") $$"
 cleanup() { kill "${pid:-0}" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 # shot NAME [WINDOW]: the screen, or one window (a message box shows black in a capture of the

@@ -8,6 +8,7 @@ artifacts=$2
 mkdir -p "$artifacts"
 export TALLIR_SETTINGS_DIR=$(mktemp -d)
 export QT_QPA_PLATFORM=xcb
+export TALLIR_INSTANCE_KEY="e2e $(basename "$0") $$"
 caption='Tallir Ver.1.0 Rev.109'
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; rm -rf "$TALLIR_SETTINGS_DIR"; }
