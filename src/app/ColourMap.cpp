@@ -102,6 +102,10 @@ QString Legend()
 
 void Install()
 {
+    // A new frame: what was derived from an earlier frame's comparison is no longer good,
+    // whatever its generation number says.
+    TheState().generation = ~std::uint64_t(0);
+    TheState().columns.clear();
     for (int slot = 0; slot < 3; ++slot)
         GridWindows()[slot]->MSFlexGrid1()->Model()->setTint([slot](qint64 row, qint64 col) { return Tint(slot, row, col); });
 }
