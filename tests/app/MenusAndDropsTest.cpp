@@ -1,0 +1,279 @@
+// The frame's menus and toolbars item by item, the bar and window commands, and files dropped
+// as the desktop drops them: real drag and drop events with a list of file URLs.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/frmGrid.h"
+#include "grid/modFlexGrid.h"
+#include "settings/modUtil.h"
+#include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QWidgetAction>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MenusAndDropsTest : public testing::Test {
+protected:
+    MenusAndDropsTest()
+    {
+        modControl::RecentPaths() = {};
+        frame.MDIForm_Load();
+        frame.resize(1000, 700);
+        frame.show();
+        QApplication::processEvents();
+    }
+    ~MenusAndDropsTest() override { modControl::RecentPaths() = {}; }
+
+    frmGrid& window(int slot) { return *GridWindows()[slot]; }
+
+    // Drags the files over a widget and drops them there, as the desktop does: the drag goes to
+    // the nearest widget from there up that takes drops. That widget, when it took the drag.
+    QWidget* drop(QWidget* target, const QStringList& paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QWidget* taker = target;
+        while (taker && !taker->acceptDrops())
+            taker = taker->parentWidget();
+        if (!taker)
+            return nullptr;
+        const QPoint at = target->mapTo(taker, target->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(taker, &enter);
+        if (!enter.isAccepted())
+            return nullptr;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(taker, &dropped);
+        return taker;
+    }
+
+    TempFolder folder;
+    FakePlatform fake;
+    mdiMain frame;
+};
+
+QString Describe(const QAction* action)
+{
+    if (action->isSeparator())
+        return QStringLiteral("---") + (action->isVisible() ? "" : " hidden");
+    QString text = action->objectName() + " \"" + action->text() + "\"";
+    if (!action->shortcut().isEmpty())
+        text += " " + action->shortcut().toString();
+    if (action->isCheckable())
+        text += action->isChecked() ? " checked" : " unchecked";
+    if (!action->isVisible())
+        text += " hidden";
+    return text;
+}
+
+} // namespace
+
+TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
+{
+    QStringList menus;
+    for (QAction* top : frame.menuBar()->actions()) {
+        menus << top->menu()->objectName() + " \"" + top->text() + "\"";
+        for (QAction* item : top->menu()->actions())
+            menus << "  " + Describe(item);
+    }
+    const QStringList expected = {
+        "mnuFile \"&File\"",
+        "  mnuFileManage0 \"&Open...\" Ctrl+O",
+        "  mnuFileManage1 \"&Compare\"",
+        "  mnuFileReload \"&Reload\" F5",
+        "  --- hidden",
+        "  mnuFileRecentPath \"\" hidden",
+        "  mnuFileRecentPath \"\" hidden",
+        "  mnuFileRecentPath \"\" hidden",
+        "  mnuFileRecentPath \"\" hidden",
+        "  mnuFileRecentPath \"\" hidden",
+        "  ---",
+        "  mnuFileExit \"E&xit Tallir\"",
+        "mnuTool \"&Tool\"",
+        "  mnuToolBar0 \"&Tool Bar\" checked",
+        "  mnuToolBar1 \"&Status Bar\" checked",
+        "  ---",
+        "  mnuToolUniWidth \"&Uniform Width\"",
+        "  ---",
+        "  mnuToolOption \"&Option...\"",
+        "  ---",
+        "  mnuToolColourMap \"&Colour Map\" checked",
+        "  mnuToolFitWidths \"Fit &Widths on Load\" checked",
+        "  mnuToolNextDifference \"&Next Difference\" F8",
+        "  mnuToolPreviousDifference \"&Previous Difference\" Shift+F8",
+        "  mnuToolNextWorst \"Next &Worst\" Ctrl+F8",
+        "mnuWindow \"&Window\"",
+        "  mnuWindowArrange \"&Cascade\" Shift+F5",
+        "  mnuWindowArrange \"&Tile Horizontal\" Shift+F4",
+        "  mnuWindowArrange \"Tile &Vertical\"",
+        "  mnuWindowArrange \"(Do nothing)\" hidden",
+        "  mnuWindowArrange \"&Arrange Icons\"",
+        "  ---",
+        "mnuHelp \"&Help\"",
+        "  mnuHelpHelp0 \"&Help\" F1",
+        "  mnuHelpHelp1 \"Home &Page\"",
+        "  ---",
+        "  mnuHelpAbout \"&About...\"",
+    };
+    EXPECT_EQ(menus.join('\n').toStdString(), expected.join('\n').toStdString());
+
+    auto keys = [](QToolBar* bar) {
+        QStringList names;
+        for (QAction* action : bar->actions())
+            names << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
+        return names;
+    };
+    EXPECT_EQ(keys(frame.Toolbar1()), QStringList({"Dummy", "Open", "Compare", "|", "UniWidth", "Option", "|", "Cascade",
+                                                   "Horizontal", "Vertical", "|", "Help", "|", "Previous", "Next", "Worst"}));
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_EQ(keys(window(slot).Toolbar1()),
+                  QStringList({"Dummy", slot == 2 ? "Compare" : "Open", "UniWidth", "Dummy1", "Cell"}));
+    // A button's key is its tool tip; a placeholder's gap says its key too.
+    for (QAction* action : frame.Toolbar1()->actions()) {
+        if (action->isSeparator())
+            continue;
+        QWidget* gap = frame.Toolbar1()->widgetForAction(action);
+        const QString tip = qobject_cast<QWidgetAction*>(action) ? gap->toolTip() : action->toolTip();
+        EXPECT_EQ(tip, action->objectName());
+    }
+}
+
+TEST_F(MenusAndDropsTest, BarsComeAndGoAndTheWindowMenuListsTheWindows)
+{
+    // Tool Bar and Status Bar hide and show again.
+    for (int index = 0; index < 2; ++index) {
+        QWidget* bar = index == 0 ? static_cast<QWidget*>(frame.Toolbar1()) : static_cast<QWidget*>(frame.StatusBar1());
+        frame.mnuToolBar(index)->trigger();
+        EXPECT_FALSE(bar->isVisible()) << index;
+        EXPECT_FALSE(frame.mnuToolBar(index)->isChecked());
+        frame.mnuToolBar(index)->trigger();
+        EXPECT_TRUE(bar->isVisible()) << index;
+        EXPECT_TRUE(frame.mnuToolBar(index)->isChecked());
+    }
+
+    // The Window menu lists the three windows below its items, the active one checked.
+    frame.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    emit frame.mnuWindow()->aboutToShow();
+    QStringList listed;
+    for (QAction* item : frame.mnuWindow()->actions())
+        if (item->isCheckable())
+            listed << item->text() + (item->isChecked() ? " *" : "");
+    EXPECT_EQ(listed, QStringList({"&1 File 1", "&2 File 2 *", "&3 Compare"}));
+
+    // Arrange Icons lines the minimised windows up along the bottom and leaves the others.
+    window(0).SubWindow()->showMinimized();
+    window(2).SubWindow()->showMinimized();
+    const QRect normal = window(1).SubWindow()->geometry();
+    frame.mnuWindowArrange(4)->trigger();
+    const int bottom = frame.mdiArea()->viewport()->height();
+    for (int slot : {0, 2})
+        EXPECT_EQ(window(slot).SubWindow()->geometry().bottom() + 1, bottom) << slot;
+    EXPECT_LT(window(0).SubWindow()->x(), window(2).SubWindow()->x());
+    EXPECT_EQ(window(1).SubWindow()->geometry(), normal) << "a normal window is not moved";
+}
+
+TEST_F(MenusAndDropsTest, LoadsLeaveTheGridPaintingAndBelowItsToolbar)
+{
+    const QString a = folder.write("a.txt", "1 2\n3 4\n");
+    const QString b = folder.write("b.txt", "1 2\n3 5\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), a));
+    ASSERT_TRUE(modMain::LoadFile(window(1), b));
+    modMain::CompareGrids();
+    for (int slot = 0; slot < 3; ++slot) {
+        MSFlexGrid* grid = window(slot).MSFlexGrid1();
+        EXPECT_TRUE(grid->Redraw()) << slot;
+        EXPECT_GE(grid->geometry().top(), window(slot).Toolbar1()->geometry().bottom() + 1) << "not over the toolbar";
+        EXPECT_LE(grid->geometry().bottom(), window(slot).StatusBar1()->geometry().top()) << "not over the status bar";
+    }
+}
+
+TEST_F(MenusAndDropsTest, AHeaderDoubleClickFitsFromTheClickedColumnToTheSelectionsLast)
+{
+    QByteArray text;
+    for (int r = 0; r < 3; ++r)
+        text += "a-fairly-long-text b-fairly-long-text c-fairly-long-text d-fairly-long-text\n";
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("wide.txt", text)));
+    MSFlexGrid* grid = window(0).MSFlexGrid1();
+    auto narrow = [&] {
+        for (int c = 1; c <= 4; ++c)
+            grid->SetColWidth(c, 300);
+    };
+    auto fitted = [&] {
+        QList<bool> wide;
+        for (int c = 1; c <= 4; ++c)
+            wide << (grid->ColWidth(c) > 600);
+        return wide;
+    };
+    // Columns 1 to 4 selected, the header of column 3 double-clicked: 3 and 4 are fitted.
+    narrow();
+    grid->SetCol(1);
+    grid->SetColSel(4);
+    grid->SetMouseCell(0, 3);
+    modFlexGrid::MSFlexGrid_FitColWidth(grid, 0);
+    EXPECT_EQ(fitted(), QList<bool>({false, false, true, true}));
+    // On the selection's last column: the whole selection.
+    narrow();
+    grid->SetCol(1);
+    grid->SetColSel(4);
+    grid->SetMouseCell(0, 4);
+    modFlexGrid::MSFlexGrid_FitColWidth(grid, 0);
+    EXPECT_EQ(fitted(), QList<bool>({true, true, true, true}));
+}
+
+TEST_F(MenusAndDropsTest, RealDropsOnTheFrameAWindowAndItsGrid)
+{
+    const QString a = folder.write("a.txt", "1 2\n3 4\n");
+    const QString b = folder.write("b.txt", "1 2\n3 5\n6\n");
+    const QString c = folder.write("c.txt", "9\n");
+    QDir(folder.path()).mkdir("dir");
+    const QString dir = folder.path("dir");
+    auto rows = [&](int slot) { return window(slot).MSFlexGrid1()->Rows() - 1; };
+
+    // On the frame: by the active window, the second file into the other one.
+    frame.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    ASSERT_EQ(drop(frame.mdiArea()->viewport(), {a, b}), &frame);
+    EXPECT_EQ(window(1).Caption(), CaptionFor(a));
+    EXPECT_EQ(window(0).Caption(), CaptionFor(b));
+
+    // On a file window itself: a folder as the second name loads nothing into the other one.
+    ASSERT_EQ(drop(&window(0), {c, dir}), &window(0));
+    EXPECT_EQ(window(0).Caption(), CaptionFor(c));
+    EXPECT_EQ(window(1).Caption(), CaptionFor(a)) << "the folder is skipped";
+    EXPECT_TRUE(fake.messages.empty());
+
+    // On a file window's grid, with immediate comparison.
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    ASSERT_EQ(drop(window(1).MSFlexGrid1()->viewport(), {b}), window(1).MSFlexGrid1()->viewport());
+    EXPECT_EQ(rows(1), 3);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(" != ")) << "compared";
+
+    // The Compare window and its grid take no drops: the frame gets them, and with "Compare"
+    // active it says which windows take files.
+    frame.mdiArea()->setActiveSubWindow(window(2).SubWindow());
+    EXPECT_EQ(drop(window(2).MSFlexGrid1()->viewport(), {a}), &frame);
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text, "Activate \"File 1\" or \"File 2\" of child windows.");
+    EXPECT_EQ(window(1).Caption(), CaptionFor(b));
+}
