@@ -233,6 +233,13 @@ TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)
         const qint64 focusCol = step.modifiers & Qt::ShiftModifier ? b.colSel : b.col;
         EXPECT_TRUE(g->viewport()->rect().contains(cellRect(0, focusRow, focusCol))) << at;
         EXPECT_EQ(background(0, focusRow, focusCol), g->BackColorSel()) << at;
+        // The block is painted into every grid's cell formats, the selection colours.
+        for (int slot = 0; slot < 3; ++slot) {
+            MSFlexGrid* grid = window(slot).MSFlexGrid1();
+            const qint64 row = std::min<qint64>(focusRow, grid->Rows() - 1);
+            EXPECT_EQ(grid->Model()->formats().backColor(row, focusCol).value_or(QColor()), grid->BackColorSel()) << at << " slot " << slot;
+            EXPECT_EQ(grid->Model()->formats().foreColor(row, focusCol).value_or(QColor()), grid->BackColor()) << at << " slot " << slot;
+        }
         // The one focus frame is on the current cell.
         const auto frames = painted(0)->outlines;
         const QRect current = cellRect(0, b.row, b.col);
