@@ -22,6 +22,8 @@ shot() {
         { convert xwd:"$work/shot.xwd" "$artifacts/$1.png" 2>/dev/null || cp "$work/shot.xwd" "$artifacts/$1.xwd"; }
 }
 fail() { echo "FAIL: $*"; shot failure; exit 1; }
+# pixels COLOUR PNG: how many pixels of exactly that colour the picture holds.
+pixels() { convert "$2" -fill black +opaque "$1" -fill white -opaque "$1" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null || echo 0; }
 
 cd "$work"
 printf '1 2 3\n4 5 6\n' > a.txt
@@ -33,6 +35,15 @@ box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n
 sleep 0.5
 shot colour-map-and-closing-message
 shot compare-and-exit-message "$box"
+# What a person sees: the frame with its caption, the message box titled with the program's
+# name, and the differing cell tinted in Compare (5 against 5.5 agree in barely one digit: red)
+# and marked in both files.
+xdotool search --onlyvisible --name '^Tallir Ver\.1\.0 Rev\.109$' >/dev/null || fail "no frame captioned with the version"
+picture="$artifacts/colour-map-and-closing-message.png"
+if [ -f "$picture" ]; then
+    [ "$(pixels 'rgb(236,112,99)' "$picture")" -ge 100 ] || fail "no red Compare cell on the screen"
+    [ "$(pixels 'rgb(255,243,214)' "$picture")" -ge 200 ] || fail "no marked cells in File 1 and File 2"
+fi
 xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after the message"

@@ -18,6 +18,8 @@ shot() {
         { convert xwd:"$work/shot.xwd" "$artifacts/$1.png" 2>/dev/null || cp "$work/shot.xwd" "$artifacts/$1.xwd"; }
 }
 fail() { echo "FAIL: $*"; shot "readable-failure"; exit 1; }
+# pixels COLOUR PNG: how many pixels of exactly that colour the picture holds.
+pixels() { convert "$2" -fill black +opaque "$1" -fill white -opaque "$1" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null || echo 0; }
 
 cd "$work"
 awk 'BEGIN { for (r = 1; r <= 300; r++) { for (c = 1; c <= 8; c++) printf "%.9e%s", sin(r + c) * 10 ^ (c % 5 - 2), (c < 8 ? " " : "\n") } }' > a.txt
@@ -34,6 +36,9 @@ run() {
     [ -n "$frame" ] || fail "no frame at scale $1"
     sleep 1
     shot "readable-grids-scale-$1"
+    # The differing cells are marked in both files as soon as the comparison is done.
+    picture="$artifacts/readable-grids-scale-$1.png"
+    [ ! -f "$picture" ] || [ "$(pixels 'rgb(255,243,214)' "$picture")" -ge 200 ] || fail "no marked cells at scale $1"
     geometry=$(xdotool getwindowgeometry "$frame" | tr -d '\n' | sed 's/.*Position: \([0-9,]*\).*Geometry: \([0-9x]*\).*/\1 \2/')
     xdotool windowfocus --sync "$frame" key alt+f x 2>/dev/null || kill "$pid"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
