@@ -23,12 +23,14 @@ pixels() { convert "$2" -fill black +opaque "$1" -fill white -opaque "$1" -forma
 
 cd "$work"
 awk 'BEGIN { for (r = 1; r <= 300; r++) { for (c = 1; c <= 8; c++) printf "%.9e%s", sin(r + c) * 10 ^ (c % 5 - 2), (c < 8 ? " " : "\n") } }' > a.txt
-awk '{ if (NR % 7 == 0) $3 = sprintf("%.9e", $3 * 1.0000001); print }' a.txt > b.txt
+awk '{ if (NR % 7 == 0) $1 = sprintf("%.9e", $1 * 1.0000001); print }' a.txt > b.txt
 
 # run SCALE: starts the comparison at that scale, answers the closing message, keeps a
 # screenshot and prints the frame's geometry; then ends the program through File > Exit.
 run() {
     QT_SCALE_FACTOR=$1 "$tallir" -i a.txt b.txt & pid=$!
+    # A failure here ends this copy too, so that nothing is left running.
+    fail() { kill "$pid" 2>/dev/null; echo "FAIL: $*"; shot "readable-failure"; exit 1; }
     box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
     [ -n "$box" ] || fail "no closing message at scale $1"
     xdotool windowfocus --sync "$box" key Return
