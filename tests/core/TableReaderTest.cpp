@@ -88,18 +88,21 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
     EXPECT_EQ(ReadTable(folder.path() + "/missing.txt").failure, ReadFailure::NoFile);
     EXPECT_EQ(ReadTable("").failure, ReadFailure::NoFile);
 
-    // A file there that cannot be opened: as root, tried as an ordinary user in a child process.
-    const TempFile locked("1 2\n");
-    std::filesystem::permissions(locked.path(), std::filesystem::perms::none);
+    // A file there that cannot be opened: as root, tried as an ordinary user in a child process
+    // (in /tmp, which every user may pass through, whatever the temporary folder is).
+    const std::string lockedPath = "/tmp/tallir-locked-" + std::to_string(getpid());
+    std::ofstream(lockedPath) << "1 2\n";
+    std::filesystem::permissions(lockedPath, std::filesystem::perms::none);
     const pid_t child = fork();
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
-        const auto result = ReadTable(locked.path());
+        const auto result = ReadTable(lockedPath);
         _exit(result.failure == ReadFailure::CannotOpen && !result.table ? 0 : 1);
     }
     int status = -1;
     waitpid(child, &status, 0);
+    std::filesystem::remove(lockedPath);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 
     // Opened, but the reading fails: no user can read this one from its start.
