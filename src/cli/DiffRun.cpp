@@ -45,7 +45,7 @@ DiffOutcome RunDiff(const DiffOptions& options)
     run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
     run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
-    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::Disagrees);
+    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance);
     outcome.run = std::move(run);
     return outcome;
 }

@@ -62,8 +62,10 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
     if (*x1 == *x2)
         return std::nullopt;
     const double agreement = Agreement(*x1, *x2);
+    const double difference = std::fabs(*x2 - *x1);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
-        || (options.absoluteTolerance && std::fabs(*x2 - *x1) <= *options.absoluteTolerance);
+        || (options.absoluteTolerance && difference <= *options.absoluteTolerance)
+        || (options.relativeTolerance && difference <= *options.relativeTolerance * std::fabs(*x1));
     return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
 }
 

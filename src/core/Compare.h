@@ -16,8 +16,11 @@ namespace tallir {
 struct CompareOptions {
     bool precisionSame = false; // the precision rule: agreement above precisionLog shows "S"
     double precisionLog = 10;
-    // Also "S" when two different numbers lie at most this far apart.
+    // Also "S" when two different numbers lie at most this far apart,
     std::optional<double> absoluteTolerance;
+    // or when |x2 - x1| is at most this share of |x1| (so against a 0 in File 1 only the
+    // absolute tolerance can make a pair "S").
+    std::optional<double> relativeTolerance;
     // Value columns (0-based, first and last inclusive) that are not compared: no verdict,
     // not counted.
     struct ColumnRange {
@@ -72,6 +75,15 @@ CompareResult CompareTables(const Table& file1, const Table& file2, const Compar
 // like the blank grid of a window that loaded nothing).
 CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
                             const CompareOptions& options = {});
+
+// Whether a differing cell is beyond the tolerance: every verdict but "S", whichever rule
+// (precision, absolute or relative tolerance) made it "S".
+inline bool BeyondTolerance(const Verdict& verdict) { return verdict.kind != VerdictKind::Same; }
+// Whether any tolerance is in force, so that "S" can occur at all.
+inline bool AnyTolerance(const CompareOptions& options)
+{
+    return options.precisionSame || options.absoluteTolerance || options.relativeTolerance;
+}
 
 // The verdict of one cell pair, or nothing when they agree.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);

@@ -22,6 +22,8 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
     figures.differing = result.differing();
     for (const Verdict& verdict : result.verdicts) {
         const CellPosition cell{verdict.row, verdict.col};
+        if (BeyondTolerance(verdict))
+            ++figures.beyondTolerance;
         if (verdict.kind == VerdictKind::Text) {
             ++figures.textDiffering;
             continue;
@@ -32,8 +34,13 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
         const double x1 = *NumericValue(file1.cell(verdict.row, verdict.col));
         const double x2 = *NumericValue(file2.cell(verdict.row, verdict.col));
         const double absolute = std::fabs(x2 - x1);
+        const double relative = x1 == 0 ? std::fabs(x2) : absolute / std::fabs(x1);
         KeepLarger(figures.largestAbsolute, absolute, cell);
-        KeepLarger(figures.largestRelative, x1 == 0 ? std::fabs(x2) : absolute / std::fabs(x1), cell);
+        KeepLarger(figures.largestRelative, relative, cell);
+        if (BeyondTolerance(verdict)) {
+            KeepLarger(figures.largestAbsoluteBeyond, absolute, cell);
+            KeepLarger(figures.largestRelativeBeyond, relative, cell);
+        }
     }
     return figures;
 }

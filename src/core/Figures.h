@@ -29,6 +29,10 @@ struct Figures {
     std::optional<FigureAt<double>> lowestAgreement;
     std::optional<FigureAt<double>> largestAbsolute; // |x2 - x1|
     std::optional<FigureAt<double>> largestRelative; // |x2 - x1| / |x1| (|x2| when x1 is 0)
+    // The same over the cells beyond the tolerance only ("D" and digits).
+    std::uint64_t beyondTolerance = 0;
+    std::optional<FigureAt<double>> largestAbsoluteBeyond;
+    std::optional<FigureAt<double>> largestRelativeBeyond;
 };
 
 // Counts and extremes of a result; numbers are read again only for its numeric verdicts.
@@ -47,7 +51,5 @@ struct ShapeMismatch {
 };
 ShapeMismatch FindShapeMismatch(const Table& file1, const Table& file2);
 
-// Whether a verdict means the tables disagree ("D" or digits; "S" does not).
-inline bool Disagrees(const Verdict& verdict) { return verdict.kind != VerdictKind::Same; }
 
 } // namespace tallir

@@ -29,29 +29,32 @@ double Severity(const Verdict& v)
 
 } // namespace
 
-std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
+std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {
     const auto& v = result.verdicts;
-    if (v.empty())
-        return std::nullopt;
+    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
     // The first verdict that is not at or before (row, col).
-    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) {
+    const auto after = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) {
         return Before(x, row, col) || (x.row == row && x.col == col);
     });
-    if (it == v.end())
-        return Step{0, true};
-    return Step{std::size_t(it - v.begin()), false};
+    if (const auto it = std::find_if(after, v.end(), counts); it != v.end())
+        return Step{std::size_t(it - v.begin()), false};
+    if (const auto it = std::find_if(v.begin(), after, counts); it != after)
+        return Step{std::size_t(it - v.begin()), true};
+    return std::nullopt;
 }
 
-std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
+std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {
     const auto& v = result.verdicts;
-    if (v.empty())
-        return std::nullopt;
-    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
-    if (it == v.begin())
-        return Step{v.size() - 1, true};
-    return Step{std::size_t(it - v.begin()) - 1, false};
+    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
+    const auto before = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
+    const auto back = std::make_reverse_iterator(before);
+    if (const auto it = std::find_if(back, v.rend(), counts); it != v.rend())
+        return Step{std::size_t(v.rend() - it) - 1, false};
+    if (const auto it = std::find_if(v.rbegin(), back, counts); it != back)
+        return Step{std::size_t(v.rend() - it) - 1, true};
+    return std::nullopt;
 }
 
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
@@ -63,10 +66,12 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
     return std::size_t(it - v.begin());
 }
 
-std::vector<std::size_t> WorstFirst(const CompareResult& result)
+std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly)
 {
     std::vector<std::size_t> order(result.verdicts.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
+    if (beyondOnly)
+        std::erase_if(order, [&](std::size_t i) { return !BeyondTolerance(result.verdicts[i]); });
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return Severity(result.verdicts[a]) < Severity(result.verdicts[b]);
     });

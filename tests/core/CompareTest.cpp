@@ -1,5 +1,6 @@
 #include "core/Agreement.h"
 #include "core/Compare.h"
+#include "core/Figures.h"
 #include "core/Navigation.h"
 #include "core/TableReader.h"
 
@@ -172,6 +173,75 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_EQ(worst[1], 0u) << "2 against 2.5 agrees least";
     EXPECT_EQ(worst[3], 2u) << "6 against 6.0000001 agrees most";
     EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
+
+    // Passing over the cells regarded as the same: (1,2) is "S" with the precision rule at 6.
+    CompareOptions rule;
+    rule.precisionSame = true;
+    rule.precisionLog = 6;
+    const auto ruled = CompareTables(ParseTable("1 2 3\n4 5 6\n7 8 9\n"), ParseTable("1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"), rule);
+    ASSERT_EQ(ruled.verdicts[2].kind, VerdictKind::Same);
+    const std::vector<Case> beyond = {
+        {true, 1, 0, 3, false}, {true, 1, 2, 3, false}, {true, 2, 2, 0, true},
+        {false, 2, 2, 1, false}, {false, 0, 1, 3, true},
+    };
+    for (const auto& c : beyond) {
+        const auto step = c.next ? NextDifference(ruled, c.row, c.col, true) : PreviousDifference(ruled, c.row, c.col, true);
+        ASSERT_TRUE(step);
+        EXPECT_EQ(step->index, c.index) << c.next << " " << c.row << "," << c.col;
+        EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
+    }
+    EXPECT_EQ(NextDifference(ruled, 1, 0)->index, 2u) << "without it, \"S\" is a stop";
+    EXPECT_EQ(WorstFirst(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
+    CompareOptions lenient;
+    lenient.absoluteTolerance = 10;
+    EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1 2"), ParseTable("1 3"), lenient), 0, 0, true)) << "only \"S\"";
+}
+
+TEST(Compare, TolerancesOnTheirBoundaries)
+{
+    CompareOptions absolute;
+    absolute.absoluteTolerance = 0.5;
+    CompareOptions relative;
+    relative.relativeTolerance = 0.5;
+    CompareOptions both = absolute;
+    both.absoluteTolerance = 1e-30;
+    both.relativeTolerance = 0.5;
+    struct Case {
+        const char* a;
+        const char* b;
+        const CompareOptions& options;
+        const char* verdict;
+    };
+    const Case cases[] = {
+        {"1", "1.5", absolute, "S"},       // exactly the tolerance apart
+        {"1", "1.5000001", absolute, "0.30"},
+        {"-1", "-1.5", absolute, "S"},
+        {"0", "0.5", absolute, "S"},
+        {"2", "3", relative, "S"},          // |3 - 2| = 0.5 x |2|
+        {"2", "3.0000001", relative, "0.30"},
+        {"-2", "-3", relative, "S"},
+        {"-2", "-1", relative, "S"},
+        {"0", "1e-300", relative, "300.00"}, // against 0 only the absolute tolerance helps
+        {"0", "1e-20", both, "20.00"},
+        {"0", "1e-31", both, "S"},
+        {"2", "3", both, "S"},               // either one suffices
+        {"abc", "abd", both, "D"},           // texts are untouched by tolerances
+        {"1e999", "2e999", both, "D"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
+    EXPECT_FALSE(AnyTolerance(CompareOptions{}));
+    EXPECT_TRUE(AnyTolerance(relative));
+
+    // The figures count what lies beyond and find its extremes.
+    const auto result = CompareTables(ParseTable("1 2 10 x\n"), ParseTable("1.2 2.4 20 y\n"), absolute);
+    const auto figures = Summarize(result, ParseTable("1 2 10 x\n"), ParseTable("1.2 2.4 20 y\n"));
+    EXPECT_EQ(figures.same, 2u);
+    EXPECT_EQ(figures.beyondTolerance, 2u);
+    ASSERT_TRUE(figures.largestAbsoluteBeyond);
+    EXPECT_EQ(figures.largestAbsoluteBeyond->value, 10);
+    EXPECT_EQ(figures.largestAbsoluteBeyond->cell.col, 2u);
+    EXPECT_EQ(figures.largestRelativeBeyond->value, 1);
 }
 
 TEST(Compare, ExplainsEachKindOfVerdict)
