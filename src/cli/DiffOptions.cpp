@@ -33,21 +33,24 @@ QString DiffHelpText()
         "  -p, --precision DIGITS   the precision in decimal digits (default 10)\n"
         "  -a, --abs X              also regard two different numbers at most X apart as\n"
         "                           the same (\"S\")\n"
+        "  -r, --rel X              also regard x1 and x2 as the same (\"S\") when\n"
+        "                           |x2 - x1| <= X |x1|; with -a, either one suffices\n"
         "  -X, --ignore-columns LIST\n"
         "                           do not compare these columns (numbered from 1, ranges\n"
         "                           like 2-4,7)\n"
-        "      --settings           take the precision rule and DIGITS from Tallir.ini;\n"
-        "                           options given here still win\n"
+        "      --settings           take the precision rule, DIGITS and the absolute\n"
+        "                           tolerance from Tallir.ini; options given here still win\n"
+        "      --all                with a tolerance in force, list the \"S\" cells too\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
         "      --full               with --json, also print the three whole grids\n"
         "  -h, --help               print this help and exit\n"
         "      --version            print the version and exit\n"
         "\n"
-        "The report lists each differing cell as \"R<row> C<col>\", FILE1's text, FILE2's\n"
-        "text and the verdict, separated by TABs; then the closing message and a line of\n"
-        "figures. Exit status: 0 when no compared cell differs (or only \"S\" cells do),\n"
-        "1 when some do, 2 on trouble.\n");
+        "The report lists each differing cell beyond the tolerance as \"R<row> C<col>\",\n"
+        "FILE1's text, FILE2's text and the verdict, separated by TABs; then the closing\n"
+        "message and a line of figures. Exit status: 0 when no compared cell is beyond\n"
+        "the tolerance (only \"S\" cells differ, or none), 1 when some are, 2 on trouble.\n");
 }
 
 std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
@@ -75,6 +78,8 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption same({"s", "precision-same"}, "");
     const QCommandLineOption precision({"p", "precision"}, "", "DIGITS");
     const QCommandLineOption absolute({"a", "abs"}, "", "X");
+    const QCommandLineOption relative({"r", "rel"}, "", "X");
+    const QCommandLineOption all("all", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
@@ -82,7 +87,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, ignore, settings, quiet, json, full, help, version});
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -106,6 +111,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         const PrecisionSettings stored = readSettings();
         options.compare.precisionSame = stored.precisionSame;
         options.compare.precisionLog = stored.precisionLog;
+        options.compare.absoluteTolerance = stored.absoluteTolerance;
     }
     if (parser.isSet(same))
         options.compare.precisionSame = true;
@@ -122,6 +128,13 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
             return UsageError(QStringLiteral("the absolute difference is not a number of 0 or more: ") + parser.value(absolute));
         options.compare.absoluteTolerance = tolerance;
     }
+    if (parser.isSet(relative)) {
+        bool ok = false;
+        const double tolerance = parser.value(relative).toDouble(&ok);
+        if (!ok || !(tolerance >= 0) || !std::isfinite(tolerance))
+            return UsageError(QStringLiteral("the relative difference is not a number of 0 or more: ") + parser.value(relative));
+        options.compare.relativeTolerance = tolerance;
+    }
     if (parser.isSet(ignore)) {
         auto columns = ParseColumnList(parser.value(ignore));
         if (!columns)
@@ -131,6 +144,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.quiet = parser.isSet(quiet);
     options.json = parser.isSet(json);
     options.full = parser.isSet(full);
+    options.all = parser.isSet(all);
     if (options.full && !options.json)
         return UsageError(QStringLiteral("--full goes with --json"));
     command.options = std::move(options);

@@ -14,6 +14,7 @@ struct DiffOptions {
     bool quiet = false;
     bool json = false;
     bool full = false;
+    bool all = false; // the text report lists the cells regarded as the same too
 };
 
 // What the command line asks for: a comparison, or a text to print and a status to end with.
@@ -24,11 +25,12 @@ struct DiffCommand {
     int exitStatus = 0; // when there is nothing to compare
 };
 
-// arguments as given, the program name first. readSettings gives "PrecisionSame" and
-// "PrecisionLog" for --settings.
+// arguments as given, the program name first. readSettings gives "PrecisionSame",
+// "PrecisionLog" and "AbsoluteTolerance" for --settings.
 struct PrecisionSettings {
     bool precisionSame;
     double precisionLog;
+    std::optional<double> absoluteTolerance;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
 

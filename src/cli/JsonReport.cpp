@@ -173,7 +173,9 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
         << ", \"textDiffering\": " << std::to_string(f.textDiffering) << ", \"same\": " << std::to_string(f.same)
         << ", \"digits\": " << std::to_string(f.digits) << ", \"lowestAgreement\": " << Figure(f.lowestAgreement)
         << ", \"largestAbsolute\": " << Figure(f.largestAbsolute) << ", \"largestRelative\": "
-        << Figure(f.largestRelative) << ", \"rows1\": " << std::to_string(mismatch.rows1)
+        << Figure(f.largestRelative) << ", \"beyondTolerance\": " << std::to_string(f.beyondTolerance)
+        << ", \"largestAbsoluteBeyond\": " << Figure(f.largestAbsoluteBeyond)
+        << ", \"largestRelativeBeyond\": " << Figure(f.largestRelativeBeyond) << ", \"rows1\": " << std::to_string(mismatch.rows1)
         << ", \"rows2\": " << std::to_string(mismatch.rows2) << ", \"valuesOutOfStepFromRow\": "
         << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1) : std::string("null")) << "}},\n"
         << "  \"cells\": [";

@@ -33,12 +33,21 @@ std::string FiguresLine(const DiffRun& run)
         line += At("largest absolute difference", f.largestAbsolute, Number(f.largestAbsolute->value));
     if (f.largestRelative)
         line += At("largest relative difference", f.largestRelative, Number(f.largestRelative->value));
+    line += "; beyond the tolerance " + std::to_string(f.beyondTolerance);
+    if (tallir::AnyTolerance(run.result.options)) {
+        if (f.largestAbsoluteBeyond)
+            line += At("largest absolute difference beyond it", f.largestAbsoluteBeyond, Number(f.largestAbsoluteBeyond->value));
+        if (f.largestRelativeBeyond)
+            line += At("largest relative difference beyond it", f.largestRelativeBeyond, Number(f.largestRelativeBeyond->value));
+    }
     return line;
 }
 
-void WriteTextReport(const DiffRun& run, Output& out)
+void WriteTextReport(const DiffRun& run, Output& out, bool all)
 {
     for (const tallir::Verdict& verdict : run.result.verdicts) {
+        if (!all && !tallir::BeyondTolerance(verdict))
+            continue; // regarded as the same: in the counts, not in the list
         out << CellName(verdict.row, verdict.col) << '\t' << run.file1.table.cell(verdict.row, verdict.col) << '\t'
             << run.file2.table.cell(verdict.row, verdict.col) << '\t' << tallir::VerdictText(verdict, run.separators)
             << '\n';

@@ -15,7 +15,8 @@
 namespace {
 PrecisionSettings ReadPrecisionSettings()
 {
-    return {modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10)};
+    return {modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
+            modUtil::ReadAbsoluteTolerance()};
 }
 } // namespace
 
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
         if (command.options->json)
             WriteJsonReport(*outcome.run, command.options->full, out);
         else
-            WriteTextReport(*outcome.run, out);
+            WriteTextReport(*outcome.run, out, command.options->all);
         if (!out.finish()) {
             std::fprintf(stderr, "tallir-diff: the report could not be written: %s\n", std::strerror(errno));
             return 2;

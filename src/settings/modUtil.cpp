@@ -178,6 +178,20 @@ bool TextIsNumber(const QString& text)
     return TextToNumber(text).has_value();
 }
 
+std::optional<double> ReadAbsoluteTolerance()
+{
+    const auto value = TextToNumber(ReadString("Option", "AbsoluteTolerance", QString()).trimmed());
+    return value && *value >= 0 ? value : std::nullopt;
+}
+
+bool ToleranceTextAccepted(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return true;
+    const auto value = TextToNumber(text.trimmed());
+    return value && *value >= 0;
+}
+
 QString DoubleToText(double value)
 {
     return QString::fromStdString(tallir::NumberToText(value, 15, QLocale().decimalPoint().toStdString()));

@@ -34,6 +34,11 @@ QString SingleToText(float value);
 QString DoubleToText(double value);
 // Whether a text reads as a finite number, in the locale's form or the C form.
 bool TextIsNumber(const QString& text);
+// "Option"/"AbsoluteTolerance": two different numbers at most this far apart are regarded as
+// the same. Off (none) when absent, empty, or not a number of 0 or more.
+std::optional<double> ReadAbsoluteTolerance();
+// Whether a text is one the tolerance may be set to: empty (off) or a number of 0 or more.
+bool ToleranceTextAccepted(const QString& text);
 
 // There is no "system.ini" here: the default comes back.
 QString ReadSystemIni(const QString& section, const QString& key, const QString& defaultValue);

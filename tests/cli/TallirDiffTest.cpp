@@ -127,14 +127,14 @@ TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
         "rows out of step: File 1 has 3 rows, File 2 has 4",
         "values out of step from row 1: File 1 has 4 values there, File 2 has 3",
         "R3 x C4: 6 differing (D 3, S 0, digits 3); lowest agreement 0.30 at R3 C2; largest absolute difference 1 "
-        "at R3 C2; largest relative difference 0.5 at R3 C2",
+        "at R3 C2; largest relative difference 0.5 at R3 C2; beyond the tolerance 6",
         "",
     };
     EXPECT_EQ(lines, expected);
 
     const QString same = folder.write("same.txt", "1 2\n");
     EXPECT_EQ(TallirDiff({same, same}).out,
-              same + " == " + same + "\nin smaller rows and cols.\nR1 x C2: 0 differing (D 0, S 0, digits 0)\n");
+              same + " == " + same + "\nin smaller rows and cols.\nR1 x C2: 0 differing (D 0, S 0, digits 0); beyond the tolerance 0\n");
 }
 
 TEST(TallirDiff, JsonAgreesWithTheEngine)
@@ -196,6 +196,64 @@ TEST(TallirDiff, SettingsGiveThePrecisionUnlessTheCommandLineDoes)
     EXPECT_EQ(TallirDiff({"--settings", same, close}, folder.path()).status, 0);
     EXPECT_EQ(TallirDiff({"--settings", "-p", "13", same, close}, folder.path()).status, 1);
     EXPECT_EQ(TallirDiff({same, close}, folder.path()).status, 1) << "without --settings the file is not read";
+}
+
+TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "1 2 0\n3 4 0\n");
+    const QString b = folder.write("b.txt", "1 2.0000000000001 0\n3 9 1e-20\n"); // one tiny, one gross, one against 0
+    // The cell lines of a report: those that start with "R".
+    auto cells = [](const QString& out) {
+        QStringList lines;
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith('R') && line.contains('\t'))
+                lines << line.section('\t', 0, 0);
+        return lines;
+    };
+    struct Case {
+        QStringList options;
+        QStringList listed;
+        int status;
+        int beyond;
+    };
+    const std::vector<Case> cases = {
+        {{}, {"R1 C2", "R2 C2", "R2 C3"}, 1, 3},
+        {{"-a", "1e-9"}, {"R2 C2"}, 1, 1},            // 1e-20 against 0 is within 1e-9 too
+        {{"-a", "1e-9", "--all"}, {"R1 C2", "R2 C2", "R2 C3"}, 1, 1},
+        {{"-r", "1e-9"}, {"R2 C2", "R2 C3"}, 1, 2},   // against a 0 only -a helps
+        {{"-r", "1e-9", "-a", "1e-19"}, {"R2 C2"}, 1, 1},
+        {{"-r", "2"}, {"R2 C3"}, 1, 1},
+        {{"-s", "-p", "6"}, {"R2 C2"}, 1, 1},          // 1e-20 against 0 agrees in 20 digits
+    };
+    for (const Case& c : cases) {
+        const Outcome run = TallirDiff(c.options + QStringList{a, b});
+        const std::string what = c.options.join(' ').toStdString();
+        EXPECT_EQ(run.status, c.status) << what;
+        EXPECT_EQ(cells(run.out), c.listed) << what;
+        EXPECT_TRUE(run.out.contains("beyond the tolerance " + QString::number(c.beyond))) << what << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains("at 3 cells")) << what << ": the closing message counts every differing cell";
+    }
+    // Nothing beyond: status 0, no cell listed.
+    const QString tiny = folder.write("tiny.txt", "1 2.0000000000001 0\n3 4 0\n");
+    const Outcome within = TallirDiff({"-r", "1e-9", a, tiny});
+    EXPECT_EQ(within.status, 0);
+    EXPECT_TRUE(cells(within.out).isEmpty());
+    EXPECT_TRUE(within.out.contains("largest"));
+
+    // From the settings file, and in the JSON figures.
+    folder.write("Tallir.ini", "[Option]\nAbsoluteTolerance=1e-9\n");
+    EXPECT_EQ(TallirDiff({"--settings", a, tiny}, folder.path()).status, 0);
+    EXPECT_EQ(TallirDiff({a, tiny}, folder.path()).status, 1) << "read only with --settings";
+    folder.write("Tallir.ini", "[Option]\nAbsoluteTolerance=\n");
+    EXPECT_EQ(TallirDiff({"--settings", a, tiny}, folder.path()).status, 1) << "empty is off";
+    const QJsonDocument json = QJsonDocument::fromJson(TallirDiff({"--json", "-a", "1e-9", a, b}).out.toUtf8());
+    const QJsonObject figures = json["compare"]["figures"].toObject();
+    EXPECT_EQ(figures["beyondTolerance"].toInt(), 1);
+    EXPECT_EQ(json["cells"].toArray().size(), 3) << "JSON keeps every verdict";
+    EXPECT_EQ(figures["largestAbsoluteBeyond"]["value"].toDouble(), 5);
+    for (const char* bad : {"-1", "x", "inf"})
+        EXPECT_EQ(TallirDiff({"-r", bad, a, b}).status, 2) << bad;
 }
 
 TEST(TallirDiff, ColumnLists)
