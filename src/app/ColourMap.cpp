@@ -16,7 +16,8 @@ namespace {
 struct State {
     bool enabled = true;
     std::uint64_t generation = ~std::uint64_t(0);
-    std::vector<bool> columns; // value columns holding a difference
+    bool hideSame = false;
+    std::vector<bool> columns; // value columns holding a difference (beyond the tolerance, when hiding)
 };
 
 State& TheState()
@@ -34,16 +35,24 @@ const tallir::CompareResult* Current()
         state.generation = generation;
         state.columns.assign(result->comparedCols, false);
         for (const auto& verdict : result->verdicts)
-            state.columns[verdict.col] = true;
+            if (!state.hideSame || tallir::BeyondTolerance(verdict))
+                state.columns[verdict.col] = true;
     }
     return result;
 }
 
+bool Counts(const tallir::Verdict& verdict)
+{
+    return !TheState().hideSame || tallir::BeyondTolerance(verdict);
+}
+
 bool RowHasDifference(const tallir::CompareResult& result, std::uint64_t row)
 {
-    const auto next = tallir::NextDifference(result, row, 0);
     const auto at = tallir::FindDifference(result, row, 0);
-    return at || (next && !next->wrapped && result.verdicts[next->index].row == row);
+    if (at && Counts(result.verdicts[*at]))
+        return true;
+    const auto next = tallir::NextDifference(result, row, 0, TheState().hideSame);
+    return next && !next->wrapped && result.verdicts[next->index].row == row;
 }
 
 std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
@@ -62,8 +71,8 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
     if (row < 1 || col < 1)
         return std::nullopt;
     const auto index = tallir::FindDifference(*result, std::uint64_t(row - 1), std::uint64_t(col - 1));
-    if (!index)
-        return std::nullopt;
+    if (!index || !Counts(result->verdicts[*index]))
+        return std::nullopt; // no difference, or one regarded as the same while those are hidden
     if (slot != 2)
         return FileMark();
     return VerdictColour(result->verdicts[*index], result->options.precisionLog);
@@ -96,8 +105,9 @@ QColor HeaderMark()
 QString Legend()
 {
     return QStringLiteral("Colour map: red \"D\" or less than 1 digit in common; orange to pale yellow, more digits "
-                          "in common up to the precision; green-grey \"S\", regarded as the same. Headers of rows and "
-                          "columns with differences are tinted; File 1 and File 2 mark the differing cells.");
+                          "in common up to the precision; green-grey \"S\", regarded as the same (no colour while "
+                          "Tool > Hide Cells Regarded as the Same is on). Headers of rows and columns with differences "
+                          "are tinted; File 1 and File 2 mark the differing cells.");
 }
 
 void Install()
@@ -123,6 +133,13 @@ void Refresh()
         grid->viewport()->update();
         grid->RefreshHeaders();
     }
+}
+
+void SetHideSame(bool hide)
+{
+    TheState().hideSame = hide;
+    TheState().generation = ~std::uint64_t(0); // the header tints are derived again
+    Refresh();
 }
 
 bool Enabled()

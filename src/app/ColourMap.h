@@ -27,6 +27,8 @@ void Install();
 void SetEnabled(bool enabled);
 // Repaints the three grids with the colours of the comparison now shown.
 void Refresh();
+// Cells regarded as the same get no colour, and count for no header tint, while hidden.
+void SetHideSame(bool hide);
 bool Enabled();
 
 } // namespace ColourMap

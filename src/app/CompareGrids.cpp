@@ -6,6 +6,7 @@
 #include "core/Compare.h"
 #include "core/Figures.h"
 #include "ColourMap.h"
+#include "FiguresPanel.h"
 #include "grid/ColumnFit.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
@@ -24,6 +25,7 @@ void CompareGrids()
     tallir::CompareOptions options;
     options.precisionSame = modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1;
     options.precisionLog = modUtil::ReadDouble("Option", "PrecisionLog", 10);
+    options.absoluteTolerance = modUtil::ReadAbsoluteTolerance();
 
     frmGrid& file1 = *GridWindows()[0];
     frmGrid& file2 = *GridWindows()[1];
@@ -69,19 +71,7 @@ void CompareGrids()
     StatusPanels::SetText(bar, "DateLastModified", sameOrDifferent("DateLastModified"));
 
     // The figures at a glance; a click on them goes to the worst cell (the frame listens).
-    QString summary = QStringLiteral("D %1, S %2, digits %3").arg(figures.textDiffering).arg(figures.same).arg(figures.digits);
-    if (figures.lowestAgreement) {
-        const auto& lowest = *figures.lowestAgreement;
-        summary += QStringLiteral("; lowest agreement %1 at R%2 C%3")
-                       .arg(LocaleFormat::Standard(lowest.value))
-                       .arg(lowest.cell.row + 1)
-                       .arg(lowest.cell.col + 1);
-    }
-    StatusPanels::SetText(bar, "Space0", summary);
-    if (QLabel* panel = StatusPanels::Panel(bar, "Space0")) {
-        panel->setProperty("lowestRow", figures.lowestAgreement ? QVariant(qint64(figures.lowestAgreement->cell.row + 1)) : QVariant());
-        panel->setProperty("lowestCol", figures.lowestAgreement ? QVariant(qint64(figures.lowestAgreement->cell.col + 1)) : QVariant());
-    }
+    FiguresPanel::Show(figures);
 
     const QString message = QString::fromStdString(
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));

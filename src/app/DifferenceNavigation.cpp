@@ -2,6 +2,8 @@
 
 #include "mdiMain.h"
 
+#include "modMain.h"
+
 #include "core/Navigation.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
@@ -9,6 +11,7 @@
 #include "grid/frmGrid.h"
 
 #include <QStatusBar>
+#include <algorithm>
 
 namespace {
 
@@ -44,17 +47,30 @@ void mdiMain::mnuToolDifference_Click(int direction)
         StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences."));
         return;
     }
+    const bool hide = modMain::HideSame();
+    const auto& verdicts = result->verdicts;
     // From the cell last selected in "Compare"; a header cell stands before the first row.
     const frmGrid& compare = *GridWindows()[2];
     const qint64 row = compare.MSFlexGrid_CurRow() - 1;
     const qint64 col = compare.MSFlexGrid_CurCol() - 1;
     std::optional<tallir::Step> step;
-    if (row < 0 || col < 0)
-        step = direction > 0 ? tallir::Step{0, false} : tallir::Step{result->verdicts.size() - 1, false};
-    else if (direction > 0)
-        step = tallir::NextDifference(*result, std::uint64_t(row), std::uint64_t(col));
-    else
-        step = tallir::PreviousDifference(*result, std::uint64_t(row), std::uint64_t(col));
+    if (row < 0 || col < 0) {
+        const auto counts = [hide](const tallir::Verdict& v) { return !hide || tallir::BeyondTolerance(v); };
+        if (direction > 0) {
+            if (const auto it = std::find_if(verdicts.begin(), verdicts.end(), counts); it != verdicts.end())
+                step = tallir::Step{std::size_t(it - verdicts.begin()), false};
+        } else if (const auto it = std::find_if(verdicts.rbegin(), verdicts.rend(), counts); it != verdicts.rend()) {
+            step = tallir::Step{std::size_t(verdicts.rend() - it) - 1, false};
+        }
+    } else if (direction > 0) {
+        step = tallir::NextDifference(*result, std::uint64_t(row), std::uint64_t(col), hide);
+    } else {
+        step = tallir::PreviousDifference(*result, std::uint64_t(row), std::uint64_t(col), hide);
+    }
+    if (!step) {
+        StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences beyond the tolerance."));
+        return;
+    }
     goToDifference(step->index, !step->wrapped ? QString()
                                  : direction > 0 ? QStringLiteral("wrapped to the first difference.")
                                                  : QStringLiteral("wrapped to the last difference."));
@@ -68,10 +84,16 @@ void mdiMain::mnuToolWorst_Click()
         return;
     }
     const std::uint64_t generation = GridWindows()[2]->MSFlexGrid1()->Store().generation();
-    if (generation != worstGeneration_ || worstOrder_.size() != result->verdicts.size()) {
-        worstOrder_ = tallir::WorstFirst(*result);
+    const bool hide = modMain::HideSame();
+    if (generation != worstGeneration_ || hide != worstHidesSame_) {
+        worstOrder_ = tallir::WorstFirst(*result, hide);
         worstNext_ = 0;
         worstGeneration_ = generation;
+        worstHidesSame_ = hide;
+    }
+    if (worstOrder_.empty()) {
+        StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences beyond the tolerance."));
+        return;
     }
     QString message;
     if (worstNext_ >= worstOrder_.size()) {

@@ -23,6 +23,11 @@ bool FitWidthsOnLoad()
     return modUtil::ReadInteger("Tool", "FitWidths", 1) != 0;
 }
 
+bool HideSame()
+{
+    return modUtil::ReadInteger("Tool", "HideSame", 1) != 0;
+}
+
 bool LoadFile(frmGrid& window, const QString& path)
 {
     if (path.isEmpty())

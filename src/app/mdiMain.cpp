@@ -1,6 +1,7 @@
 #include "mdiMain.h"
 
 #include "ColourMap.h"
+#include "FiguresPanel.h"
 #include "modMain.h"
 #include "settings/modUtil.h"
 #include "core/Navigation.h"
@@ -149,6 +150,14 @@ void mdiMain::createMenus()
     fitWidths_->setCheckable(true);
     fitWidths_->setChecked(true);
     connect(fitWidths_, &QAction::toggled, this, [](bool on) { modUtil::WriteString("Tool", "FitWidths", on ? "-1" : "0"); });
+    hideSame_ = add(tool, "mnuToolHideSame", QStringLiteral("Hide &Cells Regarded as the Same"));
+    hideSame_->setCheckable(true);
+    hideSame_->setChecked(true);
+    connect(hideSame_, &QAction::toggled, this, [](bool on) {
+        modUtil::WriteString("Tool", "HideSame", on ? "-1" : "0");
+        ColourMap::SetHideSame(on);
+        FiguresPanel::Refresh();
+    });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));

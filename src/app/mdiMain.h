@@ -65,6 +65,7 @@ public:
     QAction* mnuToolWorst() const { return worstDifference_; }
     QAction* mnuToolColourMap() const { return colourMap_; }
     QAction* mnuToolFitWidths() const { return fitWidths_; }
+    QAction* mnuToolHideSame() const { return hideSame_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -129,12 +130,14 @@ private:
     QAction* toolOption_ = nullptr;
     QAction* colourMap_ = nullptr;
     QAction* fitWidths_ = nullptr;
+    QAction* hideSame_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;
     std::vector<std::size_t> worstOrder_;
     std::size_t worstNext_ = 0;
     std::uint64_t worstGeneration_ = 0;
+    bool worstHidesSame_ = false;
     QMenu* windowMenu_ = nullptr;
     std::array<QAction*, 5> windowArrange_{};
     QAction* windowListSeparator_ = nullptr;

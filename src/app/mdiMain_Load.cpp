@@ -44,6 +44,11 @@ void mdiMain::MDIForm_Load()
         const QSignalBlocker quiet(fitWidths_);
         fitWidths_->setChecked(modMain::FitWidthsOnLoad());
     }
+    {
+        const QSignalBlocker quiet(hideSame_);
+        hideSame_->setChecked(modMain::HideSame());
+    }
+    ColourMap::SetHideSame(hideSame_->isChecked());
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
     // Arranging shows the children normal: grid windows that were maximised are maximised
     // again once it is done.

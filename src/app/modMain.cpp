@@ -1,4 +1,7 @@
 #include "modMain.h"
+#include "grid/frmGrid.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/GridWindows.h"
 
 #include "mdiMain.h"
 #include "dialogs/frmAbout.h"
@@ -10,6 +13,7 @@
 #include "settings/modUtil.h"
 
 #include <QApplication>
+#include <tuple>
 #include <QLocale>
 #include <QTimer>
 
@@ -57,8 +61,15 @@ void ShowAbout(QWidget* parent, bool versionTab, QWidget* frame)
 
 void ShowOptions(QWidget* parent)
 {
+    const auto rule = [] {
+        return std::tuple(modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
+                          modUtil::ReadAbsoluteTolerance());
+    };
+    const auto before = rule();
     frmOption dialog(parent);
-    platform::Platform().execDialog(dialog);
+    const bool accepted = platform::Platform().execDialog(dialog) == QDialog::Accepted;
+    if (accepted && rule() != before && GridWindows()[2]->MSFlexGrid1()->Store().comparison())
+        CompareGrids();
 }
 
 QString HelpFile()

@@ -43,6 +43,10 @@ void CompareGrids();
 
 // Whether loads and comparisons fit the columns to their texts (Tool > Fit Widths on Load).
 bool FitWidthsOnLoad();
+// Whether the cells regarded as the same ("S") are passed over by the difference navigation,
+// left without colour and left out of the counts at a glance (Tool > Hide Cells Regarded as the
+// Same).
+bool HideSame();
 
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);
@@ -50,7 +54,8 @@ QStringList CommandLineTokens(const QStringList& arguments);
 // The About box; versionTab opens it on "Version" whatever was stored.
 // With a frame, its icon shows in the box.
 void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullptr);
-// The options dialog.
+// The options dialog; when OK changed the precision rule, the precision or the tolerance and a
+// comparison is shown, it is made again at once.
 void ShowOptions(QWidget* parent);
 
 // Runs the whole program with its arguments (after the program's name); returns the

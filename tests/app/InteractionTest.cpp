@@ -287,7 +287,8 @@ TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
 
     // The figures panel, and a click on it goes to the lowest agreement.
     QLabel* figures = StatusPanels::Panel(window(2).StatusBar1(), "Space0");
-    EXPECT_EQ(figures->text(), "D 1, S 0, digits 2; lowest agreement -0.95 at R2 C3");
+    EXPECT_EQ(figures->text(), "3 beyond the tolerance (D 1, digits 2), S 0; largest difference beyond it 72 at R2 C3, "
+                               "relative 9 at R2 C3; lowest agreement -0.95 at R2 C3");
     QTest::mouseClick(figures, Qt::LeftButton);
     EXPECT_EQ(window(0).MSFlexGrid_CurRow(), 2);
     EXPECT_EQ(window(0).MSFlexGrid_CurCol(), 3);

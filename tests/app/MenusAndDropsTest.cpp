@@ -120,6 +120,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  ---",
         "  mnuToolColourMap \"&Colour Map\" checked",
         "  mnuToolFitWidths \"Fit &Widths on Load\" checked",
+        "  mnuToolHideSame \"Hide &Cells Regarded as the Same\" checked",
         "  mnuToolNextDifference \"&Next Difference\" F8",
         "  mnuToolPreviousDifference \"&Previous Difference\" Shift+F8",
         "  mnuToolNextWorst \"Next &Worst\" Ctrl+F8",

@@ -1,0 +1,70 @@
+#include "FiguresPanel.h"
+
+#include "modMain.h"
+#include "core/Figures.h"
+#include "core/NumberFormat.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "locale/LocaleFormat.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace FiguresPanel {
+
+namespace {
+
+QString At(const tallir::CellPosition& cell)
+{
+    return QStringLiteral("R%1 C%2").arg(cell.row + 1).arg(cell.col + 1);
+}
+
+QString Number(double value)
+{
+    return QString::fromStdString(tallir::NumberToText(value, 6, LocaleFormat::Separators().decimal));
+}
+
+} // namespace
+
+void Show(const tallir::Figures& figures)
+{
+    QString summary;
+    if (modMain::HideSame()) {
+        summary = QStringLiteral("%1 beyond the tolerance (D %2, digits %3), S %4")
+                      .arg(figures.beyondTolerance)
+                      .arg(figures.textDiffering)
+                      .arg(figures.digits)
+                      .arg(figures.same);
+        if (figures.largestAbsoluteBeyond)
+            summary += QStringLiteral("; largest difference beyond it %1 at %2")
+                           .arg(Number(figures.largestAbsoluteBeyond->value), At(figures.largestAbsoluteBeyond->cell));
+        if (figures.largestRelativeBeyond)
+            summary += QStringLiteral(", relative %1 at %2")
+                           .arg(Number(figures.largestRelativeBeyond->value), At(figures.largestRelativeBeyond->cell));
+    } else {
+        summary = QStringLiteral("D %1, S %2, digits %3").arg(figures.textDiffering).arg(figures.same).arg(figures.digits);
+    }
+    if (figures.lowestAgreement)
+        summary += QStringLiteral("; lowest agreement %1 at %2")
+                       .arg(LocaleFormat::Standard(figures.lowestAgreement->value), At(figures.lowestAgreement->cell));
+    QStatusBar* bar = GridWindows()[2]->StatusBar1();
+    StatusPanels::SetText(bar, "Space0", summary);
+    if (QLabel* panel = StatusPanels::Panel(bar, "Space0")) {
+        const auto& lowest = figures.lowestAgreement;
+        panel->setProperty("lowestRow", lowest ? QVariant(qint64(lowest->cell.row + 1)) : QVariant());
+        panel->setProperty("lowestCol", lowest ? QVariant(qint64(lowest->cell.col + 1)) : QVariant());
+    }
+}
+
+void Refresh()
+{
+    const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+    if (!result)
+        return;
+    Show(tallir::Summarize(*result, GridWindows()[0]->MSFlexGrid1()->Store().table(),
+                           GridWindows()[1]->MSFlexGrid1()->Store().table()));
+}
+
+} // namespace FiguresPanel
