@@ -49,6 +49,19 @@ frmOption::frmOption(QWidget* parent)
     connect(up_, &QToolButton::clicked, this, [this] { Step(+1); });
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 
+    // Under the precision controls: two different numbers at most this far apart are "S" too.
+    label2_ = new QLabel(QStringLiteral("Absolute tolerance"), this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    place(label2_, 240, 1710, 1560, 210);
+    text2_ = new QLineEdit(this);
+    text2_->setObjectName(QStringLiteral("Text2"));
+    text2_->setPlaceholderText(QStringLiteral("none"));
+    text2_->setToolTip(QStringLiteral("Two different numbers at most this far apart are regarded as the same (\"S\"); "
+                                      "empty for none"));
+    place(text2_, 1800, 1680, 615, 270);
+    text2_->setAlignment(Qt::AlignRight);
+    InstallKeyFilter(text2_, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
+
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
     place(check2_, 240, 1320, 1815, 255);
@@ -111,7 +124,7 @@ void frmOption::layOut()
     };
     for (const auto& [control, twips] : places_)
         control->setGeometry(scaled(twips));
-    setFixedSize(scaled(QRect(0, 0, 5655, 1800)).size());
+    setFixedSize(scaled(QRect(0, 0, 5655, 2070)).size());
 }
 
 void frmOption::Form_Load()
@@ -128,6 +141,7 @@ void frmOption::Form_Load()
     const qint16 immediate = modUtil::ReadInteger("Option", "ImmediateCompare", 0);
     check2_->setTristate(immediate == 2);
     check2_->setCheckState(checkState(immediate));
+    text2_->setText(modUtil::ReadString("Option", "AbsoluteTolerance", QString()));
     const qint16 arrange = modUtil::ReadInteger("Option", "WindowArrange", 2);
     option1_[std::size_t(arrange >= 0 && arrange <= 3 ? arrange : 2)]->setChecked(true);
 }
@@ -159,12 +173,20 @@ void frmOption::Command1_Click(int index)
     };
     switch (index) {
     case 0:
+        // An unreadable tolerance is refused here and never written.
+        if (!modUtil::ToleranceTextAccepted(text2_->text())) {
+            platform::MsgBox(QStringLiteral("The absolute tolerance must be a number of 0 or more, or empty for none."),
+                             platform::Buttons::Ok, platform::Icon::Exclamation, {}, this);
+            text2_->setFocus();
+            return;
+        }
         modUtil::WriteString("Option", "PrecisionSame", checkText(check1_));
         // The number as shown; never a text that is not one, however it got into the box.
         if (modUtil::TextIsNumber(text1_->text()))
             modUtil::WriteString("Option", "PrecisionLog", text1_->text());
         modUtil::WriteString("Option", "ImmediateCompare", checkText(check2_));
         modUtil::WriteString("Option", "WindowArrange", QString::number(SelectedOptionIndex(option1_)));
+        modUtil::WriteString("Option", "AbsoluteTolerance", text2_->text().trimmed());
         accept();
         break;
     case 1:
@@ -181,6 +203,7 @@ void frmOption::Command1_Click(int index)
             check2_->setTristate(false);
             check2_->setCheckState(Qt::Unchecked);
             option1_[2]->setChecked(true);
+            text2_->clear();
         }
         break;
     default:

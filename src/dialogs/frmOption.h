@@ -1,6 +1,7 @@
 #pragma once
-// The options dialog: the precision rule and its digits, immediate comparison, and the
-// arrangement at start-up. It reads section "Option" when it opens and writes it only on OK.
+// The options dialog: the precision rule and its digits, the absolute tolerance, immediate
+// comparison, and the arrangement at start-up. It reads section "Option" when it opens and
+// writes it only on OK.
 
 #include <QDialog>
 #include <array>
@@ -29,6 +30,7 @@ public:
     QCheckBox* Check1() const { return check1_; }
     QCheckBox* Check2() const { return check2_; }
     QLineEdit* Text1() const { return text1_; }
+    QLineEdit* Text2() const { return text2_; } // the absolute tolerance
     QRadioButton* Option1(int index) const { return option1_.at(std::size_t(index)); }
     QPushButton* Command1(int index) const { return command1_.at(std::size_t(index)); }
     QToolButton* UpDown1(int direction) const { return direction > 0 ? up_ : down_; }
@@ -58,6 +60,8 @@ private:
     QToolButton* up_;
     QToolButton* down_;
     QLabel* label1_;
+    QLabel* label2_;
+    QLineEdit* text2_;
     QCheckBox* check2_;
     QGroupBox* frame2_;
     std::array<QRadioButton*, 4> option1_{};

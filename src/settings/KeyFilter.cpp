@@ -2,20 +2,22 @@
 
 #include "platform/PlatformServices.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QWidget>
 
 namespace {
 
-// Control keys that change a box's text (paste, cut, undo, redo, deleting a word backwards,
-// the line editor's Emacs keys) count as the control characters they type and go through the
-// filter like any other. Copying and selecting change nothing and pass.
+// Control keys that change a box's text (cut, undo, redo, deleting a word backwards, the line
+// editor's Emacs keys) count as the control characters they type and go through the filter
+// like any other; a paste goes through it character by character. Copying and selecting change
+// nothing and pass.
 int ControlCharacter(const QKeyEvent* key)
 {
-    if (key->matches(QKeySequence::Paste))
-        return 22;
     if (key->matches(QKeySequence::Cut))
         return 24;
     if (key->matches(QKeySequence::Undo))
@@ -56,6 +58,10 @@ protected:
             default:
                 break;
             }
+            if (key->matches(QKeySequence::Paste)) {
+                paste(watched, QClipboard::Clipboard);
+                return true;
+            }
             int code = ControlCharacter(key);
             if (code == 0) {
                 const QString text = key->text();
@@ -69,10 +75,8 @@ protected:
         case QEvent::MouseButtonRelease:
             // The middle button pastes the selection of another window: a paste like Ctrl+V.
             if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton) {
-                if (event->type() == QEvent::MouseButtonRelease) {
-                    int code = 22;
-                    KeyFilter(code, allowed_);
-                }
+                if (event->type() == QEvent::MouseButtonRelease)
+                    paste(watched, QClipboard::Selection);
                 return true;
             }
             return false;
@@ -82,6 +86,20 @@ protected:
     }
 
 private:
+    // A paste is typing: each character goes through the filter, and only those it lets
+    // through reach the box.
+    void paste(QObject* box, QClipboard::Mode mode)
+    {
+        QString accepted;
+        for (const QChar c : QGuiApplication::clipboard()->text(mode)) {
+            int code = c.unicode();
+            if (KeyFilter(code, allowed_) != 0)
+                accepted += c;
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(box); edit && !accepted.isEmpty())
+            edit->insert(accepted);
+    }
+
     QString allowed_;
 };
 

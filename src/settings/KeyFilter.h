@@ -10,7 +10,7 @@ class QWidget;
 int KeyFilter(int& keyCode, const QString& allowed);
 
 // Puts every character typed into a text box through KeyFilter, the control characters of
-// paste, cut, undo and the like included. Keys that type no character (arrows, Delete, function
+// cut, undo and the like included, and every character pasted. Keys that type no character (arrows, Delete, function
 // keys) pass untouched, and so do Enter, Esc and Tab, which belong to the dialog. Dropped text,
 // the middle button's paste and the context menu are shut out.
 void InstallKeyFilter(QWidget* textBox, const QString& allowed);

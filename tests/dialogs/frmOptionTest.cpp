@@ -123,7 +123,8 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
     EXPECT_LE(right(dialog.Option1(0)->parentWidget()), left(dialog.Command1(0)));
     EXPECT_LE(right(dialog.findChild<QLabel*>("Label1")), left(dialog.Text1()));
 
-    // Pasting, cutting, undoing and deleting a word are typing too: refused with a beep.
+    // Pasting, cutting, undoing and deleting a word are typing too: refused with a beep (a
+    // paste beeps for each character it holds).
     QApplication::clipboard()->setText("word");
     const int beeps = fake.beeps;
     for (auto [key, modifiers] : {std::pair{Qt::Key_V, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
@@ -133,15 +134,17 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
         QTest::keyClick(dialog.Text1(), key, modifiers);
         EXPECT_EQ(dialog.Text1()->text(), "10") << QKeySequence(key | modifiers).toString().toStdString();
     }
-    EXPECT_EQ(fake.beeps, beeps + 5);
+    EXPECT_EQ(fake.beeps, beeps + 4 + 1 + 1 + 1 + 4);
+    QApplication::clipboard()->setText("word", QClipboard::Selection);
     QTest::mouseClick(dialog.Text1(), Qt::MiddleButton);
     EXPECT_EQ(dialog.Text1()->text(), "10") << "the middle button pastes nothing";
 
     // Tab moves on, Esc cancels, Enter presses OK; none of them beeps.
+    const int before = fake.beeps;
     dialog.Text1()->setFocus();
     QTest::keyClick(dialog.Text1(), Qt::Key_Tab);
     EXPECT_FALSE(dialog.Text1()->hasFocus());
-    EXPECT_EQ(fake.beeps, beeps + 6);
+    EXPECT_EQ(fake.beeps, before);
     dialog.Text1()->setFocus();
     dialog.Text1()->setText("12");
     QTest::keyClick(dialog.Text1(), Qt::Key_Return);
@@ -157,4 +160,50 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
     third.Text1()->setText("word");
     third.Command1_Click(0);
     EXPECT_EQ(modUtil::ReadString("Option", "PrecisionLog", ""), "12");
+}
+
+TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    folder.write("Tallir.ini", "[Option]\nAbsoluteTolerance=1e-9\n");
+    frmOption dialog;
+    dialog.show();
+    QLineEdit* box = dialog.Text2();
+    EXPECT_EQ(box->text(), "1e-9");
+    EXPECT_GT(box->mapTo(&dialog, QPoint(0, 0)).y(), dialog.Check1()->mapTo(&dialog, QPoint(0, 0)).y()) << "under the precision";
+
+    // Typed: digits, sign, point and exponent pass; a letter beeps.
+    box->clear();
+    QTest::keyClicks(box, "2.5e-3x");
+    EXPECT_EQ(box->text(), "2.5e-3");
+    EXPECT_EQ(fake.beeps, 1);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(box->text(), "2.5e-");
+    // Pasted: character by character through the same filter.
+    box->clear();
+    QApplication::clipboard()->setText("1.5 kg");
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), "1.5");
+    EXPECT_EQ(fake.beeps, 1 + 3);
+
+    // A text that is no number is refused on OK, with a message, and nothing is written.
+    box->setText("1e-");
+    dialog.Command1_Click(0);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "The absolute tolerance must be a number of 0 or more, or empty for none.");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", ""), "1e-9");
+    box->setText("-1");
+    dialog.Command1_Click(0);
+    EXPECT_EQ(fake.messages.size(), 2u) << "negative";
+
+    // Default... clears it; OK writes it empty (off).
+    fake.answers = {platform::Answer::Yes};
+    dialog.Command1_Click(2);
+    EXPECT_TRUE(box->text().isEmpty());
+    dialog.Command1_Click(0);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", "x"), "");
+    EXPECT_FALSE(modUtil::ReadAbsoluteTolerance());
 }

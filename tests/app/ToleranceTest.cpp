@@ -1,0 +1,153 @@
+// Cells regarded as the same ("S") in the windows: passed over by the difference navigation,
+// without colour and out of the counts at a glance while hidden; the tolerances of the options
+// dialog and the comparison made again when they change.
+
+#include "app/ColourMap.h"
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "dialogs/frmOption.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "settings/modUtil.h"
+#include "support/FakePlatform.h"
+#include "support/PaintRecorder.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ToleranceTest : public testing::Test {
+protected:
+    ToleranceTest()
+    {
+        modControl::RecentPaths() = {};
+        folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
+        frame.MDIForm_Load();
+        frame.resize(1200, 700);
+        frame.show();
+        QApplication::processEvents();
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        // (1,1) and (2,2) agree in 7 and 8 digits: "S" at 6; (1,3) is 3 against 9.
+        EXPECT_TRUE(modMain::LoadFile(*GridWindows()[0], folder.write("a.txt", "1 2 3\n4 5 6\n")));
+        EXPECT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", "1.0000001 2 9\n4 5.00000001 6\n")));
+        modMain::CompareGrids();
+    }
+    ~ToleranceTest() override { modControl::RecentPaths() = {}; }
+
+    MSFlexGrid* grid(int slot) { return GridWindows()[slot]->MSFlexGrid1(); }
+    // The background painted under a body cell.
+    QColor painted(int slot, qint64 row, qint64 col)
+    {
+        QWidget* viewport = grid(slot)->viewport();
+        PaintRecorder recorder(viewport->size());
+        viewport->render(&recorder);
+        const QRect cell = grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
+        return recorder.fillAt(cell.topLeft() + QPoint(2, 2)).value_or(QColor());
+    }
+    QColor header(int slot, qint64 col)
+    {
+        return grid(slot)->model()->headerData(int(col - 1), Qt::Horizontal, Qt::BackgroundRole).value<QColor>();
+    }
+    // Where the difference navigation took the Compare window.
+    std::pair<qint64, qint64> at() const
+    {
+        return {GridWindows()[2]->MSFlexGrid_CurRow(), GridWindows()[2]->MSFlexGrid_CurCol()};
+    }
+    QString figures() { return StatusPanels::Text(GridWindows()[2]->StatusBar1(), "Space0"); }
+
+    TempFolder folder;
+    FakePlatform fake;
+    mdiMain frame;
+};
+
+using Cell = std::pair<qint64, qint64>;
+
+} // namespace
+
+TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
+{
+    ASSERT_TRUE(frame.mnuToolHideSame()->isChecked()) << "on by default";
+    EXPECT_EQ(grid(2)->TextMatrix(1, 1), "S") << "the verdict stays";
+    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "-0.30");
+
+    // No colour on "S" cells or their File cells; a header tinted only for what lies beyond.
+    const QColor plain = grid(2)->BackColor();
+    EXPECT_EQ(painted(2, 2, 2), plain);
+    EXPECT_EQ(painted(0, 2, 2), grid(0)->BackColor());
+    EXPECT_EQ(painted(0, 1, 3), ColourMap::FileMark());
+    EXPECT_NE(header(2, 1), ColourMap::HeaderMark());
+    EXPECT_EQ(header(2, 3), ColourMap::HeaderMark());
+    EXPECT_TRUE(figures().startsWith("1 beyond the tolerance (D 0, digits 1), S 2; largest difference beyond it 6 at R1 C3"))
+        << figures().toStdString();
+
+    // Only the cell beyond the tolerance is a stop, whichever way.
+    frame.mnuToolDifference(+1)->trigger();
+    EXPECT_EQ(at(), Cell(1, 3));
+    frame.mnuToolDifference(+1)->trigger();
+    EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
+    frame.mnuToolDifference(-1)->trigger();
+    EXPECT_EQ(at(), Cell(1, 3));
+    frame.mnuToolWorst()->trigger();
+    frame.mnuToolWorst()->trigger();
+    EXPECT_EQ(at(), Cell(1, 3));
+
+    // Switched off: saved at once, and everything as before.
+    frame.mnuToolHideSame()->trigger();
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "HideSame", 1), 0);
+    EXPECT_TRUE(figures().startsWith("D 0, S 2, digits 1")) << figures().toStdString();
+    EXPECT_EQ(painted(2, 2, 2), ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6));
+    EXPECT_EQ(painted(0, 2, 2), ColourMap::FileMark());
+    EXPECT_EQ(header(2, 1), ColourMap::HeaderMark());
+    std::vector<Cell> stops;
+    for (int i = 0; i < 3; ++i) {
+        frame.mnuToolDifference(+1)->trigger();
+        stops.push_back(at());
+    }
+    EXPECT_EQ(stops, (std::vector<Cell>{{2, 2}, {1, 1}, {1, 3}})) << "every difference, from the one after (1,3)";
+}
+
+TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)
+{
+    const std::size_t shown = fake.messages.size();
+    auto options = [&](const std::function<void(frmOption&)>& work) {
+        fake.onDialog = [work](QDialog& dialog) {
+            auto& options = static_cast<frmOption&>(dialog);
+            work(options);
+            options.Command1(0)->click();
+        };
+        frame.mnuToolOption()->trigger();
+        fake.onDialog = nullptr;
+    };
+    // Nothing changed: nothing compared.
+    options([](frmOption&) {});
+    EXPECT_EQ(fake.messages.size(), shown);
+
+    // The rule switched off: compared at once, the "S" cells show their digits.
+    options([](frmOption& dialog) { dialog.Check1()->setChecked(false); });
+    EXPECT_EQ(fake.messages.size(), shown + 1);
+    EXPECT_EQ(grid(2)->TextMatrix(1, 1), "7.00");
+
+    // An absolute tolerance: 3 against 9 is within 10.
+    options([](frmOption& dialog) { dialog.Text2()->setText("10"); });
+    EXPECT_EQ(fake.messages.size(), shown + 2);
+    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "S");
+    EXPECT_TRUE(figures().startsWith("0 beyond the tolerance")) << figures().toStdString();
+
+    // Cancel changes nothing and compares nothing.
+    fake.onDialog = [](QDialog& dialog) {
+        static_cast<frmOption&>(dialog).Text2()->setText("");
+        static_cast<frmOption&>(dialog).Command1(1)->click();
+    };
+    frame.mnuToolOption()->trigger();
+    EXPECT_EQ(fake.messages.size(), shown + 2);
+}
