@@ -1,6 +1,8 @@
 // Writes a pair of generated tables for the benchmarks:
-//   make_tables same|reformatted|short ROWS COLS FILE1 FILE2
-// Values look like -7.312715118e+02 ("short": like 0.731, for tables of many short lines). "same": FILE2 equals FILE1 but for about 0.1 % of the
+//   make_tables same|reformatted|short|perturbed ROWS COLS FILE1 FILE2
+// Values look like -7.312715118e+02 ("short": like 0.731, for tables of many short lines).
+// "perturbed": two runs of a numerical program that agree but in the last digits: values
+// printed with %.15e, every value of FILE2 changed by a relative 1e-13. "same": FILE2 equals FILE1 but for about 0.1 % of the
 // cells. "reformatted": every cell of FILE2 is written with one more digit and an explicit
 // sign, so the texts all differ while most values stay equal; about 0.1 % differ in value.
 
@@ -14,11 +16,12 @@
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: make_tables same|reformatted|short ROWS COLS FILE1 FILE2\n");
+        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed ROWS COLS FILE1 FILE2\n");
         return 2;
     }
     const bool reformatted = std::strcmp(argv[1], "reformatted") == 0;
     const bool shortValues = std::strcmp(argv[1], "short") == 0;
+    const bool perturbed = std::strcmp(argv[1], "perturbed") == 0;
     const long rows = std::atol(argv[2]);
     const long cols = std::atol(argv[3]);
     std::FILE* out1 = std::fopen(argv[4], "wb");
@@ -36,13 +39,13 @@ int main(int argc, char** argv)
         for (long c = 0; c < cols; ++c) {
             const double value = shortValues ? std::fabs(mantissa(random)) / 10 : mantissa(random) * std::pow(10.0, exponent(random));
             const char* separator = c + 1 < cols ? " " : "\n";
-            std::snprintf(text, sizeof text, shortValues ? "%.3f" : "%.9e", value);
+            std::snprintf(text, sizeof text, shortValues ? "%.3f" : perturbed ? "%.15e" : "%.9e", value);
             std::fputs(text, out1);
             std::fputs(separator, out1);
             // The value as written, so that a reformatted text keeps it exactly.
             const double written = std::strtod(text, nullptr);
-            const double value2 = permille(random) == 0 ? written * (1 + 1e-6) : written;
-            std::snprintf(text, sizeof text, shortValues ? "%.3f" : reformatted ? "%+.10e" : "%.9e", value2);
+            const double value2 = perturbed ? written * (1 + 1e-13) : permille(random) == 0 ? written * (1 + 1e-6) : written;
+            std::snprintf(text, sizeof text, shortValues ? "%.3f" : perturbed ? "%.15e" : reformatted ? "%+.10e" : "%.9e", value2);
             std::fputs(text, out2);
             std::fputs(separator, out2);
         }

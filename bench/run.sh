@@ -66,3 +66,17 @@ echo "== case \"short\": $short_rows lines of one short value, $(du -m "$one" | 
 kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff -q "$one" "$two" >/dev/null || true; } 2>&1 | tail -n 1)
 printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
 build/bin/bench_windows "$one" "$two" | head -n 1
+
+# Two runs that agree but in the 13th digit: a relative tolerance removes the noise.
+one="$data/perturbed-$rows-1.txt"
+two="$data/perturbed-$rows-2.txt"
+[ -s "$two" ] || build/bin/make_tables perturbed "$rows" 8 "$one" "$two"
+echo "== case \"perturbed\": every value differs in the 13th digit, $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
+plain=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+tolerant=$(best bash -c "build/bin/tallir-diff -r 1e-9 '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+listed=$(build/bin/tallir-diff -r 1e-9 "$one" "$two" | grep -c '^R[0-9]* C[0-9]*	' || true)
+status=0
+build/bin/tallir-diff -q -r 1e-9 "$one" "$two" || status=$?
+printf 'tallir-diff, no tolerance:     %.3f s\n' "$plain"
+printf 'tallir-diff -r 1e-9:           %.3f s  (%.2f x the run without), %d cells listed, exit status %d\n' \
+    "$tolerant" "$(echo "$tolerant / $plain" | bc -l)" "$listed" "$status"
