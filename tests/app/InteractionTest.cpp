@@ -11,6 +11,7 @@
 #include "settings/KeyFilter.h"
 #include "settings/modUtil.h"
 #include "support/FakePlatform.h"
+#include "support/FrameFixture.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
@@ -26,20 +27,13 @@
 
 namespace {
 
-class InteractionTest : public testing::Test {
+class InteractionTest : public FrameFixture {
 protected:
     InteractionTest()
+        : FrameFixture({1200, 800})
     {
-        modControl::RecentPaths() = {};
-        frame.MDIForm_Load();
-        frame.resize(1200, 800);
-        frame.show();
-        QApplication::processEvents();
     }
-    ~InteractionTest() override { modControl::RecentPaths() = {}; }
 
-    frmGrid& window(int slot) { return *GridWindows()[slot]; }
-    MSFlexGrid* grid(int slot) { return window(slot).MSFlexGrid1(); }
     QString table(int rows, int cols)
     {
         QString text;
@@ -62,9 +56,6 @@ protected:
         return {back.value<QColor>(), fore.value<QColor>(), font.value<QFont>().bold()};
     }
 
-    TempFolder folder;
-    FakePlatform fake;
-    mdiMain frame;
 };
 
 const QColor Grey(184, 184, 184);

@@ -9,6 +9,7 @@
 #include "grid/modFlexGrid.h"
 #include "settings/modUtil.h"
 #include "support/FakePlatform.h"
+#include "support/FrameFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TempFolder.h"
 
@@ -29,19 +30,13 @@
 
 namespace {
 
-class MenusAndDropsTest : public testing::Test {
+class MenusAndDropsTest : public FrameFixture {
 protected:
     MenusAndDropsTest()
+        : FrameFixture({1000, 700})
     {
-        modControl::RecentPaths() = {};
-        frame.MDIForm_Load();
-        frame.resize(1000, 700);
-        frame.show();
-        QApplication::processEvents();
     }
-    ~MenusAndDropsTest() override { modControl::RecentPaths() = {}; }
 
-    frmGrid& window(int slot) { return *GridWindows()[slot]; }
 
     // Drags the files over a widget and drops them there, as the desktop does: the drag goes to
     // the nearest widget from there up that takes drops. That widget, when it took the drag.
@@ -68,9 +63,6 @@ protected:
         return taker;
     }
 
-    TempFolder folder;
-    FakePlatform fake;
-    mdiMain frame;
 };
 
 QString Describe(const QAction* action)

@@ -12,6 +12,7 @@
 #include "grid/frmGrid.h"
 #include "settings/modUtil.h"
 #include "support/FakePlatform.h"
+#include "support/FrameFixture.h"
 #include "support/PaintRecorder.h"
 #include "support/TempFolder.h"
 
@@ -31,22 +32,15 @@
 
 namespace {
 
-class ReadableGridTest : public testing::Test {
+class ReadableGridTest : public FrameFixture {
 protected:
     ReadableGridTest()
+        : FrameFixture({1500, 900})
     {
-        modControl::RecentPaths() = {};
-        frame.MDIForm_Load();
-        frame.resize(1500, 900);
-        frame.show();
-        QApplication::processEvents();
         for (int slot = 0; slot < 3; ++slot)
             window(slot).SubWindow()->setGeometry(slot * 390, 0, 380, 500);
     }
-    ~ReadableGridTest() override { modControl::RecentPaths() = {}; }
 
-    frmGrid& window(int slot) { return *GridWindows()[slot]; }
-    MSFlexGrid* grid(int slot) { return window(slot).MSFlexGrid1(); }
 
     // rows x cols numbers printed like simulation output, scaled by a factor.
     QString numbers(const QString& name, int rows, int cols, double factor = 1, const char* format = "%.9e")
@@ -83,9 +77,6 @@ protected:
         return painted(slot)->fillAt(rect.topLeft() + QPoint(2, 2)).value_or(QColor());
     }
 
-    TempFolder folder;
-    FakePlatform fake;
-    mdiMain frame;
 };
 
 double Pixels(MSFlexGrid* g, qint64 col)

@@ -12,6 +12,7 @@
 #include "grid/frmGrid.h"
 #include "settings/modUtil.h"
 #include "support/FakePlatform.h"
+#include "support/FrameFixture.h"
 #include "support/PaintRecorder.h"
 #include "support/TempFolder.h"
 
@@ -25,16 +26,12 @@
 
 namespace {
 
-class ToleranceTest : public testing::Test {
+class ToleranceTest : public FrameFixture {
 protected:
     ToleranceTest()
+        : FrameFixture({1200, 700})
     {
-        modControl::RecentPaths() = {};
         folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
-        frame.MDIForm_Load();
-        frame.resize(1200, 700);
-        frame.show();
-        QApplication::processEvents();
         for (int slot = 0; slot < 3; ++slot)
             GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
         // (1,1) and (2,2) agree in 7 and 8 digits: "S" at 6; (1,3) is 3 against 9.
@@ -42,9 +39,7 @@ protected:
         EXPECT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", "1.0000001 2 9\n4 5.00000001 6\n")));
         modMain::CompareGrids();
     }
-    ~ToleranceTest() override { modControl::RecentPaths() = {}; }
 
-    MSFlexGrid* grid(int slot) { return GridWindows()[slot]->MSFlexGrid1(); }
     // The background painted under a body cell.
     QColor painted(int slot, qint64 row, qint64 col)
     {
@@ -64,10 +59,6 @@ protected:
         return {GridWindows()[2]->MSFlexGrid_CurRow(), GridWindows()[2]->MSFlexGrid_CurCol()};
     }
     QString figures() { return StatusPanels::Text(GridWindows()[2]->StatusBar1(), "Space0"); }
-
-    TempFolder folder;
-    FakePlatform fake;
-    mdiMain frame;
 };
 
 using Cell = std::pair<qint64, qint64>;
