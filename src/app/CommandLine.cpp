@@ -4,6 +4,8 @@
 
 #include "modMain.h"
 #include "grid/GridWindows.h"
+#include "grid/frmGrid.h"
+#include "grid/MSFlexGrid.h"
 #include "platform/PlatformServices.h"
 #include "settings/modUtil.h"
 
@@ -103,12 +105,17 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
 
     if (index >= tokens.size())
         return;
-    modMain::LoadFile(*GridWindows()[0], WithFolder(tokens[index]));
+    const bool loaded1 = modMain::LoadFile(*GridWindows()[0], WithFolder(tokens[index]));
     if (index + 1 >= tokens.size())
         return;
-    modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
+    const bool loaded2 = modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
     if (immediate || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
         modMain::CompareGrids();
-    if (exitAfterCompare_)
+    if (exitAfterCompare_) {
+        // As diff does: 0 when nothing differs, 1 when cells differ, 2 when a file could not
+        // be loaded.
+        const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+        exitStatus_ = !(loaded1 && loaded2) ? 2 : result && result->differing() ? 1 : 0;
         close();
+    }
 }

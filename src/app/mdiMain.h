@@ -32,6 +32,8 @@ public:
     void MDIForm_Load();
     // Start-up step 11: arguments as given after the program name.
     void ProcessCommandLine(const QStringList& arguments);
+    // The process's exit status: that of "-e", else 0.
+    int ExitStatus() const { return exitStatus_; }
 
     QMdiArea* mdiArea() const { return area_; }
     QString Tag() const { return tag_; }
@@ -120,6 +122,7 @@ private:
     QString tag_;
     bool closing_ = false;
     bool exitAfterCompare_ = false;
+    int exitStatus_ = 0;
     std::array<QAction*, 2> fileManage_{};
     QAction* recentSeparator_ = nullptr;
     std::array<QAction*, 5> recentPaths_{};

@@ -1,4 +1,5 @@
 #include "modMain.h"
+#include "dialogs/ProgramInfo.h"
 #include "grid/frmGrid.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/GridWindows.h"
@@ -13,6 +14,7 @@
 #include "settings/modUtil.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <tuple>
 #include <QLocale>
 #include <QTimer>
@@ -82,6 +84,26 @@ void SetHelpFile(const QString& path)
     helpFile = path;
 }
 
+QString UsageText()
+{
+    return "usage: tallir " + ProgramInfo::UsageLines().join('\n')
+        + "\n  --help: print this text and exit\n  --version: print the version and exit\n"
+          "Options may be written with \"/\" for \"-\" and combined (-ie); \"?\" stands for \"h\".\n";
+}
+
+std::optional<int> AnswerWithoutWindow(const QStringList& arguments)
+{
+    QString text;
+    if (arguments.contains(QStringLiteral("--help")))
+        text = UsageText();
+    else if (arguments.contains(QStringLiteral("--version")))
+        text = QString::fromStdString(tallir::VersionCaption()) + '\n';
+    else
+        return std::nullopt;
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 2;
+}
+
 int Main(QApplication& application, const QStringList& arguments)
 {
     platform::SingleInstance instance(Caption());
@@ -103,7 +125,8 @@ int Main(QApplication& application, const QStringList& arguments)
     frame.show();
     // The command line runs once the frame shows, so that its messages have a window.
     QTimer::singleShot(0, &frame, [&frame, arguments] { frame.ProcessCommandLine(arguments); });
-    return application.exec();
+    const int status = application.exec();
+    return frame.ExitStatus() ? frame.ExitStatus() : status;
 }
 
 } // namespace modMain

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <QStringList>
+#include <optional>
 
 class QApplication;
 class QWidget;
@@ -57,6 +58,12 @@ void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullpt
 // The options dialog; when OK changed the precision rule, the precision or the tolerance and a
 // comparison is shown, it is made again at once.
 void ShowOptions(QWidget* parent);
+
+// "--help" and "--version" among the arguments: prints the usage or the version line on
+// standard output and gives the exit status; nothing for any other command line.
+std::optional<int> AnswerWithoutWindow(const QStringList& arguments);
+// The usage text --help prints.
+QString UsageText();
 
 // Runs the whole program with its arguments (after the program's name); returns the
 // process's exit status.

@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
@@ -152,6 +153,42 @@ TEST_F(FrameTest, ImmediateCompareFromTheFileOrTheOptionsOfThisRun)
     const auto windows = frame->mdiArea()->subWindowList();
     EXPECT_EQ(windows[0]->width(), frame->mdiArea()->viewport()->width()) << "tiled top to bottom";
     QDir().rmdir(folder.settingsPath());
+}
+
+TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
+{
+    folder.write("same.txt", "1 2\n3 4\n");
+    struct Case {
+        QStringList arguments;
+        int status;
+    };
+    const Case cases[] = {
+        {{"-e", "a.txt", "same.txt"}, 0},
+        {{"-e", "a.txt", "b.txt"}, 1},
+        {{"-e", "a.txt", "missing.txt"}, 2},
+        {{"-i", "a.txt", "b.txt"}, 0}, // not ended by -e: the usual end
+    };
+    for (const Case& c : cases) {
+        fake.messages.clear();
+        EXPECT_EQ(start(c.arguments).ExitStatus(), c.status) << c.arguments.join(' ').toStdString();
+    }
+
+    // --help and --version answer on standard output, without a window or a display.
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(environment);
+    process.start(TALLIR, {"--version"});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(), "Tallir Ver.1.0 Rev.109\n");
+    process.start(TALLIR, {"-i", "--help"});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardOutput()), modMain::UsageText());
+    EXPECT_TRUE(modMain::UsageText().contains("-e: Immediate Compare & Exit"));
 }
 
 TEST_F(FrameTest, CascadeShowsEveryTitleAndAMaximisedWindowComesBackMaximised)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A person's run: "tallir -e a.txt b.txt" shows the closing message; a key press on it ends
-# the program with status 0, leaving a settings file with its sections. Then a start without
+# the program with status 1 (cells differ), leaving a settings file with its sections. Then a start without
 # arguments, its three windows side by side, captured as a screenshot.
 # Runs inside an X server (xvfb-run); usage: compare_and_exit.sh TALLIR ARTIFACT_DIR
 set -u
@@ -48,7 +48,7 @@ xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after the message"
 wait "$pid"; status=$?
-[ "$status" -eq 0 ] || fail "exit status $status"
+[ "$status" -eq 1 ] || fail "exit status $status where cells differ (1 expected)"
 for section in Tool RecentPath mdiMain frmGrid; do
     grep -q "^\[$section\]" "$TALLIR_SETTINGS_DIR/Tallir.ini" || fail "no [$section] in the settings file"
 done
@@ -63,4 +63,4 @@ xdotool windowfocus --sync "$frame" key alt+f x 2>/dev/null || kill "$pid"
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
 grep -q '^WindowArrange=2' "$TALLIR_SETTINGS_DIR/Tallir.ini" || fail "the arrangement was not written back"
-echo "PASS: compared, ended with status 0, settings written; screenshots in $artifacts"
+echo "PASS: compared, ended with status 1, settings written; screenshots in $artifacts"
