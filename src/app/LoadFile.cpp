@@ -1,5 +1,7 @@
 #include "modMain.h"
 
+#include <QDir>
+
 #include "LongWork.h"
 #include "mdiMain.h"
 #include "core/AbbreviatePath.h"
@@ -36,17 +38,20 @@ bool LoadFile(frmGrid& window, const QString& path)
     // The name is bytes on the disk; what a person reads of it is decoded.
     const std::string file = FileNameString(path);
     const std::string shown = ShownFileName(path).toStdString();
+    // The recent list keeps the absolute path, which opens again from any folder; the caption
+    // shows the path as given.
+    const QString recent = QDir::cleanPath(QDir::current().absoluteFilePath(path));
     auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile) {
         platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(shown, failure)), platform::Buttons::Ok,
                          platform::Icon::Information, {}, &window);
-        modControl::RemoveRecentPath(frame, path);
+        modControl::RemoveRecentPath(frame, recent);
         return false;
     };
     // A folder, or anything else that is not a regular file, is no file.
     const auto facts = StatFile(path);
     if (!facts || !facts->regular)
         return cantOpen();
-    modControl::AddRecentPath(frame, path);
+    modControl::AddRecentPath(frame, recent);
 
     // Read the whole table first: a file that cannot be read, or a read cancelled with Esc,
     // leaves the window as it was.

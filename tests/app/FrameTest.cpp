@@ -155,6 +155,24 @@ TEST_F(FrameTest, ImmediateCompareFromTheFileOrTheOptionsOfThisRun)
     QDir().rmdir(folder.settingsPath());
 }
 
+TEST_F(FrameTest, TheRecentListHoldsAbsolutePathsThatOpenFromAnywhere)
+{
+    mdiMain& f = start({"a.txt"});
+    EXPECT_EQ(window(0).Caption(), "./a.txt") << "the caption shows the path as given";
+    EXPECT_EQ(modControl::RecentPaths()[0], folder.path("a.txt"));
+    QAction* item = nullptr;
+    for (int k = 0; k < 5; ++k)
+        if (f.mnuFileRecentPath(k)->isVisible() && f.mnuFileRecentPath(k)->text() == folder.path("a.txt"))
+            item = f.mnuFileRecentPath(k);
+    ASSERT_NE(item, nullptr) << "the menu shows the absolute path";
+    QDir::setCurrent(QDir::rootPath());
+    f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
+    item->trigger();
+    EXPECT_TRUE(fake.messages.empty()) << fake.messages[0].text.toStdString();
+    EXPECT_EQ(window(1).Caption(), CaptionFor(folder.path("a.txt")));
+    QDir::setCurrent(folder.path());
+}
+
 TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
 {
     folder.write("same.txt", "1 2\n3 4\n");
