@@ -9,6 +9,7 @@
 #include "platform/PlatformServices.h"
 #include "settings/modUtil.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -55,6 +56,34 @@ QStringList modMain::CommandLineTokens(const QStringList& arguments)
             tokens << argument;
     }
     return tokens;
+}
+
+QStringList modMain::CommandLineFiles(const QStringList& arguments)
+{
+    const QStringList tokens = CommandLineTokens(arguments);
+    QStringList files;
+    for (const QString& token : tokens) {
+        if (files.isEmpty() && IsOption(token))
+            continue;
+        files << QDir::cleanPath(QDir::current().absoluteFilePath(token));
+        if (files.size() == 2)
+            break;
+    }
+    return files;
+}
+
+void mdiMain::OpenHandedOver(const QStringList& files)
+{
+    // As this copy's own command line would: File 1, then File 2, and a comparison of the two
+    // when immediate comparison is on.
+    if (files.isEmpty())
+        return;
+    modMain::LoadFile(*GridWindows()[0], files[0]);
+    if (files.size() < 2)
+        return;
+    modMain::LoadFile(*GridWindows()[1], files[1]);
+    if (modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
+        modMain::CompareGrids();
 }
 
 void mdiMain::ProcessCommandLine(const QStringList& arguments)

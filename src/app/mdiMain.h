@@ -32,6 +32,8 @@ public:
     void MDIForm_Load();
     // Start-up step 11: arguments as given after the program name.
     void ProcessCommandLine(const QStringList& arguments);
+    // Loads files a second copy on this desktop handed over (absolute paths).
+    void OpenHandedOver(const QStringList& files);
     // The process's exit status: that of "-e", else 0.
     int ExitStatus() const { return exitStatus_; }
 

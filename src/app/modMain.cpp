@@ -37,10 +37,11 @@ bool VersionAccepted(const QString& versionText)
     return ok && version >= 4.0;
 }
 
-StartUpGate CheckStartUp(platform::SingleInstance& instance)
+StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& handOver)
 {
     if (instance.anotherIsRunning()) {
         platform::MsgBox(QStringLiteral("PrevInstance = True"));
+        instance.requestOpen(handOver);
         instance.requestActivation(Caption());
         return StartUpGate::PreviousInstance;
     }
@@ -107,7 +108,7 @@ std::optional<int> AnswerWithoutWindow(const QStringList& arguments)
 int Main(QApplication& application, const QStringList& arguments)
 {
     platform::SingleInstance instance(Caption());
-    switch (CheckStartUp(instance)) {
+    switch (CheckStartUp(instance, CommandLineFiles(arguments))) {
     case StartUpGate::PreviousInstance:
         return 0;
     case StartUpGate::VersionRefused:
@@ -121,6 +122,9 @@ int Main(QApplication& application, const QStringList& arguments)
     mdiMain frame;
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
+    // Files a second copy on this desktop was started with.
+    QObject::connect(&instance, &platform::SingleInstance::openRequested, &frame,
+                     [&frame](const QStringList& files) { frame.OpenHandedOver(files); });
     frame.MDIForm_Load();
     frame.show();
     // The command line runs once the frame shows, so that its messages have a window.

@@ -24,8 +24,12 @@ enum class StartUpGate {
 };
 
 // Steps before any window: the previous-instance test and then the version test, each with its
-// message. instance stays connected or listening accordingly.
-StartUpGate CheckStartUp(platform::SingleInstance& instance);
+// message. instance stays connected or listening accordingly. A second copy hands the files of
+// its command line (handOver, absolute paths) to the running one.
+StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& handOver = {});
+
+// The files a command line names after its options (at most two), as absolute paths.
+QStringList CommandLineFiles(const QStringList& arguments);
 
 // Whether a version text such as "4.00" is one the program runs on (4.0 and above).
 bool VersionAccepted(const QString& versionText);

@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 #include <QWidget>
 
 namespace platform {
@@ -23,6 +24,20 @@ QString UserName()
     return user.isEmpty() ? qEnvironmentVariable("LOGNAME") : user;
 }
 
+// The desktop this copy shows on: the Wayland socket, the X display, or the login session
+// where there is neither. Copies on two desktops of one user run side by side.
+QString DisplaySession()
+{
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_ID"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return QLatin1String(name) + '=' + value;
+    }
+    return {};
+}
+
+const QByteArray OpenPrefix = "open";
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent)
@@ -30,7 +45,7 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent)
 {
     // TALLIR_INSTANCE_KEY replaces the key, so that a test run never meets a copy the user runs.
     const QString own = qEnvironmentVariable("TALLIR_INSTANCE_KEY");
-    const QString name = own.isEmpty() ? key + '\n' + UserName() : own;
+    const QString name = own.isEmpty() ? key + '\n' + UserName() + '\n' + DisplaySession() : own;
     const QByteArray digest = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1);
     const QString file = QStringLiteral("tallir-") + QString::fromLatin1(digest.toHex().left(20));
     // The socket lives in the user's runtime folder; a socket's path is limited to about a
@@ -97,12 +112,31 @@ bool SingleInstance::listen()
     return true;
 }
 
+bool SingleInstance::requestOpen(const QStringList& files)
+{
+    if (!client_ || files.isEmpty())
+        return false;
+    // One line: the names, each percent-encoded, so that any byte of a name travels.
+    QByteArray line = OpenPrefix;
+    for (const QString& file : files)
+        line += ' ' + QUrl::toPercentEncoding(file);
+    client_->write(line + '\n');
+    return client_->waitForBytesWritten(WaitMilliseconds);
+}
+
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine().trimmed();
-        if (line.startsWith(ActivatePrefix))
+        if (line.startsWith(ActivatePrefix)) {
             emit activationRequested(QString::fromUtf8(line.mid(ActivatePrefix.size())));
+        } else if (line.startsWith(OpenPrefix + ' ')) {
+            QStringList files;
+            for (const QByteArray& part : line.mid(OpenPrefix.size() + 1).split(' '))
+                if (!part.isEmpty())
+                    files << QUrl::fromPercentEncoding(part);
+            emit openRequested(files);
+        }
     }
 }
 

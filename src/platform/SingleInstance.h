@@ -1,6 +1,7 @@
 #pragma once
-// Only one copy runs at a time. The running copy holds a lock file and listens on a local socket,
-// both named after a key (the version caption) and the user, in the user's runtime folder; a
+// Only one copy runs at a time on one desktop. The running copy holds a lock file and listens on
+// a local socket, both named after a key (the version caption), the user and the desktop
+// session (the X display or Wayland socket), in the user's runtime folder; a
 // later copy finds the lock taken, connects, and asks it to bring its window of a given caption
 // to the front. The lock decides between copies started at the same moment.
 
@@ -25,6 +26,9 @@ public:
     bool anotherIsRunning();
     // Asks the running copy to activate the window captioned caption; waits until sent.
     bool requestActivation(const QString& caption);
+    // Hands files to the running copy, to be loaded as its own command line would load them
+    // (absolute paths: the running copy has a folder of its own). Before requestActivation.
+    bool requestOpen(const QStringList& files);
     // Becomes the copy that others find. A socket left behind by a copy that crashed is
     // taken over.
     bool listen();
@@ -33,6 +37,7 @@ public:
 
 signals:
     void activationRequested(const QString& caption);
+    void openRequested(const QStringList& files);
 
 private:
     void readRequest(QLocalSocket* socket);

@@ -422,3 +422,19 @@ TEST_F(FrameTest, ToolbarButtonsAndMenuItemsRunTheSameCommands)
     f.mnuHelpAbout()->trigger();
     EXPECT_EQ(fake.dialogs.back(), "frmAbout");
 }
+
+TEST_F(FrameTest, FilesHandedOverLoadAsTheCommandLineWould)
+{
+    mdiMain& f = start();
+    EXPECT_EQ(modMain::CommandLineFiles({"-i", "a.txt", "b.txt", "c.txt"}), QStringList({folder.path("a.txt"), folder.path("b.txt")}));
+    EXPECT_TRUE(modMain::CommandLineFiles({"-wv"}).isEmpty());
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
+    f.OpenHandedOver({folder.path("a.txt")});
+    EXPECT_EQ(window(0).Caption(), CaptionFor(folder.path("a.txt")));
+    EXPECT_TRUE(fake.messages.empty()) << "one file compares nothing";
+    f.OpenHandedOver({folder.path("b.txt"), folder.path("a.txt")});
+    EXPECT_EQ(window(0).Caption(), CaptionFor(folder.path("b.txt")));
+    EXPECT_EQ(window(1).Caption(), CaptionFor(folder.path("a.txt")));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(" != "));
+}

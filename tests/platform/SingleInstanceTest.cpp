@@ -68,12 +68,14 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     frame.setWindowTitle(QString::fromStdString(tallir::VersionCaption()));
     frame.show();
     QSignalSpy requests(&running, &SingleInstance::activationRequested);
+    QSignalSpy opens(&running, &SingleInstance::openRequested);
     QObject::connect(&running, &SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
 
+    // Started with two files (one with a blank and a percent sign): they are handed over.
     QProcess peer;
     peer.setProcessChannelMode(QProcess::MergedChannels);
-    peer.start(INSTANCE_PEER, {key});
+    peer.start(INSTANCE_PEER, {key, "/data/run a.txt", "/data/100%.txt"});
     ASSERT_TRUE(requests.wait(10000)) << peer.readAll().constData();
     ASSERT_TRUE(peer.waitForFinished(10000));
     const QString output = QString::fromUtf8(peer.readAll());
@@ -83,4 +85,28 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     EXPECT_TRUE(output.contains("gate: previous instance")) << output.toStdString();
     EXPECT_TRUE(output.contains("windows: 0")) << output.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
+    ASSERT_EQ(opens.size(), 1);
+    EXPECT_EQ(opens.at(0).at(0).toStringList(), QStringList({"/data/run a.txt", "/data/100%.txt"}));
+
+    // A copy without files hands over nothing.
+    peer.start(INSTANCE_PEER, {key});
+    ASSERT_TRUE(peer.waitForFinished(10000));
+    QTest::qWait(100);
+    EXPECT_EQ(opens.size(), 1);
+}
+
+TEST(SingleInstance, CopiesOnTwoDesktopsRunSideBySide)
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":41");
+    SingleInstance first(UniqueKey("desktops"));
+    EXPECT_FALSE(first.anotherIsRunning());
+    ASSERT_TRUE(first.listen());
+    qputenv("DISPLAY", ":42");
+    SingleInstance second(UniqueKey("desktops"));
+    EXPECT_FALSE(second.anotherIsRunning()) << "another desktop: not the same copy";
+    qputenv("DISPLAY", ":41");
+    SingleInstance third(UniqueKey("desktops"));
+    EXPECT_TRUE(third.anotherIsRunning()) << "the same desktop";
+    qputenv("DISPLAY", display);
 }
