@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -135,7 +136,9 @@ void SingleInstance::readRequest(QLocalSocket* socket)
             for (const QByteArray& part : line.mid(OpenPrefix.size() + 1).split(' '))
                 if (!part.isEmpty())
                     files << QUrl::fromPercentEncoding(part);
-            emit openRequested(files);
+            // Loading may show a message box: not from inside the socket's own signal, which
+            // the copy that sent it may close meanwhile.
+            QTimer::singleShot(0, this, [this, files] { emit openRequested(files); });
         }
     }
 }

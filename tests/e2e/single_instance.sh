@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts tallir, then a second copy: the second must show "PrevInstance = True", hand over to
-# the first (which comes to the front) and end, leaving one process and no window of its own.
+# Starts tallir, then a second copy with two files: the second must show "PrevInstance = True",
+# hand its files over to the first (which loads and, with immediate comparison on, compares
+# them) and end, leaving one process. Then a copy on another X display runs beside the first.
 # Runs inside an X server (xvfb-run); usage: single_instance.sh TALLIR ARTIFACT_DIR
 set -u
 tallir=$1
@@ -14,6 +15,11 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; rm -rf "$TALLIR_SETTINGS_DIR"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; xwd -root -silent -out "$artifacts/single_instance-failure.xwd" 2>/dev/null; exit 1; }
+
+work=$(mktemp -d)
+printf '1 2\n3 4\n' > "$work/a.txt"
+printf '1 2\n3 5\n' > "$work/b.txt"
+printf '[Option]\nImmediateCompare=1\n' > "$TALLIR_SETTINGS_DIR/Tallir.ini"
 
 "$tallir" & first=$!; pids+=("$first")
 frame=$(timeout 20 xdotool search --sync --onlyvisible --name "^$caption\$" | head -n 1)
@@ -40,4 +46,26 @@ done
 [ "$focused" = "$caption" ] || fail "the first copy's frame did not come to the front (focus: $focused)"
 windows=$(xdotool search --onlyvisible --name '^Tallir' | wc -l)
 [ "$windows" -eq 1 ] || fail "$windows windows are left, not one"
-echo "PASS: one copy left, its frame in front"
+
+# A third copy, started in another folder with two files, hands them over: the first copy
+# loads and compares them, and its closing message shows.
+(cd "$work" && exec "$tallir" a.txt b.txt) & third=$!; pids+=("$third")
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
+[ -n "$box" ] || fail "the third copy shows no message box"
+xdotool windowfocus --sync "$box" key Return
+for _ in $(seq 100); do kill -0 "$third" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$third" 2>/dev/null && fail "the third copy did not end"
+compared=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
+[ -n "$compared" ] || fail "the first copy did not compare the handed-over files"
+xwd -root -silent -out "$artifacts/single_instance-handed-over.xwd" 2>/dev/null
+xdotool windowfocus --sync "$compared" key Return
+
+# Another display is another desktop: a copy there starts beside the first.
+Xvfb :$((90 + $$ % 100)) -screen 0 800x600x24 >/dev/null 2>&1 & xvfb=$!; pids+=("$xvfb")
+sleep 1
+DISPLAY=:$((90 + $$ % 100)) "$tallir" & other=$!; pids+=("$other")
+sleep 3
+kill -0 "$other" 2>/dev/null || fail "the copy on another display did not keep running"
+kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+rm -rf "$work"
+echo "PASS: one copy per desktop, files handed over and compared, its frame in front"
