@@ -41,6 +41,8 @@ QString DiffHelpText()
         "      --settings           take the precision rule, DIGITS and the absolute\n"
         "                           tolerance from Tallir.ini; options given here still win\n"
         "      --all                with a tolerance in force, list the \"S\" cells too\n"
+        "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
+        "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
         "      --full               with --json, also print the three whole grids\n"
@@ -80,6 +82,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption absolute({"a", "abs"}, "", "X");
     const QCommandLineOption relative({"r", "rel"}, "", "X");
     const QCommandLineOption all("all", "");
+    const QCommandLineOption git("git", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
@@ -87,7 +90,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, help, version});
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -101,12 +104,21 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         return command;
     }
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 2)
-        return UsageError(files.size() < 2 ? QStringLiteral("two files are needed") : QStringLiteral("too many files"));
-
     DiffOptions options;
-    options.path1 = files[0];
-    options.path2 = files[1];
+    if (parser.isSet(git)) {
+        // git's seven: path old-file old-hex old-mode new-file new-hex new-mode.
+        if (files.size() != 7)
+            return UsageError(QStringLiteral("--git takes the seven arguments git gives a diff driver"));
+        options.git = true;
+        options.gitPath = files[0];
+        options.path1 = files[1];
+        options.path2 = files[4];
+    } else if (files.size() != 2) {
+        return UsageError(files.size() < 2 ? QStringLiteral("two files are needed") : QStringLiteral("too many files"));
+    } else {
+        options.path1 = files[0];
+        options.path2 = files[1];
+    }
     if (parser.isSet(settings)) {
         const PrecisionSettings stored = readSettings();
         options.compare.precisionSame = stored.precisionSame;

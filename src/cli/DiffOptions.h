@@ -15,6 +15,10 @@ struct DiffOptions {
     bool json = false;
     bool full = false;
     bool all = false; // the text report lists the cells regarded as the same too
+    // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
+    // repository, /dev/null stands for no file, and a difference is no failure.
+    bool git = false;
+    QString gitPath;
 };
 
 // What the command line asks for: a comparison, or a text to print and a status to end with.

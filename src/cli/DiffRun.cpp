@@ -31,6 +31,12 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2));
+    // For git, /dev/null is the side of a file added or deleted: an empty table.
+    if (options.git) {
+        for (auto [read, path] : {std::pair{&read1, &options.path1}, {&read2, &options.path2}})
+            if (*path == QLatin1String("/dev/null"))
+                *read = {tallir::Table(), tallir::ReadFailure::None};
+    }
     DiffOutcome outcome;
     if (!read1.table)
         outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path1), read1.failure));
@@ -44,6 +50,10 @@ DiffOutcome RunDiff(const DiffOptions& options)
     run.result = tallir::CompareTables(run.file1.table, run.file2.table, options.compare);
     run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
     run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
+    if (options.git) {
+        run.file1.path = "a/" + FileNameString(options.gitPath);
+        run.file2.path = "b/" + FileNameString(options.gitPath);
+    }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
     run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance);
     outcome.run = std::move(run);
