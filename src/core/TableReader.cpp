@@ -1,5 +1,6 @@
 #include "TableReader.h"
 
+#include "CsvSplitter.h"
 #include "LineSplitter.h"
 #include "Tokenize.h"
 
@@ -76,10 +77,17 @@ std::uint64_t AvailableMemory()
     return found ? total : UINT64_MAX;
 }
 
-Table ParseTable(std::string_view text)
+Table ParseTable(std::string_view text, TableFormat format)
 {
     if (text.starts_with(Utf8ByteOrderMark))
         text.remove_prefix(Utf8ByteOrderMark.size());
+    if (format == TableFormat::Csv) {
+        TableBuilder builder(text.size());
+        CsvSplitter splitter(builder);
+        splitter.feed(text);
+        splitter.finish();
+        return builder.finish();
+    }
     TableBuilder builder(text.size());
     LineSplitter splitter;
     RowSink sink(builder);
@@ -88,7 +96,7 @@ Table ParseTable(std::string_view text)
     return builder.finish();
 }
 
-TableReadResult ReadTable(const std::string& path, const ReadProgress& progress)
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format)
 {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error))
@@ -110,6 +118,7 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress)
         TableBuilder builder(static_cast<std::size_t>(size));
         LineSplitter splitter;
         RowSink sink(builder);
+        CsvSplitter csv(builder);
         const auto block = std::make_unique_for_overwrite<char[]>(BlockSize);
         std::uint64_t done = 0;
         for (;;) {
@@ -119,7 +128,10 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress)
                 // A byte-order mark says the text is UTF-8; it is not part of the first value.
                 if (done == 0 && bytes.starts_with(Utf8ByteOrderMark))
                     bytes.remove_prefix(Utf8ByteOrderMark.size());
-                splitter.feed(bytes, sink);
+                if (format == TableFormat::Csv)
+                    csv.feed(bytes);
+                else
+                    splitter.feed(bytes, sink);
                 done += got;
                 if (progress && !progress(done, size))
                     return {std::nullopt, ReadFailure::Cancelled};
@@ -141,7 +153,10 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress)
             && (done == size || size == 0);
         if (!same)
             return {std::nullopt, ReadFailure::Changed};
-        splitter.finish(sink);
+        if (format == TableFormat::Csv)
+            csv.finish();
+        else
+            splitter.finish(sink);
         return {builder.finish(), ReadFailure::None};
     } catch (const std::bad_alloc&) {
         return {std::nullopt, ReadFailure::OutOfMemory};
@@ -154,11 +169,11 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress)
 
 namespace tallir {
 
-std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2)
+std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2, TableFormat format)
 {
     TableReadResult second;
-    std::thread reader([&] { second = ReadTable(path2); });
-    TableReadResult first = ReadTable(path1);
+    std::thread reader([&] { second = ReadTable(path2, {}, format); });
+    TableReadResult first = ReadTable(path1, {}, format);
     reader.join();
     return {std::move(first), std::move(second)};
 }

@@ -31,10 +31,14 @@ struct TableReadResult {
 // Called after each block with the bytes read so far and the file's size; false cancels.
 using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
-TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {});
+// How lines become values: blanks, TABs and commas with double quotes protecting separators,
+// or comma-separated values as spreadsheets write them (see CsvSplitter.h).
+enum class TableFormat { Plain, Csv };
+
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {}, TableFormat format = TableFormat::Plain);
 
 // Cuts bytes into rows and values exactly as ReadTable does, for text already in memory.
-Table ParseTable(std::string_view text);
+Table ParseTable(std::string_view text, TableFormat format = TableFormat::Plain);
 
 // "Can't open " + path: the one message for every failed read.
 std::string CantOpenMessage(const std::string& path);
@@ -51,6 +55,7 @@ std::uint64_t AvailableMemory();
 namespace tallir {
 
 // Reads two files at once, one on another thread.
-std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2);
+std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2,
+                                                          TableFormat format = TableFormat::Plain);
 
 } // namespace tallir

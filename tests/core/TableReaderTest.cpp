@@ -254,3 +254,39 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     setrlimit(RLIMIT_AS, &limit);
     EXPECT_EQ(failure, ReadFailure::OutOfMemory);
 }
+
+TEST(TableReader, CsvAsPeopleWriteIt)
+{
+    struct Case {
+        std::string text;
+        Rows rows;
+    };
+    const std::vector<Case> cases = {
+        {"1,2,3\n", {{"1", "2", "3"}}},
+        {"\"1.5\",2\n", {{"1.5", "2"}}},                                // the quotes are no part of the value
+        {"a,,c\n,x,\n", {{"a", "", "c"}, {"", "x", ""}}},                // empty fields keep the columns
+        {"\"say \"\"hi\"\"\",b\n", {{"say \"hi\"", "b"}}},               // a doubled quote is one
+        {"\"two\nlines\",2\r\n3,4\r\n", {{"two\nlines", "2"}, {"3", "4"}}}, // a quoted line break, CRLF
+        {"a b,c\td\n", {{"a b", "c\td"}}},                               // only commas separate
+        {"\"x,y\",z\rlast", {{"x,y", "z"}, {"last"}}},                   // lone CR; no final line end
+        {"1,2\n\n3\n", {{"1", "2"}, {}, {"3"}}},                         // an empty line is a row without values
+        {"x\"y\",\"open", {{"x\"y\"", "open"}}},                         // a quote inside is text; an open one closes at the end
+        {"\xEF\xBB\xBF" "a,b\n", {{"a", "b"}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cells(ParseTable(c.text, TableFormat::Csv)), c.rows) << c.text;
+        // Read from a file in blocks of any cut, the same.
+        const TempFile file(c.text);
+        EXPECT_EQ(Cells(*ReadTable(file.path(), {}, TableFormat::Csv).table), c.rows) << c.text;
+    }
+    // Off, the same text is split as ever.
+    EXPECT_EQ(Cells(ParseTable("\"1.5\",a b\n")), (Rows{{"\"1.5\"", "a", "b"}}));
+    // Across a read block's boundary: a doubled quote inside quotes cut in two, then CR LF.
+    std::string big = "\"" + std::string((1 << 20) - 2, 'x') + "\"\"q\"\r\n2\n";
+    const TempFile cut(big);
+    const Rows rows = Cells(*ReadTable(cut.path(), {}, TableFormat::Csv).table);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].size(), std::size_t(1 << 20));
+    EXPECT_EQ(rows[0][0].substr(rows[0][0].size() - 3), "x\"q") << "one quote of the text";
+    EXPECT_EQ(rows[1], std::vector<std::string>{"2"});
+}
