@@ -56,12 +56,16 @@ bool LoadFile(frmGrid& window, const QString& path)
     // Read the whole table first: a file that cannot be read, or a read cancelled with Esc,
     // leaves the window as it was.
     tallir::TableReadResult read;
+    const auto format = modUtil::ReadInteger("Option", "CsvMode", 0) == 1 ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
     RunLongWork(frame.StatusBar1(), "Reading " + path, [&](WorkProgress& progress) {
-        read = tallir::ReadTable(file, [&](std::uint64_t done, std::uint64_t total) {
-            progress.done = done;
-            progress.total = total;
-            return !progress.cancelled;
-        });
+        read = tallir::ReadTable(
+            file,
+            [&](std::uint64_t done, std::uint64_t total) {
+                progress.done = done;
+                progress.total = total;
+                return !progress.cancelled;
+            },
+            format);
     });
     if (read.failure == tallir::ReadFailure::Cancelled) {
         StatusPanels::SetText(frame.StatusBar1(), "Space0", "Reading " + path + " cancelled.");

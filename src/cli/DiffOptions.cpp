@@ -38,9 +38,11 @@ QString DiffHelpText()
         "  -X, --ignore-columns LIST\n"
         "                           do not compare these columns (numbered from 1, ranges\n"
         "                           like 2-4,7)\n"
-        "      --settings           take the precision rule, DIGITS and the absolute\n"
-        "                           tolerance from Tallir.ini; options given here still win\n"
+        "      --settings           take the precision rule, DIGITS, the absolute tolerance\n"
+        "                           and CSV reading from Tallir.ini; options here still win\n"
         "      --all                with a tolerance in force, list the \"S\" cells too\n"
+        "      --csv                read comma-separated values: only commas separate,\n"
+        "                           quotes enclose a field (\"\" is one quote)\n"
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
         "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
@@ -83,6 +85,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption relative({"r", "rel"}, "", "X");
     const QCommandLineOption all("all", "");
     const QCommandLineOption git("git", "");
+    const QCommandLineOption csv("csv", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
@@ -90,7 +93,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, help, version});
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, csv, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -124,6 +127,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         options.compare.precisionSame = stored.precisionSame;
         options.compare.precisionLog = stored.precisionLog;
         options.compare.absoluteTolerance = stored.absoluteTolerance;
+        options.csv = stored.csv;
     }
     if (parser.isSet(same))
         options.compare.precisionSame = true;
@@ -157,6 +161,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.json = parser.isSet(json);
     options.full = parser.isSet(full);
     options.all = parser.isSet(all);
+    options.csv = options.csv || parser.isSet(csv);
     if (options.full && !options.json)
         return UsageError(QStringLiteral("--full goes with --json"));
     command.options = std::move(options);

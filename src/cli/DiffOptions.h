@@ -15,6 +15,7 @@ struct DiffOptions {
     bool json = false;
     bool full = false;
     bool all = false; // the text report lists the cells regarded as the same too
+    bool csv = false; // comma-separated values, quotes enclosing fields
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
     // repository, /dev/null stands for no file, and a difference is no failure.
     bool git = false;
@@ -35,6 +36,7 @@ struct PrecisionSettings {
     bool precisionSame;
     double precisionLog;
     std::optional<double> absoluteTolerance;
+    bool csv = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
 

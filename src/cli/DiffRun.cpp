@@ -30,7 +30,8 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
 
 DiffOutcome RunDiff(const DiffOptions& options)
 {
-    auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2));
+    auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
+                                                options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain);
     // For git, /dev/null is the side of a file added or deleted: an empty table.
     if (options.git) {
         for (auto [read, path] : {std::pair{&read1, &options.path1}, {&read2, &options.path2}})

@@ -62,6 +62,11 @@ frmOption::frmOption(QWidget* parent)
     text2_->setAlignment(Qt::AlignRight);
     InstallKeyFilter(text2_, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
 
+    check3_ = new QCheckBox(QStringLiteral("Read &CSV"), this);
+    check3_->setObjectName(QStringLiteral("Check3"));
+    check3_->setToolTip(QStringLiteral("Only commas separate; double quotes enclose a field, \"\" inside is one quote"));
+    place(check3_, 2640, 1710, 1575, 255);
+
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
     place(check2_, 240, 1320, 1815, 255);
@@ -142,6 +147,7 @@ void frmOption::Form_Load()
     check2_->setTristate(immediate == 2);
     check2_->setCheckState(checkState(immediate));
     text2_->setText(modUtil::ReadString("Option", "AbsoluteTolerance", QString()));
+    check3_->setChecked(modUtil::ReadInteger("Option", "CsvMode", 0) == 1);
     const qint16 arrange = modUtil::ReadInteger("Option", "WindowArrange", 2);
     option1_[std::size_t(arrange >= 0 && arrange <= 3 ? arrange : 2)]->setChecked(true);
 }
@@ -187,6 +193,7 @@ void frmOption::Command1_Click(int index)
         modUtil::WriteString("Option", "ImmediateCompare", checkText(check2_));
         modUtil::WriteString("Option", "WindowArrange", QString::number(SelectedOptionIndex(option1_)));
         modUtil::WriteString("Option", "AbsoluteTolerance", text2_->text().trimmed());
+        modUtil::WriteString("Option", "CsvMode", check3_->isChecked() ? "1" : "0");
         accept();
         break;
     case 1:
@@ -204,6 +211,7 @@ void frmOption::Command1_Click(int index)
             check2_->setCheckState(Qt::Unchecked);
             option1_[2]->setChecked(true);
             text2_->clear();
+            check3_->setChecked(false);
         }
         break;
     default:

@@ -29,6 +29,7 @@ public:
 
     QCheckBox* Check1() const { return check1_; }
     QCheckBox* Check2() const { return check2_; }
+    QCheckBox* Check3() const { return check3_; } // read CSV
     QLineEdit* Text1() const { return text1_; }
     QLineEdit* Text2() const { return text2_; } // the absolute tolerance
     QRadioButton* Option1(int index) const { return option1_.at(std::size_t(index)); }
@@ -63,6 +64,7 @@ private:
     QLabel* label2_;
     QLineEdit* text2_;
     QCheckBox* check2_;
+    QCheckBox* check3_;
     QGroupBox* frame2_;
     std::array<QRadioButton*, 4> option1_{};
     std::array<QPushButton*, 3> command1_{};

@@ -142,6 +142,16 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     EXPECT_TRUE(fake.messages.empty());
 }
 
+TEST_F(GridWindowTest, ReadCsvLoadsQuotedFieldsAndEmptyCells)
+{
+    const QString path = folder.write("t.csv", "\"1.5\",,\"a, b\"\n");
+    ASSERT_TRUE(modMain::LoadFile(window(0), path));
+    EXPECT_EQ(grid(0), QStringList({"|1|2", "1|\"1.5\"|\"a, b\""})) << "off: the values as ever";
+    modUtil::WriteString("Option", "CsvMode", "1");
+    ASSERT_TRUE(modMain::LoadFile(window(0), path));
+    EXPECT_EQ(grid(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
+}
+
 TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
 {
     const QString a = folder.write("a.txt", "1.0 1e3 1.5 0 1 2 abc abc\n\"5\" 7 8 9\n1 2 3 4\n");

@@ -256,6 +256,21 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         EXPECT_EQ(TallirDiff({"-r", bad, a, b}).status, 2) << bad;
 }
 
+TEST(TallirDiff, CommaSeparatedValues)
+{
+    const TempFolder folder;
+    const QString quoted = folder.write("quoted.csv", "\"1.5\",,\"a, b\"\r\n3,\"x\"\"y\",4\r\n");
+    const QString plain = folder.write("plain.csv", "1.5,,\"a, b\"\n3,x\"y,4\n");
+    EXPECT_EQ(TallirDiff({quoted, plain}).status, 1) << "read as ever, the quotes are text";
+    EXPECT_EQ(TallirDiff({"--csv", quoted, plain}).status, 0) << "a quote inside an unquoted field is text: the same x\"y";
+    const QString same = folder.write("same.csv", "1.50,,\"a, b\"\n3,\"x\"\"y\",4.0\n");
+    const Outcome csv = TallirDiff({"--csv", quoted, same});
+    EXPECT_EQ(csv.status, 0) << csv.out.toStdString();
+    EXPECT_TRUE(csv.out.contains("R2 x C3")) << "the empty field keeps the third column";
+    folder.write("Tallir.ini", "[Option]\nCsvMode=1\n");
+    EXPECT_EQ(TallirDiff({"--settings", quoted, same}, folder.path()).status, 0);
+}
+
 TEST(TallirDiff, ColumnLists)
 {
     using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;

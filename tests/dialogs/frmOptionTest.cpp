@@ -198,7 +198,15 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     dialog.Command1_Click(0);
     EXPECT_EQ(fake.messages.size(), 2u) << "negative";
 
-    // Default... clears it; OK writes it empty (off).
+    // Read CSV is written with the rest.
+    dialog.Check3()->setChecked(true);
+    box->setText("0.5");
+    dialog.Command1_Click(0);
+    EXPECT_EQ(modUtil::ReadInteger("Option", "CsvMode", 0), 1);
+    EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", ""), "0.5");
+    dialog.show();
+
+    // Default... clears both; OK writes the tolerance empty (off).
     fake.answers = {platform::Answer::Yes};
     dialog.Command1_Click(2);
     EXPECT_TRUE(box->text().isEmpty());
@@ -206,4 +214,5 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", "x"), "");
     EXPECT_FALSE(modUtil::ReadAbsoluteTolerance());
+    EXPECT_EQ(modUtil::ReadInteger("Option", "CsvMode", 1), 0);
 }
