@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
-          desktop-file-utils appstream dpkg-dev git)
+          desktop-file-utils appstream dpkg-dev git libfast-float-dev)
 
 install_missing() {
     local missing=()

@@ -1,8 +1,9 @@
 #include "NumericText.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <fast_float/fast_float.h>
 #include <system_error>
 
 namespace tallir {
@@ -11,38 +12,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal exponent of the leading significant digit (123.4 gives 2, 0.01 gives -2), for a
-// text that passed the grammar (sign already taken off) and whose value left the double range.
-std::int64_t LeadingExponent(std::string_view number)
-{
-    std::size_t i = 0;
-    bool afterPoint = false;
-    bool significant = false;
-    std::int64_t integerDigits = 0; // from the first significant digit on
-    std::int64_t zerosAfterPoint = 0;
-    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
-        if (number[i] == '.')
-            afterPoint = true;
-        else if (!significant && number[i] == '0')
-            zerosAfterPoint += afterPoint ? 1 : 0;
-        else {
-            significant = true;
-            integerDigits += afterPoint ? 0 : 1;
-        }
-    }
-    std::int64_t exponent = 0;
-    bool negative = false;
-    if (i < number.size()) { // at the exponent letter
-        ++i;
-        if (number[i] == '+' || number[i] == '-')
-            negative = number[i++] == '-';
-        for (; i < number.size(); ++i)
-            exponent = std::min<std::int64_t>(exponent * 10 + (number[i] - '0'), 1'000'000'000);
-    }
-    const std::int64_t lead = integerDigits ? integerDigits - 1 : -(zerosAfterPoint + 1);
-    return lead + (negative ? -exponent : exponent);
-}
 
 } // namespace
 
@@ -118,15 +87,12 @@ std::optional<double> NumericValue(std::string_view text)
         return negative ? -value : value;
     }
 
+    // Everything else: a correctly rounded reading from the library made for it. A value too
+    // small for a double reads as 0, the nearest one; one too large is no double at all.
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data() + number, text.data() + end, value);
-    if (ec == std::errc::result_out_of_range) {
-        if (LeadingExponent(text.substr(number, end - number)) > 0)
-            return std::nullopt;
-        value = 0;
-    } else if (ec != std::errc() || ptr != text.data() + end) {
+    const auto [ptr, ec] = fast_float::from_chars(text.data() + number, text.data() + end, value);
+    if (ec != std::errc() || ptr != text.data() + end || std::isinf(value))
         return std::nullopt;
-    }
     return negative ? -value : value;
 }
 

@@ -85,7 +85,7 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     EXPECT_TRUE(output.contains("gate: previous instance")) << output.toStdString();
     EXPECT_TRUE(output.contains("windows: 0")) << output.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
-    ASSERT_EQ(opens.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opens.size() == 1; }, 3000)) << "the files came";
     EXPECT_EQ(opens.at(0).at(0).toStringList(), QStringList({"/data/run a.txt", "/data/100%.txt"}));
 
     // A copy without files hands over nothing.
