@@ -2,7 +2,8 @@
 //   make_tables same|reformatted|short|perturbed ROWS COLS FILE1 FILE2
 // Values look like -7.312715118e+02 ("short": like 0.731, for tables of many short lines).
 // "perturbed": two runs of a numerical program that agree but in the last digits: values
-// printed with %.15e, every value of FILE2 changed by a relative 1e-13. "same": FILE2 equals FILE1 but for about 0.1 % of the
+// printed with %.15e, every value of FILE2 changed by a relative 1e-13 ("perturbed-gross": and
+// about one cell in 100,000 changed grossly as well). "same": FILE2 equals FILE1 but for about 0.1 % of the
 // cells. "reformatted": every cell of FILE2 is written with one more digit and an explicit
 // sign, so the texts all differ while most values stay equal; about 0.1 % differ in value.
 
@@ -16,12 +17,14 @@
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed ROWS COLS FILE1 FILE2\n");
+        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed|perturbed-gross ROWS COLS FILE1 FILE2\n");
         return 2;
     }
     const bool reformatted = std::strcmp(argv[1], "reformatted") == 0;
     const bool shortValues = std::strcmp(argv[1], "short") == 0;
-    const bool perturbed = std::strcmp(argv[1], "perturbed") == 0;
+    const bool gross = std::strcmp(argv[1], "perturbed-gross") == 0;
+    const bool perturbed = gross || std::strcmp(argv[1], "perturbed") == 0;
+    std::uniform_int_distribution<int> perMillion(0, 99'999);
     const long rows = std::atol(argv[2]);
     const long cols = std::atol(argv[3]);
     std::FILE* out1 = std::fopen(argv[4], "wb");
@@ -44,7 +47,8 @@ int main(int argc, char** argv)
             std::fputs(separator, out1);
             // The value as written, so that a reformatted text keeps it exactly.
             const double written = std::strtod(text, nullptr);
-            const double value2 = perturbed ? written * (1 + 1e-13) : permille(random) == 0 ? written * (1 + 1e-6) : written;
+            const double value2 = perturbed ? written * (gross && perMillion(random) == 0 ? 1.5 : 1 + 1e-13)
+                                            : permille(random) == 0 ? written * (1 + 1e-6) : written;
             std::snprintf(text, sizeof text, shortValues ? "%.3f" : perturbed ? "%.15e" : reformatted ? "%+.10e" : "%.9e", value2);
             std::fputs(text, out2);
             std::fputs(separator, out2);

@@ -10,7 +10,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows tallir-diff >/dev/null
 data=build/bench-data
 mkdir -p "$data"
-for kind in same reformatted; do
+for kind in same reformatted perturbed-gross; do
     [ -s "$data/$kind-$rows-2.txt" ] || build/bin/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
 done
 
@@ -31,7 +31,7 @@ best() { # best of three runs
     echo "$best"
 }
 
-for kind in same reformatted; do
+for kind in same reformatted perturbed-gross; do
     one="$data/$kind-$rows-1.txt"
     two="$data/$kind-$rows-2.txt"
     echo "== case \"$kind\": $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
