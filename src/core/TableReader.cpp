@@ -1,5 +1,6 @@
 #include "TableReader.h"
 
+#include "ByteSource.h"
 #include "CsvSplitter.h"
 #include "LineSplitter.h"
 #include "Tokenize.h"
@@ -8,7 +9,9 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tallir {
@@ -54,6 +57,8 @@ std::string ReadFailureMessage(const std::string& path, ReadFailure failure)
         return CantOpenMessage(path) + "\nThe file is larger than the memory available.";
     case ReadFailure::OutOfMemory:
         return CantOpenMessage(path) + "\nThe memory ran out while reading it.";
+    case ReadFailure::Damaged:
+        return "Can't read " + path + ": the compressed data is cut short or damaged.";
     default:
         return CantOpenMessage(path);
     }
@@ -96,63 +101,93 @@ Table ParseTable(std::string_view text, TableFormat format)
     return builder.finish();
 }
 
+namespace {
+
+struct FdCloser {
+    int fd;
+    bool own;
+    ~FdCloser()
+    {
+        if (own && fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool EndsWith(const std::string& text, std::string_view end)
+{
+    return text.size() >= end.size() && std::string_view(text).substr(text.size() - end.size()) == end;
+}
+
+} // namespace
+
 TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format)
 {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
+    // "-" is standard input; a pipe (process substitution among them) is read as a stream;
+    // anything else that is not a regular file is no file.
+    const bool standardInput = path == "-";
+    struct stat named {};
+    if (path.empty() || (!standardInput && (::stat(path.c_str(), &named) != 0 || !(S_ISREG(named.st_mode) || S_ISFIFO(named.st_mode)))))
         return {std::nullopt, ReadFailure::NoFile};
-
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    const FdCloser file{standardInput ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC), !standardInput};
+    if (file.fd < 0)
         return {std::nullopt, ReadFailure::CannotOpen};
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     struct stat opened {};
-    if (fstat(fileno(file.get()), &opened) != 0 || !S_ISREG(opened.st_mode))
+    if (fstat(file.fd, &opened) != 0 || !(S_ISREG(opened.st_mode) || S_ISFIFO(opened.st_mode)))
         return {std::nullopt, ReadFailure::CannotOpen};
-    const auto size = std::uint64_t(opened.st_size);
+    const bool regular = S_ISREG(opened.st_mode);
+    const bool gzip = EndsWith(path, ".gz");
+    const bool zstd = EndsWith(path, ".zst");
+    const auto size = regular ? std::uint64_t(opened.st_size) : 0;
     // A table holds at least the file's bytes: say so before trying when they cannot fit.
-    if (size > AvailableMemory())
+    if (size > AvailableMemory() && !gzip && !zstd)
         return {std::nullopt, ReadFailure::TooLarge};
 
+    std::unique_ptr<ByteSource> source = RawSource(file.fd);
+    if (gzip)
+        source = GzipSource(std::move(source));
+    else if (zstd)
+        source = ZstdSource(std::move(source));
+
     try {
-        TableBuilder builder(static_cast<std::size_t>(size));
+        TableBuilder builder(gzip || zstd ? 0 : static_cast<std::size_t>(size));
         LineSplitter splitter;
         RowSink sink(builder);
         CsvSplitter csv(builder);
         const auto block = std::make_unique_for_overwrite<char[]>(BlockSize);
-        std::uint64_t done = 0;
+        bool first = true;
         for (;;) {
-            const std::size_t got = std::fread(block.get(), 1, BlockSize, file.get());
-            if (got > 0) {
-                std::string_view bytes(block.get(), got);
-                // A byte-order mark says the text is UTF-8; it is not part of the first value.
-                if (done == 0 && bytes.starts_with(Utf8ByteOrderMark))
-                    bytes.remove_prefix(Utf8ByteOrderMark.size());
-                if (format == TableFormat::Csv)
-                    csv.feed(bytes);
-                else
-                    splitter.feed(bytes, sink);
-                done += got;
-                if (progress && !progress(done, size))
-                    return {std::nullopt, ReadFailure::Cancelled};
-            }
-            if (got < BlockSize) {
-                if (std::ferror(file.get()))
-                    return {std::nullopt, ReadFailure::CannotRead};
-                if (std::feof(file.get()))
-                    break;
-            }
+            const std::size_t got = source->read(block.get(), BlockSize);
+            if (got == 0)
+                break;
+            std::string_view bytes(block.get(), got);
+            // A byte-order mark says the text is UTF-8; it is not part of the first value.
+            if (first && bytes.starts_with(Utf8ByteOrderMark))
+                bytes.remove_prefix(Utf8ByteOrderMark.size());
+            first = false;
+            if (format == TableFormat::Csv)
+                csv.feed(bytes);
+            else
+                splitter.feed(bytes, sink);
+            if (progress && !progress(source->consumed(), size))
+                return {std::nullopt, ReadFailure::Cancelled};
         }
+        if (source->failed())
+            return {std::nullopt, ReadFailure::CannotRead};
+        if (source->damaged())
+            return {std::nullopt, ReadFailure::Damaged};
         // Cut short, grown, rewritten or replaced while it was read: what was read is no table
         // the file ever held. (Files of the system's own that tell no size read as they come.)
-        struct stat now {};
-        struct stat named {};
-        const bool same = fstat(fileno(file.get()), &now) == 0 && stat(path.c_str(), &named) == 0
-            && now.st_size == opened.st_size && now.st_mtim.tv_sec == opened.st_mtim.tv_sec
-            && now.st_mtim.tv_nsec == opened.st_mtim.tv_nsec && named.st_ino == opened.st_ino && named.st_dev == opened.st_dev
-            && (done == size || size == 0);
-        if (!same)
-            return {std::nullopt, ReadFailure::Changed};
+        if (regular && !standardInput) {
+            struct stat now {};
+            struct stat again {};
+            const std::uint64_t done = source->consumed();
+            const bool same = fstat(file.fd, &now) == 0 && ::stat(path.c_str(), &again) == 0
+                && now.st_size == opened.st_size && now.st_mtim.tv_sec == opened.st_mtim.tv_sec
+                && now.st_mtim.tv_nsec == opened.st_mtim.tv_nsec && again.st_ino == opened.st_ino
+                && again.st_dev == opened.st_dev && (done == size || size == 0);
+            if (!same)
+                return {std::nullopt, ReadFailure::Changed};
+        }
         if (format == TableFormat::Csv)
             csv.finish();
         else

@@ -1,7 +1,8 @@
 #pragma once
 // Reads a text file of values into a Table: one row per line, values split by blanks, TABs and
 // commas with double quotes protecting separators. The file is streamed in blocks; a read
-// either yields the whole table or fails without one.
+// either yields the whole table or fails without one. "-" reads standard input, a pipe is read
+// as a stream, and a name ending in .gz or .zst is decompressed on the way.
 
 #include "Table.h"
 
@@ -21,6 +22,7 @@ enum class ReadFailure {
     Changed,    // the file was cut short, grown or replaced while it was read
     TooLarge,   // larger than the memory available, seen before reading
     OutOfMemory, // memory ran out while reading
+    Damaged,    // compressed data cut short or not what its format says
 };
 
 struct TableReadResult {

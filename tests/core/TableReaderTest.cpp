@@ -282,7 +282,9 @@ TEST(TableReader, CsvAsPeopleWriteIt)
     // Off, the same text is split as ever.
     EXPECT_EQ(Cells(ParseTable("\"1.5\",a b\n")), (Rows{{"\"1.5\"", "a", "b"}}));
     // Across a read block's boundary: a doubled quote inside quotes cut in two, then CR LF.
-    std::string big = "\"" + std::string((1 << 20) - 2, 'x') + "\"\"q\"\r\n2\n";
+    std::string big(1, '"');
+    big.append((1 << 20) - 2, 'x');
+    big.append("\"\"q\"\r\n2\n");
     const TempFile cut(big);
     const Rows rows = Cells(*ReadTable(cut.path(), {}, TableFormat::Csv).table);
     ASSERT_EQ(rows.size(), 2u);

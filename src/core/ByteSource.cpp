@@ -1,0 +1,166 @@
+#include "ByteSource.h"
+
+#include <cerrno>
+#include <unistd.h>
+#include <vector>
+#include <zlib.h>
+#include <zstd.h>
+
+namespace tallir {
+
+namespace {
+
+constexpr std::size_t InputBlock = 1 << 18;
+
+class Raw : public ByteSource {
+public:
+    explicit Raw(int fd)
+        : fd_(fd)
+    {
+    }
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        for (;;) {
+            const ssize_t got = ::read(fd_, buffer, size);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                failed_ = true;
+                return 0;
+            }
+            consumed_ += std::uint64_t(got);
+            return std::size_t(got);
+        }
+    }
+    bool failed() const override { return failed_; }
+    std::uint64_t consumed() const override { return consumed_; }
+
+private:
+    int fd_;
+    bool failed_ = false;
+    std::uint64_t consumed_ = 0;
+};
+
+class Gzip : public ByteSource {
+public:
+    explicit Gzip(std::unique_ptr<ByteSource> compressed)
+        : compressed_(std::move(compressed))
+        , input_(InputBlock)
+    {
+        // 16 + MAX_WBITS: gzip framing; several members one after the other are one stream.
+        ok_ = inflateInit2(&stream_, 16 + MAX_WBITS) == Z_OK;
+    }
+    ~Gzip() override { inflateEnd(&stream_); }
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        if (!ok_ || done_)
+            return 0;
+        stream_.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream_.avail_out = uInt(size);
+        while (stream_.avail_out == size) {
+            if (stream_.avail_in == 0) {
+                const std::size_t got = compressed_->read(input_.data(), input_.size());
+                if (got == 0) {
+                    // The end of the input: fine between members, cut short within one.
+                    done_ = true;
+                    damaged_ = inMember_ || compressed_->failed();
+                    break;
+                }
+                stream_.next_in = reinterpret_cast<Bytef*>(input_.data());
+                stream_.avail_in = uInt(got);
+            }
+            inMember_ = true;
+            const int status = inflate(&stream_, Z_NO_FLUSH);
+            if (status == Z_STREAM_END) {
+                inMember_ = false;
+                inflateReset(&stream_); // another member may follow
+            } else if (status != Z_OK && status != Z_BUF_ERROR) {
+                damaged_ = true;
+                done_ = true;
+                return 0;
+            }
+        }
+        return size - stream_.avail_out;
+    }
+    bool failed() const override { return compressed_->failed(); }
+    bool damaged() const override { return damaged_ || !ok_; }
+    std::uint64_t consumed() const override { return compressed_->consumed(); }
+
+private:
+    std::unique_ptr<ByteSource> compressed_;
+    std::vector<char> input_;
+    z_stream stream_{};
+    bool ok_ = false;
+    bool done_ = false;
+    bool damaged_ = false;
+    bool inMember_ = false;
+};
+
+class Zstd : public ByteSource {
+public:
+    explicit Zstd(std::unique_ptr<ByteSource> compressed)
+        : compressed_(std::move(compressed))
+        , input_(InputBlock)
+        , stream_(ZSTD_createDStream())
+    {
+    }
+    ~Zstd() override { ZSTD_freeDStream(stream_); }
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        if (done_)
+            return 0;
+        ZSTD_outBuffer out{buffer, size, 0};
+        while (out.pos == 0) {
+            if (in_.pos == in_.size) {
+                const std::size_t got = compressed_->read(input_.data(), input_.size());
+                if (got == 0) {
+                    done_ = true;
+                    damaged_ = lastHint_ != 0 || compressed_->failed(); // a frame left unfinished
+                    break;
+                }
+                in_ = ZSTD_inBuffer{input_.data(), got, 0};
+            }
+            lastHint_ = ZSTD_decompressStream(stream_, &out, &in_);
+            if (ZSTD_isError(lastHint_)) {
+                damaged_ = true;
+                done_ = true;
+                return 0;
+            }
+        }
+        return out.pos;
+    }
+    bool failed() const override { return compressed_->failed(); }
+    bool damaged() const override { return damaged_; }
+    std::uint64_t consumed() const override { return compressed_->consumed(); }
+
+private:
+    std::unique_ptr<ByteSource> compressed_;
+    std::vector<char> input_;
+    ZSTD_DStream* stream_;
+    ZSTD_inBuffer in_{nullptr, 0, 0};
+    std::size_t lastHint_ = 0;
+    bool done_ = false;
+    bool damaged_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<ByteSource> RawSource(int fd)
+{
+    return std::make_unique<Raw>(fd);
+}
+
+std::unique_ptr<ByteSource> GzipSource(std::unique_ptr<ByteSource> compressed)
+{
+    return std::make_unique<Gzip>(std::move(compressed));
+}
+
+std::unique_ptr<ByteSource> ZstdSource(std::unique_ptr<ByteSource> compressed)
+{
+    return std::make_unique<Zstd>(std::move(compressed));
+}
+
+} // namespace tallir
