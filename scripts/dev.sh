@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
-          desktop-file-utils appstream dpkg-dev git libfast-float-dev)
+          desktop-file-utils appstream dpkg-dev git libfast-float-dev
+          zlib1g-dev libzstd-dev pkg-config zstd)
 
 install_missing() {
     local missing=()

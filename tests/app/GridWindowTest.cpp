@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QProcess>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -150,6 +151,17 @@ TEST_F(GridWindowTest, ReadCsvLoadsQuotedFieldsAndEmptyCells)
     modUtil::WriteString("Option", "CsvMode", "1");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
     EXPECT_EQ(grid(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
+}
+
+TEST_F(GridWindowTest, CompressedFilesOpenInTheWindows)
+{
+    const QString plain = folder.write("t.txt", "1 2\n3 4\n");
+    ASSERT_EQ(QProcess::execute("gzip", {"-k", plain}), 0);
+    ASSERT_EQ(QProcess::execute("zstd", {"-q", plain, "-o", plain + ".zst"}), 0);
+    for (const QString& path : {plain + ".gz", plain + ".zst"}) {
+        ASSERT_TRUE(modMain::LoadFile(window(0), path)) << path.toStdString();
+        EXPECT_EQ(grid(0), QStringList({"|1|2", "1|1|2", "2|3|4"})) << path.toStdString();
+    }
 }
 
 TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)

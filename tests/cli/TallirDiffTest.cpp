@@ -271,6 +271,51 @@ TEST(TallirDiff, CommaSeparatedValues)
     EXPECT_EQ(TallirDiff({"--settings", quoted, same}, folder.path()).status, 0);
 }
 
+TEST(TallirDiff, InputsFromAnywhere)
+{
+    // Standard input, a pipe, gzip and zstd files: read as the plain file would be.
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "1 2\n3 4\n");
+    folder.write("b.txt", "1 2\n3 5\n");
+    auto shell = [&](const QString& command) {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.start("/bin/bash", {"-c", command});
+        process.waitForFinished(30000);
+        return Outcome{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                       QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QString diff = "'" TALLIR_DIFF "' ";
+    ASSERT_EQ(shell("gzip -k b.txt && zstd -q b.txt -o b.txt.zst").status, 0);
+    struct Case {
+        QString command;
+        int status;
+    };
+    const Case cases[] = {
+        {diff + "a.txt b.txt", 1},
+        {diff + "a.txt - < b.txt", 1},
+        {"cat b.txt | " + diff + "a.txt -", 1},
+        {diff + "a.txt <(cat b.txt)", 1},
+        {diff + "a.txt b.txt.gz", 1},
+        {diff + "a.txt b.txt.zst", 1},
+        {diff + "a.txt <(cat a.txt)", 0},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = shell(c.command);
+        EXPECT_EQ(run.status, c.status) << c.command.toStdString() << run.err.toStdString();
+        if (c.status == 1)
+            EXPECT_TRUE(run.out.startsWith("R2 C2\t4\t5\t")) << c.command.toStdString() << run.out.toStdString();
+    }
+    // A gzip file cut short: a clear message, status 2, nothing reported as equal.
+    ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz").status, 0);
+    const Outcome cut = shell(diff + "a.txt cut.gz");
+    EXPECT_EQ(cut.status, 2);
+    EXPECT_TRUE(cut.err.startsWith("Can't read cut.gz: the compressed data is cut short or damaged.")) << cut.err.toStdString();
+    EXPECT_TRUE(cut.out.isEmpty());
+    // A device is still no file.
+    EXPECT_EQ(shell(diff + "a.txt /dev/null").status, 2);
+}
+
 TEST(TallirDiff, ColumnLists)
 {
     using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;
