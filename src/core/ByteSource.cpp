@@ -1,6 +1,12 @@
 #include "ByteSource.h"
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 #include <zlib.h>
@@ -146,7 +152,92 @@ private:
     bool damaged_ = false;
 };
 
+class ReadAhead : public ByteSource {
+public:
+    explicit ReadAhead(std::unique_ptr<ByteSource> inner)
+        : inner_(std::move(inner))
+        , worker_([this] { produce(); })
+    {
+    }
+    ~ReadAhead() override
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !blocks_.empty() || finished_; });
+        if (blocks_.empty())
+            return 0;
+        std::vector<char>& front = blocks_.front();
+        const std::size_t n = std::min(size, front.size() - offset_);
+        std::memcpy(buffer, front.data() + offset_, n);
+        offset_ += n;
+        if (offset_ == front.size()) {
+            blocks_.pop_front();
+            offset_ = 0;
+            changed_.notify_all();
+        }
+        return n;
+    }
+    bool failed() const override
+    {
+        const std::lock_guard lock(mutex_);
+        return finished_ && inner_->failed();
+    }
+    bool damaged() const override
+    {
+        const std::lock_guard lock(mutex_);
+        return finished_ && inner_->damaged();
+    }
+    std::uint64_t consumed() const override { return consumed_; }
+
+private:
+    static constexpr std::size_t Block = 1 << 20;
+    static constexpr std::size_t Ahead = 4;
+
+    void produce()
+    {
+        for (;;) {
+            std::vector<char> block(Block);
+            const std::size_t got = inner_->read(block.data(), block.size());
+            consumed_ = inner_->consumed();
+            std::unique_lock lock(mutex_);
+            if (got == 0 || stop_) {
+                finished_ = true;
+                changed_.notify_all();
+                return;
+            }
+            block.resize(got);
+            changed_.wait(lock, [this] { return blocks_.size() < Ahead || stop_; });
+            blocks_.push_back(std::move(block));
+            changed_.notify_all();
+        }
+    }
+
+    std::unique_ptr<ByteSource> inner_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<char>> blocks_;
+    std::size_t offset_ = 0;
+    bool finished_ = false;
+    bool stop_ = false;
+    std::atomic<std::uint64_t> consumed_{0};
+    std::thread worker_; // last: it starts once everything else is in place
+};
+
 } // namespace
+
+std::unique_ptr<ByteSource> ReadAheadSource(std::unique_ptr<ByteSource> inner)
+{
+    return std::make_unique<ReadAhead>(std::move(inner));
+}
 
 std::unique_ptr<ByteSource> RawSource(int fd)
 {

@@ -27,5 +27,8 @@ std::unique_ptr<ByteSource> RawSource(int fd);
 std::unique_ptr<ByteSource> GzipSource(std::unique_ptr<ByteSource> compressed);
 // zstd data read from another source, decompressed.
 std::unique_ptr<ByteSource> ZstdSource(std::unique_ptr<ByteSource> compressed);
+// Another source read ahead on a thread of its own, a few blocks at most: decompressing and
+// splitting the text into cells then run side by side.
+std::unique_ptr<ByteSource> ReadAheadSource(std::unique_ptr<ByteSource> inner);
 
 } // namespace tallir

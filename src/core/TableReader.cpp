@@ -144,9 +144,9 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
 
     std::unique_ptr<ByteSource> source = RawSource(file.fd);
     if (gzip)
-        source = GzipSource(std::move(source));
+        source = ReadAheadSource(GzipSource(std::move(source)));
     else if (zstd)
-        source = ZstdSource(std::move(source));
+        source = ReadAheadSource(ZstdSource(std::move(source)));
 
     try {
         TableBuilder builder(gzip || zstd ? 0 : static_cast<std::size_t>(size));
