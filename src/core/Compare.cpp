@@ -4,6 +4,7 @@
 #include "NumericText.h"
 
 #include <algorithm>
+#include <map>
 #include <charconv>
 #include <cmath>
 #include <thread>
@@ -15,9 +16,42 @@ namespace {
 // Below this many cells a second thread costs more than it saves.
 constexpr std::uint64_t CellsPerThread = 1 << 16;
 
+void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
+                       std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
+                       std::vector<Verdict>& out)
+{
+    const auto& map = options.columnMap;
+    std::vector<std::string_view> cells2;
+    for (std::uint64_t r = firstRow; r < endRow; ++r) {
+        if (options.cancel && options.cancel->load(std::memory_order_relaxed))
+            return;
+        // The row of File 2 once, in order; then its cells by the map.
+        Table::RowCursor row2(file2, r);
+        cells2.resize(row2.count());
+        for (std::size_t c = 0; c < cells2.size(); ++c)
+            cells2[c] = row2.cell(c);
+        Table::RowCursor row1(file1, r);
+        for (std::uint64_t c = 0; c < cols && c < map.size(); ++c) {
+            if (map[c] < 0 || (c < ignored.size() && ignored[c]))
+                continue;
+            const std::string_view a = row1.cell(c);
+            const std::string_view b = std::size_t(map[c]) < cells2.size() ? cells2[std::size_t(map[c])] : std::string_view();
+            if (a == b)
+                continue;
+            if (auto verdict = CompareCells(a, b, options)) {
+                verdict->row = r;
+                verdict->col = c;
+                out.push_back(*verdict);
+            }
+        }
+    }
+}
+
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                  std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, std::vector<Verdict>& out)
 {
+    if (!options.columnMap.empty())
+        return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, out);
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
@@ -43,12 +77,67 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
 
 GridShape LoadedGridShape(const Table& table)
 {
-    return {1 + table.rowCount(), 1 + std::max<std::uint64_t>(1, table.maxValueCount())};
+    return {1 + table.rowCount(), 1 + std::max<std::uint64_t>({1, table.maxValueCount(), table.names().size()})};
 }
 
 bool LoadedGridNumbersColumns(const Table& table)
 {
-    return table.maxValueCount() >= 2;
+    return table.maxValueCount() >= 2 || table.hasNames();
+}
+
+ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t cols1, const std::vector<std::string>& names2,
+                         std::size_t cols2)
+{
+    ColumnMatch match;
+    match.file2Column.assign(cols1, -1);
+    auto nameOf = [](const std::vector<std::string>& names, std::size_t c) { return c < names.size() ? names[c] : std::string(); };
+    // Names that stand once in a file.
+    auto unique = [&](const std::vector<std::string>& names, std::size_t cols) {
+        std::map<std::string, std::int64_t> once; // name -> column, -2 when repeated
+        for (std::size_t c = 0; c < cols; ++c) {
+            const std::string name = nameOf(names, c);
+            if (name.empty())
+                continue;
+            const auto [it, fresh] = once.emplace(name, std::int64_t(c));
+            if (!fresh)
+                it->second = -2;
+        }
+        return once;
+    };
+    const auto once1 = unique(names1, cols1);
+    const auto once2 = unique(names2, cols2);
+    std::vector<bool> taken2(cols2, false);
+    for (std::size_t c = 0; c < cols1; ++c) {
+        const auto in1 = once1.find(nameOf(names1, c));
+        if (in1 == once1.end() || in1->second < 0)
+            continue;
+        const auto in2 = once2.find(in1->first);
+        if (in2 == once2.end() || in2->second < 0)
+            continue;
+        match.file2Column[c] = in2->second;
+        taken2[std::size_t(in2->second)] = true;
+    }
+    // The rest by position among themselves.
+    std::size_t next2 = 0;
+    for (std::size_t c = 0; c < cols1; ++c) {
+        if (match.file2Column[c] >= 0)
+            continue;
+        while (next2 < cols2 && taken2[next2])
+            ++next2;
+        if (next2 < cols2) {
+            match.file2Column[c] = std::int64_t(next2);
+            taken2[next2++] = true;
+        } else {
+            match.onlyIn1.push_back(c);
+        }
+    }
+    for (std::size_t c = 0; c < cols2; ++c)
+        if (!taken2[c])
+            match.onlyIn2.push_back(c);
+    match.positional = match.onlyIn1.empty() && match.onlyIn2.empty();
+    for (std::size_t c = 0; c < cols1 && match.positional; ++c)
+        match.positional = match.file2Column[c] == std::int64_t(c);
+    return match;
 }
 
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options)
@@ -78,7 +167,8 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
                             const CompareOptions& options)
 {
     const std::uint64_t minRows = std::min(shape1.rows, shape2.rows);
-    const std::uint64_t minCols = std::min(shape1.cols, shape2.cols);
+    // Columns matched by a map: File 1's own order and width.
+    const std::uint64_t minCols = options.columnMap.empty() ? std::min(shape1.cols, shape2.cols) : shape1.cols;
 
     CompareResult result;
     result.options = options;

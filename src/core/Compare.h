@@ -32,6 +32,9 @@ struct CompareOptions {
     // Set from another thread to stop a comparison part way; its result is then incomplete
     // and says so.
     const std::atomic<bool>* cancel = nullptr;
+    // Columns matched by name: for each value column of File 1 its column in File 2, or -1
+    // when File 2 has none. Empty: by position. With a map, the compared area is File 1's width.
+    std::vector<std::int64_t> columnMap;
 };
 
 enum class VerdictKind : std::uint8_t {
@@ -84,6 +87,19 @@ inline bool AnyTolerance(const CompareOptions& options)
 {
     return options.precisionSame || options.absoluteTolerance || options.relativeTolerance;
 }
+
+// How the columns of two tables with names lines pair up. A name found once in each file pairs
+// its columns wherever they stand; the columns left over (names repeated, missing or found in
+// one file only) pair by position among themselves; the surplus of either file is compared
+// with nothing. Identical names lines pair every column with itself.
+struct ColumnMatch {
+    std::vector<std::int64_t> file2Column; // per File 1 column, -1 for none
+    std::vector<std::size_t> onlyIn1;       // File 1 columns compared with nothing
+    std::vector<std::size_t> onlyIn2;
+    bool positional = true;                 // every column with the one at its place
+};
+ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t cols1, const std::vector<std::string>& names2,
+                         std::size_t cols2);
 
 // The verdict of one cell pair, or nothing when they agree.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);

@@ -217,9 +217,19 @@ void TableBuilder::allocateArena(std::size_t capacity)
     t.arenaCapacity_ = capacity;
 }
 
+void TableBuilder::expectNamesLine()
+{
+    namesPending_ = true;
+    table_.hasNames_ = true;
+}
+
 void TableBuilder::addCell(std::string_view text)
 {
     Table& t = table_;
+    if (namesPending_) {
+        t.names_.emplace_back(text);
+        return;
+    }
     if (t.arenaSize_ + text.size() > t.arenaCapacity_)
         allocateArena(std::max(t.arenaSize_ + text.size(), t.arenaCapacity_ + t.arenaCapacity_ / 2 + 4096));
     std::memcpy(t.arena_.get() + t.arenaSize_, text.data(), text.size());
@@ -235,6 +245,10 @@ void TableBuilder::addCell(std::string_view text)
 void TableBuilder::endRow()
 {
     Table& t = table_;
+    if (namesPending_) {
+        namesPending_ = false;
+        return;
+    }
     const std::size_t row = t.rowCount();
     const std::size_t cells = t.cellLength_.size();
     const std::size_t first = t.rowFirstCell(row);
@@ -256,6 +270,7 @@ Table TableBuilder::finish()
 {
     Table done = std::move(table_);
     table_ = Table();
+    namesPending_ = false;
     return done;
 }
 

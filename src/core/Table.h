@@ -44,6 +44,12 @@ public:
     // Bytes held by the store, for reporting and benchmarks.
     std::size_t memoryBytes() const;
 
+    // The names of the value columns, from a file's first line when it holds them.
+    bool hasNames() const { return hasNames_; }
+    const std::vector<std::string>& names() const { return names_; }
+    // The name of a value column; empty where it has none.
+    std::string_view name(std::size_t col) const { return col < names_.size() ? std::string_view(names_[col]) : std::string_view(); }
+
     // Walks the cells of one row in order at constant cost per cell.
     class RowCursor {
     public:
@@ -113,6 +119,8 @@ private:
 
     std::map<std::pair<std::size_t, std::size_t>, std::string> edits_;
     std::map<std::size_t, std::size_t> editedValueCount_; // rows widened by an edit
+    bool hasNames_ = false;
+    std::vector<std::string> names_;
 };
 
 // Appends rows to a Table. Cells are written straight into the arena; no allocation per cell.
@@ -122,6 +130,9 @@ public:
     // arena is allocated once; it still grows when more arrives.
     explicit TableBuilder(std::size_t expectedBytes = 0);
 
+    // The first line to come holds the columns' names, not a row.
+    void expectNamesLine();
+
     void addCell(std::string_view text);
     void endRow();
     Table finish();
@@ -130,6 +141,7 @@ private:
     void allocateArena(std::size_t capacity);
 
     Table table_;
+    bool namesPending_ = false;
 };
 
 } // namespace tallir

@@ -82,18 +82,22 @@ std::uint64_t AvailableMemory()
     return found ? total : UINT64_MAX;
 }
 
-Table ParseTable(std::string_view text, TableFormat format)
+Table ParseTable(std::string_view text, TableFormat format, bool names)
 {
     if (text.starts_with(Utf8ByteOrderMark))
         text.remove_prefix(Utf8ByteOrderMark.size());
     if (format == TableFormat::Csv) {
         TableBuilder builder(text.size());
+        if (names)
+            builder.expectNamesLine();
         CsvSplitter splitter(builder);
         splitter.feed(text);
         splitter.finish();
         return builder.finish();
     }
     TableBuilder builder(text.size());
+    if (names)
+        builder.expectNamesLine();
     LineSplitter splitter;
     RowSink sink(builder);
     splitter.feed(text, sink);
@@ -120,7 +124,7 @@ bool EndsWith(const std::string& text, std::string_view end)
 
 } // namespace
 
-TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format)
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format, bool names)
 {
     // "-" is standard input; a pipe (process substitution among them) is read as a stream;
     // anything else that is not a regular file is no file.
@@ -150,6 +154,8 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
 
     try {
         TableBuilder builder(gzip || zstd ? 0 : static_cast<std::size_t>(size));
+        if (names)
+            builder.expectNamesLine();
         LineSplitter splitter;
         RowSink sink(builder);
         CsvSplitter csv(builder);
@@ -204,11 +210,12 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
 
 namespace tallir {
 
-std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2, TableFormat format)
+std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2, TableFormat format,
+                                                          bool names)
 {
     TableReadResult second;
-    std::thread reader([&] { second = ReadTable(path2, {}, format); });
-    TableReadResult first = ReadTable(path1, {}, format);
+    std::thread reader([&] { second = ReadTable(path2, {}, format, names); });
+    TableReadResult first = ReadTable(path1, {}, format, names);
     reader.join();
     return {std::move(first), std::move(second)};
 }

@@ -36,11 +36,13 @@ using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)
 // How lines become values: blanks, TABs and commas with double quotes protecting separators,
 // or comma-separated values as spreadsheets write them (see CsvSplitter.h).
 enum class TableFormat { Plain, Csv };
+// With names: the first line holds the columns' names (Table::names) and is no row.
 
-TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {}, TableFormat format = TableFormat::Plain);
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {}, TableFormat format = TableFormat::Plain,
+                          bool names = false);
 
 // Cuts bytes into rows and values exactly as ReadTable does, for text already in memory.
-Table ParseTable(std::string_view text, TableFormat format = TableFormat::Plain);
+Table ParseTable(std::string_view text, TableFormat format = TableFormat::Plain, bool names = false);
 
 // "Can't open " + path: the one message for every failed read.
 std::string CantOpenMessage(const std::string& path);
@@ -58,6 +60,6 @@ namespace tallir {
 
 // Reads two files at once, one on another thread.
 std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2,
-                                                          TableFormat format = TableFormat::Plain);
+                                                          TableFormat format = TableFormat::Plain, bool names = false);
 
 } // namespace tallir

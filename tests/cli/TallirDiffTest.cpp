@@ -303,8 +303,9 @@ TEST(TallirDiff, InputsFromAnywhere)
     for (const Case& c : cases) {
         const Outcome run = shell(c.command);
         EXPECT_EQ(run.status, c.status) << c.command.toStdString() << run.err.toStdString();
-        if (c.status == 1)
+        if (c.status == 1) {
             EXPECT_TRUE(run.out.startsWith("R2 C2\t4\t5\t")) << c.command.toStdString() << run.out.toStdString();
+        }
     }
     // A gzip file cut short: a clear message, status 2, nothing reported as equal.
     ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz").status, 0);

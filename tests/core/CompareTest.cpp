@@ -292,3 +292,51 @@ TEST(Compare, AgreementMatchesAnExactReferenceOverTheWholeRange)
         ASSERT_NEAR(Agreement(x1, x2), reference, 1e-9 * std::max(1.0, std::fabs(reference))) << x1 << " vs " << x2;
     }
 }
+TEST(Compare, ColumnsMatchedByName)
+{
+    using Names = std::vector<std::string>;
+    struct Case {
+        Names names1, names2;
+        std::size_t cols2;
+        std::vector<std::int64_t> map;
+        std::vector<std::size_t> only1, only2;
+        bool positional;
+    };
+    const Case cases[] = {
+        {{"t", "x", "y"}, {"t", "x", "y"}, 3, {0, 1, 2}, {}, {}, true},
+        {{"t", "x", "y"}, {"y", "t", "x"}, 3, {1, 2, 0}, {}, {}, false},          // reordered
+        {{"t", "x", "y"}, {"t", "x", "vz", "y"}, 4, {0, 1, 3}, {}, {2}, false},   // added in File 2
+        {{"t", "x", "y"}, {"t", "y"}, 2, {0, -1, 1}, {1}, {}, false},             // removed
+        {{"t", "a", "a"}, {"a", "t", "a"}, 3, {1, 0, 2}, {}, {}, false},          // repeated: by position among the rest
+        {{"t", "", "y"}, {"y", "t", "q"}, 3, {1, 2, 0}, {}, {}, false},           // unnamed and unknown pair up
+        {{"t", "x"}, {}, 2, {0, 1}, {}, {}, true},                                // no names at all: by position
+    };
+    for (const Case& c : cases) {
+        const auto match = MatchColumns(c.names1, c.names1.size(), c.names2, c.cols2);
+        EXPECT_EQ(match.file2Column, c.map);
+        EXPECT_EQ(match.onlyIn1, c.only1);
+        EXPECT_EQ(match.onlyIn2, c.only2);
+        EXPECT_EQ(match.positional, c.positional);
+    }
+
+    // Read with names lines (quoted names follow the tokenizer), compared through the map.
+    const Table a = ParseTable("time \"v x\" y\n1 2 3\n4 5 6\n", TableFormat::Plain, true);
+    const Table b = ParseTable("y time \"v x\" extra\n3 1 2 0\n6 4 9 0\n", TableFormat::Plain, true);
+    ASSERT_EQ(a.names(), (Names{"time", "\"v x\"", "y"}));
+    EXPECT_EQ(a.rowCount(), 2u) << "the names line is no row";
+    const auto match = MatchColumns(a.names(), 3, b.names(), 4);
+    EXPECT_EQ(match.onlyIn2, (std::vector<std::size_t>{3}));
+    CompareOptions byName;
+    byName.columnMap = match.file2Column;
+    const auto result = CompareTables(a, b, byName);
+    EXPECT_EQ(result.comparedCols, 3u) << "File 1's width and order";
+    ASSERT_EQ(result.differing(), 1u);
+    EXPECT_EQ(result.verdicts[0].row, 1u);
+    EXPECT_EQ(result.verdicts[0].col, 1u) << "5 against 9 in \"v x\"";
+    EXPECT_EQ(CompareTables(a, b).differing(), 6u) << "by position every column is the wrong one";
+    // A file of nothing but its names line.
+    const Table only = ParseTable("a b c\n", TableFormat::Plain, true);
+    EXPECT_EQ(only.rowCount(), 0u);
+    EXPECT_EQ(only.names().size(), 3u);
+    EXPECT_EQ(ParseTable("a,\"b, c\"\n1,2\n", TableFormat::Csv, true).names(), (Names{"a", "b, c"}));
+}
