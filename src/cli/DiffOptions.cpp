@@ -38,9 +38,12 @@ QString DiffHelpText()
         "  -X, --ignore-columns LIST\n"
         "                           do not compare these columns (numbered from 1, ranges\n"
         "                           like 2-4,7)\n"
-        "      --settings           take the precision rule, DIGITS, the absolute tolerance\n"
-        "                           and CSV reading from Tallir.ini; options here still win\n"
+        "      --settings           take the precision rule, DIGITS, the absolute tolerance,\n"
+        "                           CSV reading and the names line from Tallir.ini; options\n"
+        "                           here still win\n"
         "      --all                with a tolerance in force, list the \"S\" cells too\n"
+        "      --names              the first line of each file names its columns: columns\n"
+        "                           are matched by name and cells named \"R12 C3 vx\"\n"
         "      --csv                read comma-separated values: only commas separate,\n"
         "                           quotes enclose a field (\"\" is one quote)\n"
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
@@ -86,6 +89,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption all("all", "");
     const QCommandLineOption git("git", "");
     const QCommandLineOption csv("csv", "");
+    const QCommandLineOption names("names", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
@@ -93,7 +97,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, csv, help, version});
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, csv, names, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -128,6 +132,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         options.compare.precisionLog = stored.precisionLog;
         options.compare.absoluteTolerance = stored.absoluteTolerance;
         options.csv = stored.csv;
+        options.names = stored.names;
     }
     if (parser.isSet(same))
         options.compare.precisionSame = true;
@@ -162,6 +167,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.full = parser.isSet(full);
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
+    options.names = options.names || parser.isSet(names);
     if (options.full && !options.json)
         return UsageError(QStringLiteral("--full goes with --json"));
     command.options = std::move(options);

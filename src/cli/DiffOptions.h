@@ -16,6 +16,7 @@ struct DiffOptions {
     bool full = false;
     bool all = false; // the text report lists the cells regarded as the same too
     bool csv = false; // comma-separated values, quotes enclosing fields
+    bool names = false; // the first line holds the columns' names
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
     // repository, /dev/null stands for no file, and a difference is no failure.
     bool git = false;
@@ -37,6 +38,7 @@ struct PrecisionSettings {
     double precisionLog;
     std::optional<double> absoluteTolerance;
     bool csv = false;
+    bool names = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
 

@@ -21,6 +21,26 @@ DiffFile Describe(const QString& path, tallir::Table table)
 
 } // namespace
 
+std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
+{
+    if (!names)
+        return CellName(row, col);
+    // With names, a row is named by its line in the file (the names line is line 1).
+    std::string name = CellName(row + 1, col);
+    const std::string_view column = file1.table.name(col);
+    if (!column.empty())
+        name.append(" ").append(column);
+    return name;
+}
+
+std::string DiffRun::columnName(const tallir::Table& table, std::size_t col)
+{
+    std::string name(table.name(col));
+    if (name.empty())
+        name.append("C").append(std::to_string(col + 1));
+    return name;
+}
+
 std::string CellName(std::uint64_t row, std::uint64_t col)
 {
     std::string name = "R";
@@ -31,7 +51,7 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
-                                                options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain);
+                                                options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain, options.names);
     // For git, /dev/null is the side of a file added or deleted: an empty table.
     if (options.git) {
         for (auto [read, path] : {std::pair{&read1, &options.path1}, {&read2, &options.path2}})
@@ -47,8 +67,16 @@ DiffOutcome RunDiff(const DiffOptions& options)
         return outcome;
 
     DiffRun run{Describe(options.path1, std::move(*read1.table)), Describe(options.path2, std::move(*read2.table)),
-                {}, {}, {}, LocaleFormat::Separators(), {}, false};
-    run.result = tallir::CompareTables(run.file1.table, run.file2.table, options.compare);
+                {}, {}, {}, LocaleFormat::Separators(), {}, false, false, {}};
+    tallir::CompareOptions compare = options.compare;
+    run.names = run.file1.table.hasNames() && run.file2.table.hasNames();
+    if (run.names) {
+        run.columns = tallir::MatchColumns(run.file1.table.names(), tallir::LoadedGridShape(run.file1.table).cols - 1,
+                                           run.file2.table.names(), tallir::LoadedGridShape(run.file2.table).cols - 1);
+        if (!run.columns.positional) // identical names lines: by position, at no cost
+            compare.columnMap = run.columns.file2Column;
+    }
+    run.result = tallir::CompareTables(run.file1.table, run.file2.table, compare);
     run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
     run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
     if (options.git) {
@@ -56,7 +84,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
         run.file2.path = "b/" + FileNameString(options.gitPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
-    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance);
+    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance)
+        || !run.columns.onlyIn1.empty() || !run.columns.onlyIn2.empty();
     outcome.run = std::move(run);
     return outcome;
 }

@@ -26,7 +26,14 @@ struct DiffRun {
     tallir::ShapeMismatch mismatch;
     tallir::NumberSeparators separators;
     std::string message; // the closing message, lines joined by CR LF
-    bool disagrees = false; // some verdict is "D" or digits
+    bool disagrees = false; // some verdict is beyond the tolerance, or a column is in one file only
+    bool names = false;     // both files have a names line: columns matched by name
+    tallir::ColumnMatch columns;
+
+    // A cell as the report names it: "R12 C3", its file line and column, and its name if any.
+    std::string cellName(std::uint64_t row, std::uint64_t col) const;
+    // A column as "vx", or "C3" where it has no name.
+    static std::string columnName(const tallir::Table& table, std::size_t col);
 };
 
 struct DiffOutcome {

@@ -185,11 +185,33 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
             << ", \"col\": " << std::to_string(verdict.col + 1) << ", \"text1\": ";
         AppendJsonString(out.buffer(), run.file1.table.cell(verdict.row, verdict.col));
         out << ", \"text2\": ";
-        AppendJsonString(out.buffer(), run.file2.table.cell(verdict.row, verdict.col));
-        out << ", \"verdict\": " << Json(tallir::VerdictText(verdict, run.separators)) << "}";
+        AppendJsonString(out.buffer(), run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)));
+        out << ", \"verdict\": " << Json(tallir::VerdictText(verdict, run.separators));
+        if (run.names)
+            out << ", \"name\": " << Json(run.file1.table.name(verdict.col));
+        out << "}";
         first = false;
     }
     out << (first ? "]" : "\n  ]");
+    if (run.names) {
+        out << ",\n  \"columns\": [";
+        for (std::size_t c = 0; c < run.columns.file2Column.size(); ++c) {
+            if (run.columns.file2Column[c] < 0)
+                continue;
+            out << (c ? ", " : "") << "{\"name\": " << Json(run.file1.table.name(c)) << ", \"col1\": " << std::to_string(c + 1)
+                << ", \"col2\": " << std::to_string(run.columns.file2Column[c] + 1) << "}";
+        }
+        auto only = [&](const tallir::Table& table, const std::vector<std::size_t>& cols) {
+            out << "[";
+            for (std::size_t i = 0; i < cols.size(); ++i)
+                out << (i ? ", " : "") << Json(DiffRun::columnName(table, cols[i]));
+            out << "]";
+        };
+        out << "],\n  \"columnsOnlyIn1\": ";
+        only(run.file1.table, run.columns.onlyIn1);
+        out << ",\n  \"columnsOnlyIn2\": ";
+        only(run.file2.table, run.columns.onlyIn2);
+    }
     if (full) {
         out << ",\n  \"grid1\": ";
         WriteFileGrid(run.file1.table, out);

@@ -12,11 +12,11 @@ std::string Number(double value)
 }
 
 template <class T>
-std::string At(const char* what, const std::optional<tallir::FigureAt<T>>& figure, const std::string& value)
+std::string At(const DiffRun& run, const char* what, const std::optional<tallir::FigureAt<T>>& figure, const std::string& value)
 {
     if (!figure)
         return {};
-    return std::string("; ") + what + " " + value + " at " + CellName(figure->cell.row, figure->cell.col);
+    return std::string("; ") + what + " " + value + " at " + run.cellName(figure->cell.row, figure->cell.col);
 }
 
 } // namespace
@@ -28,17 +28,17 @@ std::string FiguresLine(const DiffRun& run)
         + std::to_string(f.differing) + " differing (D " + std::to_string(f.textDiffering) + ", S "
         + std::to_string(f.same) + ", digits " + std::to_string(f.digits) + ")";
     if (f.lowestAgreement)
-        line += At("lowest agreement", f.lowestAgreement, tallir::FormatStandard(f.lowestAgreement->value, run.separators));
+        line += At(run, "lowest agreement", f.lowestAgreement, tallir::FormatStandard(f.lowestAgreement->value, run.separators));
     if (f.largestAbsolute)
-        line += At("largest absolute difference", f.largestAbsolute, Number(f.largestAbsolute->value));
+        line += At(run, "largest absolute difference", f.largestAbsolute, Number(f.largestAbsolute->value));
     if (f.largestRelative)
-        line += At("largest relative difference", f.largestRelative, Number(f.largestRelative->value));
+        line += At(run, "largest relative difference", f.largestRelative, Number(f.largestRelative->value));
     line += "; beyond the tolerance " + std::to_string(f.beyondTolerance);
     if (tallir::AnyTolerance(run.result.options)) {
         if (f.largestAbsoluteBeyond)
-            line += At("largest absolute difference beyond it", f.largestAbsoluteBeyond, Number(f.largestAbsoluteBeyond->value));
+            line += At(run, "largest absolute difference beyond it", f.largestAbsoluteBeyond, Number(f.largestAbsoluteBeyond->value));
         if (f.largestRelativeBeyond)
-            line += At("largest relative difference beyond it", f.largestRelativeBeyond, Number(f.largestRelativeBeyond->value));
+            line += At(run, "largest relative difference beyond it", f.largestRelativeBeyond, Number(f.largestRelativeBeyond->value));
     }
     return line;
 }
@@ -48,8 +48,8 @@ void WriteTextReport(const DiffRun& run, Output& out, bool all)
     for (const tallir::Verdict& verdict : run.result.verdicts) {
         if (!all && !tallir::BeyondTolerance(verdict))
             continue; // regarded as the same: in the counts, not in the list
-        out << CellName(verdict.row, verdict.col) << '\t' << run.file1.table.cell(verdict.row, verdict.col) << '\t'
-            << run.file2.table.cell(verdict.row, verdict.col) << '\t' << tallir::VerdictText(verdict, run.separators)
+        out << run.cellName(verdict.row, verdict.col) << '\t' << run.file1.table.cell(verdict.row, verdict.col) << '\t'
+            << run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)) << '\t' << tallir::VerdictText(verdict, run.separators)
             << '\n';
     }
     std::string_view message = run.message;
@@ -57,6 +57,10 @@ void WriteTextReport(const DiffRun& run, Output& out, bool all)
         out << message.substr(0, end) << '\n';
     out << message << '\n';
 
+    for (const std::size_t col : run.columns.onlyIn1)
+        out << "column " << DiffRun::columnName(run.file1.table, col) << " only in File 1\n";
+    for (const std::size_t col : run.columns.onlyIn2)
+        out << "column " << DiffRun::columnName(run.file2.table, col) << " only in File 2\n";
     const tallir::ShapeMismatch& mismatch = run.mismatch;
     if (mismatch.rowsDiffer())
         out << "rows out of step: File 1 has " << std::to_string(mismatch.rows1) << " rows, File 2 has "

@@ -16,7 +16,8 @@ namespace {
 PrecisionSettings ReadPrecisionSettings()
 {
     return {modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
-            modUtil::ReadAbsoluteTolerance(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1};
+            modUtil::ReadAbsoluteTolerance(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
+            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
 }
 } // namespace
 

@@ -70,6 +70,12 @@ struct CompareResult {
     CompareOptions options;         // the options it was made with
     bool cancelled = false;         // stopped part way: the verdicts are not all there
 
+    // The column of File 2 that a compared column was compared with.
+    std::uint64_t file2Column(std::uint64_t col) const
+    {
+        return col < options.columnMap.size() ? std::uint64_t(options.columnMap[col]) : col;
+    }
+
     std::uint64_t differing() const { return verdicts.size(); }
 };
 

@@ -32,7 +32,7 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
         if (!figures.lowestAgreement || verdict.agreement < figures.lowestAgreement->value)
             figures.lowestAgreement = FigureAt<double>{verdict.agreement, cell};
         const double x1 = *NumericValue(file1.cell(verdict.row, verdict.col));
-        const double x2 = *NumericValue(file2.cell(verdict.row, verdict.col));
+        const double x2 = *NumericValue(file2.cell(verdict.row, result.file2Column(verdict.col)));
         const double absolute = std::fabs(x2 - x1);
         const double relative = x1 == 0 ? std::fabs(x2) : absolute / std::fabs(x1);
         KeepLarger(figures.largestAbsolute, absolute, cell);

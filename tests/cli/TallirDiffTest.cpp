@@ -317,6 +317,39 @@ TEST(TallirDiff, InputsFromAnywhere)
     EXPECT_EQ(shell(diff + "a.txt /dev/null").status, 2);
 }
 
+TEST(TallirDiff, ColumnsMatchedByName)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "time x vx\n0 1 2\n1 3 4\n");
+    const QString shuffled = folder.write("b.txt", "vx time x vz\n2 0 1 7\n5 1 3 7\n");
+    const Outcome text = TallirDiff({"--names", a, shuffled});
+    EXPECT_EQ(text.status, 1);
+    const QStringList lines = text.out.split('\n');
+    EXPECT_EQ(lines.value(0), "R3 C3 vx\t4\t5\t0.60") << text.out.toStdString() << ": line 3 of the file, named";
+    EXPECT_TRUE(text.out.contains("\ncolumn vz only in File 2\n")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("at 1 cells")) << "the shuffled columns agree but one cell";
+
+    const QJsonDocument json = QJsonDocument::fromJson(TallirDiff({"--json", "--names", a, shuffled}).out.toUtf8());
+    EXPECT_EQ(json["cells"].toArray().size(), 1);
+    EXPECT_EQ(json["cells"][0]["name"].toString(), "vx");
+    EXPECT_EQ(json["columns"].toArray().size(), 3);
+    EXPECT_EQ(json["columns"][2]["col2"].toInt(), 1) << "vx is File 2's first column";
+    EXPECT_EQ(json["columnsOnlyIn2"].toArray().size(), 1);
+    EXPECT_EQ(json["columnsOnlyIn2"][0].toString(), "vz");
+
+    // Identical names lines, same values: nothing differs, status 0; without --names the names
+    // line is a row like any other.
+    const QString same = folder.write("same.txt", "time x vx\n0 1.0 2\n1 3 4\n");
+    EXPECT_EQ(TallirDiff({"--names", a, same}).status, 0);
+    EXPECT_EQ(TallirDiff({a, shuffled}).status, 1);
+    folder.write("Tallir.ini", "[Option]\nNamesLine=1\n");
+    EXPECT_EQ(TallirDiff({"--settings", a, same}, folder.path()).status, 0);
+    const QString removed = folder.write("removed.txt", "time vx\n0 2\n1 4\n");
+    const Outcome gone = TallirDiff({"--names", a, removed});
+    EXPECT_EQ(gone.status, 1) << "a column in one file only is a difference";
+    EXPECT_TRUE(gone.out.contains("column x only in File 1")) << gone.out.toStdString();
+}
+
 TEST(TallirDiff, ColumnLists)
 {
     using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;
