@@ -18,6 +18,7 @@ struct State {
     std::uint64_t generation = ~std::uint64_t(0);
     bool hideSame = false;
     std::vector<bool> columns; // value columns holding a difference (beyond the tolerance, when hiding)
+    std::vector<std::int64_t> file1Column; // columns matched by name: File 2's column -> File 1's, or -1
 };
 
 State& TheState()
@@ -37,6 +38,11 @@ const tallir::CompareResult* Current()
         for (const auto& verdict : result->verdicts)
             if (!state.hideSame || tallir::BeyondTolerance(verdict))
                 state.columns[verdict.col] = true;
+        const auto& map = result->options.columnMap;
+        state.file1Column.assign(map.empty() ? 0 : std::size_t(*std::max_element(map.begin(), map.end()) + 1), -1);
+        for (std::size_t c = 0; c < map.size(); ++c)
+            if (map[c] >= 0)
+                state.file1Column[std::size_t(map[c])] = std::int64_t(c);
     }
     return result;
 }
@@ -62,6 +68,13 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
     const tallir::CompareResult* result = Current();
     if (!result || result->verdicts.empty())
         return std::nullopt;
+    // File 2's columns stand where its names put them: find the File 1 column each was compared with.
+    if (slot == 1 && col > 0 && !result->options.columnMap.empty()) {
+        const auto& back = TheState().file1Column;
+        if (std::size_t(col - 1) >= back.size() || back[std::size_t(col - 1)] < 0)
+            return std::nullopt;
+        col = back[std::size_t(col - 1)] + 1;
+    }
     if (row == 0 && col > 0)
         return std::uint64_t(col - 1) < TheState().columns.size() && TheState().columns[std::size_t(col - 1)]
             ? std::optional<QColor>(HeaderMark())

@@ -32,6 +32,15 @@ void CompareGrids()
     frmGrid& compare = *GridWindows()[2];
     const GridStore& store1 = file1.MSFlexGrid1()->Store();
     const GridStore& store2 = file2.MSFlexGrid1()->Store();
+    // Two names lines: File 2's columns are compared with File 1's of the same names.
+    tallir::ColumnMatch columns;
+    const bool named = store1.table().hasNames() && store2.table().hasNames();
+    if (named) {
+        columns = tallir::MatchColumns(store1.table().names(), std::size_t(store1.cols() - 1), store2.table().names(),
+                                       std::size_t(store2.cols() - 1));
+        if (!columns.positional)
+            options.columnMap = columns.file2Column;
+    }
     tallir::CompareResult result;
     tallir::Figures figures;
     RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress& progress) {
@@ -51,7 +60,8 @@ void CompareGrids()
     MSFlexGrid* grid = compare.MSFlexGrid1();
     const bool redraw = grid->Redraw();
     grid->SetRedraw(false);
-    grid->ShowComparison(std::move(result), LocaleFormat::Separators());
+    grid->ShowComparison(std::move(result), LocaleFormat::Separators(),
+                         named ? store1.table().names() : std::vector<std::string>(), store1.lineOffset());
     if (FitWidthsOnLoad())
         ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);
@@ -72,6 +82,17 @@ void CompareGrids()
 
     // The figures at a glance; a click on them goes to the worst cell (the frame listens).
     FiguresPanel::Show(figures);
+    QStringList only;
+    auto name = [](const GridStore& store, std::size_t col) {
+        const std::string_view n = store.table().name(col);
+        return n.empty() ? QStringLiteral("C%1").arg(col + 1) : QString::fromUtf8(n.data(), qsizetype(n.size()));
+    };
+    for (const std::size_t col : columns.onlyIn1)
+        only << "column " + name(store1, col) + " only in File 1";
+    for (const std::size_t col : columns.onlyIn2)
+        only << "column " + name(store2, col) + " only in File 2";
+    if (!only.isEmpty())
+        StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", only.join(QStringLiteral("; ")));
 
     const QString message = QString::fromStdString(
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));

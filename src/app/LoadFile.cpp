@@ -30,6 +30,11 @@ bool HideSame()
     return modUtil::ReadInteger("Tool", "HideSame", 1) != 0;
 }
 
+bool NamesLine()
+{
+    return modUtil::ReadInteger("Option", "NamesLine", 0) != 0;
+}
+
 bool LoadFile(frmGrid& window, const QString& path)
 {
     if (path.isEmpty())
@@ -65,7 +70,7 @@ bool LoadFile(frmGrid& window, const QString& path)
                 progress.total = total;
                 return !progress.cancelled;
             },
-            format);
+            format, NamesLine());
     });
     if (read.failure == tallir::ReadFailure::Cancelled) {
         StatusPanels::SetText(frame.StatusBar1(), "Space0", "Reading " + path + " cancelled.");

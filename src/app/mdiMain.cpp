@@ -158,6 +158,12 @@ void mdiMain::createMenus()
         ColourMap::SetHideSame(on);
         FiguresPanel::Refresh();
     });
+    namesLine_ = add(tool, "mnuToolNamesLine", QStringLiteral("First Line Holds &Names"));
+    namesLine_->setCheckable(true);
+    connect(namesLine_, &QAction::toggled, this, [this](bool on) {
+        modUtil::WriteString("Option", "NamesLine", on ? "-1" : "0");
+        mnuFileReload_Click(); // both files read again the other way, compared when that is on
+    });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));
@@ -302,7 +308,7 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
         if (!result || row < 1 || col < 1 || std::uint64_t(row) > result->comparedRows || std::uint64_t(col) > result->comparedCols)
             return QString();
         const std::string a = GridWindows()[0]->MSFlexGrid1()->Store().text(row, col);
-        const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, col);
+        const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, qint64(result->file2Column(std::uint64_t(col - 1))) + 1);
         return QString::fromStdString(tallir::ExplainCells(a, b, result->options));
     });
     if (QLabel* dimension = StatusPanels::Panel(compare.StatusBar1(), "Dimension"))

@@ -70,6 +70,7 @@ public:
     QAction* mnuToolColourMap() const { return colourMap_; }
     QAction* mnuToolFitWidths() const { return fitWidths_; }
     QAction* mnuToolHideSame() const { return hideSame_; }
+    QAction* mnuToolNamesLine() const { return namesLine_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -136,6 +137,7 @@ private:
     QAction* colourMap_ = nullptr;
     QAction* fitWidths_ = nullptr;
     QAction* hideSame_ = nullptr;
+    QAction* namesLine_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

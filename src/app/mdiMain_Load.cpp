@@ -49,6 +49,10 @@ void mdiMain::MDIForm_Load()
         hideSame_->setChecked(modMain::HideSame());
     }
     ColourMap::SetHideSame(hideSame_->isChecked());
+    {
+        const QSignalBlocker quiet(namesLine_);
+        namesLine_->setChecked(modMain::NamesLine());
+    }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
     // Arranging shows the children normal: grid windows that were maximised are maximised
     // again once it is done.

@@ -52,6 +52,8 @@ bool FitWidthsOnLoad();
 // left without colour and left out of the counts at a glance (Tool > Hide Cells Regarded as the
 // Same).
 bool HideSame();
+// Whether the first line of a file holds the columns' names (Tool > First Line Holds Names).
+bool NamesLine();
 
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);

@@ -74,8 +74,9 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role == Qt::ToolTipRole)
-        return {};
+    if (role == Qt::ToolTipRole) // a named column tells its number
+        return orientation == Qt::Horizontal && std::size_t(section) < store_.names().size() ? QVariant(QStringLiteral("column %1").arg(section + 1))
+                                                                                       : QVariant();
     return orientation == Qt::Horizontal ? cellRole(0, section + 1, role) : cellRole(section + 1, 0, role);
 }
 

@@ -29,10 +29,12 @@ std::string GridStore::headerText(qint64 row, qint64 col) const
 {
     if (const auto it = headerEdits_.find({row, col}); it != headerEdits_.end())
         return it->second;
+    if (row == 0 && col > 0 && std::size_t(col - 1) < names_.size() && !names_[std::size_t(col - 1)].empty())
+        return names_[std::size_t(col - 1)];
     if (row == 0 && col > 0 && colsNumbered_)
         return std::to_string(col);
     if (col == 0 && row > 0 && rowsNumbered_)
-        return std::to_string(row);
+        return std::to_string(row + lineOffset_);
     return {};
 }
 
@@ -85,6 +87,8 @@ void GridStore::showTable(tallir::Table table)
     const auto shape = tallir::LoadedGridShape(table);
     colsNumbered_ = tallir::LoadedGridNumbersColumns(table);
     rowsNumbered_ = true;
+    names_ = table.names();
+    lineOffset_ = table.hasNames() ? 1 : 0;
     table_ = std::move(table);
     comparison_ = false;
     ++generation_;
@@ -94,8 +98,11 @@ void GridStore::showTable(tallir::Table table)
     cols_ = qint64(shape.cols);
 }
 
-void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSeparators separators)
+void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSeparators separators, std::vector<std::string> names,
+                               qint64 lineOffset)
 {
+    names_ = std::move(names);
+    lineOffset_ = lineOffset;
     rows_ = qint64(result.grid.rows);
     cols_ = qint64(result.grid.cols);
     rowsNumbered_ = result.rowsNumbered;

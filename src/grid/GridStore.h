@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 class GridStore {
 public:
@@ -32,7 +33,12 @@ public:
     // the header row once the table is wider than one column.
     void showTable(tallir::Table table);
     // Shows a comparison: its grid shape, header numbers where it grew, a verdict per cell.
-    void showComparison(tallir::CompareResult result, tallir::NumberSeparators separators);
+    void showComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
+                        std::vector<std::string> names = {}, qint64 lineOffset = 0);
+    // The names of the value columns shown in the header row (none: numbers).
+    const std::vector<std::string>& names() const { return names_; }
+    // Added to a body row's number to give its line in the file (1 with a names line).
+    qint64 lineOffset() const { return lineOffset_; }
 
     // The body as a table (row r, column c of the grid is cell r - 1, c - 1), edits included.
     // Empty for a comparison.
@@ -61,5 +67,7 @@ private:
     bool rowsNumbered_ = false;
     bool colsNumbered_ = false;
     std::map<std::pair<qint64, qint64>, std::string> headerEdits_;
+    std::vector<std::string> names_;
+    qint64 lineOffset_ = 0;
     std::map<std::pair<qint64, qint64>, std::string> comparisonEdits_;
 };

@@ -135,10 +135,11 @@ void MSFlexGrid::ShowTable(tallir::Table table)
     model_->endChange();
 }
 
-void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators)
+void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
+                                std::vector<std::string> names, qint64 lineOffset)
 {
     model_->beginChange();
-    model_->store().showComparison(std::move(result), std::move(separators));
+    model_->store().showComparison(std::move(result), std::move(separators), std::move(names), lineOffset);
     applyShape();
     model_->endChange();
 }

@@ -99,7 +99,8 @@ public:
 
     // Whole contents at once: a loaded table or a comparison, without any per-cell call.
     void ShowTable(tallir::Table table);
-    void ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators);
+    void ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
+                        std::vector<std::string> names = {}, qint64 lineOffset = 0);
     const GridStore& Store() const { return model_->store(); }
     GridModel* Model() const { return model_; }
 

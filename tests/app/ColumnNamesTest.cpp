@@ -1,0 +1,70 @@
+// A first line of column names: shown as headers, line numbers kept, columns matched by name
+// in the comparison and its colours, and the files read again when the option changes.
+
+#include "app/ColourMap.h"
+#include "app/modMain.h"
+#include "grid/StatusPanels.h"
+#include "settings/modUtil.h"
+#include "support/FrameFixture.h"
+
+#include <QStatusBar>
+
+namespace {
+
+class ColumnNamesTest : public FrameFixture {
+protected:
+    ColumnNamesTest()
+        : FrameFixture({1200, 700})
+    {
+    }
+    QString header(int slot, int col) { return grid(slot)->TextMatrix(0, col); }
+    QColor back(int slot, qint64 row, qint64 col)
+    {
+        return grid(slot)->Model()->data(grid(slot)->Model()->index(int(row - 1), int(col - 1)), Qt::BackgroundRole).value<QColor>();
+    }
+};
+
+} // namespace
+
+TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
+{
+    const QString a = folder.write("a.txt", "time x vx\n0 1 2\n1 3 4\n");
+    const QString b = folder.write("b.txt", "vx time x vz\n2 0 1 7\n5 1 3 7\n");
+    // Off: the names line is a row like any other.
+    ASSERT_TRUE(modMain::LoadFile(window(0), a));
+    EXPECT_EQ(grid(0)->TextMatrix(1, 1), "time");
+
+    frame.mnuToolNamesLine()->trigger();
+    EXPECT_NE(modUtil::ReadInteger("Option", "NamesLine", 0), 0);
+    EXPECT_EQ(header(0, 1), "time") << "read again with its names line";
+    EXPECT_EQ(header(0, 3), "vx");
+    EXPECT_EQ(grid(0)->TextMatrix(1, 0), "2") << "the first data row is line 2";
+    EXPECT_EQ(grid(0)->TextMatrix(1, 1), "0");
+    EXPECT_EQ(StatusPanels::Text(window(0).StatusBar1(), "Dimension"), "R2 x C3") << "data rows only";
+    EXPECT_EQ(grid(0)->Model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(), "column 3");
+
+    ASSERT_TRUE(modMain::LoadFile(window(1), b));
+    modMain::CompareGrids();
+    EXPECT_EQ(header(2, 3), "vx") << "the Compare grid in File 1's order, with its names";
+    EXPECT_EQ(grid(2)->TextMatrix(2, 3), "0.60") << "4 against 5 in vx, wherever it stands";
+    EXPECT_EQ(grid(2)->TextMatrix(2, 1), "");
+    EXPECT_EQ(grid(2)->TextMatrix(1, 0), "2");
+    ASSERT_FALSE(fake.messages.empty());
+    EXPECT_TRUE(fake.messages.back().text.contains("at 1 cells"));
+    EXPECT_EQ(StatusPanels::Text(frame.StatusBar1(), "Space0"), "column vz only in File 2");
+    // File 2's mark stands on its own vx column, the first.
+    EXPECT_EQ(back(1, 2, 1), ColourMap::FileMark());
+    EXPECT_NE(back(1, 2, 3), ColourMap::FileMark());
+    EXPECT_EQ(back(0, 2, 3), ColourMap::FileMark());
+
+    frame.mnuToolDifference(+1)->trigger();
+    EXPECT_TRUE(StatusPanels::Text(frame.StatusBar1(), "Space0").startsWith("Difference 1 of 1 at R3 C3 vx"))
+        << StatusPanels::Text(frame.StatusBar1(), "Space0").toStdString();
+    // The cell inspector reads File 2's own column.
+    const QString tip = grid(2)->model()->data(grid(2)->model()->index(1, 2), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith("File 1: 4\nFile 2: 5\n")) << tip.toStdString();
+
+    // Off again: read as rows, compared by position.
+    frame.mnuToolNamesLine()->trigger();
+    EXPECT_EQ(grid(0)->TextMatrix(1, 1), "time");
+}
