@@ -1,6 +1,8 @@
 // Writes a pair of generated tables for the benchmarks:
 //   make_tables same|reformatted|short|perturbed ROWS COLS FILE1 FILE2
 // Values look like -7.312715118e+02 ("short": like 0.731, for tables of many short lines).
+// "named": both files begin with a line of column names; "named-shuffled": the same, with
+// FILE2's columns (names and values) in reverse order.
 // "perturbed": two runs of a numerical program that agree but in the last digits: values
 // printed with %.15e, every value of FILE2 changed by a relative 1e-13 ("perturbed-gross": and
 // about one cell in 100,000 changed grossly as well). "same": FILE2 equals FILE1 but for about 0.1 % of the
@@ -13,16 +15,19 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed|perturbed-gross ROWS COLS FILE1 FILE2\n");
+        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed|perturbed-gross|named|named-shuffled ROWS COLS FILE1 FILE2\n");
         return 2;
     }
     const bool reformatted = std::strcmp(argv[1], "reformatted") == 0;
     const bool shortValues = std::strcmp(argv[1], "short") == 0;
     const bool gross = std::strcmp(argv[1], "perturbed-gross") == 0;
+    const bool shuffled = std::strcmp(argv[1], "named-shuffled") == 0;
+    const bool named = shuffled || std::strcmp(argv[1], "named") == 0;
     const bool perturbed = gross || std::strcmp(argv[1], "perturbed") == 0;
     std::uniform_int_distribution<int> perMillion(0, 99'999);
     const long rows = std::atol(argv[2]);
@@ -38,6 +43,14 @@ int main(int argc, char** argv)
     std::uniform_int_distribution<int> exponent(-5, 5);
     std::uniform_int_distribution<int> permille(0, 999);
     char text[64];
+    auto column = [&](long c) { return shuffled ? cols - 1 - c : c; };
+    if (named) {
+        for (long c = 0; c < cols; ++c) {
+            std::fprintf(out1, "value%ld%s", c + 1, c + 1 < cols ? " " : "\n");
+            std::fprintf(out2, "value%ld%s", column(c) + 1, c + 1 < cols ? " " : "\n");
+        }
+    }
+    std::vector<std::string> row2(static_cast<std::size_t>(cols));
     for (long r = 0; r < rows; ++r) {
         for (long c = 0; c < cols; ++c) {
             const double value = shortValues ? std::fabs(mantissa(random)) / 10 : mantissa(random) * std::pow(10.0, exponent(random));
@@ -50,8 +63,11 @@ int main(int argc, char** argv)
             const double value2 = perturbed ? written * (gross && perMillion(random) == 0 ? 1.5 : 1 + 1e-13)
                                             : permille(random) == 0 ? written * (1 + 1e-6) : written;
             std::snprintf(text, sizeof text, shortValues ? "%.3f" : perturbed ? "%.15e" : reformatted ? "%+.10e" : "%.9e", value2);
-            std::fputs(text, out2);
-            std::fputs(separator, out2);
+            row2[static_cast<std::size_t>(c)] = text;
+        }
+        for (long c = 0; c < cols; ++c) {
+            std::fputs(row2[static_cast<std::size_t>(column(c))].c_str(), out2);
+            std::fputs(c + 1 < cols ? " " : "\n", out2);
         }
     }
     return std::fclose(out1) == 0 && std::fclose(out2) == 0 ? 0 : 1;

@@ -80,3 +80,13 @@ build/bin/tallir-diff -q -r 1e-9 "$one" "$two" || status=$?
 printf 'tallir-diff, no tolerance:     %.3f s\n' "$plain"
 printf 'tallir-diff -r 1e-9:           %.3f s  (%.2f x the run without), %d cells listed, exit status %d\n' \
     "$tolerant" "$(echo "$tolerant / $plain" | bc -l)" "$listed" "$status"
+
+# Columns matched by name: FILE2's columns reversed, against the same pair in order.
+for kind in named named-shuffled; do
+    [ -s "$data/$kind-$rows-2.txt" ] || build/bin/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
+done
+echo "== case \"named\": a names line, FILE2's columns in order or reversed"
+in_order=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-$rows-1.txt' '$data/named-$rows-2.txt'; [ \$? -le 1 ]")
+reversed=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-shuffled-$rows-1.txt' '$data/named-shuffled-$rows-2.txt'; [ \$? -le 1 ]")
+printf 'tallir-diff --names, in order: %.3f s\n' "$in_order"
+printf 'tallir-diff --names, reversed: %.3f s  (%.2f x in order)\n' "$reversed" "$(echo "$reversed / $in_order" | bc -l)"

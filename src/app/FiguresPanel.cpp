@@ -16,9 +16,14 @@ namespace FiguresPanel {
 
 namespace {
 
+// A cell as the files name it: its line, its column and the column's name where it has one.
 QString At(const tallir::CellPosition& cell)
 {
-    return QStringLiteral("R%1 C%2").arg(cell.row + 1).arg(cell.col + 1);
+    const GridStore& store = GridWindows()[2]->MSFlexGrid1()->Store();
+    QString text = QStringLiteral("R%1 C%2").arg(qint64(cell.row) + 1 + store.lineOffset()).arg(cell.col + 1);
+    if (cell.col < store.names().size() && !store.names()[cell.col].empty())
+        text += ' ' + QString::fromStdString(store.names()[cell.col]);
+    return text;
 }
 
 QString Number(double value)

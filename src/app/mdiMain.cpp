@@ -309,7 +309,13 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
             return QString();
         const std::string a = GridWindows()[0]->MSFlexGrid1()->Store().text(row, col);
         const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, qint64(result->file2Column(std::uint64_t(col - 1))) + 1);
-        return QString::fromStdString(tallir::ExplainCells(a, b, result->options));
+        const QString explained = QString::fromStdString(tallir::ExplainCells(a, b, result->options));
+        // With names, the cell by its line and its column's name first.
+        const GridStore& store = grid->Store();
+        if (std::size_t(col - 1) < store.names().size() && !store.names()[std::size_t(col - 1)].empty())
+            return QStringLiteral("R%1 C%2 %3\n").arg(row + store.lineOffset()).arg(col).arg(QString::fromStdString(store.names()[std::size_t(col - 1)]))
+                + explained;
+        return explained;
     });
     if (QLabel* dimension = StatusPanels::Panel(compare.StatusBar1(), "Dimension"))
         dimension->setToolTip(ColourMap::Legend());

@@ -62,7 +62,7 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
         << StatusPanels::Text(frame.StatusBar1(), "Space0").toStdString();
     // The cell inspector reads File 2's own column.
     const QString tip = grid(2)->model()->data(grid(2)->model()->index(1, 2), Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.startsWith("File 1: 4\nFile 2: 5\n")) << tip.toStdString();
+    EXPECT_TRUE(tip.startsWith("R3 C3 vx\nFile 1: 4\nFile 2: 5\n")) << tip.toStdString();
 
     // Off again: read as rows, compared by position.
     frame.mnuToolNamesLine()->trigger();
