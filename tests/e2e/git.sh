@@ -6,15 +6,9 @@ set -u
 tallir=$1
 tallir_diff=$2
 artifacts=$3
-mkdir -p "$artifacts"
-work=$(mktemp -d)
-export TALLIR_SETTINGS_DIR="$work/settings"
-export TALLIR_INSTANCE_KEY="e2e git $$"
-export QT_QPA_PLATFORM=xcb
+name=git
+source "$(dirname "$0")/common.sh"
 export HOME="$work" GIT_CONFIG_NOSYSTEM=1
-cleanup() { [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; xwd -root -silent -out "$artifacts/git-failure.xwd" 2>/dev/null; exit 1; }
 
 cd "$work" && mkdir repo && cd repo
 git init -q . && git config user.email e2e@localhost && git config user.name e2e

@@ -6,20 +6,8 @@
 set -u
 tallir=$1
 artifacts=$2
-mkdir -p "$artifacts"
-work=$(mktemp -d)
-export TALLIR_SETTINGS_DIR="$work/settings"
-export TALLIR_INSTANCE_KEY="e2e readable grids $$"
-export QT_QPA_PLATFORM=xcb
-cleanup() { [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-shot() {
-    xwd -root -silent -out "$work/shot.xwd" &&
-        { convert xwd:"$work/shot.xwd" "$artifacts/$1.png" 2>/dev/null || cp "$work/shot.xwd" "$artifacts/$1.xwd"; }
-}
-fail() { echo "FAIL: $*"; shot "readable-failure"; exit 1; }
-# pixels COLOUR PNG: how many pixels of exactly that colour the picture holds.
-pixels() { convert "$2" -fill black +opaque "$1" -fill white -opaque "$1" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null || echo 0; }
+name=readable-grids
+source "$(dirname "$0")/common.sh"
 
 cd "$work"
 awk 'BEGIN { for (r = 1; r <= 300; r++) { for (c = 1; c <= 8; c++) printf "%.9e%s", sin(r + c) * 10 ^ (c % 5 - 2), (c < 8 ? " " : "\n") } }' > a.txt
@@ -30,7 +18,7 @@ awk '{ if (NR % 7 == 0) $1 = sprintf("%.9e", $1 * 1.0000001); print }' a.txt > b
 run() {
     QT_SCALE_FACTOR=$1 "$tallir" -i a.txt b.txt & pid=$!
     # A failure here ends this copy too, so that nothing is left running.
-    fail() { kill "$pid" 2>/dev/null; echo "FAIL: $*"; shot "readable-failure"; exit 1; }
+    fail() { kill "$pid" 2>/dev/null; echo "FAIL: $*"; shot "$name-failure"; exit 1; }
     box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
     [ -n "$box" ] || fail "no closing message at scale $1"
     xdotool windowfocus --sync "$box" key Return
