@@ -343,6 +343,19 @@ TEST_F(ReadableGridTest, DraggingPastTheBottomScrollsOn)
     EXPECT_EQ(window(1).MSFlexGrid_CurRowSel(), g->RowSel());
 }
 
+TEST_F(ReadableGridTest, AtTheEndOfTheScrollRangeTheLastRowAndColumnAreWhole)
+{
+    ASSERT_TRUE(modMain::LoadFile(window(0), numbers("a.txt", 200, 12)));
+    MSFlexGrid* g = grid(0);
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    g->horizontalScrollBar()->setValue(g->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    const QRect last = cellRect(0, 200, 12);
+    EXPECT_TRUE(g->viewport()->rect().contains(last))
+        << last.x() << "," << last.y() << " " << last.width() << "x" << last.height() << " in " << g->viewport()->width() << "x"
+        << g->viewport()->height();
+}
+
 TEST_F(ReadableGridTest, StatusPanelsAreAsWideAsTheirTexts)
 {
     window(0).SubWindow()->resize(330, 400);
