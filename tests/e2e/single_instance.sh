@@ -61,9 +61,11 @@ xwd -root -silent -out "$artifacts/single_instance-handed-over.xwd" 2>/dev/null
 xdotool windowfocus --sync "$compared" key Return
 
 # Another display is another desktop: a copy there starts beside the first.
-Xvfb :$((90 + $$ % 100)) -screen 0 800x600x24 >/dev/null 2>&1 & xvfb=$!; pids+=("$xvfb")
-sleep 1
-DISPLAY=:$((90 + $$ % 100)) "$tallir" & other=$!; pids+=("$other")
+# (Xvfb picks a free display number itself and tells it.)
+Xvfb -displayfd 3 -screen 0 800x600x24 3>"$work/display" >/dev/null 2>&1 & xvfb=$!; pids+=("$xvfb")
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "no second X display"
+DISPLAY=:$(head -n 1 "$work/display") "$tallir" & other=$!; pids+=("$other")
 sleep 3
 kill -0 "$other" 2>/dev/null || fail "the copy on another display did not keep running"
 kill -0 "$first" 2>/dev/null || fail "the first copy ended"
