@@ -36,13 +36,9 @@ void mdiMain::goToDifference(std::size_t index, const QString& message)
             grid->scrollTo(grid->model()->index(int(row - 1), int(col - 1)));
     }
     // Named as the files are: by line, and by the column's name where there is one.
-    const GridStore& store1 = GridWindows()[0]->MSFlexGrid1()->Store();
-    const std::string_view name = GridWindows()[2]->MSFlexGrid1()->Store().names().size() > verdict.col
-        ? std::string_view(GridWindows()[2]->MSFlexGrid1()->Store().names()[verdict.col])
-        : std::string_view();
+    const std::string at = GridWindows()[2]->MSFlexGrid1()->Store().cellName(row, col);
     StatusPanels::SetText(statusBar_, "Space0",
-                          QStringLiteral("Difference %1 of %2 at R%3 C%4").arg(index + 1).arg(result.verdicts.size()).arg(row + store1.lineOffset()).arg(col)
-                              + (name.empty() ? QString() : " " + QString::fromUtf8(name.data(), qsizetype(name.size())))
+                          QStringLiteral("Difference %1 of %2 at %3").arg(index + 1).arg(result.verdicts.size()).arg(QString::fromStdString(at))
                               + (message.isEmpty() ? QString() : " - " + message));
 }
 

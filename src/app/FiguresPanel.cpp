@@ -19,11 +19,7 @@ namespace {
 // A cell as the files name it: its line, its column and the column's name where it has one.
 QString At(const tallir::CellPosition& cell)
 {
-    const GridStore& store = GridWindows()[2]->MSFlexGrid1()->Store();
-    QString text = QStringLiteral("R%1 C%2").arg(qint64(cell.row) + 1 + store.lineOffset()).arg(cell.col + 1);
-    if (cell.col < store.names().size() && !store.names()[cell.col].empty())
-        text += ' ' + QString::fromStdString(store.names()[cell.col]);
-    return text;
+    return QString::fromStdString(GridWindows()[2]->MSFlexGrid1()->Store().cellName(qint64(cell.row) + 1, qint64(cell.col) + 1));
 }
 
 QString Number(double value)

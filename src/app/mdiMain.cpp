@@ -312,9 +312,8 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
         const QString explained = QString::fromStdString(tallir::ExplainCells(a, b, result->options));
         // With names, the cell by its line and its column's name first.
         const GridStore& store = grid->Store();
-        if (std::size_t(col - 1) < store.names().size() && !store.names()[std::size_t(col - 1)].empty())
-            return QStringLiteral("R%1 C%2 %3\n").arg(row + store.lineOffset()).arg(col).arg(QString::fromStdString(store.names()[std::size_t(col - 1)]))
-                + explained;
+        if (!store.columnName(col).empty())
+            return QString::fromStdString(store.cellName(row, col)) + '\n' + explained;
         return explained;
     });
     if (QLabel* dimension = StatusPanels::Panel(compare.StatusBar1(), "Dimension"))

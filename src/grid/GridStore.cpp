@@ -29,13 +29,26 @@ std::string GridStore::headerText(qint64 row, qint64 col) const
 {
     if (const auto it = headerEdits_.find({row, col}); it != headerEdits_.end())
         return it->second;
-    if (row == 0 && col > 0 && std::size_t(col - 1) < names_.size() && !names_[std::size_t(col - 1)].empty())
-        return names_[std::size_t(col - 1)];
+    if (row == 0 && !columnName(col).empty())
+        return std::string(columnName(col));
     if (row == 0 && col > 0 && colsNumbered_)
         return std::to_string(col);
     if (col == 0 && row > 0 && rowsNumbered_)
         return std::to_string(row + lineOffset_);
     return {};
+}
+
+std::string_view GridStore::columnName(qint64 col) const
+{
+    return col > 0 && std::size_t(col - 1) < names_.size() ? std::string_view(names_[std::size_t(col - 1)]) : std::string_view();
+}
+
+std::string GridStore::cellName(qint64 row, qint64 col) const
+{
+    std::string name = 'R' + std::to_string(row + lineOffset_) + " C" + std::to_string(col);
+    if (const std::string_view column = columnName(col); !column.empty())
+        name.append(" ").append(column);
+    return name;
 }
 
 std::string GridStore::verdictText(qint64 row, qint64 col) const

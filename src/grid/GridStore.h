@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,10 @@ public:
     const std::vector<std::string>& names() const { return names_; }
     // Added to a body row's number to give its line in the file (1 with a names line).
     qint64 lineOffset() const { return lineOffset_; }
+    // The name of value column col (from 1); empty where it has none.
+    std::string_view columnName(qint64 col) const;
+    // A body cell as the file names it: "R<line> C<col>", then the column's name where it has one.
+    std::string cellName(qint64 row, qint64 col) const;
 
     // The body as a table (row r, column c of the grid is cell r - 1, c - 1), edits included.
     // Empty for a comparison.
