@@ -17,23 +17,7 @@
 #include "settings/modControl.h"
 #include "settings/modUtil.h"
 
-
 namespace modMain {
-
-bool FitWidthsOnLoad()
-{
-    return modUtil::ReadInteger("Tool", "FitWidths", 1) != 0;
-}
-
-bool HideSame()
-{
-    return modUtil::ReadInteger("Tool", "HideSame", 1) != 0;
-}
-
-bool NamesLine()
-{
-    return modUtil::ReadInteger("Option", "NamesLine", 0) != 0;
-}
 
 bool LoadFile(frmGrid& window, const QString& path)
 {
