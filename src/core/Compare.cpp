@@ -18,7 +18,7 @@ constexpr std::uint64_t CellsPerThread = 1 << 16;
 
 void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                        std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
-                       std::vector<Verdict>& out)
+                       VerdictList& out)
 {
     const auto& map = options.columnMap;
     std::vector<std::string_view> cells2;
@@ -48,7 +48,7 @@ void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t fir
 }
 
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
-                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, std::vector<Verdict>& out)
+                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, VerdictList& out)
 {
     if (!options.columnMap.empty())
         return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, out);
@@ -194,7 +194,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     }
 
     // Each thread takes a band of rows into its own list; the bands join in row order.
-    std::vector<std::vector<Verdict>> bands(threads);
+    std::vector<VerdictList> bands(threads, VerdictList(cols));
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
@@ -209,9 +209,10 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
         worker.join();
     result.cancelled = options.cancel && options.cancel->load();
 
-    result.verdicts = std::move(bands[0]);
-    for (unsigned t = 1; t < threads; ++t)
-        result.verdicts.insert(result.verdicts.end(), bands[t].begin(), bands[t].end());
+    result.verdicts = VerdictList(cols);
+    for (auto& band : bands)
+        result.verdicts.append(std::move(band));
+    result.verdicts.shrink();
     return result;
 }
 

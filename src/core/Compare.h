@@ -4,6 +4,7 @@
 
 #include "NumberFormat.h"
 #include "Table.h"
+#include "VerdictList.h"
 
 #include <atomic>
 #include <cstdint>
@@ -37,19 +38,6 @@ struct CompareOptions {
     std::vector<std::int64_t> columnMap;
 };
 
-enum class VerdictKind : std::uint8_t {
-    Digits, // two different numbers; the agreement is shown
-    Same,   // two different numbers regarded as the same: "S"
-    Text,   // texts differ, not both numeric: "D"
-};
-
-struct Verdict {
-    std::uint64_t row; // table row and value column, both 0-based
-    std::uint64_t col;
-    double agreement; // for Digits and Same from numbers; 0 for Text
-    VerdictKind kind;
-};
-
 // Rows and columns of a grid showing a loaded table, the header row and column included: one
 // row per line, and at least one data column.
 struct GridShape {
@@ -66,7 +54,7 @@ struct CompareResult {
     GridShape grid{2, 2};           // the Compare grid: at least 2 x 2, header included
     bool rowsNumbered = false;      // header cells carry numbers only where the grid grew
     bool colsNumbered = false;
-    std::vector<Verdict> verdicts;  // every cell with a verdict, in reading order
+    VerdictList verdicts;           // every cell with a verdict, in reading order
     CompareOptions options;         // the options it was made with
     bool cancelled = false;         // stopped part way: the verdicts are not all there
 

@@ -9,11 +9,6 @@ namespace tallir {
 
 namespace {
 
-bool Before(const Verdict& v, std::uint64_t row, std::uint64_t col)
-{
-    return v.row < row || (v.row == row && v.col < col);
-}
-
 double Severity(const Verdict& v)
 {
     switch (v.kind) {
@@ -34,9 +29,7 @@ std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t ro
     const auto& v = result.verdicts;
     const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
     // The first verdict that is not at or before (row, col).
-    const auto after = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) {
-        return Before(x, row, col) || (x.row == row && x.col == col);
-    });
+    const auto after = v.begin() + std::ptrdiff_t(v.lowerBound(row, col + 1));
     if (const auto it = std::find_if(after, v.end(), counts); it != v.end())
         return Step{std::size_t(it - v.begin()), false};
     if (const auto it = std::find_if(v.begin(), after, counts); it != after)
@@ -48,7 +41,7 @@ std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_
 {
     const auto& v = result.verdicts;
     const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
-    const auto before = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
+    const auto before = v.begin() + std::ptrdiff_t(v.lowerBound(row, col));
     const auto back = std::make_reverse_iterator(before);
     if (const auto it = std::find_if(back, v.rend(), counts); it != v.rend())
         return Step{std::size_t(v.rend() - it) - 1, false};
@@ -60,10 +53,13 @@ std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
 {
     const auto& v = result.verdicts;
-    const auto it = std::partition_point(v.begin(), v.end(), [&](const Verdict& x) { return Before(x, row, col); });
-    if (it == v.end() || it->row != row || it->col != col)
+    const std::size_t at = v.lowerBound(row, col);
+    if (at == v.size())
         return std::nullopt;
-    return std::size_t(it - v.begin());
+    const Verdict found = v[at];
+    if (found.row != row || found.col != col)
+        return std::nullopt;
+    return at;
 }
 
 std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly)

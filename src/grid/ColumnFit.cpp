@@ -64,8 +64,7 @@ void FitColumns(MSFlexGrid* grid)
         } else if (const tallir::CompareResult* result = store.comparison()) {
             // Only the row's verdicts: the cells that agree are empty.
             const auto& verdicts = result->verdicts;
-            auto it = std::lower_bound(verdicts.begin(), verdicts.end(), std::uint64_t(bodyRow),
-                                       [](const tallir::Verdict& v, std::uint64_t row) { return v.row < row; });
+            auto it = verdicts.begin() + std::ptrdiff_t(verdicts.lowerBound(std::uint64_t(bodyRow), 0));
             for (; it != verdicts.end() && it->row == std::uint64_t(bodyRow); ++it)
                 if (qint64(it->col) + 1 < cols)
                     widths[std::size_t(it->col + 1)] = std::max(widths[std::size_t(it->col + 1)],

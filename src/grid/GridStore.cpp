@@ -56,13 +56,13 @@ std::string GridStore::verdictText(qint64 row, qint64 col) const
     const auto& verdicts = result_.verdicts;
     const std::uint64_t r = std::uint64_t(row - 1);
     const std::uint64_t c = std::uint64_t(col - 1);
-    const auto it = std::lower_bound(verdicts.begin(), verdicts.end(), std::make_pair(r, c),
-                                     [](const tallir::Verdict& v, const std::pair<std::uint64_t, std::uint64_t>& at) {
-                                         return v.row < at.first || (v.row == at.first && v.col < at.second);
-                                     });
-    if (it == verdicts.end() || it->row != r || it->col != c)
+    const std::size_t at = verdicts.lowerBound(r, c);
+    if (at == verdicts.size())
         return {};
-    return tallir::VerdictText(*it, separators_);
+    const tallir::Verdict verdict = verdicts[at];
+    if (verdict.row != r || verdict.col != c)
+        return {};
+    return tallir::VerdictText(verdict, separators_);
 }
 
 std::string GridStore::text(qint64 row, qint64 col) const

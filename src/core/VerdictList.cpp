@@ -1,0 +1,165 @@
+#include "VerdictList.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace tallir {
+
+VerdictList::VerdictList(std::uint64_t cols)
+    // Unknown widths get 16 bits of column and 14 of row; a column past that opens a chunk of
+    // its own, so any width works, only less compactly.
+    : colBits_(cols == 0 ? 16 : std::clamp<unsigned>(unsigned(std::bit_width(cols - 1)), 1, PositionBits))
+{
+}
+
+bool VerdictList::fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col) const
+{
+    if (chunk.cells.size() >= ChunkCapacity || row < chunk.firstRow || col < chunk.firstCol)
+        return false;
+    const unsigned rowBits = PositionBits - chunk.colBits;
+    return (row - chunk.firstRow) >> rowBits == 0 && (col - chunk.firstCol) >> chunk.colBits == 0;
+}
+
+void VerdictList::push_back(const Verdict& verdict)
+{
+    if (chunks_.empty() || !fits(chunks_.back(), verdict.row, verdict.col)) {
+        Chunk chunk;
+        chunk.start = size_;
+        chunk.firstRow = verdict.row;
+        chunk.colBits = colBits_;
+        // Columns the bits cannot reach count from the verdict's own column.
+        chunk.firstCol = verdict.col >> colBits_ == 0 ? 0 : verdict.col;
+        if (!chunks_.empty()) {
+            // Past the first chunk the list is large: take the whole chunk at once.
+            chunk.cells.reserve(ChunkCapacity);
+            chunk.agreement.reserve(ChunkCapacity);
+        }
+        chunks_.push_back(std::move(chunk));
+    }
+    Chunk& chunk = chunks_.back();
+    const std::uint32_t position = std::uint32_t((verdict.row - chunk.firstRow) << chunk.colBits | (verdict.col - chunk.firstCol));
+    chunk.cells.push_back(std::uint32_t(verdict.kind) << PositionBits | position);
+    chunk.agreement.push_back(verdict.agreement);
+    ++size_;
+}
+
+void VerdictList::append(VerdictList&& later)
+{
+    for (Chunk& chunk : later.chunks_) {
+        chunk.start += size_;
+        chunks_.push_back(std::move(chunk));
+    }
+    size_ += later.size_;
+    later.clear();
+}
+
+void VerdictList::clear()
+{
+    chunks_.clear();
+    size_ = 0;
+}
+
+void VerdictList::shrink()
+{
+    for (Chunk& chunk : chunks_) {
+        chunk.cells.shrink_to_fit();
+        chunk.agreement.shrink_to_fit();
+    }
+    chunks_.shrink_to_fit();
+}
+
+Verdict VerdictList::at(std::size_t chunkIndex, std::size_t offset) const
+{
+    const Chunk& chunk = chunks_[chunkIndex];
+    const std::uint32_t word = chunk.cells[offset];
+    const std::uint32_t position = word & ((std::uint32_t(1) << PositionBits) - 1);
+    return Verdict{chunk.firstRow + (position >> chunk.colBits),
+                   chunk.firstCol + (position & ((std::uint32_t(1) << chunk.colBits) - 1)), chunk.agreement[offset],
+                   VerdictKind(word >> PositionBits)};
+}
+
+std::size_t VerdictList::chunkOf(std::size_t index) const
+{
+    const auto it = std::upper_bound(chunks_.begin(), chunks_.end(), std::uint64_t(index),
+                                     [](std::uint64_t i, const Chunk& chunk) { return i < chunk.start; });
+    return std::size_t(it - chunks_.begin()) - 1;
+}
+
+Verdict VerdictList::operator[](std::size_t index) const
+{
+    const std::size_t chunk = chunkOf(index);
+    return at(chunk, index - chunks_[chunk].start);
+}
+
+std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
+{
+    const auto before = [&](const Verdict& v) { return v.row < row || (v.row == row && v.col < col); };
+    // The last chunk whose first verdict lies before (row, col) holds the answer or ends just before it.
+    std::size_t lo = 0, hi = chunks_.size();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (before(at(mid, 0)))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == 0)
+        return 0;
+    const std::size_t chunk = lo - 1;
+    std::size_t first = 1, last = chunks_[chunk].cells.size();
+    while (first < last) {
+        const std::size_t mid = (first + last) / 2;
+        if (before(at(chunk, mid)))
+            first = mid + 1;
+        else
+            last = mid;
+    }
+    return std::size_t(chunks_[chunk].start) + first;
+}
+
+std::size_t VerdictList::bytes() const
+{
+    std::size_t total = chunks_.capacity() * sizeof(Chunk);
+    for (const Chunk& chunk : chunks_)
+        total += chunk.cells.capacity() * sizeof(std::uint32_t) + chunk.agreement.capacity() * sizeof(double);
+    return total;
+}
+
+VerdictList::const_iterator::const_iterator(const VerdictList* list, std::size_t index) : list_(list), index_(index)
+{
+    if (index < list->size_) {
+        chunk_ = list->chunkOf(index);
+        offset_ = index - std::size_t(list->chunks_[chunk_].start);
+    } else {
+        chunk_ = list->chunks_.size();
+    }
+}
+
+VerdictList::const_iterator& VerdictList::const_iterator::operator++()
+{
+    ++index_;
+    if (chunk_ < list_->chunks_.size() && ++offset_ == list_->chunks_[chunk_].cells.size()) {
+        ++chunk_;
+        offset_ = 0;
+    }
+    return *this;
+}
+
+VerdictList::const_iterator& VerdictList::const_iterator::operator--()
+{
+    --index_;
+    if (offset_ == 0) {
+        --chunk_;
+        offset_ = list_->chunks_[chunk_].cells.size() - 1;
+    } else {
+        --offset_;
+    }
+    return *this;
+}
+
+VerdictList::const_iterator& VerdictList::const_iterator::operator+=(difference_type n)
+{
+    return *this = const_iterator(list_, std::size_t(difference_type(index_) + n));
+}
+
+} // namespace tallir

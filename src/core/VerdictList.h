@@ -1,0 +1,119 @@
+#pragma once
+// The verdicts of a comparison, in reading order, at 12 bytes each: in chunks of up to 32,768,
+// each verdict one 32-bit word (its kind, and its row and column as offsets from the chunk's
+// first row and column) and its agreement as a double. Chunks are never copied while the list
+// grows, and lists made by separate threads join by moving their chunks.
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <vector>
+
+namespace tallir {
+
+enum class VerdictKind : std::uint8_t {
+    Digits, // two different numbers; the agreement is shown
+    Same,   // two different numbers regarded as the same: "S"
+    Text,   // texts differ, not both numeric: "D"
+};
+
+struct Verdict {
+    std::uint64_t row; // table row and value column, both 0-based
+    std::uint64_t col;
+    double agreement; // for Digits and Same from numbers; 0 for Text
+    VerdictKind kind;
+};
+
+class VerdictList {
+public:
+    // cols: the widest column a verdict can have plus one, so that a chunk spends no more bits
+    // on columns than the table needs; 0 when not known.
+    explicit VerdictList(std::uint64_t cols);
+    VerdictList() : VerdictList(0) {}
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Verdict operator[](std::size_t index) const;
+
+    // Adds a verdict after every one already held (reading order is the caller's to keep).
+    void push_back(const Verdict& verdict);
+    // Moves every verdict of a list whose cells all come after this one's to its end.
+    void append(VerdictList&& later);
+    void clear();
+    // Gives back the room reserved but not used (the last chunk of each joined list).
+    void shrink();
+
+    // The index of the first verdict at or after (row, col) in reading order; size() when none.
+    std::size_t lowerBound(std::uint64_t row, std::uint64_t col) const;
+    // The bytes the verdicts take, chunk bookkeeping included.
+    std::size_t bytes() const;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = Verdict;
+        using difference_type = std::ptrdiff_t;
+        using reference = Verdict;
+        struct pointer {
+            Verdict value;
+            const Verdict* operator->() const { return &value; }
+        };
+
+        const_iterator() = default;
+        Verdict operator*() const { return list_->at(chunk_, offset_); }
+        pointer operator->() const { return {**this}; }
+        Verdict operator[](difference_type n) const { return *(*this + n); }
+
+        const_iterator& operator++();
+        const_iterator& operator--();
+        const_iterator operator++(int) { auto was = *this; ++*this; return was; }
+        const_iterator operator--(int) { auto was = *this; --*this; return was; }
+        const_iterator& operator+=(difference_type n);
+        const_iterator& operator-=(difference_type n) { return *this += -n; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b)
+        {
+            return difference_type(a.index_) - difference_type(b.index_);
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+        friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+
+    private:
+        friend class VerdictList;
+        const_iterator(const VerdictList* list, std::size_t index);
+        const VerdictList* list_ = nullptr;
+        std::size_t index_ = 0;
+        std::size_t chunk_ = 0;
+        std::size_t offset_ = 0;
+    };
+    using iterator = const_iterator;
+
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size_}; }
+    auto rbegin() const { return std::make_reverse_iterator(end()); }
+    auto rend() const { return std::make_reverse_iterator(begin()); }
+
+private:
+    struct Chunk {
+        std::uint64_t start = 0;    // index of its first verdict in the list
+        std::uint64_t firstRow = 0; // the offsets count from here
+        std::uint64_t firstCol = 0;
+        unsigned colBits = 0;
+        std::vector<std::uint32_t> cells; // kind << 30 | rowOffset << colBits | colOffset
+        std::vector<double> agreement;
+    };
+    static constexpr std::size_t ChunkCapacity = std::size_t(1) << 15;
+    static constexpr unsigned PositionBits = 30;
+
+    bool fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col) const;
+    Verdict at(std::size_t chunk, std::size_t offset) const;
+    std::size_t chunkOf(std::size_t index) const;
+
+    unsigned colBits_;
+    std::vector<Chunk> chunks_;
+    std::size_t size_ = 0;
+};
+
+} // namespace tallir

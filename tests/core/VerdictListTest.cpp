@@ -1,0 +1,109 @@
+#include "core/VerdictList.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+using tallir::Verdict;
+using tallir::VerdictKind;
+using tallir::VerdictList;
+
+namespace {
+
+bool Before(const Verdict& a, const Verdict& b)
+{
+    return a.row < b.row || (a.row == b.row && a.col < b.col);
+}
+
+void ExpectSame(const Verdict& got, const Verdict& want, std::size_t index)
+{
+    EXPECT_EQ(got.row, want.row) << index;
+    EXPECT_EQ(got.col, want.col) << index;
+    EXPECT_EQ(got.agreement, want.agreement) << index;
+    EXPECT_EQ(got.kind, want.kind) << index;
+}
+
+// Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach.
+std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed)
+{
+    std::mt19937_64 random(seed);
+    std::vector<Verdict> verdicts;
+    std::uint64_t row = 0, col = 0;
+    while (verdicts.size() < count) {
+        const auto step = random() % 100;
+        if (step < 70 && col + 1 < cols) {
+            col += 1 + random() % std::min<std::uint64_t>(3, cols - col - 1);
+        } else {
+            row += step < 95 ? 1 : 1 + random() % 5'000'000'000ULL;
+            col = random() % cols;
+        }
+        const auto kind = VerdictKind(random() % 3);
+        verdicts.push_back({row, col, kind == VerdictKind::Text ? 0 : double(random() % 2000) / 100 - 3, kind});
+    }
+    return verdicts;
+}
+
+} // namespace
+
+TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
+{
+    struct Case {
+        std::uint64_t hint; // the width the list is told, 0 for none
+        std::uint64_t cols; // the widest the verdicts reach
+        std::size_t count;
+        unsigned bands; // lists made apart and joined
+    };
+    const Case cases[] = {
+        {8, 8, 100'000, 1},
+        {8, 8, 100'000, 3},
+        {0, 300'000, 50'000, 2},         // wider than an unknown width's bits
+        {1ULL << 40, 1ULL << 40, 20'000, 1}, // wider than any chunk's bits
+        {1, 1, 70'000, 2},
+        {8, 8, 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands);
+        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands));
+        VerdictList list(c.hint);
+        for (unsigned b = 0; b < c.bands; ++b) {
+            VerdictList band(c.hint);
+            for (std::size_t i = want.size() * b / c.bands; i < want.size() * (b + 1) / c.bands; ++i)
+                band.push_back(want[i]);
+            list.append(std::move(band));
+        }
+        ASSERT_EQ(list.size(), want.size());
+        std::size_t i = 0;
+        for (const Verdict v : list)
+            ExpectSame(v, want[i], i), ++i;
+        EXPECT_EQ(i, want.size());
+        i = want.size();
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            --i, ExpectSame(*it, want[i], i);
+        std::mt19937 random(7);
+        for (int probe = 0; probe < 2000 && !want.empty(); ++probe) {
+            const std::size_t at = random() % want.size();
+            ExpectSame(list[at], want[at], at);
+            ExpectSame(*(list.begin() + std::ptrdiff_t(at)), want[at], at);
+            // Each cell, and the places just before and after it.
+            for (const Verdict& key : {want[at], Verdict{want[at].row, want[at].col + 1, 0, {}},
+                                        Verdict{want[at].row + 1, 0, 0, {}}, Verdict{want[at].row, 0, 0, {}}}) {
+                const auto expected = std::lower_bound(want.begin(), want.end(), key, Before) - want.begin();
+                ASSERT_EQ(list.lowerBound(key.row, key.col), std::size_t(expected)) << key.row << " " << key.col;
+            }
+        }
+        EXPECT_EQ(list.lowerBound(0, 0), 0u);
+        EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
+    }
+}
+
+// Twelve bytes a verdict, and a hundredth of a byte for the chunks themselves.
+TEST(VerdictList, EightMillionVerdictsCostTwelveBytesEach)
+{
+    VerdictList list(8);
+    for (std::uint64_t i = 0; i < 8'000'000; ++i)
+        list.push_back({i / 8, i % 8, 15.5, VerdictKind::Digits});
+    list.shrink();
+    EXPECT_LE(double(list.bytes()) / double(list.size()), 12.01);
+}
