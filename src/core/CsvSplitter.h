@@ -14,7 +14,7 @@ namespace tallir {
 
 class CsvSplitter {
 public:
-    explicit CsvSplitter(TableBuilder& builder)
+    explicit CsvSplitter(CellSink& builder)
         : builder_(builder)
     {
     }
@@ -27,7 +27,7 @@ private:
     void endField();
     void endRecord();
 
-    TableBuilder& builder_;
+    CellSink& builder_;
     std::string field_;
     bool quoted_ = false;       // inside an enclosing pair of quotes
     bool quoteSeen_ = false;    // a quote inside quotes: the end, or the first of a doubled one

@@ -123,8 +123,18 @@ private:
     std::vector<std::string> names_;
 };
 
+// Where the cells of a text go, row by row, as a splitter cuts them.
+class CellSink {
+public:
+    virtual void addCell(std::string_view text) = 0;
+    virtual void endRow() = 0;
+
+protected:
+    ~CellSink() = default;
+};
+
 // Appends rows to a Table. Cells are written straight into the arena; no allocation per cell.
-class TableBuilder {
+class TableBuilder final : public CellSink {
 public:
     // expectedBytes: an upper bound of the cell bytes to come (a file's size), so that the
     // arena is allocated once; it still grows when more arrives.
@@ -133,8 +143,8 @@ public:
     // The first line to come holds the columns' names, not a row.
     void expectNamesLine();
 
-    void addCell(std::string_view text);
-    void endRow();
+    void addCell(std::string_view text) override;
+    void endRow() override;
     Table finish();
 
 private:

@@ -1,24 +1,19 @@
 #include "TableReader.h"
 
-#include "ByteSource.h"
 #include "CsvSplitter.h"
+#include "InputFile.h"
+#include "SourceSplitter.h"
 #include "LineSplitter.h"
 #include "Tokenize.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tallir {
 
 namespace {
 
-constexpr std::size_t BlockSize = 1 << 20;
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 struct FileCloser {
@@ -105,99 +100,25 @@ Table ParseTable(std::string_view text, TableFormat format, bool names)
     return builder.finish();
 }
 
-namespace {
-
-struct FdCloser {
-    int fd;
-    bool own;
-    ~FdCloser()
-    {
-        if (own && fd >= 0)
-            ::close(fd);
-    }
-};
-
-bool EndsWith(const std::string& text, std::string_view end)
-{
-    return text.size() >= end.size() && std::string_view(text).substr(text.size() - end.size()) == end;
-}
-
-} // namespace
-
 TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format, bool names)
 {
-    // "-" is standard input; a pipe (process substitution among them) is read as a stream;
-    // anything else that is not a regular file is no file.
-    const bool standardInput = path == "-";
-    struct stat named {};
-    if (path.empty() || (!standardInput && (::stat(path.c_str(), &named) != 0 || !(S_ISREG(named.st_mode) || S_ISFIFO(named.st_mode)))))
-        return {std::nullopt, ReadFailure::NoFile};
-    const FdCloser file{standardInput ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC), !standardInput};
-    if (file.fd < 0)
-        return {std::nullopt, ReadFailure::CannotOpen};
-    struct stat opened {};
-    if (fstat(file.fd, &opened) != 0 || !(S_ISREG(opened.st_mode) || S_ISFIFO(opened.st_mode)))
-        return {std::nullopt, ReadFailure::CannotOpen};
-    const bool regular = S_ISREG(opened.st_mode);
-    const bool gzip = EndsWith(path, ".gz");
-    const bool zstd = EndsWith(path, ".zst");
-    const auto size = regular ? std::uint64_t(opened.st_size) : 0;
+    InputFile input;
+    if (const ReadFailure failure = input.open(path); failure != ReadFailure::None)
+        return {std::nullopt, failure};
+    const std::uint64_t size = input.size();
     // A table holds at least the file's bytes: say so before trying when they cannot fit.
-    if (size > AvailableMemory() && !gzip && !zstd)
+    if (size > AvailableMemory() && !input.compressed())
         return {std::nullopt, ReadFailure::TooLarge};
 
-    std::unique_ptr<ByteSource> source = RawSource(file.fd);
-    if (gzip)
-        source = ReadAheadSource(GzipSource(std::move(source)));
-    else if (zstd)
-        source = ReadAheadSource(ZstdSource(std::move(source)));
-
     try {
-        TableBuilder builder(gzip || zstd ? 0 : static_cast<std::size_t>(size));
+        TableBuilder builder(input.compressed() ? 0 : static_cast<std::size_t>(size));
         if (names)
             builder.expectNamesLine();
-        LineSplitter splitter;
-        RowSink sink(builder);
-        CsvSplitter csv(builder);
-        const auto block = std::make_unique_for_overwrite<char[]>(BlockSize);
-        bool first = true;
-        for (;;) {
-            const std::size_t got = source->read(block.get(), BlockSize);
-            if (got == 0)
-                break;
-            std::string_view bytes(block.get(), got);
-            // A byte-order mark says the text is UTF-8; it is not part of the first value.
-            if (first && bytes.starts_with(Utf8ByteOrderMark))
-                bytes.remove_prefix(Utf8ByteOrderMark.size());
-            first = false;
-            if (format == TableFormat::Csv)
-                csv.feed(bytes);
-            else
-                splitter.feed(bytes, sink);
-            if (progress && !progress(source->consumed(), size))
-                return {std::nullopt, ReadFailure::Cancelled};
-        }
-        if (source->failed())
-            return {std::nullopt, ReadFailure::CannotRead};
-        if (source->damaged())
-            return {std::nullopt, ReadFailure::Damaged};
-        // Cut short, grown, rewritten or replaced while it was read: what was read is no table
-        // the file ever held. (Files of the system's own that tell no size read as they come.)
-        if (regular && !standardInput) {
-            struct stat now {};
-            struct stat again {};
-            const std::uint64_t done = source->consumed();
-            const bool same = fstat(file.fd, &now) == 0 && ::stat(path.c_str(), &again) == 0
-                && now.st_size == opened.st_size && now.st_mtim.tv_sec == opened.st_mtim.tv_sec
-                && now.st_mtim.tv_nsec == opened.st_mtim.tv_nsec && again.st_ino == opened.st_ino
-                && again.st_dev == opened.st_dev && (done == size || size == 0);
-            if (!same)
-                return {std::nullopt, ReadFailure::Changed};
-        }
-        if (format == TableFormat::Csv)
-            csv.finish();
-        else
-            splitter.finish(sink);
+        ByteSource& source = input.source();
+        if (!SplitSource(source, format, builder, [&] { return !progress || progress(source.consumed(), size); }))
+            return {std::nullopt, ReadFailure::Cancelled};
+        if (const ReadFailure failure = input.finish(); failure != ReadFailure::None)
+            return {std::nullopt, failure};
         return {builder.finish(), ReadFailure::None};
     } catch (const std::bad_alloc&) {
         return {std::nullopt, ReadFailure::OutOfMemory};

@@ -1,0 +1,75 @@
+#include "InputFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tallir {
+
+namespace {
+
+bool EndsWith(const std::string& text, std::string_view end)
+{
+    return text.size() >= end.size() && std::string_view(text).substr(text.size() - end.size()) == end;
+}
+
+bool Readable(const struct stat& info)
+{
+    return S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode);
+}
+
+} // namespace
+
+InputFile::~InputFile()
+{
+    source_.reset(); // a read-ahead thread stops before its descriptor goes
+    if (ownFd_ && fd_ >= 0)
+        ::close(fd_);
+}
+
+ReadFailure InputFile::open(const std::string& path)
+{
+    path_ = path;
+    const bool standardInput = path == "-";
+    struct stat named {};
+    if (path.empty() || (!standardInput && (::stat(path.c_str(), &named) != 0 || !Readable(named))))
+        return ReadFailure::NoFile;
+    fd_ = standardInput ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ownFd_ = !standardInput;
+    if (fd_ < 0 || fstat(fd_, &opened_) != 0 || !Readable(opened_))
+        return ReadFailure::CannotOpen;
+    regular_ = S_ISREG(opened_.st_mode) && !standardInput;
+    size_ = S_ISREG(opened_.st_mode) ? std::uint64_t(opened_.st_size) : 0;
+    const bool gzip = EndsWith(path, ".gz");
+    const bool zstd = EndsWith(path, ".zst");
+    compressed_ = gzip || zstd;
+    source_ = RawSource(fd_);
+    // Decompressing runs on a thread of its own, beside whatever splits the text.
+    if (gzip)
+        source_ = ReadAheadSource(GzipSource(std::move(source_)));
+    else if (zstd)
+        source_ = ReadAheadSource(ZstdSource(std::move(source_)));
+    return ReadFailure::None;
+}
+
+ReadFailure InputFile::finish() const
+{
+    if (source_->failed())
+        return ReadFailure::CannotRead;
+    if (source_->damaged())
+        return ReadFailure::Damaged;
+    // Cut short, grown, rewritten or replaced while it was read: what was read is no table
+    // the file ever held. (Files of the system's own that tell no size read as they come.)
+    if (regular_) {
+        struct stat now {};
+        struct stat again {};
+        const std::uint64_t done = source_->consumed();
+        const bool same = fstat(fd_, &now) == 0 && ::stat(path_.c_str(), &again) == 0 && now.st_size == opened_.st_size
+            && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec && now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec
+            && again.st_ino == opened_.st_ino && again.st_dev == opened_.st_dev && (done == size_ || size_ == 0);
+        if (!same)
+            return ReadFailure::Changed;
+    }
+    return ReadFailure::None;
+}
+
+} // namespace tallir

@@ -1,0 +1,43 @@
+#pragma once
+// A table's input opened for reading: a regular file, standard input ("-") or a pipe, read as
+// it is or decompressed on the way when its name ends in .gz or .zst. Anything else (a
+// directory, a device) is no file. After the last read, finish() tells whether the bytes read
+// are what the input held.
+
+#include "ByteSource.h"
+#include "TableReader.h"
+
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+namespace tallir {
+
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    ReadFailure open(const std::string& path);
+    ByteSource& source() { return *source_; }
+    // The size of a regular file; 0 for streams.
+    std::uint64_t size() const { return size_; }
+    bool compressed() const { return compressed_; }
+    // Read failures, damaged compressed data, or a regular file that was cut short, grown or
+    // replaced while it was read; None when the bytes read are the file's.
+    ReadFailure finish() const;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool ownFd_ = false;
+    bool regular_ = false;
+    bool compressed_ = false;
+    std::uint64_t size_ = 0;
+    struct stat opened_ {};
+    std::unique_ptr<ByteSource> source_;
+};
+
+} // namespace tallir

@@ -1,0 +1,59 @@
+#pragma once
+// Cuts the bytes of a source into rows of cells, block by block, in either table format: the
+// one loop behind reading a whole table and reading one in batches.
+
+#include "ByteSource.h"
+#include "CsvSplitter.h"
+#include "LineSplitter.h"
+#include "TableReader.h"
+#include "Tokenize.h"
+
+#include <memory>
+#include <string_view>
+
+namespace tallir {
+
+constexpr std::size_t SourceBlockSize = 1 << 20;
+
+// Sink: a CellSink; its calls are direct where its type is final. afterBlock() is asked after
+// each block whether to go on. False when it stopped the reading.
+template <class Sink, class AfterBlock>
+bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&& afterBlock)
+{
+    constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+    LineSplitter lines;
+    const auto onLine = [&sink](std::string_view line) {
+        ForEachToken(line, ValueSeparators, [&sink](std::string_view value) { sink.addCell(value); });
+        sink.endRow();
+    };
+    CsvSplitter csv(sink);
+    const auto block = std::make_unique_for_overwrite<char[]>(SourceBlockSize);
+    bool first = true;
+    for (;;) {
+        const std::size_t got = source.read(block.get(), SourceBlockSize);
+        if (got == 0)
+            break;
+        std::string_view bytes(block.get(), got);
+        // A byte-order mark says the text is UTF-8; it is not part of the first value.
+        if (first && bytes.starts_with(Utf8ByteOrderMark))
+            bytes.remove_prefix(Utf8ByteOrderMark.size());
+        first = false;
+        if (format == TableFormat::Csv)
+            csv.feed(bytes);
+        else
+            lines.feed(bytes, onLine);
+        if (!afterBlock())
+            return false;
+    }
+    // The last line, when the bytes did not end with a line end; only once the source read
+    // to its end without fault.
+    if (!source.failed() && !source.damaged()) {
+        if (format == TableFormat::Csv)
+            csv.finish();
+        else
+            lines.finish(onLine);
+    }
+    return true;
+}
+
+} // namespace tallir
