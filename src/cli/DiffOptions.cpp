@@ -50,14 +50,21 @@ QString DiffHelpText()
         "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
-        "      --full               with --json, also print the three whole grids\n"
+        "      --full               hold both tables in memory rather than compare them\n"
+        "                           while reading; with --json, also print the three\n"
+        "                           whole grids\n"
         "  -h, --help               print this help and exit\n"
         "      --version            print the version and exit\n"
         "\n"
         "The report lists each differing cell beyond the tolerance as \"R<row> C<col>\",\n"
         "FILE1's text, FILE2's text and the verdict, separated by TABs; then the closing\n"
         "message and a line of figures. Exit status: 0 when no compared cell is beyond\n"
-        "the tolerance (only \"S\" cells differ, or none), 1 when some are, 2 on trouble.\n");
+        "the tolerance (only \"S\" cells differ, or none), 1 when some are, 2 on trouble.\n"
+        "\n"
+        "FILE1 and FILE2 may be \"-\" (standard input), pipes, or files ending in .gz or\n"
+        ".zst, read decompressed. The text report is written while both files are read,\n"
+        "in memory that does not grow with them; --json, --names and --full read both\n"
+        "tables whole first.\n");
 }
 
 std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
@@ -168,8 +175,6 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
     options.names = options.names || parser.isSet(names);
-    if (options.full && !options.json)
-        return UsageError(QStringLiteral("--full goes with --json"));
     command.options = std::move(options);
     return command;
 }

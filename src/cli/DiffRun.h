@@ -43,5 +43,14 @@ struct DiffOutcome {
 
 DiffOutcome RunDiff(const DiffOptions& options);
 
+// Whether the report can be written while the files are read (see RunStreamingDiff): the text
+// report or none, columns by position, no git names.
+bool Streams(const DiffOptions& options);
+// Compares as RunDiff does, reading both files in step and writing each reported cell's line to
+// out (none with -q) as soon as it is known; the run holds no table, and what follows the
+// cells' lines is left to WriteReportEnd.
+class Output;
+DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out);
+
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

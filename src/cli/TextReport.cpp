@@ -43,15 +43,26 @@ std::string FiguresLine(const DiffRun& run)
     return line;
 }
 
+void WriteCellLine(Output& out, const std::string& name, std::string_view text1, std::string_view text2,
+                   const std::string& verdict)
+{
+    out << name << '\t' << text1 << '\t' << text2 << '\t' << verdict << '\n';
+}
+
 void WriteTextReport(const DiffRun& run, Output& out, bool all)
 {
     for (const tallir::Verdict& verdict : run.result.verdicts) {
         if (!all && !tallir::BeyondTolerance(verdict))
             continue; // regarded as the same: in the counts, not in the list
-        out << run.cellName(verdict.row, verdict.col) << '\t' << run.file1.table.cell(verdict.row, verdict.col) << '\t'
-            << run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)) << '\t' << tallir::VerdictText(verdict, run.separators)
-            << '\n';
+        WriteCellLine(out, run.cellName(verdict.row, verdict.col), run.file1.table.cell(verdict.row, verdict.col),
+                      run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)),
+                      tallir::VerdictText(verdict, run.separators));
     }
+    WriteReportEnd(run, out);
+}
+
+void WriteReportEnd(const DiffRun& run, Output& out)
+{
     std::string_view message = run.message;
     for (std::size_t end; (end = message.find("\r\n")) != std::string_view::npos; message.remove_prefix(end + 2))
         out << message.substr(0, end) << '\n';

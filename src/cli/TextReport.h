@@ -7,5 +7,11 @@
 // verdict), the closing message's lines, any shape mismatch, and one line of figures.
 void WriteTextReport(const DiffRun& run, Output& out, bool all = false);
 
+// One cell's line of the text report.
+void WriteCellLine(Output& out, const std::string& name, std::string_view text1, std::string_view text2,
+                   const std::string& verdict);
+// What follows the cells' lines: the closing message, columns and rows out of step, the figures.
+void WriteReportEnd(const DiffRun& run, Output& out);
+
 // The last line of the text report.
 std::string FiguresLine(const DiffRun& run);

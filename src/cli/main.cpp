@@ -32,22 +32,32 @@ int main(int argc, char** argv)
     if (!command.options)
         return command.exitStatus;
 
-    const DiffOutcome outcome = RunDiff(*command.options);
+    const DiffOptions& options = *command.options;
+    Output out(stdout);
+    DiffOutcome outcome;
+    try {
+        outcome = Streams(options) ? RunStreamingDiff(options, options.quiet ? nullptr : &out) : RunDiff(options);
+    } catch (const std::exception& failure) {
+        outcome.errors.push_back(std::string("tallir-diff: ") + failure.what());
+    }
     for (const std::string& error : outcome.errors)
         std::fprintf(stderr, "%s\n", error.c_str());
-    if (!outcome.run)
+    if (!outcome.run) {
+        out.finish();
         return 2;
-    if (!command.options->quiet) {
-        Output out(stdout);
-        if (command.options->json)
-            WriteJsonReport(*outcome.run, command.options->full, out);
+    }
+    if (!options.quiet) {
+        if (Streams(options))
+            WriteReportEnd(*outcome.run, out);
+        else if (options.json)
+            WriteJsonReport(*outcome.run, options.full, out);
         else
-            WriteTextReport(*outcome.run, out, command.options->all);
-        if (!out.finish()) {
-            std::fprintf(stderr, "tallir-diff: the report could not be written: %s\n", std::strerror(errno));
-            return 2;
-        }
+            WriteTextReport(*outcome.run, out, options.all);
+    }
+    if (!out.finish()) {
+        std::fprintf(stderr, "tallir-diff: the report could not be written: %s\n", std::strerror(errno));
+        return 2;
     }
     // git takes any status but 0 from its diff driver for a failure.
-    return outcome.run->disagrees && !command.options->git ? 1 : 0;
+    return outcome.run->disagrees && !options.git ? 1 : 0;
 }

@@ -35,6 +35,17 @@ struct Figures {
     std::optional<FigureAt<double>> largestRelativeBeyond;
 };
 
+// Gathers the figures verdict by verdict, in reading order (on ties the first cell stays).
+class FiguresTally {
+public:
+    // texts: the two cells, read again for their numbers when the verdict is numeric.
+    void add(const Verdict& verdict, std::string_view text1, std::string_view text2);
+    const Figures& figures() const { return figures_; }
+
+private:
+    Figures figures_;
+};
+
 // Counts and extremes of a result; numbers are read again only for its numeric verdicts.
 Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2);
 

@@ -1,5 +1,6 @@
 #include "core/Compare.h"
 #include "core/TableReader.h"
+#include "TempFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -25,26 +26,6 @@ Rows Cells(const Table& table)
     }
     return rows;
 }
-
-class TempFile {
-public:
-    explicit TempFile(const std::string& bytes)
-        : path_(std::filesystem::temp_directory_path() / ("tallir-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
-    {
-        std::ofstream(path_, std::ios::binary) << bytes;
-    }
-    ~TempFile()
-    {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string path() const { return path_.string(); }
-
-private:
-    static inline int counter = 0;
-    std::filesystem::path path_;
-};
 
 } // namespace
 

@@ -1,0 +1,61 @@
+#include "DiffRun.h"
+#include "TextReport.h"
+
+#include "core/StreamCompare.h"
+#include "locale/FileNames.h"
+#include "locale/LocaleFormat.h"
+
+namespace {
+
+DiffFile Describe(const QString& path, std::uint64_t rows, std::uint64_t cols)
+{
+    const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
+    DiffFile file{FileNameString(path), {}, QString::fromStdString(tallir::DimensionText(rows, cols)),
+                  LocaleFormat::SizeText(facts.size), LocaleFormat::DateText(facts.modified)};
+    return file;
+}
+
+} // namespace
+
+bool Streams(const DiffOptions& options)
+{
+    return !options.full && !options.json && !options.names && !options.git;
+}
+
+DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
+{
+    const std::string path1 = FileNameString(options.path1);
+    const std::string path2 = FileNameString(options.path2);
+    const auto format = options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
+    tallir::RowStream stream1(path1, format);
+    tallir::RowStream stream2(path2, format);
+    DiffOutcome outcome;
+    for (auto [stream, path] : {std::pair{&stream1, &path1}, {&stream2, &path2}})
+        if (stream->openFailure() != tallir::ReadFailure::None)
+            outcome.errors.push_back(tallir::ReadFailureMessage(*path, stream->openFailure()));
+    if (!outcome.errors.empty())
+        return outcome;
+
+    const tallir::NumberSeparators separators = LocaleFormat::Separators();
+    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, [&](const tallir::StreamedCell& cell) {
+        if (out && (options.all || tallir::BeyondTolerance(cell.verdict)))
+            WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
+                          tallir::VerdictText(cell.verdict, separators));
+    });
+    for (auto [failure, path] : {std::pair{compared.failure1, &path1}, {compared.failure2, &path2}})
+        if (failure != tallir::ReadFailure::None)
+            outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure));
+    if (!outcome.errors.empty())
+        return outcome;
+
+    DiffRun run{Describe(options.path1, compared.rows1, compared.values1), Describe(options.path2, compared.rows2, compared.values2),
+                {}, compared.figures, compared.mismatch, separators, {}, false, false, {}};
+    run.result.options = options.compare;
+    run.result.comparedRows = compared.comparedRows;
+    run.result.comparedCols = compared.comparedCols;
+    run.result.grid = {std::max<std::uint64_t>(2, compared.comparedRows + 1), compared.comparedCols + 1};
+    run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
+    run.disagrees = compared.figures.beyondTolerance > 0;
+    outcome.run = std::move(run);
+    return outcome;
+}

@@ -1,0 +1,151 @@
+#include "RowStream.h"
+
+#include "InputFile.h"
+#include "SourceSplitter.h"
+
+namespace tallir {
+
+namespace {
+
+// A batch closes after this many rows or bytes, whichever comes first.
+constexpr std::size_t BatchRows = 8192;
+constexpr std::size_t BatchBytes = 1 << 20;
+// Batches filled and waiting; with the one being filled and the one in use, about 6 MB a stream.
+constexpr std::size_t QueuedBatches = 3;
+
+class BatchSink final : public CellSink {
+public:
+    explicit BatchSink(std::unique_ptr<RowBatch> batch) : batch_(std::move(batch)) {}
+    void addCell(std::string_view text) override
+    {
+        batch_->bytes.append(text);
+        batch_->cellEnds.push_back(batch_->bytes.size());
+    }
+    void endRow() override
+    {
+        batch_->rowEnds.push_back(batch_->cellEnds.size());
+        batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1));
+    }
+    bool full() const { return batch_->rows() >= BatchRows || batch_->bytes.size() >= BatchBytes; }
+    bool empty() const { return batch_->rows() == 0; }
+    std::unique_ptr<RowBatch> swap(std::unique_ptr<RowBatch> fresh)
+    {
+        std::swap(fresh, batch_);
+        return fresh;
+    }
+
+private:
+    std::unique_ptr<RowBatch> batch_;
+};
+
+} // namespace
+
+void RowBatch::clear()
+{
+    bytes.clear();
+    cellEnds.clear();
+    rowEnds.clear();
+    maxValues = 0;
+}
+
+struct RowStream::Shared {
+    InputFile input;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::unique_ptr<RowBatch>> filled;
+    std::vector<std::unique_ptr<RowBatch>> spare;
+    bool done = false;     // the reader has handed over its last batch
+    bool stopping = false; // the stream is going away
+    ReadFailure endFailure = ReadFailure::None;
+
+    std::unique_ptr<RowBatch> takeSpare()
+    {
+        std::lock_guard lock(mutex);
+        if (spare.empty())
+            return std::make_unique<RowBatch>();
+        auto batch = std::move(spare.back());
+        spare.pop_back();
+        batch->clear();
+        return batch;
+    }
+    // False when the stream is going away.
+    bool hand(std::unique_ptr<RowBatch> batch)
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return stopping || filled.size() < QueuedBatches; });
+        if (stopping)
+            return false;
+        filled.push_back(std::move(batch));
+        changed.notify_all();
+        return true;
+    }
+};
+
+RowStream::RowStream(const std::string& path, TableFormat format) : shared_(std::make_unique<Shared>())
+{
+    openFailure_ = shared_->input.open(path);
+    if (openFailure_ == ReadFailure::None)
+        reader_ = std::thread([this, format] { read(format); });
+    else
+        shared_->done = true;
+}
+
+RowStream::~RowStream()
+{
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->stopping = true;
+    }
+    shared_->changed.notify_all();
+    if (reader_.joinable())
+        reader_.join();
+}
+
+void RowStream::read(TableFormat format)
+{
+    Shared& shared = *shared_;
+    ReadFailure failure = ReadFailure::None;
+    try {
+        BatchSink sink(shared.takeSpare());
+        const bool whole = SplitSource(shared.input.source(), format, sink, [&] {
+            return !sink.full() || shared.hand(sink.swap(shared.takeSpare()));
+        });
+        if (whole && !sink.empty())
+            shared.hand(sink.swap(nullptr));
+        failure = whole ? shared.input.finish() : ReadFailure::Cancelled;
+    } catch (const std::bad_alloc&) {
+        failure = ReadFailure::OutOfMemory;
+    }
+    std::lock_guard lock(shared.mutex);
+    shared.endFailure = failure;
+    shared.done = true;
+    shared.changed.notify_all();
+}
+
+std::unique_ptr<RowBatch> RowStream::next()
+{
+    std::unique_lock lock(shared_->mutex);
+    shared_->changed.wait(lock, [&] { return shared_->done || !shared_->filled.empty(); });
+    if (shared_->filled.empty())
+        return nullptr;
+    auto batch = std::move(shared_->filled.front());
+    shared_->filled.pop_front();
+    shared_->changed.notify_all();
+    return batch;
+}
+
+void RowStream::recycle(std::unique_ptr<RowBatch> batch)
+{
+    std::lock_guard lock(shared_->mutex);
+    if (batch && shared_->spare.size() < 2)
+        shared_->spare.push_back(std::move(batch));
+}
+
+ReadFailure RowStream::endFailure()
+{
+    std::unique_lock lock(shared_->mutex);
+    shared_->changed.wait(lock, [&] { return shared_->done; });
+    return shared_->endFailure;
+}
+
+} // namespace tallir

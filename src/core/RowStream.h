@@ -1,0 +1,67 @@
+#pragma once
+// The rows of a table read on a thread of their own and handed over in batches of a few
+// thousand, so that whoever walks them works while the next ones are read. Only a few batches
+// are held at once, whatever the size of the input.
+
+#include "TableReader.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace tallir {
+
+struct RowBatch {
+    std::string bytes;                  // the cells' texts back to back
+    std::vector<std::size_t> cellEnds;  // per cell, where its text ends in bytes
+    std::vector<std::size_t> rowEnds;   // per row, the index past its last cell
+    std::size_t maxValues = 0;          // the most values of any of its rows
+
+    std::size_t rows() const { return rowEnds.size(); }
+    std::size_t firstCell(std::size_t row) const { return row == 0 ? 0 : rowEnds[row - 1]; }
+    std::size_t valueCount(std::size_t row) const { return rowEnds[row] - firstCell(row); }
+    // A cell of a row; empty beyond its last value.
+    std::string_view cell(std::size_t row, std::size_t col) const
+    {
+        const std::size_t index = firstCell(row) + col;
+        if (col >= valueCount(row))
+            return {};
+        const std::size_t start = index == 0 ? 0 : cellEnds[index - 1];
+        return std::string_view(bytes).substr(start, cellEnds[index] - start);
+    }
+    void clear();
+};
+
+class RowStream {
+public:
+    // Opens the input (see InputFile: a file, "-", a pipe, .gz, .zst) and starts reading it.
+    RowStream(const std::string& path, TableFormat format = TableFormat::Plain);
+    ~RowStream();
+    RowStream(const RowStream&) = delete;
+    RowStream& operator=(const RowStream&) = delete;
+
+    // Why the input could not be opened; None when it is being read.
+    ReadFailure openFailure() const { return openFailure_; }
+    // The next rows, in order; nothing once all are handed over.
+    std::unique_ptr<RowBatch> next();
+    // A batch done with, to be filled again rather than allocated anew.
+    void recycle(std::unique_ptr<RowBatch> batch);
+    // After next() gave nothing: whether the bytes read are the input's (see InputFile::finish).
+    ReadFailure endFailure();
+
+private:
+    struct Shared;
+    void read(TableFormat format);
+
+    ReadFailure openFailure_ = ReadFailure::None;
+    std::unique_ptr<Shared> shared_;
+    std::thread reader_;
+};
+
+} // namespace tallir

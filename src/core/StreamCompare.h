@@ -1,0 +1,40 @@
+#pragma once
+// Comparing two tables as they are read, row by row in step, without holding either: each
+// differing cell of the compared area is handed over in reading order as soon as it is known
+// to lie in that area. The area's width is the narrower table's, known only at the end; cells
+// past the narrower width seen so far wait (with every cell after them, to keep the order) in
+// a temporary file until it is known.
+
+#include "Compare.h"
+#include "Figures.h"
+#include "RowStream.h"
+
+#include <functional>
+#include <string_view>
+
+namespace tallir {
+
+struct StreamedCell {
+    Verdict verdict;
+    std::string_view text1; // valid during the call only
+    std::string_view text2;
+};
+
+struct StreamComparison {
+    ReadFailure failure1 = ReadFailure::None; // how reading each input ended
+    ReadFailure failure2 = ReadFailure::None;
+    std::uint64_t rows1 = 0;   // rows of each table
+    std::uint64_t rows2 = 0;
+    std::uint64_t values1 = 0; // values on each table's widest row
+    std::uint64_t values2 = 0;
+    std::uint64_t comparedRows = 0;
+    std::uint64_t comparedCols = 0;
+    Figures figures;
+    ShapeMismatch mismatch;
+};
+
+// Positional comparison only (options.columnMap is not used).
+StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
+                                const std::function<void(const StreamedCell&)>& onCell);
+
+} // namespace tallir

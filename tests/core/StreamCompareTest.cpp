@@ -1,0 +1,153 @@
+#include "core/StreamCompare.h"
+#include "core/TableReader.h"
+#include "TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+using namespace tallir;
+
+namespace {
+
+// A pair of ragged tables: rows of 1..width values (some empty), cells that differ by a little,
+// by a lot or in text.
+struct Pair {
+    std::string text1, text2;
+};
+
+std::string Row(std::mt19937& random, std::size_t values, bool second)
+{
+    std::string row;
+    for (std::size_t c = 0; c < values; ++c) {
+        const auto what = random() % 10;
+        const double x = double(random() % 100000) / 7;
+        char cell[64];
+        std::snprintf(cell, sizeof cell, "%.15e", what == 0 && second ? x * (1 + 1e-9) : x);
+        row += c ? " " : "";
+        row += what == 1 && second ? std::string("nan") : std::string(cell);
+    }
+    return row + "\n";
+}
+
+Pair Ragged(std::size_t rows1, std::size_t rows2, std::size_t width1, std::size_t width2, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Pair pair;
+    for (std::size_t r = 0; r < std::max(rows1, rows2); ++r) {
+        const auto state = random();
+        std::size_t values1 = width1 ? 1 + state % width1 : 0;
+        std::size_t values2 = random() % 4 == 0 && width2 ? 1 + random() % width2 : std::min(values1, width2);
+        std::mt19937 same1(state), same2(state);
+        if (r < rows1)
+            pair.text1 += Row(same1, values1, false);
+        if (r < rows2)
+            pair.text2 += Row(same2, values2, true);
+    }
+    return pair;
+}
+
+// Every row one value wider in File 2, and File 1 widened by its last row only when widen.
+Pair OneColumnMore(std::size_t rows, bool widen)
+{
+    std::string text1, text2;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const bool last = r + 1 == rows;
+        text1 += std::to_string(r) + " 1.5" + (last && widen ? " 7 7" : "") + "\n";
+        text2 += std::to_string(r) + " 1.6 " + std::to_string(r % 3) + (last && widen ? " 8" : "") + "\n";
+    }
+    return {text1, text2};
+}
+
+struct Seen {
+    Verdict verdict;
+    std::string text1, text2;
+};
+
+void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, const std::string& what)
+{
+    SCOPED_TRACE(what);
+    const TempFile file1(pair.text1), file2(pair.text2);
+    RowStream stream1(file1.path()), stream2(file2.path());
+    std::vector<Seen> seen;
+    const StreamComparison streamed = CompareStreams(stream1, stream2, options, [&](const StreamedCell& cell) {
+        seen.push_back({cell.verdict, std::string(cell.text1), std::string(cell.text2)});
+    });
+    const Table table1 = *ReadTable(file1.path()).table, table2 = *ReadTable(file2.path()).table;
+    const CompareResult whole = CompareTables(table1, table2, options);
+
+    EXPECT_EQ(streamed.failure1, ReadFailure::None);
+    EXPECT_EQ(streamed.comparedRows, whole.comparedRows);
+    EXPECT_EQ(streamed.comparedCols, whole.comparedCols);
+    ASSERT_EQ(seen.size(), whole.verdicts.size());
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const Verdict want = whole.verdicts[i];
+        ASSERT_EQ(seen[i].verdict.row, want.row) << i;
+        ASSERT_EQ(seen[i].verdict.col, want.col) << i;
+        EXPECT_EQ(seen[i].verdict.kind, want.kind) << i;
+        EXPECT_EQ(seen[i].verdict.agreement, want.agreement) << i;
+        EXPECT_EQ(seen[i].text1, table1.cell(want.row, want.col)) << i;
+        EXPECT_EQ(seen[i].text2, table2.cell(want.row, want.col)) << i;
+    }
+    const Figures figures = Summarize(whole, table1, table2);
+    EXPECT_EQ(streamed.figures.differing, figures.differing);
+    EXPECT_EQ(streamed.figures.same, figures.same);
+    EXPECT_EQ(streamed.figures.beyondTolerance, figures.beyondTolerance);
+    ASSERT_EQ(bool(streamed.figures.largestRelative), bool(figures.largestRelative));
+    if (figures.largestRelative) {
+        EXPECT_EQ(streamed.figures.largestRelative->cell.row, figures.largestRelative->cell.row);
+        EXPECT_EQ(streamed.figures.largestRelative->cell.col, figures.largestRelative->cell.col);
+    }
+    const ShapeMismatch mismatch = FindShapeMismatch(table1, table2);
+    EXPECT_EQ(streamed.mismatch.firstRow, mismatch.firstRow);
+    EXPECT_EQ(streamed.mismatch.values1, mismatch.values1);
+    EXPECT_EQ(streamed.mismatch.rows1, mismatch.rows1);
+    EXPECT_EQ(streamed.mismatch.rows2, mismatch.rows2);
+}
+
+} // namespace
+
+TEST(StreamCompare, GivesWhatTheWholeTablesGive)
+{
+    CompareOptions tolerance;
+    tolerance.precisionSame = true;
+    tolerance.precisionLog = 8;
+    CompareOptions ignoring;
+    ignoring.ignoredColumns = {{1, 2}};
+    struct Case {
+        std::string what;
+        Pair pair;
+        CompareOptions options;
+    };
+    const Case cases[] = {
+        {"ragged rows, same row count", Ragged(500, 500, 6, 6, 1), {}},
+        {"File 1 longer, across many batches", Ragged(30000, 20000, 5, 5, 2), {}},
+        {"File 2 longer and wider", Ragged(20000, 30000, 3, 7, 3), {}},
+        {"with the precision rule", Ragged(3000, 3000, 6, 6, 4), tolerance},
+        {"ignored columns", Ragged(3000, 3000, 6, 6, 5), ignoring},
+        {"a wider row at the end widens the area", OneColumnMore(300'000, true), {}},
+        {"cells past the narrower width are dropped", OneColumnMore(300'000, false), {}},
+        {"an empty file", {"", "1 2\n3 4\n"}, {}},
+        {"both empty", {"", ""}, {}},
+        {"lines without values", {"\n\n1\n", "\n2\n\n"}, {}},
+    };
+    for (const Case& c : cases)
+        ExpectStreamingAsWhole(c.pair, c.options, c.what);
+}
+
+TEST(StreamCompare, SaysHowReadingEnded)
+{
+    const TempFile good("1 2\n3 4\n");
+    // gzip's header and nothing more: compressed data cut short.
+    const TempFile cut(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10), ".gz");
+    RowStream missing("/nonexistent/a.txt"), folder("/");
+    EXPECT_EQ(missing.openFailure(), ReadFailure::NoFile);
+    EXPECT_EQ(folder.openFailure(), ReadFailure::NoFile);
+
+    RowStream present(good.path()), damaged(cut.path());
+    ASSERT_EQ(damaged.openFailure(), ReadFailure::None);
+    const StreamComparison outcome = CompareStreams(present, damaged, {}, [](const StreamedCell&) {});
+    EXPECT_EQ(outcome.failure1, ReadFailure::None);
+    EXPECT_EQ(outcome.failure2, ReadFailure::Damaged);
+}
