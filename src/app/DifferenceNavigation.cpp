@@ -87,20 +87,15 @@ void mdiMain::mnuToolWorst_Click()
     }
     const std::uint64_t generation = GridWindows()[2]->MSFlexGrid1()->Store().generation();
     const bool hide = modMain::HideSame();
-    if (generation != worstGeneration_ || hide != worstHidesSame_) {
-        worstOrder_ = tallir::WorstFirst(*result, hide);
-        worstNext_ = 0;
+    if (!worstWalk_ || generation != worstGeneration_ || hide != worstHidesSame_) {
+        worstWalk_.emplace(*result, hide);
         worstGeneration_ = generation;
         worstHidesSame_ = hide;
     }
-    if (worstOrder_.empty()) {
+    const auto step = worstWalk_->next();
+    if (!step) {
         StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences beyond the tolerance."));
         return;
     }
-    QString message;
-    if (worstNext_ >= worstOrder_.size()) {
-        worstNext_ = 0;
-        message = QStringLiteral("every difference visited, from the worst again.");
-    }
-    goToDifference(worstOrder_[worstNext_++], message);
+    goToDifference(step->index, step->wrapped ? QStringLiteral("every difference visited, from the worst again.") : QString());
 }

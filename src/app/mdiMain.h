@@ -2,6 +2,7 @@
 // The multiple-document frame: the menu bar, the toolbar and the status bar, the three grid
 // windows, the command line, and the commands that reach beyond one window.
 
+#include "core/Navigation.h"
 #include "grid/GridHost.h"
 #include "settings/modControl.h"
 
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -141,8 +143,7 @@ private:
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;
-    std::vector<std::size_t> worstOrder_;
-    std::size_t worstNext_ = 0;
+    std::optional<tallir::WorstWalk> worstWalk_;
     std::uint64_t worstGeneration_ = 0;
     bool worstHidesSame_ = false;
     QMenu* windowMenu_ = nullptr;

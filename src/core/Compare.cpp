@@ -18,7 +18,7 @@ constexpr std::uint64_t CellsPerThread = 1 << 16;
 
 void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                        std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
-                       VerdictList& out)
+                       VerdictList& out, FiguresTally& tally)
 {
     const auto& map = options.columnMap;
     std::vector<std::string_view> cells2;
@@ -38,20 +38,22 @@ void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t fir
             const std::string_view b = std::size_t(map[c]) < cells2.size() ? cells2[std::size_t(map[c])] : std::string_view();
             if (a == b)
                 continue;
-            if (auto verdict = CompareCells(a, b, options)) {
+            CellValues values;
+            if (auto verdict = CompareCells(a, b, options, &values)) {
                 verdict->row = r;
                 verdict->col = c;
                 out.push_back(*verdict);
+                tally.add(*verdict, values);
             }
         }
     }
 }
 
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
-                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, VerdictList& out)
+                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, VerdictList& out, FiguresTally& tally)
 {
     if (!options.columnMap.empty())
-        return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, out);
+        return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, out, tally);
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
@@ -64,10 +66,12 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
             const std::string_view b = row2.cell(c);
             if (a == b || (c < ignored.size() && ignored[c]))
                 continue;
-            if (auto verdict = CompareCells(a, b, options)) {
+            CellValues values;
+            if (auto verdict = CompareCells(a, b, options, &values)) {
                 verdict->row = r;
                 verdict->col = c;
                 out.push_back(*verdict);
+                tally.add(*verdict, values);
             }
         }
     }
@@ -140,7 +144,7 @@ ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t col
     return match;
 }
 
-std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options)
+std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options, CellValues* values)
 {
     if (a == b)
         return std::nullopt;
@@ -150,6 +154,8 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
         return Verdict{0, 0, 0, VerdictKind::Text};
     if (*x1 == *x2)
         return std::nullopt;
+    if (values)
+        *values = {*x1, *x2};
     const double agreement = Agreement(*x1, *x2);
     const double difference = std::fabs(*x2 - *x1);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
@@ -195,11 +201,12 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
 
     // Each thread takes a band of rows into its own list; the bands join in row order.
     std::vector<VerdictList> bands(threads, VerdictList(cols));
+    std::vector<FiguresTally> tallies(threads);
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
         const std::uint64_t end = rows * (t + 1) / threads;
-        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, bands[t]); };
+        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, bands[t], tallies[t]); };
         if (t + 1 < threads)
             workers.emplace_back(work);
         else
@@ -212,6 +219,9 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     result.verdicts = VerdictList(cols);
     for (auto& band : bands)
         result.verdicts.append(std::move(band));
+    for (unsigned t = 1; t < threads; ++t)
+        tallies[0].merge(tallies[t]);
+    result.figures = tallies[0].figures();
     result.verdicts.shrink();
     return result;
 }

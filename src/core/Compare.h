@@ -2,6 +2,7 @@
 // Cell-by-cell comparison of two tables over the area both cover. The result is sparse: only
 // the cells with a verdict are kept, in reading order; their texts are made on request.
 
+#include "Figures.h"
 #include "NumberFormat.h"
 #include "Table.h"
 #include "VerdictList.h"
@@ -57,6 +58,7 @@ struct CompareResult {
     VerdictList verdicts;           // every cell with a verdict, in reading order
     CompareOptions options;         // the options it was made with
     bool cancelled = false;         // stopped part way: the verdicts are not all there
+    Figures figures;                // counts and extremes of the verdicts, gathered on the way
 
     // The column of File 2 that a compared column was compared with.
     std::uint64_t file2Column(std::uint64_t col) const
@@ -95,8 +97,10 @@ struct ColumnMatch {
 ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t cols1, const std::vector<std::string>& names2,
                          std::size_t cols2);
 
-// The verdict of one cell pair, or nothing when they agree.
-std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options);
+// The verdict of one cell pair, or nothing when they agree. values, when given, receives both
+// numbers of a numeric verdict.
+std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options,
+                                    CellValues* values = nullptr);
 
 // Why a cell pair has its verdict, for a person looking at one cell: both texts, both values
 // when numeric, the absolute and relative difference, the agreement in full and the reason,

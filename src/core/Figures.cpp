@@ -1,5 +1,6 @@
 #include "Figures.h"
 
+#include "Compare.h"
 #include "NumericText.h"
 
 #include <algorithm>
@@ -18,6 +19,13 @@ void KeepLarger(std::optional<FigureAt<T>>& kept, T value, CellPosition cell)
 
 void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::string_view text2)
 {
+    if (verdict.kind == VerdictKind::Text)
+        return add(verdict, CellValues{});
+    add(verdict, CellValues{*NumericValue(text1), *NumericValue(text2)});
+}
+
+void FiguresTally::add(const Verdict& verdict, CellValues values)
+{
     Figures& figures = figures_;
     const CellPosition cell{verdict.row, verdict.col};
     ++figures.differing;
@@ -30,8 +38,8 @@ void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::stri
     ++(verdict.kind == VerdictKind::Same ? figures.same : figures.digits);
     if (!figures.lowestAgreement || verdict.agreement < figures.lowestAgreement->value)
         figures.lowestAgreement = FigureAt<double>{verdict.agreement, cell};
-    const double x1 = *NumericValue(text1);
-    const double x2 = *NumericValue(text2);
+    const double x1 = values.x1;
+    const double x2 = values.x2;
     const double absolute = std::fabs(x2 - x1);
     const double relative = x1 == 0 ? std::fabs(x2) : absolute / std::fabs(x1);
     KeepLarger(figures.largestAbsolute, absolute, cell);
@@ -42,8 +50,28 @@ void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::stri
     }
 }
 
+void FiguresTally::merge(const FiguresTally& later)
+{
+    Figures& f = figures_;
+    const Figures& g = later.figures_;
+    f.differing += g.differing;
+    f.textDiffering += g.textDiffering;
+    f.same += g.same;
+    f.digits += g.digits;
+    f.beyondTolerance += g.beyondTolerance;
+    // On ties the earlier cell, this tally's, stays.
+    if (g.lowestAgreement && (!f.lowestAgreement || g.lowestAgreement->value < f.lowestAgreement->value))
+        f.lowestAgreement = g.lowestAgreement;
+    for (auto member : {&Figures::largestAbsolute, &Figures::largestRelative, &Figures::largestAbsoluteBeyond,
+                        &Figures::largestRelativeBeyond})
+        if (const auto& figure = g.*member)
+            KeepLarger(f.*member, figure->value, figure->cell);
+}
+
 Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2)
 {
+    if (!result.cancelled)
+        return result.figures;
     FiguresTally tally;
     for (const Verdict& verdict : result.verdicts) {
         if (verdict.kind == VerdictKind::Text)

@@ -3,12 +3,22 @@
 // agreement, the largest differences and where they are, and where the two tables' shapes
 // part ways.
 
-#include "Compare.h"
+#include "VerdictList.h"
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace tallir {
+
+struct CompareResult;
+class Table;
+
+// The two numbers of a numeric verdict.
+struct CellValues {
+    double x1 = 0;
+    double x2 = 0;
+};
 
 struct CellPosition {
     std::uint64_t row; // table row and value column, 0-based
@@ -40,13 +50,18 @@ class FiguresTally {
 public:
     // texts: the two cells, read again for their numbers when the verdict is numeric.
     void add(const Verdict& verdict, std::string_view text1, std::string_view text2);
+    // The same with the numbers already read (ignored for "D").
+    void add(const Verdict& verdict, CellValues values);
+    // The figures of verdicts that all come after this tally's, in reading order.
+    void merge(const FiguresTally& later);
     const Figures& figures() const { return figures_; }
 
 private:
     Figures figures_;
 };
 
-// Counts and extremes of a result; numbers are read again only for its numeric verdicts.
+// Counts and extremes of a result: gathered while it was made, unless it was cancelled, when the
+// verdicts it holds are summed up again.
 Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2);
 
 // Where the tables' shapes differ: the first row whose value counts differ, and the two row

@@ -74,4 +74,46 @@ std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly
     return order;
 }
 
+WorstWalk::WorstWalk(const CompareResult& result, bool beyondOnly) : result_(&result), beyondOnly_(beyondOnly) {}
+
+void WorstWalk::refill()
+{
+    constexpr std::size_t BatchSize = 4096;
+    batch_.clear();
+    at_ = 0;
+    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest.
+    std::size_t index = 0;
+    for (const Verdict verdict : result_->verdicts) {
+        const Key key{Severity(verdict), index++};
+        if ((beyondOnly_ && !BeyondTolerance(verdict)) || (last_ && !(*last_ < key)))
+            continue;
+        if (batch_.size() < BatchSize) {
+            batch_.push_back(key);
+            std::push_heap(batch_.begin(), batch_.end());
+        } else if (key < batch_.front()) {
+            std::pop_heap(batch_.begin(), batch_.end());
+            batch_.back() = key;
+            std::push_heap(batch_.begin(), batch_.end());
+        }
+    }
+    std::sort_heap(batch_.begin(), batch_.end());
+}
+
+std::optional<Step> WorstWalk::next()
+{
+    bool wrapped = false;
+    if (at_ == batch_.size()) {
+        refill();
+        if (batch_.empty() && last_) {
+            last_.reset();
+            refill();
+            wrapped = true;
+        }
+        if (batch_.empty())
+            return std::nullopt;
+    }
+    last_ = batch_[at_++];
+    return Step{last_->second, wrapped};
+}
+
 } // namespace tallir

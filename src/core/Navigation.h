@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tallir {
@@ -27,5 +28,25 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
 // Verdict indices from the worst on: "D" first, then digits from the lowest agreement, then
 // "S" (left out with beyondOnly); equal ones in reading order.
 std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly = false);
+
+// The same order walked one verdict at a time, from the worst on and round again, without an
+// order of every verdict: each pass over the verdicts finds the next few thousand.
+class WorstWalk {
+public:
+    WorstWalk(const CompareResult& result, bool beyondOnly);
+    // The next verdict; wrapped when every one was visited and the walk began again. Nothing
+    // when there is none to visit.
+    std::optional<Step> next();
+
+private:
+    using Key = std::pair<double, std::size_t>; // severity, then reading order
+    void refill();
+
+    const CompareResult* result_;
+    bool beyondOnly_;
+    std::optional<Key> last_; // the last one handed over
+    std::vector<Key> batch_;  // the next ones, worst first
+    std::size_t at_ = 0;
+};
 
 } // namespace tallir

@@ -24,7 +24,7 @@ public:
 
     void add(const StreamedCell& cell)
     {
-        Header header{cell.verdict.row, cell.verdict.col, cell.verdict.agreement, std::uint64_t(cell.text1.size()),
+        Header header{cell.verdict.row, cell.verdict.col, cell.verdict.agreement, cell.values, std::uint64_t(cell.text1.size()),
                       std::uint64_t(cell.text2.size()), cell.verdict.kind};
         put(&header, sizeof header);
         put(cell.text1.data(), cell.text1.size());
@@ -50,7 +50,7 @@ public:
             if (header.col < width) {
                 const std::string_view both(texts);
                 deliver(StreamedCell{{header.row, header.col, header.agreement, header.kind},
-                                     both.substr(0, header.length1), both.substr(header.length1)});
+                                     both.substr(0, header.length1), both.substr(header.length1), header.values});
             }
         }
         memory_.clear();
@@ -68,6 +68,7 @@ private:
     struct Header {
         std::uint64_t row, col;
         double agreement;
+        CellValues values;
         std::uint64_t length1, length2;
         VerdictKind kind;
     };
@@ -155,7 +156,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     FiguresTally tally;
     HeldCells held;
     const auto deliver = [&](const StreamedCell& cell) {
-        tally.add(cell.verdict, cell.text1, cell.text2);
+        tally.add(cell.verdict, cell.values);
         onCell(cell);
     };
     RowWalk walk1(file1), walk2(file2);
@@ -178,10 +179,11 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
             const std::string_view b = batch2.cell(r2, c);
             if (a == b || Ignored(options, c))
                 continue;
-            if (auto verdict = CompareCells(a, b, options)) {
+            CellValues values;
+            if (auto verdict = CompareCells(a, b, options, &values)) {
                 verdict->row = row;
                 verdict->col = c;
-                const StreamedCell cell{*verdict, a, b};
+                const StreamedCell cell{*verdict, a, b, values};
                 if (held.empty() && c < known)
                     deliver(cell);
                 else

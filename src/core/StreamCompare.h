@@ -18,6 +18,7 @@ struct StreamedCell {
     Verdict verdict;
     std::string_view text1; // valid during the call only
     std::string_view text2;
+    CellValues values; // both numbers of a numeric verdict
 };
 
 struct StreamComparison {

@@ -3,6 +3,9 @@
 // separators up to the next quote (the quotes stay part of the value).
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -14,13 +17,41 @@ class SeparatorSet {
 public:
     constexpr explicit SeparatorSet(std::string_view separators)
     {
-        for (char c : separators)
+        for (char c : separators) {
+            if (member_[static_cast<unsigned char>(c)])
+                continue;
             member_[static_cast<unsigned char>(c)] = true;
+            if (wordCount_ < broadcast_.size())
+                broadcast_[wordCount_] = Broadcast(c);
+            ++wordCount_;
+        }
     }
     constexpr bool contains(char c) const { return member_[static_cast<unsigned char>(c)]; }
 
+    // For eight bytes read as one word: a mask whose lowest set bit is the high bit of the
+    // first byte that is a separator or a quote (quoteOnly: a quote), 0 when none is.
+    std::uint64_t stops(std::uint64_t word, bool quoteOnly) const
+    {
+        std::uint64_t hits = ZeroBytes(word ^ Broadcast('"'));
+        if (quoteOnly)
+            return hits;
+        if (wordCount_ > broadcast_.size())
+            return High; // too many separators to test at once: byte by byte
+        for (std::size_t k = 0; k < wordCount_; ++k)
+            hits |= ZeroBytes(word ^ broadcast_[k]);
+        return hits;
+    }
+
 private:
+    static constexpr std::uint64_t Low = 0x0101010101010101ULL;
+    static constexpr std::uint64_t High = 0x8080808080808080ULL;
+    static constexpr std::uint64_t Broadcast(char c) { return Low * static_cast<unsigned char>(c); }
+    // Exact for the lowest zero byte; bytes above it may be flagged falsely.
+    static constexpr std::uint64_t ZeroBytes(std::uint64_t v) { return (v - Low) & ~v & High; }
+
     std::array<bool, 256> member_{};
+    std::array<std::uint64_t, 4> broadcast_{};
+    std::size_t wordCount_ = 0;
 };
 
 // Space, TAB and comma: the separators of the input files.
@@ -31,11 +62,29 @@ inline constexpr SeparatorSet ValueSeparators{" \t,"};
 template <class Emit>
 void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& emit)
 {
+    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
     bool quoted = false;
     std::size_t start = 0;
     const std::size_t n = text.size();
     const char* p = text.data();
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    while (i < n) {
+        // Runs of ordinary bytes go eight at a time.
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (std::endian::native == std::endian::big)
+                word = __builtin_bswap64(word);
+            const std::uint64_t hits = separators.stops(word, quoted);
+            if (hits == 0) {
+                i += 8;
+                continue;
+            }
+            i += static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+            break;
+        }
+        if (i == n)
+            break;
         const char c = p[i];
         if (c == '"') {
             quoted = !quoted;
@@ -44,6 +93,7 @@ void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& 
                 emit(std::string_view(p + start, i - start));
             start = i + 1;
         }
+        ++i;
     }
     if (n > start)
         emit(std::string_view(p + start, n - start));

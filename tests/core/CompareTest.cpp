@@ -137,6 +137,30 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
         ASSERT_EQ(single.verdicts[i].row, many.verdicts[i].row);
         ASSERT_EQ(single.verdicts[i].col, many.verdicts[i].col);
     }
+
+    // The figures gathered in bands equal those of one pass over the verdicts, and on ties
+    // the first cell in reading order stays: every row below differs alike.
+    std::string same1, same2;
+    for (int r = 0; r < 100000; ++r)
+        same1 += "1 1\n", same2 += r % 2 ? "1 2\n" : "1 1\n";
+    const Table c = ParseTable(same1), d = ParseTable(same2);
+    for (const auto& [x, y] : {std::pair{&a, &b}, {&c, &d}}) {
+        const auto banded = CompareTables(*x, *y, four);
+        auto whole = CompareTables(*x, *y, one);
+        whole.cancelled = true; // summed up again from the verdicts
+        const Figures want = Summarize(whole, *x, *y), got = banded.figures;
+        EXPECT_EQ(got.differing, want.differing);
+        EXPECT_EQ(got.digits, want.digits);
+        EXPECT_EQ(got.beyondTolerance, want.beyondTolerance);
+        for (auto member : {&Figures::lowestAgreement, &Figures::largestAbsolute, &Figures::largestRelative,
+                            &Figures::largestRelativeBeyond}) {
+            ASSERT_TRUE(got.*member && want.*member);
+            EXPECT_EQ((got.*member)->value, (want.*member)->value);
+            EXPECT_EQ((got.*member)->cell.row, (want.*member)->cell.row);
+            EXPECT_EQ((got.*member)->cell.col, (want.*member)->cell.col);
+        }
+    }
+    EXPECT_EQ(CompareTables(c, d, four).figures.lowestAgreement->cell.row, 1u);
 }
 
 TEST(Compare, ClosingMessage)
@@ -339,4 +363,32 @@ TEST(Compare, ColumnsMatchedByName)
     EXPECT_EQ(only.rowCount(), 0u);
     EXPECT_EQ(only.names().size(), 3u);
     EXPECT_EQ(ParseTable("a,\"b, c\"\n1,2\n", TableFormat::Csv, true).names(), (Names{"a", "b, c"}));
+}
+
+TEST(Navigation, WorstWalkFollowsTheWorstOrderRoundAndRound)
+{
+    // More verdicts than one pass gathers, with many equal agreements and some "D" and "S".
+    std::string text1, text2;
+    for (int r = 0; r < 3000; ++r) {
+        text1 += "1 2 3 4\n";
+        text2 += std::to_string(1 + (r % 7) * 0.1) + (r % 11 ? " 2.000001" : " x") + " 3 " + std::to_string(4 + (r % 5) * 1e-9) + "\n";
+    }
+    CompareOptions rule;
+    rule.precisionSame = true;
+    rule.precisionLog = 8;
+    const auto result = CompareTables(ParseTable(text1), ParseTable(text2), rule);
+    ASSERT_GT(result.differing(), 5000u);
+    for (const bool beyondOnly : {false, true}) {
+        const auto order = WorstFirst(result, beyondOnly);
+        WorstWalk walk(result, beyondOnly);
+        for (int round = 0; round < 2; ++round)
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                const auto step = walk.next();
+                ASSERT_TRUE(step);
+                ASSERT_EQ(step->index, order[i]) << i;
+                ASSERT_EQ(step->wrapped, round == 1 && i == 0) << i;
+            }
+    }
+    const auto none = CompareTables(ParseTable("1"), ParseTable("1"));
+    EXPECT_FALSE(WorstWalk(none, false).next());
 }
