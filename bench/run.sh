@@ -10,7 +10,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows tallir-diff >/dev/null
 data=build/bench-data
 mkdir -p "$data"
-for kind in same reformatted perturbed-gross; do
+for kind in same reformatted perturbed perturbed-gross; do
     [ -s "$data/$kind-$rows-2.txt" ] || build/bin/make_tables "$kind" "$rows" 8 "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
 done
 
@@ -31,30 +31,79 @@ best() { # best of three runs
     echo "$best"
 }
 
-for kind in same reformatted perturbed-gross; do
+# Peak memory of a command in kilobytes.
+peak() { { /usr/bin/time -f %M "$@" >/dev/null || true; } 2>&1 | tail -n 1; }
+
+declare -A window_seconds
+for kind in same reformatted perturbed perturbed-gross; do
     one="$data/$kind-$rows-1.txt"
     two="$data/$kind-$rows-2.txt"
+    inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
     echo "== case \"$kind\": $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
     engine=$(best build/bin/bench_engine "$one" "$two")
     printf 'tallir engine (whole process): %.3f s\n' "$engine"
-    if [ -x build/bin/tallir-diff ]; then
-        diff=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
-        printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
-        kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff "$one" "$two" >/dev/null || true; } 2>&1 | tail -n 1)
-        inputs=$(( $(stat -c %s "$one") + $(stat -c %s "$two") ))
-        printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
+    diff=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    printf 'tallir-diff (whole process):   %.3f s  (%.2f x engine)\n' "$diff" "$(echo "$diff / $engine" | bc -l)"
+    quiet=$(best bash -c "build/bin/tallir-diff -q '$one' '$two'; [ \$? -le 1 ]")
+    kilobytes=$(peak build/bin/tallir-diff -q "$one" "$two")
+    printf 'tallir-diff -q, streaming:     %.3f s, peak %d MB = %.3f x inputs\n' "$quiet" $((kilobytes / 1024)) \
+        "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
+    whole=$(best bash -c "build/bin/tallir-diff -q --full '$one' '$two'; [ \$? -le 1 ]")
+    kilobytes=$(peak build/bin/tallir-diff -q --full "$one" "$two")
+    printf 'tallir-diff -q --full (whole): %.3f s, peak %d MB = %.2f x inputs\n' "$whole" $((kilobytes / 1024)) \
+        "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
+    windows=$(build/bin/bench_windows "$one" "$two" 2>/dev/null)
+    echo "$windows"
+    window_seconds[$kind]=$(echo "$windows" | sed -n 's/.*load and compare \([0-9.]*\) s.*/\1/p')
+    if [ "$kind" = perturbed ] && [ -n "${window_seconds[same]:-}" ]; then
+        printf 'window path, load and compare: %.2f x the same-format case\n' \
+            "$(echo "${window_seconds[perturbed]} / ${window_seconds[same]}" | bc -l)"
     fi
-    build/bin/bench_windows "$one" "$two"
     if [ -n "${TALLIR_BENCH_NO_PEERS:-}" ]; then continue; fi
     if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
         pandas=$(seconds /usr/bin/python3 bench/peer_pandas.py "$one" "$two")
-        printf 'pandas read and compare:       %.3f s  (tallir is %.1f x faster)\n' "$pandas" "$(echo "$pandas / $engine" | bc -l)"
+        printf 'pandas read and compare:       %.3f s  (engine %.1f x, tallir-diff -q %.1f x faster)\n' "$pandas" \
+            "$(echo "$pandas / $engine" | bc -l)" "$(echo "$pandas / $quiet" | bc -l)"
     fi
     if command -v numdiff >/dev/null; then
         numdiff=$(seconds bash -c "numdiff -q '$one' '$two'; true")
         printf 'numdiff:                       %.3f s  (tallir is %.1f x faster)\n' "$numdiff" "$(echo "$numdiff / $engine" | bc -l)"
     fi
 done
+
+# Compressed inputs: decompressing runs on threads of its own, beside reading and comparing.
+for kind in same perturbed; do
+    for n in 1 2; do
+        [ -s "$data/$kind-$rows-$n.txt.gz" ] || gzip -1 -k -c "$data/$kind-$rows-$n.txt" > "$data/$kind-$rows-$n.txt.gz"
+    done
+    one="$data/$kind-$rows-1.txt.gz"
+    two="$data/$kind-$rows-2.txt.gz"
+    echo "== case \"$kind\" gzipped: $(du -m "$one" | cut -f1) MB + $(du -m "$two" | cut -f1) MB"
+    zcat_both=$(best bash -c "zcat '$one' >/dev/null & zcat '$two' >/dev/null; wait")
+    compressed=$(best bash -c "build/bin/tallir-diff -q '$one' '$two'; [ \$? -le 1 ]")
+    printf 'zcat of both, side by side:    %.3f s\n' "$zcat_both"
+    printf 'tallir-diff -q on the .gz:     %.3f s  (%.2f x zcat)\n' "$compressed" "$(echo "$compressed / $zcat_both" | bc -l)"
+done
+
+# Files larger than comfortable: the same-format pair repeated to about 4 GB each (set
+# TALLIR_BENCH_HUGE=1; it takes 8 GB of disk).
+if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
+    for n in 1 2; do
+        huge="$data/huge-$n.txt"
+        [ -s "$huge" ] || for _ in $(seq 31); do cat "$data/same-$rows-$n.txt"; done > "$huge"
+    done
+    inputs=$(( $(stat -c %s "$data/huge-1.txt") + $(stat -c %s "$data/huge-2.txt") ))
+    echo "== case \"huge\": $((inputs / 2 / 1048576)) MB + $((inputs / 2 / 1048576)) MB"
+    huge_seconds=$(seconds bash -c "build/bin/tallir-diff -q '$data/huge-1.txt' '$data/huge-2.txt'; [ \$? -le 1 ]")
+    kilobytes=$(peak build/bin/tallir-diff -q "$data/huge-1.txt" "$data/huge-2.txt")
+    printf 'tallir-diff -q:                %.3f s = %.0f MB/s of input, peak %d MB\n' "$huge_seconds" \
+        "$(echo "$inputs / 1048576 / $huge_seconds" | bc -l)" $((kilobytes / 1024))
+    # The windows on ten million rows.
+    big=$((rows * 10))
+    [ -s "$data/same-$big-2.txt" ] || build/bin/make_tables same "$big" 8 "$data/same-$big-1.txt" "$data/same-$big-2.txt"
+    echo "== case \"same\", $big rows: $(du -m "$data/same-$big-1.txt" | cut -f1) MB + $(du -m "$data/same-$big-2.txt" | cut -f1) MB"
+    build/bin/bench_windows "$data/same-$big-1.txt" "$data/same-$big-2.txt" 2>/dev/null
+fi
 
 # Many short lines: what a row costs beyond its bytes.
 short_rows=$((rows * 10))
