@@ -1,0 +1,320 @@
+#include "RowAlignment.h"
+
+#include "NumericText.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+
+namespace tallir {
+
+namespace {
+
+// One key cell: a number by its value, anything else by its text; numbers sort first.
+struct KeyCell {
+    bool numeric;
+    double value;
+    std::string_view text;
+
+    friend bool operator<(const KeyCell& a, const KeyCell& b)
+    {
+        if (a.numeric != b.numeric)
+            return a.numeric;
+        return a.numeric ? a.value < b.value : a.text < b.text;
+    }
+    friend bool operator==(const KeyCell& a, const KeyCell& b)
+    {
+        return a.numeric == b.numeric && (a.numeric ? a.value == b.value : a.text == b.text);
+    }
+};
+
+// The key cells of every row, width to a row.
+struct Keys {
+    std::vector<KeyCell> cells;
+    std::size_t width;
+
+    Keys(const Table& table, const std::vector<std::uint64_t>& columns) : width(columns.size())
+    {
+        cells.reserve(table.rowCount() * width);
+        for (std::size_t r = 0; r < table.rowCount(); ++r)
+            for (const std::uint64_t c : columns) {
+                const std::string_view text = table.cell(r, std::size_t(c));
+                const auto value = NumericValue(text);
+                cells.push_back(value ? KeyCell{true, *value, {}} : KeyCell{false, 0, text});
+            }
+    }
+    std::size_t rows() const { return width ? cells.size() / width : 0; }
+    int compare(std::size_t row, const Keys& other, std::size_t otherRow) const
+    {
+        for (std::size_t i = 0; i < width; ++i) {
+            const KeyCell& a = cells[row * width + i];
+            const KeyCell& b = other.cells[otherRow * width + i];
+            if (a < b)
+                return -1;
+            if (b < a)
+                return 1;
+        }
+        return 0;
+    }
+    bool increasing() const
+    {
+        for (std::size_t r = 1; r < rows(); ++r)
+            if (compare(r - 1, *this, r) >= 0)
+                return false;
+        return true;
+    }
+};
+
+void Count(RowAlignment& alignment)
+{
+    for (const RowPair& pair : alignment.pairs) {
+        alignment.onlyIn1 += pair.row2 == NoRow;
+        alignment.onlyIn2 += pair.row1 == NoRow;
+    }
+}
+
+} // namespace
+
+RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns)
+{
+    const Keys keys1(file1, keyColumns), keys2(file2, keyColumns);
+    const std::size_t rows1 = file1.rowCount(), rows2 = file2.rowCount();
+    RowAlignment alignment;
+    alignment.pairs.reserve(std::max(rows1, rows2));
+    auto& pairs = alignment.pairs;
+
+    if (keys1.increasing() && keys2.increasing()) {
+        // Sorted keys, time steps and indices: one walk in step, no search.
+        alignment.merged = true;
+        std::size_t i = 0, j = 0;
+        while (i < rows1 || j < rows2) {
+            const int order = i == rows1 ? 1 : j == rows2 ? -1 : keys1.compare(i, keys2, j);
+            if (order < 0)
+                pairs.push_back({i++, NoRow});
+            else if (order > 0)
+                pairs.push_back({NoRow, j++});
+            else
+                pairs.push_back({i++, j++});
+        }
+        Count(alignment);
+        return alignment;
+    }
+
+    // File 2's rows by key, equal keys in their order; each File 1 row takes the next unused
+    // row of its key.
+    std::vector<std::uint64_t> sorted(rows2);
+    for (std::size_t j = 0; j < rows2; ++j)
+        sorted[j] = j;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](std::uint64_t a, std::uint64_t b) { return keys2.compare(a, keys2, b) < 0; });
+    std::vector<std::uint64_t> next(rows2); // per run of equal keys, at its start: the next unused
+    std::vector<std::uint64_t> partner1(rows1, NoRow);
+    std::vector<bool> taken2(rows2, false);
+    for (std::size_t i = 0; i < rows1; ++i) {
+        const auto first = std::partition_point(sorted.begin(), sorted.end(),
+                                                [&](std::uint64_t j) { return keys2.compare(j, keys1, i) < 0; });
+        if (first == sorted.end() || keys2.compare(*first, keys1, i) != 0)
+            continue;
+        const std::size_t start = std::size_t(first - sorted.begin());
+        const std::size_t at = start + next[start];
+        if (at < rows2 && keys2.compare(sorted[at], keys1, i) == 0) {
+            partner1[i] = sorted[at];
+            taken2[sorted[at]] = true;
+            ++next[start];
+        }
+    }
+    // File 1's order; the unpaired rows of File 2 before the pair that follows them there.
+    std::size_t pending2 = 0;
+    for (std::size_t i = 0; i < rows1; ++i) {
+        const std::uint64_t j = partner1[i];
+        if (j != NoRow && j >= pending2) {
+            for (; pending2 < j; ++pending2)
+                if (!taken2[pending2])
+                    pairs.push_back({NoRow, pending2});
+            pending2 = j + 1;
+        }
+        pairs.push_back({i, j});
+    }
+    for (; pending2 < rows2; ++pending2)
+        if (!taken2[pending2])
+            pairs.push_back({NoRow, pending2});
+    Count(alignment);
+    return alignment;
+}
+
+namespace {
+
+class IdenticalRows {
+public:
+    IdenticalRows(const Table& file1, const Table& file2) : file1_(file1), file2_(file2)
+    {
+        hashes1_ = Hashes(file1);
+        hashes2_ = Hashes(file2);
+    }
+
+    RowAlignment align()
+    {
+        RowAlignment alignment;
+        pairs_ = &alignment.pairs;
+        pairs_->reserve(std::max(hashes1_.size(), hashes2_.size()));
+        align(0, hashes1_.size(), 0, hashes2_.size(), 0);
+        Count(alignment);
+        return alignment;
+    }
+
+private:
+    // Past this many cells of a dynamic-programming table, a stretch without unique identical
+    // rows pairs by position.
+    static constexpr std::size_t LcsCells = 4'000'000;
+    static constexpr int MaxDepth = 64;
+
+    static std::vector<std::uint64_t> Hashes(const Table& table)
+    {
+        std::vector<std::uint64_t> hashes(table.rowCount());
+        for (std::size_t r = 0; r < hashes.size(); ++r) {
+            Table::RowCursor row(table, r);
+            std::uint64_t hash = 1469598103934665603ULL ^ row.count();
+            for (std::size_t c = 0; c < row.count(); ++c) {
+                hash = (hash ^ std::hash<std::string_view>{}(row.cell(c))) * 1099511628211ULL;
+                hash ^= hash >> 29;
+            }
+            hashes[r] = hash;
+        }
+        return hashes;
+    }
+
+    bool same(std::size_t i, std::size_t j) const
+    {
+        if (hashes1_[i] != hashes2_[j] || file1_.valueCount(i) != file2_.valueCount(j))
+            return false;
+        Table::RowCursor a(file1_, i), b(file2_, j);
+        for (std::size_t c = 0; c < a.count(); ++c)
+            if (a.cell(c) != b.cell(c))
+                return false;
+        return true;
+    }
+
+    void align(std::size_t a1, std::size_t b1, std::size_t a2, std::size_t b2, int depth)
+    {
+        while (a1 < b1 && a2 < b2 && same(a1, a2))
+            pairs_->push_back({a1++, a2++});
+        std::size_t tail = 0;
+        while (b1 - tail > a1 && b2 - tail > a2 && same(b1 - tail - 1, b2 - tail - 1))
+            ++tail;
+        b1 -= tail;
+        b2 -= tail;
+
+        std::vector<RowPair> anchors;
+        if (a1 < b1 && a2 < b2 && depth < MaxDepth) {
+            anchors = uniqueAnchors(a1, b1, a2, b2);
+            if (anchors.empty() && (b1 - a1) * (b2 - a2) <= LcsCells)
+                anchors = commonAnchors(a1, b1, a2, b2);
+        }
+        std::size_t from1 = a1, from2 = a2;
+        for (const RowPair& anchor : anchors) {
+            align(from1, anchor.row1, from2, anchor.row2, depth + 1);
+            pairs_->push_back(anchor);
+            from1 = anchor.row1 + 1;
+            from2 = anchor.row2 + 1;
+        }
+        if (anchors.empty())
+            byPosition(a1, b1, a2, b2);
+        else
+            align(from1, b1, from2, b2, depth + 1);
+        for (std::size_t k = 0; k < tail; ++k)
+            pairs_->push_back({b1 + k, b2 + k});
+    }
+
+    void byPosition(std::size_t a1, std::size_t b1, std::size_t a2, std::size_t b2)
+    {
+        for (; a1 < b1 && a2 < b2; ++a1, ++a2)
+            pairs_->push_back({a1, a2});
+        for (; a1 < b1; ++a1)
+            pairs_->push_back({a1, NoRow});
+        for (; a2 < b2; ++a2)
+            pairs_->push_back({NoRow, a2});
+    }
+
+    // Rows found once in each stretch, identical, in their longest run increasing in both.
+    std::vector<RowPair> uniqueAnchors(std::size_t a1, std::size_t b1, std::size_t a2, std::size_t b2) const
+    {
+        struct Seen {
+            std::uint32_t count1 = 0, count2 = 0;
+            std::uint64_t row1 = 0, row2 = 0;
+        };
+        std::unordered_map<std::uint64_t, Seen> seen;
+        seen.reserve((b1 - a1) + (b2 - a2));
+        for (std::size_t i = a1; i < b1; ++i) {
+            Seen& s = seen[hashes1_[i]];
+            ++s.count1;
+            s.row1 = i;
+        }
+        for (std::size_t j = a2; j < b2; ++j) {
+            Seen& s = seen[hashes2_[j]];
+            ++s.count2;
+            s.row2 = j;
+        }
+        std::vector<RowPair> candidates;
+        for (std::size_t i = a1; i < b1; ++i) {
+            const Seen& s = seen[hashes1_[i]];
+            if (s.count1 == 1 && s.count2 == 1 && same(i, s.row2))
+                candidates.push_back({i, s.row2});
+        }
+        // The longest run increasing in File 2 (patience sorting, keeping each pile's link).
+        std::vector<std::size_t> tops;                      // candidate index on top of each pile
+        std::vector<std::size_t> below(candidates.size());  // the top of the previous pile when placed
+        for (std::size_t k = 0; k < candidates.size(); ++k) {
+            const auto pile = std::partition_point(tops.begin(), tops.end(), [&](std::size_t t) {
+                return candidates[t].row2 < candidates[k].row2;
+            });
+            below[k] = pile == tops.begin() ? SIZE_MAX : *(pile - 1);
+            if (pile == tops.end())
+                tops.push_back(k);
+            else
+                *pile = k;
+        }
+        std::vector<RowPair> anchors;
+        for (std::size_t k = tops.empty() ? SIZE_MAX : tops.back(); k != SIZE_MAX; k = below[k])
+            anchors.push_back(candidates[k]);
+        std::reverse(anchors.begin(), anchors.end());
+        return anchors;
+    }
+
+    // The longest common run of identical rows, for stretches small enough for the table.
+    std::vector<RowPair> commonAnchors(std::size_t a1, std::size_t b1, std::size_t a2, std::size_t b2) const
+    {
+        const std::size_t n = b1 - a1, m = b2 - a2;
+        std::vector<std::uint32_t> length((n + 1) * (m + 1), 0); // from (i, j) to the ends
+        auto at = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return length[i * (m + 1) + j]; };
+        for (std::size_t i = n; i-- > 0;)
+            for (std::size_t j = m; j-- > 0;)
+                at(i, j) = same(a1 + i, a2 + j) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+        std::vector<RowPair> anchors;
+        for (std::size_t i = 0, j = 0; i < n && j < m;) {
+            if (same(a1 + i, a2 + j) && at(i, j) == at(i + 1, j + 1) + 1) {
+                anchors.push_back({a1 + i, a2 + j});
+                ++i, ++j;
+            } else if (at(i + 1, j) >= at(i, j + 1)) {
+                ++i;
+            } else {
+                ++j;
+            }
+        }
+        return anchors;
+    }
+
+    const Table& file1_;
+    const Table& file2_;
+    std::vector<std::uint64_t> hashes1_, hashes2_;
+    std::vector<RowPair>* pairs_ = nullptr;
+};
+
+} // namespace
+
+RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2)
+{
+    return IdenticalRows(file1, file2).align();
+}
+
+} // namespace tallir

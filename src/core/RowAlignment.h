@@ -1,0 +1,42 @@
+#pragma once
+// Pairing the rows of two tables when one has rows the other lacks: by the values of key
+// columns, or by rows whose texts are identical. The result is one sequence of row pairs in
+// which a row missing on one side is NoRow there.
+
+#include "Table.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tallir {
+
+constexpr std::uint64_t NoRow = UINT64_MAX;
+
+struct RowPair {
+    std::uint64_t row1; // 0-based rows, NoRow where the other table's row has no partner
+    std::uint64_t row2;
+    bool paired() const { return row1 != NoRow && row2 != NoRow; }
+    bool operator==(const RowPair&) const = default;
+};
+
+struct RowAlignment {
+    std::vector<RowPair> pairs;
+    std::uint64_t onlyIn1 = 0; // rows of File 1 without a partner
+    std::uint64_t onlyIn2 = 0;
+    bool merged = false; // keys increased in both tables: paired in one merge walk
+};
+
+// Rows whose key cells (value columns, 0-based) hold equal values are paired: numbers by value,
+// so 5 and 5.0 match, other texts by text. A key that occurs several times pairs in order of
+// occurrence. When the keys increase strictly in both tables the rows are paired by one merge
+// walk in key order; otherwise File 1's order leads and each row of File 2 without a partner
+// comes just before the first pair after it.
+RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns);
+
+// Rows with identical texts anchor the pairing: first those that occur once in each stretch
+// (in their longest increasing run), then, where none does, the longest common run of identical
+// rows; the rows between two anchors pair by position, and the surplus of the longer stretch has
+// no partner.
+RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2);
+
+} // namespace tallir

@@ -1,0 +1,105 @@
+#include "core/RowAlignment.h"
+#include "core/TableReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace tallir;
+
+namespace {
+
+// "0:0 1:_ _:2": each pair's rows, _ where there is none.
+std::string Pairs(const RowAlignment& alignment)
+{
+    std::string text;
+    auto row = [](std::uint64_t r) { return r == NoRow ? std::string("_") : std::to_string(r); };
+    for (const RowPair& pair : alignment.pairs) {
+        if (!text.empty())
+            text.append(" ");
+        text.append(row(pair.row1)).append(":").append(row(pair.row2));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(RowAlignment, ByKeyColumns)
+{
+    struct Case {
+        std::string what, file1, file2;
+        std::vector<std::uint64_t> keys;
+        std::string pairs;
+        bool merged;
+    };
+    const Case cases[] = {
+        {"a time step inserted", "0 1\n1 2\n2 3\n", "0 1\n1 2\n1.5 9\n2 3\n", {0}, "0:0 1:1 _:2 2:3", true},
+        {"a time step missing", "0 1\n1 2\n2 3\n", "0 1\n2 3\n", {0}, "0:0 1:_ 2:1", true},
+        {"one deleted and one inserted", "1 a\n2 b\n4 d\n", "1 a\n3 c\n4 d\n", {0}, "0:0 1:_ _:1 2:2", true},
+        {"numbers by value", "5 1\n1e1 2\n", "5.0 1\n10 2\n", {0}, "0:0 1:1", true},
+        {"texts by text", "b 1\na 2\n", "a 1\nb 2\nc 3\n", {0}, "0:1 1:0 _:2", false},
+        {"5 is not 5x", "5 1\n", "5x 1\n", {0}, "0:_ _:0", true},
+        {"reordered", "1 a\n2 b\n3 c\n", "3 c\n1 a\n2 b\n", {0}, "0:1 1:2 2:0", false},
+        {"repeated keys in order of occurrence", "1 a\n1 b\n2 c\n", "2 c\n1 a\n1 b\n1 z\n", {0}, "0:1 1:2 2:0 _:3", false},
+        {"a missing key cell is an empty text", "1\n2 x\n", "2 x\n1\n", {1}, "0:1 1:0", false},
+        {"two key columns", "1 1 a\n1 2 b\n2 1 c\n", "1 2 b\n2 1 c\n", {0, 1}, "0:_ 1:0 2:1", true},
+        {"empty tables", "", "", {0}, "", true},
+        {"against an empty table", "1\n2\n", "", {0}, "0:_ 1:_", true},
+    };
+    for (const Case& c : cases) {
+        const RowAlignment alignment = AlignByKeys(ParseTable(c.file1), ParseTable(c.file2), c.keys);
+        EXPECT_EQ(Pairs(alignment), c.pairs) << c.what;
+        EXPECT_EQ(alignment.merged, c.merged) << c.what;
+    }
+    const Table self = ParseTable("3 a\n1 b\n3 c\n2 d\n");
+    const RowAlignment same = AlignByKeys(self, self, {0});
+    EXPECT_EQ(Pairs(same), "0:0 1:1 2:2 3:3");
+    EXPECT_EQ(same.onlyIn1 + same.onlyIn2, 0u);
+    const RowAlignment counted = AlignByKeys(ParseTable("1\n2\n3\n"), ParseTable("0\n2\n"), {0});
+    EXPECT_EQ(counted.onlyIn1, 2u);
+    EXPECT_EQ(counted.onlyIn2, 1u);
+}
+
+TEST(RowAlignment, ByIdenticalRows)
+{
+    struct Case {
+        std::string what, file1, file2;
+        std::string pairs;
+    };
+    const Case cases[] = {
+        {"no identical rows: by position", "1 1.0001\n2 2.0001\n3 3\n", "1 1.0002\n2 2.0002\n3 3.1\n4 4\n", "0:0 1:1 2:2 _:3"},
+        {"a row inserted among identical ones", "a\nb\nc\nd\n", "a\nb\nx\nc\nd\n", "0:0 1:1 _:2 2:3 3:4"},
+        {"a row deleted", "a\nb\nc\nd\n", "a\nc\nd\n", "0:0 1:_ 2:1 3:2"},
+        {"anchors at the ends only: the middle by position", "a\n1\n2\nz\n", "a\n1.5\nz\n", "0:0 1:1 2:_ 3:2"},
+        {"unique rows anchor, the rest by position", "a\nq 1\nb\nq 2\nc\n", "a\nq 1.1\nb\nc\nq 3\n", "0:0 1:1 2:2 3:_ 4:3 _:4"},
+        {"repeated identical rows by the longest common run", "x\ny\nx\ny\n", "y\nx\ny\nx\n", "0:_ 1:0 2:1 3:2 _:3"},
+        {"moved block", "a\nb\nc\nd\ne\n", "d\na\nb\nc\ne\n", "_:0 0:1 1:2 2:3 3:_ 4:4"},
+        {"empty tables", "", "", ""},
+        {"against an empty table", "a\n", "", "0:_"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Pairs(AlignByIdenticalRows(ParseTable(c.file1), ParseTable(c.file2))), c.pairs) << c.what;
+    const Table self = ParseTable("a\nb\na\nc\n");
+    EXPECT_EQ(Pairs(AlignByIdenticalRows(self, self)), "0:0 1:1 2:2 3:3");
+}
+
+TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
+{
+    std::string text1, text2;
+    for (int r = 0; r < 20000; ++r) {
+        const std::string row = std::to_string(r) + " " + std::to_string(r * 0.5) + "\n";
+        if (r % 1000 != 7)
+            text1 += row;
+        if (r % 1000 != 500)
+            text2 += row;
+    }
+    const Table a = ParseTable(text1), b = ParseTable(text2);
+    for (const RowAlignment& alignment : {AlignByKeys(a, b, {0}), AlignByIdenticalRows(a, b)}) {
+        EXPECT_EQ(alignment.onlyIn1, 20u);
+        EXPECT_EQ(alignment.onlyIn2, 20u);
+        EXPECT_EQ(alignment.pairs.size(), 20000u);
+        for (const RowPair& pair : alignment.pairs) {
+            if (pair.paired()) {
+                ASSERT_EQ(a.cell(pair.row1, 0), b.cell(pair.row2, 0));
+            }
+        }
+    }
+}
