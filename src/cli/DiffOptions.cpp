@@ -48,6 +48,10 @@ QString DiffHelpText()
         "                           quotes enclose a field (\"\" is one quote)\n"
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
         "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
+        "      --key LIST           pair rows by the values in these columns (like 1 or\n"
+        "                           1,3) rather than by position: a row missing in one\n"
+        "                           file is listed as \"only in\", not compared\n"
+        "      --align              pair rows around the rows identical in both files\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
         "      --full               hold both tables in memory rather than compare them\n"
@@ -63,8 +67,8 @@ QString DiffHelpText()
         "\n"
         "FILE1 and FILE2 may be \"-\" (standard input), pipes, or files ending in .gz or\n"
         ".zst, read decompressed. The text report is written while both files are read,\n"
-        "in memory that does not grow with them; --json, --names and --full read both\n"
-        "tables whole first.\n");
+        "in memory that does not grow with them; --json, --names, --key, --align and\n"
+        "--full read both tables whole first.\n");
 }
 
 std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
@@ -99,12 +103,15 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption names("names", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
+    const QCommandLineOption key("key", "", "LIST");
+    const QCommandLineOption align("align", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
     const QCommandLineOption json("json", "");
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, quiet, json, full, all, git, csv, names, help, version});
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, full, all, git, csv, names,
+                       help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -169,6 +176,17 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
             return UsageError(QStringLiteral("not a list of columns: ") + parser.value(ignore));
         options.compare.ignoredColumns = std::move(*columns);
     }
+    if (parser.isSet(key)) {
+        const auto columns = ParseColumnList(parser.value(key));
+        if (!columns)
+            return UsageError(QStringLiteral("not a list of columns: ") + parser.value(key));
+        for (const auto& range : *columns)
+            for (std::uint64_t c = range.first; c <= range.last && options.keyColumns.size() < 64; ++c)
+                options.keyColumns.push_back(c);
+    }
+    options.alignIdentical = parser.isSet(align);
+    if (options.alignIdentical && !options.keyColumns.empty())
+        return UsageError(QStringLiteral("--key and --align are two ways to pair rows: give one"));
     options.quiet = parser.isSet(quiet);
     options.json = parser.isSet(json);
     options.full = parser.isSet(full);

@@ -23,10 +23,17 @@ DiffFile Describe(const QString& path, tallir::Table table)
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
 {
+    // With names, a row is named by its line in the file (the names line is line 1); with rows
+    // aligned, by its row in each file when the two differ.
+    const std::uint64_t offset = names ? 1 : 0;
+    const std::uint64_t row1 = result.file1Row(row) + offset, row2 = result.file2Row(row) + offset;
+    std::string name = "R";
+    name.append(std::to_string(row1 + 1));
+    if (row2 != row1)
+        name.append("/").append(std::to_string(row2 + 1));
+    name.append(" C").append(std::to_string(col + 1));
     if (!names)
-        return CellName(row, col);
-    // With names, a row is named by its line in the file (the names line is line 1).
-    std::string name = CellName(row + 1, col);
+        return name;
     const std::string_view column = file1.table.name(col);
     if (!column.empty())
         name.append(" ").append(column);
@@ -76,16 +83,29 @@ DiffOutcome RunDiff(const DiffOptions& options)
         if (!run.columns.positional) // identical names lines: by position, at no cost
             compare.columnMap = run.columns.file2Column;
     }
+    if (!options.keyColumns.empty()) {
+        std::vector<std::uint64_t> keys2;
+        for (const std::uint64_t c : options.keyColumns)
+            keys2.push_back(compare.columnMap.empty() || c >= compare.columnMap.size() || compare.columnMap[c] < 0
+                                ? c : std::uint64_t(compare.columnMap[c]));
+        compare.alignment = std::make_shared<tallir::RowAlignment>(
+            tallir::AlignByKeys(run.file1.table, run.file2.table, options.keyColumns, keys2));
+    } else if (options.alignIdentical) {
+        compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(run.file1.table, run.file2.table));
+    }
     run.result = tallir::CompareTables(run.file1.table, run.file2.table, compare);
     run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
     run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
+    if (compare.alignment)
+        run.mismatch.firstRow.reset(); // rows are paired by the alignment, not by their place
     if (options.git) {
         run.file1.path = "a/" + FileNameString(options.gitPath);
         run.file2.path = "b/" + FileNameString(options.gitPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
     run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance)
-        || !run.columns.onlyIn1.empty() || !run.columns.onlyIn2.empty();
+        || !run.columns.onlyIn1.empty() || !run.columns.onlyIn2.empty()
+        || (compare.alignment && compare.alignment->onlyIn1 + compare.alignment->onlyIn2 > 0);
     outcome.run = std::move(run);
     return outcome;
 }

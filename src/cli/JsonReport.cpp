@@ -55,13 +55,18 @@ std::string Number(double value)
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
+// A figure and its cell; rows as the cells' "row" (and "row1", "row2" with rows aligned).
 template <class T>
-std::string Figure(const std::optional<tallir::FigureAt<T>>& figure)
+std::string Figure(const tallir::CompareResult& result, const std::optional<tallir::FigureAt<T>>& figure)
 {
     if (!figure)
         return "null";
-    return "{\"value\": " + Number(figure->value) + ", \"row\": " + std::to_string(figure->cell.row + 1)
-        + ", \"col\": " + std::to_string(figure->cell.col + 1) + "}";
+    std::string text = "{\"value\": " + Number(figure->value);
+    const std::uint64_t row1 = result.file1Row(figure->cell.row), row2 = result.file2Row(figure->cell.row);
+    text.append(", \"row\": ").append(std::to_string(row1 + 1));
+    if (result.options.alignment)
+        text.append(", \"row1\": ").append(std::to_string(row1 + 1)).append(", \"row2\": ").append(std::to_string(row2 + 1));
+    return text.append(", \"col\": ").append(std::to_string(figure->cell.col + 1)).append("}");
 }
 
 void WriteFile(const DiffFile& file, Output& out)
@@ -171,21 +176,24 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
         << ",\n    \"figures\": {\"comparedRows\": " << std::to_string(result.comparedRows)
         << ", \"comparedCols\": " << std::to_string(result.comparedCols)
         << ", \"textDiffering\": " << std::to_string(f.textDiffering) << ", \"same\": " << std::to_string(f.same)
-        << ", \"digits\": " << std::to_string(f.digits) << ", \"lowestAgreement\": " << Figure(f.lowestAgreement)
-        << ", \"largestAbsolute\": " << Figure(f.largestAbsolute) << ", \"largestRelative\": "
-        << Figure(f.largestRelative) << ", \"beyondTolerance\": " << std::to_string(f.beyondTolerance)
-        << ", \"largestAbsoluteBeyond\": " << Figure(f.largestAbsoluteBeyond)
-        << ", \"largestRelativeBeyond\": " << Figure(f.largestRelativeBeyond) << ", \"rows1\": " << std::to_string(mismatch.rows1)
+        << ", \"digits\": " << std::to_string(f.digits) << ", \"lowestAgreement\": " << Figure(result, f.lowestAgreement)
+        << ", \"largestAbsolute\": " << Figure(result, f.largestAbsolute) << ", \"largestRelative\": "
+        << Figure(result, f.largestRelative) << ", \"beyondTolerance\": " << std::to_string(f.beyondTolerance)
+        << ", \"largestAbsoluteBeyond\": " << Figure(result, f.largestAbsoluteBeyond)
+        << ", \"largestRelativeBeyond\": " << Figure(result, f.largestRelativeBeyond) << ", \"rows1\": " << std::to_string(mismatch.rows1)
         << ", \"rows2\": " << std::to_string(mismatch.rows2) << ", \"valuesOutOfStepFromRow\": "
         << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1) : std::string("null")) << "}},\n"
         << "  \"cells\": [";
     bool first = true;
     for (const tallir::Verdict& verdict : result.verdicts) {
-        out << (first ? "\n" : ",\n") << "    {\"row\": " << std::to_string(verdict.row + 1)
-            << ", \"col\": " << std::to_string(verdict.col + 1) << ", \"text1\": ";
-        AppendJsonString(out.buffer(), run.file1.table.cell(verdict.row, verdict.col));
+        const std::uint64_t row1 = result.file1Row(verdict.row), row2 = result.file2Row(verdict.row);
+        out << (first ? "\n" : ",\n") << "    {\"row\": " << std::to_string(row1 + 1);
+        if (result.options.alignment)
+            out << ", \"row1\": " << std::to_string(row1 + 1) << ", \"row2\": " << std::to_string(row2 + 1);
+        out << ", \"col\": " << std::to_string(verdict.col + 1) << ", \"text1\": ";
+        AppendJsonString(out.buffer(), run.file1.table.cell(row1, verdict.col));
         out << ", \"text2\": ";
-        AppendJsonString(out.buffer(), run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)));
+        AppendJsonString(out.buffer(), run.file2.table.cell(row2, run.result.file2Column(verdict.col)));
         out << ", \"verdict\": " << Json(tallir::VerdictText(verdict, run.separators));
         if (run.names)
             out << ", \"name\": " << Json(run.file1.table.name(verdict.col));
@@ -193,6 +201,19 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
         first = false;
     }
     out << (first ? "]" : "\n  ]");
+    if (const auto* alignment = result.options.alignment.get()) {
+        for (const bool in1 : {true, false}) {
+            out << (in1 ? ",\n  \"rowsOnlyIn1\": [" : ",\n  \"rowsOnlyIn2\": [");
+            bool firstRow = true;
+            for (const tallir::RowPair& pair : alignment->pairs) {
+                if (in1 ? pair.row2 != tallir::NoRow : pair.row1 != tallir::NoRow)
+                    continue;
+                out << (firstRow ? "" : ", ") << std::to_string((in1 ? pair.row1 : pair.row2) + 1);
+                firstRow = false;
+            }
+            out << "]";
+        }
+    }
     if (run.names) {
         out << ",\n  \"columns\": [";
         for (std::size_t c = 0; c < run.columns.file2Column.size(); ++c) {

@@ -19,7 +19,8 @@ DiffFile Describe(const QString& path, std::uint64_t rows, std::uint64_t cols)
 
 bool Streams(const DiffOptions& options)
 {
-    return !options.full && !options.json && !options.names && !options.git;
+    return !options.full && !options.json && !options.names && !options.git && options.keyColumns.empty()
+        && !options.alignIdentical;
 }
 
 DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)

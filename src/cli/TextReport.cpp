@@ -51,13 +51,29 @@ void WriteCellLine(Output& out, const std::string& name, std::string_view text1,
 
 void WriteTextReport(const DiffRun& run, Output& out, bool all)
 {
-    for (const tallir::Verdict& verdict : run.result.verdicts) {
+    const tallir::CompareResult& result = run.result;
+    const auto* alignment = result.options.alignment.get();
+    const std::uint64_t lineOffset = run.names ? 2 : 1;
+    std::uint64_t pair = 0;
+    // Rows in one file only, in aligned order among the cells, up to the compared row before.
+    auto onlyInUpTo = [&](std::uint64_t end) {
+        for (; alignment && pair < end; ++pair) {
+            const tallir::RowPair& rows = alignment->pairs[pair];
+            if (rows.row2 == tallir::NoRow)
+                out << "only in " << run.file1.path << ": line " << std::to_string(rows.row1 + lineOffset) << '\n';
+            else if (rows.row1 == tallir::NoRow)
+                out << "only in " << run.file2.path << ": line " << std::to_string(rows.row2 + lineOffset) << '\n';
+        }
+    };
+    for (const tallir::Verdict& verdict : result.verdicts) {
+        onlyInUpTo(verdict.row);
         if (!all && !tallir::BeyondTolerance(verdict))
             continue; // regarded as the same: in the counts, not in the list
-        WriteCellLine(out, run.cellName(verdict.row, verdict.col), run.file1.table.cell(verdict.row, verdict.col),
-                      run.file2.table.cell(verdict.row, run.result.file2Column(verdict.col)),
+        WriteCellLine(out, run.cellName(verdict.row, verdict.col), run.file1.table.cell(result.file1Row(verdict.row), verdict.col),
+                      run.file2.table.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)),
                       tallir::VerdictText(verdict, run.separators));
     }
+    onlyInUpTo(alignment ? alignment->pairs.size() : 0);
     WriteReportEnd(run, out);
 }
 

@@ -16,6 +16,15 @@ namespace {
 // Below this many cells a second thread costs more than it saves.
 constexpr std::uint64_t CellsPerThread = 1 << 16;
 
+// The row of File 1 (first) or File 2 that compared row r stands for.
+std::uint64_t RowOf(const CompareOptions& options, std::uint64_t r, bool first)
+{
+    if (!options.alignment)
+        return r;
+    const RowPair& pair = options.alignment->pairs[r];
+    return first ? pair.row1 : pair.row2;
+}
+
 void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                        std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
                        VerdictList& out, FiguresTally& tally)
@@ -25,12 +34,15 @@ void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t fir
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
+        const std::uint64_t r1 = RowOf(options, r, true), r2 = RowOf(options, r, false);
+        if (r1 == NoRow || r2 == NoRow)
+            continue;
         // The row of File 2 once, in order; then its cells by the map.
-        Table::RowCursor row2(file2, r);
+        Table::RowCursor row2(file2, r2);
         cells2.resize(row2.count());
         for (std::size_t c = 0; c < cells2.size(); ++c)
             cells2[c] = row2.cell(c);
-        Table::RowCursor row1(file1, r);
+        Table::RowCursor row1(file1, r1);
         for (std::uint64_t c = 0; c < cols && c < map.size(); ++c) {
             if (map[c] < 0 || (c < ignored.size() && ignored[c]))
                 continue;
@@ -57,8 +69,11 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
-        Table::RowCursor row1(file1, r);
-        Table::RowCursor row2(file2, r);
+        const std::uint64_t r1 = RowOf(options, r, true), r2 = RowOf(options, r, false);
+        if (r1 == NoRow || r2 == NoRow)
+            continue;
+        Table::RowCursor row1(file1, r1);
+        Table::RowCursor row2(file2, r2);
         // Past both rows' last values every pair is two empty texts: nothing to look at.
         const std::uint64_t width = std::min<std::uint64_t>(cols, std::max(row1.count(), row2.count()));
         for (std::uint64_t c = 0; c < width; ++c) {
@@ -178,10 +193,10 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
 
     CompareResult result;
     result.options = options;
-    result.comparedRows = minRows - 1;
+    result.comparedRows = options.alignment ? options.alignment->pairs.size() : minRows - 1;
     result.comparedCols = minCols - 1;
-    result.grid = {std::max<std::uint64_t>(2, minRows), std::max<std::uint64_t>(2, minCols)};
-    result.rowsNumbered = minRows > 2;
+    result.grid = {std::max<std::uint64_t>(2, result.comparedRows + 1), std::max<std::uint64_t>(2, minCols)};
+    result.rowsNumbered = result.comparedRows + 1 > 2;
     result.colsNumbered = minCols > 2;
 
     const std::uint64_t rows = result.comparedRows;

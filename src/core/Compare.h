@@ -4,11 +4,13 @@
 
 #include "Figures.h"
 #include "NumberFormat.h"
+#include "RowAlignment.h"
 #include "Table.h"
 #include "VerdictList.h"
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +39,9 @@ struct CompareOptions {
     // Columns matched by name: for each value column of File 1 its column in File 2, or -1
     // when File 2 has none. Empty: by position. With a map, the compared area is File 1's width.
     std::vector<std::int64_t> columnMap;
+    // Rows paired by an alignment rather than by position: the compared rows are its pairs, and
+    // a pair with a row on one side only has no verdicts. Null: by position.
+    std::shared_ptr<const RowAlignment> alignment;
 };
 
 // Rows and columns of a grid showing a loaded table, the header row and column included: one
@@ -67,6 +72,11 @@ struct CompareResult {
     }
 
     std::uint64_t differing() const { return verdicts.size(); }
+
+    // The row of each table that a compared row stands for; NoRow where an alignment left that
+    // side empty.
+    std::uint64_t file1Row(std::uint64_t row) const { return options.alignment ? options.alignment->pairs[row].row1 : row; }
+    std::uint64_t file2Row(std::uint64_t row) const { return options.alignment ? options.alignment->pairs[row].row2 : row; }
 };
 
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options = {});

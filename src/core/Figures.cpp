@@ -77,7 +77,8 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
         if (verdict.kind == VerdictKind::Text)
             tally.add(verdict, {}, {});
         else
-            tally.add(verdict, file1.cell(verdict.row, verdict.col), file2.cell(verdict.row, result.file2Column(verdict.col)));
+            tally.add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
+                      file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
     }
     return tally.figures();
 }

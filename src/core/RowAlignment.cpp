@@ -78,7 +78,13 @@ void Count(RowAlignment& alignment)
 
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns)
 {
-    const Keys keys1(file1, keyColumns), keys2(file2, keyColumns);
+    return AlignByKeys(file1, file2, keyColumns, keyColumns);
+}
+
+RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
+                         const std::vector<std::uint64_t>& keyColumns2)
+{
+    const Keys keys1(file1, keyColumns1), keys2(file2, keyColumns2);
     const std::size_t rows1 = file1.rowCount(), rows2 = file2.rowCount();
     RowAlignment alignment;
     alignment.pairs.reserve(std::max(rows1, rows2));

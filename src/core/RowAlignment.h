@@ -32,6 +32,9 @@ struct RowAlignment {
 // walk in key order; otherwise File 1's order leads and each row of File 2 without a partner
 // comes just before the first pair after it.
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns);
+// The same where File 2's key columns stand elsewhere (columns matched by name).
+RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
+                         const std::vector<std::uint64_t>& keyColumns2);
 
 // Rows with identical texts anchor the pairing: first those that occur once in each stretch
 // (in their longest increasing run), then, where none does, the longest common run of identical

@@ -8,14 +8,17 @@ namespace tallir {
 namespace {
 
 // A batch closes after this many rows or bytes, whichever comes first.
-constexpr std::size_t BatchRows = 8192;
-constexpr std::size_t BatchBytes = 1 << 20;
-// Batches filled and waiting; with the one being filled and the one in use, about 6 MB a stream.
-constexpr std::size_t QueuedBatches = 3;
+constexpr std::size_t BatchRows = 4096;
+constexpr std::size_t BatchBytes = 256 << 10;
+// Batches filled and waiting; with the one being filled, the one in use and two spare, some
+// 3 MB a stream.
+constexpr std::size_t QueuedBatches = 4;
 
+// Fills batches and hands each over as soon as it is full.
+template <class Hand>
 class BatchSink final : public CellSink {
 public:
-    explicit BatchSink(std::unique_ptr<RowBatch> batch) : batch_(std::move(batch)) {}
+    BatchSink(std::unique_ptr<RowBatch> batch, Hand hand) : batch_(std::move(batch)), hand_(std::move(hand)) {}
     void addCell(std::string_view text) override
     {
         batch_->bytes.append(text);
@@ -25,17 +28,18 @@ public:
     {
         batch_->rowEnds.push_back(batch_->cellEnds.size());
         batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1));
+        if (!stopped_ && (batch_->rows() >= BatchRows || batch_->bytes.size() >= BatchBytes))
+            stopped_ = !hand_(batch_);
     }
-    bool full() const { return batch_->rows() >= BatchRows || batch_->bytes.size() >= BatchBytes; }
+    // The stream is going away: the rest need not be read.
+    bool stopped() const { return stopped_; }
     bool empty() const { return batch_->rows() == 0; }
-    std::unique_ptr<RowBatch> swap(std::unique_ptr<RowBatch> fresh)
-    {
-        std::swap(fresh, batch_);
-        return fresh;
-    }
+    std::unique_ptr<RowBatch>& batch() { return batch_; }
 
 private:
     std::unique_ptr<RowBatch> batch_;
+    Hand hand_;
+    bool stopped_ = false;
 };
 
 } // namespace
@@ -106,12 +110,16 @@ void RowStream::read(TableFormat format)
     Shared& shared = *shared_;
     ReadFailure failure = ReadFailure::None;
     try {
-        BatchSink sink(shared.takeSpare());
-        const bool whole = SplitSource(shared.input.source(), format, sink, [&] {
-            return !sink.full() || shared.hand(sink.swap(shared.takeSpare()));
-        });
+        // Swaps the full batch for a spare one; false when the stream is going away.
+        auto hand = [&shared](std::unique_ptr<RowBatch>& batch) {
+            auto fresh = shared.takeSpare();
+            std::swap(fresh, batch);
+            return shared.hand(std::move(fresh));
+        };
+        BatchSink sink(shared.takeSpare(), hand);
+        const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); });
         if (whole && !sink.empty())
-            shared.hand(sink.swap(nullptr));
+            shared.hand(std::move(sink.batch()));
         failure = whole ? shared.input.finish() : ReadFailure::Cancelled;
     } catch (const std::bad_alloc&) {
         failure = ReadFailure::OutOfMemory;

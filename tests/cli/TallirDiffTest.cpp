@@ -378,3 +378,46 @@ TEST(TallirDiff, TheManPageDescribesEveryOptionOfTheHelp)
     }
     EXPECT_GE(found, 15);
 }
+
+TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
+{
+    // One time step more in File 2, and a last digit changed after it.
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
+    const QString b = folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n");
+    const QString same = folder.write("same.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
+    const QString shortened = folder.write("short.txt", "0 1.0\n2 3.0\n3 4.0\n");
+    struct Case {
+        QStringList arguments;
+        QString out;
+        int status;
+    };
+    const QString end = "rows out of step: File 1 has 4 rows, File 2 has 5\n";
+    const Case cases[] = {
+        {{"--key", "1", a, b},
+         "only in " + b + ": line 3\nR3/4 C2\t3.0\t3.1\t1.48\n" + a + " != " + b + "\nat 1 cells\nin smaller rows and cols.\n" + end, 1},
+        {{"--align", a, b}, "R3 C1\t2\t1.5\t0.60\nR3 C2\t3.0\t9\t-0.30\nonly in " + b + ": line 4\n", 1},
+        {{"--key", "1", a, same}, "", 0},
+        {{"--key", "1", a, shortened}, "only in " + a + ": line 2\n", 1}, // a missing row alone makes a difference
+        {{"--align", same, a}, "", 0},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = TallirDiff(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(c.out)) << c.arguments.join(' ').toStdString() << "\n" << run.out.toStdString();
+    }
+    EXPECT_TRUE(TallirDiff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
+    EXPECT_EQ(TallirDiff({"--key", "1", "--align", a, b}).status, 2);
+    EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
+
+    const QJsonObject json = QJsonDocument::fromJson(TallirDiff({"--key", "1", "--json", a, b}).out.toUtf8()).object();
+    const QJsonArray cells = json["cells"].toArray();
+    ASSERT_EQ(cells.size(), 1);
+    EXPECT_EQ(cells[0].toObject()["row"].toInt(), 3) << "File 1's row";
+    EXPECT_EQ(cells[0].toObject()["row1"].toInt(), 3);
+    EXPECT_EQ(cells[0].toObject()["row2"].toInt(), 4);
+    EXPECT_EQ(json["rowsOnlyIn1"].toArray(), QJsonArray());
+    EXPECT_EQ(json["rowsOnlyIn2"].toArray(), QJsonArray({3}));
+    EXPECT_FALSE(QJsonDocument::fromJson(TallirDiff({"--json", a, b}).out.toUtf8()).object().contains("rowsOnlyIn2"))
+        << "by position the document is as it was";
+}
