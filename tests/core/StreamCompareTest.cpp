@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <random>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <sstream>
 
 using namespace tallir;
@@ -150,4 +156,47 @@ TEST(StreamCompare, SaysHowReadingEnded)
     const StreamComparison outcome = CompareStreams(present, damaged, {}, [](const StreamedCell&) {});
     EXPECT_EQ(outcome.failure1, ReadFailure::None);
     EXPECT_EQ(outcome.failure2, ReadFailure::Damaged);
+}
+
+TEST(StreamCompare, WaitingCellsGoAsSoonAsTheWidthIsKnown)
+{
+    // File 1's first rows have one value, File 2's two: the second cells wait. Once a batch of
+    // File 1 brings rows of two values they are in the compared area for certain, and are handed
+    // over while both inputs are still open.
+    const std::string folder = std::filesystem::temp_directory_path() / ("tallir-fifo-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path1 = folder + "/1", path2 = folder + "/2";
+    ASSERT_EQ(mkfifo(path1.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(path2.c_str(), 0600), 0);
+    std::atomic<bool> handed{false}, closed{false};
+    auto writer = [&](const std::string& path, const std::string& text) {
+        std::FILE* fifo = std::fopen(path.c_str(), "w");
+        std::fwrite(text.data(), 1, text.size(), fifo);
+        std::fflush(fifo);
+        for (int wait = 0; wait < 1000 && !handed; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        closed = true;
+        std::fclose(fifo);
+    };
+    std::string text1, text2;
+    for (int r = 0; r < 3 * 4096; ++r) {
+        text1 += r < 4096 ? "1\n" : "1 2\n";
+        text2 += "1 5\n";
+    }
+    std::thread write1(writer, path1, text1), write2(writer, path2, text2);
+    bool beforeTheEnd = false;
+    {
+        RowStream stream1(path1), stream2(path2);
+        CompareStreams(stream1, stream2, {}, [&](const StreamedCell& cell) {
+            if (cell.verdict.row == 0 && cell.verdict.col == 1) {
+                beforeTheEnd = !closed;
+                handed = true;
+            }
+        });
+    }
+    write1.join();
+    write2.join();
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(handed);
+    EXPECT_TRUE(beforeTheEnd);
 }
