@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${1:-1000000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows tallir-diff >/dev/null
+cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows bench_align tallir-diff >/dev/null
 data=build/bench-data
 mkdir -p "$data"
 for kind in same reformatted perturbed perturbed-gross; do
@@ -139,3 +139,7 @@ in_order=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-$rows-1.t
 reversed=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-shuffled-$rows-1.txt' '$data/named-shuffled-$rows-2.txt'; [ \$? -le 1 ]")
 printf 'tallir-diff --names, in order: %.3f s\n' "$in_order"
 printf 'tallir-diff --names, reversed: %.3f s  (%.2f x in order)\n' "$reversed" "$(echo "$reversed / $in_order" | bc -l)"
+
+# Rows paired by a key column or around identical rows: 100 rows left out of each file.
+echo "== case \"aligned\": $rows rows, 100 left out of each file"
+build/bin/bench_align "$rows"
