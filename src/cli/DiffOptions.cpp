@@ -139,6 +139,8 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     } else {
         options.path1 = files[0];
         options.path2 = files[1];
+        if (options.path1 == QLatin1String("-") && options.path2 == QLatin1String("-"))
+            return UsageError(QStringLiteral("standard input can be only one of the two files"));
     }
     if (parser.isSet(settings)) {
         const PrecisionSettings stored = readSettings();

@@ -70,6 +70,7 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
         {{"--bogus", a, b}, 2},
         {{a}, 2},
         {{a, b, a}, 2},
+        {{"-", "-"}, 2},                    // standard input once only
         {{"--full", a, b}, 1},              // the whole-table comparison, same verdict
         {{"--help"}, 0},
         {{"--version"}, 0},
