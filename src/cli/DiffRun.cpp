@@ -11,15 +11,20 @@ namespace {
 
 DiffFile Describe(const QString& path, tallir::Table table)
 {
-    const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
     const auto shape = tallir::LoadedGridShape(table);
-    DiffFile file{FileNameString(path), std::move(table), {}, LocaleFormat::SizeText(facts.size),
-                  LocaleFormat::DateText(facts.modified)};
-    file.dimension = QString::fromStdString(tallir::DimensionText(shape.rows - 1, shape.cols - 1));
+    DiffFile file = DescribeFile(path, shape.rows - 1, shape.cols - 1);
+    file.table = std::move(table);
     return file;
 }
 
 } // namespace
+
+DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t cols)
+{
+    const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
+    return DiffFile{FileNameString(path), {}, QString::fromStdString(tallir::DimensionText(rows, cols)),
+                    LocaleFormat::SizeText(facts.size), LocaleFormat::DateText(facts.modified)};
+}
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
 {

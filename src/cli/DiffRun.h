@@ -43,6 +43,9 @@ struct DiffOutcome {
 
 DiffOutcome RunDiff(const DiffOptions& options);
 
+// A file as the reports name it: its path, its rows and columns, its size and date (no table).
+DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t cols);
+
 // Whether the report can be written while the files are read (see RunStreamingDiff): the text
 // report or none, columns by position, no git names.
 bool Streams(const DiffOptions& options);

@@ -5,18 +5,6 @@
 #include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
 
-namespace {
-
-DiffFile Describe(const QString& path, std::uint64_t rows, std::uint64_t cols)
-{
-    const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
-    DiffFile file{FileNameString(path), {}, QString::fromStdString(tallir::DimensionText(rows, cols)),
-                  LocaleFormat::SizeText(facts.size), LocaleFormat::DateText(facts.modified)};
-    return file;
-}
-
-} // namespace
-
 bool Streams(const DiffOptions& options)
 {
     return !options.full && !options.json && !options.names && !options.git && options.keyColumns.empty()
@@ -49,7 +37,7 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
     if (!outcome.errors.empty())
         return outcome;
 
-    DiffRun run{Describe(options.path1, compared.rows1, compared.values1), Describe(options.path2, compared.rows2, compared.values2),
+    DiffRun run{DescribeFile(options.path1, compared.rows1, compared.values1), DescribeFile(options.path2, compared.rows2, compared.values2),
                 {}, compared.figures, compared.mismatch, separators, {}, false, false, {}};
     run.result.options = options.compare;
     run.result.comparedRows = compared.comparedRows;

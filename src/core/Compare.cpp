@@ -16,78 +16,79 @@ namespace {
 // Below this many cells a second thread costs more than it saves.
 constexpr std::uint64_t CellsPerThread = 1 << 16;
 
-// The row of File 1 (first) or File 2 that compared row r stands for.
-std::uint64_t RowOf(const CompareOptions& options, std::uint64_t r, bool first)
+// The rows of File 1 and File 2 that compared row r stands for; one of them NoRow where an
+// alignment left that side empty.
+RowPair RowsOf(const CompareOptions& options, std::uint64_t r)
 {
-    if (!options.alignment)
-        return r;
-    const RowPair& pair = options.alignment->pairs[r];
-    return first ? pair.row1 : pair.row2;
+    return options.alignment ? options.alignment->pairs[r] : RowPair{r, r};
 }
+
+// One band's verdicts and their figures.
+struct Band {
+    VerdictList& verdicts;
+    FiguresTally& tally;
+
+    void compare(std::string_view a, std::string_view b, std::uint64_t row, std::uint64_t col, const CompareOptions& options)
+    {
+        CellValues values;
+        if (auto verdict = CompareCells(a, b, options, &values)) {
+            verdict->row = row;
+            verdict->col = col;
+            verdicts.push_back(*verdict);
+            tally.add(*verdict, values);
+        }
+    }
+};
 
 void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                        std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
-                       VerdictList& out, FiguresTally& tally)
+                       Band& band)
 {
     const auto& map = options.columnMap;
     std::vector<std::string_view> cells2;
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
-        const std::uint64_t r1 = RowOf(options, r, true), r2 = RowOf(options, r, false);
-        if (r1 == NoRow || r2 == NoRow)
+        const RowPair rows = RowsOf(options, r);
+        if (!rows.paired())
             continue;
         // The row of File 2 once, in order; then its cells by the map.
-        Table::RowCursor row2(file2, r2);
+        Table::RowCursor row2(file2, rows.row2);
         cells2.resize(row2.count());
         for (std::size_t c = 0; c < cells2.size(); ++c)
             cells2[c] = row2.cell(c);
-        Table::RowCursor row1(file1, r1);
+        Table::RowCursor row1(file1, rows.row1);
         for (std::uint64_t c = 0; c < cols && c < map.size(); ++c) {
             if (map[c] < 0 || (c < ignored.size() && ignored[c]))
                 continue;
             const std::string_view a = row1.cell(c);
             const std::string_view b = std::size_t(map[c]) < cells2.size() ? cells2[std::size_t(map[c])] : std::string_view();
-            if (a == b)
-                continue;
-            CellValues values;
-            if (auto verdict = CompareCells(a, b, options, &values)) {
-                verdict->row = r;
-                verdict->col = c;
-                out.push_back(*verdict);
-                tally.add(*verdict, values);
-            }
+            if (a != b)
+                band.compare(a, b, r, c, options);
         }
     }
 }
 
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
-                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, VerdictList& out, FiguresTally& tally)
+                 std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options, Band band)
 {
     if (!options.columnMap.empty())
-        return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, out, tally);
+        return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, band);
     for (std::uint64_t r = firstRow; r < endRow; ++r) {
         if (options.cancel && options.cancel->load(std::memory_order_relaxed))
             return;
-        const std::uint64_t r1 = RowOf(options, r, true), r2 = RowOf(options, r, false);
-        if (r1 == NoRow || r2 == NoRow)
+        const RowPair rows = RowsOf(options, r);
+        if (!rows.paired())
             continue;
-        Table::RowCursor row1(file1, r1);
-        Table::RowCursor row2(file2, r2);
+        Table::RowCursor row1(file1, rows.row1);
+        Table::RowCursor row2(file2, rows.row2);
         // Past both rows' last values every pair is two empty texts: nothing to look at.
         const std::uint64_t width = std::min<std::uint64_t>(cols, std::max(row1.count(), row2.count()));
         for (std::uint64_t c = 0; c < width; ++c) {
             const std::string_view a = row1.cell(c);
             const std::string_view b = row2.cell(c);
-            if (a == b || (c < ignored.size() && ignored[c]))
-                continue;
-            CellValues values;
-            if (auto verdict = CompareCells(a, b, options, &values)) {
-                verdict->row = r;
-                verdict->col = c;
-                out.push_back(*verdict);
-                tally.add(*verdict, values);
-            }
+            if (a != b && !(c < ignored.size() && ignored[c]))
+                band.compare(a, b, r, c, options);
         }
     }
 }
@@ -221,7 +222,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
         const std::uint64_t end = rows * (t + 1) / threads;
-        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, bands[t], tallies[t]); };
+        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, Band{bands[t], tallies[t]}); };
         if (t + 1 < threads)
             workers.emplace_back(work);
         else

@@ -15,6 +15,14 @@ namespace tallir {
 
 constexpr std::size_t SourceBlockSize = 1 << 20;
 
+// One line of the plain format: its values, then the row's end.
+template <class Sink>
+void AddLine(std::string_view line, Sink& sink)
+{
+    ForEachToken(line, ValueSeparators, [&sink](std::string_view value) { sink.addCell(value); });
+    sink.endRow();
+}
+
 // Sink: a CellSink; its calls are direct where its type is final. afterBlock() is asked after
 // each block whether to go on. False when it stopped the reading.
 template <class Sink, class AfterBlock>
@@ -22,10 +30,7 @@ bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&
 {
     constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
     LineSplitter lines;
-    const auto onLine = [&sink](std::string_view line) {
-        ForEachToken(line, ValueSeparators, [&sink](std::string_view value) { sink.addCell(value); });
-        sink.endRow();
-    };
+    const auto onLine = [&sink](std::string_view line) { AddLine(line, sink); };
     CsvSplitter csv(sink);
     const auto block = std::make_unique_for_overwrite<char[]>(SourceBlockSize);
     bool first = true;

@@ -2,9 +2,8 @@
 
 #include "CsvSplitter.h"
 #include "InputFile.h"
-#include "SourceSplitter.h"
 #include "LineSplitter.h"
-#include "Tokenize.h"
+#include "SourceSplitter.h"
 
 #include <cstdio>
 #include <memory>
@@ -18,22 +17,6 @@ constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-class RowSink {
-public:
-    explicit RowSink(TableBuilder& builder)
-        : builder_(builder)
-    {
-    }
-    void operator()(std::string_view line)
-    {
-        ForEachToken(line, ValueSeparators, [this](std::string_view value) { builder_.addCell(value); });
-        builder_.endRow();
-    }
-
-private:
-    TableBuilder& builder_;
 };
 
 } // namespace
@@ -94,9 +77,9 @@ Table ParseTable(std::string_view text, TableFormat format, bool names)
     if (names)
         builder.expectNamesLine();
     LineSplitter splitter;
-    RowSink sink(builder);
-    splitter.feed(text, sink);
-    splitter.finish(sink);
+    const auto onLine = [&builder](std::string_view line) { AddLine(line, builder); };
+    splitter.feed(text, onLine);
+    splitter.finish(onLine);
     return builder.finish();
 }
 

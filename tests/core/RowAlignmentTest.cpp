@@ -1,3 +1,4 @@
+#include "core/Compare.h"
 #include "core/RowAlignment.h"
 #include "core/TableReader.h"
 
@@ -101,5 +102,28 @@ TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
                 ASSERT_EQ(a.cell(pair.row1, 0), b.cell(pair.row2, 0));
             }
         }
+    }
+}
+
+TEST(RowAlignment, ComparingTheAlignedRows)
+{
+    // File 2 has a time step more; after alignment only the changed digit differs, on the
+    // aligned row that stands for line 3 of File 1 and line 4 of File 2.
+    const Table a = ParseTable("0 1.0\n1 2.0\n2 3.0\n"), b = ParseTable("0 1.0\n1 2.0\n1.5 9\n2 3.5\n");
+    CompareOptions options;
+    options.alignment = std::make_shared<RowAlignment>(AlignByKeys(a, b, {0}));
+    for (const unsigned threads : {1u, 3u}) {
+        options.threads = threads;
+        const CompareResult result = CompareTables(a, b, options);
+        EXPECT_EQ(result.comparedRows, 4u);
+        EXPECT_EQ(result.grid.rows, 5u);
+        ASSERT_EQ(result.differing(), 1u);
+        const Verdict verdict = result.verdicts[0];
+        EXPECT_EQ(verdict.row, 3u);
+        EXPECT_EQ(verdict.col, 1u);
+        EXPECT_EQ(result.file1Row(verdict.row), 2u);
+        EXPECT_EQ(result.file2Row(verdict.row), 3u);
+        EXPECT_EQ(result.file1Row(2), NoRow);
+        EXPECT_EQ(result.figures.lowestAgreement->cell.row, 3u);
     }
 }
