@@ -43,8 +43,14 @@ void CompareGrids()
     }
     tallir::CompareResult result;
     tallir::Figures figures;
+    const int align = AlignRows();
     RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress& progress) {
         options.cancel = &progress.cancelled;
+        if (align == 1)
+            options.alignment = std::make_shared<tallir::RowAlignment>(
+                tallir::AlignByKeys(store1.table(), store2.table(), KeyColumns(), tallir::File2Columns(options, KeyColumns())));
+        else if (align == 2)
+            options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table()));
         result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
         if (!result.cancelled)
             figures = tallir::Summarize(result, store1.table(), store2.table());
@@ -56,6 +62,9 @@ void CompareGrids()
         return;
     }
     const std::uint64_t differing = result.differing();
+    // The File windows show their rows in the compared order: gaps where a row is in the other file only.
+    file1.MSFlexGrid1()->ShowAligned(result.options.alignment, true);
+    file2.MSFlexGrid1()->ShowAligned(result.options.alignment, false);
 
     MSFlexGrid* grid = compare.MSFlexGrid1();
     const bool redraw = grid->Redraw();

@@ -45,37 +45,49 @@ void mdiMain::goToDifference(std::size_t index, const QString& message)
 void mdiMain::mnuToolDifference_Click(int direction)
 {
     const tallir::CompareResult* result = Comparison();
-    if (!result || result->verdicts.empty()) {
+    const bool oneSided = result && result->options.alignment
+        && result->options.alignment->onlyIn1 + result->options.alignment->onlyIn2 > 0;
+    if (!result || (result->verdicts.empty() && !oneSided)) {
         StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences."));
         return;
     }
-    const bool hide = modMain::HideSame();
-    const auto& verdicts = result->verdicts;
     // From the cell last selected in "Compare"; a header cell stands before the first row.
     const frmGrid& compare = *GridWindows()[2];
     const qint64 row = compare.MSFlexGrid_CurRow() - 1;
     const qint64 col = compare.MSFlexGrid_CurCol() - 1;
-    std::optional<tallir::Step> step;
-    if (row < 0 || col < 0) {
-        const auto counts = [hide](const tallir::Verdict& v) { return !hide || tallir::BeyondTolerance(v); };
-        if (direction > 0) {
-            if (const auto it = std::find_if(verdicts.begin(), verdicts.end(), counts); it != verdicts.end())
-                step = tallir::Step{std::size_t(it - verdicts.begin()), false};
-        } else if (const auto it = std::find_if(verdicts.rbegin(), verdicts.rend(), counts); it != verdicts.rend()) {
-            step = tallir::Step{std::size_t(verdicts.rend() - it) - 1, false};
-        }
-    } else if (direction > 0) {
-        step = tallir::NextDifference(*result, std::uint64_t(row), std::uint64_t(col), hide);
-    } else {
-        step = tallir::PreviousDifference(*result, std::uint64_t(row), std::uint64_t(col), hide);
-    }
-    if (!step) {
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> from;
+    if (row >= 0 && col >= 0)
+        from = std::pair(std::uint64_t(row), std::uint64_t(col));
+    const auto stop = tallir::NextStop(*result, from, direction, modMain::HideSame());
+    if (!stop) {
         StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("No differences beyond the tolerance."));
         return;
     }
-    goToDifference(step->index, !step->wrapped ? QString()
-                                 : direction > 0 ? QStringLiteral("wrapped to the first difference.")
-                                                 : QStringLiteral("wrapped to the last difference."));
+    const QString message = !stop->wrapped ? QString()
+        : direction > 0                    ? QStringLiteral("wrapped to the first difference.")
+                                           : QStringLiteral("wrapped to the last difference.");
+    if (stop->verdict)
+        goToDifference(*stop->verdict, message);
+    else
+        goToOneSidedRow(stop->row, message);
+}
+
+void mdiMain::goToOneSidedRow(std::uint64_t comparedRow, const QString& message)
+{
+    const qint64 row = qint64(comparedRow) + 1;
+    for (int slot = 0; slot < 3; ++slot) {
+        frmGrid& window = *GridWindows()[slot];
+        MSFlexGrid* grid = window.MSFlexGrid1();
+        frmGrid::MSFlexGrid_ShowSelection(window, row, 1, row, std::max<qint64>(1, grid->Cols() - 1));
+        if (row < grid->Rows())
+            grid->scrollTo(grid->model()->index(int(row - 1), 0));
+    }
+    const tallir::RowPair& pair = Comparison()->options.alignment->pairs[std::size_t(comparedRow)];
+    const bool inFile1 = pair.row2 == tallir::NoRow;
+    const qint64 line = qint64(inFile1 ? pair.row1 : pair.row2) + 1 + GridWindows()[2]->MSFlexGrid1()->Store().lineOffset();
+    StatusPanels::SetText(statusBar_, "Space0",
+                          QStringLiteral("Row only in File %1: line %2").arg(inFile1 ? 1 : 2).arg(line)
+                              + (message.isEmpty() ? QString() : " - " + message));
 }
 
 void mdiMain::mnuToolWorst_Click()

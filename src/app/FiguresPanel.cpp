@@ -50,6 +50,11 @@ void Show(const tallir::Figures& figures)
     if (figures.lowestAgreement)
         summary += QStringLiteral("; lowest agreement %1 at %2")
                        .arg(LocaleFormat::Standard(figures.lowestAgreement->value), At(figures.lowestAgreement->cell));
+    if (const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+        result && result->options.alignment)
+        summary += QStringLiteral("; rows only in File 1: %1, only in File 2: %2")
+                       .arg(result->options.alignment->onlyIn1)
+                       .arg(result->options.alignment->onlyIn2);
     QStatusBar* bar = GridWindows()[2]->StatusBar1();
     StatusPanels::SetText(bar, "Space0", summary);
     if (QLabel* panel = StatusPanels::Panel(bar, "Space0")) {

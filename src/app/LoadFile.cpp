@@ -8,6 +8,7 @@
 #include "core/Compare.h"
 #include "core/TableReader.h"
 #include "grid/ColumnFit.h"
+#include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
@@ -68,6 +69,10 @@ bool LoadFile(frmGrid& window, const QString& path)
     const bool redraw = grid->Redraw();
     grid->SetRedraw(false);
     grid->ShowTable(std::move(*read.table));
+    // Rows aligned with the file that was here no longer say anything: the other file's rows in
+    // their order again.
+    for (int slot = 0; slot < 2; ++slot)
+        GridWindows()[slot]->MSFlexGrid1()->ShowAligned(nullptr, slot == 0);
     if (FitWidthsOnLoad())
         ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);

@@ -164,6 +164,8 @@ void mdiMain::createMenus()
         modUtil::WriteString("Option", "NamesLine", on ? "-1" : "0");
         mnuFileReload_Click(); // both files read again the other way, compared when that is on
     });
+    alignRows_ = add(tool, "mnuToolAlignRows", QStringLiteral("Align &Rows..."));
+    connect(alignRows_, &QAction::triggered, this, [this] { modMain::ShowAlignRows(this); });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));

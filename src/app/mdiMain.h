@@ -73,6 +73,7 @@ public:
     QAction* mnuToolFitWidths() const { return fitWidths_; }
     QAction* mnuToolHideSame() const { return hideSame_; }
     QAction* mnuToolNamesLine() const { return namesLine_; }
+    QAction* mnuToolAlignRows() const { return alignRows_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -119,6 +120,8 @@ private:
     void arrangeIcons();
     void loadThenCompare(frmGrid& window, const QString& path);
     void goToDifference(std::size_t index, const QString& message);
+    // Selects a compared row that holds a row of one file only, in the three windows.
+    void goToOneSidedRow(std::uint64_t comparedRow, const QString& message);
 
     QMdiArea* area_;
     QToolBar* toolbar_;
@@ -140,6 +143,7 @@ private:
     QAction* fitWidths_ = nullptr;
     QAction* hideSame_ = nullptr;
     QAction* namesLine_ = nullptr;
+    QAction* alignRows_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

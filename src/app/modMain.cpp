@@ -6,6 +6,7 @@
 
 #include "mdiMain.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmAlign.h"
 #include "dialogs/frmOption.h"
 #include "grid/ToolIcons.h"
 #include "core/Version.h"
@@ -72,6 +73,16 @@ void ShowOptions(QWidget* parent)
     frmOption dialog(parent);
     const bool accepted = platform::Platform().execDialog(dialog) == QDialog::Accepted;
     if (accepted && rule() != before && GridWindows()[2]->MSFlexGrid1()->Store().comparison())
+        CompareGrids();
+}
+
+void ShowAlignRows(QWidget* parent)
+{
+    const auto way = [] { return std::pair(AlignRows(), AlignRows() == 1 ? KeyColumns() : std::vector<std::uint64_t>()); };
+    const auto before = way();
+    frmAlign dialog(parent);
+    const bool accepted = platform::Platform().execDialog(dialog) == QDialog::Accepted;
+    if (accepted && way() != before && GridWindows()[2]->MSFlexGrid1()->Store().comparison())
         CompareGrids();
 }
 

@@ -5,7 +5,9 @@
 #include <QString>
 
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 class QApplication;
 class QWidget;
@@ -54,6 +56,10 @@ bool FitWidthsOnLoad();
 bool HideSame();
 // Whether the first line of a file holds the columns' names (Tool > First Line Holds Names).
 bool NamesLine();
+// How comparisons pair rows (Tool > Align Rows): 0 by position, 1 by key columns, 2 by
+// identical rows; and the key columns (0-based, File 1's).
+int AlignRows();
+std::vector<std::uint64_t> KeyColumns();
 
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);
@@ -64,6 +70,10 @@ void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullpt
 // The options dialog; when OK changed the precision rule, the precision or the tolerance and a
 // comparison is shown, it is made again at once.
 void ShowOptions(QWidget* parent);
+
+// The row alignment dialog; when OK changed the way rows are paired and a comparison is shown,
+// it is made again at once.
+void ShowAlignRows(QWidget* parent);
 
 // "--help" and "--version" among the arguments: prints the usage or the version line on
 // standard output and gives the exit status; nothing for any other command line.

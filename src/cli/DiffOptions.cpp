@@ -1,12 +1,12 @@
 #include "DiffOptions.h"
 
+#include "core/ColumnList.h"
 #include "core/Version.h"
 
 #include <QCommandLineParser>
 #include <cmath>
 
 namespace {
-constexpr qint64 MaxColumn = 100'000'000;
 
 QString Usage()
 {
@@ -73,20 +73,7 @@ QString DiffHelpText()
 
 std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
 {
-    std::vector<tallir::CompareOptions::ColumnRange> ranges;
-    for (const QString& item : list.split(',')) {
-        const QStringList bounds = item.trimmed().split('-');
-        if (bounds.size() > 2)
-            return std::nullopt;
-        bool okFirst = false;
-        bool okLast = false;
-        const qint64 first = bounds[0].trimmed().toLongLong(&okFirst);
-        const qint64 last = bounds.size() == 2 ? bounds[1].trimmed().toLongLong(&okLast) : first;
-        if (!okFirst || (bounds.size() == 2 && !okLast) || first < 1 || last < first || last > MaxColumn)
-            return std::nullopt;
-        ranges.push_back({std::uint64_t(first - 1), std::uint64_t(last - 1)});
-    }
-    return ranges;
+    return tallir::ParseColumnList(list.toStdString());
 }
 
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)())
@@ -182,9 +169,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         const auto columns = ParseColumnList(parser.value(key));
         if (!columns)
             return UsageError(QStringLiteral("not a list of columns: ") + parser.value(key));
-        for (const auto& range : *columns)
-            for (std::uint64_t c = range.first; c <= range.last && options.keyColumns.size() < 64; ++c)
-                options.keyColumns.push_back(c);
+        options.keyColumns = tallir::ListedColumns(*columns, 64);
     }
     options.alignIdentical = parser.isSet(align);
     if (options.alignIdentical && !options.keyColumns.empty())

@@ -89,12 +89,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
             compare.columnMap = run.columns.file2Column;
     }
     if (!options.keyColumns.empty()) {
-        std::vector<std::uint64_t> keys2;
-        for (const std::uint64_t c : options.keyColumns)
-            keys2.push_back(compare.columnMap.empty() || c >= compare.columnMap.size() || compare.columnMap[c] < 0
-                                ? c : std::uint64_t(compare.columnMap[c]));
-        compare.alignment = std::make_shared<tallir::RowAlignment>(
-            tallir::AlignByKeys(run.file1.table, run.file2.table, options.keyColumns, keys2));
+        compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByKeys(
+            run.file1.table, run.file2.table, options.keyColumns, tallir::File2Columns(compare, options.keyColumns)));
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(run.file1.table, run.file2.table));
     }

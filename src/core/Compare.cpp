@@ -180,6 +180,14 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
     return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
 }
 
+std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std::vector<std::uint64_t>& file1Columns)
+{
+    std::vector<std::uint64_t> columns;
+    for (const std::uint64_t c : file1Columns)
+        columns.push_back(c < options.columnMap.size() && options.columnMap[c] >= 0 ? std::uint64_t(options.columnMap[c]) : c);
+    return columns;
+}
+
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options)
 {
     return CompareTables(file1, LoadedGridShape(file1), file2, LoadedGridShape(file2), options);

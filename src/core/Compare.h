@@ -80,6 +80,10 @@ struct CompareResult {
 };
 
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options = {});
+
+// File 2's columns for columns of File 1 (such as key columns): those matched with them by name
+// where a column map says so, else the same.
+std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std::vector<std::uint64_t>& file1Columns);
 // The same for tables shown in grids of the given shapes (a grid may be larger than its table,
 // like the blank grid of a window that loaded nothing).
 CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,

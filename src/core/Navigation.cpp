@@ -74,6 +74,53 @@ std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly
     return order;
 }
 
+std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pair<std::uint64_t, std::uint64_t>> from,
+                             int direction, bool beyondOnly)
+{
+    const bool forward = direction > 0;
+    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
+    std::optional<Stop> byVerdict;
+    const auto& v = result.verdicts;
+    if (from) {
+        const auto step = forward ? NextDifference(result, from->first, from->second, beyondOnly)
+                                  : PreviousDifference(result, from->first, from->second, beyondOnly);
+        if (step)
+            byVerdict = Stop{step->index, v[step->index].row, step->wrapped};
+    } else if (forward) {
+        if (const auto it = std::find_if(v.begin(), v.end(), counts); it != v.end())
+            byVerdict = Stop{std::size_t(it - v.begin()), it->row, false};
+    } else if (const auto it = std::find_if(v.rbegin(), v.rend(), counts); it != v.rend()) {
+        const std::size_t index = std::size_t(v.rend() - it) - 1;
+        byVerdict = Stop{index, v[index].row, false};
+    }
+    if (!result.options.alignment)
+        return byVerdict;
+
+    // One-sided rows stand at column 0 of their row, where no verdict can be.
+    const auto& pairs = result.options.alignment->pairs;
+    std::optional<Stop> byRow;
+    auto consider = [&](std::uint64_t r, bool wrapped) {
+        if (!byRow || (wrapped == byRow->wrapped && forward != (r > byRow->row)) || (!wrapped && byRow->wrapped))
+            byRow = Stop{std::nullopt, r, wrapped};
+    };
+    for (std::uint64_t r = 0; r < pairs.size(); ++r) {
+        if (pairs[r].paired())
+            continue;
+        const bool beyond = !from || (forward ? std::pair(r, std::uint64_t(0)) > *from : std::pair(r, std::uint64_t(0)) < *from);
+        consider(r, !beyond);
+    }
+    if (!byRow)
+        return byVerdict;
+    if (!byVerdict)
+        return byRow;
+    // The nearer of the two: not wrapped before wrapped, then in the direction of travel.
+    if (byRow->wrapped != byVerdict->wrapped)
+        return byRow->wrapped ? byVerdict : byRow;
+    const auto verdictAt = std::pair(byVerdict->row, v[*byVerdict->verdict].col);
+    const auto rowAt = std::pair(byRow->row, std::uint64_t(0));
+    return (forward ? rowAt < verdictAt : rowAt > verdictAt) ? byRow : byVerdict;
+}
+
 WorstWalk::WorstWalk(const CompareResult& result, bool beyondOnly) : result_(&result), beyondOnly_(beyondOnly) {}
 
 void WorstWalk::refill()

@@ -22,6 +22,18 @@ std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t ro
 std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col,
                                        bool beyondOnly = false);
 
+// Where the difference navigation stops when rows were aligned: a verdict, or a compared row
+// that holds a row of one file only (it stands where the row's first cell would).
+struct Stop {
+    std::optional<std::size_t> verdict; // the verdict's index; nothing for a one-sided row
+    std::uint64_t row;                   // compared row
+    bool wrapped;
+};
+// The next (direction > 0) or previous stop after or before (row, col), wrapping round; from
+// nothing, the first or last one. Without an alignment the stops are the verdicts'.
+std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pair<std::uint64_t, std::uint64_t>> from,
+                             int direction, bool beyondOnly = false);
+
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 

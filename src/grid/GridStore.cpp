@@ -33,9 +33,48 @@ std::string GridStore::headerText(qint64 row, qint64 col) const
         return std::string(columnName(col));
     if (row == 0 && col > 0 && colsNumbered_)
         return std::to_string(col);
+    if (col == 0 && row > 0 && comparison_ && result_.options.alignment)
+        return alignedRowHeader(row);
+    if (col == 0 && row > 0 && alignment_) {
+        const std::uint64_t r = tableRow(row);
+        return r == tallir::NoRow ? std::string() : std::to_string(qint64(r) + 1 + lineOffset_);
+    }
     if (col == 0 && row > 0 && rowsNumbered_)
         return std::to_string(row + lineOffset_);
     return {};
+}
+
+std::string GridStore::alignedRowHeader(qint64 row) const
+{
+    const std::uint64_t r1 = result_.file1Row(std::uint64_t(row - 1)), r2 = result_.file2Row(std::uint64_t(row - 1));
+    auto line = [this](std::uint64_t r) { return std::to_string(qint64(r) + 1 + lineOffset_); };
+    if (r1 == tallir::NoRow)
+        return "+ " + line(r2);
+    if (r2 == tallir::NoRow)
+        return "\u2212 " + line(r1);
+    return r1 == r2 ? line(r1) : line(r1) + "/" + line(r2);
+}
+
+std::uint64_t GridStore::tableRow(qint64 row) const
+{
+    if (!alignment_)
+        return std::uint64_t(row - 1);
+    if (row < 1 || std::uint64_t(row - 1) >= alignment_->pairs.size())
+        return tallir::NoRow;
+    const tallir::RowPair& pair = alignment_->pairs[std::size_t(row - 1)];
+    return alignedFile1_ ? pair.row1 : pair.row2;
+}
+
+void GridStore::showAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1)
+{
+    if (comparison_ || (!alignment && !alignment_))
+        return;
+    if (!alignment_)
+        unalignedRows_ = rows_;
+    rows_ = alignment ? qint64(alignment->pairs.size()) + 1 : unalignedRows_;
+    alignment_ = std::move(alignment);
+    alignedFile1_ = file1;
+    ++generation_;
 }
 
 std::string_view GridStore::columnName(qint64 col) const
@@ -45,7 +84,16 @@ std::string_view GridStore::columnName(qint64 col) const
 
 std::string GridStore::cellName(qint64 row, qint64 col) const
 {
-    std::string name = 'R' + std::to_string(row + lineOffset_) + " C" + std::to_string(col);
+    std::string name = "R";
+    if (comparison_ && result_.options.alignment) {
+        name += alignedRowHeader(row);
+    } else if (alignment_) {
+        const std::uint64_t r = tableRow(row);
+        name += r == tallir::NoRow ? std::string("-") : std::to_string(qint64(r) + 1 + lineOffset_);
+    } else {
+        name += std::to_string(row + lineOffset_);
+    }
+    name += " C" + std::to_string(col);
     if (const std::string_view column = columnName(col); !column.empty())
         name.append(" ").append(column);
     return name;
@@ -77,6 +125,10 @@ std::string GridStore::text(qint64 row, qint64 col) const
         const auto edited = comparisonEdits_.find({row, col});
         return edited != comparisonEdits_.end() ? edited->second : verdictText(row, col);
     }
+    if (alignment_) {
+        const std::uint64_t shown = tableRow(row);
+        return shown == tallir::NoRow ? std::string() : std::string(table_.cell(std::size_t(shown), c));
+    }
     return std::string(table_.cell(r, c));
 }
 
@@ -92,7 +144,9 @@ void GridStore::setText(qint64 row, qint64 col, std::string text)
         comparisonEdits_[{row, col}] = std::move(text);
         return;
     }
-    table_.setCell(std::size_t(row - 1), std::size_t(col - 1), std::move(text));
+    const std::uint64_t shown = tableRow(row);
+    if (shown != tallir::NoRow) // a gap stands for no cell
+        table_.setCell(std::size_t(shown), std::size_t(col - 1), std::move(text));
 }
 
 void GridStore::showTable(tallir::Table table)
@@ -104,6 +158,7 @@ void GridStore::showTable(tallir::Table table)
     lineOffset_ = table.hasNames() ? 1 : 0;
     table_ = std::move(table);
     comparison_ = false;
+    alignment_.reset();
     ++generation_;
     result_ = {};
     headerEdits_.clear();
@@ -123,6 +178,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
     result_ = std::move(result);
     separators_ = std::move(separators);
     comparison_ = true;
+    alignment_.reset();
     ++generation_;
     table_ = tallir::Table();
     headerEdits_.clear();
@@ -131,6 +187,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
 
 void GridStore::addItem(std::string_view fields)
 {
+    showAligned(nullptr, true); // rows are added to the table as it is
     const qint64 row = rows_;
     ++rows_;
     qint64 col = 0;
@@ -150,6 +207,9 @@ void GridStore::addItem(std::string_view fields)
 void GridStore::removeItem(qint64 row)
 {
     if (row < 1 || row >= rows_)
+        return;
+    showAligned(nullptr, true);
+    if (row >= rows_)
         return;
     // Rare: rebuild the body without the row. Header cells of later rows move up as well.
     tallir::TableBuilder builder;

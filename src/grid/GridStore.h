@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,6 +37,14 @@ public:
     // Shows a comparison: its grid shape, header numbers where it grew, a verdict per cell.
     void showComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
                         std::vector<std::string> names = {}, qint64 lineOffset = 0);
+    // Shows the loaded table's rows in the order of an alignment: body row k holds this side's
+    // row of pair k - 1 (file1: File 1's side), with its own line number, or is a gap where that
+    // side has none. Null: the table's rows in their order again.
+    void showAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1);
+    // A body row that stands for no row of this table (a gap of an alignment).
+    bool gapRow(qint64 row) const { return tableRow(row) == tallir::NoRow && row > 0 && row < rows_; }
+    // The table row (0-based) that body row row shows; NoRow for a gap.
+    std::uint64_t tableRow(qint64 row) const;
     // The names of the value columns shown in the header row (none: numbers).
     const std::vector<std::string>& names() const { return names_; }
     // Added to a body row's number to give its line in the file (1 with a names line).
@@ -52,7 +61,9 @@ public:
     const tallir::NumberSeparators& separators() const { return separators_; }
     // Counts every new content shown, so that what was derived from an older one can tell.
     std::uint64_t generation() const { return generation_; }
-    tallir::GridShape shape() const { return {std::uint64_t(rows_), std::uint64_t(cols_)}; }
+    // The grid's shape as the table gives it, whatever alignment it is shown in.
+    tallir::GridShape shape() const { return {std::uint64_t(alignment_ ? unalignedRows_ : rows_), std::uint64_t(cols_)}; }
+    bool aligned() const { return alignment_ != nullptr; }
 
     // A row appended from TAB-separated fields, and a row taken out.
     void addItem(std::string_view fields);
@@ -60,6 +71,8 @@ public:
 
 private:
     std::string headerText(qint64 row, qint64 col) const;
+    // The row header of a comparison whose rows were aligned: each file's line, "+" or "-".
+    std::string alignedRowHeader(qint64 row) const;
     std::string verdictText(qint64 row, qint64 col) const;
 
     qint64 rows_ = 2;
@@ -74,5 +87,8 @@ private:
     std::map<std::pair<qint64, qint64>, std::string> headerEdits_;
     std::vector<std::string> names_;
     qint64 lineOffset_ = 0;
+    std::shared_ptr<const tallir::RowAlignment> alignment_; // of a loaded table's rows
+    bool alignedFile1_ = true;
+    qint64 unalignedRows_ = 0; // rows_ before the alignment
     std::map<std::pair<qint64, qint64>, std::string> comparisonEdits_;
 };

@@ -135,6 +135,14 @@ void MSFlexGrid::ShowTable(tallir::Table table)
     model_->endChange();
 }
 
+void MSFlexGrid::ShowAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1)
+{
+    model_->beginChange();
+    model_->store().showAligned(std::move(alignment), file1);
+    applyShape();
+    model_->endChange();
+}
+
 void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
                                 std::vector<std::string> names, qint64 lineOffset)
 {

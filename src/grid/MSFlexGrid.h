@@ -99,6 +99,8 @@ public:
 
     // Whole contents at once: a loaded table or a comparison, without any per-cell call.
     void ShowTable(tallir::Table table);
+    // The loaded table's rows in the order of an alignment (see GridStore::showAligned).
+    void ShowAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1);
     void ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
                         std::vector<std::string> names = {}, qint64 lineOffset = 0);
     const GridStore& Store() const { return model_->store(); }

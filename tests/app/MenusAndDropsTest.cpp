@@ -114,6 +114,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  mnuToolFitWidths \"Fit &Widths on Load\" checked",
         "  mnuToolHideSame \"Hide &Cells Regarded as the Same\" checked",
         "  mnuToolNamesLine \"First Line Holds &Names\" unchecked",
+        "  mnuToolAlignRows \"Align &Rows...\"",
         "  mnuToolNextDifference \"&Next Difference\" F8",
         "  mnuToolPreviousDifference \"&Previous Difference\" Shift+F8",
         "  mnuToolNextWorst \"Next &Worst\" Ctrl+F8",

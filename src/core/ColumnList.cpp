@@ -1,0 +1,61 @@
+#include "ColumnList.h"
+
+#include <charconv>
+
+namespace tallir {
+
+namespace {
+
+constexpr std::uint64_t MaxColumn = 100'000'000;
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::uint64_t> Column(std::string_view text)
+{
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxColumn)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<std::vector<CompareOptions::ColumnRange>> ParseColumnList(std::string_view list)
+{
+    std::vector<CompareOptions::ColumnRange> ranges;
+    for (;;) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = list.substr(0, comma);
+        const std::size_t dash = item.find('-');
+        const auto first = Column(item.substr(0, dash));
+        const auto last = dash == std::string_view::npos ? first : Column(item.substr(dash + 1));
+        if (!first || !last || *last < *first)
+            return std::nullopt;
+        ranges.push_back({*first - 1, *last - 1});
+        if (comma == std::string_view::npos)
+            return ranges;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+std::vector<std::uint64_t> ListedColumns(const std::vector<CompareOptions::ColumnRange>& ranges, std::size_t limit)
+{
+    std::vector<std::uint64_t> columns;
+    for (const auto& range : ranges)
+        for (std::uint64_t c = range.first; c <= range.last && columns.size() < limit; ++c)
+            columns.push_back(c);
+    return columns;
+}
+
+} // namespace tallir

@@ -1,0 +1,56 @@
+#include "frmAlign.h"
+
+#include "core/ColumnList.h"
+#include "settings/modUtil.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAlign"));
+    setWindowTitle(QStringLiteral("Align Rows"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Pair the rows of the two files:"), this));
+    const char* const captions[] = {"&Off: by their place in the files", "By &key columns:", "By &identical rows"};
+    for (int way = 0; way < 3; ++way) {
+        ways_[way] = new QRadioButton(QString::fromLatin1(captions[way]), this);
+        layout->addWidget(ways_[way]);
+        if (way == 1) {
+            keys_ = new QLineEdit(this);
+            keys_->setPlaceholderText(QStringLiteral("columns, like 1 or 1,3"));
+            layout->addWidget(keys_);
+        }
+    }
+    problem_ = new QLabel(this);
+    problem_->hide();
+    layout->addWidget(problem_);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons_);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &frmAlign::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &frmAlign::reject);
+    connect(ways_[1], &QRadioButton::toggled, keys_, &QLineEdit::setEnabled);
+
+    const int way = modUtil::ReadInteger("Option", "AlignRows", 0);
+    ways_[way >= 0 && way <= 2 ? way : 0]->setChecked(true);
+    keys_->setText(modUtil::ReadString("Option", "KeyColumns", "1"));
+    keys_->setEnabled(ways_[1]->isChecked());
+}
+
+void frmAlign::accept()
+{
+    const int way = ways_[1]->isChecked() ? 1 : ways_[2]->isChecked() ? 2 : 0;
+    if (way == 1 && !tallir::ParseColumnList(keys_->text().toStdString())) {
+        problem_->setText(QStringLiteral("Give the key columns by number, like 1 or 1,3."));
+        problem_->show();
+        keys_->setFocus();
+        return;
+    }
+    modUtil::WriteString("Option", "AlignRows", QString::number(way));
+    if (way == 1)
+        modUtil::WriteString("Option", "KeyColumns", keys_->text().simplified());
+    QDialog::accept();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// How rows are paired for a comparison: by position (off), by the values of key columns, or
+// around the rows identical in both files. Reads "Option"/"AlignRows" and "Option"/"KeyColumns"
+// when it opens and writes them only on OK, when the key columns make a list.
+
+#include <QDialog>
+
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+class frmAlign : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAlign(QWidget* parent = nullptr);
+
+    // 0 off, 1 by key columns, 2 by identical rows.
+    QRadioButton* Way(int way) const { return ways_[way]; }
+    QLineEdit* KeyColumns() const { return keys_; }
+    QDialogButtonBox* Buttons() const { return buttons_; }
+    QLabel* Problem() const { return problem_; }
+
+    void accept() override;
+
+private:
+    QRadioButton* ways_[3];
+    QLineEdit* keys_;
+    QLabel* problem_;
+    QDialogButtonBox* buttons_;
+};

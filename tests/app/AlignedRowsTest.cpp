@@ -1,0 +1,168 @@
+// Rows paired by key or around identical rows in the windows: gap rows in the File windows, the
+// Compare window's row marks and figures, navigation that stops at one-sided rows, copying across
+// a gap, and the Align Rows dialog.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "dialogs/frmAlign.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "settings/modUtil.h"
+#include "support/FrameFixture.h"
+#include "support/PaintRecorder.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+namespace {
+
+class AlignedRowsTest : public FrameFixture {
+protected:
+    AlignedRowsTest()
+        : FrameFixture({1200, 700})
+    {
+        folder.write("Tallir.ini", "[Option]\nAlignRows=1\nKeyColumns=1\n");
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        // File 2: a time step more after line 2, and line 3's second value changed.
+        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n")));
+        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n")));
+        modMain::CompareGrids();
+    }
+
+    QStringList rowHeaders(int slot)
+    {
+        QStringList headers;
+        for (qint64 r = 1; r < grid(slot)->Rows(); ++r)
+            headers << grid(slot)->TextMatrix(r, 0);
+        return headers;
+    }
+    QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
+    QString figures() { return StatusPanels::Text(window(2).StatusBar1(), "Space0"); }
+    // The colour painted last over the middle of a body cell.
+    QColor paintedAt(int slot, qint64 row, qint64 col)
+    {
+        QWidget* viewport = grid(slot)->viewport();
+        PaintRecorder recorder(viewport->size());
+        viewport->render(&recorder);
+        const QRect cell = grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
+        return recorder.fillAt(cell.center()).value_or(QColor());
+    }
+    void alignDialog(int way, const QString& keys = {})
+    {
+        fake.onDialog = [way, keys](QDialog& dialog) {
+            auto& align = static_cast<frmAlign&>(dialog);
+            align.Way(way)->setChecked(true);
+            if (!keys.isEmpty())
+                align.KeyColumns()->setText(keys);
+            align.Buttons()->button(QDialogButtonBox::Ok)->click();
+        };
+        frame.mnuToolAlignRows()->trigger();
+        fake.onDialog = nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(AlignedRowsTest, GapRowsMarksAndFigures)
+{
+    // Each file's own line numbers; a gap where the other file has a row this one lacks.
+    EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "", "3", "4"}));
+    EXPECT_EQ(rowHeaders(1), (QStringList{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));
+    EXPECT_EQ(grid(0)->TextMatrix(3, 1), "");
+    EXPECT_EQ(grid(0)->TextMatrix(4, 2), "3.0");
+    EXPECT_EQ(grid(1)->TextMatrix(3, 1), "1.5");
+    // Only the changed digit differs; the inserted step is no wall of differences.
+    EXPECT_EQ(grid(2)->TextMatrix(4, 2), "1.48");
+    for (qint64 r = 1; r < grid(2)->Rows(); ++r) {
+        for (qint64 c = 1; c < grid(2)->Cols(); ++c) {
+            if (!(r == 4 && c == 2)) {
+                EXPECT_EQ(grid(2)->TextMatrix(r, c), "") << r << "," << c;
+            }
+        }
+    }
+    EXPECT_TRUE(figures().contains("rows only in File 1: 0, only in File 2: 1")) << figures().toStdString();
+    EXPECT_EQ(fake.messages.back().text, window(0).Caption() + " != " + window(1).Caption() + "\r\nat 1 cells\r\nin smaller rows and cols.");
+
+    // The gap is hatched as painted; a row of the file is not.
+    const QColor hatch = grid(0)->palette().color(QPalette::Mid);
+    EXPECT_EQ(paintedAt(0, 3, 1), hatch);
+    EXPECT_NE(paintedAt(0, 4, 1), hatch);
+    EXPECT_NE(paintedAt(1, 3, 1), hatch);
+    // The differing cell is marked on the aligned row of each file.
+    EXPECT_EQ(paintedAt(0, 4, 2), paintedAt(1, 4, 2));
+    EXPECT_NE(paintedAt(0, 4, 2), paintedAt(0, 2, 2));
+}
+
+TEST_F(AlignedRowsTest, NavigationStopsAtOneSidedRowsAndSelectionSpansTheGap)
+{
+    struct Step {
+        int direction;
+        qint64 row, col;
+        QString status;
+    };
+    const Step steps[] = {
+        {+1, 3, 1, "Row only in File 2: line 3"},
+        {+1, 4, 2, "Difference 1 of 1 at R3/4 C2"},
+        {+1, 3, 1, "Row only in File 2: line 3 - wrapped to the first difference."},
+        {-1, 4, 2, "Difference 1 of 1 at R3/4 C2 - wrapped to the last difference."},
+        {-1, 3, 1, "Row only in File 2: line 3"},
+    };
+    for (const Step& step : steps) {
+        frame.mnuToolDifference(step.direction)->trigger();
+        EXPECT_EQ(status(), step.status);
+        for (int slot = 0; slot < 3; ++slot) {
+            EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), step.row) << slot << " " << step.status.toStdString();
+            EXPECT_EQ(window(slot).MSFlexGrid_CurCol(), step.col) << slot << " " << step.status.toStdString();
+        }
+    }
+    // A block across the gap copies an empty line for it.
+    frmGrid::MSFlexGrid_ShowSelection(window(0), 2, 1, 4, 2);
+    EXPECT_EQ(grid(0)->SelectedText(), "1\t2.0\n\t\n2\t3.0\n");
+}
+
+TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
+{
+    const std::size_t shown = fake.messages.size();
+    alignDialog(0);
+    EXPECT_EQ(modUtil::ReadInteger("Option", "AlignRows", -1), 0);
+    EXPECT_EQ(fake.messages.size(), shown + 1) << "compared again";
+    EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "4"})) << "the file's rows in their order again";
+    EXPECT_EQ(grid(2)->TextMatrix(3, 1), "0.60");
+    EXPECT_FALSE(figures().contains("rows only"));
+
+    alignDialog(2);
+    EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "", "4"})) << "between identical rows, by position";
+    EXPECT_EQ(fake.messages.size(), shown + 2);
+
+    // A key list that is none: the dialog stays open and says why; nothing is written.
+    fake.onDialog = [](QDialog& dialog) {
+        auto& align = static_cast<frmAlign&>(dialog);
+        align.Way(1)->setChecked(true);
+        align.KeyColumns()->setText("x");
+        align.Buttons()->button(QDialogButtonBox::Ok)->click();
+        EXPECT_TRUE(align.isVisible() || align.result() != QDialog::Accepted);
+        EXPECT_FALSE(align.Problem()->text().isEmpty());
+        align.Buttons()->button(QDialogButtonBox::Cancel)->click();
+    };
+    frame.mnuToolAlignRows()->trigger();
+    fake.onDialog = nullptr;
+    EXPECT_EQ(modUtil::ReadInteger("Option", "AlignRows", -1), 2);
+    EXPECT_EQ(fake.messages.size(), shown + 2);
+
+    alignDialog(1, "1");
+    EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));
+    EXPECT_EQ(modUtil::ReadString("Option", "KeyColumns", ""), "1");
+
+    // Another file in File 2: File 1's rows in their order again until the next comparison.
+    EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "0 1.0\n")));
+    EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "4"}));
+}
