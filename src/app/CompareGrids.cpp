@@ -44,11 +44,12 @@ void CompareGrids()
     tallir::CompareResult result;
     tallir::Figures figures;
     const int align = AlignRows();
+    const auto keys = align == 1 ? KeyColumns(store1.table().names()) : std::nullopt;
     RunLongWork(mdiMain::Frame().StatusBar1(), QStringLiteral("Comparing"), [&](WorkProgress& progress) {
         options.cancel = &progress.cancelled;
-        if (align == 1)
+        if (keys)
             options.alignment = std::make_shared<tallir::RowAlignment>(
-                tallir::AlignByKeys(store1.table(), store2.table(), KeyColumns(), tallir::File2Columns(options, KeyColumns())));
+                tallir::AlignByKeys(store1.table(), store2.table(), *keys, tallir::File2Columns(options, *keys)));
         else if (align == 2)
             options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table()));
         result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
@@ -100,6 +101,8 @@ void CompareGrids()
         only << "column " + name(store1, col) + " only in File 1";
     for (const std::size_t col : columns.onlyIn2)
         only << "column " + name(store2, col) + " only in File 2";
+    if (align == 1 && !keys)
+        only << "no key column " + modUtil::ReadString("Option", "KeyColumns", "1") + " in File 1: rows compared by position";
     if (!only.isEmpty())
         StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", only.join(QStringLiteral("; ")));
 

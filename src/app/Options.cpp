@@ -28,10 +28,9 @@ int AlignRows()
     return way >= 0 && way <= 2 ? way : 0;
 }
 
-std::vector<std::uint64_t> KeyColumns()
+std::optional<std::vector<std::uint64_t>> KeyColumns(const std::vector<std::string>& names)
 {
-    const auto ranges = tallir::ParseColumnList(modUtil::ReadString("Option", "KeyColumns", "1").toStdString());
-    return ranges ? tallir::ListedColumns(*ranges, 64) : std::vector<std::uint64_t>{0};
+    return tallir::KeyColumns(modUtil::ReadString("Option", "KeyColumns", "1").toStdString(), names);
 }
 
 } // namespace modMain

@@ -78,7 +78,9 @@ void ShowOptions(QWidget* parent)
 
 void ShowAlignRows(QWidget* parent)
 {
-    const auto way = [] { return std::pair(AlignRows(), AlignRows() == 1 ? KeyColumns() : std::vector<std::uint64_t>()); };
+    const auto way = [] {
+        return std::pair(AlignRows(), AlignRows() == 1 ? modUtil::ReadString("Option", "KeyColumns", "1") : QString());
+    };
     const auto before = way();
     frmAlign dialog(parent);
     const bool accepted = platform::Platform().execDialog(dialog) == QDialog::Accepted;

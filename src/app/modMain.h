@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QApplication;
@@ -57,9 +58,10 @@ bool HideSame();
 // Whether the first line of a file holds the columns' names (Tool > First Line Holds Names).
 bool NamesLine();
 // How comparisons pair rows (Tool > Align Rows): 0 by position, 1 by key columns, 2 by
-// identical rows; and the key columns (0-based, File 1's).
+// identical rows; and the key columns (0-based, File 1's, found by number or among File 1's
+// names), nothing when the list names a column there is not.
 int AlignRows();
-std::vector<std::uint64_t> KeyColumns();
+std::optional<std::vector<std::uint64_t>> KeyColumns(const std::vector<std::string>& names);
 
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);

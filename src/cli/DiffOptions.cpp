@@ -49,8 +49,8 @@ QString DiffHelpText()
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
         "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
         "      --key LIST           pair rows by the values in these columns (like 1 or\n"
-        "                           1,3) rather than by position: a row missing in one\n"
-        "                           file is listed as \"only in\", not compared\n"
+        "                           1,3, or names with --names) rather than by position:\n"
+        "                           a row missing in one file is listed as \"only in\"\n"
         "      --align              pair rows around the rows identical in both files\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
@@ -166,13 +166,13 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         options.compare.ignoredColumns = std::move(*columns);
     }
     if (parser.isSet(key)) {
-        const auto columns = ParseColumnList(parser.value(key));
-        if (!columns)
-            return UsageError(QStringLiteral("not a list of columns: ") + parser.value(key));
-        options.keyColumns = tallir::ListedColumns(*columns, 64);
+        // Names are known once the files are read; numbers can be checked now.
+        options.keyList = parser.value(key);
+        if (!tallir::KeyColumns(options.keyList.toStdString(), {}) && !parser.isSet(names))
+            return UsageError(QStringLiteral("not a list of columns: ") + options.keyList);
     }
     options.alignIdentical = parser.isSet(align);
-    if (options.alignIdentical && !options.keyColumns.empty())
+    if (options.alignIdentical && !options.keyList.isEmpty())
         return UsageError(QStringLiteral("--key and --align are two ways to pair rows: give one"));
     options.quiet = parser.isSet(quiet);
     options.json = parser.isSet(json);

@@ -17,9 +17,9 @@ struct DiffOptions {
     bool all = false; // the text report lists the cells regarded as the same too
     bool csv = false; // comma-separated values, quotes enclosing fields
     bool names = false; // the first line holds the columns' names
-    // Rows paired by the values of these columns (0-based), or by identical rows, rather than
-    // by position.
-    std::vector<std::uint64_t> keyColumns;
+    // Rows paired by the values of these key columns (numbers from 1, or names with --names),
+    // or by identical rows, rather than by position. Empty: no key.
+    QString keyList;
     bool alignIdentical = false;
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
     // repository, /dev/null stands for no file, and a difference is no failure.

@@ -1,5 +1,6 @@
 #include "DiffRun.h"
 
+#include "core/ColumnList.h"
 #include "core/TableReader.h"
 #include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
@@ -88,9 +89,14 @@ DiffOutcome RunDiff(const DiffOptions& options)
         if (!run.columns.positional) // identical names lines: by position, at no cost
             compare.columnMap = run.columns.file2Column;
     }
-    if (!options.keyColumns.empty()) {
-        compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByKeys(
-            run.file1.table, run.file2.table, options.keyColumns, tallir::File2Columns(compare, options.keyColumns)));
+    if (!options.keyList.isEmpty()) {
+        const auto keys = tallir::KeyColumns(options.keyList.toStdString(), run.file1.table.names());
+        if (!keys) {
+            outcome.errors.push_back("tallir-diff: no such key column in " + run.file1.path + ": " + options.keyList.toStdString());
+            return outcome;
+        }
+        compare.alignment = std::make_shared<tallir::RowAlignment>(
+            tallir::AlignByKeys(run.file1.table, run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(run.file1.table, run.file2.table));
     }

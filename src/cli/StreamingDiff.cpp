@@ -7,7 +7,7 @@
 
 bool Streams(const DiffOptions& options)
 {
-    return !options.full && !options.json && !options.names && !options.git && options.keyColumns.empty()
+    return !options.full && !options.json && !options.names && !options.git && options.keyList.isEmpty()
         && !options.alignIdentical;
 }
 

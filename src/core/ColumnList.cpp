@@ -1,5 +1,6 @@
 #include "ColumnList.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tallir {
@@ -56,6 +57,28 @@ std::vector<std::uint64_t> ListedColumns(const std::vector<CompareOptions::Colum
         for (std::uint64_t c = range.first; c <= range.last && columns.size() < limit; ++c)
             columns.push_back(c);
     return columns;
+}
+
+std::optional<std::vector<std::uint64_t>> KeyColumns(std::string_view list, const std::vector<std::string>& names)
+{
+    constexpr std::size_t Limit = 64;
+    std::vector<std::uint64_t> columns;
+    for (;;) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = Trimmed(list.substr(0, comma));
+        if (const auto ranges = ParseColumnList(item)) {
+            for (const std::uint64_t c : ListedColumns(*ranges, Limit - std::min(Limit, columns.size())))
+                columns.push_back(c);
+        } else if (const auto named = std::find(names.begin(), names.end(), item); !item.empty() && named != names.end()) {
+            if (columns.size() < Limit)
+                columns.push_back(std::uint64_t(named - names.begin()));
+        } else {
+            return std::nullopt;
+        }
+        if (comma == std::string_view::npos)
+            return columns;
+        list.remove_prefix(comma + 1);
+    }
 }
 
 } // namespace tallir

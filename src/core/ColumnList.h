@@ -4,6 +4,7 @@
 #include "Compare.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,5 +14,10 @@ namespace tallir {
 std::optional<std::vector<CompareOptions::ColumnRange>> ParseColumnList(std::string_view list);
 // The columns of the ranges one by one, at most limit of them.
 std::vector<std::uint64_t> ListedColumns(const std::vector<CompareOptions::ColumnRange>& ranges, std::size_t limit);
+
+// Key columns as people write them: numbers and ranges as above, or the names of names (a
+// file's names line), in any mix: "1", "time", "2,step". At most 64; nothing when an item is
+// neither a column nor a name.
+std::optional<std::vector<std::uint64_t>> KeyColumns(std::string_view list, const std::vector<std::string>& names);
 
 } // namespace tallir

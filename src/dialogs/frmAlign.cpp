@@ -1,6 +1,5 @@
 #include "frmAlign.h"
 
-#include "core/ColumnList.h"
 #include "settings/modUtil.h"
 
 #include <QDialogButtonBox>
@@ -8,6 +7,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
 {
@@ -21,7 +21,7 @@ frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
         layout->addWidget(ways_[way]);
         if (way == 1) {
             keys_ = new QLineEdit(this);
-            keys_->setPlaceholderText(QStringLiteral("columns, like 1 or 1,3"));
+            keys_->setPlaceholderText(QStringLiteral("columns, like 1 or 1,3 or a name"));
             layout->addWidget(keys_);
         }
     }
@@ -43,8 +43,10 @@ frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
 void frmAlign::accept()
 {
     const int way = ways_[1]->isChecked() ? 1 : ways_[2]->isChecked() ? 2 : 0;
-    if (way == 1 && !tallir::ParseColumnList(keys_->text().toStdString())) {
-        problem_->setText(QStringLiteral("Give the key columns by number, like 1 or 1,3."));
+    // Numbers now; names only once a file's names line is there to find them in.
+    const QStringList items = keys_->text().split(',');
+    if (way == 1 && std::any_of(items.begin(), items.end(), [](const QString& item) { return item.trimmed().isEmpty(); })) {
+        problem_->setText(QStringLiteral("Give the key columns by number or name, like 1 or 1,3 or time."));
         problem_->show();
         keys_->setFocus();
         return;

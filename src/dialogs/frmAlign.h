@@ -1,7 +1,8 @@
 #pragma once
 // How rows are paired for a comparison: by position (off), by the values of key columns, or
 // around the rows identical in both files. Reads "Option"/"AlignRows" and "Option"/"KeyColumns"
-// when it opens and writes them only on OK, when the key columns make a list.
+// when it opens and writes them only on OK, when the key columns make a list (of numbers, ranges
+// or names).
 
 #include <QDialog>
 

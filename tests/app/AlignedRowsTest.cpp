@@ -147,7 +147,7 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     fake.onDialog = [](QDialog& dialog) {
         auto& align = static_cast<frmAlign&>(dialog);
         align.Way(1)->setChecked(true);
-        align.KeyColumns()->setText("x");
+        align.KeyColumns()->setText("1,");
         align.Buttons()->button(QDialogButtonBox::Ok)->click();
         EXPECT_TRUE(align.isVisible() || align.result() != QDialog::Accepted);
         EXPECT_FALSE(align.Problem()->text().isEmpty());
@@ -157,6 +157,11 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     fake.onDialog = nullptr;
     EXPECT_EQ(modUtil::ReadInteger("Option", "AlignRows", -1), 2);
     EXPECT_EQ(fake.messages.size(), shown + 2);
+
+    // A name File 1 has not: by position, and the frame says why.
+    alignDialog(1, "time");
+    EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "3", "4"}));
+    EXPECT_TRUE(status().contains("no key column time in File 1")) << status().toStdString();
 
     alignDialog(1, "1");
     EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));

@@ -410,6 +410,15 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_TRUE(TallirDiff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
     EXPECT_EQ(TallirDiff({"--key", "1", "--align", a, b}).status, 2);
     EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
+    // By name, with a names line.
+    const QString named1 = folder.write("n1.txt", "time v\n0 1.0\n1 2.0\n");
+    const QString named2 = folder.write("n2.txt", "time v\n0 1.0\n0.5 7\n1 2.0\n");
+    const Outcome byName = TallirDiff({"--names", "--key", "time", named1, named2});
+    EXPECT_EQ(byName.status, 1);
+    EXPECT_TRUE(byName.out.startsWith("only in " + named2 + ": line 3\n")) << byName.out.toStdString();
+    const Outcome noSuchName = TallirDiff({"--names", "--key", "step", named1, named2});
+    EXPECT_EQ(noSuchName.status, 2);
+    EXPECT_TRUE(noSuchName.err.contains("no such key column")) << noSuchName.err.toStdString();
 
     const QJsonObject json = QJsonDocument::fromJson(TallirDiff({"--key", "1", "--json", a, b}).out.toUtf8()).object();
     const QJsonArray cells = json["cells"].toArray();

@@ -1,3 +1,4 @@
+#include "core/ColumnList.h"
 #include "core/Compare.h"
 #include "core/RowAlignment.h"
 #include "core/TableReader.h"
@@ -126,4 +127,26 @@ TEST(RowAlignment, ComparingTheAlignedRows)
         EXPECT_EQ(result.file1Row(2), NoRow);
         EXPECT_EQ(result.figures.lowestAgreement->cell.row, 3u);
     }
+}
+
+TEST(RowAlignment, KeyColumnsByNumberOrName)
+{
+    const std::vector<std::string> names{"time", "x", "2"};
+    struct Case {
+        std::string list;
+        std::optional<std::vector<std::uint64_t>> columns;
+    };
+    const Case cases[] = {
+        {"1", std::vector<std::uint64_t>{0}},
+        {"time", std::vector<std::uint64_t>{0}},
+        {" x , 1-2", std::vector<std::uint64_t>{1, 0, 1}},
+        {"2", std::vector<std::uint64_t>{1}}, // a number is a column number first
+        {"vz", std::nullopt},
+        {"", std::nullopt},
+        {"1,,2", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KeyColumns(c.list, names), c.columns) << c.list;
+    EXPECT_EQ(KeyColumns("time", {}), std::nullopt) << "no names line, no names";
+    EXPECT_EQ(KeyColumns("1-1000", names)->size(), 64u);
 }
