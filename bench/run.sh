@@ -143,3 +143,13 @@ printf 'tallir-diff --names, reversed: %.3f s  (%.2f x in order)\n' "$reversed" 
 # Rows paired by a key column or around identical rows: 100 rows left out of each file.
 echo "== case \"aligned\": $rows rows, 100 left out of each file"
 build/bin/bench_align "$rows"
+
+# The HTML report of a comparison where every cell differs: on top of the whole-table comparison.
+one="$data/perturbed-$rows-1.txt"
+two="$data/perturbed-$rows-2.txt"
+echo "== case \"report\": the HTML page of the perturbed pair"
+plain=$(best bash -c "build/bin/tallir-diff -q --full '$one' '$two'; [ \$? -le 1 ]")
+page=$(best bash -c "build/bin/tallir-diff -q --html '$data/report.html' '$one' '$two'; [ \$? -le 1 ]")
+printf 'tallir-diff -q --full:         %.3f s\n' "$plain"
+printf 'the same with --html:          %.3f s  (the page: %.3f s, %d KB)\n' "$page" "$(echo "$page - $plain" | bc -l)" \
+    $(( $(stat -c %s "$data/report.html") / 1024 ))

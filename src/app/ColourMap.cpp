@@ -2,6 +2,7 @@
 
 #include "core/Compare.h"
 #include "core/Navigation.h"
+#include "core/VerdictColour.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/frmGrid.h"
@@ -95,14 +96,8 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
 
 QColor VerdictColour(const tallir::Verdict& verdict, double threshold)
 {
-    if (verdict.kind == tallir::VerdictKind::Same)
-        return QColor(204, 232, 222);
-    if (verdict.kind == tallir::VerdictKind::Text || !(verdict.agreement >= 1))
-        return QColor(236, 112, 99);
-    // From orange at 1 digit to a pale yellow at the threshold.
-    const double t = std::clamp((verdict.agreement - 1) / std::max(1.0, threshold - 1), 0.0, 1.0);
-    const auto mix = [t](int from, int to) { return int(from + (to - from) * t); };
-    return QColor(mix(245, 255), mix(166, 244), mix(95, 190));
+    const tallir::Rgb rgb = tallir::VerdictRgb(verdict, threshold);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 QColor FileMark()

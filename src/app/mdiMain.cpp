@@ -108,6 +108,8 @@ void mdiMain::createMenus()
     fileManage_[1] = add(file, "mnuFileManage1", QStringLiteral("&Compare"));
     fileReload_ = add(file, "mnuFileReload", QStringLiteral("&Reload"), QKeySequence(Qt::Key_F5));
     connect(fileReload_, &QAction::triggered, this, &mdiMain::mnuFileReload_Click);
+    fileExport_ = add(file, "mnuFileExport", QStringLiteral("&Export Report..."));
+    connect(fileExport_, &QAction::triggered, this, [this] { modMain::ExportReport(this); });
     recentSeparator_ = separator(file, "mnuFileRecentPathSepa");
     recentSeparator_->setVisible(false);
     for (int k = 0; k < 5; ++k) {

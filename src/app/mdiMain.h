@@ -74,6 +74,7 @@ public:
     QAction* mnuToolHideSame() const { return hideSame_; }
     QAction* mnuToolNamesLine() const { return namesLine_; }
     QAction* mnuToolAlignRows() const { return alignRows_; }
+    QAction* mnuFileExport() const { return fileExport_; }
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -144,6 +145,7 @@ private:
     QAction* hideSame_ = nullptr;
     QAction* namesLine_ = nullptr;
     QAction* alignRows_ = nullptr;
+    QAction* fileExport_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

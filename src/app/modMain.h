@@ -73,6 +73,10 @@ void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullpt
 // comparison is shown, it is made again at once.
 void ShowOptions(QWidget* parent);
 
+// File > Export Report: asks for a file and writes the comparison shown there, as a web page,
+// or as CSV when the name ends in .csv.
+void ExportReport(QWidget* parent);
+
 // The row alignment dialog; when OK changed the way rows are paired and a comparison is shown,
 // it is made again at once.
 void ShowAlignRows(QWidget* parent);

@@ -54,6 +54,8 @@ QString DiffHelpText()
         "      --align              pair rows around the rows identical in both files\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --json               print one JSON document instead of the text report\n"
+        "      --html FILE          also write a report to keep as one HTML page: files,\n"
+        "                           options, figures, columns, a histogram, worst cells\n"
         "      --full               hold both tables in memory rather than compare them\n"
         "                           while reading; with --json, also print the three\n"
         "                           whole grids\n"
@@ -67,8 +69,8 @@ QString DiffHelpText()
         "\n"
         "FILE1 and FILE2 may be \"-\" (standard input), pipes, or files ending in .gz or\n"
         ".zst, read decompressed. The text report is written while both files are read,\n"
-        "in memory that does not grow with them; --json, --names, --key, --align and\n"
-        "--full read both tables whole first.\n");
+        "in memory that does not grow with them; --json, --html, --names, --key, --align\n"
+        "and --full read both tables whole first.\n");
 }
 
 std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(const QString& list)
@@ -94,10 +96,11 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption align("align", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
     const QCommandLineOption json("json", "");
+    const QCommandLineOption html("html", "", "FILE");
     const QCommandLineOption full("full", "");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, full, all, git, csv, names,
+    parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
                        help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -176,6 +179,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         return UsageError(QStringLiteral("--key and --align are two ways to pair rows: give one"));
     options.quiet = parser.isSet(quiet);
     options.json = parser.isSet(json);
+    options.htmlPath = parser.value(html);
     options.full = parser.isSet(full);
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);

@@ -21,6 +21,7 @@ struct DiffOptions {
     // or by identical rows, rather than by position. Empty: no key.
     QString keyList;
     bool alignIdentical = false;
+    QString htmlPath; // also write the HTML report there; empty: none
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
     // repository, /dev/null stands for no file, and a difference is no failure.
     bool git = false;

@@ -8,7 +8,7 @@
 bool Streams(const DiffOptions& options)
 {
     return !options.full && !options.json && !options.names && !options.git && options.keyList.isEmpty()
-        && !options.alignIdentical;
+        && !options.alignIdentical && options.htmlPath.isEmpty();
 }
 
 DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)

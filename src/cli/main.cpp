@@ -2,6 +2,7 @@
 
 #include "DiffOptions.h"
 #include "DiffRun.h"
+#include "HtmlReport.h"
 #include "JsonReport.h"
 #include "TextReport.h"
 #include "locale/FileNames.h"
@@ -53,6 +54,12 @@ int main(int argc, char** argv)
             WriteJsonReport(*outcome.run, options.full, out);
         else
             WriteTextReport(*outcome.run, out, options.all);
+    }
+    if (!options.htmlPath.isEmpty() && !WriteHtmlReportFile(*outcome.run, options, FileNameString(options.htmlPath))) {
+        std::fprintf(stderr, "tallir-diff: the report %s could not be written: %s\n", FileNameString(options.htmlPath).c_str(),
+                     std::strerror(errno));
+        out.finish();
+        return 2;
     }
     if (!out.finish()) {
         std::fprintf(stderr, "tallir-diff: the report could not be written: %s\n", std::strerror(errno));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace tallir {
 
@@ -81,6 +82,49 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
                       file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
     }
     return tally.figures();
+}
+
+std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const Table& file1, const Table& file2)
+{
+    std::uint64_t pairedRows = result.comparedRows;
+    if (const auto* alignment = result.options.alignment.get())
+        pairedRows = std::uint64_t(std::count_if(alignment->pairs.begin(), alignment->pairs.end(),
+                                                 [](const RowPair& pair) { return pair.paired(); }));
+    std::vector<ColumnFigures> columns(result.comparedCols);
+    std::vector<FiguresTally> tallies(result.comparedCols);
+    for (std::uint64_t c = 0; c < columns.size(); ++c) {
+        const bool ignored = std::any_of(result.options.ignoredColumns.begin(), result.options.ignoredColumns.end(),
+                                         [c](const auto& range) { return c >= range.first && c <= range.last; });
+        const bool unmatched = c < result.options.columnMap.size() && result.options.columnMap[c] < 0;
+        columns[c].col = c;
+        columns[c].compared = ignored || unmatched ? 0 : pairedRows;
+    }
+    for (const Verdict& verdict : result.verdicts) {
+        if (verdict.col >= tallies.size())
+            continue;
+        if (verdict.kind == VerdictKind::Text)
+            tallies[verdict.col].add(verdict, {}, {});
+        else
+            tallies[verdict.col].add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
+                                     file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
+    }
+    for (std::uint64_t c = 0; c < columns.size(); ++c)
+        columns[c].figures = tallies[c].figures();
+    return columns;
+}
+
+AgreementHistogram HistogramOf(const CompareResult& result)
+{
+    AgreementHistogram histogram;
+    std::map<int, std::uint64_t> bins;
+    for (const Verdict& verdict : result.verdicts) {
+        if (verdict.kind == VerdictKind::Text)
+            ++histogram.text;
+        else
+            ++bins[std::max(-1, int(std::floor(std::clamp(verdict.agreement, -2.0, 400.0))))];
+    }
+    histogram.bins.assign(bins.begin(), bins.end());
+    return histogram;
 }
 
 ShapeMismatch FindShapeMismatch(const Table& file1, const Table& file2)

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tallir {
 
@@ -63,6 +65,23 @@ private:
 // Counts and extremes of a result: gathered while it was made, unless it was cancelled, when the
 // verdicts it holds are summed up again.
 Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2);
+
+// The figures of one compared column.
+struct ColumnFigures {
+    std::uint64_t col;          // value column, 0-based
+    std::uint64_t compared = 0; // cell pairs compared in it
+    Figures figures;
+};
+// Per compared column, from the result's verdicts (their numbers read again).
+std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const Table& file1, const Table& file2);
+
+// The differing numeric cells by the whole digits they agree in (bin k: k <= agreement < k + 1;
+// less than 0 in bin -1), and the "D" cells apart.
+struct AgreementHistogram {
+    std::uint64_t text = 0;
+    std::vector<std::pair<int, std::uint64_t>> bins; // (digits, cells), ascending, no empty bins
+};
+AgreementHistogram HistogramOf(const CompareResult& result);
 
 // Where the tables' shapes differ: the first row whose value counts differ, and the two row
 // counts when they do.

@@ -43,6 +43,8 @@ public:
     virtual Answer messageBox(const MessageBoxRequest& request, QWidget* parent) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const OpenFileRequest& request, QWidget* parent) = 0;
+    // The path to write to, or nothing when the user cancelled.
+    virtual std::optional<QString> saveFileName(const OpenFileRequest& request, QWidget* parent) = 0;
     virtual bool openUrl(const QUrl& url) = 0;
     // Shows one of the program's own dialogs modally; its result (QDialog::Accepted or not).
     virtual int execDialog(QDialog& dialog) = 0;

@@ -66,6 +66,21 @@ Answer QtPlatformServices::messageBox(const MessageBoxRequest& request, QWidget*
     return buttons.size() == 1 ? buttons.front().first : Answer::Cancel;
 }
 
+std::optional<QString> QtPlatformServices::saveFileName(const OpenFileRequest& request, QWidget* parent)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(request.filters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<QString> QtPlatformServices::openFileName(const OpenFileRequest& request, QWidget* parent)
 {
     QFileDialog dialog(parent, request.title);

@@ -8,6 +8,7 @@ class QtPlatformServices final : public PlatformServices {
 public:
     Answer messageBox(const MessageBoxRequest& request, QWidget* parent) override;
     std::optional<QString> openFileName(const OpenFileRequest& request, QWidget* parent) override;
+    std::optional<QString> saveFileName(const OpenFileRequest& request, QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
     int execDialog(QDialog& dialog) override;
     void beep() override;

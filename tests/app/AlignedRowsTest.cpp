@@ -171,3 +171,31 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "0 1.0\n")));
     EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "4"}));
 }
+
+TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)
+{
+    const QString page = folder.path("report.html"), table = folder.path("cells.csv");
+    fake.chosenFiles = {page, table};
+    frame.mnuFileExport()->trigger();
+    frame.mnuFileExport()->trigger();
+    ASSERT_EQ(fake.fileDialogs.size(), 2u);
+    EXPECT_EQ(fake.fileDialogs.front().title, "Export Report");
+
+    const QString html = QString::fromUtf8(folder.read("report.html"));
+    EXPECT_EQ(html.count("<tr class=\"cell\">"), 1);
+    EXPECT_TRUE(html.contains("<td>R3/4 C2</td>")) << html.toStdString();
+    EXPECT_TRUE(html.contains("<tr><th>Rows only in File 2</th><td class=\"number\">1</td></tr>"));
+    EXPECT_TRUE(html.contains("paired by key 1"));
+    EXPECT_TRUE(html.contains(window(0).Caption().toHtmlEscaped()));
+
+    const QStringList lines = QString::fromUtf8(folder.read("cells.csv")).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("3/4,2,,3.0,3.1,1.48,")) << lines[1].toStdString();
+
+    // Written where it cannot be: said, not passed over.
+    const std::size_t shown = fake.messages.size();
+    fake.chosenFiles = {folder.path("no/such/folder/r.html")};
+    frame.mnuFileExport()->trigger();
+    ASSERT_EQ(fake.messages.size(), shown + 1);
+    EXPECT_TRUE(fake.messages.back().text.startsWith("Can't write ")) << fake.messages.back().text.toStdString();
+}

@@ -94,6 +94,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  mnuFileManage0 \"&Open...\" Ctrl+O",
         "  mnuFileManage1 \"&Compare\"",
         "  mnuFileReload \"&Reload\" F5",
+        "  mnuFileExport \"&Export Report...\"",
         "  --- hidden",
         "  mnuFileRecentPath \"\" hidden",
         "  mnuFileRecentPath \"\" hidden",

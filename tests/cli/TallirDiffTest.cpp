@@ -431,3 +431,24 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_FALSE(QJsonDocument::fromJson(TallirDiff({"--json", a, b}).out.toUtf8()).object().contains("rowsOnlyIn2"))
         << "by position the document is as it was";
 }
+
+TEST(TallirDiff, HtmlReportBesideTheTextReport)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
+    const QString b = folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n");
+    const QString page = folder.path("report.html");
+    const Outcome run = TallirDiff({"--key", "1", "--html", page, a, b});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.startsWith("only in " + b + ": line 3\n")) << "the text report as ever";
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(html.count("<tr class=\"cell\">"), 1);
+    EXPECT_TRUE(html.contains("<td>R3/4 C2</td>")) << html.toStdString();
+    EXPECT_TRUE(html.contains("<tr><th>Rows only in File 2</th><td class=\"number\">1</td></tr>"));
+    EXPECT_TRUE(html.contains("paired by key 1"));
+    const Outcome nowhere = TallirDiff({"--html", folder.path("no/such/folder/r.html"), a, b});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_TRUE(nowhere.err.contains("could not be written")) << nowhere.err.toStdString();
+}

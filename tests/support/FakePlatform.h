@@ -15,6 +15,11 @@ public:
 
     platform::Answer messageBox(const platform::MessageBoxRequest& request, QWidget* parent) override;
     std::optional<QString> openFileName(const platform::OpenFileRequest& request, QWidget* parent) override;
+    // Answers from chosenFiles as the open-file dialog does.
+    std::optional<QString> saveFileName(const platform::OpenFileRequest& request, QWidget* parent) override
+    {
+        return openFileName(request, parent);
+    }
     bool openUrl(const QUrl& url) override;
     // Shows nothing: the dialog is shown without a loop, handed to onDialog (when set) to be
     // worked as a person would, and its result returned once onDialog is done.

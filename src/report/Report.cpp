@@ -1,0 +1,252 @@
+#include "Report.h"
+
+#include "core/Figures.h"
+#include "core/Navigation.h"
+#include "core/NumericText.h"
+#include "core/VerdictColour.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace tallir {
+
+namespace {
+
+std::string Html(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Csv(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string out = "\"";
+    for (const char c : text)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string Number(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr);
+}
+
+std::string FullNumber(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string Hex(const Rgb& rgb)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb.red, rgb.green, rgb.blue);
+    return text;
+}
+
+// The texts of a differing cell, and its differences when both are numbers.
+struct CellFacts {
+    std::string_view text1, text2;
+    std::optional<double> absolute, relative;
+};
+
+CellFacts Facts(const Report& report, const Verdict& verdict)
+{
+    const CompareResult& result = report.result;
+    CellFacts facts{report.table1.cell(result.file1Row(verdict.row), verdict.col),
+                    report.table2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), {}, {}};
+    if (verdict.kind != VerdictKind::Text) {
+        const double x1 = NumericValue(facts.text1).value_or(0), x2 = NumericValue(facts.text2).value_or(0);
+        facts.absolute = std::fabs(x2 - x1);
+        facts.relative = x1 == 0 ? std::fabs(x2) : *facts.absolute / std::fabs(x1);
+    }
+    return facts;
+}
+
+template <class T>
+std::string At(const Report& report, const std::optional<FigureAt<T>>& figure, const std::string& value)
+{
+    return figure ? value + " at " + Html(report.cellName(figure->cell.row, figure->cell.col)) : std::string("&ndash;");
+}
+
+constexpr std::string_view Style = R"(<style>
+body { font-family: sans-serif; margin: 2em; color: #222; }
+table { border-collapse: collapse; margin: 0.5em 0 1.5em; }
+th, td { border: 1px solid #ccc; padding: 0.2em 0.6em; text-align: left; }
+td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; }
+td.text { font-family: monospace; }
+pre { background: #f4f4f4; padding: 0.5em; }
+svg text { font-family: sans-serif; font-size: 12px; }
+</style>)";
+
+void WriteHistogram(const AgreementHistogram& histogram, std::ostream& out)
+{
+    std::vector<std::pair<std::string, std::uint64_t>> bars;
+    if (histogram.text)
+        bars.emplace_back("D", histogram.text);
+    for (const auto& [digits, cells] : histogram.bins)
+        bars.emplace_back(digits < 0 ? std::string("<0") : std::to_string(digits), cells);
+    if (bars.empty()) {
+        out << "<p>No differing cells.</p>\n";
+        return;
+    }
+    std::uint64_t most = 0;
+    for (const auto& bar : bars)
+        most = std::max(most, bar.second);
+    const int barWidth = 36, gap = 8, height = 160, left = 70, bottom = 40, top = 20;
+    const int width = left + int(bars.size()) * (barWidth + gap) + gap;
+    out << "<svg width=\"" << width << "\" height=\"" << height + bottom + top
+        << "\" role=\"img\" aria-label=\"Differing cells by the digits they agree in\">\n";
+    out << "<line x1=\"" << left << "\" y1=\"" << top << "\" x2=\"" << left << "\" y2=\"" << top + height
+        << "\" stroke=\"#444\"/>\n<line x1=\"" << left << "\" y1=\"" << top + height << "\" x2=\"" << width << "\" y2=\""
+        << top + height << "\" stroke=\"#444\"/>\n";
+    out << "<text x=\"" << left - 6 << "\" y=\"" << top + 4 << "\" text-anchor=\"end\">" << most << "</text>\n";
+    out << "<text x=\"" << left - 6 << "\" y=\"" << top + height << "\" text-anchor=\"end\">0</text>\n";
+    out << "<text x=\"" << left + (width - left) / 2 << "\" y=\"" << top + height + 34
+        << "\" text-anchor=\"middle\">digits in common (D: texts differ)</text>\n";
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        const int x = left + gap + int(i) * (barWidth + gap);
+        const int h = std::max(1, int(double(bars[i].second) / double(most) * height));
+        const Verdict shade{0, 0, bars[i].first == "D" ? 0 : bars[i].first == "<0" ? -1 : std::stod(bars[i].first),
+                            bars[i].first == "D" ? VerdictKind::Text : VerdictKind::Digits};
+        out << "<rect x=\"" << x << "\" y=\"" << top + height - h << "\" width=\"" << barWidth << "\" height=\"" << h
+            << "\" fill=\"" << Hex(VerdictRgb(shade, 15)) << "\"><title>" << bars[i].second << " cells</title></rect>\n";
+        out << "<text x=\"" << x + barWidth / 2 << "\" y=\"" << top + height + 16 << "\" text-anchor=\"middle\">"
+            << Html(bars[i].first) << "</text>\n";
+    }
+    out << "</svg>\n";
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOptions& options, bool namesMatched,
+                                                                const std::string& rows)
+{
+    std::vector<std::pair<std::string, std::string>> list;
+    std::string rule = "off";
+    if (options.precisionSame)
+        rule = std::string("on: \"S\" above ").append(FormatStandard(options.precisionLog, {})).append(" digits");
+    list.emplace_back("Precision rule", rule);
+    list.emplace_back("Absolute tolerance", options.absoluteTolerance ? FullNumber(*options.absoluteTolerance) : "none");
+    list.emplace_back("Relative tolerance", options.relativeTolerance ? FullNumber(*options.relativeTolerance) : "none");
+    std::string ignored;
+    for (const auto& range : options.ignoredColumns) {
+        if (!ignored.empty())
+            ignored.append(",");
+        ignored.append(std::to_string(range.first + 1));
+        if (range.last != range.first)
+            ignored.append("-").append(std::to_string(range.last + 1));
+    }
+    list.emplace_back("Columns left out", ignored.empty() ? "none" : ignored);
+    list.emplace_back("Columns", namesMatched ? "matched by name" : "by position");
+    list.emplace_back("Rows", rows);
+    return list;
+}
+
+void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLimit)
+{
+    const CompareResult& result = report.result;
+    const Figures& f = result.figures;
+    out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Tallir: "
+        << Html(report.file1.path) << " and " << Html(report.file2.path) << "</title>\n"
+        << Style << "\n</head>\n<body>\n<h1>Comparison of " << Html(report.file1.path) << " and "
+        << Html(report.file2.path) << "</h1>\n";
+
+    out << "<h2>Files</h2>\n<table>\n<tr><th></th><th>Path</th><th>Dimension</th><th>Size</th><th>Date</th></tr>\n";
+    for (const auto& [label, file] : {std::pair{"File 1", &report.file1}, {"File 2", &report.file2}})
+        out << "<tr><th>" << label << "</th><td>" << Html(file->path) << "</td><td>" << Html(file->dimension) << "</td><td>"
+            << Html(file->size) << "</td><td>" << Html(file->date) << "</td></tr>\n";
+    out << "</table>\n<h2>Options</h2>\n<table>\n";
+    for (const auto& [name, value] : report.options)
+        out << "<tr><th>" << Html(name) << "</th><td>" << Html(value) << "</td></tr>\n";
+    out << "</table>\n<h2>Result</h2>\n<pre id=\"message\">";
+    // The message's lines end in CR LF; the page's in LF.
+    std::string message;
+    for (const char c : report.message)
+        if (c != '\r')
+            message += c;
+    out << Html(message) << "</pre>\n";
+
+    out << "<table id=\"figures\">\n<tr><th>Compared</th><td>" << Html(DimensionText(result.comparedRows, result.comparedCols))
+        << "</td></tr>\n<tr><th>Differing cells</th><td class=\"number\">" << f.differing << "</td></tr>\n"
+        << "<tr><th>D (texts differ)</th><td class=\"number\">" << f.textDiffering << "</td></tr>\n"
+        << "<tr><th>S (regarded as the same)</th><td class=\"number\">" << f.same << "</td></tr>\n"
+        << "<tr><th>Digits</th><td class=\"number\">" << f.digits << "</td></tr>\n"
+        << "<tr><th>Beyond the tolerance</th><td class=\"number\">" << f.beyondTolerance << "</td></tr>\n"
+        << "<tr><th>Lowest agreement</th><td>"
+        << At(report, f.lowestAgreement, f.lowestAgreement ? FormatStandard(f.lowestAgreement->value, report.separators) : "")
+        << "</td></tr>\n<tr><th>Largest absolute difference</th><td>"
+        << At(report, f.largestAbsolute, f.largestAbsolute ? Number(f.largestAbsolute->value) : "")
+        << "</td></tr>\n<tr><th>Largest relative difference</th><td>"
+        << At(report, f.largestRelative, f.largestRelative ? Number(f.largestRelative->value) : "") << "</td></tr>\n";
+    if (const auto* alignment = result.options.alignment.get())
+        out << "<tr><th>Rows only in File 1</th><td class=\"number\">" << alignment->onlyIn1
+            << "</td></tr>\n<tr><th>Rows only in File 2</th><td class=\"number\">" << alignment->onlyIn2 << "</td></tr>\n";
+    out << "</table>\n";
+
+    out << "<h2>By column</h2>\n<table id=\"columns\">\n<tr><th>Column</th><th>Name</th><th class=\"number\">Compared</th>"
+           "<th class=\"number\">D</th><th class=\"number\">S</th><th class=\"number\">Digits</th><th>Lowest agreement</th>"
+           "<th>Largest absolute difference</th><th>Largest relative difference</th></tr>\n";
+    for (const ColumnFigures& column : SummarizeColumns(result, report.table1, report.table2)) {
+        const Figures& g = column.figures;
+        out << "<tr><td class=\"number\">" << column.col + 1 << "</td><td>" << Html(report.columnName(column.col))
+            << "</td><td class=\"number\">" << column.compared << "</td><td class=\"number\">" << g.textDiffering
+            << "</td><td class=\"number\">" << g.same << "</td><td class=\"number\">" << g.digits << "</td><td>"
+            << At(report, g.lowestAgreement, g.lowestAgreement ? FormatStandard(g.lowestAgreement->value, report.separators) : "")
+            << "</td><td>" << At(report, g.largestAbsolute, g.largestAbsolute ? Number(g.largestAbsolute->value) : "")
+            << "</td><td>" << At(report, g.largestRelative, g.largestRelative ? Number(g.largestRelative->value) : "")
+            << "</td></tr>\n";
+    }
+    out << "</table>\n<h2>Agreement</h2>\n";
+    WriteHistogram(HistogramOf(result), out);
+
+    out << "<h2>Differing cells, the worst first</h2>\n<table id=\"cells\">\n<tr><th>Cell</th><th>File 1</th>"
+           "<th>File 2</th><th class=\"number\">Verdict</th></tr>\n";
+    WorstWalk walk(result, false);
+    std::size_t listed = 0;
+    for (; listed < std::min<std::size_t>(cellLimit, result.verdicts.size()); ++listed) {
+        const Verdict verdict = result.verdicts[walk.next()->index];
+        const CellFacts facts = Facts(report, verdict);
+        out << "<tr class=\"cell\"><td>" << Html(report.cellName(verdict.row, verdict.col)) << "</td><td class=\"text\">"
+            << Html(facts.text1) << "</td><td class=\"text\">" << Html(facts.text2) << "</td><td class=\"number\" style=\"background:"
+            << Hex(VerdictRgb(verdict, result.options.precisionLog)) << "\">" << Html(VerdictText(verdict, report.separators))
+            << "</td></tr>\n";
+    }
+    out << "</table>\n";
+    if (listed < result.verdicts.size())
+        out << "<p id=\"more\">and " << result.verdicts.size() - listed << " more differing cells.</p>\n";
+    out << "</body>\n</html>\n";
+}
+
+void WriteCsvReport(const Report& report, std::ostream& out)
+{
+    out << "row,column,name,text1,text2,verdict,agreement,absolute difference,relative difference\r\n";
+    const CompareResult& result = report.result;
+    for (const Verdict& verdict : result.verdicts) {
+        const CellFacts facts = Facts(report, verdict);
+        const std::string name = report.cellName(verdict.row, verdict.col);
+        // The row as the cell's name gives it: "3" or "3/4".
+        const std::string row = name.substr(1, name.find(' ') - 1);
+        out << Csv(row) << ',' << verdict.col + 1 << ',' << Csv(report.columnName(verdict.col)) << ',' << Csv(facts.text1)
+            << ',' << Csv(facts.text2) << ',' << Csv(VerdictText(verdict)) << ','
+            << (verdict.kind == VerdictKind::Text ? std::string() : FullNumber(verdict.agreement)) << ','
+            << (facts.absolute ? FullNumber(*facts.absolute) : std::string()) << ','
+            << (facts.relative ? FullNumber(*facts.relative) : std::string()) << "\r\n";
+    }
+}
+
+} // namespace tallir
