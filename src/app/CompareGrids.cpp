@@ -7,6 +7,7 @@
 #include "core/Figures.h"
 #include "ColourMap.h"
 #include "FiguresPanel.h"
+#include "SummaryWindow.h"
 #include "grid/ColumnFit.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
@@ -92,6 +93,7 @@ void CompareGrids()
 
     // The figures at a glance; a click on them goes to the worst cell (the frame listens).
     FiguresPanel::Show(figures);
+    SummaryWindow::Refresh();
     QStringList only;
     auto name = [](const GridStore& store, std::size_t col) {
         const std::string_view n = store.table().name(col);

@@ -72,6 +72,13 @@ void mdiMain::mnuToolDifference_Click(int direction)
         goToOneSidedRow(stop->row, message);
 }
 
+void mdiMain::goToCell(std::uint64_t row, std::uint64_t col)
+{
+    if (const tallir::CompareResult* result = Comparison())
+        if (const auto index = tallir::FindDifference(*result, row, col))
+            goToDifference(*index, {});
+}
+
 void mdiMain::goToOneSidedRow(std::uint64_t comparedRow, const QString& message)
 {
     const qint64 row = qint64(comparedRow) + 1;

@@ -2,6 +2,7 @@
 
 #include "ColourMap.h"
 #include "FiguresPanel.h"
+#include "SummaryWindow.h"
 #include "modMain.h"
 #include "settings/modUtil.h"
 #include "core/Navigation.h"
@@ -167,6 +168,8 @@ void mdiMain::createMenus()
         mnuFileReload_Click(); // both files read again the other way, compared when that is on
     });
     alignRows_ = add(tool, "mnuToolAlignRows", QStringLiteral("Align &Rows..."));
+    summary_ = add(tool, "mnuToolSummary", QStringLiteral("&Summary"));
+    connect(summary_, &QAction::triggered, this, [this] { SummaryWindow::Show(this); });
     connect(alignRows_, &QAction::triggered, this, [this] { modMain::ShowAlignRows(this); });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),

@@ -75,6 +75,9 @@ public:
     QAction* mnuToolNamesLine() const { return namesLine_; }
     QAction* mnuToolAlignRows() const { return alignRows_; }
     QAction* mnuFileExport() const { return fileExport_; }
+    QAction* mnuToolSummary() const { return summary_; }
+    // Selects a compared cell in the three windows, with its place among the differences.
+    void goToCell(std::uint64_t row, std::uint64_t col);
     void mnuWindowArrange_Click(int index);
     void mnuHelpHelp_Click(int index);
     void mnuHelpAbout_Click();
@@ -146,6 +149,7 @@ private:
     QAction* namesLine_ = nullptr;
     QAction* alignRows_ = nullptr;
     QAction* fileExport_ = nullptr;
+    QAction* summary_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

@@ -116,6 +116,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  mnuToolHideSame \"Hide &Cells Regarded as the Same\" checked",
         "  mnuToolNamesLine \"First Line Holds &Names\" unchecked",
         "  mnuToolAlignRows \"Align &Rows...\"",
+        "  mnuToolSummary \"&Summary\"",
         "  mnuToolNextDifference \"&Next Difference\" F8",
         "  mnuToolPreviousDifference \"&Previous Difference\" Shift+F8",
         "  mnuToolNextWorst \"Next &Worst\" Ctrl+F8",

@@ -1,0 +1,98 @@
+// Tool > Summary: the comparison by column as the core sums it up, sorting, going to a figure's
+// cell, and the histogram as painted; it follows the next comparison.
+
+#include "app/SummaryWindow.h"
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "core/Figures.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/frmGrid.h"
+#include "support/FrameFixture.h"
+#include "support/PaintRecorder.h"
+
+#include <QHeaderView>
+#include <QMdiSubWindow>
+#include <QTableWidget>
+
+namespace {
+
+class SummaryWindowTest : public FrameFixture {
+protected:
+    SummaryWindowTest()
+        : FrameFixture({1200, 700})
+    {
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        // Column 1 agrees; column 2 differs in three rows; column 3 holds a "D" and a gross difference.
+        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2.0 x\n2 3.0 4\n3 4.0 5\n4 1000 6\n")));
+        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2.1 y\n2 3.0 40\n3 4.001 5\n4 1100 6\n")));
+        modMain::CompareGrids();
+        frame.mnuToolSummary()->trigger();
+    }
+    QTableWidget* table() { return SummaryWindow::Table(); }
+    QString at(int row, int col) { return table()->item(row, col)->text(); }
+};
+
+} // namespace
+
+TEST_F(SummaryWindowTest, FiguresByColumnSortedAndGoneTo)
+{
+    ASSERT_TRUE(table());
+    ASSERT_EQ(table()->rowCount(), 3);
+    // As the core sums them up.
+    const auto columns = tallir::SummarizeColumns(*grid(2)->Store().comparison(), grid(0)->Store().table(), grid(1)->Store().table());
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(at(r, 0), QString::number(r + 1));
+        EXPECT_EQ(at(r, 2), "4");
+        EXPECT_EQ(at(r, 3).toULongLong(), columns[std::size_t(r)].figures.textDiffering);
+        EXPECT_EQ(at(r, 5).toULongLong(), columns[std::size_t(r)].figures.digits);
+    }
+    EXPECT_EQ(at(1, 6), "1.00 at R4 C2");
+    EXPECT_EQ(at(2, 7), "36 at R2 C3");
+    EXPECT_EQ(at(0, 6), "");
+
+    // Sorted by the lowest agreement: the figure's value, not its text.
+    table()->sortItems(6, Qt::DescendingOrder);
+    EXPECT_EQ(at(0, 0), "2");
+    table()->sortItems(5, Qt::AscendingOrder);
+    EXPECT_EQ(at(2, 0), "2") << "the most digits last";
+    table()->sortItems(7, Qt::AscendingOrder);
+    EXPECT_EQ(at(1, 0), "3") << "36 before 100, as numbers";
+    EXPECT_EQ(at(2, 0), "2");
+
+    // A double-click on a figure selects its cell in the three windows.
+    table()->sortItems(0, Qt::AscendingOrder);
+    emit table()->itemDoubleClicked(table()->item(2, 7));
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), 2) << slot;
+        EXPECT_EQ(window(slot).MSFlexGrid_CurCol(), 3) << slot;
+    }
+}
+
+TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)
+{
+    QWidget* histogram = SummaryWindow::Histogram();
+    ASSERT_TRUE(histogram);
+    auto painted = [&] {
+        auto recorder = std::make_unique<PaintRecorder>(histogram->size());
+        histogram->render(recorder.get());
+        return recorder;
+    };
+    // "D", and the digits of 2.0/2.1 (1.30), 4.0/4.001 (3.6) and 4/40 (-0.95).
+    const auto recorder = painted();
+    QStringList labels;
+    for (const auto& text : recorder->texts)
+        labels << text.text;
+    for (const char* label : {"D", "<0", "1", "3"})
+        EXPECT_TRUE(labels.contains(label)) << label << " in " << labels.join(' ').toStdString();
+    // One bar per bin, in its colour on the colour map.
+    const QColor red(236, 112, 99);
+    EXPECT_TRUE(std::any_of(recorder->fills.begin(), recorder->fills.end(), [&](const auto& fill) { return fill.color == red; }));
+
+    // A new comparison: the window follows.
+    EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "1 2.0 x\n2 3.0 4\n3 4.0 5\n4 1000 6\n")));
+    modMain::CompareGrids();
+    EXPECT_EQ(table()->item(2, 3)->text(), "0");
+    EXPECT_TRUE(painted()->textsIn(histogram->rect()).contains("No differing cells"));
+}
