@@ -3,6 +3,8 @@
 // Prints the wall time of each step, the peak resident memory and its ratio to the inputs.
 
 #include "core/Compare.h"
+#include "core/Figures.h"
+#include "core/Navigation.h"
 #include "core/TableReader.h"
 
 #include <sys/resource.h>
@@ -42,5 +44,19 @@ int main(int argc, char** argv)
     const double inputs = static_cast<double>(std::filesystem::file_size(argv[1]) + std::filesystem::file_size(argv[2]));
     std::printf("engine: read %.3f s, compare %.3f s, total %.3f s, differing %llu, peak %.0f MB = %.2f x inputs\n",
                 read, compare, total, static_cast<unsigned long long>(result.differing()), peak / 1e6, peak / inputs);
+
+    // The overviews of the result: the strip beside the Compare grid (800 pixel rows), the
+    // summary by column and the histogram.
+    const auto stripStart = std::chrono::steady_clock::now();
+    const auto bands = tallir::WorstPerBand(result, 800);
+    const double strip = Seconds(stripStart);
+    const auto summaryStart = std::chrono::steady_clock::now();
+    const auto columns = tallir::SummarizeColumns(result, *first.table, *second.table);
+    const auto histogram = tallir::HistogramOf(result);
+    const double summary = Seconds(summaryStart);
+    std::printf("overviews of %llu verdicts: strip %.1f ms (%zu bands), summary by column and histogram %.1f ms (%zu columns, "
+                "%zu bins)\n",
+                static_cast<unsigned long long>(result.differing()), strip * 1e3, bands.size(), summary * 1e3, columns.size(),
+                histogram.bins.size());
     return 0;
 }

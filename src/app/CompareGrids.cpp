@@ -78,6 +78,8 @@ void CompareGrids()
     grid->SetRedraw(redraw);
     // The File grids mark the differing cells at once, not at their next repaint.
     ColourMap::Refresh();
+    if (QWidget* strip = compare.SideStrip())
+        strip->update();
 
     auto sameOrDifferent = [&](const char* key) {
         return StatusPanels::Text(file1.StatusBar1(), key) == StatusPanels::Text(file2.StatusBar1(), key)

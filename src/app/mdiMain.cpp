@@ -13,6 +13,7 @@
 #include "grid/modFlexGrid.h"
 #include "grid/modToolbar.h"
 #include "grid/MSFlexGrid.h"
+#include "grid/OverviewStrip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -159,6 +160,8 @@ void mdiMain::createMenus()
     connect(hideSame_, &QAction::toggled, this, [](bool on) {
         modUtil::WriteString("Tool", "HideSame", on ? "-1" : "0");
         ColourMap::SetHideSame(on);
+        if (QWidget* strip = GridWindows()[2]->SideStrip())
+            strip->update();
         FiguresPanel::Refresh();
     });
     namesLine_ = add(tool, "mnuToolNamesLine", QStringLiteral("First Line Holds &Names"));
@@ -325,6 +328,8 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
     });
     if (QLabel* dimension = StatusPanels::Panel(compare.StatusBar1(), "Dimension"))
         dimension->setToolTip(ColourMap::Legend());
+    // The whole comparison at a glance, beside its scroll bar.
+    compare.SetSideStrip(new OverviewStrip(grid, [] { return modMain::HideSame(); }, &compare));
     // A click on the figures goes to the cell of the lowest agreement.
     if (QLabel* figures = StatusPanels::Panel(compare.StatusBar1(), "Space0")) {
         figures->setProperty(StatusPanels::ToolTipNote, QStringLiteral("Click to go to the lowest agreement"));

@@ -23,10 +23,12 @@ RowPair RowsOf(const CompareOptions& options, std::uint64_t r)
     return options.alignment ? options.alignment->pairs[r] : RowPair{r, r};
 }
 
-// One band's verdicts and their figures.
+// One band's verdicts and their figures: per column where there are not too many columns,
+// else for all of them at once.
 struct Band {
     VerdictList& verdicts;
     FiguresTally& tally;
+    std::vector<FiguresTally>& columns;
 
     void compare(std::string_view a, std::string_view b, std::uint64_t row, std::uint64_t col, const CompareOptions& options)
     {
@@ -35,7 +37,7 @@ struct Band {
             verdict->row = row;
             verdict->col = col;
             verdicts.push_back(*verdict);
-            tally.add(*verdict, values);
+            (col < columns.size() ? columns[col] : tally).add(*verdict, values);
         }
     }
 };
@@ -226,11 +228,14 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     // Each thread takes a band of rows into its own list; the bands join in row order.
     std::vector<VerdictList> bands(threads, VerdictList(cols));
     std::vector<FiguresTally> tallies(threads);
+    // Figures by column, for tables of up to this many columns.
+    constexpr std::uint64_t ColumnsTallied = 4096;
+    std::vector<std::vector<FiguresTally>> columnTallies(threads, std::vector<FiguresTally>(cols <= ColumnsTallied ? cols : 0));
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
         const std::uint64_t end = rows * (t + 1) / threads;
-        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, Band{bands[t], tallies[t]}); };
+        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, Band{bands[t], tallies[t], columnTallies[t]}); };
         if (t + 1 < threads)
             workers.emplace_back(work);
         else
@@ -243,6 +248,12 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     result.verdicts = VerdictList(cols);
     for (auto& band : bands)
         result.verdicts.append(std::move(band));
+    for (std::uint64_t c = 0; c < columnTallies[0].size(); ++c) {
+        for (unsigned t = 1; t < threads; ++t)
+            columnTallies[0][c].merge(columnTallies[t][c]);
+        result.columnFigures.push_back(columnTallies[0][c].figures());
+        tallies[0].merge(columnTallies[0][c]);
+    }
     for (unsigned t = 1; t < threads; ++t)
         tallies[0].merge(tallies[t]);
     result.figures = tallies[0].figures();

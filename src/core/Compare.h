@@ -64,6 +64,7 @@ struct CompareResult {
     CompareOptions options;         // the options it was made with
     bool cancelled = false;         // stopped part way: the verdicts are not all there
     Figures figures;                // counts and extremes of the verdicts, gathered on the way
+    std::vector<Figures> columnFigures; // the same per compared column (empty for very wide tables)
 
     // The column of File 2 that a compared column was compared with.
     std::uint64_t file2Column(std::uint64_t col) const

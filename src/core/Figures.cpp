@@ -51,22 +51,28 @@ void FiguresTally::add(const Verdict& verdict, CellValues values)
     }
 }
 
-void FiguresTally::merge(const FiguresTally& later)
+void FiguresTally::merge(const FiguresTally& other)
 {
     Figures& f = figures_;
-    const Figures& g = later.figures_;
+    const Figures& g = other.figures_;
     f.differing += g.differing;
     f.textDiffering += g.textDiffering;
     f.same += g.same;
     f.digits += g.digits;
     f.beyondTolerance += g.beyondTolerance;
-    // On ties the earlier cell, this tally's, stays.
-    if (g.lowestAgreement && (!f.lowestAgreement || g.lowestAgreement->value < f.lowestAgreement->value))
+    // On ties the cell first in reading order stays, whichever tally holds it.
+    const auto before = [](const CellPosition& a, const CellPosition& b) { return a.row < b.row || (a.row == b.row && a.col < b.col); };
+    if (g.lowestAgreement
+        && (!f.lowestAgreement || g.lowestAgreement->value < f.lowestAgreement->value
+            || (g.lowestAgreement->value == f.lowestAgreement->value && before(g.lowestAgreement->cell, f.lowestAgreement->cell))))
         f.lowestAgreement = g.lowestAgreement;
     for (auto member : {&Figures::largestAbsolute, &Figures::largestRelative, &Figures::largestAbsoluteBeyond,
-                        &Figures::largestRelativeBeyond})
-        if (const auto& figure = g.*member)
-            KeepLarger(f.*member, figure->value, figure->cell);
+                        &Figures::largestRelativeBeyond}) {
+        const auto& mine = f.*member;
+        const auto& theirs = g.*member;
+        if (theirs && (!mine || theirs->value > mine->value || (theirs->value == mine->value && before(theirs->cell, mine->cell))))
+            f.*member = theirs;
+    }
 }
 
 Figures Summarize(const CompareResult& result, const Table& file1, const Table& file2)
@@ -86,6 +92,8 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
 
 std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const Table& file1, const Table& file2)
 {
+    // Gathered while comparing, unless the table was too wide for that or the comparison stopped.
+    const bool gathered = !result.cancelled && result.columnFigures.size() == result.comparedCols;
     std::uint64_t pairedRows = result.comparedRows;
     if (const auto* alignment = result.options.alignment.get())
         pairedRows = std::uint64_t(std::count_if(alignment->pairs.begin(), alignment->pairs.end(),
@@ -100,7 +108,7 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
         columns[c].compared = ignored || unmatched ? 0 : pairedRows;
     }
     for (const Verdict& verdict : result.verdicts) {
-        if (verdict.col >= tallies.size())
+        if (gathered || verdict.col >= tallies.size())
             continue;
         if (verdict.kind == VerdictKind::Text)
             tallies[verdict.col].add(verdict, {}, {});
@@ -109,7 +117,7 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
                                      file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
     }
     for (std::uint64_t c = 0; c < columns.size(); ++c)
-        columns[c].figures = tallies[c].figures();
+        columns[c].figures = gathered ? result.columnFigures[c] : tallies[c].figures();
     return columns;
 }
 

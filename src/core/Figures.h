@@ -54,8 +54,8 @@ public:
     void add(const Verdict& verdict, std::string_view text1, std::string_view text2);
     // The same with the numbers already read (ignored for "D").
     void add(const Verdict& verdict, CellValues values);
-    // The figures of verdicts that all come after this tally's, in reading order.
-    void merge(const FiguresTally& later);
+    // Adds the figures of other verdicts (none of them this tally's).
+    void merge(const FiguresTally& other);
     const Figures& figures() const { return figures_; }
 
 private:

@@ -121,6 +121,22 @@ std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pai
     return (forward ? rowAt < verdictAt : rowAt > verdictAt) ? byRow : byVerdict;
 }
 
+std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly)
+{
+    std::vector<std::optional<Verdict>> worst(bands);
+    const std::uint64_t rows = result.comparedRows;
+    if (bands == 0 || rows == 0)
+        return worst;
+    for (const Verdict verdict : result.verdicts) {
+        if (beyondOnly && !BeyondTolerance(verdict))
+            continue;
+        auto& band = worst[std::size_t(std::min<std::uint64_t>(bands - 1, verdict.row * bands / rows))];
+        if (!band || Severity(verdict) < Severity(*band))
+            band = verdict;
+    }
+    return worst;
+}
+
 WorstWalk::WorstWalk(const CompareResult& result, bool beyondOnly) : result_(&result), beyondOnly_(beyondOnly) {}
 
 void WorstWalk::refill()

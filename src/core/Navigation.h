@@ -34,6 +34,11 @@ struct Stop {
 std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pair<std::uint64_t, std::uint64_t>> from,
                              int direction, bool beyondOnly = false);
 
+// For an overview of bands stacked top to bottom over the compared rows (row r in band
+// r * bands / rows): the worst verdict of each band, in the worst-first order; nothing for a band
+// without one. One pass over the verdicts.
+std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly = false);
+
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 

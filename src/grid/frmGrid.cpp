@@ -182,12 +182,21 @@ void frmGrid::Form_Resize()
     const int statusHeight = statusBar_->isHidden() ? 0 : statusBar_->sizeHint().height();
     toolbar_->setGeometry(0, 0, width(), toolbarHeight);
     const int left = grid_->x();
-    const int gridWidth = std::max(0, width() - 2 * left);
+    const int strip = sideStrip_ ? sideStrip_->width() : 0;
+    const int gridWidth = std::max(0, width() - 2 * left - strip);
     const int h = height() - toolbarHeight - statusHeight;
     grid_->setGeometry(left, toolbarHeight, gridWidth, h < 0 ? 0 : h);
+    if (sideStrip_)
+        sideStrip_->setGeometry(left + gridWidth, toolbarHeight, strip, h < 0 ? 0 : h);
     // Panels keep the width of their texts: in a window too narrow for all of them the last
     // ones are cut at the window's edge rather than every one squeezed.
     statusBar_->setGeometry(0, height() - statusHeight, std::max(width(), statusBar_->minimumSizeHint().width()), statusHeight);
+}
+
+void frmGrid::SetSideStrip(QWidget* strip)
+{
+    sideStrip_ = strip;
+    Form_Resize();
 }
 
 void frmGrid::SetLoadedPath(const QString& path)

@@ -48,6 +48,10 @@ public:
     void SetMSFlexGrid_CurColSel(qint64 value) { curColSel_ = value; }
 
     MSFlexGrid* MSFlexGrid1() const { return grid_; }
+    // A narrow widget kept at the grid's right, as high as the grid (such as an overview strip);
+    // the grid gives up its width.
+    void SetSideStrip(QWidget* strip);
+    QWidget* SideStrip() const { return sideStrip_; }
     QToolBar* Toolbar1() const { return toolbar_; }
     QStatusBar* StatusBar1() const { return statusBar_; }
     QLineEdit* Text1() const { return text1_; }
@@ -87,6 +91,7 @@ private:
     QString tag_;
     QMdiSubWindow* subWindow_ = nullptr;
     MSFlexGrid* grid_;
+    QWidget* sideStrip_ = nullptr;
     QToolBar* toolbar_;
     QStatusBar* statusBar_;
     QLineEdit* text1_;

@@ -161,6 +161,27 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
         }
     }
     EXPECT_EQ(CompareTables(c, d, four).figures.lowestAgreement->cell.row, 1u);
+
+    // Ties across columns: every cell of every row alike; the first in reading order stays, in
+    // the whole and in each column, and the columns gathered while comparing equal a second pass.
+    std::string wide1, wide2;
+    for (int r = 0; r < 50000; ++r)
+        wide1 += "1 1 1\n", wide2 += "2 2 2\n";
+    const Table e = ParseTable(wide1), g = ParseTable(wide2);
+    const auto ties = CompareTables(e, g, four);
+    EXPECT_EQ(ties.figures.lowestAgreement->cell.row, 0u);
+    EXPECT_EQ(ties.figures.lowestAgreement->cell.col, 0u);
+    EXPECT_EQ(ties.figures.largestAbsolute->cell.col, 0u);
+    auto again = ties;
+    again.cancelled = true;
+    const auto gathered = SummarizeColumns(ties, e, g), summed = SummarizeColumns(again, e, g);
+    ASSERT_EQ(gathered.size(), 3u);
+    for (std::size_t col = 0; col < 3; ++col) {
+        EXPECT_EQ(gathered[col].figures.differing, summed[col].figures.differing);
+        EXPECT_EQ(gathered[col].figures.lowestAgreement->cell.row, 0u);
+        EXPECT_EQ(gathered[col].figures.lowestAgreement->cell.col, col);
+        EXPECT_EQ(summed[col].figures.lowestAgreement->cell.col, col);
+    }
 }
 
 TEST(Compare, ClosingMessage)
@@ -391,4 +412,34 @@ TEST(Navigation, WorstWalkFollowsTheWorstOrderRoundAndRound)
     }
     const auto none = CompareTables(ParseTable("1"), ParseTable("1"));
     EXPECT_FALSE(WorstWalk(none, false).next());
+}
+
+TEST(Navigation, WorstPerBandForAnOverview)
+{
+    // Ten rows: row 1 differs by a little, row 2 in text, row 7 regarded as the same.
+    std::string text1, text2;
+    for (int r = 0; r < 10; ++r) {
+        text1 += "1 2\n";
+        text2 += r == 1 ? "1.001 2\n" : r == 2 ? "x 2\n" : r == 7 ? "1.0000000001 2\n" : "1 2\n";
+    }
+    CompareOptions rule;
+    rule.precisionSame = true;
+    rule.precisionLog = 6;
+    const auto result = CompareTables(ParseTable(text1), ParseTable(text2), rule);
+    // Five bands of two rows: the "D" of row 2 is worse than the digits of row 1 beside it... in
+    // the next band; band 3 holds the "S" only.
+    const auto bands = WorstPerBand(result, 5);
+    ASSERT_EQ(bands.size(), 5u);
+    ASSERT_TRUE(bands[0] && bands[1] && bands[3]);
+    EXPECT_EQ(bands[0]->kind, VerdictKind::Digits);
+    EXPECT_EQ(bands[1]->kind, VerdictKind::Text);
+    EXPECT_FALSE(bands[2]);
+    EXPECT_EQ(bands[3]->kind, VerdictKind::Same);
+    EXPECT_FALSE(WorstPerBand(result, 5, true)[3]) << "the cells regarded as the same left out";
+    // One band over all: the worst of them.
+    EXPECT_EQ(WorstPerBand(result, 1)[0]->kind, VerdictKind::Text);
+    // More bands than rows: each row in its own.
+    const auto fine = WorstPerBand(result, 40);
+    EXPECT_TRUE(fine[4] && fine[8] && fine[28]);
+    EXPECT_EQ(std::count_if(fine.begin(), fine.end(), [](const auto& band) { return band.has_value(); }), 3);
 }

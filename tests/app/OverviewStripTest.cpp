@@ -1,0 +1,77 @@
+// The overview strip beside the Compare grid: its place, its marks as painted, the frame of the
+// rows in view, and a click that takes the three grids there.
+
+#include "app/modMain.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/OverviewStrip.h"
+#include "grid/frmGrid.h"
+#include "settings/modUtil.h"
+#include "support/FrameFixture.h"
+#include "support/PaintRecorder.h"
+
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+class OverviewStripTest : public FrameFixture {
+protected:
+    OverviewStripTest()
+        : FrameFixture({1200, 700})
+    {
+        folder.write("Tallir.ini", "[Tool]\nHideSame=0\n[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        // 300 rows: row 150 (0-based) differs in text, row 30 is regarded as the same.
+        std::string text1, text2;
+        for (int r = 0; r < 300; ++r) {
+            text1 += "1 2\n";
+            text2 += r == 150 ? "1 x\n" : r == 30 ? "1.0000000001 2\n" : "1 2\n";
+        }
+        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", QByteArray::fromStdString(text1))));
+        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", QByteArray::fromStdString(text2))));
+        modMain::CompareGrids();
+        strip = window(2).SideStrip();
+    }
+    std::unique_ptr<PaintRecorder> painted()
+    {
+        auto recorder = std::make_unique<PaintRecorder>(strip->size());
+        strip->render(recorder.get());
+        return recorder;
+    }
+    // The pixel row of a compared row.
+    int y(int row) { return int(std::int64_t(row) * strip->height() / 300); }
+
+    QWidget* strip = nullptr;
+};
+
+} // namespace
+
+TEST_F(OverviewStripTest, MarksFrameAndClick)
+{
+    ASSERT_TRUE(strip);
+    const QRect area = grid(2)->geometry();
+    EXPECT_EQ(strip->geometry().left(), area.right() + 1) << "beside the grid's scroll bar";
+    EXPECT_EQ(strip->height(), area.height());
+
+    const auto marks = painted();
+    const QColor red(236, 112, 99), same(204, 232, 222);
+    EXPECT_EQ(marks->fillAt({5, y(150)}).value_or(QColor()), red);
+    EXPECT_EQ(marks->fillAt({5, y(30)}).value_or(QColor()), same);
+    EXPECT_NE(marks->fillAt({5, y(90)}).value_or(QColor()), red);
+    // The rows in view are framed at the top.
+    EXPECT_TRUE(std::any_of(marks->outlines.begin(), marks->outlines.end(), [](const auto& frame) { return frame.rect.top() <= 1; }));
+
+    // Hiding the cells regarded as the same takes their mark away.
+    modUtil::WriteString("Tool", "HideSame", "-1");
+    EXPECT_NE(painted()->fillAt({5, y(30)}).value_or(QColor()), same);
+
+    // A click near row 150 brings it into view in the three grids.
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, y(150)));
+    for (int slot = 0; slot < 3; ++slot) {
+        const int first = grid(slot)->rowAt(0), last = grid(slot)->rowAt(grid(slot)->viewport()->height() - 1);
+        EXPECT_TRUE(first <= 150 && 150 <= last) << slot << ": rows " << first << " to " << last;
+    }
+}
