@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
           desktop-file-utils appstream dpkg-dev git libfast-float-dev
-          zlib1g-dev libzstd-dev pkg-config zstd)
+          zlib1g-dev libzstd-dev pkg-config zstd chromium)
 
 install_missing() {
     local missing=()

@@ -108,7 +108,8 @@ void WriteHistogram(const AgreementHistogram& histogram, std::ostream& out)
     for (const auto& bar : bars)
         most = std::max(most, bar.second);
     const int barWidth = 36, gap = 8, height = 160, left = 70, bottom = 40, top = 20;
-    const int width = left + int(bars.size()) * (barWidth + gap) + gap;
+    // Wide enough for the axis's caption, however few the bars.
+    const int width = std::max(left + int(bars.size()) * (barWidth + gap) + gap, 420);
     out << "<svg width=\"" << width << "\" height=\"" << height + bottom + top
         << "\" role=\"img\" aria-label=\"Differing cells by the digits they agree in\">\n";
     out << "<line x1=\"" << left << "\" y1=\"" << top << "\" x2=\"" << left << "\" y2=\"" << top + height
