@@ -69,6 +69,8 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
     const tallir::CompareResult* result = Current();
     if (!result || result->verdicts.empty())
         return std::nullopt;
+    // The row as compared, whatever rows a filter hides.
+    row = GridWindows()[slot]->MSFlexGrid1()->Store().baseRow(row);
     // File 2's columns stand where its names put them: find the File 1 column each was compared with.
     if (slot == 1 && col > 0 && !result->options.columnMap.empty()) {
         const auto& back = TheState().file1Column;

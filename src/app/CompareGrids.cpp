@@ -76,6 +76,8 @@ void CompareGrids()
     if (FitWidthsOnLoad())
         ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);
+    // Only the differing rows again, when that is chosen: those of this comparison.
+    ApplyRowFilter();
     // The File grids mark the differing cells at once, not at their next repaint.
     ColourMap::Refresh();
     if (QWidget* strip = compare.SideStrip())

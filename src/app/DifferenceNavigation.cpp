@@ -26,7 +26,7 @@ void mdiMain::goToDifference(std::size_t index, const QString& message)
 {
     const tallir::CompareResult& result = *Comparison();
     const tallir::Verdict& verdict = result.verdicts[index];
-    const qint64 row = qint64(verdict.row) + 1;
+    const qint64 row = GridWindows()[2]->MSFlexGrid1()->Store().shownRow(qint64(verdict.row) + 1, true);
     const qint64 col = qint64(verdict.col) + 1;
     for (int slot = 0; slot < 3; ++slot) {
         frmGrid& window = *GridWindows()[slot];
@@ -53,7 +53,7 @@ void mdiMain::mnuToolDifference_Click(int direction)
     }
     // From the cell last selected in "Compare"; a header cell stands before the first row.
     const frmGrid& compare = *GridWindows()[2];
-    const qint64 row = compare.MSFlexGrid_CurRow() - 1;
+    const qint64 row = compare.MSFlexGrid1()->Store().baseRow(compare.MSFlexGrid_CurRow()) - 1;
     const qint64 col = compare.MSFlexGrid_CurCol() - 1;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> from;
     if (row >= 0 && col >= 0)
@@ -81,7 +81,7 @@ void mdiMain::goToCell(std::uint64_t row, std::uint64_t col)
 
 void mdiMain::goToOneSidedRow(std::uint64_t comparedRow, const QString& message)
 {
-    const qint64 row = qint64(comparedRow) + 1;
+    const qint64 row = GridWindows()[2]->MSFlexGrid1()->Store().shownRow(qint64(comparedRow) + 1, true);
     for (int slot = 0; slot < 3; ++slot) {
         frmGrid& window = *GridWindows()[slot];
         MSFlexGrid* grid = window.MSFlexGrid1();

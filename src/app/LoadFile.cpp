@@ -73,6 +73,10 @@ bool LoadFile(frmGrid& window, const QString& path)
     // their order again.
     for (int slot = 0; slot < 2; ++slot)
         GridWindows()[slot]->MSFlexGrid1()->ShowAligned(nullptr, slot == 0);
+    // So do rows filtered by that comparison: every row again until the next one.
+    for (int slot = 0; slot < 3; ++slot)
+        if (GridWindows()[slot]->MSFlexGrid1()->Store().filtered())
+            GridWindows()[slot]->MSFlexGrid1()->ShowOnly(nullptr);
     if (FitWidthsOnLoad())
         ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);

@@ -1,7 +1,11 @@
 #include "modMain.h"
 
+#include "mdiMain.h"
+
 #include "core/ColumnList.h"
 #include "settings/modUtil.h"
+
+#include <QAction>
 
 // The switches of the Tool menu, read from the settings each time so that every window sees a
 // change at once.
@@ -20,6 +24,13 @@ bool HideSame()
 bool NamesLine()
 {
     return modUtil::ReadInteger("Option", "NamesLine", 0) != 0;
+}
+
+bool OnlyDifferingRows()
+{
+    // Not saved: the frame's menu item is the choice.
+    const QAction* only = mdiMain::Frame().mnuToolOnlyDiffering();
+    return only && only->isChecked();
 }
 
 int AlignRows()

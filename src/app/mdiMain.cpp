@@ -172,6 +172,9 @@ void mdiMain::createMenus()
     });
     alignRows_ = add(tool, "mnuToolAlignRows", QStringLiteral("Align &Rows..."));
     summary_ = add(tool, "mnuToolSummary", QStringLiteral("&Summary"));
+    onlyDiffering_ = add(tool, "mnuToolOnlyDiffering", QStringLiteral("Only &Differing Rows"));
+    onlyDiffering_->setCheckable(true);
+    connect(onlyDiffering_, &QAction::toggled, this, [] { modMain::ApplyRowFilter(true); });
     connect(summary_, &QAction::triggered, this, [this] { SummaryWindow::Show(this); });
     connect(alignRows_, &QAction::triggered, this, [this] { modMain::ShowAlignRows(this); });
     nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));

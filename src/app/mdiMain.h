@@ -76,6 +76,7 @@ public:
     QAction* mnuToolAlignRows() const { return alignRows_; }
     QAction* mnuFileExport() const { return fileExport_; }
     QAction* mnuToolSummary() const { return summary_; }
+    QAction* mnuToolOnlyDiffering() const { return onlyDiffering_; }
     // Selects a compared cell in the three windows, with its place among the differences.
     void goToCell(std::uint64_t row, std::uint64_t col);
     void mnuWindowArrange_Click(int index);
@@ -150,6 +151,7 @@ private:
     QAction* alignRows_ = nullptr;
     QAction* fileExport_ = nullptr;
     QAction* summary_ = nullptr;
+    QAction* onlyDiffering_ = nullptr;
     QAction* nextDifference_ = nullptr;
     QAction* previousDifference_ = nullptr;
     QAction* worstDifference_ = nullptr;

@@ -77,6 +77,13 @@ void ShowOptions(QWidget* parent);
 // or as CSV when the name ends in .csv.
 void ExportReport(QWidget* parent);
 
+// Tool > Only Differing Rows (not saved): the three grids show only the compared rows with a
+// difference, each with its own number; the selection stays on the same cells either way.
+bool OnlyDifferingRows();
+// Applies the choice to the comparison shown (after a comparison, the filter is made anew);
+// keepSelection: the three grids select the same compared cells as before.
+void ApplyRowFilter(bool keepSelection = false);
+
 // The row alignment dialog; when OK changed the way rows are paired and a comparison is shown,
 // it is made again at once.
 void ShowAlignRows(QWidget* parent);

@@ -137,6 +137,19 @@ std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, st
     return worst;
 }
 
+std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result)
+{
+    std::vector<std::uint64_t> rows = result.verdicts.rows();
+    if (const auto* alignment = result.options.alignment.get()) {
+        const std::size_t verdictRows = rows.size();
+        for (std::uint64_t r = 0; r < alignment->pairs.size(); ++r)
+            if (!alignment->pairs[r].paired())
+                rows.push_back(r);
+        std::inplace_merge(rows.begin(), rows.begin() + std::ptrdiff_t(verdictRows), rows.end());
+    }
+    return rows;
+}
+
 WorstWalk::WorstWalk(const CompareResult& result, bool beyondOnly) : result_(&result), beyondOnly_(beyondOnly) {}
 
 void WorstWalk::refill()

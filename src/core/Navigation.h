@@ -39,6 +39,10 @@ std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pai
 // without one. One pass over the verdicts.
 std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly = false);
 
+// The compared rows holding a verdict or a row of one file only, ascending: one pass over the
+// verdicts.
+std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result);
+
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 

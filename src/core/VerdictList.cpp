@@ -117,6 +117,21 @@ std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
     return std::size_t(chunks_[chunk].start) + first;
 }
 
+std::vector<std::uint64_t> VerdictList::rows() const
+{
+    std::vector<std::uint64_t> rows;
+    for (const Chunk& chunk : chunks_) {
+        // Only the row offsets of the words: no verdict is made.
+        const std::uint32_t positions = (std::uint32_t(1) << PositionBits) - 1;
+        for (const std::uint32_t word : chunk.cells) {
+            const std::uint64_t row = chunk.firstRow + ((word & positions) >> chunk.colBits);
+            if (rows.empty() || rows.back() != row)
+                rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 std::size_t VerdictList::bytes() const
 {
     std::size_t total = chunks_.capacity() * sizeof(Chunk);

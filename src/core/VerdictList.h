@@ -45,6 +45,8 @@ public:
 
     // The index of the first verdict at or after (row, col) in reading order; size() when none.
     std::size_t lowerBound(std::uint64_t row, std::uint64_t col) const;
+    // The rows holding verdicts, each once, ascending.
+    std::vector<std::uint64_t> rows() const;
     // The bytes the verdicts take, chunk bookkeeping included.
     std::size_t bytes() const;
 

@@ -6,6 +6,7 @@ GridStore::GridStore() = default;
 
 void GridStore::setRows(qint64 rows)
 {
+    shown_.reset();
     rows = std::max<qint64>(rows, 0);
     if (rows < rows_) {
         table_.truncateRows(std::size_t(std::max<qint64>(rows - 1, 0)));
@@ -55,6 +56,31 @@ std::string GridStore::alignedRowHeader(qint64 row) const
     return r1 == r2 ? line(r1) : line(r1) + "/" + line(r2);
 }
 
+void GridStore::showOnly(std::shared_ptr<const std::vector<qint64>> rows)
+{
+    shown_ = std::move(rows);
+    ++generation_;
+}
+
+qint64 GridStore::baseRow(qint64 row) const
+{
+    if (!shown_ || row < 1)
+        return row;
+    return std::size_t(row - 1) < shown_->size() ? (*shown_)[std::size_t(row - 1)] : rows_;
+}
+
+qint64 GridStore::shownRow(qint64 baseRow, bool nearest) const
+{
+    if (!shown_ || baseRow < 1)
+        return baseRow;
+    const auto it = std::lower_bound(shown_->begin(), shown_->end(), baseRow);
+    if (it != shown_->end() && *it == baseRow)
+        return qint64(it - shown_->begin()) + 1;
+    if (!nearest || shown_->empty())
+        return -1;
+    return it == shown_->end() ? qint64(shown_->size()) : qint64(it - shown_->begin()) + 1;
+}
+
 std::uint64_t GridStore::tableRow(qint64 row) const
 {
     if (!alignment_)
@@ -69,6 +95,7 @@ void GridStore::showAligned(std::shared_ptr<const tallir::RowAlignment> alignmen
 {
     if (comparison_ || (!alignment && !alignment_))
         return;
+    shown_.reset();
     if (!alignment_)
         unalignedRows_ = rows_;
     rows_ = alignment ? qint64(alignment->pairs.size()) + 1 : unalignedRows_;
@@ -84,6 +111,7 @@ std::string_view GridStore::columnName(qint64 col) const
 
 std::string GridStore::cellName(qint64 row, qint64 col) const
 {
+    row = baseRow(row);
     std::string name = "R";
     if (comparison_ && result_.options.alignment) {
         name += alignedRowHeader(row);
@@ -115,7 +143,10 @@ std::string GridStore::verdictText(qint64 row, qint64 col) const
 
 std::string GridStore::text(qint64 row, qint64 col) const
 {
-    if (row < 0 || col < 0 || row >= rows_ || col >= cols_)
+    if (row < 0 || row >= rows())
+        return {};
+    row = baseRow(row);
+    if (col < 0 || row >= rows_ || col >= cols_)
         return {};
     if (row == 0 || col == 0)
         return headerText(row, col);
@@ -134,7 +165,10 @@ std::string GridStore::text(qint64 row, qint64 col) const
 
 void GridStore::setText(qint64 row, qint64 col, std::string text)
 {
-    if (row < 0 || col < 0 || row >= rows_ || col >= cols_)
+    if (row < 0 || row >= rows())
+        return;
+    row = baseRow(row);
+    if (col < 0 || row >= rows_ || col >= cols_)
         return;
     if (row == 0 || col == 0) {
         headerEdits_[{row, col}] = std::move(text);
@@ -159,6 +193,7 @@ void GridStore::showTable(tallir::Table table)
     table_ = std::move(table);
     comparison_ = false;
     alignment_.reset();
+    shown_.reset();
     ++generation_;
     result_ = {};
     headerEdits_.clear();
@@ -179,6 +214,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
     separators_ = std::move(separators);
     comparison_ = true;
     alignment_.reset();
+    shown_.reset();
     ++generation_;
     table_ = tallir::Table();
     headerEdits_.clear();
@@ -187,6 +223,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
 
 void GridStore::addItem(std::string_view fields)
 {
+    shown_.reset();
     showAligned(nullptr, true); // rows are added to the table as it is
     const qint64 row = rows_;
     ++rows_;
@@ -206,8 +243,10 @@ void GridStore::addItem(std::string_view fields)
 
 void GridStore::removeItem(qint64 row)
 {
-    if (row < 1 || row >= rows_)
+    if (row < 1 || row >= rows())
         return;
+    row = baseRow(row);
+    shown_.reset();
     showAligned(nullptr, true);
     if (row >= rows_)
         return;

@@ -22,7 +22,8 @@ class GridStore {
 public:
     GridStore();
 
-    qint64 rows() const { return rows_; }
+    // Rows as the grid shows them: only the chosen ones while a row filter is on (showOnly).
+    qint64 rows() const { return shown_ ? qint64(shown_->size()) + 1 : rows_; }
     qint64 cols() const { return cols_; }
     // Growing adds empty rows or columns; shrinking drops what lies past the new end.
     void setRows(qint64 rows);
@@ -42,9 +43,15 @@ public:
     // side has none. Null: the table's rows in their order again.
     void showAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1);
     // A body row that stands for no row of this table (a gap of an alignment).
-    bool gapRow(qint64 row) const { return tableRow(row) == tallir::NoRow && row > 0 && row < rows_; }
-    // The table row (0-based) that body row row shows; NoRow for a gap.
-    std::uint64_t tableRow(qint64 row) const;
+    bool gapRow(qint64 row) const { return row > 0 && row < rows() && tableRow(baseRow(row)) == tallir::NoRow; }
+    // Shows only these rows (as numbered without the filter, from 1, ascending), each with its
+    // own number: the other rows are hidden, not gone. Null: every row again.
+    void showOnly(std::shared_ptr<const std::vector<qint64>> rows);
+    bool filtered() const { return shown_ != nullptr; }
+    // A shown row's number without the filter, and back (-1 for a row the filter hides).
+    qint64 baseRow(qint64 row) const;
+    // nearest: the first shown row at or after it instead of -1 (the last shown row past the end).
+    qint64 shownRow(qint64 baseRow, bool nearest = false) const;
     // The names of the value columns shown in the header row (none: numbers).
     const std::vector<std::string>& names() const { return names_; }
     // Added to a body row's number to give its line in the file (1 with a names line).
@@ -73,6 +80,8 @@ private:
     std::string headerText(qint64 row, qint64 col) const;
     // The row header of a comparison whose rows were aligned: each file's line, "+" or "-".
     std::string alignedRowHeader(qint64 row) const;
+    // The table row (0-based) that body row row (without the filter) shows; NoRow for a gap.
+    std::uint64_t tableRow(qint64 row) const;
     std::string verdictText(qint64 row, qint64 col) const;
 
     qint64 rows_ = 2;
@@ -90,5 +99,6 @@ private:
     std::shared_ptr<const tallir::RowAlignment> alignment_; // of a loaded table's rows
     bool alignedFile1_ = true;
     qint64 unalignedRows_ = 0; // rows_ before the alignment
+    std::shared_ptr<const std::vector<qint64>> shown_; // the row filter's rows
     std::map<std::pair<qint64, qint64>, std::string> comparisonEdits_;
 };

@@ -143,6 +143,14 @@ void MSFlexGrid::ShowAligned(std::shared_ptr<const tallir::RowAlignment> alignme
     model_->endChange();
 }
 
+void MSFlexGrid::ShowOnly(std::shared_ptr<const std::vector<qint64>> rows)
+{
+    model_->beginChange();
+    model_->store().showOnly(std::move(rows));
+    applyShape();
+    model_->endChange();
+}
+
 void MSFlexGrid::ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
                                 std::vector<std::string> names, qint64 lineOffset)
 {

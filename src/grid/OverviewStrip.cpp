@@ -61,10 +61,12 @@ void OverviewStrip::paintEvent(QPaintEvent*)
     }
     // The rows in view.
     const std::uint64_t rows = result->comparedRows;
+    // Rows in view as compared (a row filter shows some of them only).
+    const GridStore& store = grid_->Store();
     const int first = grid_->rowAt(0);
     const int last = grid_->rowAt(grid_->viewport()->height() - 1);
-    const std::uint64_t top = std::uint64_t(std::max(0, first));
-    const std::uint64_t bottom = last < 0 ? rows : std::uint64_t(last) + 1;
+    const std::uint64_t top = std::uint64_t(std::max<qint64>(0, store.baseRow(std::max(0, first) + 1) - 1));
+    const std::uint64_t bottom = last < 0 ? rows : std::uint64_t(store.baseRow(last + 1));
     const int y0 = int(top * std::uint64_t(height()) / rows);
     const int y1 = std::max(y0 + 2, int(bottom * std::uint64_t(height()) / rows));
     painter.setPen(palette().color(QPalette::Highlight));
@@ -77,7 +79,9 @@ void OverviewStrip::scrollTo(int y)
     if (!result || result->comparedRows == 0)
         return;
     const std::uint64_t row = RowAt(y, height(), result->comparedRows);
-    grid_->scrollTo(grid_->model()->index(int(row), std::max(0, grid_->columnAt(0))), QAbstractItemView::PositionAtCenter);
+    const qint64 shown = grid_->Store().shownRow(qint64(row) + 1, true);
+    if (shown > 0)
+        grid_->scrollTo(grid_->model()->index(int(shown - 1), std::max(0, grid_->columnAt(0))), QAbstractItemView::PositionAtCenter);
 }
 
 void OverviewStrip::mousePressEvent(QMouseEvent* event)

@@ -117,6 +117,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  mnuToolNamesLine \"First Line Holds &Names\" unchecked",
         "  mnuToolAlignRows \"Align &Rows...\"",
         "  mnuToolSummary \"&Summary\"",
+        "  mnuToolOnlyDiffering \"Only &Differing Rows\" unchecked",
         "  mnuToolNextDifference \"&Next Difference\" F8",
         "  mnuToolPreviousDifference \"&Previous Difference\" Shift+F8",
         "  mnuToolNextWorst \"Next &Worst\" Ctrl+F8",

@@ -93,6 +93,11 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
                 ASSERT_EQ(list.lowerBound(key.row, key.col), std::size_t(expected)) << key.row << " " << key.col;
             }
         }
+        std::vector<std::uint64_t> rows;
+        for (const Verdict& v : want)
+            if (rows.empty() || rows.back() != v.row)
+                rows.push_back(v.row);
+        EXPECT_EQ(list.rows(), rows);
         EXPECT_EQ(list.lowerBound(0, 0), 0u);
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
     }

@@ -1,0 +1,111 @@
+// Tool > Only Differing Rows: the three grids show the differing rows only, with their own
+// numbers, linked; navigation, copying and a new comparison work on them; switching it off
+// restores every row and keeps the selection.
+
+#include "app/mdiMain.h"
+#include "app/modMain.h"
+#include "grid/GridWindows.h"
+#include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
+#include "grid/frmGrid.h"
+#include "support/FrameFixture.h"
+#include "support/PaintRecorder.h"
+
+#include <QHeaderView>
+#include <QMdiSubWindow>
+
+namespace {
+
+class RowFilterTest : public FrameFixture {
+protected:
+    RowFilterTest()
+        : FrameFixture({1200, 700})
+    {
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        // 300 rows; lines 51, 52 and 201 differ.
+        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", Rows({}))));
+        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", Rows({51, 52, 201}))));
+        modMain::CompareGrids();
+    }
+    static QByteArray Rows(const std::vector<int>& changed)
+    {
+        QByteArray text;
+        for (int line = 1; line <= 300; ++line)
+            text += QByteArray::number(line) + " "
+                + (std::find(changed.begin(), changed.end(), line) != changed.end() ? "2.5" : "2.0") + "\n";
+        return text;
+    }
+    QStringList headers(int slot)
+    {
+        QStringList list;
+        for (qint64 r = 1; r < grid(slot)->Rows(); ++r)
+            list << grid(slot)->TextMatrix(r, 0);
+        return list;
+    }
+    // The row numbers a person sees down the Compare grid's left edge.
+    QStringList paintedHeaders()
+    {
+        QHeaderView* header = grid(2)->verticalHeader();
+        PaintRecorder recorder(header->viewport()->size());
+        header->viewport()->render(&recorder);
+        QStringList texts;
+        for (const auto& text : recorder.texts)
+            texts << text.text;
+        return texts;
+    }
+    QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
+    // The colour painted last over the middle of a body cell.
+    QColor paintedAt(int slot, qint64 row, qint64 col)
+    {
+        QWidget* viewport = grid(slot)->viewport();
+        PaintRecorder recorder(viewport->size());
+        viewport->render(&recorder);
+        const QRect cell = grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
+        return recorder.fillAt(cell.center()).value_or(QColor());
+    }
+};
+
+} // namespace
+
+TEST_F(RowFilterTest, OnlyTheDifferingRowsLinkedAndBack)
+{
+    frmGrid::MSFlexGrid_ShowSelection(window(2), 201, 2, 201, 2);
+    frame.mnuToolOnlyDiffering()->setChecked(true);
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(headers(slot), (QStringList{"51", "52", "201"})) << slot;
+        EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), 3) << "the selection stays on line 201";
+    }
+    EXPECT_EQ(paintedHeaders(), (QStringList{"51", "52", "201"}));
+    EXPECT_EQ(grid(0)->TextMatrix(3, 1), "201");
+    EXPECT_EQ(grid(1)->TextMatrix(3, 2), "2.5");
+    EXPECT_EQ(grid(2)->TextMatrix(3, 2), "0.60");
+    // Marked as the differences they are, in the three grids.
+    frmGrid::MSFlexGrid_ShowSelection(window(2), 1, 1, 1, 1);
+    EXPECT_NE(paintedAt(2, 3, 2), paintedAt(2, 3, 1));
+    EXPECT_NE(paintedAt(0, 3, 2), paintedAt(0, 3, 1));
+
+    // Copying takes the rows shown.
+    frmGrid::MSFlexGrid_ShowSelection(window(0), 1, 1, 3, 2);
+    EXPECT_EQ(grid(0)->SelectedText(), "51\t2.0\n52\t2.0\n201\t2.0\n");
+    // Navigation goes from difference to difference among them, named by their lines.
+    frmGrid::MSFlexGrid_ShowSelection(window(2), 2, 2, 2, 2);
+    frame.mnuToolDifference(+1)->trigger();
+    EXPECT_EQ(window(2).MSFlexGrid_CurRow(), 3);
+    EXPECT_TRUE(status().startsWith("Difference 3 of 3 at R201 C2")) << status().toStdString();
+
+    // Another comparison: its differing rows.
+    EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", Rows({7}))));
+    modMain::CompareGrids();
+    EXPECT_EQ(headers(0), QStringList{"7"});
+    EXPECT_EQ(headers(2), QStringList{"7"});
+    frmGrid::MSFlexGrid_ShowSelection(window(2), 1, 2, 1, 2);
+
+    // Off: every row again, the selection on the same line.
+    frame.mnuToolOnlyDiffering()->setChecked(false);
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(grid(slot)->Rows(), 301) << slot;
+        EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), 7) << slot;
+    }
+    EXPECT_EQ(grid(2)->TextMatrix(7, 2), "0.60");
+}
