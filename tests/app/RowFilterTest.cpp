@@ -55,15 +55,7 @@ protected:
         return texts;
     }
     QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
-    // The colour painted last over the middle of a body cell.
-    QColor paintedAt(int slot, qint64 row, qint64 col)
-    {
-        QWidget* viewport = grid(slot)->viewport();
-        PaintRecorder recorder(viewport->size());
-        viewport->render(&recorder);
-        const QRect cell = grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
-        return recorder.fillAt(cell.center()).value_or(QColor());
-    }
+    QColor paintedAt(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
 };
 
 } // namespace

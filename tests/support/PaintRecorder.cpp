@@ -1,5 +1,7 @@
 #include "PaintRecorder.h"
 
+#include "grid/MSFlexGrid.h"
+
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QTextItem>
@@ -130,4 +132,13 @@ std::optional<QColor> PaintRecorder::fillAt(const QPoint& point) const
         if (it->rect.contains(QPointF(point) + QPointF(0.5, 0.5)))
             return it->color;
     return std::nullopt;
+}
+
+QColor PaintRecorder::CellColour(MSFlexGrid* grid, qint64 row, qint64 col)
+{
+    QWidget* viewport = grid->viewport();
+    PaintRecorder recorder(viewport->size());
+    viewport->render(&recorder);
+    const QRect cell = grid->visualRect(grid->model()->index(int(row - 1), int(col - 1)));
+    return recorder.fillAt(cell.center()).value_or(QColor());
 }

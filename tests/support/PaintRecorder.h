@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class MSFlexGrid;
+
 class PaintRecorder : public QPaintDevice {
 public:
     struct Text {
@@ -40,6 +42,9 @@ public:
     std::optional<QColor> fillAt(const QPoint& point) const;
 
     QPaintEngine* paintEngine() const override;
+
+    // The colour a grid paints last over the middle of a body cell (grid numbering, from 1).
+    static QColor CellColour(MSFlexGrid* grid, qint64 row, qint64 col);
 
 protected:
     int metric(PaintDeviceMetric metric) const override;
