@@ -2,6 +2,9 @@
 
 #include "modMain.h"
 
+#include "cli/DiffRun.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
 #include "core/Compare.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
@@ -38,6 +41,39 @@ std::string RowsPairing()
     }
 }
 
+// The document tallir-diff --json prints for the same pair and options.
+bool WriteJson(const tallir::CompareResult& result, frmGrid& file1, frmGrid& file2, const std::string& path)
+{
+    const GridStore& store1 = file1.MSFlexGrid1()->Store();
+    const GridStore& store2 = file2.MSFlexGrid1()->Store();
+    // The tables are lent, not copied: the run lives only while it is written.
+    auto lend = [](const GridStore& store) { return std::shared_ptr<const tallir::Table>(std::shared_ptr<void>(), &store.table()); };
+    auto describe = [&](frmGrid& window, const GridStore& store) {
+        const tallir::ReportFile facts = Described(window);
+        return DiffFile{facts.path, lend(store), QString::fromStdString(facts.dimension), QString::fromStdString(facts.size),
+                        QString::fromStdString(facts.date)};
+    };
+    DiffRun run{describe(file1, store1), describe(file2, store2), result, result.figures,
+                tallir::FindShapeMismatch(store1.table(), store2.table()), LocaleFormat::Separators(),
+                tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), result.differing()), false,
+                store1.table().hasNames() && store2.table().hasNames(), {}};
+    if (result.options.alignment)
+        run.mismatch.firstRow.reset();
+    if (run.names)
+        run.columns = tallir::MatchColumns(store1.table().names(), std::size_t(store1.cols() - 1), store2.table().names(),
+                                           std::size_t(store2.cols() - 1));
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written;
+    {
+        Output out(file);
+        WriteJsonReport(run, false, out);
+        written = out.finish();
+    }
+    return std::fclose(file) == 0 && written;
+}
+
 } // namespace
 
 void ExportReport(QWidget* parent)
@@ -50,14 +86,21 @@ void ExportReport(QWidget* parent)
         return;
     }
     const auto path = platform::Platform().saveFileName(
-        {QStringLiteral("Export Report"), {QStringLiteral("Web Page (*.html)"), QStringLiteral("Comma-Separated Values (*.csv)")},
+        {QStringLiteral("Export Report"),
+         {QStringLiteral("Web Page (*.html)"), QStringLiteral("Comma-Separated Values (*.csv)"), QStringLiteral("JSON (*.json)")},
          QStringLiteral("html"), QStringLiteral("report.html"), {}},
         parent);
     if (!path)
         return;
-    const bool csv = QFileInfo(*path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    const QString suffix = QFileInfo(*path).suffix().toLower();
     frmGrid& file1 = *GridWindows()[0];
     frmGrid& file2 = *GridWindows()[1];
+    if (suffix == QLatin1String("json")) {
+        if (!WriteJson(*result, file1, file2, FileNameString(*path)))
+            platform::MsgBox("Can't write " + *path, platform::Buttons::Ok, platform::Icon::Critical, {}, parent);
+        return;
+    }
+    const bool csv = suffix == QLatin1String("csv");
     const tallir::Report report{
         Described(file1), Described(file2),
         tallir::OptionsInForce(result->options, !compare.names().empty(), RowsPairing()),

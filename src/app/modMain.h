@@ -74,7 +74,7 @@ void ShowAbout(QWidget* parent, bool versionTab = false, QWidget* frame = nullpt
 void ShowOptions(QWidget* parent);
 
 // File > Export Report: asks for a file and writes the comparison shown there, as a web page,
-// or as CSV when the name ends in .csv.
+// as CSV when the name ends in .csv, or as tallir-diff's JSON document when it ends in .json.
 void ExportReport(QWidget* parent);
 
 // Tool > Only Differing Rows (not saved): the three grids show only the compared rows with a

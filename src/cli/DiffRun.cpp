@@ -14,7 +14,7 @@ DiffFile Describe(const QString& path, tallir::Table table)
 {
     const auto shape = tallir::LoadedGridShape(table);
     DiffFile file = DescribeFile(path, shape.rows - 1, shape.cols - 1);
-    file.table = std::move(table);
+    file.table = std::make_shared<const tallir::Table>(std::move(table));
     return file;
 }
 
@@ -40,7 +40,7 @@ std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
     name.append(" C").append(std::to_string(col + 1));
     if (!names)
         return name;
-    const std::string_view column = file1.table.name(col);
+    const std::string_view column = file1.table->name(col);
     if (!column.empty())
         name.append(" ").append(column);
     return name;
@@ -82,27 +82,27 @@ DiffOutcome RunDiff(const DiffOptions& options)
     DiffRun run{Describe(options.path1, std::move(*read1.table)), Describe(options.path2, std::move(*read2.table)),
                 {}, {}, {}, LocaleFormat::Separators(), {}, false, false, {}};
     tallir::CompareOptions compare = options.compare;
-    run.names = run.file1.table.hasNames() && run.file2.table.hasNames();
+    run.names = run.file1.table->hasNames() && run.file2.table->hasNames();
     if (run.names) {
-        run.columns = tallir::MatchColumns(run.file1.table.names(), tallir::LoadedGridShape(run.file1.table).cols - 1,
-                                           run.file2.table.names(), tallir::LoadedGridShape(run.file2.table).cols - 1);
+        run.columns = tallir::MatchColumns(run.file1.table->names(), tallir::LoadedGridShape(*run.file1.table).cols - 1,
+                                           run.file2.table->names(), tallir::LoadedGridShape(*run.file2.table).cols - 1);
         if (!run.columns.positional) // identical names lines: by position, at no cost
             compare.columnMap = run.columns.file2Column;
     }
     if (!options.keyList.isEmpty()) {
-        const auto keys = tallir::KeyColumns(options.keyList.toStdString(), run.file1.table.names());
+        const auto keys = tallir::KeyColumns(options.keyList.toStdString(), run.file1.table->names());
         if (!keys) {
             outcome.errors.push_back("tallir-diff: no such key column in " + run.file1.path + ": " + options.keyList.toStdString());
             return outcome;
         }
         compare.alignment = std::make_shared<tallir::RowAlignment>(
-            tallir::AlignByKeys(run.file1.table, run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
+            tallir::AlignByKeys(*run.file1.table, *run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
     } else if (options.alignIdentical) {
-        compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(run.file1.table, run.file2.table));
+        compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(*run.file1.table, *run.file2.table));
     }
-    run.result = tallir::CompareTables(run.file1.table, run.file2.table, compare);
-    run.figures = tallir::Summarize(run.result, run.file1.table, run.file2.table);
-    run.mismatch = tallir::FindShapeMismatch(run.file1.table, run.file2.table);
+    run.result = tallir::CompareTables(*run.file1.table, *run.file2.table, compare);
+    run.figures = tallir::Summarize(run.result, *run.file1.table, *run.file2.table);
+    run.mismatch = tallir::FindShapeMismatch(*run.file1.table, *run.file2.table);
     if (compare.alignment)
         run.mismatch.firstRow.reset(); // rows are paired by the alignment, not by their place
     if (options.git) {

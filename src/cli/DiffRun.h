@@ -6,13 +6,14 @@
 #include "core/Table.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct DiffFile {
     std::string path; // as given
-    tallir::Table table;
+    std::shared_ptr<const tallir::Table> table; // held here, or lent by whoever holds it
     QString dimension; // as the window's status bar shows them
     QString size;
     QString date;

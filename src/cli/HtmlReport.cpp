@@ -20,9 +20,9 @@ bool WriteHtmlReportFile(const DiffRun& run, const DiffOptions& options, const s
         rows = std::string("paired by key ").append(options.keyList.toStdString());
     const tallir::Report report{File(run.file1), File(run.file2), tallir::OptionsInForce(run.result.options, run.names, rows),
                                 run.message, run.result,
-                                run.file1.table, run.file2.table, run.separators,
+                                *run.file1.table, *run.file2.table, run.separators,
                                 [&run](std::uint64_t row, std::uint64_t col) { return run.cellName(row, col); },
-                                [&run](std::uint64_t col) { return std::string(run.file1.table.name(col)); }};
+                                [&run](std::uint64_t col) { return std::string(run.file1.table->name(col)); }};
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;

@@ -191,12 +191,12 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
         if (result.options.alignment)
             out << ", \"row1\": " << std::to_string(row1 + 1) << ", \"row2\": " << std::to_string(row2 + 1);
         out << ", \"col\": " << std::to_string(verdict.col + 1) << ", \"text1\": ";
-        AppendJsonString(out.buffer(), run.file1.table.cell(row1, verdict.col));
+        AppendJsonString(out.buffer(), run.file1.table->cell(row1, verdict.col));
         out << ", \"text2\": ";
-        AppendJsonString(out.buffer(), run.file2.table.cell(row2, run.result.file2Column(verdict.col)));
+        AppendJsonString(out.buffer(), run.file2.table->cell(row2, run.result.file2Column(verdict.col)));
         out << ", \"verdict\": " << Json(tallir::VerdictText(verdict, run.separators));
         if (run.names)
-            out << ", \"name\": " << Json(run.file1.table.name(verdict.col));
+            out << ", \"name\": " << Json(run.file1.table->name(verdict.col));
         out << "}";
         first = false;
     }
@@ -219,7 +219,7 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
         for (std::size_t c = 0; c < run.columns.file2Column.size(); ++c) {
             if (run.columns.file2Column[c] < 0)
                 continue;
-            out << (c ? ", " : "") << "{\"name\": " << Json(run.file1.table.name(c)) << ", \"col1\": " << std::to_string(c + 1)
+            out << (c ? ", " : "") << "{\"name\": " << Json(run.file1.table->name(c)) << ", \"col1\": " << std::to_string(c + 1)
                 << ", \"col2\": " << std::to_string(run.columns.file2Column[c] + 1) << "}";
         }
         auto only = [&](const tallir::Table& table, const std::vector<std::size_t>& cols) {
@@ -229,15 +229,15 @@ void WriteJsonReport(const DiffRun& run, bool full, Output& out)
             out << "]";
         };
         out << "],\n  \"columnsOnlyIn1\": ";
-        only(run.file1.table, run.columns.onlyIn1);
+        only(*run.file1.table, run.columns.onlyIn1);
         out << ",\n  \"columnsOnlyIn2\": ";
-        only(run.file2.table, run.columns.onlyIn2);
+        only(*run.file2.table, run.columns.onlyIn2);
     }
     if (full) {
         out << ",\n  \"grid1\": ";
-        WriteFileGrid(run.file1.table, out);
+        WriteFileGrid(*run.file1.table, out);
         out << ",\n  \"grid2\": ";
-        WriteFileGrid(run.file2.table, out);
+        WriteFileGrid(*run.file2.table, out);
         out << ",\n  \"grid\": ";
         WriteCompareGrid(run, out);
     }

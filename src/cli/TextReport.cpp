@@ -69,8 +69,8 @@ void WriteTextReport(const DiffRun& run, Output& out, bool all)
         onlyInUpTo(verdict.row);
         if (!all && !tallir::BeyondTolerance(verdict))
             continue; // regarded as the same: in the counts, not in the list
-        WriteCellLine(out, run.cellName(verdict.row, verdict.col), run.file1.table.cell(result.file1Row(verdict.row), verdict.col),
-                      run.file2.table.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)),
+        WriteCellLine(out, run.cellName(verdict.row, verdict.col), run.file1.table->cell(result.file1Row(verdict.row), verdict.col),
+                      run.file2.table->cell(result.file2Row(verdict.row), result.file2Column(verdict.col)),
                       tallir::VerdictText(verdict, run.separators));
     }
     onlyInUpTo(alignment ? alignment->pairs.size() : 0);
@@ -85,9 +85,9 @@ void WriteReportEnd(const DiffRun& run, Output& out)
     out << message << '\n';
 
     for (const std::size_t col : run.columns.onlyIn1)
-        out << "column " << DiffRun::columnName(run.file1.table, col) << " only in File 1\n";
+        out << "column " << DiffRun::columnName(*run.file1.table, col) << " only in File 1\n";
     for (const std::size_t col : run.columns.onlyIn2)
-        out << "column " << DiffRun::columnName(run.file2.table, col) << " only in File 2\n";
+        out << "column " << DiffRun::columnName(*run.file2.table, col) << " only in File 2\n";
     const tallir::ShapeMismatch& mismatch = run.mismatch;
     if (mismatch.rowsDiffer())
         out << "rows out of step: File 1 has " << std::to_string(mismatch.rows1) << " rows, File 2 has "

@@ -14,6 +14,9 @@
 #include "support/PaintRecorder.h"
 
 #include <QDialogButtonBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -33,7 +36,7 @@ protected:
             GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
         // File 2: a time step more after line 2, and line 3's second value changed.
         EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n")));
-        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n")));
+        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9 7\n2 3.1\n3 4.0\n")));
         modMain::CompareGrids();
     }
 
@@ -183,6 +186,20 @@ TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)
     const QStringList lines = QString::fromUtf8(folder.read("cells.csv")).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith("3/4,2,,3.0,3.1,1.48,")) << lines[1].toStdString();
+
+    // JSON: the document tallir-diff prints for the same pair and key.
+    fake.chosenFiles = {folder.path("cells.json")};
+    frame.mnuFileExport()->trigger();
+    const QJsonObject exported = QJsonDocument::fromJson(folder.read("cells.json")).object();
+    QProcess diff;
+    diff.start(TALLIR_DIFF, {"--key", "1", "--json", folder.path("a.txt"), folder.path("b.txt")});
+    ASSERT_TRUE(diff.waitForFinished(30000));
+    const QJsonObject printed = QJsonDocument::fromJson(diff.readAllStandardOutput()).object();
+    ASSERT_FALSE(printed.isEmpty());
+    for (const char* member : {"cells", "rowsOnlyIn1", "rowsOnlyIn2"})
+        EXPECT_EQ(exported[member], printed[member]) << member;
+    EXPECT_EQ(exported["compare"].toObject()["figures"], printed["compare"].toObject()["figures"]);
+    EXPECT_EQ(exported["compare"].toObject()["differing"].toInt(), 1);
 
     // Written where it cannot be: said, not passed over.
     const std::size_t shown = fake.messages.size();
