@@ -58,8 +58,8 @@ std::string GridStore::alignedRowHeader(qint64 row) const
 
 void GridStore::showOnly(std::shared_ptr<const std::vector<qint64>> rows)
 {
+    // The same content, other rows of it in view: what was derived from the content still holds.
     shown_ = std::move(rows);
-    ++generation_;
 }
 
 qint64 GridStore::baseRow(qint64 row) const
