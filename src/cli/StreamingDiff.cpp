@@ -26,11 +26,15 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
         return outcome;
 
     const tallir::NumberSeparators separators = LocaleFormat::Separators();
-    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, [&](const tallir::StreamedCell& cell) {
-        if (out && (options.all || tallir::BeyondTolerance(cell.verdict)))
-            WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
-                          tallir::VerdictText(cell.verdict, separators));
-    });
+    // Without a report to write, only the figures are made.
+    std::function<void(const tallir::StreamedCell&)> onCell;
+    if (out)
+        onCell = [&](const tallir::StreamedCell& cell) {
+            if (options.all || tallir::BeyondTolerance(cell.verdict))
+                WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
+                              tallir::VerdictText(cell.verdict, separators));
+        };
+    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell);
     for (auto [failure, path] : {std::pair{compared.failure1, &path1}, {compared.failure2, &path2}})
         if (failure != tallir::ReadFailure::None)
             outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure));

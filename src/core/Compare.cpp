@@ -166,19 +166,19 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
 {
     if (a == b)
         return std::nullopt;
-    const auto x1 = NumericValue(a);
-    const auto x2 = x1 ? NumericValue(b) : std::nullopt;
-    if (!x2)
+    const auto both = NumericValues(a, b);
+    if (!both)
         return Verdict{0, 0, 0, VerdictKind::Text};
-    if (*x1 == *x2)
+    const auto [x1, x2] = *both;
+    if (x1 == x2)
         return std::nullopt;
     if (values)
-        *values = {*x1, *x2};
-    const double agreement = Agreement(*x1, *x2);
-    const double difference = std::fabs(*x2 - *x1);
+        *values = {x1, x2};
+    const double agreement = Agreement(x1, x2);
+    const double difference = std::fabs(x2 - x1);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
         || (options.absoluteTolerance && difference <= *options.absoluteTolerance)
-        || (options.relativeTolerance && difference <= *options.relativeTolerance * std::fabs(*x1));
+        || (options.relativeTolerance && difference <= *options.relativeTolerance * std::fabs(x1));
     return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
 }
 
@@ -235,7 +235,17 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     for (unsigned t = 0; t < threads; ++t) {
         const std::uint64_t first = rows * t / threads;
         const std::uint64_t end = rows * (t + 1) / threads;
-        auto work = [&, t, first, end] { CompareRows(file1, file2, first, end, cols, ignored, options, Band{bands[t], tallies[t], columnTallies[t]}); };
+        // Each thread fills lists of its own and hands them over at the end: lists side by side
+        // in one vector would share cache lines between the threads on every verdict.
+        auto work = [&, t, first, end] {
+            VerdictList verdicts(cols);
+            FiguresTally tally;
+            std::vector<FiguresTally> columns(columnTallies[t].size());
+            CompareRows(file1, file2, first, end, cols, ignored, options, Band{verdicts, tally, columns});
+            bands[t] = std::move(verdicts);
+            tallies[t] = tally;
+            columnTallies[t] = std::move(columns);
+        };
         if (t + 1 < threads)
             workers.emplace_back(work);
         else

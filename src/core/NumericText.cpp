@@ -1,8 +1,10 @@
 #include "NumericText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fast_float/fast_float.h>
 #include <system_error>
 
@@ -12,6 +14,182 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of eight ASCII digits read as one little-endian word.
+std::uint64_t EightDigitsValue(std::uint64_t word)
+{
+    word -= 0x3030303030303030ULL;
+    word = word * 10 + (word >> 8);
+    constexpr std::uint64_t Mask = 0x000000FF000000FFULL;
+    return (((word & Mask) * 0x000F424000000064ULL) + (((word >> 16) & Mask) * 0x0000271000000001ULL)) >> 32;
+}
+
+// How many of the eight bytes of a little-endian word, from the first, are ASCII digits.
+unsigned LeadingDigits(std::uint64_t word)
+{
+    // Digits become 0 to 9; a byte of 10 or more gets its high bit from the addition (a carry
+    // out of a byte can only come from a byte with its high bit already set, below it).
+    const std::uint64_t x = word ^ 0x3030303030303030ULL;
+    const std::uint64_t stops = ((x + 0x7676767676767676ULL) | x) & 0x8080808080808080ULL;
+    return stops ? unsigned(std::countr_zero(stops)) / 8 : 8;
+}
+
+// The value of the first count (1 to 8) digits of a word: they move to the top and zeros fill
+// in below them.
+std::uint64_t LeadingDigitsValue(std::uint64_t word, unsigned count)
+{
+    if (count < 8)
+        word = word << (8 * (8 - count)) | 0x3030303030303030ULL >> (8 * count);
+    return EightDigitsValue(word);
+}
+
+constexpr std::uint64_t IntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Where the parts of a number text lie, as offsets into it.
+struct Layout {
+    std::size_t firstDigit;   // after the sign
+    std::size_t point;        // the decimal point; npos when there is none
+    std::size_t mantissaEnd;  // past the last digit before the exponent
+};
+
+double Scale(std::uint64_t digits, int exponent)
+{
+    const double value = double(digits);
+    return exponent < 0 ? value / PowersOfTen[-exponent] : value * PowersOfTen[exponent];
+}
+
+std::uint64_t DigitsValue(const char* p, const char* end)
+{
+    std::uint64_t value = 0;
+    while (p < end)
+        value = value * 10 + unsigned(*p++ - '0');
+    return value;
+}
+
+constexpr std::uint64_t ExactDigits = std::uint64_t(1) << 53;
+
+// The common case read directly: at most 19 digits making an integer up to 2^53, scaled by at
+// most 10^22 either way. Both are exact doubles, so one multiplication or division gives the
+// correctly rounded value. False when the text (no blanks around it) is anything else.
+bool ReadExactlyScaled(std::string_view text, std::uint64_t& digits, int& exponent, Layout& layout)
+{
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    if (p < end && (*p == '+' || *p == '-'))
+        ++p;
+    layout.firstDigit = std::size_t(p - begin);
+    layout.point = std::string_view::npos;
+    digits = 0;
+    const char* first = p;
+    while (p < end && IsDigit(*p))
+        digits = digits * 10 + unsigned(*p++ - '0');
+    std::ptrdiff_t count = p - first;
+    exponent = 0;
+    if (p < end && *p == '.') {
+        layout.point = std::size_t(p - begin);
+        const char* fraction = ++p;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Up to eight digits at a time while eight bytes are left to look at.
+            for (std::uint64_t word; end - p >= 8;) {
+                std::memcpy(&word, p, 8);
+                const unsigned count = LeadingDigits(word);
+                if (count == 0)
+                    break;
+                digits = digits * IntegerPowersOfTen[count] + LeadingDigitsValue(word, count);
+                p += count;
+                if (count < 8)
+                    break;
+            }
+        }
+        while (p < end && IsDigit(*p))
+            digits = digits * 10 + unsigned(*p++ - '0');
+        exponent = -int(p - fraction);
+        count += p - fraction;
+    }
+    layout.mantissaEnd = std::size_t(p - begin);
+    if (count == 0 || count > 19)
+        return false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = false;
+        if (p < end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        const char* first = p;
+        int written = 0;
+        while (p < end && IsDigit(*p) && p - first < 4)
+            written = written * 10 + (*p++ - '0');
+        if (p == first)
+            return false;
+        exponent += negative ? -written : written;
+    }
+    return p == end && digits <= ExactDigits && exponent >= -22 && exponent <= 22;
+}
+
+// The value of text, read directly; nothing when it is not of the common case.
+std::optional<double> ExactlyScaled(std::string_view text)
+{
+    std::uint64_t digits;
+    int exponent;
+    Layout layout;
+    if (!ReadExactlyScaled(text, digits, exponent, layout))
+        return std::nullopt;
+    const double value = Scale(digits, exponent);
+    return text[0] == '-' ? -value : value;
+}
+
+// Where two texts of one length first differ; their length when they do not.
+std::size_t FirstDifference(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint64_t x, y; i + 8 <= a.size(); i += 8) {
+            std::memcpy(&x, a.data() + i, 8);
+            std::memcpy(&y, b.data() + i, 8);
+            if (x != y)
+                return i + std::size_t(std::countr_zero(x ^ y) / 8);
+        }
+    }
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+// Two texts of one layout that differ only in their last mantissa digits, as the results of two
+// runs usually do: the second's digits are the first's with that tail exchanged, so only the
+// tail is read again.
+bool ReadNearlyEqual(std::string_view a, std::string_view b, double& x1, double& x2)
+{
+    std::uint64_t digits;
+    int exponent;
+    Layout layout;
+    if (a.size() != b.size() || a.empty() || !ReadExactlyScaled(a, digits, exponent, layout))
+        return false;
+    const std::size_t k = FirstDifference(a, b);
+    const std::size_t end = layout.mantissaEnd;
+    if (k < layout.firstDigit || k >= end || (layout.point != std::string_view::npos && layout.point >= k))
+        return false;
+    for (std::size_t i = k; i < end; ++i)
+        if (!IsDigit(b[i]))
+            return false;
+    if (a.substr(end) != b.substr(end))
+        return false;
+    // Both tails have the same number of digits, so the exchange is exact in 64 bits.
+    const std::uint64_t digits2 = digits - DigitsValue(a.data() + k, a.data() + end) + DigitsValue(b.data() + k, b.data() + end);
+    if (digits2 > ExactDigits)
+        return false;
+    const bool negative = a[0] == '-';
+    x1 = Scale(digits, exponent);
+    x2 = Scale(digits2, exponent);
+    if (negative) {
+        x1 = -x1;
+        x2 = -x2;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -30,6 +208,8 @@ std::optional<double> NumericValue(std::string_view text)
     // nothing else must be left: no second sign, no "inf" or "nan", no hexadecimal.
     if (begin == end || !(IsDigit(*begin) || *begin == '.'))
         return std::nullopt;
+    if (const auto value = ExactlyScaled(std::string_view(begin, std::size_t(end - begin))))
+        return negative ? -*value : *value;
     // Correctly rounded; a value too small for a double reads as 0, the nearest one, and one
     // too large is no double at all.
     double value = 0;
@@ -37,6 +217,24 @@ std::optional<double> NumericValue(std::string_view text)
     if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) || std::isinf(value))
         return std::nullopt;
     return negative ? -value : value;
+}
+
+} // namespace tallir
+
+namespace tallir {
+
+std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::string_view b)
+{
+    double x1, x2;
+    if (ReadNearlyEqual(a, b, x1, x2))
+        return std::pair{x1, x2};
+    const auto value1 = NumericValue(a);
+    if (!value1)
+        return std::nullopt;
+    const auto value2 = NumericValue(b);
+    if (!value2)
+        return std::nullopt;
+    return std::pair{*value1, *value2};
 }
 
 } // namespace tallir

@@ -6,10 +6,15 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tallir {
 
 std::optional<double> NumericValue(std::string_view text);
+
+// Both values when both texts are numeric; quicker than reading them one by one when they
+// differ only in their last digits.
+std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::string_view b);
 
 inline bool IsNumeric(std::string_view text) { return NumericValue(text).has_value(); }
 

@@ -21,12 +21,26 @@ public:
     BatchSink(std::unique_ptr<RowBatch> batch, Hand hand) : batch_(std::move(batch)), hand_(std::move(hand)) {}
     void addCell(std::string_view text) override
     {
+        const std::size_t start = batch_->bytes.size();
         batch_->bytes.append(text);
-        batch_->cellEnds.push_back(batch_->bytes.size());
+        batch_->cells.push_back({start, batch_->bytes.size()});
+    }
+    // A line of the plain format: kept whole, its cells as spans of it, which costs less than
+    // copying cell by cell.
+    void addLine(std::string_view line)
+    {
+        const std::size_t start = batch_->bytes.size();
+        batch_->bytes.append(line);
+        auto& cells = batch_->cells;
+        ForEachToken(line, ValueSeparators, [&](std::string_view value) {
+            const std::size_t offset = start + std::size_t(value.data() - line.data());
+            cells.push_back({offset, offset + value.size()});
+        });
+        endRow();
     }
     void endRow() override
     {
-        batch_->rowEnds.push_back(batch_->cellEnds.size());
+        batch_->rowEnds.push_back(batch_->cells.size());
         batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1));
         if (!stopped_ && (batch_->rows() >= BatchRows || batch_->bytes.size() >= BatchBytes))
             stopped_ = !hand_(batch_);
@@ -47,7 +61,7 @@ private:
 void RowBatch::clear()
 {
     bytes.clear();
-    cellEnds.clear();
+    cells.clear();
     rowEnds.clear();
     maxValues = 0;
 }
@@ -140,6 +154,12 @@ std::unique_ptr<RowBatch> RowStream::next()
     shared_->filled.pop_front();
     shared_->changed.notify_all();
     return batch;
+}
+
+bool RowStream::ready()
+{
+    std::lock_guard lock(shared_->mutex);
+    return shared_->done || !shared_->filled.empty();
 }
 
 void RowStream::recycle(std::unique_ptr<RowBatch> batch)

@@ -18,8 +18,11 @@
 namespace tallir {
 
 struct RowBatch {
-    std::string bytes;                  // the cells' texts back to back
-    std::vector<std::size_t> cellEnds;  // per cell, where its text ends in bytes
+    struct Span {
+        std::size_t start, end;
+    };
+    std::string bytes;                  // the rows' lines (or cell texts) back to back
+    std::vector<Span> cells;            // per cell, where its text lies in bytes
     std::vector<std::size_t> rowEnds;   // per row, the index past its last cell
     std::size_t maxValues = 0;          // the most values of any of its rows
 
@@ -29,11 +32,10 @@ struct RowBatch {
     // A cell of a row; empty beyond its last value.
     std::string_view cell(std::size_t row, std::size_t col) const
     {
-        const std::size_t index = firstCell(row) + col;
         if (col >= valueCount(row))
             return {};
-        const std::size_t start = index == 0 ? 0 : cellEnds[index - 1];
-        return std::string_view(bytes).substr(start, cellEnds[index] - start);
+        const Span span = cells[firstCell(row) + col];
+        return std::string_view(bytes.data() + span.start, span.end - span.start);
     }
     void clear();
 };
@@ -50,6 +52,8 @@ public:
     ReadFailure openFailure() const { return openFailure_; }
     // The next rows, in order; nothing once all are handed over.
     std::unique_ptr<RowBatch> next();
+    // Whether next() would answer at once.
+    bool ready();
     // A batch done with, to be filled again rather than allocated anew.
     void recycle(std::unique_ptr<RowBatch> batch);
     // After next() gave nothing: whether the bytes read are the input's (see InputFile::finish).

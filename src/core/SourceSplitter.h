@@ -15,12 +15,17 @@ namespace tallir {
 
 constexpr std::size_t SourceBlockSize = 1 << 20;
 
-// One line of the plain format: its values, then the row's end.
+// One line of the plain format: its values, then the row's end; a sink that takes lines whole
+// cuts them itself.
 template <class Sink>
 void AddLine(std::string_view line, Sink& sink)
 {
-    ForEachToken(line, ValueSeparators, [&sink](std::string_view value) { sink.addCell(value); });
-    sink.endRow();
+    if constexpr (requires { sink.addLine(line); }) {
+        sink.addLine(line);
+    } else {
+        ForEachToken(line, ValueSeparators, [&sink](std::string_view value) { sink.addCell(value); });
+        sink.endRow();
+    }
 }
 
 // Sink: a CellSink; its calls are direct where its type is final. afterBlock() is asked after

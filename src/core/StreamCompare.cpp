@@ -1,9 +1,14 @@
 #include "StreamCompare.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace tallir {
@@ -22,10 +27,11 @@ public:
     bool empty() const { return count_ == 0; }
     std::uint64_t widestColumn() const { return widest_; }
 
-    void add(const StreamedCell& cell)
+    // counted: whether the cell is in the figures already.
+    void add(const StreamedCell& cell, bool counted)
     {
         Header header{cell.verdict.row, cell.verdict.col, cell.verdict.agreement, cell.values, std::uint64_t(cell.text1.size()),
-                      std::uint64_t(cell.text2.size()), cell.verdict.kind};
+                      std::uint64_t(cell.text2.size()), cell.verdict.kind, counted};
         put(&header, sizeof header);
         put(cell.text1.data(), cell.text1.size());
         put(cell.text2.data(), cell.text2.size());
@@ -50,7 +56,8 @@ public:
             if (header.col < width) {
                 const std::string_view both(texts);
                 deliver(StreamedCell{{header.row, header.col, header.agreement, header.kind},
-                                     both.substr(0, header.length1), both.substr(header.length1), header.values});
+                                     both.substr(0, header.length1), both.substr(header.length1), header.values},
+                        header.counted);
             }
         }
         memory_.clear();
@@ -71,6 +78,7 @@ private:
         CellValues values;
         std::uint64_t length1, length2;
         VerdictKind kind;
+        bool counted;
     };
     static constexpr std::size_t MemoryLimit = 8 << 20;
 
@@ -111,37 +119,173 @@ bool Ignored(const CompareOptions& options, std::uint64_t col)
                        [col](const auto& range) { return col >= range.first && col <= range.last; });
 }
 
-// One table's batches walked row by row, keeping its row count and width.
-class RowWalk {
-public:
-    explicit RowWalk(RowStream& stream) : stream_(stream) { fetch(); }
-    bool atEnd() const { return !batch_; }
-    const RowBatch& batch() const { return *batch_; }
-    std::size_t row() const { return row_; }
-    std::uint64_t rows() const { return rows_; }
-    // The widest row seen so far, of at least one value.
-    std::uint64_t width() const { return width_; }
-    // False at the end; a new batch may have widened the table.
-    void advance()
-    {
-        if (++row_ == batch_->rows()) {
-            stream_.recycle(std::move(batch_));
-            fetch();
+// Rows of both tables taken in step, each from within one batch, compared by a worker and
+// handed over in order once done.
+struct Slice {
+    const RowBatch* batch1 = nullptr;
+    const RowBatch* batch2 = nullptr;
+    std::size_t row1 = 0, row2 = 0; // within the batches
+    std::size_t rows = 0;
+    std::uint64_t firstRow = 0;     // the compared row of the first
+    std::uint64_t known = 0;        // columns left of this are in the compared area for certain
+    // Batches whose last rows these are: done with once the slice has been handed over.
+    std::unique_ptr<RowBatch> finished1, finished2;
+
+    // The worker's: the differing cells in reading order (only those not known to lie in the
+    // area when nobody takes cells), and the figures of those that do.
+    std::vector<StreamedCell> cells;
+    FiguresTally tally;
+    bool done = false;
+};
+
+// Most rows in one slice, and most slices compared or waiting at once: enough to keep every
+// worker busy while the oldest is handed over.
+constexpr std::size_t SliceRows = 1024;
+constexpr std::size_t SlicesPerWorker = 4;
+
+void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells)
+{
+    for (std::size_t i = 0; i < slice.rows; ++i) {
+        const std::size_t r1 = slice.row1 + i, r2 = slice.row2 + i;
+        const std::size_t width = std::max(slice.batch1->valueCount(r1), slice.batch2->valueCount(r2));
+        for (std::size_t c = 0; c < width; ++c) {
+            const std::string_view a = slice.batch1->cell(r1, c);
+            const std::string_view b = slice.batch2->cell(r2, c);
+            if (a == b || Ignored(options, c))
+                continue;
+            CellValues values;
+            if (auto verdict = CompareCells(a, b, options, &values)) {
+                verdict->row = slice.firstRow + i;
+                verdict->col = c;
+                const bool certain = c < slice.known;
+                if (certain)
+                    slice.tally.add(*verdict, values);
+                if (keepCells || !certain)
+                    slice.cells.push_back({*verdict, a, b, values});
+            }
         }
+    }
+}
+
+// Workers taking slices in order; they stop when the pool goes away.
+class SliceWorkers {
+public:
+    SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells)
+    {
+        for (unsigned i = 0; i < count; ++i)
+            threads_.emplace_back([this, &options, keepCells] { work(options, keepCells); });
+    }
+    ~SliceWorkers()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (auto& thread : threads_)
+            thread.join();
+    }
+    std::size_t inFlight()
+    {
+        std::lock_guard lock(mutex_);
+        return slices_.size();
+    }
+    void submit(std::unique_ptr<Slice> slice)
+    {
+        std::lock_guard lock(mutex_);
+        toDo_.push_back(slice.get());
+        slices_.push_back(std::move(slice));
+        changed_.notify_all();
+    }
+    // The oldest slice once compared; nothing when none is left. A worker's failure is thrown.
+    std::unique_ptr<Slice> oldest(bool wait)
+    {
+        std::unique_lock lock(mutex_);
+        if (wait)
+            changed_.wait(lock, [&] { return failure_ || slices_.empty() || slices_.front()->done; });
+        if (failure_)
+            std::rethrow_exception(failure_);
+        if (slices_.empty() || !slices_.front()->done)
+            return nullptr;
+        auto slice = std::move(slices_.front());
+        slices_.pop_front();
+        return slice;
     }
 
 private:
+    void work(const CompareOptions& options, bool keepCells)
+    {
+        for (;;) {
+            Slice* slice;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stopping_ || !toDo_.empty(); });
+                if (stopping_)
+                    return;
+                slice = toDo_.front();
+                toDo_.pop_front();
+            }
+            try {
+                CompareSlice(*slice, options, keepCells);
+            } catch (...) {
+                std::lock_guard lock(mutex_);
+                failure_ = std::current_exception();
+            }
+            std::lock_guard lock(mutex_);
+            slice->done = true;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Slice>> slices_; // in order, compared or not
+    std::deque<Slice*> toDo_;
+    std::exception_ptr failure_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// One table's batches walked slice by slice, keeping its row count and width.
+class RowWalk {
+public:
+    explicit RowWalk(RowStream& stream) : stream_(stream) { fetch(); }
+    // Once the batch in hand is used up, the next is to be fetched before anything else.
+    bool needsFetch() const { return needsFetch_; }
+    // Whether fetching would not wait for the input.
+    bool ready() const { return stream_.ready(); }
     void fetch()
     {
         batch_ = stream_.next();
+        needsFetch_ = false;
         row_ = 0;
         if (batch_) {
             rows_ += batch_->rows();
             width_ = std::max<std::uint64_t>(width_, batch_->maxValues);
         }
     }
+    bool atEnd() const { return !batch_; }
+    const RowBatch& batch() const { return *batch_; }
+    std::size_t row() const { return row_; }
+    std::size_t left() const { return batch_->rows() - row_; }
+    std::uint64_t rows() const { return rows_; }
+    // The widest row seen so far, of at least one value.
+    std::uint64_t width() const { return width_; }
+    // Moves on by count rows; the batch when they were its last.
+    std::unique_ptr<RowBatch> advance(std::size_t count)
+    {
+        row_ += count;
+        if (row_ < batch_->rows())
+            return nullptr;
+        needsFetch_ = true;
+        return std::move(batch_);
+    }
+    void recycle(std::unique_ptr<RowBatch> batch) { stream_.recycle(std::move(batch)); }
+
+private:
     RowStream& stream_;
     std::unique_ptr<RowBatch> batch_;
+    bool needsFetch_ = false;
     std::size_t row_ = 0;
     std::uint64_t rows_ = 0;
     std::uint64_t width_ = 1;
@@ -155,48 +299,82 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     StreamComparison outcome;
     FiguresTally tally;
     HeldCells held;
-    const auto deliver = [&](const StreamedCell& cell) {
-        tally.add(cell.verdict, cell.values);
-        onCell(cell);
+    // Cells that waited: those the workers did not count count now.
+    const auto deliverHeld = [&](const StreamedCell& cell, bool counted) {
+        if (!counted)
+            tally.add(cell.verdict, cell.values);
+        if (onCell)
+            onCell(cell);
     };
     RowWalk walk1(file1), walk2(file2);
-    for (std::uint64_t row = 0; !walk1.atEnd() && !walk2.atEnd(); ++row) {
-        const RowBatch& batch1 = walk1.batch();
-        const RowBatch& batch2 = walk2.batch();
-        const std::size_t r1 = walk1.row(), r2 = walk2.row();
-        const std::size_t count1 = batch1.valueCount(r1), count2 = batch2.valueCount(r2);
-        if (!outcome.mismatch.firstRow && count1 != count2) {
-            outcome.mismatch.firstRow = row;
-            outcome.mismatch.values1 = count1;
-            outcome.mismatch.values2 = count2;
+    const auto handOver = [&](Slice& slice) {
+        if (!held.empty() && held.widestColumn() < slice.known)
+            held.release(slice.known, deliverHeld);
+        tally.merge(slice.tally);
+        for (const StreamedCell& cell : slice.cells) {
+            if (held.empty() && cell.verdict.col < slice.known) {
+                if (onCell)
+                    onCell(cell);
+            }
+            else
+                held.add(cell, cell.verdict.col < slice.known);
         }
-        // Cells left of both tables' widths so far are in the compared area for certain.
-        const std::uint64_t known = std::min(walk1.width(), walk2.width());
-        if (!held.empty() && held.widestColumn() < known)
-            held.release(known, deliver);
-        for (std::size_t c = 0, width = std::max(count1, count2); c < width; ++c) {
-            const std::string_view a = batch1.cell(r1, c);
-            const std::string_view b = batch2.cell(r2, c);
-            if (a == b || Ignored(options, c))
+        walk1.recycle(std::move(slice.finished1));
+        walk2.recycle(std::move(slice.finished2));
+    };
+
+    const unsigned count = std::max(1u, options.threads ? options.threads : std::thread::hardware_concurrency());
+    SliceWorkers workers(count, options, bool(onCell));
+    // Every slice handed over: before waiting for an input, so that cells come out as soon as
+    // their rows are in, however slowly the rest arrives.
+    const auto handOverAll = [&] {
+        while (auto done = workers.oldest(true))
+            handOver(*done);
+    };
+    std::uint64_t row = 0;
+    for (;;) {
+        for (RowWalk* walk : {&walk1, &walk2}) {
+            if (!walk->needsFetch())
                 continue;
-            CellValues values;
-            if (auto verdict = CompareCells(a, b, options, &values)) {
-                verdict->row = row;
-                verdict->col = c;
-                const StreamedCell cell{*verdict, a, b, values};
-                if (held.empty() && c < known)
-                    deliver(cell);
-                else
-                    held.add(cell);
+            if (!walk->ready())
+                handOverAll();
+            walk->fetch();
+        }
+        if (walk1.atEnd() || walk2.atEnd())
+            break;
+        auto slice = std::make_unique<Slice>();
+        slice->batch1 = &walk1.batch();
+        slice->batch2 = &walk2.batch();
+        slice->row1 = walk1.row();
+        slice->row2 = walk2.row();
+        slice->rows = std::min({walk1.left(), walk2.left(), SliceRows});
+        slice->firstRow = row;
+        // Cells left of both tables' widths so far are in the compared area for certain.
+        slice->known = std::min(walk1.width(), walk2.width());
+        for (std::size_t i = 0; i < slice->rows && !outcome.mismatch.firstRow; ++i) {
+            const std::size_t count1 = slice->batch1->valueCount(slice->row1 + i);
+            const std::size_t count2 = slice->batch2->valueCount(slice->row2 + i);
+            if (count1 != count2) {
+                outcome.mismatch.firstRow = row + i;
+                outcome.mismatch.values1 = count1;
+                outcome.mismatch.values2 = count2;
             }
         }
-        walk1.advance();
-        walk2.advance();
+        row += slice->rows;
+        slice->finished1 = walk1.advance(slice->rows);
+        slice->finished2 = walk2.advance(slice->rows);
+        while (auto done = workers.oldest(false))
+            handOver(*done);
+        while (workers.inFlight() >= count * SlicesPerWorker)
+            if (auto done = workers.oldest(true))
+                handOver(*done);
+        workers.submit(std::move(slice));
     }
+    handOverAll();
     // The longer table's remaining rows still count, and may widen it.
     for (RowWalk* walk : {&walk1, &walk2})
-        while (!walk->atEnd())
-            walk->advance();
+        for (; !walk->atEnd(); walk->fetch())
+            walk->recycle(walk->advance(walk->left()));
     outcome.failure1 = file1.endFailure();
     outcome.failure2 = file2.endFailure();
     outcome.rows1 = walk1.rows();
@@ -205,7 +383,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     outcome.values2 = walk2.width();
     outcome.comparedRows = std::min(outcome.rows1, outcome.rows2);
     outcome.comparedCols = std::min(outcome.values1, outcome.values2);
-    held.release(outcome.comparedCols, deliver);
+    held.release(outcome.comparedCols, deliverHeld);
     outcome.mismatch.rows1 = outcome.rows1;
     outcome.mismatch.rows2 = outcome.rows2;
     outcome.figures = tally.figures();

@@ -34,7 +34,9 @@ struct StreamComparison {
     ShapeMismatch mismatch;
 };
 
-// Positional comparison only (options.columnMap is not used).
+// Positional comparison only (options.columnMap is not used). Rows are compared on
+// options.threads threads (0: as many as the machine has) while the inputs are read; onCell is
+// called on the caller's thread, in reading order. Without onCell only the figures are made.
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
                                 const std::function<void(const StreamedCell&)>& onCell);
 

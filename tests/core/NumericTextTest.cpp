@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
+#include <regex>
 
 using namespace tallir;
 
@@ -25,6 +26,10 @@ TEST(NumericText, TheDecimalGrammarAndNothingElse)
         {"0x10", std::nullopt},   {"1d3", std::nullopt},    {"- 1", std::nullopt},
         {"1 2", std::nullopt},    {"1e400", std::nullopt},  {"-1.5e309", std::nullopt},
         {"123456789012345678901234567890e-400", 0.0},
+        {"5.e3", 5000.0},   {"-.5E1", -5.0},      {"1e0005", 1e5},     {"1e00005", 1e5},
+        {"9007199254740993e-22", 9007199254740993e-22}, {"1.2345678901234567890", 1.2345678901234567890},
+        {"1.5e", std::nullopt},   {"1.5e-", std::nullopt}, {"1.5e+-3", std::nullopt},
+        {"12345678.12345678x", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto value = NumericValue(c.text);
@@ -52,5 +57,80 @@ TEST(NumericText, AgreesWithTheStandardReaderOnEveryDigitCount)
         ASSERT_EQ(*value, std::strtod(text, nullptr)) << text;
     }
     EXPECT_EQ(*NumericValue("9007199254740993"), 9007199254740992.0);
+    EXPECT_EQ(*NumericValue("9007199254740993e-5"), 9007199254740993e-5);
     EXPECT_EQ(*NumericValue("1.7976931348623157e308"), std::numeric_limits<double>::max());
+}
+
+TEST(NumericText, RandomTextsFollowTheGrammarAndTheStandardReader)
+{
+    // Short texts of digits, points, exponents, signs and blanks: numeric exactly when the
+    // grammar says so, and then the value strtod gives.
+    const std::regex grammar(R"([ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*)");
+    const std::string alphabet = "0123456789000111999..eE+- \tx";
+    std::mt19937_64 random(11);
+    std::uniform_int_distribution<std::size_t> length(0, 30), pick(0, alphabet.size() - 1), digitsOnly(0, 9);
+    std::bernoulli_distribution mostlyDigits(0.8);
+    for (int i = 0; i < 300000; ++i) {
+        std::string text(length(random), ' ');
+        for (char& c : text)
+            c = mostlyDigits(random) ? alphabet[digitsOnly(random)] : alphabet[pick(random)];
+        const auto value = NumericValue(text);
+        const double standard = std::strtod(text.c_str(), nullptr);
+        const bool numeric = std::regex_match(text, grammar) && !std::isinf(standard);
+        ASSERT_EQ(value.has_value(), numeric) << testing::PrintToString(text);
+        if (value) {
+            ASSERT_EQ(*value, standard) << text;
+        }
+    }
+}
+
+namespace {
+
+void ExpectAsEachAlone(const std::string& a, const std::string& b)
+{
+    const auto both = NumericValues(a, b);
+    const auto x1 = NumericValue(a), x2 = NumericValue(b);
+    ASSERT_EQ(both.has_value(), x1 && x2) << a << " " << b;
+    if (both) {
+        EXPECT_EQ(both->first, *x1) << a << " " << b;
+        EXPECT_EQ(both->second, *x2) << a << " " << b;
+        EXPECT_EQ(std::signbit(both->first), std::signbit(*x1)) << a << " " << b;
+        EXPECT_EQ(std::signbit(both->second), std::signbit(*x2)) << a << " " << b;
+    }
+}
+
+} // namespace
+
+TEST(NumericText, PairsReadAsEachAlone)
+{
+    // Pairs as two runs write them, the second text the first with some bytes changed (mostly
+    // late digits, at times the point, the sign, the exponent or a letter): both values exactly
+    // as read one by one, or nothing when either is not a number.
+    const std::pair<std::string, std::string> chosen[] = {
+        {"-12", "112"}, {"-12", "+12"}, {"1.5", "125"}, {"9.9e1", "9.9e2"}, {"1.25", "1.2x"}, {"-0.5", "-0.6"},
+        {"9.999999999999999e-01", "9.999999999999998e-01"}, {"1.0000000000000001e+00", "1.0000000000000002e+00"},
+    };
+    for (const auto& [a, b] : chosen)
+        ExpectAsEachAlone(a, b);
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-30, 30), digits(0, 18), changes(1, 3);
+    const std::string replacements = "0123456789012345678901234567890123456789.-+eEx ";
+    std::uniform_int_distribution<std::size_t> pick(0, replacements.size() - 1);
+    const char* formats[] = {"%.*e", "%.*f", "%.*g"};
+    char text[80];
+    for (int i = 0; i < 300000; ++i) {
+        const double x = mantissa(random) * std::pow(10.0, exponent(random) / 3);
+        std::snprintf(text, sizeof text, formats[i % 3], digits(random), x);
+        const std::string a = text;
+        std::string b = a;
+        for (int k = changes(random); k > 0; --k) {
+            // Late positions are likelier, as in results that differ in their last digits.
+            const std::size_t at = b.size() - 1 - std::min<std::size_t>(b.size() - 1, random() % (random() % 2 ? 6 : b.size()));
+            b[at] = replacements[pick(random)];
+        }
+        ExpectAsEachAlone(a, b);
+        if (testing::Test::HasFailure())
+            return;
+    }
 }

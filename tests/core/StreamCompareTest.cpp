@@ -96,14 +96,23 @@ void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, con
         EXPECT_EQ(seen[i].text1, table1.cell(want.row, want.col)) << i;
         EXPECT_EQ(seen[i].text2, table2.cell(want.row, want.col)) << i;
     }
+    // The figures as the whole tables give them, also when only the figures are made.
     const Figures figures = Summarize(whole, table1, table2);
-    EXPECT_EQ(streamed.figures.differing, figures.differing);
-    EXPECT_EQ(streamed.figures.same, figures.same);
-    EXPECT_EQ(streamed.figures.beyondTolerance, figures.beyondTolerance);
-    ASSERT_EQ(bool(streamed.figures.largestRelative), bool(figures.largestRelative));
-    if (figures.largestRelative) {
-        EXPECT_EQ(streamed.figures.largestRelative->cell.row, figures.largestRelative->cell.row);
-        EXPECT_EQ(streamed.figures.largestRelative->cell.col, figures.largestRelative->cell.col);
+    RowStream again1(file1.path()), again2(file2.path());
+    const StreamComparison counted = CompareStreams(again1, again2, options, {});
+    for (const Figures& got : {streamed.figures, counted.figures}) {
+        EXPECT_EQ(got.differing, figures.differing);
+        EXPECT_EQ(got.same, figures.same);
+        EXPECT_EQ(got.digits, figures.digits);
+        EXPECT_EQ(got.beyondTolerance, figures.beyondTolerance);
+        for (const auto& [mine, theirs] : {std::pair{&got.lowestAgreement, &figures.lowestAgreement},
+                                           {&got.largestRelative, &figures.largestRelative}}) {
+            ASSERT_EQ(bool(*mine), bool(*theirs));
+            if (*theirs) {
+                EXPECT_EQ((*mine)->cell.row, (*theirs)->cell.row);
+                EXPECT_EQ((*mine)->cell.col, (*theirs)->cell.col);
+            }
+        }
     }
     const ShapeMismatch mismatch = FindShapeMismatch(table1, table2);
     EXPECT_EQ(streamed.mismatch.firstRow, mismatch.firstRow);
@@ -138,8 +147,15 @@ TEST(StreamCompare, GivesWhatTheWholeTablesGive)
         {"both empty", {"", ""}, {}},
         {"lines without values", {"\n\n1\n", "\n2\n\n"}, {}},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         ExpectStreamingAsWhole(c.pair, c.options, c.what);
+        // Rows compared on one thread and on more threads than there are cores.
+        for (const unsigned threads : {1u, 3u}) {
+            CompareOptions options = c.options;
+            options.threads = threads;
+            ExpectStreamingAsWhole(c.pair, options, c.what + ", " + std::to_string(threads) + " threads");
+        }
+    }
 }
 
 TEST(StreamCompare, SaysHowReadingEnded)
