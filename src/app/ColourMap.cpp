@@ -36,9 +36,17 @@ const tallir::CompareResult* Current()
     if (result && state.generation != generation) {
         state.generation = generation;
         state.columns.assign(result->comparedCols, false);
-        for (const auto& verdict : result->verdicts)
-            if (!state.hideSame || tallir::BeyondTolerance(verdict))
-                state.columns[verdict.col] = true;
+        if (result->columnFigures.size() == result->comparedCols) {
+            // The figures by column tell without a walk over the verdicts.
+            for (std::size_t c = 0; c < state.columns.size(); ++c) {
+                const tallir::Figures& figures = result->columnFigures[c];
+                state.columns[c] = (state.hideSame ? figures.beyondTolerance : figures.differing) > 0;
+            }
+        } else {
+            for (const auto& verdict : result->verdicts)
+                if (!state.hideSame || tallir::BeyondTolerance(verdict))
+                    state.columns[verdict.col] = true;
+        }
         const auto& map = result->options.columnMap;
         state.file1Column.assign(map.empty() ? 0 : std::size_t(*std::max_element(map.begin(), map.end()) + 1), -1);
         for (std::size_t c = 0; c < map.size(); ++c)

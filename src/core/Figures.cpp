@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace tallir {
 
@@ -107,15 +106,16 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
         columns[c].col = c;
         columns[c].compared = ignored || unmatched ? 0 : pairedRows;
     }
-    for (const Verdict& verdict : result.verdicts) {
-        if (gathered || verdict.col >= tallies.size())
-            continue;
-        if (verdict.kind == VerdictKind::Text)
-            tallies[verdict.col].add(verdict, {}, {});
-        else
-            tallies[verdict.col].add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
-                                     file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
-    }
+    if (!gathered)
+        result.verdicts.forEach([&](const Verdict& verdict) {
+            if (verdict.col >= tallies.size())
+                return;
+            if (verdict.kind == VerdictKind::Text)
+                tallies[verdict.col].add(verdict, {}, {});
+            else
+                tallies[verdict.col].add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
+                                         file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
+        });
     for (std::uint64_t c = 0; c < columns.size(); ++c)
         columns[c].figures = gathered ? result.columnFigures[c] : tallies[c].figures();
     return columns;
@@ -124,14 +124,20 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
 AgreementHistogram HistogramOf(const CompareResult& result)
 {
     AgreementHistogram histogram;
-    std::map<int, std::uint64_t> bins;
-    for (const Verdict& verdict : result.verdicts) {
+    // Bins -1 to 400, counted in place.
+    constexpr int Lowest = -1, Highest = 400;
+    std::vector<std::uint64_t> bins(Highest - Lowest + 1);
+    result.verdicts.forEach([&](const Verdict& verdict) {
         if (verdict.kind == VerdictKind::Text)
             ++histogram.text;
+        else if (std::isnan(verdict.agreement))
+            ++bins[0];
         else
-            ++bins[std::max(-1, int(std::floor(std::clamp(verdict.agreement, -2.0, 400.0))))];
-    }
-    histogram.bins.assign(bins.begin(), bins.end());
+            ++bins[std::size_t(std::max(Lowest, int(std::floor(std::clamp(verdict.agreement, -2.0, double(Highest))))) - Lowest)];
+    });
+    for (std::size_t i = 0; i < bins.size(); ++i)
+        if (bins[i])
+            histogram.bins.emplace_back(int(i) + Lowest, bins[i]);
     return histogram;
 }
 

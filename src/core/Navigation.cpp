@@ -127,13 +127,25 @@ std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, st
     const std::uint64_t rows = result.comparedRows;
     if (bands == 0 || rows == 0)
         return worst;
-    for (const Verdict verdict : result.verdicts) {
+    // Verdicts come in row order: the band moves on when a row reaches the next band's first,
+    // the smallest r with r * bands >= (band + 1) * rows, which spares a division per verdict.
+    std::size_t band = 0;
+    const auto firstRowOf = [&](std::size_t b) { return (std::uint64_t(b) * rows + bands - 1) / bands; };
+    std::uint64_t next = firstRowOf(1);
+    double severity = 0;
+    result.verdicts.forEach([&](const Verdict& verdict) {
         if (beyondOnly && !BeyondTolerance(verdict))
-            continue;
-        auto& band = worst[std::size_t(std::min<std::uint64_t>(bands - 1, verdict.row * bands / rows))];
-        if (!band || Severity(verdict) < Severity(*band))
-            band = verdict;
-    }
+            return;
+        if (verdict.row >= next) {
+            band = std::size_t(std::min<std::uint64_t>(bands - 1, verdict.row * bands / rows));
+            next = band + 1 < bands ? firstRowOf(band + 1) : ~std::uint64_t(0);
+        }
+        const double s = Severity(verdict);
+        if (!worst[band] || s < severity) {
+            worst[band] = verdict;
+            severity = s;
+        }
+    });
     return worst;
 }
 

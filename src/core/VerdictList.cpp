@@ -70,12 +70,7 @@ void VerdictList::shrink()
 
 Verdict VerdictList::at(std::size_t chunkIndex, std::size_t offset) const
 {
-    const Chunk& chunk = chunks_[chunkIndex];
-    const std::uint32_t word = chunk.cells[offset];
-    const std::uint32_t position = word & ((std::uint32_t(1) << PositionBits) - 1);
-    return Verdict{chunk.firstRow + (position >> chunk.colBits),
-                   chunk.firstCol + (position & ((std::uint32_t(1) << chunk.colBits) - 1)), chunk.agreement[offset],
-                   VerdictKind(word >> PositionBits)};
+    return Decode(chunks_[chunkIndex], offset);
 }
 
 std::size_t VerdictList::chunkOf(std::size_t index) const

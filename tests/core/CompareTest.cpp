@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 
 using namespace tallir;
@@ -442,4 +443,34 @@ TEST(Navigation, WorstPerBandForAnOverview)
     const auto fine = WorstPerBand(result, 40);
     EXPECT_TRUE(fine[4] && fine[8] && fine[28]);
     EXPECT_EQ(std::count_if(fine.begin(), fine.end(), [](const auto& band) { return band.has_value(); }), 3);
+
+    // Many rows with equally bad cells: each band holds its first worst, whatever the band count.
+    std::mt19937 random(3);
+    std::string many1, many2;
+    const char* seconds[] = {"1.001", "1.01", "1.0000000001", "x", "1"};
+    for (int r = 0; r < 997; ++r) {
+        many1 += "1 1 1\n";
+        for (int c = 0; c < 3; ++c)
+            many2 += std::string(seconds[random() % (r % 50 == 0 ? 5 : 3) + (r % 50 == 0 ? 0 : 2)]) + (c < 2 ? " " : "\n");
+    }
+    const auto big = CompareTables(ParseTable(many1), ParseTable(many2), rule);
+    const auto severity = [](const Verdict& v) {
+        return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
+    };
+    for (const std::size_t count : {1u, 7u, 100u, 996u, 997u, 2000u}) {
+        std::vector<std::optional<Verdict>> want(count);
+        for (const Verdict v : big.verdicts) {
+            auto& band = want[v.row * count / big.comparedRows];
+            if (!band || severity(v) < severity(*band))
+                band = v;
+        }
+        const auto got = WorstPerBand(big, count);
+        for (std::size_t b = 0; b < count; ++b) {
+            ASSERT_EQ(bool(got[b]), bool(want[b])) << count << " bands, band " << b;
+            if (want[b]) {
+                EXPECT_EQ(got[b]->row, want[b]->row) << count << " bands, band " << b;
+                EXPECT_EQ(got[b]->col, want[b]->col) << count << " bands, band " << b;
+            }
+        }
+    }
 }
