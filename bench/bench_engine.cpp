@@ -1,10 +1,12 @@
 // Reads two tables and compares them with the core engine, as one timed run:
 //   bench_engine FILE1 FILE2
-// Prints the wall time of each step, the peak resident memory and its ratio to the inputs.
+// Prints the wall time of each step, the peak resident memory and its ratio to the inputs, then
+// the time of comparing the files as streams, every cell or until the answer is known.
 
 #include "core/Compare.h"
 #include "core/Figures.h"
 #include "core/Navigation.h"
+#include "core/StreamCompare.h"
 #include "core/TableReader.h"
 
 #include <sys/resource.h>
@@ -58,5 +60,19 @@ int main(int argc, char** argv)
                 "%zu bins)\n",
                 static_cast<unsigned long long>(result.differing()), strip * 1e3, bands.size(), summary * 1e3, columns.size(),
                 histogram.bins.size());
+
+    // As tallir-diff streams them: every cell compared for the figures, and only until a cell
+    // beyond the tolerance is found (as with -q).
+    double streamed[2];
+    std::uint64_t counted[2];
+    for (const bool untilDecided : {false, true}) {
+        const auto streamStart = std::chrono::steady_clock::now();
+        tallir::RowStream stream1(argv[1]), stream2(argv[2]);
+        const auto outcome = tallir::CompareStreams(stream1, stream2, {}, {}, untilDecided);
+        streamed[untilDecided] = Seconds(streamStart);
+        counted[untilDecided] = outcome.figures.differing;
+    }
+    std::printf("streamed: every cell compared %.3f s (%llu differing), until decided %.3f s (%llu differing by then)\n",
+                streamed[0], static_cast<unsigned long long>(counted[0]), streamed[1], static_cast<unsigned long long>(counted[1]));
     return 0;
 }

@@ -52,7 +52,14 @@ for kind in same reformatted perturbed perturbed-gross; do
     kilobytes=$(peak build/bin/tallir-diff -q --full "$one" "$two")
     printf 'tallir-diff -q --full (whole): %.3f s, peak %d MB = %.2f x inputs\n' "$whole" $((kilobytes / 1024)) \
         "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
-    windows=$(build/bin/bench_windows "$one" "$two" 2>/dev/null)
+    # The window path: the best of three runs by load and compare, all its figures from that run.
+    windows=""
+    for _ in 1 2 3; do
+        run=$(build/bin/bench_windows "$one" "$two" 2>/dev/null)
+        this=$(echo "$run" | sed -n 's/.*load and compare \([0-9.]*\) s.*/\1/p')
+        kept=$(echo "$windows" | sed -n 's/.*load and compare \([0-9.]*\) s.*/\1/p')
+        if [ -z "$kept" ] || (( $(echo "$this < $kept" | bc -l) )); then windows=$run; fi
+    done
     echo "$windows"
     window_seconds[$kind]=$(echo "$windows" | sed -n 's/.*load and compare \([0-9.]*\) s.*/\1/p')
     if [ "$kind" = perturbed ] && [ -n "${window_seconds[same]:-}" ]; then
@@ -61,9 +68,13 @@ for kind in same reformatted perturbed perturbed-gross; do
     fi
     if [ -n "${TALLIR_BENCH_NO_PEERS:-}" ]; then continue; fi
     if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then
-        pandas=$(seconds /usr/bin/python3 bench/peer_pandas.py "$one" "$two")
+        pandas=$(best /usr/bin/python3 bench/peer_pandas.py "$one" "$two")
         printf 'pandas read and compare:       %.3f s  (engine %.1f x, tallir-diff -q %.1f x faster)\n' "$pandas" \
             "$(echo "$pandas / $engine" | bc -l)" "$(echo "$pandas / $quiet" | bc -l)"
+        # -q stops comparing at the first cell beyond the tolerance; the streamed comparison of
+        # every cell (for the figures) beside pandas as well.
+        every=$(build/bin/bench_engine "$one" "$two" | sed -n 's/.*every cell compared \([0-9.]*\) s.*/\1/p')
+        printf 'every cell compared, streamed: %.3f s  (%.1f x faster than pandas)\n' "$every" "$(echo "$pandas / $every" | bc -l)"
     fi
     if command -v numdiff >/dev/null; then
         numdiff=$(seconds bash -c "numdiff -q '$one' '$two'; true")

@@ -34,7 +34,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
                 WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
                               tallir::VerdictText(cell.verdict, separators));
         };
-    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell);
+    // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance.
+    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out);
     for (auto [failure, path] : {std::pair{compared.failure1, &path1}, {compared.failure2, &path2}})
         if (failure != tallir::ReadFailure::None)
             outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure));

@@ -1,6 +1,7 @@
 #include "StreamCompare.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -143,9 +144,9 @@ struct Slice {
 constexpr std::size_t SliceRows = 1024;
 constexpr std::size_t SlicesPerWorker = 4;
 
-void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells)
+void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, const std::atomic<bool>& decided)
 {
-    for (std::size_t i = 0; i < slice.rows; ++i) {
+    for (std::size_t i = 0; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
         const std::size_t r1 = slice.row1 + i, r2 = slice.row2 + i;
         const std::size_t width = std::max(slice.batch1->valueCount(r1), slice.batch2->valueCount(r2));
         for (std::size_t c = 0; c < width; ++c) {
@@ -172,6 +173,7 @@ class SliceWorkers {
 public:
     SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells)
     {
+        decided = false;
         for (unsigned i = 0; i < count; ++i)
             threads_.emplace_back([this, &options, keepCells] { work(options, keepCells); });
     }
@@ -198,6 +200,9 @@ public:
         changed_.notify_all();
     }
     // The oldest slice once compared; nothing when none is left. A worker's failure is thrown.
+    // Set once the answer is known: slices still to compare are left as they are.
+    std::atomic<bool> decided;
+
     std::unique_ptr<Slice> oldest(bool wait)
     {
         std::unique_lock lock(mutex_);
@@ -226,7 +231,7 @@ private:
                 toDo_.pop_front();
             }
             try {
-                CompareSlice(*slice, options, keepCells);
+                CompareSlice(*slice, options, keepCells, decided);
             } catch (...) {
                 std::lock_guard lock(mutex_);
                 failure_ = std::current_exception();
@@ -294,7 +299,7 @@ private:
 } // namespace
 
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
-                                const std::function<void(const StreamedCell&)>& onCell)
+                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided)
 {
     StreamComparison outcome;
     FiguresTally tally;
@@ -322,6 +327,9 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
         walk1.recycle(std::move(slice.finished1));
         walk2.recycle(std::move(slice.finished2));
     };
+    // Whether comparing can stop: a cell beyond the tolerance is in the figures, so it lies in
+    // the compared area.
+    const auto decided = [&] { return untilDecided && tally.figures().beyondTolerance > 0; };
 
     const unsigned count = std::max(1u, options.threads ? options.threads : std::thread::hardware_concurrency());
     SliceWorkers workers(count, options, bool(onCell));
@@ -330,6 +338,12 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     const auto handOverAll = [&] {
         while (auto done = workers.oldest(true))
             handOver(*done);
+    };
+    const auto handOverReady = [&] {
+        while (auto done = workers.oldest(false))
+            handOver(*done);
+        outcome.decided = outcome.decided || decided();
+        workers.decided = outcome.decided;
     };
     std::uint64_t row = 0;
     for (;;) {
@@ -340,7 +354,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
                 handOverAll();
             walk->fetch();
         }
-        if (walk1.atEnd() || walk2.atEnd())
+        if (walk1.atEnd() || walk2.atEnd() || outcome.decided)
             break;
         auto slice = std::make_unique<Slice>();
         slice->batch1 = &walk1.batch();
@@ -363,14 +377,14 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
         row += slice->rows;
         slice->finished1 = walk1.advance(slice->rows);
         slice->finished2 = walk2.advance(slice->rows);
-        while (auto done = workers.oldest(false))
-            handOver(*done);
+        handOverReady();
         while (workers.inFlight() >= count * SlicesPerWorker)
             if (auto done = workers.oldest(true))
                 handOver(*done);
         workers.submit(std::move(slice));
     }
     handOverAll();
+    outcome.decided = outcome.decided || decided();
     // The longer table's remaining rows still count, and may widen it.
     for (RowWalk* walk : {&walk1, &walk2})
         for (; !walk->atEnd(); walk->fetch())

@@ -32,12 +32,18 @@ struct StreamComparison {
     std::uint64_t comparedCols = 0;
     Figures figures;
     ShapeMismatch mismatch;
+    // Comparing stopped at the first cell beyond the tolerance (see untilDecided): the figures
+    // and the first row of another length are only those found up to there.
+    bool decided = false;
 };
 
 // Positional comparison only (options.columnMap is not used). Rows are compared on
 // options.threads threads (0: as many as the machine has) while the inputs are read; onCell is
 // called on the caller's thread, in reading order. Without onCell only the figures are made.
+// untilDecided: only whether a cell beyond the tolerance lies in the compared area matters, so
+// comparing stops at the first one; the inputs are still read to their ends, for their row
+// counts and for any fault further on.
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
-                                const std::function<void(const StreamedCell&)>& onCell);
+                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false);
 
 } // namespace tallir

@@ -315,6 +315,10 @@ TEST(TallirDiff, InputsFromAnywhere)
     EXPECT_EQ(cut.status, 2);
     EXPECT_TRUE(cut.err.startsWith("Can't read cut.gz: the compressed data is cut short or damaged.")) << cut.err.toStdString();
     EXPECT_TRUE(cut.out.isEmpty());
+    // -q knows the answer at the first row, yet the damage further on still counts.
+    ASSERT_EQ(shell("seq 200000 > long.txt && (echo 0; seq 2 200000) | gzip > long.gz && head -c 50000 long.gz > longcut.gz").status, 0);
+    EXPECT_EQ(shell(diff + "-q long.txt long.gz").status, 1);
+    EXPECT_EQ(shell(diff + "-q long.txt longcut.gz").status, 2);
     // A device is still no file.
     EXPECT_EQ(shell(diff + "a.txt /dev/null").status, 2);
 }

@@ -216,3 +216,45 @@ TEST(StreamCompare, WaitingCellsGoAsSoonAsTheWidthIsKnown)
     EXPECT_TRUE(handed);
     EXPECT_TRUE(beforeTheEnd);
 }
+
+TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
+{
+    // Whether a cell beyond the tolerance lies in the compared area, as the whole tables say;
+    // where one does early on, the rest is not compared, though it is still read.
+    std::string narrow, wideAtTheEnd, wide;
+    for (int r = 0; r < 20000; ++r) {
+        narrow += "1\n";
+        wideAtTheEnd += r + 1 < 20000 ? "1\n" : "1 2\n";
+        wide += "1 5\n";
+    }
+    CompareOptions tolerance;
+    tolerance.precisionSame = true;
+    tolerance.precisionLog = 3;
+    struct Case {
+        std::string what;
+        Pair pair;
+        CompareOptions options;
+        bool early; // decided well before the end
+    };
+    const Case cases[] = {
+        {"differences everywhere", Ragged(30000, 20000, 5, 5, 2), {}, true},
+        {"only past the narrower width", {narrow, wide}, {}, false},
+        {"past the width until the last row widens it", {wideAtTheEnd, wide}, {}, false},
+        {"only regarded as the same", {"1 2\n3 4\n", "1.00001 2\n3 4.00001\n"}, tolerance, false},
+        {"no difference", {"1 2\n", "1 2\n"}, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFile file1(c.pair.text1), file2(c.pair.text2);
+        RowStream stream1(file1.path()), stream2(file2.path());
+        const StreamComparison quick = CompareStreams(stream1, stream2, c.options, {}, true);
+        const Table table1 = *ReadTable(file1.path()).table, table2 = *ReadTable(file2.path()).table;
+        const Figures whole = Summarize(CompareTables(table1, table2, c.options), table1, table2);
+        EXPECT_EQ(quick.figures.beyondTolerance > 0, whole.beyondTolerance > 0);
+        EXPECT_EQ(quick.decided, whole.beyondTolerance > 0);
+        EXPECT_EQ(quick.figures.differing < whole.differing / 2, c.early) << quick.figures.differing << " of " << whole.differing;
+        EXPECT_EQ(quick.rows1, table1.rowCount());
+        EXPECT_EQ(quick.rows2, table2.rowCount());
+        EXPECT_EQ(quick.failure1, ReadFailure::None);
+    }
+}
