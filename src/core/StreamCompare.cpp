@@ -385,10 +385,14 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     }
     handOverAll();
     outcome.decided = outcome.decided || decided();
-    // The longer table's remaining rows still count, and may widen it.
-    for (RowWalk* walk : {&walk1, &walk2})
-        for (; !walk->atEnd(); walk->fetch())
-            walk->recycle(walk->advance(walk->left()));
+    // The rows left still count, and may widen a table: both inputs are read on in step, so
+    // that neither reader waits for the other to finish.
+    while (!walk1.atEnd() || !walk2.atEnd())
+        for (RowWalk* walk : {&walk1, &walk2})
+            if (!walk->atEnd()) {
+                walk->recycle(walk->advance(walk->left()));
+                walk->fetch();
+            }
     outcome.failure1 = file1.endFailure();
     outcome.failure2 = file2.endFailure();
     outcome.rows1 = walk1.rows();
