@@ -134,3 +134,47 @@ TEST(NumericText, PairsReadAsEachAlone)
             return;
     }
 }
+
+TEST(NumericText, LongMantissasAsTheStandardReaderRoundsThem)
+{
+    // Integers of 16 to 19 digits above 2^53 over powers of ten, halfway cases and powers of two
+    // among them: the nearest double, ties to even, as strtod has it; pairs of them as well.
+    std::mt19937_64 random(9);
+    std::uniform_int_distribution<std::uint64_t> above((std::uint64_t(1) << 53) + 1, 9999999999999999999ULL);
+    std::uniform_int_distribution<int> power(1, 22);
+    std::vector<std::string> texts = {"9007199254740993e-1", "18014398509481985e-1", "9007199254740995e-22",
+                                      "9999999999999999999e-22", "4503599627370496.5", "9007199254740992.5e-3"};
+    // Values next to a power of two, where the double below is half as far as the one above.
+    for (int k = 1; k <= 22; ++k) {
+        std::uint64_t five = 1;
+        for (int i = 0; i < k; ++i)
+            five *= 5;
+        for (int j = 0; j < 64; ++j) {
+            const double near = std::ldexp(double(five), j);
+            if (near <= 0x1p53 || near >= 9e18)
+                continue;
+            for (const std::int64_t step : {-2, -1, 0, 1, 2})
+                texts.push_back(std::to_string((five << j) + std::uint64_t(step)) + "e-" + std::to_string(k));
+        }
+    }
+    for (int i = 0; i < 200000; ++i) {
+        const std::string digits = std::to_string(random() % 4 ? above(random) : (std::uint64_t(1) << (53 + random() % 10)) + random() % 3);
+        const int k = power(random);
+        const std::size_t point = digits.size() - std::size_t(k);
+        if (i % 2 && std::size_t(k) < digits.size())
+            texts.push_back(digits.substr(0, point) + "." + digits.substr(point));
+        else
+            texts.push_back(digits + "e-" + std::to_string(k));
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string& text = texts[i];
+        const auto value = NumericValue(text);
+        ASSERT_TRUE(value) << text;
+        ASSERT_EQ(*value, std::strtod(text.c_str(), nullptr)) << text;
+        std::string other = text;
+        other[other.find_first_of(".e") - 1] = char('0' + i % 10);
+        ExpectAsEachAlone(text, other);
+        if (testing::Test::HasFailure())
+            return;
+    }
+}
