@@ -4,6 +4,7 @@
 #include "NumericText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <charconv>
 #include <cmath>
@@ -225,24 +226,29 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
         std::fill(ignored.begin() + std::ptrdiff_t(range.first), ignored.begin() + std::ptrdiff_t(std::min(range.last + 1, cols)), true);
     }
 
-    // Each thread takes a band of rows into its own list; the bands join in row order.
-    std::vector<VerdictList> bands(threads, VerdictList(cols));
+    // The rows go in bands, taken in turn by whichever thread is free, so that a thread held
+    // up (by another program, say) leaves more bands to the others; each band's verdicts go into
+    // a list of their own, and the lists join in row order. The figures are per thread.
+    const std::uint64_t bandCount = threads == 1 ? 1 : std::min<std::uint64_t>(rows, threads * 16);
+    std::vector<VerdictList> bands(bandCount, VerdictList(cols));
+    std::atomic<std::uint64_t> nextBand{0};
     std::vector<FiguresTally> tallies(threads);
     // Figures by column, for tables of up to this many columns.
     constexpr std::uint64_t ColumnsTallied = 4096;
     std::vector<std::vector<FiguresTally>> columnTallies(threads, std::vector<FiguresTally>(cols <= ColumnsTallied ? cols : 0));
     std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
-        const std::uint64_t first = rows * t / threads;
-        const std::uint64_t end = rows * (t + 1) / threads;
-        // Each thread fills lists of its own and hands them over at the end: lists side by side
-        // in one vector would share cache lines between the threads on every verdict.
-        auto work = [&, t, first, end] {
-            VerdictList verdicts(cols);
+        // Each thread fills lists of its own and hands them over when done with them: lists
+        // side by side in one vector would share cache lines between the threads on every verdict.
+        auto work = [&, t] {
             FiguresTally tally;
             std::vector<FiguresTally> columns(columnTallies[t].size());
-            CompareRows(file1, file2, first, end, cols, ignored, options, Band{verdicts, tally, columns});
-            bands[t] = std::move(verdicts);
+            for (std::uint64_t band; (band = nextBand.fetch_add(1)) < bandCount;) {
+                VerdictList verdicts(cols);
+                CompareRows(file1, file2, rows * band / bandCount, rows * (band + 1) / bandCount, cols, ignored, options,
+                            Band{verdicts, tally, columns});
+                bands[band] = std::move(verdicts);
+            }
             tallies[t] = tally;
             columnTallies[t] = std::move(columns);
         };

@@ -145,7 +145,15 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
     for (int r = 0; r < 100000; ++r)
         same1 += "1 1\n", same2 += r % 2 ? "1 2\n" : "1 1\n";
     const Table c = ParseTable(same1), d = ParseTable(same2);
-    for (const auto& [x, y] : {std::pair{&a, &b}, {&c, &d}}) {
+    // Wider than the columns gathered one by one: the figures of all at once.
+    std::string broad1, broad2;
+    for (int r = 0; r < 64; ++r)
+        for (int col = 0; col < 4100; ++col) {
+            broad1 += col + 1 < 4100 ? "1 " : "1\n";
+            broad2 += std::string((r * col) % 7 == 3 ? "1.5" : "1") + (col + 1 < 4100 ? " " : "\n");
+        }
+    const Table w1 = ParseTable(broad1), w2 = ParseTable(broad2);
+    for (const auto& [x, y] : {std::pair{&a, &b}, {&c, &d}, {&w1, &w2}}) {
         const auto banded = CompareTables(*x, *y, four);
         auto whole = CompareTables(*x, *y, one);
         whole.cancelled = true; // summed up again from the verdicts
