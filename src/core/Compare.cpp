@@ -2,6 +2,7 @@
 
 #include "Agreement.h"
 #include "NumericText.h"
+#include "SameText.h"
 
 #include <algorithm>
 #include <atomic>
@@ -34,7 +35,7 @@ struct Band {
     void compare(std::string_view a, std::string_view b, std::uint64_t row, std::uint64_t col, const CompareOptions& options)
     {
         CellValues values;
-        if (auto verdict = CompareCells(a, b, options, &values)) {
+        if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
             verdict->row = row;
             verdict->col = col;
             verdicts.push_back(*verdict);
@@ -66,7 +67,7 @@ void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t fir
                 continue;
             const std::string_view a = row1.cell(c);
             const std::string_view b = std::size_t(map[c]) < cells2.size() ? cells2[std::size_t(map[c])] : std::string_view();
-            if (a != b)
+            if (!SameText(a, b))
                 band.compare(a, b, r, c, options);
         }
     }
@@ -90,7 +91,7 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
         for (std::uint64_t c = 0; c < width; ++c) {
             const std::string_view a = row1.cell(c);
             const std::string_view b = row2.cell(c);
-            if (a != b && !(c < ignored.size() && ignored[c]))
+            if (!SameText(a, b) && !(c < ignored.size() && ignored[c]))
                 band.compare(a, b, r, c, options);
         }
     }
@@ -165,8 +166,14 @@ ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t col
 
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options, CellValues* values)
 {
-    if (a == b)
+    if (SameText(a, b))
         return std::nullopt;
+    return CompareDifferentCells(a, b, options, values);
+}
+
+std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_view b, const CompareOptions& options,
+                                             CellValues* values)
+{
     const auto both = NumericValues(a, b);
     if (!both)
         return Verdict{0, 0, 0, VerdictKind::Text};

@@ -116,6 +116,9 @@ ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t col
 // numbers of a numeric verdict.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options,
                                     CellValues* values = nullptr);
+// The same for two texts known to differ.
+std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_view b, const CompareOptions& options,
+                                             CellValues* values = nullptr);
 
 // Why a cell pair has its verdict, for a person looking at one cell: both texts, both values
 // when numeric, the absolute and relative difference, the agreement in full and the reason,

@@ -1,5 +1,7 @@
 #include "NumericText.h"
 
+#include "SameText.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -141,23 +143,6 @@ std::optional<double> ExactlyScaled(std::string_view text)
     return text[0] == '-' ? -value : value;
 }
 
-// Where two texts of one length first differ; their length when they do not.
-std::size_t FirstDifference(std::string_view a, std::string_view b)
-{
-    std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (std::uint64_t x, y; i + 8 <= a.size(); i += 8) {
-            std::memcpy(&x, a.data() + i, 8);
-            std::memcpy(&y, b.data() + i, 8);
-            if (x != y)
-                return i + std::size_t(std::countr_zero(x ^ y) / 8);
-        }
-    }
-    while (i < a.size() && a[i] == b[i])
-        ++i;
-    return i;
-}
-
 // Two texts of one layout that differ only in their last mantissa digits, as the results of two
 // runs usually do: the second's digits are the first's with that tail exchanged, so only the
 // tail is read again.
@@ -175,7 +160,7 @@ bool ReadNearlyEqual(std::string_view a, std::string_view b, double& x1, double&
     for (std::size_t i = k; i < end; ++i)
         if (!IsDigit(b[i]))
             return false;
-    if (a.substr(end) != b.substr(end))
+    if (!SameText(a.substr(end), b.substr(end)))
         return false;
     // Both tails have the same number of digits, so the exchange is exact in 64 bits.
     const std::uint64_t digits2 = digits - DigitsValue(a.data() + k, a.data() + end) + DigitsValue(b.data() + k, b.data() + end);

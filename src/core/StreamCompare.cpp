@@ -1,5 +1,7 @@
 #include "StreamCompare.h"
 
+#include "SameText.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -152,10 +154,10 @@ void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, c
         for (std::size_t c = 0; c < width; ++c) {
             const std::string_view a = slice.batch1->cell(r1, c);
             const std::string_view b = slice.batch2->cell(r2, c);
-            if (a == b || Ignored(options, c))
+            if (SameText(a, b) || Ignored(options, c))
                 continue;
             CellValues values;
-            if (auto verdict = CompareCells(a, b, options, &values)) {
+            if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
                 verdict->row = slice.firstRow + i;
                 verdict->col = c;
                 const bool certain = c < slice.known;
