@@ -254,6 +254,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
                 VerdictList verdicts(cols);
                 CompareRows(file1, file2, rows * band / bandCount, rows * (band + 1) / bandCount, cols, ignored, options,
                             Band{verdicts, tally, columns});
+                verdicts.shrink(); // the room left in its last chunk, while the other bands are compared
                 bands[band] = std::move(verdicts);
             }
             tallies[t] = tally;
