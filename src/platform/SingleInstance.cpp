@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -162,6 +163,17 @@ bool ActivateWindowByCaption(const QString& caption)
         found->showNormal();
     found->raise();
     found->activateWindow();
+    // The display may refuse the focus while the other copy's message box is still going away
+    // (its request can reach the display first): ask again a few times until the window has it.
+    QPointer<QWidget> window(found);
+    for (const int delay : {100, 300, 700}) {
+        QTimer::singleShot(delay, window, [window] {
+            if (window && window->isVisible() && !window->isActiveWindow()) {
+                window->raise();
+                window->activateWindow();
+            }
+        });
+    }
     return true;
 }
 
