@@ -54,14 +54,16 @@ bool RunLongWork(QStatusBar* bar, const QString& what, const std::function<void(
 {
     WorkProgress progress;
     std::atomic<bool> finished{false};
+    QEventLoop loop;
     std::thread worker([&] {
         work(progress);
         finished = true;
+        // The loop ends as soon as the work does, not at the next look at the progress.
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
 
     QElapsedTimer clock;
     clock.start();
-    QEventLoop loop;
     QTimer poll;
     QProgressBar* meter = nullptr;
     QLabel* label = nullptr;
