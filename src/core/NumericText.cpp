@@ -98,12 +98,12 @@ bool ReadExactlyScaled(std::string_view text, std::uint64_t& digits, int& expone
             // Up to eight digits at a time while eight bytes are left to look at.
             for (std::uint64_t word; end - p >= 8;) {
                 std::memcpy(&word, p, 8);
-                const unsigned count = LeadingDigits(word);
-                if (count == 0)
+                const unsigned run = LeadingDigits(word);
+                if (run == 0)
                     break;
-                digits = digits * IntegerPowersOfTen[count] + LeadingDigitsValue(word, count);
-                p += count;
-                if (count < 8)
+                digits = digits * IntegerPowersOfTen[run] + LeadingDigitsValue(word, run);
+                p += run;
+                if (run < 8)
                     break;
             }
         }
@@ -120,11 +120,11 @@ bool ReadExactlyScaled(std::string_view text, std::uint64_t& digits, int& expone
         bool negative = false;
         if (p < end && (*p == '+' || *p == '-'))
             negative = *p++ == '-';
-        const char* first = p;
+        const char* firstWritten = p;
         int written = 0;
-        while (p < end && IsDigit(*p) && p - first < 4)
+        while (p < end && IsDigit(*p) && p - firstWritten < 4)
             written = written * 10 + (*p++ - '0');
-        if (p == first)
+        if (p == firstWritten)
             return false;
         exponent += negative ? -written : written;
     }
@@ -203,10 +203,6 @@ std::optional<double> NumericValue(std::string_view text)
         return std::nullopt;
     return negative ? -value : value;
 }
-
-} // namespace tallir
-
-namespace tallir {
 
 std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::string_view b)
 {
