@@ -222,9 +222,9 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
             if (held.empty() && cell.verdict.col < slice.known) {
                 if (onCell)
                     onCell(cell);
-            }
-            else
+            } else {
                 held.add(cell, cell.verdict.col < slice.known);
+            }
         }
         walk1.recycle(std::move(slice.finished1));
         walk2.recycle(std::move(slice.finished2));
@@ -286,7 +286,6 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
         workers.submit(std::move(slice));
     }
     handOverAll();
-    outcome.decided = outcome.decided || decided();
     // The rows left still count, and may widen a table: both inputs are read on in step, so
     // that neither reader waits for the other to finish.
     while (!walk1.atEnd() || !walk2.atEnd())
@@ -304,6 +303,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     outcome.comparedRows = std::min(outcome.rows1, outcome.rows2);
     outcome.comparedCols = std::min(outcome.values1, outcome.values2);
     held.release(outcome.comparedCols, deliverHeld);
+    outcome.decided = outcome.decided || decided();
     outcome.mismatch.rows1 = outcome.rows1;
     outcome.mismatch.rows2 = outcome.rows2;
     outcome.figures = tally.figures();

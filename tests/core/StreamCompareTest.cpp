@@ -227,6 +227,10 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
         wideAtTheEnd += r + 1 < 20000 ? "1\n" : "1 2\n";
         wide += "1 5\n";
     }
+    // Widened in a batch read only after File 2 has ended.
+    std::string widenedPastTheOther = narrow;
+    for (int r = 0; r < 9000; ++r)
+        widenedPastTheOther += r + 1 < 9000 ? "1\n" : "1 2\n";
     CompareOptions tolerance;
     tolerance.precisionSame = true;
     tolerance.precisionLog = 3;
@@ -240,6 +244,7 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
         {"differences everywhere", Ragged(30000, 20000, 5, 5, 2), {}, true},
         {"only past the narrower width", {narrow, wide}, {}, false},
         {"past the width until the last row widens it", {wideAtTheEnd, wide}, {}, false},
+        {"widened by a row past the other table's end", {widenedPastTheOther, wide}, {}, false},
         {"only regarded as the same", {"1 2\n3 4\n", "1.00001 2\n3 4.00001\n"}, tolerance, false},
         {"no difference", {"1 2\n", "1 2\n"}, {}, false},
     };
