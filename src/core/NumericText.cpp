@@ -3,6 +3,7 @@
 #include "SameText.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -57,10 +58,49 @@ struct Layout {
     std::size_t mantissaEnd;  // past the last digit before the exponent
 };
 
-double Scale(std::uint64_t digits, int exponent)
+constexpr std::uint64_t ExactDigits = std::uint64_t(1) << 53;
+
+#if defined(__x86_64__) && LDBL_MANT_DIG == 64
+constexpr bool Extended = true;
+// Powers of ten exact in the 64-bit mantissa of the x87 format.
+constexpr long double ExtendedPowersOfTen[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
+                                               1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                                               1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L};
+#else
+constexpr bool Extended = false;
+#endif
+
+// Whether Scale can try digits * 10^exponent.
+bool Scalable(std::uint64_t digits, int exponent)
 {
-    const double value = double(digits);
-    return exponent < 0 ? value / PowersOfTen[-exponent] : value * PowersOfTen[exponent];
+    return exponent >= -22 && exponent <= 22 && (digits <= ExactDigits || (Extended && digits < (std::uint64_t(1) << 63)));
+}
+
+// digits * 10^exponent correctly rounded, for what Scalable allows; false when it cannot tell.
+// An integer up to 2^53 and a power of ten up to 10^22 are exact doubles: one operation rounds
+// once. A larger integer below 2^63 is exact in the x87 format's 64-bit mantissa, so there the
+// operation rounds to 64 bits and the result again to 53; that gives the correctly rounded
+// double unless the first result lies exactly halfway between two doubles (its low eleven bits
+// 10000000000), when it is left to the full reader.
+bool Scale(std::uint64_t digits, int exponent, double& value)
+{
+    if (digits <= ExactDigits) {
+        const double exact = double(digits);
+        value = exponent < 0 ? exact / PowersOfTen[-exponent] : exact * PowersOfTen[exponent];
+        return true;
+    }
+#if defined(__x86_64__) && LDBL_MANT_DIG == 64
+    const long double exact = static_cast<long double>(static_cast<std::int64_t>(digits));
+    const long double scaled = exponent < 0 ? exact / ExtendedPowersOfTen[-exponent] : exact * ExtendedPowersOfTen[exponent];
+    std::uint64_t mantissa;
+    std::memcpy(&mantissa, &scaled, sizeof mantissa);
+    if ((mantissa & 0x7FF) == 0x400)
+        return false;
+    value = static_cast<double>(scaled);
+    return true;
+#else
+    return false;
+#endif
 }
 
 std::uint64_t DigitsValue(const char* p, const char* end)
@@ -70,8 +110,6 @@ std::uint64_t DigitsValue(const char* p, const char* end)
         value = value * 10 + unsigned(*p++ - '0');
     return value;
 }
-
-constexpr std::uint64_t ExactDigits = std::uint64_t(1) << 53;
 
 // The common case read directly: at most 19 digits making an integer up to 2^53, scaled by at
 // most 10^22 either way. Both are exact doubles, so one multiplication or division gives the
@@ -128,7 +166,7 @@ bool ReadExactlyScaled(std::string_view text, std::uint64_t& digits, int& expone
             return false;
         exponent += negative ? -written : written;
     }
-    return p == end && digits <= ExactDigits && exponent >= -22 && exponent <= 22;
+    return p == end && Scalable(digits, exponent);
 }
 
 // The value of text, read directly; nothing when it is not of the common case.
@@ -137,9 +175,9 @@ std::optional<double> ExactlyScaled(std::string_view text)
     std::uint64_t digits;
     int exponent;
     Layout layout;
-    if (!ReadExactlyScaled(text, digits, exponent, layout))
+    double value;
+    if (!ReadExactlyScaled(text, digits, exponent, layout) || !Scale(digits, exponent, value))
         return std::nullopt;
-    const double value = Scale(digits, exponent);
     return text[0] == '-' ? -value : value;
 }
 
@@ -164,11 +202,9 @@ bool ReadNearlyEqual(std::string_view a, std::string_view b, double& x1, double&
         return false;
     // Both tails have the same number of digits, so the exchange is exact in 64 bits.
     const std::uint64_t digits2 = digits - DigitsValue(a.data() + k, a.data() + end) + DigitsValue(b.data() + k, b.data() + end);
-    if (digits2 > ExactDigits)
+    if (!Scalable(digits2, exponent) || !Scale(digits, exponent, x1) || !Scale(digits2, exponent, x2))
         return false;
     const bool negative = a[0] == '-';
-    x1 = Scale(digits, exponent);
-    x2 = Scale(digits2, exponent);
     if (negative) {
         x1 = -x1;
         x2 = -x2;

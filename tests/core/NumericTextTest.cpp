@@ -142,8 +142,11 @@ TEST(NumericText, LongMantissasAsTheStandardReaderRoundsThem)
     std::mt19937_64 random(9);
     std::uniform_int_distribution<std::uint64_t> above((std::uint64_t(1) << 53) + 1, 9999999999999999999ULL);
     std::uniform_int_distribution<int> power(1, 22);
+    // 1.000000000000000333 lies just below the midpoint 1 + 3 * 2^-53, closer than half a unit of a
+    // 64-bit mantissa: rounded to 64 bits first it would become the midpoint and then round up.
     std::vector<std::string> texts = {"9007199254740993e-1", "18014398509481985e-1", "9007199254740995e-22",
-                                      "9999999999999999999e-22", "4503599627370496.5", "9007199254740992.5e-3"};
+                                      "9999999999999999999e-22", "4503599627370496.5", "9007199254740992.5e-3",
+                                      "1.000000000000000333", "-1000000000000000333e-18"};
     // Values next to a power of two, where the double below is half as far as the one above.
     for (int k = 1; k <= 22; ++k) {
         std::uint64_t five = 1;
