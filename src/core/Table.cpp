@@ -7,7 +7,6 @@ namespace tallir {
 
 namespace {
 
-constexpr std::uint8_t LongCell = 255;
 
 // The value kept for an entry in a sorted side list.
 std::uint64_t Far(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& list, std::uint64_t entry)
@@ -76,21 +75,15 @@ std::size_t Table::valueCount(std::size_t row) const
     return stored;
 }
 
-std::size_t Table::cellLength(std::size_t cellIndex) const
+std::size_t Table::longCellLength(std::size_t cellIndex) const
 {
-    const std::uint8_t length = cellLength_[cellIndex];
-    if (length != LongCell)
-        return length;
     const auto it = std::lower_bound(longCells_.begin(), longCells_.end(),
                                      std::pair<std::uint64_t, std::uint64_t>(cellIndex, 0));
     return it->second;
 }
 
-std::string_view Table::editedCell(std::size_t row, std::size_t col, bool& found) const
+std::string_view Table::findEdit(std::size_t row, std::size_t col, bool& found) const
 {
-    found = false;
-    if (edits_.empty())
-        return {};
     const auto it = edits_.find({row, col});
     if (it == edits_.end())
         return {};
@@ -185,21 +178,6 @@ Table::RowCursor::RowCursor(const Table& table, std::size_t row)
 {
 }
 
-std::string_view Table::RowCursor::cell(std::size_t col)
-{
-    if (col >= count_)
-        return {};
-    while (nextCol_ < col && nextCol_ < storedCount_)
-        offset_ += table_.cellLength(firstCell_ + nextCol_++);
-    bool edited = false;
-    const auto text = table_.editedCell(row_, col, edited);
-    if (edited)
-        return text;
-    if (col >= storedCount_)
-        return {};
-    return {table_.arena_.get() + offset_, table_.cellLength(firstCell_ + col)};
-}
-
 TableBuilder::TableBuilder(std::size_t expectedBytes)
 {
     if (expectedBytes)
@@ -234,11 +212,11 @@ void TableBuilder::addCell(std::string_view text)
         allocateArena(std::max(t.arenaSize_ + text.size(), t.arenaCapacity_ + t.arenaCapacity_ / 2 + 4096));
     std::memcpy(t.arena_.get() + t.arenaSize_, text.data(), text.size());
     t.arenaSize_ += text.size();
-    if (text.size() < LongCell) {
+    if (text.size() < Table::LongCell) {
         t.cellLength_.push_back(static_cast<std::uint8_t>(text.size()));
     } else {
         t.longCells_.emplace_back(t.cellLength_.size(), text.size());
-        t.cellLength_.push_back(LongCell);
+        t.cellLength_.push_back(Table::LongCell);
     }
 }
 

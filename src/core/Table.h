@@ -95,8 +95,21 @@ private:
     // Cells of a row from col on: the arena offset of col, walking from the nearest checkpoint.
     std::uint64_t cellOffset(std::size_t row, std::size_t col) const;
 
-    std::size_t cellLength(std::size_t cellIndex) const;
-    std::string_view editedCell(std::size_t row, std::size_t col, bool& found) const;
+    // Lengths of 255 and more are looked up in the side list.
+    static constexpr std::uint8_t LongCell = 255;
+    std::size_t cellLength(std::size_t cellIndex) const
+    {
+        const std::uint8_t length = cellLength_[cellIndex];
+        return length != LongCell ? length : longCellLength(cellIndex);
+    }
+    std::size_t longCellLength(std::size_t cellIndex) const;
+    // The text of an edited cell (found), when there are edits at all.
+    std::string_view editedCell(std::size_t row, std::size_t col, bool& found) const
+    {
+        found = false;
+        return edits_.empty() ? std::string_view() : findEdit(row, col, found);
+    }
+    std::string_view findEdit(std::size_t row, std::size_t col, bool& found) const;
 
     template <class T>
     using Array = std::vector<T, HugePageAllocator<T>>;
@@ -124,6 +137,22 @@ private:
 };
 
 // Where the cells of a text go, row by row, as a splitter cuts them.
+// Inline: the comparison asks for every cell through it.
+inline std::string_view Table::RowCursor::cell(std::size_t col)
+{
+    if (col >= count_)
+        return {};
+    while (nextCol_ < col && nextCol_ < storedCount_)
+        offset_ += table_.cellLength(firstCell_ + nextCol_++);
+    bool edited = false;
+    const auto text = table_.editedCell(row_, col, edited);
+    if (edited)
+        return text;
+    if (col >= storedCount_)
+        return {};
+    return {table_.arena_.get() + offset_, table_.cellLength(firstCell_ + col)};
+}
+
 class CellSink {
 public:
     virtual void addCell(std::string_view text) = 0;
