@@ -12,35 +12,20 @@ VerdictList::VerdictList(std::uint64_t cols)
 {
 }
 
-bool VerdictList::fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col) const
+void VerdictList::openChunk(const Verdict& verdict)
 {
-    if (chunk.cells.size() >= ChunkCapacity || row < chunk.firstRow || col < chunk.firstCol)
-        return false;
-    const unsigned rowBits = PositionBits - chunk.colBits;
-    return (row - chunk.firstRow) >> rowBits == 0 && (col - chunk.firstCol) >> chunk.colBits == 0;
-}
-
-void VerdictList::push_back(const Verdict& verdict)
-{
-    if (chunks_.empty() || !fits(chunks_.back(), verdict.row, verdict.col)) {
-        Chunk chunk;
-        chunk.start = size_;
-        chunk.firstRow = verdict.row;
-        chunk.colBits = colBits_;
-        // Columns the bits cannot reach count from the verdict's own column.
-        chunk.firstCol = verdict.col >> colBits_ == 0 ? 0 : verdict.col;
-        if (!chunks_.empty()) {
-            // Past the first chunk the list is large: take the whole chunk at once.
-            chunk.cells.reserve(ChunkCapacity);
-            chunk.agreement.reserve(ChunkCapacity);
-        }
-        chunks_.push_back(std::move(chunk));
+    Chunk chunk;
+    chunk.start = size_;
+    chunk.firstRow = verdict.row;
+    chunk.colBits = colBits_;
+    // Columns the bits cannot reach count from the verdict's own column.
+    chunk.firstCol = verdict.col >> colBits_ == 0 ? 0 : verdict.col;
+    if (!chunks_.empty()) {
+        // Past the first chunk the list is large: take the whole chunk at once.
+        chunk.cells.reserve(ChunkCapacity);
+        chunk.agreement.reserve(ChunkCapacity);
     }
-    Chunk& chunk = chunks_.back();
-    const std::uint32_t position = std::uint32_t((verdict.row - chunk.firstRow) << chunk.colBits | (verdict.col - chunk.firstCol));
-    chunk.cells.push_back(std::uint32_t(verdict.kind) << PositionBits | position);
-    chunk.agreement.push_back(verdict.agreement);
-    ++size_;
+    chunks_.push_back(std::move(chunk));
 }
 
 void VerdictList::append(VerdictList&& later)

@@ -36,7 +36,16 @@ public:
     Verdict operator[](std::size_t index) const;
 
     // Adds a verdict after every one already held (reading order is the caller's to keep).
-    void push_back(const Verdict& verdict);
+    void push_back(const Verdict& verdict)
+    {
+        if (chunks_.empty() || !fits(chunks_.back(), verdict.row, verdict.col))
+            openChunk(verdict);
+        Chunk& chunk = chunks_.back();
+        const std::uint32_t position = std::uint32_t((verdict.row - chunk.firstRow) << chunk.colBits | (verdict.col - chunk.firstCol));
+        chunk.cells.push_back(std::uint32_t(verdict.kind) << PositionBits | position);
+        chunk.agreement.push_back(verdict.agreement);
+        ++size_;
+    }
     // Moves every verdict of a list whose cells all come after this one's to its end.
     void append(VerdictList&& later);
     void clear();
@@ -126,7 +135,14 @@ private:
                        chunk.firstCol + (position & ((std::uint32_t(1) << chunk.colBits) - 1)), chunk.agreement[offset],
                        VerdictKind(word >> PositionBits)};
     }
-    bool fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col) const;
+    static bool fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col)
+    {
+        if (chunk.cells.size() >= ChunkCapacity || row < chunk.firstRow || col < chunk.firstCol)
+            return false;
+        const unsigned rowBits = PositionBits - chunk.colBits;
+        return (row - chunk.firstRow) >> rowBits == 0 && (col - chunk.firstCol) >> chunk.colBits == 0;
+    }
+    void openChunk(const Verdict& verdict);
     Verdict at(std::size_t chunk, std::size_t offset) const;
     std::size_t chunkOf(std::size_t index) const;
 
