@@ -32,8 +32,7 @@ protected:
         : FrameFixture({1200, 700})
     {
         folder.write("Tallir.ini", "[Option]\nAlignRows=1\nKeyColumns=1\n");
-        for (int slot = 0; slot < 3; ++slot)
-            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        placeSideBySide(400);
         // File 2: a time step more after line 2, and line 3's second value changed.
         EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n")));
         EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9 7\n2 3.1\n3 4.0\n")));

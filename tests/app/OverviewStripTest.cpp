@@ -22,8 +22,7 @@ protected:
         : FrameFixture({1200, 700})
     {
         folder.write("Tallir.ini", "[Tool]\nHideSame=0\n[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
-        for (int slot = 0; slot < 3; ++slot)
-            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        placeSideBySide(400);
         // 300 rows: row 150 (0-based) differs in text, row 30 is regarded as the same.
         std::string text1, text2;
         for (int r = 0; r < 300; ++r) {

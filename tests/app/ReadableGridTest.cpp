@@ -37,10 +37,8 @@ protected:
     ReadableGridTest()
         : FrameFixture({1500, 900})
     {
-        for (int slot = 0; slot < 3; ++slot)
-            window(slot).SubWindow()->setGeometry(slot * 390, 0, 380, 500);
+        placeSideBySide(500);
     }
-
 
     // rows x cols numbers printed like simulation output, scaled by a factor.
     QString numbers(const QString& name, int rows, int cols, double factor = 1, const char* format = "%.9e")

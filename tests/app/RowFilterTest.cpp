@@ -21,8 +21,7 @@ protected:
     RowFilterTest()
         : FrameFixture({1200, 700})
     {
-        for (int slot = 0; slot < 3; ++slot)
-            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        placeSideBySide(400);
         // 300 rows; lines 51, 52 and 201 differ.
         EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", Rows({}))));
         EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", Rows({51, 52, 201}))));

@@ -32,8 +32,7 @@ protected:
         : FrameFixture({1200, 700})
     {
         folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
-        for (int slot = 0; slot < 3; ++slot)
-            GridWindows()[slot]->SubWindow()->setGeometry(slot * 390, 0, 380, 400);
+        placeSideBySide(400);
         // (1,1) and (2,2) agree in 7 and 8 digits: "S" at 6; (1,3) is 3 against 9.
         EXPECT_TRUE(modMain::LoadFile(*GridWindows()[0], folder.write("a.txt", "1 2 3\n4 5 6\n")));
         EXPECT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", "1.0000001 2 9\n4 5.00000001 6\n")));

@@ -11,6 +11,7 @@
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QMdiSubWindow>
 #include <QSize>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,12 @@ protected:
 
     frmGrid& window(int slot) { return *GridWindows()[slot]; }
     MSFlexGrid* grid(int slot) { return window(slot).MSFlexGrid1(); }
+    // The three grid windows side by side, each 380 pixels wide.
+    void placeSideBySide(int height)
+    {
+        for (int slot = 0; slot < 3; ++slot)
+            window(slot).SubWindow()->setGeometry(slot * 390, 0, 380, height);
+    }
 
     TempFolder folder;
     FakePlatform fake;
