@@ -100,8 +100,7 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
     std::vector<ColumnFigures> columns(result.comparedCols);
     std::vector<FiguresTally> tallies(result.comparedCols);
     for (std::uint64_t c = 0; c < columns.size(); ++c) {
-        const bool ignored = std::any_of(result.options.ignoredColumns.begin(), result.options.ignoredColumns.end(),
-                                         [c](const auto& range) { return c >= range.first && c <= range.last; });
+        const bool ignored = result.options.ignores(c);
         const bool unmatched = c < result.options.columnMap.size() && result.options.columnMap[c] < 0;
         columns[c].col = c;
         columns[c].compared = ignored || unmatched ? 0 : pairedRows;

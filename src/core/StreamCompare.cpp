@@ -16,12 +16,6 @@ namespace tallir {
 
 namespace {
 
-bool Ignored(const CompareOptions& options, std::uint64_t col)
-{
-    return std::any_of(options.ignoredColumns.begin(), options.ignoredColumns.end(),
-                       [col](const auto& range) { return col >= range.first && col <= range.last; });
-}
-
 // Rows of both tables taken in step, each from within one batch, compared by a worker and
 // handed over in order once done.
 struct Slice {
@@ -54,7 +48,7 @@ void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, c
         for (std::size_t c = 0; c < width; ++c) {
             const std::string_view a = slice.batch1->cell(r1, c);
             const std::string_view b = slice.batch2->cell(r2, c);
-            if (SameText(a, b) || Ignored(options, c))
+            if (SameText(a, b) || options.ignores(c))
                 continue;
             CellValues values;
             if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
