@@ -181,15 +181,13 @@ std::optional<double> ExactlyScaled(std::string_view text)
     return text[0] == '-' ? -value : value;
 }
 
-// Two texts of one layout that differ only in their last mantissa digits, as the results of two
-// runs usually do: the second's digits are the first's with that tail exchanged, so only the
-// tail is read again.
-bool ReadNearlyEqual(std::string_view a, std::string_view b, double& x1, double& x2)
+// The second of two texts of one layout that differ only in their last mantissa digits, as the
+// results of two runs usually do, given the first's reading: its digits are the first's with
+// that tail exchanged, so only the tail is read. x2 without the sign both share.
+bool ReadNearlyEqual(std::string_view a, std::string_view b, std::uint64_t digits, int exponent, const Layout& layout,
+                     double& x2)
 {
-    std::uint64_t digits;
-    int exponent;
-    Layout layout;
-    if (a.size() != b.size() || a.empty() || !ReadExactlyScaled(a, digits, exponent, layout))
+    if (a.size() != b.size())
         return false;
     const std::size_t k = FirstDifference(a, b);
     const std::size_t end = layout.mantissaEnd;
@@ -202,14 +200,7 @@ bool ReadNearlyEqual(std::string_view a, std::string_view b, double& x1, double&
         return false;
     // Both tails have the same number of digits, so the exchange is exact in 64 bits.
     const std::uint64_t digits2 = digits - DigitsValue(a.data() + k, a.data() + end) + DigitsValue(b.data() + k, b.data() + end);
-    if (!Scalable(digits2, exponent) || !Scale(digits, exponent, x1) || !Scale(digits2, exponent, x2))
-        return false;
-    const bool negative = a[0] == '-';
-    if (negative) {
-        x1 = -x1;
-        x2 = -x2;
-    }
-    return true;
+    return Scalable(digits2, exponent) && Scale(digits2, exponent, x2);
 }
 
 } // namespace
@@ -242,9 +233,20 @@ std::optional<double> NumericValue(std::string_view text)
 
 std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::string_view b)
 {
+    // The first read once: directly when it is of the common case, the second then from it.
+    std::uint64_t digits;
+    int exponent;
+    Layout layout;
     double x1, x2;
-    if (ReadNearlyEqual(a, b, x1, x2))
-        return std::pair{x1, x2};
+    if (!a.empty() && ReadExactlyScaled(a, digits, exponent, layout) && Scale(digits, exponent, x1)) {
+        const bool negative = a[0] == '-';
+        if (ReadNearlyEqual(a, b, digits, exponent, layout, x2))
+            return std::pair{negative ? -x1 : x1, negative ? -x2 : x2};
+        const auto value2 = NumericValue(b);
+        if (!value2)
+            return std::nullopt;
+        return std::pair{negative ? -x1 : x1, *value2};
+    }
     const auto value1 = NumericValue(a);
     if (!value1)
         return std::nullopt;
