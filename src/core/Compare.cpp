@@ -44,18 +44,26 @@ struct Band {
     }
 };
 
+// The compared rows firstRow to endRow that have a row on both sides, until cancelled.
+template <class Visit>
+void ForEachPairedRow(const CompareOptions& options, std::uint64_t firstRow, std::uint64_t endRow, Visit&& visit)
+{
+    for (std::uint64_t r = firstRow; r < endRow; ++r) {
+        if (options.cancel && options.cancel->load(std::memory_order_relaxed))
+            return;
+        const RowPair rows = RowsOf(options, r);
+        if (rows.paired())
+            visit(r, rows);
+    }
+}
+
 void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
                        std::uint64_t cols, const std::vector<bool>& ignored, const CompareOptions& options,
                        Band& band)
 {
     const auto& map = options.columnMap;
     std::vector<std::string_view> cells2;
-    for (std::uint64_t r = firstRow; r < endRow; ++r) {
-        if (options.cancel && options.cancel->load(std::memory_order_relaxed))
-            return;
-        const RowPair rows = RowsOf(options, r);
-        if (!rows.paired())
-            continue;
+    ForEachPairedRow(options, firstRow, endRow, [&](std::uint64_t r, RowPair rows) {
         // The row of File 2 once, in order; then its cells by the map.
         Table::RowCursor row2(file2, rows.row2);
         cells2.resize(row2.count());
@@ -70,7 +78,7 @@ void CompareMappedRows(const Table& file1, const Table& file2, std::uint64_t fir
             if (!SameText(a, b))
                 band.compare(a, b, r, c, options);
         }
-    }
+    });
 }
 
 void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow, std::uint64_t endRow,
@@ -78,12 +86,7 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
 {
     if (!options.columnMap.empty())
         return CompareMappedRows(file1, file2, firstRow, endRow, cols, ignored, options, band);
-    for (std::uint64_t r = firstRow; r < endRow; ++r) {
-        if (options.cancel && options.cancel->load(std::memory_order_relaxed))
-            return;
-        const RowPair rows = RowsOf(options, r);
-        if (!rows.paired())
-            continue;
+    ForEachPairedRow(options, firstRow, endRow, [&](std::uint64_t r, RowPair rows) {
         Table::RowCursor row1(file1, rows.row1);
         Table::RowCursor row2(file2, rows.row2);
         // Past both rows' last values every pair is two empty texts: nothing to look at.
@@ -94,7 +97,7 @@ void CompareRows(const Table& file1, const Table& file2, std::uint64_t firstRow,
             if (!SameText(a, b) && !(c < ignored.size() && ignored[c]))
                 band.compare(a, b, r, c, options);
         }
-    }
+    });
 }
 
 } // namespace
