@@ -20,6 +20,9 @@ struct State {
     bool hideSame = false;
     std::vector<bool> columns; // value columns holding a difference (beyond the tolerance, when hiding)
     std::vector<std::int64_t> file1Column; // columns matched by name: File 2's column -> File 1's, or -1
+    // The comparison whose marks on the File windows a load took away: none shows there until
+    // the next comparison.
+    std::optional<std::uint64_t> cleared;
 };
 
 State& TheState()
@@ -61,21 +64,14 @@ bool Counts(const tallir::Verdict& verdict)
     return !TheState().hideSame || tallir::BeyondTolerance(verdict);
 }
 
-bool RowHasDifference(const tallir::CompareResult& result, std::uint64_t row)
-{
-    const auto at = tallir::FindDifference(result, row, 0);
-    if (at && Counts(result.verdicts[*at]))
-        return true;
-    const auto next = tallir::NextDifference(result, row, 0, TheState().hideSame);
-    return next && !next->wrapped && result.verdicts[next->index].row == row;
-}
-
 std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
 {
     if (!TheState().enabled)
         return std::nullopt;
     const tallir::CompareResult* result = Current();
     if (!result || result->verdicts.empty())
+        return std::nullopt;
+    if (slot != 2 && TheState().cleared == GridWindows()[2]->MSFlexGrid1()->Store().generation())
         return std::nullopt;
     // The row as compared, whatever rows a filter hides.
     row = GridWindows()[slot]->MSFlexGrid1()->Store().baseRow(row);
@@ -91,7 +87,8 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
             ? std::optional<QColor>(HeaderMark())
             : std::nullopt;
     if (col == 0 && row > 0)
-        return RowHasDifference(*result, std::uint64_t(row - 1)) ? std::optional<QColor>(HeaderMark()) : std::nullopt;
+        return tallir::RowHasDifference(*result, std::uint64_t(row - 1), TheState().hideSame) ? std::optional<QColor>(HeaderMark())
+                                                                                                : std::nullopt;
     if (row < 1 || col < 1)
         return std::nullopt;
     const auto index = tallir::FindDifference(*result, std::uint64_t(row - 1), std::uint64_t(col - 1));
@@ -100,6 +97,19 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
     if (slot != 2)
         return FileMark();
     return VerdictColour(result->verdicts[*index], result->options.precisionLog);
+}
+
+// While hidden, a Compare cell regarded as the same is painted empty.
+bool Blank(qint64 row, qint64 col)
+{
+    if (!TheState().hideSame)
+        return false;
+    const GridStore& store = GridWindows()[2]->MSFlexGrid1()->Store();
+    const tallir::CompareResult* result = store.comparison();
+    if (!result || result->figures.same == 0)
+        return false;
+    const auto index = tallir::FindDifference(*result, std::uint64_t(store.baseRow(row) - 1), std::uint64_t(col - 1));
+    return index && !tallir::BeyondTolerance(result->verdicts[*index]) && store.text(row, col) == "S";
 }
 
 } // namespace
@@ -134,8 +144,16 @@ void Install()
     // whatever its generation number says.
     TheState().generation = ~std::uint64_t(0);
     TheState().columns.clear();
+    TheState().cleared.reset();
     for (int slot = 0; slot < 3; ++slot)
         GridWindows()[slot]->MSFlexGrid1()->Model()->setTint([slot](qint64 row, qint64 col) { return Tint(slot, row, col); });
+    GridWindows()[2]->MSFlexGrid1()->Model()->setBlank(Blank);
+}
+
+void Clear()
+{
+    TheState().cleared = GridWindows()[2]->MSFlexGrid1()->Store().generation();
+    Refresh();
 }
 
 void SetEnabled(bool enabled)

@@ -27,7 +27,11 @@ void Install();
 void SetEnabled(bool enabled);
 // Repaints the three grids with the colours of the comparison now shown.
 void Refresh();
-// Cells regarded as the same get no colour, and count for no header tint, while hidden.
+// After a load: the comparison shown no longer matches the files, so none of its marks show on
+// them until the next comparison ("Compare" keeps its own, which match what it shows).
+void Clear();
+// Cells regarded as the same get no colour, no text in "Compare" (its copies and tool tips keep
+// "S"), and count for no header tint, while hidden.
 void SetHideSame(bool hide);
 bool Enabled();
 

@@ -141,10 +141,9 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
     if (immediate || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
         modMain::CompareGrids();
     if (exitAfterCompare_) {
-        // As diff does: 0 when nothing differs, 1 when cells differ, 2 when a file could not
-        // be loaded.
-        const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
-        exitStatus_ = !(loaded1 && loaded2) ? 2 : result && result->differing() ? 1 : 0;
+        // As tallir-diff does: 0 when the tables agree within the tolerance, 1 when they do not,
+        // 2 when a file could not be loaded.
+        exitStatus_ = !(loaded1 && loaded2) ? 2 : modMain::Disagrees() ? 1 : 0;
         close();
     }
 }

@@ -114,8 +114,33 @@ void CompareGrids()
 
     const QString message = QString::fromStdString(
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));
-    platform::MsgBox(message, platform::Buttons::Ok, differing ? platform::Icon::Exclamation : platform::Icon::Information,
-                     {}, &compare);
+    if (ClosingMessageShown()) {
+        platform::MsgBox(message, platform::Buttons::Ok, differing ? platform::Icon::Exclamation : platform::Icon::Information,
+                         {}, &compare);
+        return;
+    }
+    // Without the box the same words go to the frame's status bar, and nothing waits for a click.
+    QString line = QString(message).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    if (tallir::AnyTolerance(grid->Store().comparison()->options))
+        line += QStringLiteral("; %1 beyond the tolerance").arg(figures.beyondTolerance);
+    if (!only.isEmpty())
+        line += QStringLiteral("; ") + only.join(QStringLiteral("; "));
+    StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", line);
+}
+
+bool Disagrees()
+{
+    const GridStore& store1 = GridWindows()[0]->MSFlexGrid1()->Store();
+    const GridStore& store2 = GridWindows()[1]->MSFlexGrid1()->Store();
+    const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+    if (!result)
+        return false;
+    tallir::ColumnMatch columns;
+    if (store1.table().hasNames() && store2.table().hasNames())
+        columns = tallir::MatchColumns(store1.table().names(), std::size_t(store1.cols() - 1), store2.table().names(),
+                                       std::size_t(store2.cols() - 1));
+    return tallir::Disagrees(result->figures.beyondTolerance, result->options, columns, tallir::LoadedGridShape(store1.table()),
+                             tallir::LoadedGridShape(store2.table()));
 }
 
 } // namespace modMain

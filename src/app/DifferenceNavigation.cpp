@@ -28,17 +28,22 @@ void mdiMain::goToDifference(std::size_t index, const QString& message)
     const tallir::Verdict& verdict = result.verdicts[index];
     const qint64 row = GridWindows()[2]->MSFlexGrid1()->Store().shownRow(qint64(verdict.row) + 1, true);
     const qint64 col = qint64(verdict.col) + 1;
+    frmGrid::ShowLinkedSelection(2, row, col, row, col);
     for (int slot = 0; slot < 3; ++slot) {
-        frmGrid& window = *GridWindows()[slot];
-        frmGrid::MSFlexGrid_ShowSelection(window, row, col, row, col);
-        MSFlexGrid* grid = window.MSFlexGrid1();
-        if (row < grid->Rows() && col < grid->Cols())
-            grid->scrollTo(grid->model()->index(int(row - 1), int(col - 1)));
+        MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
+        const qint64 linked = frmGrid::LinkedColumn(2, slot, col);
+        if (row < grid->Rows() && linked < grid->Cols())
+            grid->scrollTo(grid->model()->index(int(row - 1), int(linked - 1)));
     }
     // Named as the files are: by line, and by the column's name where there is one.
     const std::string at = GridWindows()[2]->MSFlexGrid1()->Store().cellName(row, col);
+    // While cells regarded as the same are hidden, only those beyond the tolerance are counted.
+    const bool hide = modMain::HideSame() && tallir::BeyondTolerance(verdict);
     StatusPanels::SetText(statusBar_, "Space0",
-                          QStringLiteral("Difference %1 of %2 at %3").arg(index + 1).arg(result.verdicts.size()).arg(QString::fromStdString(at))
+                          QStringLiteral("Difference %1 of %2 at %3")
+                                  .arg(tallir::DifferenceNumber(result, index, hide))
+                                  .arg(tallir::DifferenceCount(result, hide))
+                                  .arg(QString::fromStdString(at))
                               + (message.isEmpty() ? QString() : " - " + message));
 }
 

@@ -45,7 +45,11 @@ void Show(const tallir::Figures& figures)
             summary += QStringLiteral(", relative %1 at %2")
                            .arg(Number(figures.largestRelativeBeyond->value), At(figures.largestRelativeBeyond->cell));
     } else {
-        summary = QStringLiteral("D %1, S %2, digits %3").arg(figures.textDiffering).arg(figures.same).arg(figures.digits);
+        summary = QStringLiteral("D %1, S %2, digits %3; %4 beyond the tolerance")
+                      .arg(figures.textDiffering)
+                      .arg(figures.same)
+                      .arg(figures.digits)
+                      .arg(figures.beyondTolerance);
     }
     if (figures.lowestAgreement)
         summary += QStringLiteral("; lowest agreement %1 at %2")

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "ColourMap.h"
 #include "LongWork.h"
 #include "mdiMain.h"
 #include "core/AbbreviatePath.h"
@@ -88,6 +89,10 @@ bool LoadFile(frmGrid& window, const QString& path)
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
     StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.modified));
     window.SetLoadedPath(path);
+    // The last comparison's marks and the selection it went to say nothing of the new content.
+    ColourMap::Clear();
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ClearSelection(*GridWindows()[slot]);
     return true;
 }
 

@@ -21,6 +21,11 @@ bool HideSame()
     return modUtil::ReadInteger("Tool", "HideSame", 1) != 0;
 }
 
+bool ClosingMessageShown()
+{
+    return modUtil::ReadInteger("Tool", "ClosingMessage", 1) != 0;
+}
+
 bool NamesLine()
 {
     return modUtil::ReadInteger("Option", "NamesLine", 0) != 0;

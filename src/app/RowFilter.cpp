@@ -1,4 +1,5 @@
-// Tool > Only Differing Rows: the three grids show the compared rows with a difference only.
+// Tool > Only Differing Rows: the three grids show the compared rows with a difference only (one
+// beyond the tolerance while cells regarded as the same are hidden).
 
 #include "modMain.h"
 
@@ -23,7 +24,7 @@ void ApplyRowFilter(bool keepSelection)
     std::shared_ptr<std::vector<qint64>> rows;
     if (OnlyDifferingRows() && result) {
         rows = std::make_shared<std::vector<qint64>>();
-        for (const std::uint64_t r : tallir::RowsWithDifferences(*result))
+        for (const std::uint64_t r : tallir::RowsWithDifferences(*result, HideSame()))
             rows->push_back(qint64(r) + 1);
     }
     for (int slot = 0; slot < 3; ++slot)
@@ -34,12 +35,12 @@ void ApplyRowFilter(bool keepSelection)
     const qint64 top = store.shownRow(row, true), bottom = store.shownRow(rowSel, true);
     if (top < 1 || bottom < 1)
         return;
+    frmGrid::ShowLinkedSelection(2, top, col, bottom, colSel);
     for (int slot = 0; slot < 3; ++slot) {
-        frmGrid& window = *GridWindows()[slot];
-        frmGrid::MSFlexGrid_ShowSelection(window, top, col, bottom, colSel);
-        MSFlexGrid* grid = window.MSFlexGrid1();
-        if (top < grid->Rows() && col > 0 && col < grid->Cols())
-            grid->scrollTo(grid->model()->index(int(top - 1), int(col - 1)));
+        MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
+        const qint64 linked = frmGrid::LinkedColumn(2, slot, col);
+        if (top < grid->Rows() && linked > 0 && linked < grid->Cols())
+            grid->scrollTo(grid->model()->index(int(top - 1), int(linked - 1)));
     }
 }
 

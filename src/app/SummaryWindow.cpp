@@ -10,6 +10,8 @@
 #include "locale/LocaleFormat.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -30,58 +32,94 @@ public:
     }
 };
 
-// Bars of differing cells by digits in common, "D" first, painted.
+// Bars of differing cells by digits in common, "D" first, painted on a logarithmic scale with
+// their counts: the cells beyond the tolerance in the verdict's colour, those regarded as the
+// same stacked above them in a calm grey. Each bar tells its figures as a tool tip.
 class HistogramView : public QWidget {
 public:
     explicit HistogramView(QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("Histogram"));
-        setMinimumHeight(160);
+        setMinimumHeight(180);
+        setMouseTracking(true);
     }
-    void setHistogram(const tallir::AgreementHistogram& histogram) { histogram_ = histogram; update(); }
+    void setHistogram(const tallir::AgreementHistogram& histogram)
+    {
+        bars_ = tallir::HistogramBars(histogram);
+        update();
+    }
+    // Where each bar is painted (the whole stack), as the last paint placed them.
+    const std::vector<QRect>& barRects() const { return rects_; }
 
 protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            for (std::size_t i = 0; i < rects_.size(); ++i)
+                if (rects_[i].adjusted(-2, -2, 2, 2).contains(help->pos())) {
+                    QToolTip::showText(help->globalPos(), QString::fromStdString(tallir::BarDescription(bars_[i])), this);
+                    return true;
+                }
+            QToolTip::hideText();
+            event->ignore();
+            return true;
+        }
+        return QWidget::event(event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        std::vector<std::pair<QString, std::uint64_t>> bars;
-        if (histogram_.text)
-            bars.emplace_back(QStringLiteral("D"), histogram_.text);
-        for (const auto& [digits, cells] : histogram_.bins)
-            bars.emplace_back(digits < 0 ? QStringLiteral("<0") : QString::number(digits), cells);
+        rects_.clear();
         const QFontMetrics metrics(font());
         const int line = metrics.height();
-        if (bars.empty()) {
+        if (bars_.empty()) {
             painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No differing cells"));
             return;
         }
         std::uint64_t most = 0;
-        for (const auto& bar : bars)
-            most = std::max(most, bar.second);
+        for (const auto& bar : bars_)
+            most = std::max(most, bar.beyond + bar.same);
         const int left = metrics.horizontalAdvance(QString::number(most)) + 8;
-        const QRect plot(left, line, width() - left - 8, height() - 3 * line - 8);
+        const QRect plot(left, 2 * line, width() - left - 8, height() - 5 * line - 8);
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawLine(plot.bottomLeft(), plot.topLeft());
         painter.drawLine(plot.bottomLeft(), plot.bottomRight());
         painter.drawText(QRect(0, plot.top() - line / 2, left - 4, line), Qt::AlignRight | Qt::AlignVCenter, QString::number(most));
         painter.drawText(QRect(0, plot.bottom() - line / 2, left - 4, line), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
         // Bars of a readable width, however few.
-        const int slot = std::min(plot.width() / int(bars.size()), 4 * line);
-        for (std::size_t i = 0; i < bars.size(); ++i) {
-            const int h = std::max(1, int(double(bars[i].second) / double(most) * plot.height()));
-            const QRect bar(plot.left() + int(i) * slot + slot / 6, plot.bottom() - h, std::max(1, slot * 2 / 3), h);
-            const tallir::Verdict shade{0, 0, bars[i].first == "D" ? 0 : bars[i].first == "<0" ? -1 : bars[i].first.toDouble(),
-                                        bars[i].first == "D" ? tallir::VerdictKind::Text : tallir::VerdictKind::Digits};
-            const tallir::Rgb rgb = tallir::VerdictRgb(shade, 15);
-            painter.fillRect(bar, QColor(rgb.red, rgb.green, rgb.blue));
-            painter.drawText(QRect(bar.left() - slot / 6, plot.bottom() + 2, slot, line), Qt::AlignHCenter, bars[i].first);
+        const int slot = std::min(plot.width() / int(bars_.size()), 4 * line);
+        for (std::size_t i = 0; i < bars_.size(); ++i) {
+            const tallir::HistogramBar& bar = bars_[i];
+            const int total = tallir::LogBarHeight(bar.beyond + bar.same, most, plot.height());
+            // The beyond part takes its share of the stack's height, at least a pixel when it has cells.
+            const int beyond = bar.same == 0 ? total
+                : bar.beyond == 0            ? 0
+                                             : std::max(1, int(double(total) * double(bar.beyond) / double(bar.beyond + bar.same)));
+            const int x = plot.left() + int(i) * slot + slot / 6, w = std::max(1, slot * 2 / 3);
+            const tallir::Rgb rgb = tallir::VerdictRgb(bar.shade, 15);
+            painter.fillRect(QRect(x, plot.bottom() - beyond, w, beyond), QColor(rgb.red, rgb.green, rgb.blue));
+            painter.fillRect(QRect(x, plot.bottom() - total, w, total - beyond), SameColour());
+            rects_.push_back(QRect(x, plot.bottom() - total, w, total));
+            painter.drawText(QRect(x - slot / 6, plot.bottom() - total - line, slot, line), Qt::AlignHCenter | Qt::AlignBottom,
+                             QString::number(bar.beyond + bar.same));
+            painter.drawText(QRect(x - slot / 6, plot.bottom() + 2, slot, line), Qt::AlignHCenter, QString::fromStdString(bar.label));
         }
         painter.drawText(QRect(plot.left(), plot.bottom() + line + 4, plot.width(), line), Qt::AlignHCenter,
-                         QStringLiteral("differing cells by the digits in common (D: texts differ)"));
+                         QStringLiteral("differing cells by the digits in common (D: texts differ), logarithmic scale"));
+        const QRect key(plot.left(), plot.bottom() + 2 * line + 6, line, line - 4);
+        painter.fillRect(key, SameColour());
+        painter.drawText(QRect(key.right() + 6, key.top() - 2, plot.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("S: regarded as the same, stacked above the cells beyond the tolerance"));
     }
 
+public:
+    static QColor SameColour() { return QColor(200, 206, 200); }
+
 private:
-    tallir::AgreementHistogram histogram_;
+    std::vector<tallir::HistogramBar> bars_;
+    std::vector<QRect> rects_;
 };
 
 struct Parts {

@@ -163,7 +163,16 @@ void mdiMain::createMenus()
         if (QWidget* strip = GridWindows()[2]->SideStrip())
             strip->update();
         FiguresPanel::Refresh();
+        SummaryWindow::Refresh();
+        // The rows shown by Only Differing Rows follow the same rule.
+        if (modMain::OnlyDifferingRows())
+            modMain::ApplyRowFilter(true);
     });
+    closingMessage_ = add(tool, "mnuToolClosingMessage", QStringLiteral("Closing &Message"));
+    closingMessage_->setCheckable(true);
+    closingMessage_->setChecked(true);
+    connect(closingMessage_, &QAction::toggled, this,
+            [](bool on) { modUtil::WriteString("Tool", "ClosingMessage", on ? "-1" : "0"); });
     namesLine_ = add(tool, "mnuToolNamesLine", QStringLiteral("First Line Holds &Names"));
     namesLine_->setCheckable(true);
     connect(namesLine_, &QAction::toggled, this, [this](bool on) {

@@ -72,6 +72,7 @@ public:
     QAction* mnuToolColourMap() const { return colourMap_; }
     QAction* mnuToolFitWidths() const { return fitWidths_; }
     QAction* mnuToolHideSame() const { return hideSame_; }
+    QAction* mnuToolClosingMessage() const { return closingMessage_; }
     QAction* mnuToolNamesLine() const { return namesLine_; }
     QAction* mnuToolAlignRows() const { return alignRows_; }
     QAction* mnuFileExport() const { return fileExport_; }
@@ -147,6 +148,7 @@ private:
     QAction* colourMap_ = nullptr;
     QAction* fitWidths_ = nullptr;
     QAction* hideSame_ = nullptr;
+    QAction* closingMessage_ = nullptr;
     QAction* namesLine_ = nullptr;
     QAction* alignRows_ = nullptr;
     QAction* fileExport_ = nullptr;

@@ -50,6 +50,10 @@ void mdiMain::MDIForm_Load()
     }
     ColourMap::SetHideSame(hideSame_->isChecked());
     {
+        const QSignalBlocker quiet(closingMessage_);
+        closingMessage_->setChecked(modMain::ClosingMessageShown());
+    }
+    {
         const QSignalBlocker quiet(namesLine_);
         namesLine_->setChecked(modMain::NamesLine());
     }

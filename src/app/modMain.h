@@ -46,8 +46,12 @@ void SetHelpFile(const QString& path);
 // window then stays exactly as it was.
 bool LoadFile(frmGrid& window, const QString& path);
 
-// Compares "File 1" with "File 2" into "Compare" and shows the closing message.
+// Compares "File 1" with "File 2" into "Compare" and shows the closing message (or, with Tool >
+// Closing Message off, says it in the frame's status bar).
 void CompareGrids();
+// Whether the comparison shown disagrees as tallir-diff's exit status tells: a cell beyond the
+// tolerance, a row or column in one file only, or tables of different shapes.
+bool Disagrees();
 
 // Whether loads and comparisons fit the columns to their texts (Tool > Fit Widths on Load).
 bool FitWidthsOnLoad();
@@ -55,6 +59,8 @@ bool FitWidthsOnLoad();
 // left without colour and left out of the counts at a glance (Tool > Hide Cells Regarded as the
 // Same).
 bool HideSame();
+// Whether a comparison ends with its closing message box (Tool > Closing Message).
+bool ClosingMessageShown();
 // Whether the first line of a file holds the columns' names (Tool > First Line Holds Names).
 bool NamesLine();
 // How comparisons pair rows (Tool > Align Rows): 0 by position, 1 by key columns, 2 by

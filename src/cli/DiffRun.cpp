@@ -24,7 +24,21 @@ DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t col
 {
     const auto facts = StatFile(path).value_or(FileFacts{false, 0, {}});
     return DiffFile{FileNameString(path), {}, QString::fromStdString(tallir::DimensionText(rows, cols)),
-                    LocaleFormat::SizeText(facts.size), LocaleFormat::DateText(facts.modified)};
+                    LocaleFormat::SizeText(facts.size), LocaleFormat::DateText(facts.modified), std::uint64_t(std::max<qint64>(0, facts.size)),
+                    facts.modified.isValid() ? facts.modified.toOffsetFromUtc(facts.modified.offsetFromUtc()).toString(Qt::ISODate).toStdString()
+                                             : std::string()};
+}
+
+tallir::Report DiffRun::report(bool all, std::string rows) const
+{
+    auto file = [](const DiffFile& f) {
+        return tallir::ReportFile{f.path, f.dimension.toStdString(), f.size.toStdString(), f.date.toStdString(), f.bytes, f.modified};
+    };
+    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows), message, result,
+                          *file1.table, *file2.table, separators,
+                          [this](std::uint64_t row, std::uint64_t col) { return cellName(row, col); },
+                          [this](std::uint64_t col) { return std::string(file1.table->name(col)); }, all,
+                          names ? 1u : 0u, keyColumns, mismatch, names ? &columns : nullptr};
 }
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
@@ -80,7 +94,7 @@ DiffOutcome RunDiff(const DiffOptions& options)
         return outcome;
 
     DiffRun run{Describe(options.path1, std::move(*read1.table)), Describe(options.path2, std::move(*read2.table)),
-                {}, {}, {}, LocaleFormat::Separators(), {}, false, false, {}};
+                {}, {}, {}, LocaleFormat::Separators(), {}, false, false, {}, {}};
     tallir::CompareOptions compare = options.compare;
     run.names = run.file1.table->hasNames() && run.file2.table->hasNames();
     if (run.names) {
@@ -97,6 +111,7 @@ DiffOutcome RunDiff(const DiffOptions& options)
         }
         compare.alignment = std::make_shared<tallir::RowAlignment>(
             tallir::AlignByKeys(*run.file1.table, *run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
+        run.keyColumns = *keys;
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(*run.file1.table, *run.file2.table));
     }
@@ -110,9 +125,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
         run.file2.path = "b/" + FileNameString(options.gitPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
-    run.disagrees = std::any_of(run.result.verdicts.begin(), run.result.verdicts.end(), tallir::BeyondTolerance)
-        || !run.columns.onlyIn1.empty() || !run.columns.onlyIn2.empty()
-        || (compare.alignment && compare.alignment->onlyIn1 + compare.alignment->onlyIn2 > 0);
+    run.disagrees = tallir::Disagrees(run.figures.beyondTolerance, compare, run.columns, tallir::LoadedGridShape(*run.file1.table),
+                                      tallir::LoadedGridShape(*run.file2.table));
     outcome.run = std::move(run);
     return outcome;
 }

@@ -4,6 +4,8 @@
 #include "DiffOptions.h"
 #include "core/Figures.h"
 #include "core/Table.h"
+#include "report/Output.h"
+#include "report/Report.h"
 
 #include <QString>
 #include <memory>
@@ -17,6 +19,8 @@ struct DiffFile {
     QString dimension; // as the window's status bar shows them
     QString size;
     QString date;
+    std::uint64_t bytes = 0;
+    std::string modified; // ISO 8601; "" when not known
 };
 
 struct DiffRun {
@@ -30,6 +34,10 @@ struct DiffRun {
     bool disagrees = false; // some verdict is beyond the tolerance, or a column is in one file only
     bool names = false;     // both files have a names line: columns matched by name
     tallir::ColumnMatch columns;
+    std::vector<std::uint64_t> keyColumns; // File 1's, when rows were paired by key
+
+    // The run as the report writers take it (it lends its tables: the run must outlive it).
+    tallir::Report report(bool all, std::string rows) const;
 
     // A cell as the report names it: "R12 C3", its file line and column, and its name if any.
     std::string cellName(std::uint64_t row, std::uint64_t col) const;
@@ -53,8 +61,7 @@ bool Streams(const DiffOptions& options);
 // Compares as RunDiff does, reading both files in step and writing each reported cell's line to
 // out (none with -q) as soon as it is known; the run holds no table, and what follows the
 // cells' lines is left to WriteReportEnd.
-class Output;
-DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out);
+DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out);
 
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

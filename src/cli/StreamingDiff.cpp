@@ -11,7 +11,7 @@ bool Streams(const DiffOptions& options)
         && !options.alignIdentical && options.htmlPath.isEmpty();
 }
 
-DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
+DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
 {
     const std::string path1 = FileNameString(options.path1);
     const std::string path2 = FileNameString(options.path2);
@@ -43,13 +43,16 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, Output* out)
         return outcome;
 
     DiffRun run{DescribeFile(options.path1, compared.rows1, compared.values1), DescribeFile(options.path2, compared.rows2, compared.values2),
-                {}, compared.figures, compared.mismatch, separators, {}, false, false, {}};
+                {}, compared.figures, compared.mismatch, separators, {}, false, false, {}, {}};
     run.result.options = options.compare;
     run.result.comparedRows = compared.comparedRows;
     run.result.comparedCols = compared.comparedCols;
     run.result.grid = {std::max<std::uint64_t>(2, compared.comparedRows + 1), compared.comparedCols + 1};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
-    run.disagrees = compared.figures.beyondTolerance > 0;
+    // Shapes as a loaded grid has them: a header row and column, at least one value column.
+    auto shape = [](std::uint64_t rows, std::uint64_t values) { return tallir::GridShape{rows + 1, std::max<std::uint64_t>(values, 1) + 1}; };
+    run.disagrees = tallir::Disagrees(compared.figures.beyondTolerance, options.compare, {}, shape(compared.rows1, compared.values1),
+                                      shape(compared.rows2, compared.values2));
     outcome.run = std::move(run);
     return outcome;
 }

@@ -43,13 +43,13 @@ std::string FiguresLine(const DiffRun& run)
     return line;
 }
 
-void WriteCellLine(Output& out, const std::string& name, std::string_view text1, std::string_view text2,
+void WriteCellLine(tallir::Output& out, const std::string& name, std::string_view text1, std::string_view text2,
                    const std::string& verdict)
 {
     out << name << '\t' << text1 << '\t' << text2 << '\t' << verdict << '\n';
 }
 
-void WriteTextReport(const DiffRun& run, Output& out, bool all)
+void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
 {
     const tallir::CompareResult& result = run.result;
     const auto* alignment = result.options.alignment.get();
@@ -77,12 +77,16 @@ void WriteTextReport(const DiffRun& run, Output& out, bool all)
     WriteReportEnd(run, out);
 }
 
-void WriteReportEnd(const DiffRun& run, Output& out)
+void WriteReportEnd(const DiffRun& run, tallir::Output& out)
 {
     std::string_view message = run.message;
     for (std::size_t end; (end = message.find("\r\n")) != std::string_view::npos; message.remove_prefix(end + 2))
         out << message.substr(0, end) << '\n';
     out << message << '\n';
+    // Under a tolerance "!=" may count only cells regarded as the same: say how many are beyond.
+    if (tallir::AnyTolerance(run.result.options))
+        out << "within the tolerance: " << std::to_string(run.figures.same) << " regarded as the same, "
+            << std::to_string(run.figures.beyondTolerance) << " beyond\n";
 
     for (const std::size_t col : run.columns.onlyIn1)
         out << "column " << DiffRun::columnName(*run.file1.table, col) << " only in File 1\n";

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "DiffRun.h"
-#include "Output.h"
+#include "report/Output.h"
 
 // The default report: one TAB-separated line per differing cell ("R2 C3", text 1, text 2,
 // verdict), the closing message's lines, any shape mismatch, and one line of figures.
-void WriteTextReport(const DiffRun& run, Output& out, bool all = false);
+void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all = false);
 
 // One cell's line of the text report.
-void WriteCellLine(Output& out, const std::string& name, std::string_view text1, std::string_view text2,
+void WriteCellLine(tallir::Output& out, const std::string& name, std::string_view text1, std::string_view text2,
                    const std::string& verdict);
 // What follows the cells' lines: the closing message, columns and rows out of step, the figures.
-void WriteReportEnd(const DiffRun& run, Output& out);
+void WriteReportEnd(const DiffRun& run, tallir::Output& out);
 
 // The last line of the text report.
 std::string FiguresLine(const DiffRun& run);

@@ -3,7 +3,7 @@
 #include "DiffOptions.h"
 #include "DiffRun.h"
 #include "HtmlReport.h"
-#include "JsonReport.h"
+#include "report/JsonReport.h"
 #include "TextReport.h"
 #include "locale/FileNames.h"
 #include "settings/modUtil.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
         return command.exitStatus;
 
     const DiffOptions& options = *command.options;
-    Output out(stdout);
+    tallir::Output out(stdout);
     DiffOutcome outcome;
     try {
         outcome = Streams(options) ? RunStreamingDiff(options, options.quiet ? nullptr : &out) : RunDiff(options);
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
         if (Streams(options))
             WriteReportEnd(*outcome.run, out);
         else if (options.json)
-            WriteJsonReport(*outcome.run, options.full, out);
+            tallir::WriteJsonReport(outcome.run->report(options.all, RowsPairing(options)), options.full, out);
         else
             WriteTextReport(*outcome.run, out, options.all);
     }

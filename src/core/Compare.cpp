@@ -336,4 +336,12 @@ std::string ClosingMessage(const std::string& caption1, const std::string& capti
     return caption1 + " != " + caption2 + "\r\nat " + std::to_string(differing) + " cells\r\nin smaller rows and cols.";
 }
 
+bool Disagrees(std::uint64_t beyondTolerance, const CompareOptions& options, const ColumnMatch& columns, GridShape table1,
+               GridShape table2)
+{
+    const bool oneSidedRows = options.alignment && options.alignment->onlyIn1 + options.alignment->onlyIn2 > 0;
+    const bool oneSidedColumns = !columns.onlyIn1.empty() || !columns.onlyIn2.empty();
+    return beyondTolerance > 0 || oneSidedRows || oneSidedColumns || table1.rows != table2.rows || table1.cols != table2.cols;
+}
+
 } // namespace tallir

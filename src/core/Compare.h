@@ -119,6 +119,12 @@ struct ColumnMatch {
 ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t cols1, const std::vector<std::string>& names2,
                          std::size_t cols2);
 
+// Whether two tables disagree as a script is told (exit status 1 rather than 0): a cell beyond
+// the tolerance, a row or a column in one file only, or tables of different numbers of rows or
+// columns (shapes as LoadedGridShape gives them). Cells regarded as the same never disagree.
+bool Disagrees(std::uint64_t beyondTolerance, const CompareOptions& options, const ColumnMatch& columns, GridShape table1,
+               GridShape table2);
+
 // The verdict of one cell pair, or nothing when they agree. values, when given, receives both
 // numbers of a numeric verdict.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options,

@@ -123,21 +123,54 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
 AgreementHistogram HistogramOf(const CompareResult& result)
 {
     AgreementHistogram histogram;
-    // Bins -1 to 400, counted in place.
+    // Bins -1 to 400, counted in place: beyond the tolerance, then "S".
     constexpr int Lowest = -1, Highest = 400;
-    std::vector<std::uint64_t> bins(Highest - Lowest + 1);
+    std::vector<std::uint64_t> bins(2 * (Highest - Lowest + 1));
     result.verdicts.forEach([&](const Verdict& verdict) {
-        if (verdict.kind == VerdictKind::Text)
+        if (verdict.kind == VerdictKind::Text) {
             ++histogram.text;
-        else if (std::isnan(verdict.agreement))
-            ++bins[0];
-        else
-            ++bins[std::size_t(std::max(Lowest, int(std::floor(std::clamp(verdict.agreement, -2.0, double(Highest))))) - Lowest)];
+            return;
+        }
+        const std::size_t bin = std::isnan(verdict.agreement)
+            ? 0
+            : std::size_t(std::max(Lowest, int(std::floor(std::clamp(verdict.agreement, -2.0, double(Highest))))) - Lowest);
+        ++bins[2 * bin + (verdict.kind == VerdictKind::Same)];
     });
-    for (std::size_t i = 0; i < bins.size(); ++i)
-        if (bins[i])
-            histogram.bins.emplace_back(int(i) + Lowest, bins[i]);
+    for (std::size_t i = 0; i < bins.size(); i += 2)
+        if (bins[i] || bins[i + 1])
+            histogram.bins.push_back({int(i / 2) + Lowest, bins[i], bins[i + 1]});
     return histogram;
+}
+
+std::vector<HistogramBar> HistogramBars(const AgreementHistogram& histogram)
+{
+    std::vector<HistogramBar> bars;
+    if (histogram.text)
+        bars.push_back({"D", histogram.text, 0, Verdict{0, 0, 0, VerdictKind::Text}});
+    for (const AgreementBin& bin : histogram.bins)
+        bars.push_back({bin.digits < 0 ? std::string("<0") : std::to_string(bin.digits), bin.beyond, bin.same,
+                        Verdict{0, 0, double(bin.digits), VerdictKind::Digits}});
+    return bars;
+}
+
+int LogBarHeight(std::uint64_t count, std::uint64_t most, int span)
+{
+    if (count == 0 || most == 0)
+        return 0;
+    const double share = std::log1p(double(count)) / std::log1p(double(most));
+    return std::clamp(int(std::lround(share * span)), 1, span);
+}
+
+std::string BarDescription(const HistogramBar& bar)
+{
+    const std::uint64_t cells = bar.beyond + bar.same;
+    std::string text = std::to_string(cells) + (cells == 1 ? " cell" : " cells");
+    if (bar.label == "D")
+        return text + " where the texts differ";
+    text += bar.label == "<0" ? " with less than 0 digits in common" : " with " + bar.label + " digits in common";
+    if (bar.same)
+        text += ": " + std::to_string(bar.beyond) + " beyond the tolerance, " + std::to_string(bar.same) + " regarded as the same";
+    return text;
 }
 
 ShapeMismatch FindShapeMismatch(const Table& file1, const Table& file2)

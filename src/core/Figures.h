@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -76,12 +77,33 @@ struct ColumnFigures {
 std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const Table& file1, const Table& file2);
 
 // The differing numeric cells by the whole digits they agree in (bin k: k <= agreement < k + 1;
-// less than 0 in bin -1), and the "D" cells apart.
+// less than 0 in bin -1), those beyond the tolerance apart from the "S" ones, and the "D" cells
+// apart.
+struct AgreementBin {
+    int digits;
+    std::uint64_t beyond = 0; // digits shown
+    std::uint64_t same = 0;   // "S"
+    bool operator==(const AgreementBin&) const = default;
+};
 struct AgreementHistogram {
     std::uint64_t text = 0;
-    std::vector<std::pair<int, std::uint64_t>> bins; // (digits, cells), ascending, no empty bins
+    std::vector<AgreementBin> bins; // ascending, no empty bins
 };
 AgreementHistogram HistogramOf(const CompareResult& result);
+
+// The histogram as bars, "D" first, then by digits ("<0" for bin -1): what a chart draws.
+struct HistogramBar {
+    std::string label;
+    std::uint64_t beyond;
+    std::uint64_t same;
+    Verdict shade; // a verdict of the bar's kind and digits, for its colour
+};
+std::vector<HistogramBar> HistogramBars(const AgreementHistogram& histogram);
+// The height of a bar of count cells on a logarithmic scale whose top, of span units, is most:
+// a bar of a few cells still shows beside one of thousands. 0 only for no cells.
+int LogBarHeight(std::uint64_t count, std::uint64_t most, int span);
+// A bar's description: "12 cells with 3 digits in common: 2 beyond the tolerance, 10 regarded as the same".
+std::string BarDescription(const HistogramBar& bar);
 
 // Where the tables' shapes differ: the first row whose value counts differ, and the two row
 // counts when they do.

@@ -27,27 +27,45 @@ double Severity(const Verdict& v)
 std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {
     const auto& v = result.verdicts;
-    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
     // The first verdict that is not at or before (row, col).
-    const auto after = v.begin() + std::ptrdiff_t(v.lowerBound(row, col + 1));
-    if (const auto it = std::find_if(after, v.end(), counts); it != v.end())
-        return Step{std::size_t(it - v.begin()), false};
-    if (const auto it = std::find_if(v.begin(), after, counts); it != after)
-        return Step{std::size_t(it - v.begin()), true};
+    const std::size_t after = v.lowerBound(row, col + 1);
+    const auto first = [&](std::size_t from) { return beyondOnly ? v.nextBeyond(from) : from; };
+    if (const std::size_t at = first(after); at < v.size())
+        return Step{at, false};
+    if (const std::size_t at = first(0); at < after)
+        return Step{at, true};
     return std::nullopt;
 }
 
 std::optional<Step> PreviousDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {
     const auto& v = result.verdicts;
-    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
-    const auto before = v.begin() + std::ptrdiff_t(v.lowerBound(row, col));
-    const auto back = std::make_reverse_iterator(before);
-    if (const auto it = std::find_if(back, v.rend(), counts); it != v.rend())
-        return Step{std::size_t(v.rend() - it) - 1, false};
-    if (const auto it = std::find_if(v.rbegin(), back, counts); it != back)
-        return Step{std::size_t(v.rend() - it) - 1, true};
+    const std::size_t before = v.lowerBound(row, col);
+    // The last verdict before end; size() when none.
+    const auto last = [&](std::size_t end) { return beyondOnly ? v.previousBeyond(end) : end == 0 ? v.size() : end - 1; };
+    if (const std::size_t at = last(before); at < v.size())
+        return Step{at, false};
+    if (const std::size_t at = last(v.size()); at < v.size() && at >= before)
+        return Step{at, true};
     return std::nullopt;
+}
+
+bool RowHasDifference(const CompareResult& result, std::uint64_t row, bool beyondOnly)
+{
+    const auto& v = result.verdicts;
+    const std::size_t first = v.lowerBound(row, 0);
+    const std::size_t at = beyondOnly ? v.nextBeyond(first) : first;
+    return at < v.size() && v[at].row == row;
+}
+
+std::size_t DifferenceNumber(const CompareResult& result, std::size_t index, bool beyondOnly)
+{
+    return beyondOnly ? result.verdicts.beyondBefore(index) + 1 : index + 1;
+}
+
+std::size_t DifferenceCount(const CompareResult& result, bool beyondOnly)
+{
+    return beyondOnly ? result.verdicts.beyondCount() : result.verdicts.size();
 }
 
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col)
@@ -78,7 +96,6 @@ std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pai
                              int direction, bool beyondOnly)
 {
     const bool forward = direction > 0;
-    const auto counts = [beyondOnly](const Verdict& x) { return !beyondOnly || BeyondTolerance(x); };
     std::optional<Stop> byVerdict;
     const auto& v = result.verdicts;
     if (from) {
@@ -86,12 +103,11 @@ std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pai
                                   : PreviousDifference(result, from->first, from->second, beyondOnly);
         if (step)
             byVerdict = Stop{step->index, v[step->index].row, step->wrapped};
-    } else if (forward) {
-        if (const auto it = std::find_if(v.begin(), v.end(), counts); it != v.end())
-            byVerdict = Stop{std::size_t(it - v.begin()), it->row, false};
-    } else if (const auto it = std::find_if(v.rbegin(), v.rend(), counts); it != v.rend()) {
-        const std::size_t index = std::size_t(v.rend() - it) - 1;
-        byVerdict = Stop{index, v[index].row, false};
+    } else {
+        const std::size_t at = forward ? (beyondOnly ? v.nextBeyond(0) : 0)
+                                       : (beyondOnly ? v.previousBeyond(v.size()) : v.size() - 1);
+        if (at < v.size())
+            byVerdict = Stop{at, v[at].row, false};
     }
     if (!result.options.alignment)
         return byVerdict;
@@ -149,9 +165,9 @@ std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, st
     return worst;
 }
 
-std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result)
+std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result, bool beyondOnly)
 {
-    std::vector<std::uint64_t> rows = result.verdicts.rows();
+    std::vector<std::uint64_t> rows = result.verdicts.rows(beyondOnly);
     if (const auto* alignment = result.options.alignment.get()) {
         const std::size_t verdictRows = rows.size();
         for (std::uint64_t r = 0; r < alignment->pairs.size(); ++r)

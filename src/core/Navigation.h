@@ -34,14 +34,22 @@ struct Stop {
 std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pair<std::uint64_t, std::uint64_t>> from,
                              int direction, bool beyondOnly = false);
 
+// Whether a compared row holds a verdict (beyondOnly: one other than "S"), without a walk over
+// the verdicts of other rows.
+bool RowHasDifference(const CompareResult& result, std::uint64_t row, bool beyondOnly = false);
+// The place of a verdict among those counted (from 1), and how many are counted: every verdict,
+// or with beyondOnly those beyond the tolerance.
+std::size_t DifferenceNumber(const CompareResult& result, std::size_t index, bool beyondOnly);
+std::size_t DifferenceCount(const CompareResult& result, bool beyondOnly);
+
 // For an overview of bands stacked top to bottom over the compared rows (row r in band
 // r * bands / rows): the worst verdict of each band, in the worst-first order; nothing for a band
 // without one. One pass over the verdicts.
 std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly = false);
 
-// The compared rows holding a verdict or a row of one file only, ascending: one pass over the
-// verdicts.
-std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result);
+// The compared rows holding a verdict (beyondOnly: one beyond the tolerance) or a row of one file
+// only, ascending: one pass over the verdicts.
+std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result, bool beyondOnly = false);
 
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);

@@ -97,19 +97,78 @@ std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
     return std::size_t(chunks_[chunk].start) + first;
 }
 
-std::vector<std::uint64_t> VerdictList::rows() const
+std::vector<std::uint64_t> VerdictList::rows(bool beyondOnly) const
 {
     std::vector<std::uint64_t> rows;
     for (const Chunk& chunk : chunks_) {
+        if (beyondOnly && chunk.beyond == 0)
+            continue;
         // Only the row offsets of the words: no verdict is made.
         const std::uint32_t positions = (std::uint32_t(1) << PositionBits) - 1;
         for (const std::uint32_t word : chunk.cells) {
+            if (beyondOnly && !Beyond(word))
+                continue;
             const std::uint64_t row = chunk.firstRow + ((word & positions) >> chunk.colBits);
             if (rows.empty() || rows.back() != row)
                 rows.push_back(row);
         }
     }
     return rows;
+}
+
+std::size_t VerdictList::beyondCount() const
+{
+    std::size_t count = 0;
+    for (const Chunk& chunk : chunks_)
+        count += std::size_t(chunk.beyond);
+    return count;
+}
+
+std::size_t VerdictList::nextBeyond(std::size_t index) const
+{
+    if (index >= size_)
+        return size_;
+    for (std::size_t c = chunkOf(index); c < chunks_.size(); ++c) {
+        const Chunk& chunk = chunks_[c];
+        if (chunk.beyond == 0)
+            continue;
+        for (std::size_t offset = index > chunk.start ? index - std::size_t(chunk.start) : 0; offset < chunk.cells.size(); ++offset)
+            if (Beyond(chunk.cells[offset]))
+                return std::size_t(chunk.start) + offset;
+    }
+    return size_;
+}
+
+std::size_t VerdictList::previousBeyond(std::size_t index) const
+{
+    index = std::min(index, size_);
+    if (index == 0)
+        return size_;
+    for (std::size_t c = chunkOf(index - 1) + 1; c-- > 0;) {
+        const Chunk& chunk = chunks_[c];
+        if (chunk.beyond == 0)
+            continue;
+        for (std::size_t offset = std::min(chunk.cells.size(), index - std::size_t(chunk.start)); offset-- > 0;)
+            if (Beyond(chunk.cells[offset]))
+                return std::size_t(chunk.start) + offset;
+    }
+    return size_;
+}
+
+std::size_t VerdictList::beyondBefore(std::size_t index) const
+{
+    index = std::min(index, size_);
+    std::size_t count = 0;
+    for (const Chunk& chunk : chunks_) {
+        if (chunk.start + chunk.cells.size() <= index) {
+            count += std::size_t(chunk.beyond);
+            continue;
+        }
+        for (std::size_t offset = 0; chunk.start + offset < index; ++offset)
+            count += Beyond(chunk.cells[offset]);
+        break;
+    }
+    return count;
 }
 
 std::size_t VerdictList::bytes() const

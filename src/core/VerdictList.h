@@ -44,6 +44,7 @@ public:
         const std::uint32_t position = std::uint32_t((verdict.row - chunk.firstRow) << chunk.colBits | (verdict.col - chunk.firstCol));
         chunk.cells.push_back(std::uint32_t(verdict.kind) << PositionBits | position);
         chunk.agreement.push_back(verdict.agreement);
+        chunk.beyond += verdict.kind != VerdictKind::Same;
         ++size_;
     }
     // Moves every verdict of a list whose cells all come after this one's to its end.
@@ -63,8 +64,18 @@ public:
 
     // The index of the first verdict at or after (row, col) in reading order; size() when none.
     std::size_t lowerBound(std::uint64_t row, std::uint64_t col) const;
-    // The rows holding verdicts, each once, ascending.
-    std::vector<std::uint64_t> rows() const;
+    // The rows holding verdicts, each once, ascending; with beyondOnly, verdicts other than "S" only.
+    std::vector<std::uint64_t> rows(bool beyondOnly = false) const;
+
+    // The verdicts beyond the tolerance (every kind but "S"), found without a walk over the
+    // others: each chunk counts its own, so whole chunks of "S" are passed over at once.
+    std::size_t beyondCount() const;
+    // The index of the first such verdict at or after index; size() when none.
+    std::size_t nextBeyond(std::size_t index) const;
+    // The index of the last such verdict before index; size() when none.
+    std::size_t previousBeyond(std::size_t index) const;
+    // How many such verdicts come before index.
+    std::size_t beyondBefore(std::size_t index) const;
     // The bytes the verdicts take, chunk bookkeeping included.
     std::size_t bytes() const;
 
@@ -123,6 +134,7 @@ private:
         unsigned colBits = 0;
         std::vector<std::uint32_t> cells; // kind << 30 | rowOffset << colBits | colOffset
         std::vector<double> agreement;
+        std::uint64_t beyond = 0; // verdicts other than "S" in it
     };
     static constexpr std::size_t ChunkCapacity = std::size_t(1) << 15;
     static constexpr unsigned PositionBits = 30;
@@ -143,6 +155,7 @@ private:
         return (row - chunk.firstRow) >> rowBits == 0 && (col - chunk.firstCol) >> chunk.colBits == 0;
     }
     void openChunk(const Verdict& verdict);
+    static bool Beyond(std::uint32_t word) { return VerdictKind(word >> PositionBits) != VerdictKind::Same; }
     Verdict at(std::size_t chunk, std::size_t offset) const;
     std::size_t chunkOf(std::size_t index) const;
 

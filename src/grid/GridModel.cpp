@@ -35,6 +35,9 @@ QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
     const bool selected = !fixed && selection_.contains(row, col);
     switch (role) {
     case Qt::DisplayRole:
+        if (!fixed && blank_ && blank_(row, col))
+            return QString();
+        return QString::fromUtf8(store_.text(row, col));
     case Qt::ToolTipRole:
         return QString::fromUtf8(store_.text(row, col));
     case Qt::FontRole:

@@ -39,6 +39,8 @@ public:
     // A background under the cell formats (a colour map); none where it gives nothing. Cells
     // formatted with their plain colour show it too.
     void setTint(std::function<std::optional<QColor>(qint64 row, qint64 col)> tint) { tint_ = std::move(tint); }
+    // Body cells painted empty (their text, copies and tool tips unchanged); none by default.
+    void setBlank(std::function<bool(qint64 row, qint64 col)> blank) { blank_ = std::move(blank); }
     // Where the tool tips of body cells come from (grid row and column); none by default.
     void setToolTips(std::function<QString(qint64 row, qint64 col)> source) { toolTips_ = std::move(source); }
 
@@ -60,6 +62,7 @@ private:
     CellRect selection_{1, 1, 1, 1};
     std::function<QString(qint64, qint64)> toolTips_;
     std::function<std::optional<QColor>(qint64, qint64)> tint_;
+    std::function<bool(qint64, qint64)> blank_;
     QFont font_;
     QFont boldFont_;
     int changeDepth_ = 0;

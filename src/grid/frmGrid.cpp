@@ -12,6 +12,7 @@
 #include "settings/modControl.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -231,6 +232,16 @@ void frmGrid::connectGrid()
 
 void frmGrid::MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel)
 {
+    PaintSelection(target, row, col, rowSel, colSel, true);
+}
+
+void frmGrid::MSFlexGrid_ClearSelection(frmGrid& target)
+{
+    PaintSelection(target, 1, 1, 1, 1, false);
+}
+
+void frmGrid::PaintSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel, bool marked)
+{
     MSFlexGrid* g = target.grid_;
     const auto clampRow = [g](qint64 r) { return std::min(r, g->Rows() - 1); };
     const auto clampCol = [g](qint64 c) { return std::min(c, g->Cols() - 1); };
@@ -258,12 +269,14 @@ void frmGrid::MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, 
         g->SetCellBackColor(g->BackColor());
         g->SetCellForeColor(g->ForeColor());
     });
-    block(0, col, lastFixedRow, colSel, mark);
-    block(row, 0, rowSel, lastFixedCol, mark);
-    block(row, col, rowSel, colSel, [&] {
-        g->SetCellBackColor(g->BackColorSel());
-        g->SetCellForeColor(g->BackColor());
-    });
+    if (marked) {
+        block(0, col, lastFixedRow, colSel, mark);
+        block(row, 0, rowSel, lastFixedCol, mark);
+        block(row, col, rowSel, colSel, [&] {
+            g->SetCellBackColor(g->BackColorSel());
+            g->SetCellForeColor(g->BackColor());
+        });
+    }
     g->SetRow(clampRow(row));
     g->SetCol(clampCol(col));
     g->SetRowSel(clampRow(rowSel));
@@ -277,13 +290,36 @@ void frmGrid::MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, 
     target.text1_->setText(g->Text());
 }
 
+qint64 frmGrid::LinkedColumn(int fromSlot, int toSlot, qint64 col)
+{
+    const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+    if (!result || result->options.columnMap.empty() || col < 1 || fromSlot == toSlot || (fromSlot != 1 && toSlot != 1))
+        return col;
+    const auto& map = result->options.columnMap;
+    if (fromSlot == 1) { // File 2's column to the compared one
+        const auto at = std::find(map.begin(), map.end(), std::int64_t(col - 1));
+        return at == map.end() ? col : qint64(at - map.begin()) + 1;
+    }
+    return std::size_t(col - 1) < map.size() && map[std::size_t(col - 1)] >= 0 ? qint64(map[std::size_t(col - 1)]) + 1 : col;
+}
+
+void frmGrid::ShowLinkedSelection(int fromSlot, qint64 row, qint64 col, qint64 rowSel, qint64 colSel)
+{
+    for (int slot = 0; slot < 3; ++slot) {
+        const qint64 first = LinkedColumn(fromSlot, slot, col), last = LinkedColumn(fromSlot, slot, colSel);
+        // A block whose ends land in the other order still covers both.
+        if ((col <= colSel) == (first <= last))
+            MSFlexGrid_ShowSelection(*GridWindows()[slot], row, first, rowSel, last);
+        else
+            MSFlexGrid_ShowSelection(*GridWindows()[slot], row, last, rowSel, first);
+    }
+}
+
 void frmGrid::MSFlexGrid1_MouseDown(int button)
 {
     if (button != 1)
         return; // the right button's Window menu is the frame's
-    const qint64 row = grid_->Row(), col = grid_->Col(), rowSel = grid_->RowSel(), colSel = grid_->ColSel();
-    for (int slot = 0; slot < 3; ++slot)
-        MSFlexGrid_ShowSelection(*GridWindows()[slot], row, col, rowSel, colSel);
+    ShowLinkedSelection(tag_.toInt(), grid_->Row(), grid_->Col(), grid_->RowSel(), grid_->ColSel());
 }
 
 void frmGrid::MSFlexGrid1_MouseUp(int button)

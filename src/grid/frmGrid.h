@@ -65,6 +65,15 @@ public:
     // Paints the block into target's grid with marked headers, selects it there, records it
     // in target's four MSFlexGrid_Cur... properties and shows the current cell in its Text1.
     static void MSFlexGrid_ShowSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel);
+    // Takes the painted block and header marks away and makes the first body cell current.
+    static void MSFlexGrid_ClearSelection(frmGrid& target);
+    // The column of window toSlot that stands for column col of window fromSlot (grid columns,
+    // the header column 0): the same, except where the comparison shown matched File 2's columns
+    // by name, where File 2's is the column compared with it. Columns without a partner keep
+    // their place.
+    static qint64 LinkedColumn(int fromSlot, int toSlot, qint64 col);
+    // The block selected in window fromSlot, shown in all three windows at the linked columns.
+    static void ShowLinkedSelection(int fromSlot, qint64 row, qint64 col, qint64 rowSel, qint64 colSel);
 
     // OLEDropMode of the window itself (the grid has its own).
     int OLEDropMode() const { return oleDropMode_; }
@@ -73,6 +82,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    static void PaintSelection(frmGrid& target, qint64 row, qint64 col, qint64 rowSel, qint64 colSel, bool marked);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

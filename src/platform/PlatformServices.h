@@ -34,6 +34,9 @@ struct OpenFileRequest {
     QString defaultSuffix;
     QString fileName; // preset path or name
     QString directory; // where the dialog opens; empty: the system's choice
+    // A check box below the files (none when empty); checked holds its state before and after.
+    QString checkBox;
+    bool* checked = nullptr;
 };
 
 class PlatformServices {

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -76,8 +78,20 @@ std::optional<QString> QtPlatformServices::saveFileName(const OpenFileRequest& r
         dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    QCheckBox* check = nullptr;
+    if (!request.checkBox.isEmpty() && request.checked) {
+        // Only Qt's own dialog takes a widget of ours.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            check = new QCheckBox(request.checkBox, &dialog);
+            check->setChecked(*request.checked);
+            grid->addWidget(check, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (check)
+        *request.checked = check->isChecked();
     return dialog.selectedFiles().constFirst();
 }
 

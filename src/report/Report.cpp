@@ -45,36 +45,11 @@ std::string Number(double value)
     return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr);
 }
 
-std::string FullNumber(double value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 std::string Hex(const Rgb& rgb)
 {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb.red, rgb.green, rgb.blue);
     return text;
-}
-
-// The texts of a differing cell, and its differences when both are numbers.
-struct CellFacts {
-    std::string_view text1, text2;
-    std::optional<double> absolute, relative;
-};
-
-CellFacts Facts(const Report& report, const Verdict& verdict)
-{
-    const CompareResult& result = report.result;
-    CellFacts facts{report.table1.cell(result.file1Row(verdict.row), verdict.col),
-                    report.table2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), {}, {}};
-    if (verdict.kind != VerdictKind::Text) {
-        const double x1 = NumericValue(facts.text1).value_or(0), x2 = NumericValue(facts.text2).value_or(0);
-        facts.absolute = std::fabs(x2 - x1);
-        facts.relative = x1 == 0 ? std::fabs(x2) : *facts.absolute / std::fabs(x1);
-    }
-    return facts;
 }
 
 template <class T>
@@ -93,23 +68,21 @@ pre { background: #f4f4f4; padding: 0.5em; }
 svg text { font-family: sans-serif; font-size: 12px; }
 </style>)";
 
+// Bars on a logarithmic scale with their counts, "S" stacked in grey above the cells beyond the
+// tolerance; each bar's figures as its title.
 void WriteHistogram(const AgreementHistogram& histogram, std::ostream& out)
 {
-    std::vector<std::pair<std::string, std::uint64_t>> bars;
-    if (histogram.text)
-        bars.emplace_back("D", histogram.text);
-    for (const auto& [digits, cells] : histogram.bins)
-        bars.emplace_back(digits < 0 ? std::string("<0") : std::to_string(digits), cells);
+    const std::vector<HistogramBar> bars = HistogramBars(histogram);
     if (bars.empty()) {
         out << "<p>No differing cells.</p>\n";
         return;
     }
     std::uint64_t most = 0;
     for (const auto& bar : bars)
-        most = std::max(most, bar.second);
-    const int barWidth = 36, gap = 8, height = 160, left = 70, bottom = 40, top = 20;
+        most = std::max(most, bar.beyond + bar.same);
+    const int barWidth = 36, gap = 8, height = 160, left = 70, bottom = 60, top = 30;
     // Wide enough for the axis's caption, however few the bars.
-    const int width = std::max(left + int(bars.size()) * (barWidth + gap) + gap, 420);
+    const int width = std::max(left + int(bars.size()) * (barWidth + gap) + gap, 520);
     out << "<svg width=\"" << width << "\" height=\"" << height + bottom + top
         << "\" role=\"img\" aria-label=\"Differing cells by the digits they agree in\">\n";
     out << "<line x1=\"" << left << "\" y1=\"" << top << "\" x2=\"" << left << "\" y2=\"" << top + height
@@ -118,21 +91,74 @@ void WriteHistogram(const AgreementHistogram& histogram, std::ostream& out)
     out << "<text x=\"" << left - 6 << "\" y=\"" << top + 4 << "\" text-anchor=\"end\">" << most << "</text>\n";
     out << "<text x=\"" << left - 6 << "\" y=\"" << top + height << "\" text-anchor=\"end\">0</text>\n";
     out << "<text x=\"" << left + (width - left) / 2 << "\" y=\"" << top + height + 34
-        << "\" text-anchor=\"middle\">digits in common (D: texts differ)</text>\n";
+        << "\" text-anchor=\"middle\">digits in common (D: texts differ), logarithmic scale</text>\n";
+    out << "<rect x=\"" << left << "\" y=\"" << top + height + 44 << "\" width=\"12\" height=\"10\" fill=\"#c8cec8\"/>"
+        << "<text x=\"" << left + 18 << "\" y=\"" << top + height + 54
+        << "\">S: regarded as the same, stacked above the cells beyond the tolerance</text>\n";
     for (std::size_t i = 0; i < bars.size(); ++i) {
+        const HistogramBar& bar = bars[i];
         const int x = left + gap + int(i) * (barWidth + gap);
-        const int h = std::max(1, int(double(bars[i].second) / double(most) * height));
-        const Verdict shade{0, 0, bars[i].first == "D" ? 0 : bars[i].first == "<0" ? -1 : std::stod(bars[i].first),
-                            bars[i].first == "D" ? VerdictKind::Text : VerdictKind::Digits};
-        out << "<rect x=\"" << x << "\" y=\"" << top + height - h << "\" width=\"" << barWidth << "\" height=\"" << h
-            << "\" fill=\"" << Hex(VerdictRgb(shade, 15)) << "\"><title>" << bars[i].second << " cells</title></rect>\n";
+        const int total = LogBarHeight(bar.beyond + bar.same, most, height);
+        const int beyond = bar.same == 0 ? total
+            : bar.beyond == 0            ? 0
+                                         : std::max(1, int(double(total) * double(bar.beyond) / double(bar.beyond + bar.same)));
+        out << "<g class=\"bar\"><title>" << Html(BarDescription(bar)) << "</title>";
+        if (beyond)
+            out << "<rect class=\"beyond\" x=\"" << x << "\" y=\"" << top + height - beyond << "\" width=\"" << barWidth
+                << "\" height=\"" << beyond << "\" fill=\"" << Hex(VerdictRgb(bar.shade, 15)) << "\"/>";
+        if (total > beyond)
+            out << "<rect class=\"same\" x=\"" << x << "\" y=\"" << top + height - total << "\" width=\"" << barWidth
+                << "\" height=\"" << total - beyond << "\" fill=\"#c8cec8\"/>";
+        out << "<text x=\"" << x + barWidth / 2 << "\" y=\"" << top + height - total - 4 << "\" text-anchor=\"middle\">"
+            << bar.beyond + bar.same << "</text></g>\n";
         out << "<text x=\"" << x + barWidth / 2 << "\" y=\"" << top + height + 16 << "\" text-anchor=\"middle\">"
-            << Html(bars[i].first) << "</text>\n";
+            << Html(bar.label) << "</text>\n";
     }
     out << "</svg>\n";
 }
 
+// A cell as a spreadsheet reads it safely: a text that would start a formula gets a leading '.
+std::string CsvCell(std::string_view text)
+{
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos && !IsNumeric(text);
+    return Csv(formula ? "'" + std::string(text) : std::string(text));
+}
+
+std::string Optional(const std::optional<std::uint64_t>& value)
+{
+    return value ? std::to_string(*value) : std::string();
+}
+
 } // namespace
+
+std::vector<std::string_view> Report::keys(bool file1, std::uint64_t tableRow) const
+{
+    std::vector<std::string_view> values;
+    if (tableRow == NoRow)
+        return values;
+    for (const std::uint64_t col : keyColumns)
+        values.push_back(file1 ? table1.cell(tableRow, col) : table2.cell(tableRow, result.file2Column(col)));
+    return values;
+}
+
+CellFacts FactsOf(const Report& report, const Verdict& verdict)
+{
+    const CompareResult& result = report.result;
+    CellFacts facts{report.table1.cell(result.file1Row(verdict.row), verdict.col),
+                    report.table2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), {}, {}};
+    if (verdict.kind != VerdictKind::Text) {
+        const double x1 = NumericValue(facts.text1).value_or(0), x2 = NumericValue(facts.text2).value_or(0);
+        facts.absolute = std::fabs(x2 - x1);
+        facts.relative = x1 == 0 ? std::fabs(x2) : *facts.absolute / std::fabs(x1);
+    }
+    return facts;
+}
+
+std::string ScriptNumber(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
 
 std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOptions& options, bool namesMatched,
                                                                 const std::string& rows)
@@ -142,8 +168,8 @@ std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOpt
     if (options.precisionSame)
         rule = std::string("on: \"S\" above ").append(FormatStandard(options.precisionLog, {})).append(" digits");
     list.emplace_back("Precision rule", rule);
-    list.emplace_back("Absolute tolerance", options.absoluteTolerance ? FullNumber(*options.absoluteTolerance) : "none");
-    list.emplace_back("Relative tolerance", options.relativeTolerance ? FullNumber(*options.relativeTolerance) : "none");
+    list.emplace_back("Absolute tolerance", options.absoluteTolerance ? ScriptNumber(*options.absoluteTolerance) : "none");
+    list.emplace_back("Relative tolerance", options.relativeTolerance ? ScriptNumber(*options.relativeTolerance) : "none");
     std::string ignored;
     for (const auto& range : options.ignoredColumns) {
         if (!ignored.empty())
@@ -215,39 +241,98 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
     out << "</table>\n<h2>Agreement</h2>\n";
     WriteHistogram(HistogramOf(result), out);
 
-    out << "<h2>Differing cells, the worst first</h2>\n<table id=\"cells\">\n<tr><th>Cell</th><th>File 1</th>"
-           "<th>File 2</th><th class=\"number\">Verdict</th></tr>\n";
-    WorstWalk walk(result, false);
+    const bool keyed = !report.keyColumns.empty();
+    const auto keyText = [&](bool file1, std::uint64_t tableRow) {
+        std::string text;
+        for (const std::string_view key : report.keys(file1, tableRow))
+            text.append(text.empty() ? "" : " ").append(key);
+        return text;
+    };
+    out << "<h2>" << (report.all ? "Differing cells" : "Cells beyond the tolerance")
+        << ", the worst first</h2>\n<table id=\"cells\">\n<tr><th>Cell</th>" << (keyed ? "<th>Key</th>" : "")
+        << "<th>File 1</th><th>File 2</th><th class=\"number\">Verdict</th><th class=\"number\">Absolute difference</th>"
+           "<th class=\"number\">Relative difference</th></tr>\n";
+    WorstWalk walk(result, !report.all);
+    const std::size_t listable = report.all ? result.verdicts.size() : result.verdicts.beyondCount();
     std::size_t listed = 0;
-    for (; listed < std::min<std::size_t>(cellLimit, result.verdicts.size()); ++listed) {
+    for (; listed < std::min(cellLimit, listable); ++listed) {
         const Verdict verdict = result.verdicts[walk.next()->index];
-        const CellFacts facts = Facts(report, verdict);
-        out << "<tr class=\"cell\"><td>" << Html(report.cellName(verdict.row, verdict.col)) << "</td><td class=\"text\">"
-            << Html(facts.text1) << "</td><td class=\"text\">" << Html(facts.text2) << "</td><td class=\"number\" style=\"background:"
-            << Hex(VerdictRgb(verdict, result.options.precisionLog)) << "\">" << Html(VerdictText(verdict, report.separators))
-            << "</td></tr>\n";
+        const CellFacts facts = FactsOf(report, verdict);
+        out << "<tr class=\"cell\"><td>" << Html(report.cellName(verdict.row, verdict.col)) << "</td>";
+        if (keyed)
+            out << "<td class=\"text\">" << Html(keyText(true, result.file1Row(verdict.row))) << "</td>";
+        out << "<td class=\"text\">" << Html(facts.text1) << "</td><td class=\"text\">" << Html(facts.text2)
+            << "</td><td class=\"number\" style=\"background:" << Hex(VerdictRgb(verdict, result.options.precisionLog)) << "\">"
+            << Html(VerdictText(verdict, report.separators)) << "</td><td class=\"number\">"
+            << (facts.absolute ? Number(*facts.absolute) : std::string()) << "</td><td class=\"number\">"
+            << (facts.relative ? Number(*facts.relative) : std::string()) << "</td></tr>\n";
     }
     out << "</table>\n";
-    if (listed < result.verdicts.size())
-        out << "<p id=\"more\">and " << result.verdicts.size() - listed << " more differing cells.</p>\n";
+    if (listed < listable)
+        out << "<p id=\"more\">and " << listable - listed << " more differing cells.</p>\n";
+    if (const auto* alignment = result.options.alignment.get(); alignment && alignment->onlyIn1 + alignment->onlyIn2 > 0) {
+        out << "<h2>Rows in one file only</h2>\n<table id=\"oneSided\">\n<tr><th>File</th><th class=\"number\">Line</th>"
+            << (keyed ? "<th>Key</th>" : "") << "</tr>\n";
+        std::size_t shown = 0;
+        for (const RowPair& pair : alignment->pairs) {
+            if (pair.paired())
+                continue;
+            if (shown++ == cellLimit)
+                break;
+            const bool in1 = pair.row2 == NoRow;
+            out << "<tr class=\"oneSided\"><td>File " << (in1 ? 1 : 2) << "</td><td class=\"number\">"
+                << *report.line(in1 ? pair.row1 : pair.row2) << "</td>";
+            if (keyed)
+                out << "<td class=\"text\">" << Html(keyText(in1, in1 ? pair.row1 : pair.row2)) << "</td>";
+            out << "</tr>\n";
+        }
+        out << "</table>\n";
+        if (shown > cellLimit)
+            out << "<p id=\"moreRows\">and " << alignment->onlyIn1 + alignment->onlyIn2 - cellLimit
+                << " more rows in one file only.</p>\n";
+    }
     out << "</body>\n</html>\n";
 }
 
 void WriteCsvReport(const Report& report, std::ostream& out)
 {
-    out << "row,column,name,text1,text2,verdict,agreement,absolute difference,relative difference\r\n";
+    out << "row1,row2,column,name";
+    for (const std::uint64_t col : report.keyColumns)
+        out << ',' << Csv("key " + (report.columnName(col).empty() ? "C" + std::to_string(col + 1) : report.columnName(col)));
+    out << ",text1,text2,verdict,agreement,absolute difference,relative difference\r\n";
     const CompareResult& result = report.result;
-    for (const Verdict& verdict : result.verdicts) {
-        const CellFacts facts = Facts(report, verdict);
-        const std::string name = report.cellName(verdict.row, verdict.col);
-        // The row as the cell's name gives it: "3" or "3/4".
-        const std::string row = name.substr(1, name.find(' ') - 1);
-        out << Csv(row) << ',' << verdict.col + 1 << ',' << Csv(report.columnName(verdict.col)) << ',' << Csv(facts.text1)
-            << ',' << Csv(facts.text2) << ',' << Csv(VerdictText(verdict)) << ','
-            << (verdict.kind == VerdictKind::Text ? std::string() : FullNumber(verdict.agreement)) << ','
-            << (facts.absolute ? FullNumber(*facts.absolute) : std::string()) << ','
-            << (facts.relative ? FullNumber(*facts.relative) : std::string()) << "\r\n";
-    }
+    const auto writeKeys = [&](std::uint64_t row) {
+        const bool in1 = result.file1Row(row) != NoRow;
+        for (const std::string_view key : report.keys(in1, in1 ? result.file1Row(row) : result.file2Row(row)))
+            out << ',' << CsvCell(key);
+    };
+    // Rows in one file only, in their place among the cells.
+    const auto* alignment = result.options.alignment.get();
+    std::uint64_t pair = 0;
+    const auto oneSidedUpTo = [&](std::uint64_t end) {
+        for (; alignment && pair < end; ++pair) {
+            const RowPair& rows = alignment->pairs[pair];
+            if (rows.paired())
+                continue;
+            out << Optional(report.line(rows.row1)) << ',' << Optional(report.line(rows.row2)) << ",,";
+            writeKeys(pair);
+            out << ",,," << (rows.row2 == NoRow ? "only in File 1" : "only in File 2") << ",,,\r\n";
+        }
+    };
+    result.verdicts.forEach([&](const Verdict& verdict) {
+        oneSidedUpTo(verdict.row);
+        if (!report.lists(verdict))
+            return;
+        const CellFacts facts = FactsOf(report, verdict);
+        out << Optional(report.line(result.file1Row(verdict.row))) << ',' << Optional(report.line(result.file2Row(verdict.row)))
+            << ',' << verdict.col + 1 << ',' << Csv(report.columnName(verdict.col));
+        writeKeys(verdict.row);
+        out << ',' << CsvCell(facts.text1) << ',' << CsvCell(facts.text2) << ',' << Csv(VerdictText(verdict, ScriptSeparators()))
+            << ',' << (verdict.kind == VerdictKind::Text ? std::string() : ScriptNumber(verdict.agreement)) << ','
+            << (facts.absolute ? ScriptNumber(*facts.absolute) : std::string()) << ','
+            << (facts.relative ? ScriptNumber(*facts.relative) : std::string()) << "\r\n";
+    });
+    oneSidedUpTo(alignment ? alignment->pairs.size() : 0);
 }
 
 } // namespace tallir

@@ -181,10 +181,15 @@ TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)
     EXPECT_TRUE(html.contains("<tr><th>Rows only in File 2</th><td class=\"number\">1</td></tr>"));
     EXPECT_TRUE(html.contains("paired by key 1"));
     EXPECT_TRUE(html.contains(window(0).Caption().toHtmlEscaped()));
+    // The row of File 2 only, by its line and key.
+    EXPECT_TRUE(html.contains("<tr class=\"oneSided\"><td>File 2</td><td class=\"number\">3</td><td class=\"text\">1.5</td></tr>"));
 
+    // CSV: each file's line, the key, and the one-sided row in its place.
     const QStringList lines = QString::fromUtf8(folder.read("cells.csv")).split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[1].startsWith("3/4,2,,3.0,3.1,1.48,")) << lines[1].toStdString();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("row1,row2,column,name,key C1,text1,")) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], ",3,,,1.5,,,only in File 2,,,");
+    EXPECT_TRUE(lines[2].startsWith("3,4,2,,2,3.0,3.1,1.48,")) << lines[2].toStdString();
 
     // JSON: the document tallir-diff prints for the same pair and key.
     fake.chosenFiles = {folder.path("cells.json")};

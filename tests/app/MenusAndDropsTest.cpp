@@ -114,6 +114,7 @@ TEST_F(MenusAndDropsTest, EveryMenuItemAndToolbarKeyInItsPlace)
         "  mnuToolColourMap \"&Colour Map\" checked",
         "  mnuToolFitWidths \"Fit &Widths on Load\" checked",
         "  mnuToolHideSame \"Hide &Cells Regarded as the Same\" checked",
+        "  mnuToolClosingMessage \"Closing &Message\" checked",
         "  mnuToolNamesLine \"First Line Holds &Names\" unchecked",
         "  mnuToolAlignRows \"Align &Rows...\"",
         "  mnuToolSummary \"&Summary\"",

@@ -235,6 +235,9 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         EXPECT_EQ(cells(run.out), c.listed) << what;
         EXPECT_TRUE(run.out.contains("beyond the tolerance " + QString::number(c.beyond))) << what << run.out.toStdString();
         EXPECT_TRUE(run.out.contains("at 3 cells")) << what << ": the closing message counts every differing cell";
+        // "!=" never stands alone under a tolerance: the line after it says how many are beyond.
+        const QString within = QStringLiteral("within the tolerance: %1 regarded as the same, %2 beyond\n").arg(3 - c.beyond).arg(c.beyond);
+        EXPECT_EQ(run.out.contains("in smaller rows and cols.\n" + within), !c.options.isEmpty()) << what;
     }
     // Nothing beyond: status 0, no cell listed.
     const QString tiny = folder.write("tiny.txt", "1 2.0000000000001 0\n3 4 0\n");
@@ -252,7 +255,12 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
     const QJsonDocument json = QJsonDocument::fromJson(TallirDiff({"--json", "-a", "1e-9", a, b}).out.toUtf8());
     const QJsonObject figures = json["compare"]["figures"].toObject();
     EXPECT_EQ(figures["beyondTolerance"].toInt(), 1);
-    EXPECT_EQ(json["cells"].toArray().size(), 3) << "JSON keeps every verdict";
+    // JSON lists the cell beyond it (4 against 9: 5 apart, 5 / 4 relative), the rest with --all.
+    const QJsonArray cellsBeyond = json["cells"].toArray();
+    ASSERT_EQ(cellsBeyond.size(), 1);
+    EXPECT_EQ(cellsBeyond[0].toObject(), (QJsonObject{{"row", 2}, {"row1", 2}, {"row2", 2}, {"col", 2}, {"text1", "4"}, {"text2", "9"},
+                                                      {"verdict", "-0.10"}, {"absolute", 5}, {"relative", 1.25}}));
+    EXPECT_EQ(QJsonDocument::fromJson(TallirDiff({"--json", "--all", "-a", "1e-9", a, b}).out.toUtf8())["cells"].toArray().size(), 3);
     EXPECT_EQ(figures["largestAbsoluteBeyond"]["value"].toDouble(), 5);
     for (const char* bad : {"-1", "x", "inf"})
         EXPECT_EQ(TallirDiff({"-r", bad, a, b}).status, 2) << bad;

@@ -51,36 +51,80 @@ std::size_t Count(const std::string& text, const std::string& part)
 struct Pair {
     Table table1 = ParseTable("t v w\n0 1.5 \"a,b\"\n1 2.5 x<y\n2 3 7\n", TableFormat::Plain, true);
     Table table2 = ParseTable("t v w\n0 1.6 \"a,c\"\n1 2.5 x<z\n2 3 7.5\n", TableFormat::Plain, true);
-    CompareResult result = CompareTables(table1, table2);
-    Report report() const
+    CompareResult result;
+    explicit Pair(const CompareOptions& options = {}) : result(CompareTables(table1, table2, options)) {}
+    Report report(bool all = false) const
     {
-        return Report{{"a.txt", "R4 x C3", "40 Bytes", "today"}, {"b & c.txt", "R4 x C3", "41 Bytes", "today"},
-                      {{"Precision rule", "off"}}, ClosingMessage("a.txt", "b & c.txt", result.differing()), result, table1,
-                      table2, {}, [](std::uint64_t row, std::uint64_t col) {
-                          return std::string("R").append(std::to_string(row + 1)).append(" C").append(std::to_string(col + 1));
-                      },
-                      [](std::uint64_t col) { return col == 1 ? std::string("v") : std::string(); }};
+        Report r{{"a.txt", "R4 x C3", "40 Bytes", "today"}, {"b & c.txt", "R4 x C3", "41 Bytes", "today"},
+                 {{"Precision rule", "off"}}, ClosingMessage("a.txt", "b & c.txt", result.differing()), result, table1,
+                 table2, {}, [](std::uint64_t row, std::uint64_t col) {
+                     return std::string("R").append(std::to_string(row + 2)).append(" C").append(std::to_string(col + 1));
+                 },
+                 [](std::uint64_t col) { return col == 1 ? std::string("v") : std::string(); }};
+        r.all = all;
+        r.lineOffset = 1;
+        return r;
     }
 };
 
 } // namespace
 
-TEST(Report, CsvListsEveryDifferingCell)
+TEST(Report, CsvListsTheCellsBeyondTheToleranceAndOnRequestTheRest)
 {
+    // 1.5 against 1.6 agrees in 1.18 digits: "S" with the precision rule at 1 digit, listed only with all.
+    CompareOptions tolerant;
+    tolerant.precisionSame = true;
+    tolerant.precisionLog = 1;
+    const struct {
+        CompareOptions options;
+        bool all;
+        std::vector<std::string> rows; // each record's row1 and column
+    } cases[] = {
+        {{}, false, {"2 2", "2 3", "3 3", "4 3"}},
+        {tolerant, false, {"2 3", "3 3"}}, // 7 against 7.5 agrees in 1.15 digits too
+        {tolerant, true, {"2 2", "2 3", "3 3", "4 3"}},
+    };
+    for (const auto& c : cases) {
+        const Pair pair(c.options);
+        std::ostringstream out;
+        WriteCsvReport(pair.report(c.all), out);
+        const auto records = ParseCsv(out.str());
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(records[0], (std::vector<std::string>{"row1", "row2", "column", "name", "text1", "text2", "verdict", "agreement",
+                                                        "absolute difference", "relative difference"}));
+        std::vector<std::string> rows;
+        for (std::size_t i = 1; i < records.size(); ++i)
+            rows.push_back(records[i][0] + " " + records[i][2]);
+        EXPECT_EQ(rows, c.rows) << c.all;
+    }
+    // Each file's line (the names line is line 1), the cell's facts worked out by hand:
+    // |1.6 - 1.5| = 0.1 (as doubles), over 1.5; -log10(0.1 / 1.5) = 1.176...
     const Pair pair;
     std::ostringstream out;
     WriteCsvReport(pair.report(), out);
     const auto records = ParseCsv(out.str());
-    ASSERT_EQ(records.size(), 1 + pair.result.differing());
-    EXPECT_EQ(records[0], (std::vector<std::string>{"row", "column", "name", "text1", "text2", "verdict", "agreement",
-                                                    "absolute difference", "relative difference"}));
-    // Row 1: v 1.5 against 1.6, then "a,b" against "a,c" (quotes kept, comma inside).
-    EXPECT_EQ(records[1], (std::vector<std::string>{"1", "2", "v", "1.5", "1.6", "1.18", "1.1760912590556807",
+    EXPECT_EQ(records[1], (std::vector<std::string>{"2", "2", "2", "v", "1.5", "1.6", "1.18", "1.1760912590556807",
                                                     "0.10000000000000009", "0.06666666666666672"}));
-    EXPECT_EQ(records[2][3], "\"a,b\"");
-    EXPECT_EQ(records[2][5], "D");
-    EXPECT_EQ(records[2][6], "") << "no agreement for texts";
-    EXPECT_EQ(records[3][3], "x<y");
+    EXPECT_EQ(records[2][4], "\"a,b\"");
+    EXPECT_EQ(records[2][6], "D");
+    EXPECT_EQ(records[2][7], "") << "no agreement for texts";
+    EXPECT_EQ(records[3][4], "x<y");
+}
+
+TEST(Report, CsvCellsNeverRunAsFormulas)
+{
+    const Table table1 = ParseTable("=HYPERLINK(\"x\") +cmd|a @SUM(1) -5 -x\n", TableFormat::Plain, false);
+    const Table table2 = ParseTable("a b c -6 y\n", TableFormat::Plain, false);
+    const CompareResult result = CompareTables(table1, table2);
+    Report report{{}, {}, {}, {}, result, table1, table2, {}, [](std::uint64_t, std::uint64_t) { return std::string(); },
+                  [](std::uint64_t) { return std::string(); }};
+    std::ostringstream out;
+    WriteCsvReport(report, out);
+    std::vector<std::string> texts;
+    for (const auto& record : ParseCsv(out.str()))
+        texts.push_back(record[4]);
+    // A number keeps its minus; text that a spreadsheet would run gets a quote first.
+    EXPECT_EQ(texts, (std::vector<std::string>{"text1", "'=HYPERLINK(\"x\")", "'+cmd|a", "'@SUM(1)", "-5", "'-x"}));
 }
 
 TEST(Report, HtmlPageIsSelfContainedAndComplete)
@@ -102,7 +146,7 @@ TEST(Report, HtmlPageIsSelfContainedAndComplete)
     std::vector<std::string> order;
     for (auto it = std::sregex_iterator(page.begin(), page.end(), cell); it != std::sregex_iterator(); ++it)
         order.push_back((*it)[1]);
-    EXPECT_EQ(order, (std::vector<std::string>{"R1 C3", "R2 C3", "R3 C3", "R1 C2"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"R2 C3", "R3 C3", "R4 C3", "R2 C2"}));
     // The column summary: one row per compared column, with its name.
     EXPECT_NE(page.find("<tr><td class=\"number\">2</td><td>v</td><td class=\"number\">3</td>"), std::string::npos);
 

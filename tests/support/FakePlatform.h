@@ -16,8 +16,11 @@ public:
     platform::Answer messageBox(const platform::MessageBoxRequest& request, QWidget* parent) override;
     std::optional<QString> openFileName(const platform::OpenFileRequest& request, QWidget* parent) override;
     // Answers from chosenFiles as the open-file dialog does.
+    // A check box in the request is set to checkBoxAnswer, when there is one.
     std::optional<QString> saveFileName(const platform::OpenFileRequest& request, QWidget* parent) override
     {
+        if (request.checked && checkBoxAnswer)
+            *request.checked = *checkBoxAnswer;
         return openFileName(request, parent);
     }
     bool openUrl(const QUrl& url) override;
@@ -33,6 +36,7 @@ public:
     std::deque<platform::Answer> answers;
     std::deque<std::optional<QString>> chosenFiles;
     bool openUrlResult = true;
+    std::optional<bool> checkBoxAnswer;
     platform::SystemFacts facts;
     std::function<void(QDialog&)> onDialog;
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace tallir {
+
 class Output {
 public:
     explicit Output(std::FILE* stream)
@@ -49,3 +51,5 @@ private:
     std::string buffer_;
     bool failed_ = false;
 };
+
+} // namespace tallir

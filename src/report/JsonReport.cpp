@@ -1,0 +1,285 @@
+#include "JsonReport.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// Length of the valid UTF-8 sequence at the start of text, or 0.
+std::size_t Utf8Sequence(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length;
+    unsigned min;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, min = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, min = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, min = 0x10000;
+    else
+        return 0;
+    if (text.size() < length)
+        return 0;
+    unsigned code = lead & (0x3F >> (length - 1));
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+std::string Json(std::string_view text)
+{
+    std::string out;
+    tallir::AppendJsonString(out, text);
+    return out;
+}
+
+std::string Number(double value)
+{
+    return std::isfinite(value) ? tallir::ScriptNumber(value) : std::string("null");
+}
+
+std::string Line(const tallir::Report& report, std::uint64_t tableRow)
+{
+    const auto line = report.line(tableRow);
+    return line ? std::to_string(*line) : std::string("null");
+}
+
+// A figure and its cell, the rows as each file's line.
+template <class T>
+std::string Figure(const tallir::Report& report, const std::optional<tallir::FigureAt<T>>& figure)
+{
+    if (!figure)
+        return "null";
+    const auto& result = report.result;
+    const std::string row1 = Line(report, result.file1Row(figure->cell.row));
+    std::string text = "{\"value\": " + Number(figure->value);
+    text.append(", \"row\": ").append(row1).append(", \"row1\": ").append(row1);
+    text.append(", \"row2\": ").append(Line(report, result.file2Row(figure->cell.row)));
+    return text.append(", \"col\": ").append(std::to_string(figure->cell.col + 1)).append("}");
+}
+
+void WriteFile(const tallir::ReportFile& file, tallir::Output& out)
+{
+    out << "{\"path\": " << Json(file.path) << ", \"dimension\": " << Json(file.dimension) << ", \"size\": " << Json(file.size)
+        << ", \"date\": " << Json(file.date) << ", \"bytes\": " << std::to_string(file.bytes)
+        << ", \"modified\": " << (file.modified.empty() ? std::string("null") : Json(file.modified)) << "}";
+}
+
+void WriteRow(tallir::Output& out, std::string_view first, auto&& cellOf, std::uint64_t cols, bool last)
+{
+    out << "    [" << Json(first);
+    for (std::uint64_t c = 1; c < cols; ++c) {
+        out << ", ";
+        tallir::AppendJsonString(out.buffer(), cellOf(c));
+    }
+    out << (last ? "]\n" : "],\n");
+}
+
+// A loaded file's grid: the header row, then each line with its number in the first column.
+void WriteFileGrid(const tallir::Table& table, tallir::Output& out)
+{
+    const auto shape = tallir::LoadedGridShape(table);
+    const bool numbered = tallir::LoadedGridNumbersColumns(table);
+    out << "[\n";
+    WriteRow(out, "", [&](std::uint64_t c) { return numbered ? std::to_string(c) : std::string(); }, shape.cols,
+             shape.rows == 1);
+    for (std::uint64_t r = 1; r < shape.rows; ++r) {
+        tallir::Table::RowCursor cursor(table, r - 1);
+        WriteRow(out, std::to_string(r), [&](std::uint64_t c) { return std::string(cursor.cell(c - 1)); }, shape.cols,
+                 r + 1 == shape.rows);
+    }
+    out << "  ]";
+}
+
+void WriteCompareGrid(const tallir::Report& report, tallir::Output& out)
+{
+    const auto& result = report.result;
+    const auto& verdicts = result.verdicts;
+    std::size_t next = 0;
+    out << "[\n";
+    WriteRow(out, "", [&](std::uint64_t c) { return result.colsNumbered ? std::to_string(c) : std::string(); },
+             result.grid.cols, result.grid.rows == 1);
+    for (std::uint64_t r = 1; r < result.grid.rows; ++r) {
+        auto cellOf = [&](std::uint64_t c) {
+            if (next < verdicts.size() && verdicts[next].row == r - 1 && verdicts[next].col == c - 1)
+                return tallir::VerdictText(verdicts[next++], tallir::ScriptSeparators());
+            return std::string();
+        };
+        WriteRow(out, result.rowsNumbered ? std::to_string(r) : std::string(), cellOf, result.grid.cols,
+                 r + 1 == result.grid.rows);
+    }
+    out << "  ]";
+}
+
+std::string Keys(const tallir::Report& report, bool file1, std::uint64_t tableRow)
+{
+    std::string text = "[";
+    for (const std::string_view key : report.keys(file1, tableRow))
+        text.append(text.size() > 1 ? ", " : "").append(Json(key));
+    return text + "]";
+}
+
+} // namespace
+
+namespace tallir {
+
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    static constexpr char Hex[] = "0123456789abcdef";
+    out += '"';
+    while (!text.empty()) {
+        const unsigned char c = static_cast<unsigned char>(text[0]);
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+            out += static_cast<char>(c);
+            text.remove_prefix(1);
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20) {
+            out += "\\u00";
+            out += Hex[c >> 4];
+            out += Hex[c & 15];
+        } else if (const std::size_t length = Utf8Sequence(text)) {
+            out.append(text.substr(0, length));
+            text.remove_prefix(length);
+            continue;
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+        text.remove_prefix(1);
+    }
+    out += '"';
+}
+
+void WriteJsonReport(const Report& report, bool full, Output& out)
+{
+    const auto& result = report.result;
+    const auto& f = result.figures;
+    const auto& mismatch = report.mismatch;
+    out << "{\n  \"file1\": ";
+    WriteFile(report.file1, out);
+    out << ",\n  \"file2\": ";
+    WriteFile(report.file2, out);
+    out << ",\n  \"compare\": {\"dimension\": " << Json(DimensionText(result.grid.rows - 1, result.grid.cols - 1))
+        << ", \"size\": " << Json(std::string_view(report.file1.size == report.file2.size ? "Same" : "Different"))
+        << ", \"date\": " << Json(std::string_view(report.file1.date == report.file2.date ? "Same" : "Different"))
+        << ", \"differing\": " << std::to_string(result.differing()) << ", \"message\": " << Json(report.message)
+        << ",\n    \"figures\": {\"comparedRows\": " << std::to_string(result.comparedRows)
+        << ", \"comparedCols\": " << std::to_string(result.comparedCols)
+        << ", \"textDiffering\": " << std::to_string(f.textDiffering) << ", \"same\": " << std::to_string(f.same)
+        << ", \"digits\": " << std::to_string(f.digits) << ", \"lowestAgreement\": " << Figure(report, f.lowestAgreement)
+        << ", \"largestAbsolute\": " << Figure(report, f.largestAbsolute) << ", \"largestRelative\": "
+        << Figure(report, f.largestRelative) << ", \"beyondTolerance\": " << std::to_string(f.beyondTolerance)
+        << ", \"largestAbsoluteBeyond\": " << Figure(report, f.largestAbsoluteBeyond)
+        << ", \"largestRelativeBeyond\": " << Figure(report, f.largestRelativeBeyond) << ", \"rows1\": " << std::to_string(mismatch.rows1)
+        << ", \"rows2\": " << std::to_string(mismatch.rows2) << ", \"valuesOutOfStepFromRow\": "
+        << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1 + report.lineOffset) : std::string("null")) << "}},\n"
+        << "  \"cells\": [";
+    const bool named = report.columns != nullptr;
+    const bool keyed = !report.keyColumns.empty();
+    bool first = true;
+    result.verdicts.forEach([&](const Verdict& verdict) {
+        if (!report.lists(verdict))
+            return;
+        const CellFacts facts = FactsOf(report, verdict);
+        const std::string row1 = Line(report, result.file1Row(verdict.row));
+        out << (first ? "\n" : ",\n") << "    {\"row\": " << row1 << ", \"row1\": " << row1
+            << ", \"row2\": " << Line(report, result.file2Row(verdict.row)) << ", \"col\": " << std::to_string(verdict.col + 1);
+        if (!result.options.columnMap.empty())
+            out << ", \"col2\": " << std::to_string(result.file2Column(verdict.col) + 1);
+        if (named)
+            out << ", \"name\": " << Json(report.table1.name(verdict.col));
+        if (keyed)
+            out << ", \"keys\": " << Keys(report, true, result.file1Row(verdict.row));
+        out << ", \"text1\": ";
+        AppendJsonString(out.buffer(), facts.text1);
+        out << ", \"text2\": ";
+        AppendJsonString(out.buffer(), facts.text2);
+        out << ", \"verdict\": " << Json(VerdictText(verdict, ScriptSeparators())) << ", \"absolute\": "
+            << (facts.absolute ? Number(*facts.absolute) : std::string("null")) << ", \"relative\": "
+            << (facts.relative ? Number(*facts.relative) : std::string("null")) << "}";
+        first = false;
+    });
+    out << (first ? "]" : "\n  ]");
+    if (const auto* alignment = result.options.alignment.get()) {
+        for (const bool in1 : {true, false}) {
+            out << (in1 ? ",\n  \"rowsOnlyIn1\": [" : ",\n  \"rowsOnlyIn2\": [");
+            bool firstRow = true;
+            for (const RowPair& pair : alignment->pairs) {
+                if (in1 ? pair.row2 != NoRow : pair.row1 != NoRow)
+                    continue;
+                out << (firstRow ? "" : ", ") << Line(report, in1 ? pair.row1 : pair.row2);
+                firstRow = false;
+            }
+            out << "]";
+        }
+        if (keyed) {
+            // The same rows with their keys, for a script that pairs them itself.
+            out << ",\n  \"oneSidedRows\": [";
+            bool firstRow = true;
+            for (const RowPair& pair : alignment->pairs) {
+                if (pair.paired())
+                    continue;
+                const bool in1 = pair.row2 == NoRow;
+                out << (firstRow ? "\n" : ",\n") << "    {\"file\": " << (in1 ? "1" : "2")
+                    << ", \"line\": " << Line(report, in1 ? pair.row1 : pair.row2)
+                    << ", \"keys\": " << Keys(report, in1, in1 ? pair.row1 : pair.row2) << "}";
+                firstRow = false;
+            }
+            out << (firstRow ? "]" : "\n  ]");
+        }
+    }
+    if (named) {
+        out << ",\n  \"columns\": [";
+        bool firstColumn = true;
+        for (std::size_t c = 0; c < report.columns->file2Column.size(); ++c) {
+            if (report.columns->file2Column[c] < 0)
+                continue;
+            out << (firstColumn ? "" : ", ") << "{\"name\": " << Json(report.table1.name(c)) << ", \"col1\": " << std::to_string(c + 1)
+                << ", \"col2\": " << std::to_string(report.columns->file2Column[c] + 1) << "}";
+            firstColumn = false;
+        }
+        auto only = [&](const Table& table, const std::vector<std::size_t>& cols) {
+            out << "[";
+            for (std::size_t i = 0; i < cols.size(); ++i) {
+                std::string name(table.name(cols[i]));
+                if (name.empty())
+                    name = "C" + std::to_string(cols[i] + 1);
+                out << (i ? ", " : "") << Json(name);
+            }
+            out << "]";
+        };
+        out << "],\n  \"columnsOnlyIn1\": ";
+        only(report.table1, report.columns->onlyIn1);
+        out << ",\n  \"columnsOnlyIn2\": ";
+        only(report.table2, report.columns->onlyIn2);
+    }
+    if (full) {
+        out << ",\n  \"grid1\": ";
+        WriteFileGrid(report.table1, out);
+        out << ",\n  \"grid2\": ";
+        WriteFileGrid(report.table2, out);
+        out << ",\n  \"grid\": ";
+        WriteCompareGrid(report, out);
+    }
+    out << "\n}\n";
+}
+
+} // namespace tallir
