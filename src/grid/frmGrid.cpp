@@ -305,14 +305,10 @@ qint64 frmGrid::LinkedColumn(int fromSlot, int toSlot, qint64 col)
 
 void frmGrid::ShowLinkedSelection(int fromSlot, qint64 row, qint64 col, qint64 rowSel, qint64 colSel)
 {
-    for (int slot = 0; slot < 3; ++slot) {
-        const qint64 first = LinkedColumn(fromSlot, slot, col), last = LinkedColumn(fromSlot, slot, colSel);
-        // A block whose ends land in the other order still covers both.
-        if ((col <= colSel) == (first <= last))
-            MSFlexGrid_ShowSelection(*GridWindows()[slot], row, first, rowSel, last);
-        else
-            MSFlexGrid_ShowSelection(*GridWindows()[slot], row, last, rowSel, first);
-    }
+    // The current cell and the far corner each go to their linked column.
+    for (int slot = 0; slot < 3; ++slot)
+        MSFlexGrid_ShowSelection(*GridWindows()[slot], row, LinkedColumn(fromSlot, slot, col), rowSel,
+                                 LinkedColumn(fromSlot, slot, colSel));
 }
 
 void frmGrid::MSFlexGrid1_MouseDown(int button)

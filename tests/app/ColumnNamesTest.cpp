@@ -7,6 +7,7 @@
 #include "settings/modUtil.h"
 #include "support/FrameFixture.h"
 
+#include <QLineEdit>
 #include <QStatusBar>
 
 namespace {
@@ -63,6 +64,19 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
     // The cell inspector reads File 2's own column.
     const QString tip = grid(2)->model()->data(grid(2)->model()->index(1, 2), Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.startsWith("R3 C3 vx\nFile 1: 4\nFile 2: 5\n")) << tip.toStdString();
+    // File 2 selects its own vx column, the first, and its text box shows the partner value.
+    EXPECT_EQ(window(1).MSFlexGrid_CurCol(), 1);
+    EXPECT_EQ(window(1).Text1()->text(), "5");
+    // A click in File 2's x column (its third) selects x, the second, in the other two.
+    grid(1)->SetRow(1);
+    grid(1)->SetCol(3);
+    grid(1)->SetRowSel(1);
+    grid(1)->SetColSel(3);
+    emit grid(1)->MouseDown(1, 0, 0, 0);
+    EXPECT_EQ(window(0).MSFlexGrid_CurCol(), 2);
+    EXPECT_EQ(window(2).MSFlexGrid_CurCol(), 2);
+    EXPECT_EQ(window(1).MSFlexGrid_CurCol(), 3);
+    EXPECT_EQ(window(1).Text1()->text(), "1");
 
     // Off again: read as rows, compared by position.
     frame.mnuToolNamesLine()->trigger();

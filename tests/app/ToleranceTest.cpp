@@ -58,6 +58,15 @@ protected:
         return {GridWindows()[2]->MSFlexGrid_CurRow(), GridWindows()[2]->MSFlexGrid_CurCol()};
     }
     QString figures() { return StatusPanels::Text(GridWindows()[2]->StatusBar1(), "Space0"); }
+    QString frameStatus() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
+    // The text painted in a body cell of the Compare grid.
+    QStringList paintedText(qint64 row, qint64 col)
+    {
+        QWidget* viewport = grid(2)->viewport();
+        PaintRecorder recorder(viewport->size());
+        viewport->render(&recorder);
+        return recorder.textsIn(grid(2)->visualRect(grid(2)->model()->index(int(row - 1), int(col - 1))));
+    }
 };
 
 using Cell = std::pair<qint64, qint64>;
@@ -69,6 +78,19 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     ASSERT_TRUE(frame.mnuToolHideSame()->isChecked()) << "on by default";
     EXPECT_EQ(grid(2)->TextMatrix(1, 1), "S") << "the verdict stays";
     EXPECT_EQ(grid(2)->TextMatrix(1, 3), "-0.30");
+    // ... but an "S" cell is painted empty, its tool tip still tells.
+    EXPECT_EQ(paintedText(1, 1), QStringList());
+    EXPECT_EQ(paintedText(1, 3), QStringList{"-0.30"});
+    EXPECT_TRUE(grid(2)->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains("regarded as the same")) << "the tool tip explains it";
+    // Row 2 holds only an "S": no row header tint, and the row filter leaves it out.
+    EXPECT_NE(grid(2)->model()->headerData(1, Qt::Vertical, Qt::BackgroundRole).value<QColor>(), ColourMap::HeaderMark());
+    EXPECT_EQ(grid(2)->model()->headerData(0, Qt::Vertical, Qt::BackgroundRole).value<QColor>(), ColourMap::HeaderMark());
+    frame.mnuToolOnlyDiffering()->trigger();
+    EXPECT_EQ(grid(2)->Rows(), 2) << "row 1 only";
+    frame.mnuToolOnlyDiffering()->trigger();
+    EXPECT_EQ(grid(2)->Rows(), 3);
+    // The tables agree beyond the tolerance nowhere but in (1,3): they disagree.
+    EXPECT_TRUE(modMain::Disagrees());
 
     // No colour on "S" cells or their File cells; a header tinted only for what lies beyond.
     const QColor plain = grid(2)->BackColor();
@@ -80,9 +102,10 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     EXPECT_TRUE(figures().startsWith("1 beyond the tolerance (D 0, digits 1), S 2; largest difference beyond it 6 at R1 C3"))
         << figures().toStdString();
 
-    // Only the cell beyond the tolerance is a stop, whichever way.
+    // Only the cell beyond the tolerance is a stop, whichever way, and only it is counted.
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(at(), Cell(1, 3));
+    EXPECT_TRUE(frameStatus().startsWith("Difference 1 of 1 at R1 C3")) << frameStatus().toStdString();
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
     frame.mnuToolDifference(-1)->trigger();
@@ -98,12 +121,55 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     EXPECT_EQ(painted(2, 2, 2), ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6));
     EXPECT_EQ(painted(0, 2, 2), ColourMap::FileMark());
     EXPECT_EQ(header(2, 1), ColourMap::HeaderMark());
+    EXPECT_EQ(paintedText(1, 1), QStringList{"S"});
     std::vector<Cell> stops;
     for (int i = 0; i < 3; ++i) {
         frame.mnuToolDifference(+1)->trigger();
         stops.push_back(at());
     }
     EXPECT_EQ(stops, (std::vector<Cell>{{2, 2}, {1, 1}, {1, 3}})) << "every difference, from the one after (1,3)";
+    EXPECT_TRUE(frameStatus().startsWith("Difference 2 of 3 at R1 C3")) << frameStatus().toStdString();
+    frame.mnuToolOnlyDiffering()->trigger();
+    EXPECT_EQ(grid(2)->Rows(), 3) << "both rows hold a difference";
+}
+
+TEST_F(ToleranceTest, ClosingMessageOffSaysItInTheStatusBar)
+{
+    // Only "S" cells: the tables agree within the tolerance.
+    ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("c.txt", "1.0000001 2 3\n4 5.00000001 6\n")));
+    const std::size_t shown = fake.messages.size();
+    frame.mnuToolClosingMessage()->trigger();
+    EXPECT_EQ(modUtil::ReadInteger("Tool", "ClosingMessage", 1), 0);
+    modMain::CompareGrids();
+    EXPECT_EQ(fake.messages.size(), shown) << "no box";
+    EXPECT_TRUE(frameStatus().endsWith("c.txt at 2 cells in smaller rows and cols.; 0 beyond the tolerance"))
+        << frameStatus().toStdString();
+    EXPECT_FALSE(modMain::Disagrees());
+    frame.mnuToolClosingMessage()->trigger();
+    modMain::CompareGrids();
+    ASSERT_EQ(fake.messages.size(), shown + 1);
+    EXPECT_TRUE(fake.messages.back().text.endsWith("c.txt\r\nat 2 cells\r\nin smaller rows and cols.")) << "the specified text";
+    // A table of another shape disagrees whatever its cells.
+    ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("d.txt", "1 2 3\n")));
+    modMain::CompareGrids();
+    EXPECT_TRUE(modMain::Disagrees());
+}
+
+TEST_F(ToleranceTest, ALoadTakesTheMarksOfTheLastComparisonAway)
+{
+    frame.mnuToolDifference(+1)->trigger();
+    ASSERT_TRUE(grid(1)->model()->headerData(2, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
+    frame.mnuToolDifference(+1)->trigger(); // off the cell: the selection colour is not the mark
+    ASSERT_EQ(painted(0, 2, 3), grid(0)->BackColor());
+    ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("c.txt", "7 7 7\n7 7 7\n")));
+    for (int slot = 0; slot < 2; ++slot) {
+        EXPECT_EQ(painted(slot, 1, 3), grid(slot)->BackColor()) << slot;
+        EXPECT_NE(header(slot, 3), ColourMap::HeaderMark()) << slot;
+        EXPECT_FALSE(grid(slot)->model()->headerData(2, Qt::Horizontal, Qt::FontRole).value<QFont>().bold())
+            << slot << ": no selection mark on the header";
+    }
+    modMain::CompareGrids();
+    EXPECT_EQ(painted(0, 1, 2), ColourMap::FileMark()) << "back with the next comparison";
 }
 
 TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)

@@ -346,6 +346,9 @@ TEST(TallirDiff, ColumnsMatchedByName)
     const QJsonDocument json = QJsonDocument::fromJson(TallirDiff({"--json", "--names", a, shuffled}).out.toUtf8());
     EXPECT_EQ(json["cells"].toArray().size(), 1);
     EXPECT_EQ(json["cells"][0]["name"].toString(), "vx");
+    EXPECT_EQ(json["cells"][0]["row"].toInt(), 3) << "line 3 of both files, as the text report says";
+    EXPECT_EQ(json["cells"][0]["row2"].toInt(), 3);
+    EXPECT_EQ(json["cells"][0]["col2"].toInt(), 1);
     EXPECT_EQ(json["columns"].toArray().size(), 3);
     EXPECT_EQ(json["columns"][2]["col2"].toInt(), 1) << "vx is File 2's first column";
     EXPECT_EQ(json["columnsOnlyIn2"].toArray().size(), 1);
@@ -428,6 +431,9 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     const Outcome byName = TallirDiff({"--names", "--key", "time", named1, named2});
     EXPECT_EQ(byName.status, 1);
     EXPECT_TRUE(byName.out.startsWith("only in " + named2 + ": line 3\n")) << byName.out.toStdString();
+    const QJsonDocument keyed = QJsonDocument::fromJson(TallirDiff({"--json", "--names", "--key", "time", named1, named2}).out.toUtf8());
+    EXPECT_EQ(keyed["rowsOnlyIn2"].toArray(), (QJsonArray{3})) << "line 3, below the names line";
+    EXPECT_EQ(keyed["oneSidedRows"][0].toObject(), (QJsonObject{{"file", 2}, {"line", 3}, {"keys", QJsonArray{"0.5"}}}));
     const Outcome noSuchName = TallirDiff({"--names", "--key", "step", named1, named2});
     EXPECT_EQ(noSuchName.status, 2);
     EXPECT_TRUE(noSuchName.err.contains("no such key column")) << noSuchName.err.toStdString();

@@ -248,7 +248,44 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_EQ(WorstFirst(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
     CompareOptions lenient;
     lenient.absoluteTolerance = 10;
-    EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1 2"), ParseTable("1 3"), lenient), 0, 0, true)) << "only \"S\"";
+    const auto onlySame = CompareTables(ParseTable("1 2"), ParseTable("1 3"), lenient);
+    EXPECT_FALSE(NextDifference(onlySame, 0, 0, true)) << "only \"S\"";
+
+    // Rows, places and counts the windows show, with and without the cells regarded as the same.
+    EXPECT_FALSE(RowHasDifference(onlySame, 0, true));
+    EXPECT_TRUE(RowHasDifference(onlySame, 0, false));
+    EXPECT_TRUE(RowHasDifference(ruled, 1, true)) << "the D before the S";
+    EXPECT_FALSE(RowHasDifference(ruled, 3, false));
+    EXPECT_EQ(RowsWithDifferences(onlySame, true), std::vector<std::uint64_t>{});
+    EXPECT_EQ(RowsWithDifferences(onlySame, false), std::vector<std::uint64_t>{0});
+    EXPECT_EQ(RowsWithDifferences(ruled, true), (std::vector<std::uint64_t>{0, 1, 2}));
+    EXPECT_EQ(DifferenceNumber(ruled, 3, true), 3u) << "the third of (0,1), (1,0), (2,2)";
+    EXPECT_EQ(DifferenceCount(ruled, true), 3u);
+    EXPECT_EQ(DifferenceNumber(ruled, 3, false), 4u);
+    EXPECT_EQ(DifferenceCount(ruled, false), 4u);
+    // The histogram keeps "S" apart: 6 against 6.0000001 agrees in 7.78 digits.
+    const AgreementHistogram histogram = HistogramOf(ruled);
+    EXPECT_EQ(histogram.text, 1u);
+    // 2 against 2.5 agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
+    EXPECT_EQ(histogram.bins.front(), (AgreementBin{0, 2, 0}));
+    EXPECT_EQ(histogram.bins.back(), (AgreementBin{7, 0, 1}));
+}
+
+TEST(Navigation, BarsOnALogarithmicScale)
+{
+    struct Case {
+        std::uint64_t count, most;
+        int span, height;
+    };
+    // log(1 + count) / log(1 + most) of the span, rounded; never 0 for a bar with cells.
+    const Case cases[] = {{0, 100, 160, 0}, {100, 100, 160, 160}, {1, 9999, 160, 12}, {62, 9876, 160, 72}, {1, 1'000'000'000'000, 10, 1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(LogBarHeight(c.count, c.most, c.span), c.height) << c.count << " of " << c.most;
+    const auto bars = HistogramBars({3, {{-1, 2, 0}, {4, 5, 7}}});
+    ASSERT_EQ(bars.size(), 3u);
+    EXPECT_EQ(BarDescription(bars[0]), "3 cells where the texts differ");
+    EXPECT_EQ(bars[1].label, "<0");
+    EXPECT_EQ(BarDescription(bars[2]), "12 cells with 4 digits in common: 5 beyond the tolerance, 7 regarded as the same");
 }
 
 TEST(Compare, TolerancesOnTheirBoundaries)

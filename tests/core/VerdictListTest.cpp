@@ -25,8 +25,9 @@ void ExpectSame(const Verdict& got, const Verdict& want, std::size_t index)
     EXPECT_EQ(got.kind, want.kind) << index;
 }
 
-// Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach.
-std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed)
+// Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach. With
+// sameRuns, stretches longer than a chunk hold "S" verdicts only.
+std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed, bool sameRuns = false)
 {
     std::mt19937_64 random(seed);
     std::vector<Verdict> verdicts;
@@ -39,7 +40,7 @@ std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed
             row += step < 95 ? 1 : 1 + random() % 5'000'000'000ULL;
             col = random() % cols;
         }
-        const auto kind = VerdictKind(random() % 3);
+        const auto kind = sameRuns && verdicts.size() / 40'000 % 2 == 0 ? VerdictKind::Same : VerdictKind(random() % 3);
         verdicts.push_back({row, col, kind == VerdictKind::Text ? 0 : double(random() % 2000) / 100 - 3, kind});
     }
     return verdicts;
@@ -54,6 +55,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         std::uint64_t cols; // the widest the verdicts reach
         std::size_t count;
         unsigned bands; // lists made apart and joined
+        bool sameRuns = false;
     };
     const Case cases[] = {
         {8, 8, 100'000, 1},
@@ -62,10 +64,12 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         {1ULL << 40, 1ULL << 40, 20'000, 1}, // wider than any chunk's bits
         {1, 1, 70'000, 2},
         {8, 8, 0, 2},
+        {8, 8, 170'000, 2, true},
+        {0, 300'000, 90'000, 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands);
-        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands));
+        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands), c.sameRuns);
         VerdictList list(c.hint);
         for (unsigned b = 0; b < c.bands; ++b) {
             VerdictList band(c.hint);
@@ -98,6 +102,30 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
             if (rows.empty() || rows.back() != v.row)
                 rows.push_back(v.row);
         EXPECT_EQ(list.rows(), rows);
+
+        // Those beyond the tolerance (every kind but "S"), against a plain walk.
+        std::vector<std::size_t> beyond;
+        std::vector<std::uint64_t> beyondRows;
+        for (std::size_t k = 0; k < want.size(); ++k)
+            if (want[k].kind != VerdictKind::Same) {
+                beyond.push_back(k);
+                if (beyondRows.empty() || beyondRows.back() != want[k].row)
+                    beyondRows.push_back(want[k].row);
+            }
+        EXPECT_EQ(list.beyondCount(), beyond.size());
+        EXPECT_EQ(list.rows(true), beyondRows);
+        std::vector<std::size_t> probes = {0, want.size(), want.size() + 1};
+        for (int probe = 0; probe < 3000 && !want.empty(); ++probe)
+            probes.push_back(random() % want.size());
+        for (const std::size_t k : beyond) // on them and next to them
+            if (k % 97 == 0)
+                probes.insert(probes.end(), {k, k + 1});
+        for (const std::size_t at : probes) {
+            const auto next = std::lower_bound(beyond.begin(), beyond.end(), at);
+            ASSERT_EQ(list.nextBeyond(at), next == beyond.end() ? want.size() : *next) << at;
+            ASSERT_EQ(list.beyondBefore(at), std::size_t(next - beyond.begin())) << at;
+            ASSERT_EQ(list.previousBeyond(at), next == beyond.begin() ? want.size() : *(next - 1)) << at;
+        }
         EXPECT_EQ(list.lowerBound(0, 0), 0u);
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
     }
