@@ -1,6 +1,9 @@
 // The window path, offscreen: LoadFile of both files and CompareGrids up to the closing message
 // (answered by the platform fake), then scrolling to the last row and painting a screen:
-//   bench_windows FILE1 FILE2
+//   bench_windows FILE1 FILE2 [--tolerance]
+// With --tolerance, the same pair compared again under the precision rule at 6 and at 14 digits,
+// with the cells regarded as the same hidden and shown: the first paint after comparing, key
+// steps, F8 and the row filter, each painted in the three grids.
 
 #include "app/mdiMain.h"
 #include "app/modMain.h"
@@ -9,6 +12,7 @@
 #include "grid/MSFlexGrid.h"
 #include "grid/frmGrid.h"
 #include "grid/modFlexGrid.h"
+#include "settings/modUtil.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
@@ -19,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <sys/resource.h>
 
 namespace {
@@ -34,8 +39,9 @@ int main(int argc, char** argv)
     QTemporaryDir settings;
     qputenv("TALLIR_SETTINGS_DIR", settings.path().toUtf8());
     QApplication application(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_windows FILE1 FILE2\n");
+    const bool tolerance = argc == 4 && std::string_view(argv[3]) == "--tolerance";
+    if (argc != 3 && !tolerance) {
+        std::fprintf(stderr, "usage: bench_windows FILE1 FILE2 [--tolerance]\n");
         return 2;
     }
     FakePlatform fake;
@@ -156,5 +162,45 @@ int main(int argc, char** argv)
     const double filterOff = filter(false);
     std::printf("only the differing rows: on %.1f ms (%lld rows shown), off %.1f ms\n", filterOn * 1e3,
                 static_cast<long long>(shown), filterOff * 1e3);
+    if (!tolerance)
+        return 0;
+
+    // Under a tolerance: everything the windows show, counted, navigated and filtered by what lies
+    // beyond it, without a walk over the verdicts per paint or key.
+    auto paintThree = [] {
+        for (int slot = 0; slot < 3; ++slot)
+            GridWindows()[slot]->MSFlexGrid1()->viewport()->repaint();
+    };
+    for (const int digits : {6, 14}) {
+        for (const bool hide : {true, false}) {
+            modUtil::WriteString("Option", "PrecisionSame", "1");
+            modUtil::WriteString("Option", "PrecisionLog", QString::number(digits));
+            frame.mnuToolHideSame()->setChecked(hide);
+            frame.mnuToolOnlyDiffering()->setChecked(false);
+            modMain::CompareGrids();
+            const auto paintStart = std::chrono::steady_clock::now();
+            paintThree();
+            const double firstPaint = Since(paintStart);
+            first->setFocus();
+            key(Qt::Key_Home, Qt::ControlModifier);
+            double worstKey = 0;
+            for (const auto& [code, modifiers] : {std::pair{Qt::Key_Down, Qt::KeyboardModifiers()}, {Qt::Key_PageDown, {}},
+                                                  {Qt::Key_End, Qt::ControlModifier}, {Qt::Key_Right, {}}})
+                worstKey = std::max(worstKey, key(code, modifiers));
+            const auto f8Start = std::chrono::steady_clock::now();
+            frame.mnuToolDifference_Click(+1);
+            paintThree();
+            const double f8 = Since(f8Start);
+            const double only = filter(true);
+            const qint64 rows = GridWindows()[2]->MSFlexGrid1()->Rows() - 1;
+            filter(false);
+            const auto* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison();
+            std::printf("precision rule at %d digits, S %s: %llu beyond the tolerance of %llu; first paint %.1f ms, slowest key "
+                        "%.1f ms, F8 %.1f ms, only differing rows %.1f ms (%lld rows)\n",
+                        digits, hide ? "hidden" : "shown", static_cast<unsigned long long>(result->figures.beyondTolerance),
+                        static_cast<unsigned long long>(result->differing()), firstPaint * 1e3, worstKey * 1e3, f8 * 1e3,
+                        only * 1e3, static_cast<long long>(rows));
+        }
+    }
     return 0;
 }

@@ -140,6 +140,9 @@ build/bin/tallir-diff -q -r 1e-9 "$one" "$two" || status=$?
 printf 'tallir-diff, no tolerance:     %.3f s\n' "$plain"
 printf 'tallir-diff -r 1e-9:           %.3f s  (%.2f x the run without), %d cells listed, exit status %d\n' \
     "$tolerant" "$(echo "$tolerant / $plain" | bc -l)" "$listed" "$status"
+# The windows under the precision rule at 6 and 14 digits, "S" hidden and shown: first paint,
+# keys, F8 and the row filter (targets 50, 20, 20 and 100 ms).
+build/bin/bench_windows "$one" "$two" --tolerance | grep '^precision rule'
 
 # Columns matched by name: FILE2's columns reversed, against the same pair in order.
 for kind in named named-shuffled; do
