@@ -365,6 +365,28 @@ TEST(TallirDiff, ColumnsMatchedByName)
     const Outcome gone = TallirDiff({"--names", a, removed});
     EXPECT_EQ(gone.status, 1) << "a column in one file only is a difference";
     EXPECT_TRUE(gone.out.contains("column x only in File 1")) << gone.out.toStdString();
+    // File 1's first column without a partner: the document is still JSON.
+    const QString noTime = folder.write("notime.txt", "x vx\n1 2\n3 4\n");
+    QJsonParseError error{};
+    const QJsonDocument partial = QJsonDocument::fromJson(TallirDiff({"--json", "--names", a, noTime}).out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_EQ(partial["columns"].toArray().size(), 2);
+}
+
+TEST(TallirDiff, TablesOfAnotherShapeNeverAgree)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "1 2\n3 4\n");
+    const struct {
+        const char* file2;
+        int status;
+    } cases[] = {{"1 2\n3 4\n", 0}, {"1 2\n", 1}, {"", 1}, {"1 2\n3 4\n5 6\n", 1}, {"1 2 7\n3 4 8\n", 1}, {"1.0 2\n3 4\n", 0}};
+    for (const auto& c : cases) {
+        const QString b = folder.write("b.txt", c.file2);
+        EXPECT_EQ(TallirDiff({a, b}).status, c.status) << c.file2;
+        EXPECT_EQ(TallirDiff({"-q", a, b}).status, c.status) << c.file2;
+        EXPECT_EQ(TallirDiff({"--json", a, b}).status, c.status) << c.file2;
+    }
 }
 
 TEST(TallirDiff, ColumnLists)
