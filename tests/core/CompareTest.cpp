@@ -256,6 +256,11 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_TRUE(RowHasDifference(onlySame, 0, false));
     EXPECT_TRUE(RowHasDifference(ruled, 1, true)) << "the D before the S";
     EXPECT_FALSE(RowHasDifference(ruled, 3, false));
+    // A row whose next verdict (or next one beyond) lies in a later row has none.
+    const auto later = CompareTables(ParseTable("1 2\n5 6\n"), ParseTable("1 3\n5 99\n"), lenient);
+    EXPECT_FALSE(RowHasDifference(later, 0, true)) << "only an S in row 0; 6 against 99 is beyond 10";
+    EXPECT_TRUE(RowHasDifference(later, 1, true));
+    EXPECT_FALSE(RowHasDifference(CompareTables(ParseTable("1\n2\n3\n"), ParseTable("1\n2\n4\n")), 0, false));
     EXPECT_EQ(RowsWithDifferences(onlySame, true), std::vector<std::uint64_t>{});
     EXPECT_EQ(RowsWithDifferences(onlySame, false), std::vector<std::uint64_t>{0});
     EXPECT_EQ(RowsWithDifferences(ruled, true), (std::vector<std::uint64_t>{0, 1, 2}));
