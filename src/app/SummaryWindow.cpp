@@ -92,11 +92,7 @@ protected:
         const int slot = std::min(plot.width() / int(bars_.size()), 4 * line);
         for (std::size_t i = 0; i < bars_.size(); ++i) {
             const tallir::HistogramBar& bar = bars_[i];
-            const int total = tallir::LogBarHeight(bar.beyond + bar.same, most, plot.height());
-            // The beyond part takes its share of the stack's height, at least a pixel when it has cells.
-            const int beyond = bar.same == 0 ? total
-                : bar.beyond == 0            ? 0
-                                             : std::max(1, int(double(total) * double(bar.beyond) / double(bar.beyond + bar.same)));
+            const auto [total, beyond] = tallir::StackOf(bar, most, plot.height());
             const int x = plot.left() + int(i) * slot + slot / 6, w = std::max(1, slot * 2 / 3);
             const tallir::Rgb rgb = tallir::VerdictRgb(bar.shade, 15);
             painter.fillRect(QRect(x, plot.bottom() - beyond, w, beyond), QColor(rgb.red, rgb.green, rgb.blue));

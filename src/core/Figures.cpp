@@ -161,6 +161,14 @@ int LogBarHeight(std::uint64_t count, std::uint64_t most, int span)
     return std::clamp(int(std::lround(share * span)), 1, span);
 }
 
+BarStack StackOf(const HistogramBar& bar, std::uint64_t most, int span)
+{
+    const int total = LogBarHeight(bar.beyond + bar.same, most, span);
+    if (bar.same == 0 || bar.beyond == 0)
+        return {total, bar.same == 0 ? total : 0};
+    return {total, std::max(1, int(double(total) * double(bar.beyond) / double(bar.beyond + bar.same)))};
+}
+
 std::string BarDescription(const HistogramBar& bar)
 {
     const std::uint64_t cells = bar.beyond + bar.same;

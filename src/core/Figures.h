@@ -102,6 +102,13 @@ std::vector<HistogramBar> HistogramBars(const AgreementHistogram& histogram);
 // The height of a bar of count cells on a logarithmic scale whose top, of span units, is most:
 // a bar of a few cells still shows beside one of thousands. 0 only for no cells.
 int LogBarHeight(std::uint64_t count, std::uint64_t most, int span);
+// A bar's stack on that scale: its whole height, and the part of it for the cells beyond the
+// tolerance (their share, at least 1 when there are any), the "S" cells above.
+struct BarStack {
+    int total;
+    int beyond;
+};
+BarStack StackOf(const HistogramBar& bar, std::uint64_t most, int span);
 // A bar's description: "12 cells with 3 digits in common: 2 beyond the tolerance, 10 regarded as the same".
 std::string BarDescription(const HistogramBar& bar);
 

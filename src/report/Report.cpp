@@ -98,10 +98,7 @@ void WriteHistogram(const AgreementHistogram& histogram, std::ostream& out)
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const HistogramBar& bar = bars[i];
         const int x = left + gap + int(i) * (barWidth + gap);
-        const int total = LogBarHeight(bar.beyond + bar.same, most, height);
-        const int beyond = bar.same == 0 ? total
-            : bar.beyond == 0            ? 0
-                                         : std::max(1, int(double(total) * double(bar.beyond) / double(bar.beyond + bar.same)));
+        const auto [total, beyond] = StackOf(bar, most, height);
         out << "<g class=\"bar\"><title>" << Html(BarDescription(bar)) << "</title>";
         if (beyond)
             out << "<rect class=\"beyond\" x=\"" << x << "\" y=\"" << top + height - beyond << "\" width=\"" << barWidth
