@@ -1,6 +1,7 @@
 #include "Compare.h"
 
 #include "Agreement.h"
+#include "ExactDecimal.h"
 #include "NumericText.h"
 #include "SameText.h"
 
@@ -181,15 +182,29 @@ std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_vie
     if (!both)
         return Verdict{0, 0, 0, VerdictKind::Text};
     const auto [x1, x2] = *both;
-    if (x1 == x2)
-        return std::nullopt;
+    if (x1 == x2) {
+        // Equal as doubles; the texts' own values may still differ in digits a double cannot hold.
+        if (SurelyEqual(a, b, x1))
+            return std::nullopt;
+        const auto exact = ExactDifference(a, b);
+        if (!exact)
+            return std::nullopt;
+        if (values)
+            *values = {x1, x2, exact->value, std::pow(10.0, exact->relative)};
+        const bool same = (options.precisionSame && -exact->relative > options.precisionLog)
+            || (options.absoluteTolerance
+                && (exact->value > 0 ? exact->value <= *options.absoluteTolerance
+                                     : exact->absolute <= std::log10(*options.absoluteTolerance)))
+            || (options.relativeTolerance && !exact->firstIsZero && exact->relative <= std::log10(*options.relativeTolerance));
+        return Verdict{0, 0, -exact->relative, same ? VerdictKind::Same : VerdictKind::Digits};
+    }
+    const CellValues cell = ValuesOf(x1, x2);
     if (values)
-        *values = {x1, x2};
+        *values = cell;
     const double agreement = Agreement(x1, x2);
-    const double difference = std::fabs(x2 - x1);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
-        || (options.absoluteTolerance && difference <= *options.absoluteTolerance)
-        || (options.relativeTolerance && difference <= *options.relativeTolerance * std::fabs(x1));
+        || (options.absoluteTolerance && cell.absolute <= *options.absoluteTolerance)
+        || (options.relativeTolerance && cell.absolute <= *options.relativeTolerance * std::fabs(x1));
     return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
 }
 
@@ -302,12 +317,11 @@ std::string ExplainCells(std::string_view a, std::string_view b, const CompareOp
         return lines + (a == b ? "\nidentical texts" : "\ntexts differ");
     }
     lines += "\nvalues: " + text(*x1) + " and " + text(*x2);
-    if (*x1 == *x2)
+    CellValues values;
+    const auto verdict = CompareCells(a, b, options, &values);
+    if (!verdict)
         return lines + "\nequal values";
-    const double absolute = std::fabs(*x2 - *x1);
-    const double relative = *x1 == 0 ? std::fabs(*x2) : absolute / std::fabs(*x1);
-    const auto verdict = CompareCells(a, b, options);
-    lines += "\nabsolute difference: " + text(absolute) + "\nrelative difference: " + text(relative)
+    lines += "\nabsolute difference: " + text(values.absolute) + "\nrelative difference: " + text(values.relative)
         + "\nagreement: " + text(verdict->agreement) + " digits";
     if (verdict->kind == VerdictKind::Same)
         return lines + "\nregarded as the same";

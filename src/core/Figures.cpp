@@ -21,7 +21,9 @@ void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::stri
 {
     if (verdict.kind == VerdictKind::Text)
         return add(verdict, CellValues{});
-    add(verdict, CellValues{*NumericValue(text1), *NumericValue(text2)});
+    CellValues values;
+    CompareDifferentCells(text1, text2, {}, &values);
+    add(verdict, values);
 }
 
 void FiguresTally::add(const Verdict& verdict, CellValues values)
@@ -38,10 +40,8 @@ void FiguresTally::add(const Verdict& verdict, CellValues values)
     ++(verdict.kind == VerdictKind::Same ? figures.same : figures.digits);
     if (!figures.lowestAgreement || verdict.agreement < figures.lowestAgreement->value)
         figures.lowestAgreement = FigureAt<double>{verdict.agreement, cell};
-    const double x1 = values.x1;
-    const double x2 = values.x2;
-    const double absolute = std::fabs(x2 - x1);
-    const double relative = x1 == 0 ? std::fabs(x2) : absolute / std::fabs(x1);
+    const double absolute = values.absolute;
+    const double relative = values.relative;
     KeepLarger(figures.largestAbsolute, absolute, cell);
     KeepLarger(figures.largestRelative, relative, cell);
     if (BeyondTolerance(verdict)) {

@@ -3,6 +3,7 @@
 // agreement, the largest differences and where they are, and where the two tables' shapes
 // part ways.
 
+#include "Agreement.h"
 #include "VerdictList.h"
 
 #include <cstdint>
@@ -17,11 +18,6 @@ namespace tallir {
 struct CompareResult;
 class Table;
 
-// The two numbers of a numeric verdict.
-struct CellValues {
-    double x1 = 0;
-    double x2 = 0;
-};
 
 struct CellPosition {
     std::uint64_t row; // table row and value column, 0-based

@@ -1,5 +1,6 @@
 #include "RowAlignment.h"
 
+#include "ExactDecimal.h"
 #include "NumericText.h"
 
 #include <algorithm>
@@ -11,7 +12,8 @@ namespace tallir {
 
 namespace {
 
-// One key cell: a number by its value, anything else by its text; numbers sort first.
+// One key cell: a number by its value (exactly, where the doubles of two different values are
+// equal), anything else by its text; numbers sort first.
 struct KeyCell {
     bool numeric;
     double value;
@@ -21,11 +23,15 @@ struct KeyCell {
     {
         if (a.numeric != b.numeric)
             return a.numeric;
-        return a.numeric ? a.value < b.value : a.text < b.text;
+        if (!a.numeric)
+            return a.text < b.text;
+        return a.value != b.value ? a.value < b.value : ExactOrder(a.text, b.text) < 0;
     }
     friend bool operator==(const KeyCell& a, const KeyCell& b)
     {
-        return a.numeric == b.numeric && (a.numeric ? a.value == b.value : a.text == b.text);
+        if (a.numeric != b.numeric)
+            return false;
+        return a.numeric ? a.value == b.value && (a.text == b.text || ExactOrder(a.text, b.text) == 0) : a.text == b.text;
     }
 };
 
@@ -41,7 +47,7 @@ struct Keys {
             for (const std::uint64_t c : columns) {
                 const std::string_view text = table.cell(r, std::size_t(c));
                 const auto value = NumericValue(text);
-                cells.push_back(value ? KeyCell{true, *value, {}} : KeyCell{false, 0, text});
+                cells.push_back(value ? KeyCell{true, *value, text} : KeyCell{false, 0, text});
             }
     }
     std::size_t rows() const { return width ? cells.size() / width : 0; }

@@ -144,9 +144,10 @@ CellFacts FactsOf(const Report& report, const Verdict& verdict)
     CellFacts facts{report.table1.cell(result.file1Row(verdict.row), verdict.col),
                     report.table2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), {}, {}};
     if (verdict.kind != VerdictKind::Text) {
-        const double x1 = NumericValue(facts.text1).value_or(0), x2 = NumericValue(facts.text2).value_or(0);
-        facts.absolute = std::fabs(x2 - x1);
-        facts.relative = x1 == 0 ? std::fabs(x2) : *facts.absolute / std::fabs(x1);
+        CellValues values;
+        CompareDifferentCells(facts.text1, facts.text2, {}, &values);
+        facts.absolute = values.absolute;
+        facts.relative = values.relative;
     }
     return facts;
 }

@@ -54,6 +54,18 @@ TEST(Compare, VerdictOfEachKindOfPair)
         {"1e308", "-1e308", {}, "-0.30"},
         {"4.9e-324", "1e308", {}, "-Inf"},
         {" 5", "5", {}, ""},
+        // Equal as doubles, different as decimals: the exact difference decides.
+        {"1700000000000000000", "1700000000000000089", {}, "16.28"}, // 89 / 1.7e18
+        {"1700000000000000000", "1.700000000000000089E18", {}, "16.28"},
+        {"99999999999999999999", "1e20", {}, "20.00"},
+        {"12345678901234567890123", "12345678901234567890124", {}, "22.09"},
+        {"0.1", "0.10000000000000000001", {}, "19.00"},
+        {"1e-400", "0", {}, "0.00"},
+        {"0", "1e-400", {}, "400.00"},
+        {"-1e-400", "1e-400", {}, "-0.30"},
+        {"1e-400", "1e-401", {}, "0.05"}, // 0.9 apart relatively
+        {"1.0", "+001.000000000000000000000e0", {}, ""},
+        {"-0", "0.0", {}, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
@@ -302,6 +314,10 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     CompareOptions both = absolute;
     both.absoluteTolerance = 1e-30;
     both.relativeTolerance = 0.5;
+    CompareOptions atEightyNine;
+    atEightyNine.absoluteTolerance = 89;
+    CompareOptions tiny;
+    tiny.relativeTolerance = 1e-16;
     struct Case {
         const char* a;
         const char* b;
@@ -323,6 +339,12 @@ TEST(Compare, TolerancesOnTheirBoundaries)
         {"2", "3", both, "S"},               // either one suffices
         {"abc", "abd", both, "D"},           // texts are untouched by tolerances
         {"1e999", "2e999", both, "D"},
+        {"1700000000000000000", "1700000000000000089", atEightyNine, "S"},
+        {"1700000000000000000", "1700000000000000090", atEightyNine, "16.28"},
+        {"1700000000000000000", "1700000000000000089", tiny, "S"},   // 5.2e-17 relatively
+        {"1e-400", "1.1e-400", relative, "S"},
+        {"1e-400", "2e-400", relative, "0.00"},
+        {"0", "1e-400", relative, "400.00"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
@@ -338,6 +360,9 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     EXPECT_EQ(figures.largestAbsoluteBeyond->value, 10);
     EXPECT_EQ(figures.largestAbsoluteBeyond->cell.col, 2u);
     EXPECT_EQ(figures.largestRelativeBeyond->value, 1);
+    // A relative difference of 2 whose absolute difference is no double.
+    const Table big1 = ParseTable("1e308\n"), big2 = ParseTable("-1e308\n");
+    EXPECT_EQ(Summarize(CompareTables(big1, big2), big1, big2).largestRelative->value, 2);
 }
 
 TEST(Compare, ExplainsEachKindOfVerdict)
