@@ -109,6 +109,13 @@ DiffOutcome RunDiff(const DiffOptions& options)
             outcome.errors.push_back("tallir-diff: no such key column in " + run.file1.path + ": " + options.keyList.toStdString());
             return outcome;
         }
+        const std::uint64_t width = std::max(tallir::LoadedGridShape(*run.file1.table).cols, tallir::LoadedGridShape(*run.file2.table).cols) - 1;
+        for (const std::uint64_t c : *keys)
+            if (c >= width) {
+                outcome.errors.push_back("tallir-diff: key column " + std::to_string(c + 1) + " lies beyond both tables, of "
+                                         + std::to_string(width) + (width == 1 ? " column" : " columns") + " at most");
+                return outcome;
+            }
         compare.alignment = std::make_shared<tallir::RowAlignment>(
             tallir::AlignByKeys(*run.file1.table, *run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
         run.keyColumns = *keys;

@@ -14,6 +14,8 @@
 namespace tallir {
 
 constexpr std::size_t SourceBlockSize = 1 << 20;
+// A byte-order mark says the text is UTF-8; it is not part of the first value.
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // One line of the plain format: its values, then the row's end; a sink that takes lines whole
 // cuts them itself.
@@ -33,18 +35,23 @@ void AddLine(std::string_view line, Sink& sink)
 template <class Sink, class AfterBlock>
 bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&& afterBlock)
 {
-    constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
     LineSplitter lines;
     const auto onLine = [&sink](std::string_view line) { AddLine(line, sink); };
     CsvSplitter csv(sink);
     const auto block = std::make_unique_for_overwrite<char[]>(SourceBlockSize);
     bool first = true;
     for (;;) {
-        const std::size_t got = source.read(block.get(), SourceBlockSize);
+        std::size_t got = source.read(block.get(), SourceBlockSize);
+        // A pipe may hand the mark over in pieces: read on until it is whole or cannot be.
+        while (first && got > 0 && got < Utf8ByteOrderMark.size() && Utf8ByteOrderMark.starts_with(std::string_view(block.get(), got))) {
+            const std::size_t more = source.read(block.get() + got, SourceBlockSize - got);
+            if (more == 0)
+                break;
+            got += more;
+        }
         if (got == 0)
             break;
         std::string_view bytes(block.get(), got);
-        // A byte-order mark says the text is UTF-8; it is not part of the first value.
         if (first && bytes.starts_with(Utf8ByteOrderMark))
             bytes.remove_prefix(Utf8ByteOrderMark.size());
         first = false;

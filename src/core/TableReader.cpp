@@ -13,8 +13,6 @@ namespace tallir {
 
 namespace {
 
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };

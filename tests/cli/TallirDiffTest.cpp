@@ -447,6 +447,10 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_TRUE(TallirDiff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
     EXPECT_EQ(TallirDiff({"--key", "1", "--align", a, b}).status, 2);
     EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
+    const Outcome beyond = TallirDiff({"--key", "3", a, b}); // both tables have 2 columns
+    EXPECT_EQ(beyond.status, 2);
+    EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables")) << beyond.err.toStdString();
+    EXPECT_EQ(TallirDiff({"--key", "2", a, same}).status, 0) << "the last column is a key";
     // By name, with a names line.
     const QString named1 = folder.write("n1.txt", "time v\n0 1.0\n1 2.0\n");
     const QString named2 = folder.write("n2.txt", "time v\n0 1.0\n0.5 7\n1 2.0\n");

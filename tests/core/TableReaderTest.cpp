@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <functional>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -187,6 +188,20 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     EXPECT_EQ(Cells(*ReadTable(marked.path()).table), (Rows{{"1.5", "2"}, {"3", "4"}}));
     EXPECT_EQ(Cells(ParseTable("\xEF\xBB\xBF" "x y")), (Rows{{"x", "y"}}));
     EXPECT_EQ(Cells(ParseTable("a \xEF\xBB\xBF")), (Rows{{"a", "\xEF\xBB\xBF"}})) << "only at the start";
+    // Through a pipe, the mark in two reads.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    std::thread writer([&] {
+        EXPECT_EQ(write(pipeEnds[1], "\xEF", 1), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(write(pipeEnds[1], "\xBB\xBF" "7 8\n", 6), 6);
+        close(pipeEnds[1]);
+    });
+    const auto piped = ReadTable("/dev/fd/" + std::to_string(pipeEnds[0]));
+    writer.join();
+    close(pipeEnds[0]);
+    ASSERT_TRUE(piped.table);
+    EXPECT_EQ(Cells(*piped.table), (Rows{{"7", "8"}}));
 
     // Cut short, grown or replaced while it is read: no table, and a message that says so.
     std::string big;
