@@ -3,6 +3,7 @@
 #include "modMain.h"
 
 #include "core/Compare.h"
+#include "core/InputFile.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
 #include "grid/StatusPanels.h"
@@ -80,6 +81,12 @@ void ExportReport(QWidget* parent)
     if (!path)
         return;
     modUtil::WriteString("Tool", "ReportAll", all ? "-1" : "0");
+    for (frmGrid* input : {GridWindows()[0], GridWindows()[1]})
+        if (!input->LoadedPath().isEmpty() && tallir::SameFile(FileNameString(*path), FileNameString(input->LoadedPath()))) {
+            platform::MsgBox("Can't write " + *path + "\nIt is one of the files compared.", platform::Buttons::Ok,
+                             platform::Icon::Critical, {}, parent);
+            return;
+        }
     const QString suffix = QFileInfo(*path).suffix().toLower();
     frmGrid& file1 = *GridWindows()[0];
     frmGrid& file2 = *GridWindows()[1];

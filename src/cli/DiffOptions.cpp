@@ -1,7 +1,9 @@
 #include "DiffOptions.h"
 
 #include "core/ColumnList.h"
+#include "core/InputFile.h"
 #include "core/Version.h"
+#include "locale/FileNames.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -180,6 +182,10 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.quiet = parser.isSet(quiet);
     options.json = parser.isSet(json);
     options.htmlPath = parser.value(html);
+    for (const QString& input : {options.path1, options.path2})
+        if (!options.htmlPath.isEmpty() && input != QLatin1String("-")
+            && tallir::SameFile(FileNameString(options.htmlPath), FileNameString(input)))
+            return UsageError(QStringLiteral("the report would overwrite an input: ") + options.htmlPath);
     options.full = parser.isSet(full);
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);

@@ -13,6 +13,10 @@
 
 namespace tallir {
 
+// Whether two paths name one file on disk (one device and inode), as a report path naming an
+// input would; false when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
 class InputFile {
 public:
     InputFile() = default;

@@ -211,4 +211,12 @@ TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)
     frame.mnuFileExport()->trigger();
     ASSERT_EQ(fake.messages.size(), shown + 1);
     EXPECT_TRUE(fake.messages.back().text.startsWith("Can't write ")) << fake.messages.back().text.toStdString();
+    // Nor over a file compared, under any name for it.
+    const QByteArray before = folder.read("b.txt");
+    fake.chosenFiles = {folder.path("no/../b.txt")};
+    QDir().mkpath(folder.path("no"));
+    frame.mnuFileExport()->trigger();
+    ASSERT_EQ(fake.messages.size(), shown + 2);
+    EXPECT_EQ(fake.messages.back().text, "Can't write " + folder.path("no/../b.txt") + "\nIt is one of the files compared.");
+    EXPECT_EQ(folder.read("b.txt"), before);
 }

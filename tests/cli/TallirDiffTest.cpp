@@ -101,6 +101,15 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
         EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("the report could not be written"));
     }
 
+    // A report path that names an input (by another name too) is refused, the input untouched.
+    QFile::link(b, folder.path("link.txt"));
+    for (const QString& report : {b, folder.path("link.txt")}) {
+        const Outcome over = TallirDiff({a, b, "--html", report});
+        EXPECT_EQ(over.status, 2);
+        EXPECT_TRUE(over.err.contains("the report would overwrite an input")) << over.err.toStdString();
+        EXPECT_EQ(folder.read("b.txt"), Table2);
+    }
+
     // A file larger than the memory there is (sparse: it takes no disk), for the whole-table
     // comparison; streaming holds no table.
     const QString huge = folder.write("huge.txt", "");
