@@ -1,5 +1,6 @@
 #include "TextReport.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -43,10 +44,53 @@ std::string FiguresLine(const DiffRun& run)
     return line;
 }
 
+namespace {
+bool NeedsEscape(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\';
+}
+} // namespace
+
+std::string Escaped(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!NeedsEscape(c)) {
+            escaped += c;
+            continue;
+        }
+        switch (c) {
+        case '\\': escaped += "\\\\"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\r': escaped += "\\r"; break;
+        case '\n': escaped += "\\n"; break;
+        default:
+            escaped += "\\x";
+            escaped += "0123456789ABCDEF"[byte >> 4];
+            escaped += "0123456789ABCDEF"[byte & 15];
+        }
+    }
+    return escaped;
+}
+
 void WriteCellLine(tallir::Output& out, const std::string& name, std::string_view text1, std::string_view text2,
                    const std::string& verdict)
 {
-    out << name << '\t' << text1 << '\t' << text2 << '\t' << verdict << '\n';
+    auto field = [&](std::string_view text) {
+        // Most texts need no escape: written as they are.
+        if (std::none_of(text.begin(), text.end(), NeedsEscape))
+            out << text;
+        else
+            out << Escaped(text);
+    };
+    field(name);
+    out << '\t';
+    field(text1);
+    out << '\t';
+    field(text2);
+    out << '\t' << verdict << '\n';
 }
 
 void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
@@ -60,9 +104,9 @@ void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
         for (; alignment && pair < end; ++pair) {
             const tallir::RowPair& rows = alignment->pairs[pair];
             if (rows.row2 == tallir::NoRow)
-                out << "only in " << run.file1.path << ": line " << std::to_string(rows.row1 + lineOffset) << '\n';
+                out << "only in " << Escaped(run.file1.path) << ": line " << std::to_string(rows.row1 + lineOffset) << '\n';
             else if (rows.row1 == tallir::NoRow)
-                out << "only in " << run.file2.path << ": line " << std::to_string(rows.row2 + lineOffset) << '\n';
+                out << "only in " << Escaped(run.file2.path) << ": line " << std::to_string(rows.row2 + lineOffset) << '\n';
         }
     };
     for (const tallir::Verdict& verdict : result.verdicts) {
@@ -79,7 +123,8 @@ void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
 
 void WriteReportEnd(const DiffRun& run, tallir::Output& out)
 {
-    std::string_view message = run.message;
+    const std::string escaped = tallir::ClosingMessage(Escaped(run.file1.path), Escaped(run.file2.path), run.figures.differing);
+    std::string_view message = escaped;
     for (std::size_t end; (end = message.find("\r\n")) != std::string_view::npos; message.remove_prefix(end + 2))
         out << message.substr(0, end) << '\n';
     out << message << '\n';
@@ -89,9 +134,9 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
             << std::to_string(run.figures.beyondTolerance) << " beyond\n";
 
     for (const std::size_t col : run.columns.onlyIn1)
-        out << "column " << DiffRun::columnName(*run.file1.table, col) << " only in File 1\n";
+        out << "column " << Escaped(DiffRun::columnName(*run.file1.table, col)) << " only in File 1\n";
     for (const std::size_t col : run.columns.onlyIn2)
-        out << "column " << DiffRun::columnName(*run.file2.table, col) << " only in File 2\n";
+        out << "column " << Escaped(DiffRun::columnName(*run.file2.table, col)) << " only in File 2\n";
     const tallir::ShapeMismatch& mismatch = run.mismatch;
     if (mismatch.rowsDiffer())
         out << "rows out of step: File 1 has " << std::to_string(mismatch.rows1) << " rows, File 2 has "
@@ -100,5 +145,5 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
         out << "values out of step from row " << std::to_string(*mismatch.firstRow + 1) << ": File 1 has "
             << std::to_string(mismatch.values1) << " values there, File 2 has " << std::to_string(mismatch.values2)
             << '\n';
-    out << FiguresLine(run) << '\n';
+    out << Escaped(FiguresLine(run)) << '\n';
 }

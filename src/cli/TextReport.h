@@ -7,6 +7,10 @@
 // verdict), the closing message's lines, any shape mismatch, and one line of figures.
 void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all = false);
 
+// A text as the text report writes it, one line of fields whatever it holds: a backslash, TAB,
+// CR and LF as \\, \t, \r and \n, any other control byte as \xHH.
+std::string Escaped(std::string_view text);
+
 // One cell's line of the text report.
 void WriteCellLine(tallir::Output& out, const std::string& name, std::string_view text1, std::string_view text2,
                    const std::string& verdict);

@@ -146,6 +146,15 @@ TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
     const QString same = folder.write("same.txt", "1 2\n");
     EXPECT_EQ(TallirDiff({same, same}).out,
               same + " == " + same + "\nin smaller rows and cols.\nR1 x C2: 0 differing (D 0, S 0, digits 0); beyond the tolerance 0\n");
+
+    // Whatever a cell or a file name holds, a cell is one line of four fields.
+    const QString tabbed = folder.write("tab.csv", "\"a\tb\nc\",1\n");
+    const QString odd = folder.write("odd\x01.csv", "x\\y,1\n");
+    for (const char* reading : {"--full", "--csv"}) {
+        const Outcome escaped = TallirDiff({reading, "--csv", tabbed, odd});
+        EXPECT_TRUE(escaped.out.startsWith("R1 C1\ta\\tb\\nc\tx\\\\y\tD\n" + tabbed + " != " + folder.path("odd\\x01.csv") + "\n"))
+            << reading << escaped.out.toStdString();
+    }
 }
 
 TEST(TallirDiff, JsonAgreesWithTheEngine)
