@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include "Utf8.h"
+
 #include "core/Figures.h"
 #include "core/Navigation.h"
 #include "core/NumericText.h"
@@ -13,18 +15,31 @@ namespace tallir {
 
 namespace {
 
+// A text as HTML: markup characters escaped; bytes that are no valid UTF-8, NUL and the other
+// control characters HTML does not allow become U+FFFD.
 std::string Html(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    while (!text.empty()) {
+        const char c = text.front();
+        const auto byte = static_cast<unsigned char>(c);
+        std::size_t length = 1;
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default: out += c;
+        case '\t': case '\n': case '\r': out += c; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F || !(length = Utf8Sequence(text))) {
+                out += ReplacementCharacter;
+                length = 1;
+            } else {
+                out.append(text.substr(0, length));
+            }
         }
+        text.remove_prefix(length);
     }
     return out;
 }
