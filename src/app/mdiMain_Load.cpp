@@ -6,7 +6,9 @@
 #include "modMain.h"
 #include "core/Version.h"
 #include "grid/GridWindows.h"
+#include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
+#include "settings/SettingsFile.h"
 #include "settings/modUtil.h"
 
 #include <QApplication>
@@ -58,6 +60,8 @@ void mdiMain::MDIForm_Load()
         namesLine_->setChecked(modMain::NamesLine());
     }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+    if (const QString problem = modUtil::SettingsProblem(modUtil::SettingsPath()); !problem.isEmpty())
+        StatusPanels::SetText(StatusBar1(), "Space0", problem);
     // Arranging shows the children normal: grid windows that were maximised are maximised
     // again once it is done.
     if (modUtil::ReadInteger("frmGrid", "WindowState", 0) == 2)

@@ -31,7 +31,7 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes)
     const QFileInfo info(path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
     const QByteArray name = QFile::encodeName(target);
-    QByteArray temporary = name + ".XXXXXX";
+    QByteArray temporary = name + ".new-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return false;

@@ -1,7 +1,7 @@
 #include "modUtil.h"
 
 #include "IniText.h"
-#include "ReplaceFile.h"
+#include "SettingsFile.h"
 #include "core/NumberFormat.h"
 #include "core/Version.h"
 
@@ -24,10 +24,10 @@ constexpr qsizetype MaxStringLength = 254;
 
 std::optional<QByteArray> Lookup(const QString& section, const QString& key, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SettingsBytes file = ReadSettingsBytes(path);
+    if (!file.usable)
         return std::nullopt;
-    return IniText::Lookup(file.readAll(), section.toUtf8(), key.toUtf8());
+    return IniText::Lookup(file.bytes, section.toUtf8(), key.toUtf8());
 }
 
 std::optional<double> TextToNumber(const QString& text)
@@ -154,18 +154,7 @@ bool WriteStringTo(const QString& section, const QString& key, const QString& va
     const QByteArray v = value.toUtf8();
     if (!IniText::Writable(s, k, v))
         return false;
-    QByteArray content;
-    QFile current(path);
-    if (current.exists()) {
-        // A file that is there but cannot be read is left alone rather than replaced.
-        if (!current.open(QIODevice::ReadOnly))
-            return false;
-        content = current.readAll();
-        current.close();
-    } else {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-    }
-    return ReplaceFile(path, IniText::Replace(content, s, k, v));
+    return ChangeSettingsFile(path, [&](const QByteArray& content) { return IniText::Replace(content, s, k, v); });
 }
 
 QString SingleToText(float value)

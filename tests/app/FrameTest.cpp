@@ -294,6 +294,13 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
     EXPECT_EQ(modUtil::ReadInteger("Tool", "StatusBar", 5), 0);
     for (const char* section : {"[RecentPath]", "[mdiMain]", "[frmGrid]"})
         EXPECT_TRUE(settings.contains(section)) << section;
+
+    // No settings file to read: the frame says so and starts with the defaults.
+    QFile::remove(folder.settingsPath());
+    QDir().mkdir(folder.settingsPath());
+    EXPECT_TRUE(start().mnuToolBar(0)->isChecked());
+    EXPECT_EQ(StatusPanels::Text(frame->StatusBar1(), "Space0"),
+              "The settings file " + folder.settingsPath() + " is no regular file: the defaults are used and it is left as it is.");
 }
 
 TEST_F(FrameTest, OpenDialogAndOpenCommands)

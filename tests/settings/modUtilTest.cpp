@@ -1,3 +1,4 @@
+#include "settings/SettingsFile.h"
 #include "settings/modUtil.h"
 #include "support/TempFolder.h"
 
@@ -7,7 +8,11 @@
 #include <QLocale>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace modUtil;
 
@@ -139,15 +144,79 @@ TEST(modUtil, AWriteThatCannotFinishLeavesTheOldFileAndSaysSo)
     EXPECT_EQ(ReadDoubleFrom("Option", "PrecisionLog", 1, folder.path("real.ini")), 7.0);
 }
 
-TEST(modUtil, AFailedWriteChangesNothing)
+TEST(modUtil, WhatIsNoSettingsFileIsNeitherReadNorReplaced)
 {
-    // A folder where the settings file should be: no user, root included, can replace it.
+    // Each is read as the defaults at once (a FIFO without a writer would hang a plain read, the
+    // others exhaust memory), said, and left exactly as it is.
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+    };
+    const Case cases[] = {
+        {"a folder", [](const QString& path) { QDir().mkdir(path); }},
+        {"a FIFO", [](const QString& path) { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0); }},
+        {"a link to a device", [](const QString& path) { QFile::link("/dev/zero", path); }},
+        {"8 GB", [](const QString& path) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write("[Option]\nA=3\n");
+             file.resize(qint64(8) << 30); // sparse: no disk taken
+         }},
+        {"just over 1 MB", [](const QString& path) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write("[Option]\nA=3\n" + QByteArray((1 << 20) - 12, ';'));
+         }},
+    };
+    for (const Case& c : cases) {
+        const TempFolder folder;
+        c.make(folder.settingsPath());
+        const QFileInfo before(folder.settingsPath());
+        EXPECT_EQ(ReadInteger("Option", "A", 7), 7) << c.what;
+        EXPECT_FALSE(WriteString("Option", "A", "2")) << c.what;
+        const QFileInfo after(folder.settingsPath());
+        EXPECT_EQ(after.isDir(), before.isDir()) << c.what;
+        EXPECT_EQ(after.isSymLink(), before.isSymLink()) << c.what;
+        EXPECT_EQ(after.size(), before.size()) << c.what;
+        EXPECT_TRUE(SettingsProblem(folder.settingsPath()).contains(folder.settingsPath())) << c.what;
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).filter(".new-"), QStringList{}) << "no temporary file left";
+    }
+    // A file of exactly 1 MB is still read.
     const TempFolder folder;
-    QDir(folder.path()).mkdir("Tallir.ini");
-    EXPECT_FALSE(WriteString("Option", "A", "2"));
-    EXPECT_TRUE(QFileInfo(folder.path("Tallir.ini")).isDir());
-    EXPECT_EQ(ReadInteger("Option", "A", 7), 7);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{}) << "no temporary file left";
+    folder.write("Tallir.ini", "[Option]\nA=3\n" + QByteArray((1 << 20) - 13, ';'));
+    EXPECT_EQ(ReadInteger("Option", "A", 7), 3);
+    EXPECT_EQ(SettingsProblem(folder.settingsPath()), "");
+}
+
+TEST(modUtil, WritersAtOnceLoseNoKeyAndLeftoversGo)
+{
+    const TempFolder folder;
+    // What a writer killed between writing and renaming leaves; a file of the user's stays.
+    folder.write("Tallir.ini.new-Ab12Cd", "[Option]\n");
+    folder.write("Tallir.ini.backup", "[Option]\n");
+    constexpr int Writers = 2, Keys = 40;
+    std::vector<pid_t> children;
+    for (int w = 0; w < Writers; ++w) {
+        const pid_t child = fork();
+        if (child == 0) {
+            bool all = true;
+            for (int k = 0; k < Keys; ++k)
+                all = WriteString("Race", QStringLiteral("W%1K%2").arg(w).arg(k), "1") && all;
+            _exit(all ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int found = 0;
+    for (int w = 0; w < Writers; ++w)
+        for (int k = 0; k < Keys; ++k)
+            found += ReadInteger("Race", QStringLiteral("W%1K%2").arg(w).arg(k), 0);
+    EXPECT_EQ(found, Writers * Keys);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Tallir.ini", "Tallir.ini.backup"}));
 }
 
 TEST(modUtil, PathJoinAndPlatformQueries)
