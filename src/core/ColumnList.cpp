@@ -59,6 +59,26 @@ std::vector<std::uint64_t> ListedColumns(const std::vector<CompareOptions::Colum
     return columns;
 }
 
+ColumnSet::ColumnSet(std::vector<CompareOptions::ColumnRange> ranges)
+{
+    std::sort(ranges.begin(), ranges.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& range : ranges) {
+        if (range.first > range.last)
+            continue;
+        if (!ranges_.empty() && range.first <= ranges_.back().last)
+            ranges_.back().last = std::max(ranges_.back().last, range.last);
+        else
+            ranges_.push_back(range);
+    }
+}
+
+bool ColumnSet::contains(std::uint64_t col) const
+{
+    // The last range starting at or before col.
+    const auto after = std::upper_bound(ranges_.begin(), ranges_.end(), col, [](std::uint64_t c, const auto& range) { return c < range.first; });
+    return after != ranges_.begin() && col <= std::prev(after)->last;
+}
+
 std::optional<std::vector<std::uint64_t>> KeyColumns(std::string_view list, const std::vector<std::string>& names)
 {
     constexpr std::size_t Limit = 64;

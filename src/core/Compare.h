@@ -32,13 +32,6 @@ struct CompareOptions {
         bool operator==(const ColumnRange&) const = default;
     };
     std::vector<ColumnRange> ignoredColumns;
-    bool ignores(std::uint64_t col) const
-    {
-        for (const ColumnRange& range : ignoredColumns)
-            if (col >= range.first && col <= range.last)
-                return true;
-        return false;
-    }
     unsigned threads = 0; // 0: as many as the machine has
     // Set from another thread to stop a comparison part way; its result is then incomplete
     // and says so.

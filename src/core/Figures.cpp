@@ -1,5 +1,6 @@
 #include "Figures.h"
 
+#include "ColumnList.h"
 #include "Compare.h"
 #include "NumericText.h"
 
@@ -99,8 +100,9 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
                                                  [](const RowPair& pair) { return pair.paired(); }));
     std::vector<ColumnFigures> columns(result.comparedCols);
     std::vector<FiguresTally> tallies(result.comparedCols);
+    const ColumnSet ignoredColumns(result.options.ignoredColumns);
     for (std::uint64_t c = 0; c < columns.size(); ++c) {
-        const bool ignored = result.options.ignores(c);
+        const bool ignored = ignoredColumns.contains(c);
         const bool unmatched = c < result.options.columnMap.size() && result.options.columnMap[c] < 0;
         columns[c].col = c;
         columns[c].compared = ignored || unmatched ? 0 : pairedRows;

@@ -3,6 +3,7 @@
 // the order they came.
 
 #include "StreamCompare.h"
+#include "TemporaryFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -88,7 +89,7 @@ private:
     {
         memory_.append(static_cast<const char*>(bytes), size);
         if (!file_ && memory_.size() > MemoryLimit)
-            file_ = std::tmpfile(); // none: memory it is
+            file_ = TemporaryFile(); // none: memory it is
         if (file_ && (flush || memory_.size() > MemoryLimit)) {
             if (std::fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size())
                 throw std::runtime_error("the temporary file could not be written");

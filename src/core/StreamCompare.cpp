@@ -1,5 +1,6 @@
 #include "StreamCompare.h"
 
+#include "ColumnList.h"
 #include "HeldCells.h"
 #include "SameText.h"
 
@@ -40,7 +41,8 @@ struct Slice {
 constexpr std::size_t SliceRows = 1024;
 constexpr std::size_t SlicesPerWorker = 4;
 
-void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, const std::atomic<bool>& decided)
+void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, bool keepCells,
+                  const std::atomic<bool>& decided)
 {
     for (std::size_t i = 0; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
         const std::size_t r1 = slice.row1 + i, r2 = slice.row2 + i;
@@ -48,7 +50,7 @@ void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, c
         for (std::size_t c = 0; c < width; ++c) {
             const std::string_view a = slice.batch1->cell(r1, c);
             const std::string_view b = slice.batch2->cell(r2, c);
-            if (SameText(a, b) || options.ignores(c))
+            if (SameText(a, b) || ignored.contains(c))
                 continue;
             CellValues values;
             if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
@@ -67,7 +69,7 @@ void CompareSlice(Slice& slice, const CompareOptions& options, bool keepCells, c
 // Workers taking slices in order; they stop when the pool goes away.
 class SliceWorkers {
 public:
-    SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells)
+    SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells) : ignored_(options.ignoredColumns)
     {
         decided = false;
         for (unsigned i = 0; i < count; ++i)
@@ -114,6 +116,8 @@ public:
     }
 
 private:
+    const ColumnSet ignored_;
+
     void work(const CompareOptions& options, bool keepCells)
     {
         for (;;) {
@@ -127,7 +131,7 @@ private:
                 toDo_.pop_front();
             }
             try {
-                CompareSlice(*slice, options, keepCells, decided);
+                CompareSlice(*slice, options, ignored_, keepCells, decided);
             } catch (...) {
                 std::lock_guard lock(mutex_);
                 failure_ = std::current_exception();

@@ -1,6 +1,7 @@
 // Runs the real tallir-diff on files made here and checks its status, report and JSON.
 
 #include "cli/DiffOptions.h"
+#include "core/ColumnList.h"
 #include "core/Compare.h"
 #include "core/TableReader.h"
 #include "support/QtPrinters.h"
@@ -419,6 +420,13 @@ TEST(TallirDiff, ColumnLists)
     EXPECT_EQ(ParseColumnList(many.join(',')).value().size(), 200u);
     for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})
         EXPECT_FALSE(ParseColumnList(bad)) << bad;
+    // Looked up as a set: overlapping, touching, unordered and single ranges alike.
+    const Ranges ranges{{5, 9}, {1, 1}, {3, 6}, {20, 100'000'000}, {12, 12}, {11, 11}, {10, 10}};
+    const tallir::ColumnSet set(ranges);
+    for (std::uint64_t c : {0ull, 1ull, 2ull, 3ull, 7ull, 9ull, 10ull, 12ull, 13ull, 19ull, 20ull, 100'000'000ull, 100'000'001ull}) {
+        const bool listed = std::any_of(ranges.begin(), ranges.end(), [&](const auto& r) { return c >= r.first && c <= r.last; });
+        EXPECT_EQ(set.contains(c), listed) << c;
+    }
 }
 
 TEST(TallirDiff, TheManPageDescribesEveryOptionOfTheHelp)

@@ -1,5 +1,6 @@
 #include "core/StreamCompare.h"
 #include "core/TableReader.h"
+#include "core/TemporaryFile.h"
 #include "TempFile.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,27 @@ TEST(StreamCompare, WaitingCellsGoAsSoonAsTheWidthIsKnown)
     std::filesystem::remove_all(folder);
     EXPECT_TRUE(handed);
     EXPECT_TRUE(beforeTheEnd);
+}
+
+TEST(StreamCompare, HeldCellsSpillIntoTheTemporaryFolder)
+{
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    const std::string folder = std::filesystem::temp_directory_path() / ("tallir-spill-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    setenv("TMPDIR", folder.c_str(), 1);
+    std::FILE* spill = TemporaryFile();
+    ASSERT_NE(spill, nullptr);
+    EXPECT_GE(std::fputs("cells", spill), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "nameless while open";
+    std::fclose(spill);
+    setenv("TMPDIR", (folder + "/none").c_str(), 1);
+    EXPECT_EQ(TemporaryFile(), nullptr) << "only where TMPDIR says";
+    if (before)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)

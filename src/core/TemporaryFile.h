@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdio>
+
+namespace tallir {
+
+// An anonymous temporary file opened for update in $TMPDIR (/tmp when unset or empty): it has no
+// name once open and goes when closed. Null when it cannot be made.
+std::FILE* TemporaryFile();
+
+} // namespace tallir
