@@ -7,11 +7,13 @@
 #include "core/RowAlignment.h"
 #include "core/TableReader.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -55,6 +57,21 @@ int main(int argc, char** argv)
                 "%.3f s; one-sided rows %llu + %llu\n",
                 rows, keySeconds, byKey.merged ? "yes" : "no", rowSeconds, (unsigned long long)(byKey.onlyIn1),
                 (unsigned long long)(byKey.onlyIn2));
+    // Esc part way through each pairing: how long it goes on after it.
+    auto afterEsc = [&](auto&& pair, double seconds) {
+        std::atomic<bool> stop{false};
+        std::chrono::steady_clock::time_point pressed;
+        std::thread worker([&] { pair(&stop); });
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds / 3));
+        pressed = std::chrono::steady_clock::now();
+        stop = true;
+        worker.join();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+    };
+    const double keyEsc = afterEsc([&](const std::atomic<bool>* stop) { tallir::AlignByKeys(table1, table2, {0}, {0}, stop); }, keySeconds);
+    const double rowEsc = afterEsc([&](const std::atomic<bool>* stop) { tallir::AlignByIdenticalRows(table1, table2, stop); }, rowSeconds);
+    std::printf("Esc a third of the way through: by key stopped %.1f ms later, by identical rows %.1f ms later\n", keyEsc * 1e3,
+                rowEsc * 1e3);
     std::printf("comparison by position %.3f s (%llu differing), of the aligned rows %.3f s (%llu differing)\n",
                 compareSeconds, (unsigned long long)byPosition, alignedSeconds, (unsigned long long)afterAlignment);
     return 0;

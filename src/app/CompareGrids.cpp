@@ -50,9 +50,9 @@ void CompareGrids()
         options.cancel = &progress.cancelled;
         if (keys)
             options.alignment = std::make_shared<tallir::RowAlignment>(
-                tallir::AlignByKeys(store1.table(), store2.table(), *keys, tallir::File2Columns(options, *keys)));
+                tallir::AlignByKeys(store1.table(), store2.table(), *keys, tallir::File2Columns(options, *keys), options.cancel));
         else if (align == 2)
-            options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table()));
+            options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table(), options.cancel));
         result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
         if (!result.cancelled)
             figures = tallir::Summarize(result, store1.table(), store2.table());

@@ -12,6 +12,22 @@ namespace tallir {
 
 namespace {
 
+// Thrown out of a pairing when it is cancelled; caught where the pairing began.
+struct Stopped {};
+
+void StopIfCancelled(const std::atomic<bool>* cancel)
+{
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        throw Stopped{};
+}
+
+RowAlignment Cancelled()
+{
+    RowAlignment alignment;
+    alignment.cancelled = true;
+    return alignment;
+}
+
 // One key cell: a number by its value (exactly, where the doubles of two different values are
 // equal), anything else by its text; numbers sort first.
 struct KeyCell {
@@ -40,15 +56,18 @@ struct Keys {
     std::vector<KeyCell> cells;
     std::size_t width;
 
-    Keys(const Table& table, const std::vector<std::uint64_t>& columns) : width(columns.size())
+    Keys(const Table& table, const std::vector<std::uint64_t>& columns, const std::atomic<bool>* cancel) : width(columns.size())
     {
         cells.reserve(table.rowCount() * width);
-        for (std::size_t r = 0; r < table.rowCount(); ++r)
+        for (std::size_t r = 0; r < table.rowCount(); ++r) {
+            if (r % 4096 == 0)
+                StopIfCancelled(cancel);
             for (const std::uint64_t c : columns) {
                 const std::string_view text = table.cell(r, std::size_t(c));
                 const auto value = NumericValue(text);
                 cells.push_back(value ? KeyCell{true, *value, text} : KeyCell{false, 0, text});
             }
+        }
     }
     std::size_t rows() const { return width ? cells.size() / width : 0; }
     int compare(std::size_t row, const Keys& other, std::size_t otherRow) const
@@ -88,9 +107,9 @@ RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vect
 }
 
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
-                         const std::vector<std::uint64_t>& keyColumns2)
-{
-    const Keys keys1(file1, keyColumns1), keys2(file2, keyColumns2);
+                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel)
+try {
+    const Keys keys1(file1, keyColumns1, cancel), keys2(file2, keyColumns2, cancel);
     const std::size_t rows1 = file1.rowCount(), rows2 = file2.rowCount();
     RowAlignment alignment;
     alignment.pairs.reserve(std::max(rows1, rows2));
@@ -118,12 +137,18 @@ RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vect
     std::vector<std::uint64_t> sorted(rows2);
     for (std::size_t j = 0; j < rows2; ++j)
         sorted[j] = j;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](std::uint64_t a, std::uint64_t b) { return keys2.compare(a, keys2, b) < 0; });
+    std::uint64_t comparisons = 0;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint64_t a, std::uint64_t b) {
+        if (++comparisons % 65536 == 0)
+            StopIfCancelled(cancel);
+        return keys2.compare(a, keys2, b) < 0;
+    });
     std::vector<std::uint64_t> next(rows2); // per run of equal keys, at its start: the next unused
     std::vector<std::uint64_t> partner1(rows1, NoRow);
     std::vector<bool> taken2(rows2, false);
     for (std::size_t i = 0; i < rows1; ++i) {
+        if (i % 4096 == 0)
+            StopIfCancelled(cancel);
         const auto first = std::partition_point(sorted.begin(), sorted.end(),
                                                 [&](std::uint64_t j) { return keys2.compare(j, keys1, i) < 0; });
         if (first == sorted.end() || keys2.compare(*first, keys1, i) != 0)
@@ -153,13 +178,16 @@ RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vect
             pairs.push_back({NoRow, pending2});
     Count(alignment);
     return alignment;
+} catch (const Stopped&) {
+    return Cancelled();
 }
 
 namespace {
 
 class IdenticalRows {
 public:
-    IdenticalRows(const Table& file1, const Table& file2) : file1_(file1), file2_(file2)
+    IdenticalRows(const Table& file1, const Table& file2, const std::atomic<bool>* cancel)
+        : file1_(file1), file2_(file2), cancel_(cancel)
     {
         hashes1_ = Hashes(file1);
         hashes2_ = Hashes(file2);
@@ -181,10 +209,12 @@ private:
     static constexpr std::size_t LcsCells = 4'000'000;
     static constexpr int MaxDepth = 64;
 
-    static std::vector<std::uint64_t> Hashes(const Table& table)
+    std::vector<std::uint64_t> Hashes(const Table& table) const
     {
         std::vector<std::uint64_t> hashes(table.rowCount());
         for (std::size_t r = 0; r < hashes.size(); ++r) {
+            if (r % 4096 == 0)
+                StopIfCancelled(cancel_);
             Table::RowCursor row(table, r);
             std::uint64_t hash = 1469598103934665603ULL ^ row.count();
             for (std::size_t c = 0; c < row.count(); ++c) {
@@ -209,6 +239,7 @@ private:
 
     void align(std::size_t a1, std::size_t b1, std::size_t a2, std::size_t b2, int depth)
     {
+        StopIfCancelled(cancel_);
         while (a1 < b1 && a2 < b2 && same(a1, a2))
             pairs_->push_back({a1++, a2++});
         std::size_t tail = 0;
@@ -258,17 +289,23 @@ private:
         std::unordered_map<std::uint64_t, Seen> seen;
         seen.reserve((b1 - a1) + (b2 - a2));
         for (std::size_t i = a1; i < b1; ++i) {
+            if (i % 4096 == 0)
+                StopIfCancelled(cancel_);
             Seen& s = seen[hashes1_[i]];
             ++s.count1;
             s.row1 = i;
         }
         for (std::size_t j = a2; j < b2; ++j) {
+            if (j % 4096 == 0)
+                StopIfCancelled(cancel_);
             Seen& s = seen[hashes2_[j]];
             ++s.count2;
             s.row2 = j;
         }
         std::vector<RowPair> candidates;
         for (std::size_t i = a1; i < b1; ++i) {
+            if (i % 4096 == 0)
+                StopIfCancelled(cancel_);
             const Seen& s = seen[hashes1_[i]];
             if (s.count1 == 1 && s.count2 == 1 && same(i, s.row2))
                 candidates.push_back({i, s.row2});
@@ -299,9 +336,11 @@ private:
         const std::size_t n = b1 - a1, m = b2 - a2;
         std::vector<std::uint32_t> length((n + 1) * (m + 1), 0); // from (i, j) to the ends
         auto at = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return length[i * (m + 1) + j]; };
-        for (std::size_t i = n; i-- > 0;)
+        for (std::size_t i = n; i-- > 0;) {
+            StopIfCancelled(cancel_);
             for (std::size_t j = m; j-- > 0;)
                 at(i, j) = same(a1 + i, a2 + j) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+        }
         std::vector<RowPair> anchors;
         for (std::size_t i = 0, j = 0; i < n && j < m;) {
             if (same(a1 + i, a2 + j) && at(i, j) == at(i + 1, j + 1) + 1) {
@@ -318,15 +357,18 @@ private:
 
     const Table& file1_;
     const Table& file2_;
+    const std::atomic<bool>* cancel_;
     std::vector<std::uint64_t> hashes1_, hashes2_;
     std::vector<RowPair>* pairs_ = nullptr;
 };
 
 } // namespace
 
-RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2)
-{
-    return IdenticalRows(file1, file2).align();
+RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2, const std::atomic<bool>* cancel)
+try {
+    return IdenticalRows(file1, file2, cancel).align();
+} catch (const Stopped&) {
+    return Cancelled();
 }
 
 } // namespace tallir

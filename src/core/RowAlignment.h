@@ -5,6 +5,7 @@
 
 #include "Table.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct RowAlignment {
     std::uint64_t onlyIn1 = 0; // rows of File 1 without a partner
     std::uint64_t onlyIn2 = 0;
     bool merged = false; // keys increased in both tables: paired in one merge walk
+    bool cancelled = false; // stopped part way (no pairs then)
 };
 
 // Rows whose key cells (value columns, 0-based) hold equal values are paired: numbers by value,
@@ -31,15 +33,16 @@ struct RowAlignment {
 // occurrence. When the keys increase strictly in both tables the rows are paired by one merge
 // walk in key order; otherwise File 1's order leads and each row of File 2 without a partner
 // comes just before the first pair after it.
+// Set from another thread, cancel stops either pairing part way.
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns);
 // The same where File 2's key columns stand elsewhere (columns matched by name).
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
-                         const std::vector<std::uint64_t>& keyColumns2);
+                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel = nullptr);
 
 // Rows with identical texts anchor the pairing: first those that occur once in each stretch
 // (in their longest increasing run), then, where none does, the longest common run of identical
 // rows; the rows between two anchors pair by position, and the surplus of the longer stretch has
 // no partner.
-RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2);
+RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2, const std::atomic<bool>* cancel = nullptr);
 
 } // namespace tallir

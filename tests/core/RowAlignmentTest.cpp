@@ -61,6 +61,13 @@ TEST(RowAlignment, ByKeyColumns)
     const RowAlignment counted = AlignByKeys(ParseTable("1\n2\n3\n"), ParseTable("0\n2\n"), {0});
     EXPECT_EQ(counted.onlyIn1, 2u);
     EXPECT_EQ(counted.onlyIn2, 1u);
+
+    // Esc: either pairing stops and says so.
+    std::atomic<bool> stop{true};
+    for (const RowAlignment& stopped : {AlignByKeys(self, self, {0}, {0}, &stop), AlignByIdenticalRows(self, self, &stop)}) {
+        EXPECT_TRUE(stopped.cancelled);
+        EXPECT_TRUE(stopped.pairs.empty());
+    }
 }
 
 TEST(RowAlignment, ByIdenticalRows)
