@@ -127,6 +127,13 @@ kilobytes=$( { /usr/bin/time -f %M build/bin/tallir-diff -q "$one" "$two" >/dev/
 printf 'tallir-diff peak memory:       %d MB = %.2f x inputs\n' $((kilobytes / 1024)) "$(echo "$kilobytes * 1024 / $inputs" | bc -l)"
 build/bin/bench_windows "$one" "$two" | head -n 1
 
+# One row of 160,000 values: every column fitted and shown in the windows.
+one="$data/wide-160000-1.txt"
+two="$data/wide-160000-2.txt"
+[ -s "$two" ] || build/bin/make_tables perturbed 1 160000 "$one" "$two"
+echo "== case \"wide\": one row of 160,000 values"
+build/bin/bench_windows "$one" "$two" 2>/dev/null | head -n 1
+
 # Two runs that agree but in the 13th digit: a relative tolerance removes the noise.
 one="$data/perturbed-$rows-1.txt"
 two="$data/perturbed-$rows-2.txt"

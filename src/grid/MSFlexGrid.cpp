@@ -331,6 +331,9 @@ void MSFlexGrid::SetRedraw(bool redraw)
     if (redraw == redraw_)
         return;
     redraw_ = redraw;
+    // A header that shows its changes finds each column's place anew after every resize, which
+    // makes sizing many columns quadratic: it shows them once, when drawing resumes.
+    horizontalHeader()->setUpdatesEnabled(redraw);
     if (redraw) {
         viewport()->update();
         horizontalHeader()->viewport()->update();

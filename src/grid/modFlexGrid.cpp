@@ -74,15 +74,19 @@ double CellWidthPixels(MSFlexGrid* grid, const TextMeasure& measure, std::string
 void MSFlexGrid_UniWidth(frmGrid& window)
 {
     MSFlexGrid* g = window.MSFlexGrid1();
-    const bool redraw = g->Redraw();
-    g->SetRedraw(false);
+    bool redraw[3];
+    for (int slot = 0; slot < 3; ++slot) {
+        redraw[slot] = GridWindows()[slot]->MSFlexGrid1()->Redraw();
+        GridWindows()[slot]->MSFlexGrid1()->SetRedraw(false);
+    }
     for (qint64 c = 0; c < g->Cols(); ++c)
         for (int slot = 0; slot < 3; ++slot) {
             MSFlexGrid* other = GridWindows()[slot]->MSFlexGrid1();
             if (c < other->Cols())
                 other->SetColWidth(c, g->ColWidth(c));
         }
-    g->SetRedraw(redraw);
+    for (int slot = 0; slot < 3; ++slot)
+        GridWindows()[slot]->MSFlexGrid1()->SetRedraw(redraw[slot]);
 }
 
 double MSFlexGrid_CellTextWidth(MSFlexGrid* grid, qint64 row, qint64 col)
