@@ -29,6 +29,20 @@ void GridModel::setFont(const QFont& font)
     boldFont_.setBold(true);
 }
 
+QString GridModel::ShownCellText(const GridStore& store, qint64 row, qint64 col)
+{
+    // One byte more than is shown tells whether there is more; the cut falls before a
+    // character that the bytes kept would split.
+    std::string text = store.text(row, col, ShownBytes + 1);
+    if (text.size() <= ShownBytes)
+        return QString::fromUtf8(text);
+    std::size_t cut = ShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    text.resize(cut);
+    return QString::fromUtf8(text) + QChar(0x2026);
+}
+
 QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
 {
     const bool fixed = row == 0 || col == 0;
@@ -37,9 +51,9 @@ QVariant GridModel::cellRole(qint64 row, qint64 col, int role) const
     case Qt::DisplayRole:
         if (!fixed && blank_ && blank_(row, col))
             return QString();
-        return QString::fromUtf8(store_.text(row, col));
+        return ShownCellText(store_, row, col);
     case Qt::ToolTipRole:
-        return QString::fromUtf8(store_.text(row, col));
+        return ShownCellText(store_, row, col);
     case Qt::FontRole:
         return formats_.bold(row, col).value_or(false) ? boldFont_ : font_;
     case Qt::BackgroundRole: {

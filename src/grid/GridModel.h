@@ -26,6 +26,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // What a cell shows and its tool tip says: its text, or of a long one (a stray quote can
+    // make a cell of megabytes) the first ShownBytes bytes and "…", so that painting and
+    // measuring it cost the same as any other cell's.
+    static constexpr std::size_t ShownBytes = 4096;
+    static QString ShownCellText(const GridStore& store, qint64 row, qint64 col);
+
     GridStore& store() { return store_; }
     const GridStore& store() const { return store_; }
     CellFormats& formats() { return formats_; }

@@ -141,26 +141,31 @@ std::string GridStore::verdictText(qint64 row, qint64 col) const
     return tallir::VerdictText(verdict, separators_);
 }
 
-std::string GridStore::text(qint64 row, qint64 col) const
+std::string GridStore::text(qint64 row, qint64 col, std::size_t limit) const
 {
     if (row < 0 || row >= rows())
         return {};
     row = baseRow(row);
     if (col < 0 || row >= rows_ || col >= cols_)
         return {};
+    auto upTo = [limit](std::string text) {
+        if (text.size() > limit)
+            text.resize(limit);
+        return text;
+    };
     if (row == 0 || col == 0)
-        return headerText(row, col);
+        return upTo(headerText(row, col));
     const auto r = std::size_t(row - 1);
     const auto c = std::size_t(col - 1);
     if (comparison_) {
         const auto edited = comparisonEdits_.find({row, col});
-        return edited != comparisonEdits_.end() ? edited->second : verdictText(row, col);
+        return upTo(edited != comparisonEdits_.end() ? edited->second : verdictText(row, col));
     }
     if (alignment_) {
         const std::uint64_t shown = tableRow(row);
-        return shown == tallir::NoRow ? std::string() : std::string(table_.cell(std::size_t(shown), c));
+        return shown == tallir::NoRow ? std::string() : std::string(table_.cell(std::size_t(shown), c).substr(0, limit));
     }
-    return std::string(table_.cell(r, c));
+    return std::string(table_.cell(r, c).substr(0, limit));
 }
 
 void GridStore::setText(qint64 row, qint64 col, std::string text)

@@ -29,7 +29,8 @@ public:
     void setRows(qint64 rows);
     void setCols(qint64 cols);
 
-    std::string text(qint64 row, qint64 col) const;
+    // limit: at most this many bytes of it (a cell can hold megabytes; a grid shows a few dozen).
+    std::string text(qint64 row, qint64 col, std::size_t limit = SIZE_MAX) const;
     void setText(qint64 row, qint64 col, std::string text);
 
     // Shows a loaded file: line k in row k with its number in column 0, the column numbers in

@@ -18,8 +18,10 @@ public:
             ascii_[std::size_t(c)] = metrics_.horizontalAdvance(QChar(c));
     }
 
+    // Of a long text, as much as any column can show: the first few thousand bytes.
     double width(std::string_view text) const
     {
+        text = text.substr(0, 4096);
         double sum = 0;
         for (const char c : text) {
             const auto byte = static_cast<unsigned char>(c);

@@ -154,7 +154,9 @@ TEST_F(ReadableGridTest, SamplingBoundsTheRowsMeasured)
 
 TEST_F(ReadableGridTest, ANumberTooWideShowsHashesAndATextElides)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "-3.523158e+02 a-long-word-of-text 7\n")));
+    // The fourth cell holds a megabyte: shown and told of by its first 4,096 bytes, never half a character.
+    const QString huge = "x" + QString(500'000, QChar(0xE9));
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "-3.523158e+02 a-long-word-of-text 7 " + huge.toUtf8() + "\n")));
     MSFlexGrid* g = grid(0);
     g->setColumnWidth(0, 40);
     g->setColumnWidth(1, 40);
@@ -170,6 +172,12 @@ TEST_F(ReadableGridTest, ANumberTooWideShowsHashesAndATextElides)
 
     // The whole text is in the tool tip and, once selected, in the text box.
     EXPECT_EQ(g->model()->data(g->model()->index(0, 0), Qt::ToolTipRole).toString(), "-3.523158e+02");
+    const QString told = "x" + QString(2047, QChar(0xE9)) + QChar(0x2026);
+    EXPECT_EQ(g->model()->data(g->model()->index(0, 3), Qt::ToolTipRole).toString(), told);
+    g->setColumnWidth(3, 4000);
+    const QStringList long4 = painted(0)->textsIn(cellRect(0, 1, 4));
+    ASSERT_EQ(long4.size(), 1);
+    EXPECT_TRUE(told.startsWith(long4[0].chopped(1))) << "a prefix of what is shown";
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(0, 1, 1).center());
     EXPECT_EQ(window(0).Text1()->text(), "-3.523158e+02");
 }
