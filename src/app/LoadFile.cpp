@@ -32,8 +32,8 @@ bool LoadFile(frmGrid& window, const QString& path)
     // The recent list keeps the absolute path, which opens again from any folder; the caption
     // shows the path as given.
     const QString recent = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile) {
-        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(shown, failure)), platform::Buttons::Ok,
+    auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile, const tallir::LineFault& fault = {}) {
+        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(shown, failure, fault)), platform::Buttons::Ok,
                          platform::Icon::Information, {}, &window);
         modControl::RemoveRecentPath(frame, recent);
         return false;
@@ -63,7 +63,7 @@ bool LoadFile(frmGrid& window, const QString& path)
         return false;
     }
     if (!read.table)
-        return cantOpen(read.failure);
+        return cantOpen(read.failure, read.lineFault);
 
     window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(shown, 40)));
     MSFlexGrid* grid = window.MSFlexGrid1();

@@ -58,6 +58,8 @@ QString DiffHelpText()
         "      --json               print one JSON document instead of the text report\n"
         "      --html FILE          also write a report to keep as one HTML page: files,\n"
         "                           options, figures, columns, a histogram, worst cells\n"
+        "      --max-line SIZE      stop with an error at a line (a CSV record) longer than\n"
+        "                           SIZE bytes, or with K, M, G (default 64M)\n"
         "      --full               hold both tables in memory rather than compare them\n"
         "                           while reading; with --json, also print the three\n"
         "                           whole grids\n"
@@ -80,6 +82,23 @@ std::optional<std::vector<tallir::CompareOptions::ColumnRange>> ParseColumnList(
     return tallir::ParseColumnList(list.toStdString());
 }
 
+std::optional<std::uint64_t> ParseSize(const QString& text)
+{
+    QString digits = text.trimmed().toUpper();
+    if (digits.endsWith('B') && digits.size() > 1 && !digits[digits.size() - 2].isDigit())
+        digits.chop(1);
+    int shift = 0;
+    if (!digits.isEmpty() && QStringLiteral("KMG").contains(digits.back())) {
+        shift = 10 * (1 + int(QStringLiteral("KMG").indexOf(digits.back())));
+        digits.chop(1);
+    }
+    bool ok = false;
+    const qulonglong number = digits.toULongLong(&ok);
+    if (!ok || digits.isEmpty() || !digits[0].isDigit() || number > (UINT64_MAX >> shift))
+        return std::nullopt;
+    return std::uint64_t(number) << shift;
+}
+
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)())
 {
     QCommandLineParser parser;
@@ -100,10 +119,11 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption json("json", "");
     const QCommandLineOption html("html", "", "FILE");
     const QCommandLineOption full("full", "");
+    const QCommandLineOption maxLine("max-line", "", "SIZE");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
     parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
-                       help, version});
+                       maxLine, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -187,6 +207,12 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
             && tallir::SameFile(FileNameString(options.htmlPath), FileNameString(input)))
             return UsageError(QStringLiteral("the report would overwrite an input: ") + options.htmlPath);
     options.full = parser.isSet(full);
+    if (parser.isSet(maxLine)) {
+        const auto size = ParseSize(parser.value(maxLine));
+        if (!size || *size == 0)
+            return UsageError(QStringLiteral("not a size of 1 byte or more: ") + parser.value(maxLine));
+        options.maxLine = *size;
+    }
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
     options.names = options.names || parser.isSet(names);

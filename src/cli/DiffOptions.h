@@ -2,6 +2,7 @@
 // The command line of tallir-diff.
 
 #include "core/Compare.h"
+#include "core/TableReader.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,7 @@ struct DiffOptions {
     // repository, /dev/null stands for no file, and a difference is no failure.
     bool git = false;
     QString gitPath;
+    std::uint64_t maxLine = tallir::DefaultLineLimit; // the longest line (CSV record) read
 };
 
 // What the command line asks for: a comparison, or a text to print and a status to end with.
@@ -46,6 +48,9 @@ struct PrecisionSettings {
     bool names = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
+
+// A size as people write it: bytes, or a number with K, M or G (KB, MB, GB; powers of 1024).
+std::optional<std::uint64_t> ParseSize(const QString& text);
 
 // The --help text; the man page says the same.
 QString DiffHelpText();

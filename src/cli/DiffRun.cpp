@@ -78,7 +78,8 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
-                                                options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain, options.names);
+                                                options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain, options.names,
+                                                options.maxLine);
     // For git, /dev/null is the side of a file added or deleted: an empty table.
     if (options.git) {
         for (auto [read, path] : {std::pair{&read1, &options.path1}, {&read2, &options.path2}})
@@ -87,9 +88,9 @@ DiffOutcome RunDiff(const DiffOptions& options)
     }
     DiffOutcome outcome;
     if (!read1.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path1), read1.failure));
+        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path1), read1.failure, read1.lineFault));
     if (!read2.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path2), read2.failure));
+        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path2), read2.failure, read2.lineFault));
     if (!outcome.errors.empty())
         return outcome;
 

@@ -2,8 +2,11 @@
 #include "TextReport.h"
 
 #include "core/StreamCompare.h"
+#include "core/RowStream.h"
 #include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
+
+#include <tuple>
 
 bool Streams(const DiffOptions& options)
 {
@@ -16,8 +19,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     const std::string path1 = FileNameString(options.path1);
     const std::string path2 = FileNameString(options.path2);
     const auto format = options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
-    tallir::RowStream stream1(path1, format);
-    tallir::RowStream stream2(path2, format);
+    tallir::RowStream stream1(path1, format, options.maxLine);
+    tallir::RowStream stream2(path2, format, options.maxLine);
     DiffOutcome outcome;
     for (auto [stream, path] : {std::pair{&stream1, &path1}, {&stream2, &path2}})
         if (stream->openFailure() != tallir::ReadFailure::None)
@@ -36,9 +39,9 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
         };
     // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance.
     const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out);
-    for (auto [failure, path] : {std::pair{compared.failure1, &path1}, {compared.failure2, &path2}})
+    for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)
-            outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure));
+            outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure, stream->lineFault()));
     if (!outcome.errors.empty())
         return outcome;
 

@@ -15,15 +15,35 @@ void CsvSplitter::endRecord()
         endField();
     builder_.endRow();
     recordStarted_ = false;
+    recordBytes_ = 0;
 }
 
-void CsvSplitter::feed(std::string_view bytes)
+bool CsvSplitter::feed(std::string_view bytes)
 {
+    if (overlongLine_)
+        return false;
     for (const char c : bytes) {
+        // The line of c, for saying where a record began: CR, LF and CR LF each end one.
+        if (lineEnded_ && !(lastCr_ && c == '\n')) {
+            ++line_;
+            lineEnded_ = false;
+        }
+        lastCr_ = c == '\r';
+        lineEnded_ = lineEnded_ || c == '\r' || c == '\n';
         if (afterCr_) {
             afterCr_ = false;
             if (c == '\n')
                 continue;
+        }
+        if (recordBytes_ == 0)
+            recordLine_ = line_;
+        // The line end that ends a record is no part of it.
+        const bool ending = (c == '\r' || c == '\n') && (!quoted_ || quoteSeen_);
+        if (!ending && ++recordBytes_ > limit_) {
+            overlongLine_ = quoted_ ? quoteLine_ : recordLine_;
+            overlongQuoted_ = quoted_;
+            field_.clear();
+            return false;
         }
         if (quoteSeen_) {
             quoteSeen_ = false;
@@ -55,6 +75,7 @@ void CsvSplitter::feed(std::string_view bytes)
             // Quotes open a field only at its start; elsewhere they are text.
             if (!fieldStarted_) {
                 quoted_ = true;
+                quoteLine_ = line_;
                 recordStarted_ = fieldStarted_ = true;
                 break;
             }
@@ -65,10 +86,13 @@ void CsvSplitter::feed(std::string_view bytes)
             break;
         }
     }
+    return true;
 }
 
 void CsvSplitter::finish()
 {
+    if (overlongLine_)
+        return;
     quoteSeen_ = false;
     quoted_ = false; // a quote left open at the end closes there
     if (recordStarted_)

@@ -7,6 +7,7 @@
 
 #include "Table.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,14 +15,22 @@ namespace tallir {
 
 class CsvSplitter {
 public:
-    explicit CsvSplitter(CellSink& builder)
+    // limit: the longest record, in bytes; a longer one stops the splitting.
+    explicit CsvSplitter(CellSink& builder, std::size_t limit = SIZE_MAX)
         : builder_(builder)
+        , limit_(limit)
     {
     }
 
-    void feed(std::string_view bytes);
+    // False once a record turned out longer than the limit: no more is handed out.
+    bool feed(std::string_view bytes);
     // The last record, when the bytes did not end with a line end.
     void finish();
+
+    // Where the record longer than the limit began (line from 1; 0 while none was), and whether
+    // it was a quote left open there that made it so long.
+    std::uint64_t overlongLine() const { return overlongLine_; }
+    bool overlongQuoted() const { return overlongQuoted_; }
 
 private:
     void endField();
@@ -34,6 +43,15 @@ private:
     bool afterCr_ = false;      // a CR ended the last record: an LF next belongs to it
     bool recordStarted_ = false; // something of the current record has been seen
     bool fieldStarted_ = false;  // something of the current field has been seen
+    std::size_t limit_;
+    std::size_t recordBytes_ = 0;
+    std::uint64_t line_ = 1;       // the line read now, from 1
+    std::uint64_t recordLine_ = 1; // where the current record began
+    std::uint64_t quoteLine_ = 1;  // where the open quote was
+    bool lastCr_ = false;          // the last byte was a CR: an LF next ends no further line
+    bool lineEnded_ = false;       // the last byte ended a line
+    std::uint64_t overlongLine_ = 0;
+    bool overlongQuoted_ = false;
 };
 
 } // namespace tallir

@@ -5,6 +5,7 @@
 // as views into it; only a line that spans blocks is copied.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,16 @@ namespace tallir {
 
 class LineSplitter {
 public:
+    // limit: the longest line handed out, in bytes; a longer one stops the splitting.
+    explicit LineSplitter(std::size_t limit = SIZE_MAX) : limit_(limit) {}
+
+    // False once a line turned out longer than the limit (overlongLine() tells which): no more
+    // is handed out, and the rest of that line is not held.
     template <class OnLine>
-    void feed(std::string_view block, OnLine&& onLine)
+    bool feed(std::string_view block, OnLine&& onLine)
     {
+        if (overlong_)
+            return false;
         const char* p = block.data();
         const char* const end = p + block.size();
         if (p != end && skipLineFeed_) {
@@ -32,11 +40,17 @@ public:
             if (nextLf < p)
                 nextLf = find(p, end, '\n');
             const char* eol = nextCr < nextLf ? nextCr : nextLf;
+            if (std::size_t(eol - p) > limit_ - carry_.size()) {
+                overlong_ = true;
+                carry_.clear();
+                return false;
+            }
             if (eol == end) {
                 carry_.append(p, end);
                 pending_ = true;
-                return;
+                return true;
             }
+            ++lines_;
             if (pending_) {
                 carry_.append(p, eol);
                 onLine(std::string_view(carry_));
@@ -53,21 +67,29 @@ public:
                     ++p;
             }
         }
+        return true;
     }
 
     // The stream has ended: hands out a last line that had no line end.
     template <class OnLine>
     void finish(OnLine&& onLine)
     {
-        if (pending_)
+        if (pending_ && !overlong_)
             onLine(std::string_view(carry_));
         carry_.clear();
         pending_ = false;
         skipLineFeed_ = false;
     }
 
+    // The line (from 1) that was longer than the limit; 0 while none was.
+    std::uint64_t overlongLine() const { return overlong_ ? lines_ + 1 : 0; }
+
 private:
     static const char* find(const char* p, const char* end, char c);
+
+    std::size_t limit_;
+    std::uint64_t lines_ = 0; // lines handed out
+    bool overlong_ = false;
 
     std::string carry_;
     bool pending_ = false;      // carry_ holds the start of a line (possibly empty so far)

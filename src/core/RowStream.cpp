@@ -75,6 +75,7 @@ struct RowStream::Shared {
     bool done = false;     // the reader has handed over its last batch
     bool stopping = false; // the stream is going away
     ReadFailure endFailure = ReadFailure::None;
+    LineFault lineFault;
 
     std::unique_ptr<RowBatch> takeSpare()
     {
@@ -99,11 +100,11 @@ struct RowStream::Shared {
     }
 };
 
-RowStream::RowStream(const std::string& path, TableFormat format) : shared_(std::make_unique<Shared>())
+RowStream::RowStream(const std::string& path, TableFormat format, std::uint64_t lineLimit) : shared_(std::make_unique<Shared>())
 {
     openFailure_ = shared_->input.open(path);
     if (openFailure_ == ReadFailure::None)
-        reader_ = std::thread([this, format] { read(format); });
+        reader_ = std::thread([this, format, lineLimit] { read(format, lineLimit); });
     else
         shared_->done = true;
 }
@@ -119,10 +120,11 @@ RowStream::~RowStream()
         reader_.join();
 }
 
-void RowStream::read(TableFormat format)
+void RowStream::read(TableFormat format, std::uint64_t lineLimit)
 {
     Shared& shared = *shared_;
     ReadFailure failure = ReadFailure::None;
+    LineFault fault{0, false, lineLimit};
     try {
         // Swaps the full batch for a spare one; false when the stream is going away.
         auto hand = [&shared](std::unique_ptr<RowBatch>& batch) {
@@ -131,15 +133,16 @@ void RowStream::read(TableFormat format)
             return shared.hand(std::move(fresh));
         };
         BatchSink sink(shared.takeSpare(), hand);
-        const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); });
+        const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); }, fault);
         if (whole && !sink.empty())
             shared.hand(std::move(sink.batch()));
-        failure = whole ? shared.input.finish() : ReadFailure::Cancelled;
+        failure = whole ? shared.input.finish() : fault.line ? ReadFailure::LineTooLong : ReadFailure::Cancelled;
     } catch (const std::bad_alloc&) {
         failure = ReadFailure::OutOfMemory;
     }
     std::lock_guard lock(shared.mutex);
     shared.endFailure = failure;
+    shared.lineFault = fault;
     shared.done = true;
     shared.changed.notify_all();
 }
@@ -174,6 +177,13 @@ ReadFailure RowStream::endFailure()
     std::unique_lock lock(shared_->mutex);
     shared_->changed.wait(lock, [&] { return shared_->done; });
     return shared_->endFailure;
+}
+
+LineFault RowStream::lineFault()
+{
+    endFailure();
+    std::lock_guard lock(shared_->mutex);
+    return shared_->lineFault;
 }
 
 } // namespace tallir

@@ -43,7 +43,7 @@ struct RowBatch {
 class RowStream {
 public:
     // Opens the input (see InputFile: a file, "-", a pipe, .gz, .zst) and starts reading it.
-    RowStream(const std::string& path, TableFormat format = TableFormat::Plain);
+    RowStream(const std::string& path, TableFormat format = TableFormat::Plain, std::uint64_t lineLimit = DefaultLineLimit);
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -58,10 +58,12 @@ public:
     void recycle(std::unique_ptr<RowBatch> batch);
     // After next() gave nothing: whether the bytes read are the input's (see InputFile::finish).
     ReadFailure endFailure();
+    // With LineTooLong: where.
+    LineFault lineFault();
 
 private:
     struct Shared;
-    void read(TableFormat format);
+    void read(TableFormat format, std::uint64_t lineLimit);
 
     ReadFailure openFailure_ = ReadFailure::None;
     std::unique_ptr<Shared> shared_;

@@ -8,6 +8,7 @@
 #include "TableReader.h"
 #include "Tokenize.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -31,13 +32,15 @@ void AddLine(std::string_view line, Sink& sink)
 }
 
 // Sink: a CellSink; its calls are direct where its type is final. afterBlock() is asked after
-// each block whether to go on. False when it stopped the reading.
+// each block whether to go on. False when it stopped the reading, or a line longer than
+// fault.limit did: fault then says where.
 template <class Sink, class AfterBlock>
-bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&& afterBlock)
+bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&& afterBlock, LineFault& fault)
 {
-    LineSplitter lines;
+    const std::size_t limit = std::size_t(std::min<std::uint64_t>(fault.limit, SIZE_MAX));
+    LineSplitter lines(limit);
     const auto onLine = [&sink](std::string_view line) { AddLine(line, sink); };
-    CsvSplitter csv(sink);
+    CsvSplitter csv(sink, limit);
     const auto block = std::make_unique_for_overwrite<char[]>(SourceBlockSize);
     bool first = true;
     for (;;) {
@@ -55,10 +58,11 @@ bool SplitSource(ByteSource& source, TableFormat format, Sink& sink, AfterBlock&
         if (first && bytes.starts_with(Utf8ByteOrderMark))
             bytes.remove_prefix(Utf8ByteOrderMark.size());
         first = false;
-        if (format == TableFormat::Csv)
-            csv.feed(bytes);
-        else
-            lines.feed(bytes, onLine);
+        if (!(format == TableFormat::Csv ? csv.feed(bytes) : lines.feed(bytes, onLine))) {
+            fault.line = format == TableFormat::Csv ? csv.overlongLine() : lines.overlongLine();
+            fault.unclosedQuote = format == TableFormat::Csv && csv.overlongQuoted();
+            return false;
+        }
         if (!afterBlock())
             return false;
     }

@@ -24,9 +24,23 @@ std::string CantOpenMessage(const std::string& path)
     return "Can't open " + path;
 }
 
-std::string ReadFailureMessage(const std::string& path, ReadFailure failure)
+std::string SizeText(std::uint64_t bytes)
+{
+    const char* units[] = {"GB", "MB", "KB"};
+    for (int shift = 30, u = 0; shift >= 10; shift -= 10, ++u)
+        if (bytes != 0 && bytes % (std::uint64_t(1) << shift) == 0)
+            return std::to_string(bytes >> shift) + " " + units[u];
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string ReadFailureMessage(const std::string& path, ReadFailure failure, const LineFault& fault)
 {
     switch (failure) {
+    case ReadFailure::LineTooLong:
+        if (fault.unclosedQuote)
+            return "Can't read " + path + ": an unclosed quote from line " + std::to_string(fault.line) + " runs on past "
+                + SizeText(fault.limit) + ".";
+        return "Can't read " + path + ": line " + std::to_string(fault.line) + " is longer than " + SizeText(fault.limit) + ".";
     case ReadFailure::Changed:
         return CantOpenMessage(path) + "\nThe file changed while it was read.";
     case ReadFailure::TooLarge:
@@ -81,7 +95,8 @@ Table ParseTable(std::string_view text, TableFormat format, bool names)
     return builder.finish();
 }
 
-TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format, bool names)
+TableReadResult ReadTable(const std::string& path, const ReadProgress& progress, TableFormat format, bool names,
+                          std::uint64_t lineLimit)
 {
     InputFile input;
     if (const ReadFailure failure = input.open(path); failure != ReadFailure::None)
@@ -96,8 +111,9 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
         if (names)
             builder.expectNamesLine();
         ByteSource& source = input.source();
-        if (!SplitSource(source, format, builder, [&] { return !progress || progress(source.consumed(), size); }))
-            return {std::nullopt, ReadFailure::Cancelled};
+        LineFault fault{0, false, lineLimit};
+        if (!SplitSource(source, format, builder, [&] { return !progress || progress(source.consumed(), size); }, fault))
+            return {std::nullopt, fault.line ? ReadFailure::LineTooLong : ReadFailure::Cancelled, fault};
         if (const ReadFailure failure = input.finish(); failure != ReadFailure::None)
             return {std::nullopt, failure};
         return {builder.finish(), ReadFailure::None};
@@ -113,11 +129,11 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
 namespace tallir {
 
 std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2, TableFormat format,
-                                                          bool names)
+                                                          bool names, std::uint64_t lineLimit)
 {
     TableReadResult second;
-    std::thread reader([&] { second = ReadTable(path2, {}, format, names); });
-    TableReadResult first = ReadTable(path1, {}, format, names);
+    std::thread reader([&] { second = ReadTable(path2, {}, format, names, lineLimit); });
+    TableReadResult first = ReadTable(path1, {}, format, names, lineLimit);
     reader.join();
     return {std::move(first), std::move(second)};
 }

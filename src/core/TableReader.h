@@ -23,11 +23,24 @@ enum class ReadFailure {
     TooLarge,   // larger than the memory available, seen before reading
     OutOfMemory, // memory ran out while reading
     Damaged,    // compressed data cut short or not what its format says
+    LineTooLong, // a line (a CSV record) longer than the limit; see LineFault
+};
+
+// The longest line (CSV record) read unless told otherwise: past it a reader stops rather than
+// hold ever more of one line (a file of NULs, a quote never closed).
+constexpr std::uint64_t DefaultLineLimit = std::uint64_t(64) << 20;
+
+// Where a read stopped at a line longer than the limit.
+struct LineFault {
+    std::uint64_t line = 0;     // from 1 (the line where the open quote was, for CSV)
+    bool unclosedQuote = false; // CSV: a quote left open made the record that long
+    std::uint64_t limit = 0;
 };
 
 struct TableReadResult {
     std::optional<Table> table; // present exactly when failure is None
     ReadFailure failure = ReadFailure::None;
+    LineFault lineFault;        // with LineTooLong
 };
 
 // Called after each block with the bytes read so far and the file's size; false cancels.
@@ -39,7 +52,7 @@ enum class TableFormat { Plain, Csv };
 // With names: the first line holds the columns' names (Table::names) and is no row.
 
 TableReadResult ReadTable(const std::string& path, const ReadProgress& progress = {}, TableFormat format = TableFormat::Plain,
-                          bool names = false);
+                          bool names = false, std::uint64_t lineLimit = DefaultLineLimit);
 
 // Cuts bytes into rows and values exactly as ReadTable does, for text already in memory.
 Table ParseTable(std::string_view text, TableFormat format = TableFormat::Plain, bool names = false);
@@ -48,7 +61,9 @@ Table ParseTable(std::string_view text, TableFormat format = TableFormat::Plain,
 std::string CantOpenMessage(const std::string& path);
 // The message for a failed read: "Can't open " + path, and for the failures that path alone
 // does not explain, a second line saying why.
-std::string ReadFailureMessage(const std::string& path, ReadFailure failure);
+std::string ReadFailureMessage(const std::string& path, ReadFailure failure, const LineFault& fault = {});
+// A size as people read it: "64 MB", "1 GB", "512 KB", or "1000 bytes".
+std::string SizeText(std::uint64_t bytes);
 
 // Memory the system can still give, in bytes (available memory and free swap); the largest
 // value when that cannot be told.
@@ -60,6 +75,7 @@ namespace tallir {
 
 // Reads two files at once, one on another thread.
 std::pair<TableReadResult, TableReadResult> ReadTablePair(const std::string& path1, const std::string& path2,
-                                                          TableFormat format = TableFormat::Plain, bool names = false);
+                                                          TableFormat format = TableFormat::Plain, bool names = false,
+                                                          std::uint64_t lineLimit = DefaultLineLimit);
 
 } // namespace tallir

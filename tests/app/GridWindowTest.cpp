@@ -125,12 +125,18 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     // Larger than the memory there is (sparse, it takes no disk): said before reading.
     const QString huge = folder.write("huge.txt", "");
     QFile(huge).resize(qint64(64) << 30);
+    // A line of 65 MB of NULs: more than the longest line read.
+    const QString overlong = folder.write("overlong.txt", "");
+    QFile(overlong).resize(qint64(65) << 20);
     modControl::RecentPaths()[1] = missing;
-    for (const QString& bad : {missing, folder.path(), huge}) {
+    for (const QString& bad : {missing, folder.path(), huge, overlong}) {
         fake.messages.clear();
         EXPECT_FALSE(modMain::LoadFile(window(1), bad));
         ASSERT_EQ(fake.messages.size(), 1u);
-        EXPECT_EQ(fake.messages[0].text, "Can't open " + bad + (bad == huge ? "\nThe file is larger than the memory available." : ""));
+        const QString why = bad == huge ? "Can't open " + bad + "\nThe file is larger than the memory available."
+            : bad == overlong           ? "Can't read " + bad + ": line 1 is longer than 64 MB."
+                                        : "Can't open " + bad;
+        EXPECT_EQ(fake.messages[0].text, why);
         EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
         EXPECT_EQ(fake.messages[0].title, "Tallir");
         EXPECT_EQ(grid(1), before);

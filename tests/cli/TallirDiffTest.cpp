@@ -111,6 +111,23 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
         EXPECT_EQ(folder.read("b.txt"), Table2);
     }
 
+    // A line longer than the limit stops the reading, streamed or whole, with where it is.
+    const QString longLine = folder.write("long.txt", "1 2\n" + QByteArray(3000, '5') + "\n");
+    for (const char* reading : {"--quiet", "--full"}) {
+        const Outcome overlong = TallirDiff({reading, "--max-line", "2k", a, longLine});
+        EXPECT_EQ(overlong.status, 2) << reading;
+        EXPECT_EQ(overlong.err, "Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
+    }
+    EXPECT_EQ(TallirDiff({"--max-line", "3000", longLine, longLine}).status, 0);
+    for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M"})
+        EXPECT_EQ(TallirDiff({"--max-line", size, a, b}).status, 2) << size;
+    struct Size {
+        const char* text;
+        std::uint64_t bytes;
+    };
+    for (const Size& size : {Size{"512", 512}, {"1k", 1024}, {"64M", 64ull << 20}, {"2GB", 2ull << 30}, {"3 kb", 3072}})
+        EXPECT_EQ(ParseSize(size.text), std::optional<std::uint64_t>(size.bytes)) << size.text;
+
     // A file larger than the memory there is (sparse: it takes no disk), for the whole-table
     // comparison; streaming holds no table.
     const QString huge = folder.write("huge.txt", "");

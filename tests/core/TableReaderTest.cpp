@@ -94,6 +94,41 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
     EXPECT_EQ(CantOpenMessage("/x/a.txt"), "Can't open /x/a.txt");
 }
 
+TEST(TableReader, StopsAtALineLongerThanTheLimit)
+{
+    struct Case {
+        std::string text;
+        TableFormat format;
+        std::uint64_t limit;
+        std::uint64_t line; // 0: read whole
+        bool quote;
+    };
+    const std::string block(1'400'000, '7'); // a line over several read blocks
+    const Case cases[] = {
+        {"12\n12345\n", TableFormat::Plain, 5, 0, false},
+        {"12\n123456\n", TableFormat::Plain, 5, 2, false},
+        {"1\n123456", TableFormat::Plain, 5, 2, false},
+        {"1\r\n2\r3\n12345\r\n123456\r\n", TableFormat::Plain, 5, 5, false},
+        {"1\n" + block + "\n", TableFormat::Plain, 1'400'000, 0, false},
+        {"1\n" + block + "8\n", TableFormat::Plain, 1'400'000, 2, false},
+        {"a\n123456789\n", TableFormat::Csv, 5, 2, false},
+        {"a,b\n1,\"x\ny\nzzzzzz", TableFormat::Csv, 8, 2, true},
+        {"a\r\nb\r\n\"q\r\nrrrrrrrr", TableFormat::Csv, 6, 3, true},
+        {"a\r\n\"q\r\nr\"\r\n", TableFormat::Csv, 6, 0, false}, // the quoted line end is in the record
+        {"1,\"" + block + "\"\n", TableFormat::Csv, 1'400'000, 1, true},
+    };
+    for (const Case& c : cases) {
+        const TempFile file(c.text);
+        const auto result = ReadTable(file.path(), {}, c.format, false, c.limit);
+        EXPECT_EQ(result.failure, c.line ? ReadFailure::LineTooLong : ReadFailure::None) << c.text.substr(0, 30);
+        EXPECT_EQ(result.lineFault.line, c.line) << c.text.substr(0, 30);
+        EXPECT_EQ(result.lineFault.unclosedQuote, c.quote) << c.text.substr(0, 30);
+    }
+    EXPECT_EQ(ReadFailureMessage("a.csv", ReadFailure::LineTooLong, {3, true, 64 << 20}),
+              "Can't read a.csv: an unclosed quote from line 3 runs on past 64 MB.");
+    EXPECT_EQ(ReadFailureMessage("a.txt", ReadFailure::LineTooLong, {1, false, 1000}), "Can't read a.txt: line 1 is longer than 1000 bytes.");
+}
+
 TEST(TableReader, ProgressCanCancelAndHardInputsLoad)
 {
     std::string big;
