@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 #include <QWidget>
 
 namespace platform {
@@ -118,10 +117,11 @@ bool SingleInstance::requestOpen(const QStringList& files)
 {
     if (!client_ || files.isEmpty())
         return false;
-    // One line: the names, each percent-encoded, so that any byte of a name travels.
+    // One line: the names, each as its UTF-16 code units in hexadecimal, so that every unit
+    // travels, the lone surrogates that stand for bytes of a name that are no UTF-8 included.
     QByteArray line = OpenPrefix;
     for (const QString& file : files)
-        line += ' ' + QUrl::toPercentEncoding(file);
+        line += ' ' + QByteArray(reinterpret_cast<const char*>(file.utf16()), file.size() * qsizetype(sizeof(char16_t))).toHex();
     client_->write(line + '\n');
     return client_->waitForBytesWritten(WaitMilliseconds);
 }
@@ -135,8 +135,10 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         } else if (line.startsWith(OpenPrefix + ' ')) {
             QStringList files;
             for (const QByteArray& part : line.mid(OpenPrefix.size() + 1).split(' '))
-                if (!part.isEmpty())
-                    files << QUrl::fromPercentEncoding(part);
+                if (!part.isEmpty()) {
+                    const QByteArray units = QByteArray::fromHex(part);
+                    files << QString::fromUtf16(reinterpret_cast<const char16_t*>(units.constData()), units.size() / 2);
+                }
             // Loading may show a message box: not from inside the socket's own signal, which
             // the copy that sent it may close meanwhile.
             QTimer::singleShot(0, this, [this, files] { emit openRequested(files); });

@@ -26,6 +26,16 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
     ASSERT_TRUE(requests.wait(3000));
     EXPECT_EQ(requests.at(0).at(0).toString(), "Tallir Ver.1.0 Rev.109");
 
+    // Names travel unit for unit: blanks, percent signs, and the lone surrogates that stand
+    // for bytes of a name that are no UTF-8 (here 0xFF).
+    QSignalSpy opens(&first, &SingleInstance::openRequested);
+    const QStringList names{"/data/run a.txt", "/data/100%.txt", QStringLiteral("/data/non") + QChar(0xDCFF) + "utf.txt"};
+    SingleInstance third(UniqueKey("hand-over"));
+    ASSERT_TRUE(third.anotherIsRunning());
+    EXPECT_TRUE(third.requestOpen(names));
+    ASSERT_TRUE(opens.wait(3000));
+    EXPECT_EQ(opens.at(0).at(0).toStringList(), names);
+
     EXPECT_FALSE(SingleInstance(UniqueKey("other key")).anotherIsRunning());
 }
 
@@ -72,7 +82,7 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     QObject::connect(&running, &SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
 
-    // Started with two files (one with a blank and a percent sign): they are handed over.
+    // Started with two files: they are handed over.
     QProcess peer;
     peer.setProcessChannelMode(QProcess::MergedChannels);
     peer.start(INSTANCE_PEER, {key, "/data/run a.txt", "/data/100%.txt"});
