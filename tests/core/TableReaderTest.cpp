@@ -274,16 +274,26 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     std::filesystem::resize_file(huge.path(), std::uintmax_t(64) << 30); // sparse: takes no disk
     EXPECT_EQ(ReadTable(huge.path()).failure, ReadFailure::TooLarge);
 
-    // Memory running out part way is a failed read, not an abort.
+    // Memory running out part way is a failed read, not an abort: in a child process, whose
+    // address space alone is limited (a sanitizer's allocator dies instead, by design).
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's allocator does not return out of memory";
+#else
     const TempFile large("");
     std::filesystem::resize_file(large.path(), std::uintmax_t(1) << 30);
-    rlimit limit{};
-    getrlimit(RLIMIT_AS, &limit);
-    const rlimit tight{rlim_t(512) << 20, limit.rlim_max};
-    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
-    const auto failure = ReadTable(large.path()).failure;
-    setrlimit(RLIMIT_AS, &limit);
-    EXPECT_EQ(failure, ReadFailure::OutOfMemory);
+    const pid_t child = fork();
+    if (child == 0) {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlimit tight{rlim_t(512) << 20, limit.rlim_max};
+        if (setrlimit(RLIMIT_AS, &tight) != 0)
+            _exit(3);
+        _exit(ReadTable(large.path()).failure == ReadFailure::OutOfMemory ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+#endif
 }
 
 TEST(TableReader, CsvAsPeopleWriteIt)

@@ -22,10 +22,14 @@ status=0
 "$diff" --html "$work/report.html" "$work/a.txt" "$work/b.txt" > /dev/null || status=$?
 [ "$status" -eq 1 ] || { echo "FAIL: tallir-diff ended with $status"; exit 1; }
 
-# Chromium runs as root only without its sandbox; it has no profile of its own here.
+# Chromium runs as root only without its sandbox; it has no profile of its own here. Its
+# sockets live in its profile and temporary folders, whose paths must stay short (a socket's
+# path has at most 107 bytes), whatever TMPDIR is.
+short=$(mktemp -d /tmp/tallir-chromium.XXXXXX)
+trap 'rm -rf "$work" "$short"' EXIT
 run_browser() {
-    timeout 60 "$browser" --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir="$work/profile" \
-        --enable-logging=stderr --v=0 "$@" "file://$work/report.html"
+    TMPDIR=$short XDG_RUNTIME_DIR=$short timeout 60 "$browser" --headless --no-sandbox --disable-gpu --no-first-run \
+        --user-data-dir="$short/profile" --enable-logging=stderr --v=0 "$@" "file://$work/report.html"
 }
 run_browser --screenshot="$artifacts/$name.png" --window-size=1100,2400 2> "$work/shot.log" ||
     { cat "$work/shot.log"; echo "FAIL: chromium could not render the page"; exit 1; }

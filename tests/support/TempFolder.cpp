@@ -1,6 +1,7 @@
 #include "TempFolder.h"
 
 #include <QFile>
+#include <filesystem>
 
 TempFolder::TempFolder()
     : previousSettingsDir_(qgetenv("TALLIR_SETTINGS_DIR"))
@@ -11,6 +12,9 @@ TempFolder::TempFolder()
 TempFolder::~TempFolder()
 {
     qputenv("TALLIR_SETTINGS_DIR", previousSettingsDir_);
+    // By its bytes: a name that is no UTF-8 would keep the folder from going otherwise.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ignored);
 }
 
 QString TempFolder::path(const QString& name) const
