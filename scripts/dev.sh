@@ -2,6 +2,9 @@
 # Set-up, build and run for a fresh Debian machine:
 #   scripts/dev.sh start [ARGS...]   install what is missing, build, start Tallir
 #   scripts/dev.sh test              install what is missing, build, run every test
+#   scripts/dev.sh sloc              the size of the tests against the product code
+#   scripts/dev.sh sanitize          the unit and window tests built with address and
+#                                    undefined-behaviour checks, each suite in one process
 # Installing is idempotent: packages already present are not asked for again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -68,8 +71,22 @@ test)
     TMPDIR="$local_tmp" QT_QPA_PLATFORM=offscreen build/bin/qt_tests --gtest_brief=1
     rm -rf "$(dirname "$local_tmp")"
     ;;
+sloc)
+    python3 scripts/sloc.py "${@:2}"
+    ;;
+sanitize)
+    install_missing
+    # Leaks are not looked for: Qt keeps some of its own until the process ends.
+    flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+    cmake --build build-sanitize -j"$(nproc)" --target core_tests qt_tests tallir tallir-diff instance_peer
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+    QT_QPA_PLATFORM=offscreen build-sanitize/bin/core_tests --gtest_brief=1
+    QT_QPA_PLATFORM=offscreen build-sanitize/bin/qt_tests --gtest_brief=1
+    ;;
 *)
-    echo "usage: scripts/dev.sh start [ARGS...] | test" >&2
+    echo "usage: scripts/dev.sh start [ARGS...] | test | sloc | sanitize" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""Mutation check: makes one-line faults in the product code, builds, runs the tests and lists
+the faults no test noticed (the survivors).
+
+    scripts/mutate.py                      # the lines changed since origin/main (or HEAD~1)
+    scripts/mutate.py --since REV          # the lines changed since REV
+    scripts/mutate.py src/core/Compare.cpp src/report   # every line of these files or folders
+    scripts/mutate.py --max 150 --seed 3 src/core
+
+The faults: a comparison flipped or loosened, == and != exchanged, a condition dropped (one side
+of && or ||, or a whole if), an off-by-one (a number one more or less, + 1 gone), a call
+removed, the two arguments of a call swapped, true and false exchanged, a constant changed. Each
+is tried in a copy of the tree (a git worktree under $TMPDIR with a build of its own, made once
+and kept for later runs), so the working tree is never touched. A fault that does not compile
+is not counted. The unit tests run first, the window and command-line tests only when those
+pass; a fault is caught when any test fails or a test run takes too long.
+"""
+import argparse
+import os
+import pathlib
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TARGETS = ["core_tests", "qt_tests", "tallir", "tallir-diff", "instance_peer"]
+
+
+def run(command, cwd, timeout=None, env=None):
+    return subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          timeout=timeout, env=env)
+
+
+# ---- where to mutate ----------------------------------------------------------------------
+
+def changed_lines(since):
+    """{path: set of line numbers} of src/ C++ lines added or changed since a revision."""
+    diff = run(["git", "diff", "-U0", since, "--", "src"], ROOT).stdout
+    lines, path = {}, None
+    for line in diff.splitlines():
+        if line.startswith("+++ "):
+            path = line[6:] if line.startswith("+++ b/") else None
+        elif line.startswith("@@") and path and path.endswith((".cpp", ".h")):
+            match = re.search(r"\+(\d+)(?:,(\d+))?", line)
+            start, count = int(match.group(1)), int(match.group(2) or 1)
+            lines.setdefault(path, set()).update(range(start, start + count))
+    return lines
+
+
+def all_lines(names):
+    lines = {}
+    for name in names:
+        path = ROOT / name
+        files = [path] if path.is_file() else sorted(p for p in path.rglob("*") if p.suffix in (".cpp", ".h"))
+        for file in files:
+            relative = str(file.relative_to(ROOT))
+            lines[relative] = set(range(1, len(file.read_text().splitlines()) + 1))
+    return lines
+
+
+# ---- the faults ---------------------------------------------------------------------------
+
+def masked(line):
+    """The line with string and character literals and a trailing comment blanked out, so that
+    faults are only made in code."""
+    out, quote, i = [], None, 0
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                out.append("  ")
+                i += 2
+                continue
+            out.append(" " if c != quote else c)
+            if c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+            out.append(c)
+        elif line.startswith("//", i):
+            out.append(" " * (len(line) - i))
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+COMPARISONS = {"<": ["<=", ">"], ">": [">=", "<"], "<=": ["<", ">"], ">=": [">", "<"], "==": ["!="], "!=": ["=="]}
+
+
+def faults(line):
+    """(description, mutated line) for one line of code."""
+    code = masked(line)
+    stripped = code.strip()
+    if not stripped or stripped.startswith(("#", "//", "*", "/*", "static_assert", "template")):
+        return []
+    found = []
+
+    def replace(start, end, text, what):
+        found.append((what, line[:start] + text + line[end:]))
+
+    # Comparisons (not the brackets of template arguments, shifts or ->).
+    templates = 0
+    for match in re.finditer(r"(?<![<>=!\-])(<=|>=|==|!=|<|>)(?![<>=])", code):
+        op, before = match.group(1), code[:match.start()]
+        if op == "<" and (re.search(r"(std::\w+|vector|optional|array|pair|map|set|function|atomic|_ptr|_cast|template)\s*$", before)
+                          or before.rstrip().endswith("operator")):
+            templates += 1
+            continue
+        if op == ">" and templates:
+            templates -= 1
+            continue
+        for other in COMPARISONS[op]:
+            replace(match.start(1), match.end(1), other, f"{op} -> {other}")
+    # && and || exchanged: a condition dropped or added.
+    for match in re.finditer(r"(&&|\|\|)", code):
+        replace(match.start(), match.end(), "||" if match.group(1) == "&&" else "&&", f"{match.group(1)} exchanged")
+    # A whole condition.
+    match = re.match(r"(\s*(?:else\s+)?if\s*\()(.*)\)\s*(\{?)\s*$", code)
+    if match and code.count("(") == code.count(")"):
+        inner_start, inner_end = match.end(1), match.end(1) + len(match.group(2))
+        replace(inner_start, inner_end, "true", "condition always true")
+        replace(inner_start, inner_end, "false", "condition always false")
+    # Numbers one more or one less, and constants changed.
+    for match in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", code):
+        value = int(match.group(1))
+        replace(match.start(), match.end(), str(value + 1), f"{value} -> {value + 1}")
+        if value > 0:
+            replace(match.start(), match.end(), str(value - 1), f"{value} -> {value - 1}")
+    for match in re.finditer(r"\s([+-])\s1\b", code):
+        replace(match.start(), match.end(), "", f"{match.group(1)} 1 dropped")
+    for match in re.finditer(r"\b(true|false)\b", code):
+        other = "false" if match.group(1) == "true" else "true"
+        replace(match.start(), match.end(), other, f"{match.group(1)} -> {other}")
+    # A call of its own removed.
+    if re.match(r"\s*[A-Za-z_][\w:.>\-]*\s*\(.*\)\s*;\s*$", code) and not re.match(r"\s*(return|throw|delete)\b", code):
+        found.append(("call removed", re.match(r"(\s*)", line).group(1) + ";"))
+    # The two arguments of a call swapped.
+    for match in re.finditer(r"\b(\w+)\(\s*([\w.\->*&]+)\s*,\s*([\w.\->*&]+)\s*\)", code):
+        if match.group(2) != match.group(3) and match.group(1) not in ("if", "while", "for", "switch"):
+            replace(match.start(2), match.end(3), f"{match.group(3)}, {match.group(2)}", "arguments swapped")
+    # x++ / ++x dropped, += and -= exchanged.
+    for match in re.finditer(r"(\+=|-=)", code):
+        replace(match.start(), match.end(), "-=" if match.group(1) == "+=" else "+=", f"{match.group(1)} exchanged")
+    return found
+
+
+def mutants(lines, limit, seed):
+    every = []
+    for path, numbers in sorted(lines.items()):
+        text = (ROOT / path).read_text().splitlines()
+        for number in sorted(numbers):
+            if number <= len(text):
+                for what, mutated in faults(text[number - 1]):
+                    if mutated != text[number - 1]:
+                        every.append((path, number, what, mutated))
+    random.Random(seed).shuffle(every)
+    return every[:limit]
+
+
+# ---- building and testing -----------------------------------------------------------------
+
+def worktree(cache):
+    """A copy of HEAD with the working tree's changes, built once; reused while HEAD stands."""
+    head = run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()
+    tree = pathlib.Path(cache)
+    if not (tree / ".git").exists():
+        subprocess.run(["git", "worktree", "add", "--detach", str(tree), head], cwd=ROOT, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    run(["git", "checkout", "--detach", "-f", head], tree)
+    # The working tree's own changes, so that what is tested is what is there.
+    patch = run(["git", "diff", "HEAD"], ROOT).stdout
+    if patch:
+        subprocess.run(["git", "apply", "--whitespace=nowarn"], cwd=tree, input=patch, text=True, check=True)
+    for untracked in run(["git", "ls-files", "--others", "--exclude-standard"], ROOT).stdout.splitlines():
+        (tree / untracked).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(ROOT / untracked, tree / untracked)
+    run(["cmake", "-S", ".", "-B", "build", "-DCMAKE_BUILD_TYPE=Release"], tree)
+    return tree
+
+
+def build(tree):
+    return run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2), "--target", *TARGETS], tree).returncode == 0
+
+
+def tests_pass(tree, timeout):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    for suite in ("core_tests", "qt_tests"):
+        try:
+            result = run([str(tree / "build/bin" / suite), "--gtest_brief=1", "--gtest_fail_fast"], tree, timeout, env)
+        except subprocess.TimeoutExpired:
+            return False
+        if result.returncode != 0:
+            return False
+    return True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("paths", nargs="*", help="files or folders to mutate every line of")
+    parser.add_argument("--since", help="mutate the lines changed since this revision")
+    parser.add_argument("--max", type=int, default=100, help="at most this many faults (default 100)")
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--timeout", type=int, default=300, help="seconds a test suite may take")
+    parser.add_argument("--tree", default=os.path.join(tempfile.gettempdir(), "tallir-mutate"),
+                        help="where the copy of the tree and its build live")
+    arguments = parser.parse_args()
+
+    if arguments.paths:
+        lines = all_lines(arguments.paths)
+    else:
+        since = arguments.since
+        if not since:
+            has_origin = run(["git", "rev-parse", "--verify", "-q", "origin/main"], ROOT).returncode == 0
+            since = "origin/main" if has_origin else "HEAD~1"
+        lines = changed_lines(since)
+    chosen = mutants(lines, arguments.max, arguments.seed)
+    if not chosen:
+        print("no line to mutate")
+        return 0
+
+    tree = worktree(arguments.tree)
+    print(f"building the unchanged copy in {tree} ...", flush=True)
+    if not build(tree) or not tests_pass(tree, arguments.timeout):
+        print("the unchanged copy does not build or pass its tests: nothing to measure against")
+        return 2
+
+    caught = survived = unbuilt = 0
+    survivors = []
+    for index, (path, number, what, mutated) in enumerate(chosen, 1):
+        file = tree / path
+        original = file.read_text()
+        text = original.splitlines(keepends=True)
+        ending = "\n" if text[number - 1].endswith("\n") else ""
+        text[number - 1] = mutated + ending
+        file.write_text("".join(text))
+        try:
+            if not build(tree):
+                unbuilt += 1
+                verdict = "does not build"
+            elif tests_pass(tree, arguments.timeout):
+                survived += 1
+                survivors.append((path, number, what, mutated.strip()))
+                verdict = "SURVIVED"
+            else:
+                caught += 1
+                verdict = "caught"
+        finally:
+            file.write_text(original)
+        print(f"[{index}/{len(chosen)}] {path}:{number} {what}: {verdict}", flush=True)
+    build(tree)
+
+    tried = caught + survived
+    print(f"\n{tried} faults that build: {caught} caught, {survived} survived"
+          f" ({100 * survived / tried if tried else 0:.0f} % alive); {unbuilt} did not build")
+    for path, number, what, mutated in survivors:
+        print(f"survivor {path}:{number} ({what}): {mutated}")
+    return 1 if survivors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
