@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -194,11 +193,6 @@ QString ReadSystemIni(const QString&, const QString&, const QString& defaultValu
 QString ReadRegistryString(const QString&, const QString&, const QString&)
 {
     return {};
-}
-
-QString WindowsVersion()
-{
-    return WindowsVersionFrom(QSysInfo::kernelVersion());
 }
 
 QString WindowsVersionFrom(const QString& kernelRelease)

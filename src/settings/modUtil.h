@@ -45,9 +45,8 @@ QString ReadSystemIni(const QString& section, const QString& key, const QString&
 // There is no registry here: always "".
 QString ReadRegistryString(const QString& root, const QString& subkey, const QString& name);
 
-// The system's version as major + minor / 100 with two decimals ("6.01" for kernel 6.1).
-QString WindowsVersion();
-// The same for a given kernel release text such as "6.1.0-13-amd64".
+// The system's version as major + minor / 100 with two decimals, of a kernel release text such
+// as "6.1.0-13-amd64" ("6.01").
 QString WindowsVersionFrom(const QString& kernelRelease);
 
 } // namespace modUtil

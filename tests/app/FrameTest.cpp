@@ -346,31 +346,6 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     EXPECT_EQ(fake.messages.size(), 1u) << "a cancelled dialog loads and compares nothing";
 }
 
-TEST_F(FrameTest, DropsOntoTheFrameGoByTheActiveWindow)
-{
-    mdiMain& f = start();
-    const QString a = folder.path("a.txt");
-    const QString b = folder.path("b.txt");
-    f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
-    f.MDIForm_OLEDragDrop({a, b, folder.path("c.txt")});
-    EXPECT_EQ(window(1).Caption(), CaptionFor(a));
-    EXPECT_EQ(window(0).Caption(), CaptionFor(b));
-
-    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
-    f.MDIForm_OLEDragDrop({folder.path("dir with space"), folder.path("c.txt")});
-    EXPECT_EQ(window(0).Caption(), CaptionFor(b)) << "the folder is skipped";
-    EXPECT_EQ(window(1).Caption(), CaptionFor(folder.path("c.txt")));
-
-    f.mdiArea()->setActiveSubWindow(window(2).SubWindow());
-    f.MDIForm_OLEDragDrop({a});
-    EXPECT_EQ(messages(), QStringList({"Activate \"File 1\" or \"File 2\" of child windows."}));
-
-    modUtil::WriteString("Option", "ImmediateCompare", "1");
-    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
-    f.MDIForm_OLEDragDrop({folder.path("dir with space")});
-    EXPECT_EQ(fake.messages.size(), 2u) << "a drop compares even when nothing loaded";
-}
-
 TEST_F(FrameTest, HelpHomePageAndUniformWidth)
 {
     mdiMain& f = start();

@@ -175,25 +175,6 @@ TEST_F(InteractionTest, WidthsUniformAndFitted)
     EXPECT_GE(g->ColWidth(5) / tx + 1, plain.horizontalAdvance("a-rather-long-value-here"));
 }
 
-TEST_F(InteractionTest, DropsOnAFileWindow)
-{
-    const QString a = table(2, 2);
-    const QString b = table(3, 3);
-    QDir(folder.path()).mkdir("folder");
-    const QString dir = folder.path("folder");
-    frame.dropOnto(window(0), {dir, b});
-    EXPECT_EQ(window(0).Caption(), "File 1") << "the folder is skipped";
-    EXPECT_EQ(window(1).Caption(), CaptionFor(b));
-    frame.dropOnto(window(1), {a, b, dir});
-    EXPECT_EQ(window(1).Caption(), CaptionFor(a));
-    EXPECT_EQ(window(0).Caption(), CaptionFor(b));
-    EXPECT_TRUE(fake.messages.empty());
-    modUtil::WriteString("Option", "ImmediateCompare", "1");
-    frame.dropOnto(window(0), {dir});
-    EXPECT_EQ(fake.messages.size(), 1u) << "a folder alone still compares";
-    EXPECT_THROW(window(2).MSFlexGrid1()->OLEDragDrop({a}), std::logic_error);
-}
-
 TEST_F(InteractionTest, TheCellTextBoxRefusesTypingWithABeep)
 {
     QLineEdit* text = window(0).Text1();

@@ -275,4 +275,10 @@ TEST_F(MenusAndDropsTest, RealDropsOnTheFrameAWindowAndItsGrid)
     ASSERT_EQ(fake.messages.size(), 2u);
     EXPECT_EQ(fake.messages[1].text, "Activate \"File 1\" or \"File 2\" of child windows.");
     EXPECT_EQ(window(1).Caption(), CaptionFor(b));
+
+    // A folder alone loads nothing and still compares.
+    frame.mdiArea()->setActiveSubWindow(window(0).SubWindow());
+    ASSERT_EQ(drop(&window(0), {dir}), &window(0));
+    EXPECT_EQ(fake.messages.size(), 3u);
+    EXPECT_EQ(window(0).Caption(), CaptionFor(c));
 }
