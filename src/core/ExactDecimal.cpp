@@ -156,8 +156,7 @@ int ExactOrder(std::string_view a, std::string_view b)
     auto sign = [](const Decimal& d) { return d.zero() ? 0 : d.negative ? -1 : 1; };
     if (sign(x1) != sign(x2) || sign(x1) == 0)
         return sign(x1) - sign(x2);
-    int magnitude = x1.exponent != x2.exponent ? (x1.exponent < x2.exponent ? -1 : 1) : x1.digits.compare(x2.digits);
-    magnitude = magnitude < 0 ? -1 : magnitude > 0;
+    const int magnitude = x1.exponent != x2.exponent ? (x1.exponent < x2.exponent ? -1 : 1) : x1.digits.compare(x2.digits);
     return x1.negative ? -magnitude : magnitude;
 }
 

@@ -43,12 +43,6 @@ struct KeyCell {
             return a.text < b.text;
         return a.value != b.value ? a.value < b.value : ExactOrder(a.text, b.text) < 0;
     }
-    friend bool operator==(const KeyCell& a, const KeyCell& b)
-    {
-        if (a.numeric != b.numeric)
-            return false;
-        return a.numeric ? a.value == b.value && (a.text == b.text || ExactOrder(a.text, b.text) == 0) : a.text == b.text;
-    }
 };
 
 // The key cells of every row, width to a row.

@@ -40,6 +40,8 @@ TEST(RowAlignment, ByKeyColumns)
         {"texts by text", "b 1\na 2\n", "a 1\nb 2\nc 3\n", {0}, "0:1 1:0 _:2", false},
         {"time stamps beyond 2^53 by exact value", "1700000000000000000 a\n1700000000000000089 b\n",
          "1700000000000000089 b\n1.7e18 a\n", {0}, "0:1 1:0", false},
+        {"last digits one apart", "1700000000000000012 a\n1700000000000000011 b\n", "1700000000000000011 b\n1700000000000000012 a\n",
+         {0}, "0:1 1:0", false},
         {"one exact value in two spellings", "1700000000000000089 b\n", "1.700000000000000089e18 b\n", {0}, "0:0", true},
         {"5 is not 5x", "5 1\n", "5x 1\n", {0}, "0:_ _:0", true},
         {"reordered", "1 a\n2 b\n3 c\n", "3 c\n1 a\n2 b\n", {0}, "0:1 1:2 2:0", false},
