@@ -9,6 +9,7 @@
 #include "settings/modUtil.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,8 @@ PrecisionSettings ReadPrecisionSettings()
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    // What it prints is read by scripts: numbers, sizes and dates the same in every locale.
+    QLocale::setDefault(QLocale::c());
     // File names are taken byte for byte, whatever their encoding.
     const DiffCommand command = ParseDiffArguments(QStringList{QCoreApplication::applicationFilePath()} + ArgumentsFromBytes(argc, argv),
                                                    ReadPrecisionSettings);

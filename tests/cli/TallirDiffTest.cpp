@@ -24,11 +24,11 @@ struct Outcome {
     QString err;
 };
 
-Outcome TallirDiff(const QStringList& arguments, const QString& settingsDir = {})
+Outcome TallirDiff(const QStringList& arguments, const QString& settingsDir = {}, const QString& locale = "C.UTF-8")
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "C.UTF-8");
+    environment.insert("LC_ALL", locale);
     if (!settingsDir.isEmpty())
         environment.insert("TALLIR_SETTINGS_DIR", settingsDir);
     process.setProcessEnvironment(environment);
@@ -164,6 +164,10 @@ TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
         "",
     };
     EXPECT_EQ(lines, expected);
+    // The same words and numbers in every locale, in the text report and in JSON.
+    for (const char* locale : {"de_DE.UTF-8", "fr_FR.UTF-8"})
+        for (const QStringList& arguments : {QStringList{a, b}, QStringList{"--json", a, b}})
+            EXPECT_EQ(TallirDiff(arguments, {}, locale).out, TallirDiff(arguments).out) << locale;
 
     const QString same = folder.write("same.txt", "1 2\n");
     EXPECT_EQ(TallirDiff({same, same}).out,
