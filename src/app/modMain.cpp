@@ -38,6 +38,14 @@ bool VersionAccepted(const QString& versionText)
     return ok && version >= 4.0;
 }
 
+QString StartUpVersion(const QString& kernelRelease)
+{
+    // Every kernel the C library runs on (3.2 and later) is recent enough.
+    const QString version = modUtil::WindowsVersion(kernelRelease);
+    const double number = QLocale::c().toDouble(version);
+    return number >= 3.02 && number < 4.0 ? QStringLiteral("4.00") : version;
+}
+
 StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& handOver)
 {
     if (instance.anotherIsRunning()) {
@@ -46,7 +54,7 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& 
         instance.requestActivation(Caption());
         return StartUpGate::PreviousInstance;
     }
-    if (!VersionAccepted(modUtil::WindowsVersionFrom(platform::Platform().systemFacts().kernelRelease))) {
+    if (!VersionAccepted(StartUpVersion(platform::Platform().systemFacts().kernelRelease))) {
         platform::MsgBox(QStringLiteral("Use on Windows 95 or later."), platform::Buttons::Ok,
                          platform::Icon::Information, Caption());
         return StartUpGate::VersionRefused;

@@ -34,6 +34,9 @@ StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& 
 // The files a command line names after its options (at most two), as absolute paths.
 QStringList CommandLineFiles(const QStringList& arguments);
 
+// The version the start-up test sees for a kernel release: its version text, with kernels from
+// 3.2 on counted as 4.00 (they are recent enough here).
+QString StartUpVersion(const QString& kernelRelease);
 // Whether a version text such as "4.00" is one the program runs on (4.0 and above).
 bool VersionAccepted(const QString& versionText);
 

@@ -101,10 +101,4 @@ void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& 
 
 std::vector<std::string> Tokenize(std::string_view text, std::string_view separators);
 
-// Replaces line by TAB + value1 + TAB + value2 ... and returns the number of values.
-std::size_t NormalizeLine(std::string& line);
-
-// text without its leading blanks (character 32 only; a leading TAB stays).
-std::string_view LTrimSpaces(std::string_view text);
-
 } // namespace tallir

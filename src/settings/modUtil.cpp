@@ -195,7 +195,7 @@ QString ReadRegistryString(const QString&, const QString&, const QString&)
     return {};
 }
 
-QString WindowsVersionFrom(const QString& kernelRelease)
+QString WindowsVersion(const QString& kernelRelease)
 {
     const QStringList parts = kernelRelease.split('.');
     auto leadingNumber = [](const QString& text) {

@@ -47,6 +47,6 @@ QString ReadRegistryString(const QString& root, const QString& subkey, const QSt
 
 // The system's version as major + minor / 100 with two decimals, of a kernel release text such
 // as "6.1.0-13-amd64" ("6.01").
-QString WindowsVersionFrom(const QString& kernelRelease);
+QString WindowsVersion(const QString& kernelRelease);
 
 } // namespace modUtil

@@ -32,20 +32,6 @@ TEST(Tokenize, SplitsAtSeparatorRunsAndKeepsQuotedStretches)
     EXPECT_EQ(Tokenize("aXbxc", "X"), (Tokens{"a", "bxc"})) << "case counts";
 }
 
-TEST(Tokenize, NormalizeLineAndLTrimSpaces)
-{
-    std::string line = " 1, 2,,3 ";
-    EXPECT_EQ(NormalizeLine(line), 3u);
-    EXPECT_EQ(line, "\t1\t2\t3");
-    std::string empty = " ,, ";
-    EXPECT_EQ(NormalizeLine(empty), 0u);
-    EXPECT_EQ(empty, "");
-
-    EXPECT_EQ(LTrimSpaces("   a b "), "a b ");
-    EXPECT_EQ(LTrimSpaces(" \ta"), "\ta");
-    EXPECT_EQ(LTrimSpaces("   "), "");
-}
-
 TEST(LineSplitter, EveryKindOfLineEndInAnyBlockSplit)
 {
     struct Case {

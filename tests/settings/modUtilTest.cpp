@@ -234,5 +234,5 @@ TEST(modUtil, PathJoinAndPlatformQueries)
         {"3.10.0", "3.10"}, {"", "0.00"}, {"6", "6.00"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(WindowsVersionFrom(c.release), c.version) << c.release;
+        EXPECT_EQ(WindowsVersion(c.release), c.version) << c.release;
 }
