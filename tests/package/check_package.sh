@@ -6,6 +6,11 @@ set -euo pipefail
 source=$1
 build=$2
 desktop-file-validate "$source/data/tallir.desktop"
+# Tables, not every text file: a shopping note must not open as a grid.
+if grep -q '^MimeType=.*text/plain' "$source/data/tallir.desktop"; then
+    echo "FAIL: the desktop entry claims text/plain"
+    exit 1
+fi
 appstreamcli validate --no-net "$source/data/io.github.tallir.Tallir.metainfo.xml"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
