@@ -12,9 +12,10 @@ bool EndsWith(const std::string& text, std::string_view end)
     return text.size() >= end.size() && std::string_view(text).substr(text.size() - end.size()) == end;
 }
 
+// Files, pipes, and devices such as /dev/null (an empty table).
 bool Readable(const struct stat& info)
 {
-    return S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode);
+    return S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode);
 }
 
 } // namespace

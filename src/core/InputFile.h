@@ -1,7 +1,7 @@
 #pragma once
-// A table's input opened for reading: a regular file, standard input ("-") or a pipe, read as
-// it is or decompressed on the way when its name ends in .gz or .zst. Anything else (a
-// directory, a device) is no file. After the last read, finish() tells whether the bytes read
+// A table's input opened for reading: a regular file, standard input ("-"), a pipe or a
+// character device (/dev/null), read as it is or decompressed on the way when its name ends in
+// .gz or .zst. Anything else (a directory, a block device) is no file. After the last read, finish() tells whether the bytes read
 // are what the input held.
 
 #include "ByteSource.h"
