@@ -62,9 +62,15 @@ QStringList modMain::CommandLineFiles(const QStringList& arguments)
 {
     const QStringList tokens = CommandLineTokens(arguments);
     QStringList files;
+    bool options = true;
     for (const QString& token : tokens) {
-        if (files.isEmpty() && IsOption(token))
+        if (options && token == QLatin1String("--")) {
+            options = false;
             continue;
+        }
+        if (options && files.isEmpty() && IsOption(token))
+            continue;
+        options = false;
         files << QDir::cleanPath(QDir::current().absoluteFilePath(token));
         if (files.size() == 2)
             break;
@@ -94,6 +100,10 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
     qsizetype index = 0;
     for (; index < tokens.size(); ++index) {
         const QString& token = tokens[index];
+        if (token == QLatin1String("--")) { // the end of the options: files follow, whatever their names
+            ++index;
+            break;
+        }
         if (!IsOption(token))
             break;
         if (token.size() == 1) {

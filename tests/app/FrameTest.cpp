@@ -107,6 +107,8 @@ TEST_F(FrameTest, CommandLineGrammar)
          "./a.txt", "File 2", 2, 1, true},
         {{"\"dir with space/q.txt\"", "a.txt", "c.txt"}, {}, "dir with space/q.txt", "./a.txt", 2, -1, true},
         {{"", "a.txt"}, {}, "./a.txt", "File 2", 2, -1, true},
+        {{"--", "-i", "b.txt"}, {"Can't open ./-i"}, "File 1", "./b.txt", 2, -1, true}, // names after "--" are files
+        {{"-i", "--", "a.txt", "b.txt"}, {compared}, "./a.txt", "./b.txt", 2, 1, true},
         // An absolute path is a file, not an option.
         {{"-i", folder.path("a.txt"), folder.path("b.txt")},
          {CaptionFor(folder.path("a.txt")) + " != " + CaptionFor(folder.path("b.txt")) + "\r\nat 1 cells\r\nin smaller rows and cols."},
