@@ -58,6 +58,7 @@ TEST(Compare, VerdictOfEachKindOfPair)
         {"1700000000000000000", "1700000000000000089", {}, "16.28"}, // 89 / 1.7e18
         {"1700000000000000000", "1.700000000000000089E18", {}, "16.28"},
         {"99999999999999999999", "1e20", {}, "20.00"},
+        {"9007199254740992", "9007199254740993", {}, "15.95"}, // 2^53 and 2^53 + 1: 16 digits, one double
         {"12345678901234567890123", "12345678901234567890124", {}, "22.09"},
         {"0.1", "0.10000000000000000001", {}, "19.00"},
         {"1e-400", "0", {}, "0.00"},
@@ -286,6 +287,8 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     // 2 against 2.5 agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
     EXPECT_EQ(histogram.bins.front(), (AgreementBin{0, 2, 0}));
     EXPECT_EQ(histogram.bins.back(), (AgreementBin{7, 0, 1}));
+    // Agreements below -1 (1 against 1000 is -3) count in the lowest bin, -1.
+    EXPECT_EQ(HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000"))).bins.front(), (AgreementBin{-1, 1, 0}));
 }
 
 TEST(Navigation, BarsOnALogarithmicScale)
