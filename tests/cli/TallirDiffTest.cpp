@@ -455,15 +455,19 @@ TEST(TallirDiff, ColumnLists)
     }
 }
 
-TEST(TallirDiff, TheManPageDescribesEveryOptionOfTheHelp)
+TEST(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
 {
     QFile manPage(TALLIR_SOURCE_DIR "/data/tallir-diff.1");
-    ASSERT_TRUE(manPage.open(QIODevice::ReadOnly));
+    QFile completion(TALLIR_SOURCE_DIR "/data/tallir-diff.bash-completion");
+    ASSERT_TRUE(manPage.open(QIODevice::ReadOnly) && completion.open(QIODevice::ReadOnly));
     const QString page = QString::fromUtf8(manPage.readAll()).replace("\\-", "-");
+    const QString words = QString::fromUtf8(completion.readAll());
     const QRegularExpression option(R"((?<![\w-])(--?[a-zA-Z][a-z-]*))");
     int found = 0;
     for (const auto& match : option.globalMatch(DiffHelpText())) {
         EXPECT_TRUE(page.contains(match.captured(1))) << match.captured(1).toStdString();
+        EXPECT_TRUE(QRegularExpression("[' ]" + QRegularExpression::escape(match.captured(1)) + "[' \n]").match(words).hasMatch())
+            << match.captured(1).toStdString() << " in the completion";
         ++found;
     }
     EXPECT_GE(found, 15);

@@ -20,7 +20,7 @@ contents=$(dpkg-deb -c "$package")
 for file in ./usr/bin/tallir ./usr/bin/tallir-diff ./usr/bin/Tallir.html \
     ./usr/share/man/man1/tallir.1 ./usr/share/man/man1/tallir-diff.1 \
     ./usr/share/applications/tallir.desktop ./usr/share/metainfo/io.github.tallir.Tallir.metainfo.xml \
-    ./usr/share/icons/hicolor/scalable/apps/tallir.svg ./usr/share/bash-completion/completions/tallir-diff; do
+    ./usr/share/icons/hicolor/scalable/apps/tallir.svg ./usr/share/bash-completion/completions/tallir-diff ./usr/share/bash-completion/completions/tallir; do
     grep -q " $file\$" <<<"$contents" || { echo "FAIL: $file is not in $(basename "$package")"; exit 1; }
 done
 dpkg-deb -f "$package" Depends | grep -q libqt6 || { echo "FAIL: the package depends on no Qt library"; exit 1; }
