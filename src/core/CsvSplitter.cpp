@@ -20,8 +20,6 @@ void CsvSplitter::endRecord()
 
 bool CsvSplitter::feed(std::string_view bytes)
 {
-    if (overlongLine_)
-        return false;
     for (const char c : bytes) {
         // The line of c, for saying where a record began: CR, LF and CR LF each end one.
         if (lineEnded_ && !(lastCr_ && c == '\n')) {
@@ -91,8 +89,6 @@ bool CsvSplitter::feed(std::string_view bytes)
 
 void CsvSplitter::finish()
 {
-    if (overlongLine_)
-        return;
     quoteSeen_ = false;
     quoted_ = false; // a quote left open at the end closes there
     if (recordStarted_)

@@ -22,7 +22,7 @@ public:
     {
     }
 
-    // False once a record turned out longer than the limit: no more is handed out.
+    // False when a record turned out longer than the limit: the splitting ends there.
     bool feed(std::string_view bytes);
     // The last record, when the bytes did not end with a line end.
     void finish();

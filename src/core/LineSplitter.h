@@ -16,13 +16,11 @@ public:
     // limit: the longest line handed out, in bytes; a longer one stops the splitting.
     explicit LineSplitter(std::size_t limit = SIZE_MAX) : limit_(limit) {}
 
-    // False once a line turned out longer than the limit (overlongLine() tells which): no more
-    // is handed out, and the rest of that line is not held.
+    // False when a line turned out longer than the limit (overlongLine() tells which): the
+    // splitting ends there, and the rest of that line is not held.
     template <class OnLine>
     bool feed(std::string_view block, OnLine&& onLine)
     {
-        if (overlong_)
-            return false;
         const char* p = block.data();
         const char* const end = p + block.size();
         if (p != end && skipLineFeed_) {
@@ -74,7 +72,7 @@ public:
     template <class OnLine>
     void finish(OnLine&& onLine)
     {
-        if (pending_ && !overlong_)
+        if (pending_)
             onLine(std::string_view(carry_));
         carry_.clear();
         pending_ = false;
