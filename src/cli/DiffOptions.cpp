@@ -133,7 +133,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         return command;
     }
     if (parser.isSet(version)) {
-        command.output = QString::fromStdString(tallir::VersionCaption()) + '\n';
+        command.output = "tallir-diff (" + QString::fromStdString(tallir::VersionCaption()) + ")\n";
         return command;
     }
     const QStringList files = parser.positionalArguments();

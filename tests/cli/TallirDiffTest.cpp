@@ -84,7 +84,7 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_TRUE(TallirDiff({"-p", "ten", a, b}).err.contains("usage: tallir-diff"));
     EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
-    EXPECT_EQ(TallirDiff({"--version"}).out, "Tallir Ver.1.0 Rev.109\n");
+    EXPECT_EQ(TallirDiff({"--version"}).out, "tallir-diff (Tallir Ver.1.0 Rev.109)\n");
     EXPECT_TRUE(TallirDiff({"--help"}).out.startsWith("usage: tallir-diff [OPTIONS] FILE1 FILE2\n"));
 }
 
