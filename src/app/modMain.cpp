@@ -137,8 +137,10 @@ int Main(QApplication& application, const QStringList& arguments)
     case StartUpGate::Start:
         break;
     }
-    SetHelpFile(modUtil::PathJoin(QApplication::applicationDirPath(),
-                                  QString::fromUtf8(tallir::ProgramTitle.data()) + ".html"));
+    const QString installed = modUtil::InstalledManual(QApplication::applicationDirPath());
+    SetHelpFile(!installed.isEmpty() ? installed
+                                     : modUtil::PathJoin(QApplication::applicationDirPath(),
+                                                         QString::fromUtf8(tallir::ProgramTitle.data()) + ".html"));
     QApplication::setWindowIcon(DrawnIcon(QStringLiteral("Compare")));
     mdiMain frame;
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &frame,

@@ -56,9 +56,21 @@ QString SettingsPath()
     const QString chosen = qEnvironmentVariable("TALLIR_SETTINGS_DIR");
     if (!chosen.isEmpty())
         return PathJoin(chosen, SettingsFileName());
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (!beside.isEmpty() && QFileInfo(beside).isWritable())
-        return PathJoin(beside, SettingsFileName());
+    return SettingsPathFor(QCoreApplication::applicationDirPath());
+}
+
+QString InstalledManual(const QString& executableFolder)
+{
+    const QString manual = PathJoin(executableFolder, "../share/doc/tallir/") + QString::fromUtf8(tallir::ProgramTitle.data()) + ".html";
+    return QFileInfo::exists(manual) ? QDir::cleanPath(manual) : QString();
+}
+
+QString SettingsPathFor(const QString& executableFolder)
+{
+    // A copy in its build folder (or unpacked anywhere) keeps its settings beside it; an
+    // installed one, whoever runs it, in the user's configuration folder.
+    if (!executableFolder.isEmpty() && InstalledManual(executableFolder).isEmpty() && QFileInfo(executableFolder).isWritable())
+        return PathJoin(executableFolder, SettingsFileName());
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return PathJoin(PathJoin(config, QString::fromUtf8(tallir::ProgramTitle.data())), SettingsFileName());
 }

@@ -12,8 +12,14 @@ QString PathJoin(const QString& folder, const QString& name);
 
 // Where the settings file lives, computed anew on every call: the folder named by the
 // environment variable TALLIR_SETTINGS_DIR when set; else beside the executable when that
-// folder is writable; else $XDG_CONFIG_HOME/Tallir (~/.config/Tallir).
+// folder is writable and the copy is not installed; else $XDG_CONFIG_HOME/Tallir (~/.config/Tallir).
 QString SettingsPath();
+// The same for an executable in this folder, the environment aside: beside it for a copy that
+// is not installed, in $XDG_CONFIG_HOME/Tallir for an installed one.
+QString SettingsPathFor(const QString& executableFolder);
+// The manual of an installed copy (prefix/share/doc/tallir/Tallir.html beside prefix/bin);
+// empty for a copy that is not installed.
+QString InstalledManual(const QString& executableFolder);
 
 qint16 ReadInteger(const QString& section, const QString& key, qint16 defaultValue);
 qint16 ReadIntegerFrom(const QString& section, const QString& key, qint16 defaultValue, const QString& path);

@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >/dev/null)
 package=$(ls "$work"/*.deb)
 contents=$(dpkg-deb -c "$package")
-for file in ./usr/bin/tallir ./usr/bin/tallir-diff ./usr/bin/Tallir.html \
+for file in ./usr/bin/tallir ./usr/bin/tallir-diff ./usr/share/doc/tallir/Tallir.html \
     ./usr/share/man/man1/tallir.1 ./usr/share/man/man1/tallir-diff.1 \
     ./usr/share/applications/tallir.desktop ./usr/share/metainfo/io.github.tallir.Tallir.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/tallir.svg ./usr/share/bash-completion/completions/tallir-diff ./usr/share/bash-completion/completions/tallir; do

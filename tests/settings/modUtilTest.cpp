@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <functional>
@@ -217,6 +218,20 @@ TEST(modUtil, WritersAtOnceLoseNoKeyAndLeftoversGo)
             found += ReadInteger("Race", QStringLiteral("W%1K%2").arg(w).arg(k), 0);
     EXPECT_EQ(found, Writers * Keys);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Tallir.ini", "Tallir.ini.backup"}));
+}
+
+TEST(modUtil, AnInstalledCopyKeepsItsSettingsWithTheUser)
+{
+    const TempFolder folder;
+    QDir(folder.path()).mkpath("portable/bin");
+    QDir(folder.path()).mkpath("usr/bin");
+    QDir(folder.path()).mkpath("usr/share/doc/tallir");
+    folder.write("usr/share/doc/tallir/Tallir.html", "<html></html>");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    EXPECT_EQ(SettingsPathFor(folder.path("portable/bin")), folder.path("portable/bin/Tallir.ini")) << "a build folder";
+    EXPECT_EQ(SettingsPathFor(folder.path("usr/bin")), config + "/Tallir/Tallir.ini") << "installed, the folder writable or not";
+    EXPECT_EQ(InstalledManual(folder.path("usr/bin")), folder.path("usr/share/doc/tallir/Tallir.html"));
+    EXPECT_EQ(InstalledManual(folder.path("portable/bin")), "");
 }
 
 TEST(modUtil, PathJoinAndPlatformQueries)
