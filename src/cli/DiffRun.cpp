@@ -5,6 +5,12 @@
 #include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <algorithm>
 
@@ -75,6 +81,24 @@ std::string CellName(std::uint64_t row, std::uint64_t col)
     return name;
 }
 
+std::string ReadError(const std::string& path, tallir::ReadFailure failure, const tallir::LineFault& fault)
+{
+    std::string message = "tallir-diff: " + tallir::ReadFailureMessage(path, failure, fault);
+    if (failure == tallir::ReadFailure::NoFile || failure == tallir::ReadFailure::CannotOpen) {
+        struct stat info {};
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int reason = errno;
+        if (fd >= 0) {
+            const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+            ::close(fd);
+            message += folder ? ": it is a folder" : ": it is no file";
+        } else {
+            message += std::string(": ") + std::strerror(reason);
+        }
+    }
+    return message;
+}
+
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
@@ -88,9 +112,9 @@ DiffOutcome RunDiff(const DiffOptions& options)
     }
     DiffOutcome outcome;
     if (!read1.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path1), read1.failure, read1.lineFault));
+        outcome.errors.push_back(ReadError(FileNameString(options.path1), read1.failure, read1.lineFault));
     if (!read2.table)
-        outcome.errors.push_back(tallir::ReadFailureMessage(FileNameString(options.path2), read2.failure, read2.lineFault));
+        outcome.errors.push_back(ReadError(FileNameString(options.path2), read2.failure, read2.lineFault));
     if (!outcome.errors.empty())
         return outcome;
 

@@ -52,6 +52,10 @@ struct DiffOutcome {
 
 DiffOutcome RunDiff(const DiffOptions& options);
 
+// A failed read as tallir-diff says it: the program's name, the message the windows show, and
+// for a file that could not be opened the system's reason.
+std::string ReadError(const std::string& path, tallir::ReadFailure failure, const tallir::LineFault& fault = {});
+
 // A file as the reports name it: its path, its rows and columns, its size and date (no table).
 DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t cols);
 

@@ -24,7 +24,7 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     DiffOutcome outcome;
     for (auto [stream, path] : {std::pair{&stream1, &path1}, {&stream2, &path2}})
         if (stream->openFailure() != tallir::ReadFailure::None)
-            outcome.errors.push_back(tallir::ReadFailureMessage(*path, stream->openFailure()));
+            outcome.errors.push_back(ReadError(*path, stream->openFailure()));
     if (!outcome.errors.empty())
         return outcome;
 
@@ -41,7 +41,7 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out);
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)
-            outcome.errors.push_back(tallir::ReadFailureMessage(*path, failure, stream->lineFault()));
+            outcome.errors.push_back(ReadError(*path, failure, stream->lineFault()));
     if (!outcome.errors.empty())
         return outcome;
 

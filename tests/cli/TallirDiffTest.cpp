@@ -80,7 +80,8 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
         EXPECT_EQ(TallirDiff(c.arguments).status, c.status) << c.arguments.join(' ').toStdString();
 
     const Outcome missing = TallirDiff({a, folder.path("missing.txt")});
-    EXPECT_EQ(missing.err, "Can't open " + folder.path("missing.txt") + "\n");
+    EXPECT_EQ(missing.err, "tallir-diff: Can't open " + folder.path("missing.txt") + ": No such file or directory\n");
+    EXPECT_EQ(TallirDiff({a, folder.path()}).err, "tallir-diff: Can't open " + folder.path() + ": it is a folder\n");
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_TRUE(TallirDiff({"-p", "ten", a, b}).err.contains("usage: tallir-diff"));
     EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
@@ -120,7 +121,7 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     for (const char* reading : {"--quiet", "--full"}) {
         const Outcome overlong = TallirDiff({reading, "--max-line", "2k", a, longLine});
         EXPECT_EQ(overlong.status, 2) << reading;
-        EXPECT_EQ(overlong.err, "Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
+        EXPECT_EQ(overlong.err, "tallir-diff: Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
     }
     EXPECT_EQ(TallirDiff({"--max-line", "3000", longLine, longLine}).status, 0);
     for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M"})
@@ -138,7 +139,7 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     QFile(huge).resize(qint64(64) << 30);
     const Outcome tooLarge = TallirDiff({"--full", a, huge});
     EXPECT_EQ(tooLarge.status, 2);
-    EXPECT_EQ(tooLarge.err, "Can't open " + huge + "\nThe file is larger than the memory available.\n");
+    EXPECT_EQ(tooLarge.err, "tallir-diff: Can't open " + huge + "\nThe file is larger than the memory available.\n");
 }
 
 TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
@@ -365,7 +366,7 @@ TEST(TallirDiff, InputsFromAnywhere)
     ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz").status, 0);
     const Outcome cut = shell(diff + "a.txt cut.gz");
     EXPECT_EQ(cut.status, 2);
-    EXPECT_TRUE(cut.err.startsWith("Can't read cut.gz: the compressed data is cut short or damaged.")) << cut.err.toStdString();
+    EXPECT_TRUE(cut.err.startsWith("tallir-diff: Can't read cut.gz: the compressed data is cut short or damaged.")) << cut.err.toStdString();
     EXPECT_TRUE(cut.out.isEmpty());
     // -q knows the answer at the first row, yet the damage further on still counts.
     ASSERT_EQ(shell("seq 200000 > long.txt && (echo 0; seq 2 200000) | gzip > long.gz && head -c 50000 long.gz > longcut.gz").status, 0);
