@@ -287,8 +287,15 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     // 2 against 2.5 agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
     EXPECT_EQ(histogram.bins.front(), (AgreementBin{0, 2, 0}));
     EXPECT_EQ(histogram.bins.back(), (AgreementBin{7, 0, 1}));
+    std::vector<std::string> labels;
+    for (const HistogramBar& bar : HistogramBars(histogram))
+        labels.push_back(bar.label);
+    EXPECT_EQ(labels.front(), "D");
+    EXPECT_EQ(labels[1], "0") << "0 digits is no \"<0\"";
     // Agreements below -1 (1 against 1000 is -3) count in the lowest bin, -1.
-    EXPECT_EQ(HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000"))).bins.front(), (AgreementBin{-1, 1, 0}));
+    const AgreementHistogram below = HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000")));
+    EXPECT_EQ(below.bins.front(), (AgreementBin{-1, 1, 0}));
+    EXPECT_EQ(HistogramBars(below).front().label, "<0");
 }
 
 TEST(Navigation, BarsOnALogarithmicScale)
