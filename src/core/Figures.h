@@ -117,7 +117,6 @@ struct ShapeMismatch {
     std::uint64_t rows1 = 0;
     std::uint64_t rows2 = 0;
     bool rowsDiffer() const { return rows1 != rows2; }
-    bool any() const { return firstRow || rowsDiffer(); }
 };
 ShapeMismatch FindShapeMismatch(const Table& file1, const Table& file2);
 
