@@ -85,6 +85,9 @@ TEST(RowAlignment, ByIdenticalRows)
         {"anchors at the ends only: the middle by position", "a\n1\n2\nz\n", "a\n1.5\nz\n", "0:0 1:1 2:_ 3:2"},
         {"unique rows anchor, the rest by position", "a\nq 1\nb\nq 2\nc\n", "a\nq 1.1\nb\nc\nq 3\n", "0:0 1:1 2:2 3:_ 4:3 _:4"},
         {"repeated identical rows by the longest common run", "x\ny\nx\ny\n", "y\nx\ny\nx\n", "0:_ 1:0 2:1 3:2 _:3"},
+        // a b c a b c against c a b c a b: the common run a b c a b, five of six rows.
+        {"a longer common run among repeated rows", "s\na\nb\nc\na\nb\nc\ne\n", "s\nc\na\nb\nc\na\nb\ne\n",
+         "0:0 _:1 1:2 2:3 3:4 4:5 5:6 6:_ 7:7"},
         {"moved block", "a\nb\nc\nd\ne\n", "d\na\nb\nc\ne\n", "_:0 0:1 1:2 2:3 3:_ 4:4"},
         {"empty tables", "", "", ""},
         {"against an empty table", "a\n", "", "0:_"},
