@@ -3,7 +3,9 @@
 #include "core/RowAlignment.h"
 #include "core/TableReader.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tallir;
 
@@ -96,6 +98,43 @@ TEST(RowAlignment, ByIdenticalRows)
         EXPECT_EQ(Pairs(AlignByIdenticalRows(ParseTable(c.file1), ParseTable(c.file2))), c.pairs) << c.what;
     const Table self = ParseTable("a\nb\na\nc\n");
     EXPECT_EQ(Pairs(AlignByIdenticalRows(self, self)), "0:0 1:1 2:2 3:3");
+}
+
+TEST(RowAlignment, RepeatedRowsPairAsManyAsTheLongestCommonRun)
+{
+    // Rows of x, y and z, each repeated in both files, first and last rows unlike: no row is
+    // unique anywhere, so the pairing is a longest common run, as long as the one worked out
+    // here by the textbook table.
+    std::mt19937 random(3);
+    int tried = 0;
+    for (int attempt = 0; attempt < 4000 && tried < 300; ++attempt) {
+        std::string rows[2];
+        for (std::string& r : rows)
+            for (int k = 0, length = 4 + int(random() % 7); k < length; ++k)
+                r += "xyz"[random() % 3];
+        auto repeated = [&](char c) {
+            const auto n0 = std::count(rows[0].begin(), rows[0].end(), c), n1 = std::count(rows[1].begin(), rows[1].end(), c);
+            return (n0 == 0 || n0 >= 2) && (n1 == 0 || n1 >= 2);
+        };
+        if (rows[0].front() == rows[1].front() || rows[0].back() == rows[1].back() || !repeated('x') || !repeated('y') || !repeated('z'))
+            continue;
+        ++tried;
+        const std::size_t n = rows[0].size(), m = rows[1].size();
+        std::vector<std::vector<int>> lcs(n + 1, std::vector<int>(m + 1, 0));
+        for (std::size_t i = 1; i <= n; ++i)
+            for (std::size_t j = 1; j <= m; ++j)
+                lcs[i][j] = rows[0][i - 1] == rows[1][j - 1] ? lcs[i - 1][j - 1] + 1 : std::max(lcs[i - 1][j], lcs[i][j - 1]);
+        std::string text[2];
+        for (int f = 0; f < 2; ++f)
+            for (const char c : rows[f])
+                text[f] += std::string(1, c) + "\n";
+        const RowAlignment alignment = AlignByIdenticalRows(ParseTable(text[0]), ParseTable(text[1]));
+        int identical = 0;
+        for (const RowPair& pair : alignment.pairs)
+            identical += pair.paired() && rows[0][pair.row1] == rows[1][pair.row2];
+        EXPECT_EQ(identical, lcs[n][m]) << rows[0] << " / " << rows[1];
+    }
+    EXPECT_GE(tried, 100);
 }
 
 TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
