@@ -18,7 +18,12 @@ double RelativeDifference(double x1, double x2)
 
 double Agreement(double x1, double x2)
 {
-    return -std::log(std::fabs(RelativeDifference(x1, x2))) / std::log(10.0);
+    return AgreementOf(std::fabs(RelativeDifference(x1, x2)));
+}
+
+double AgreementOf(double relative)
+{
+    return -std::log(relative) / std::log(10.0);
 }
 
 CellValues ValuesOf(double x1, double x2)

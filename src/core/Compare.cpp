@@ -201,7 +201,7 @@ std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_vie
     const CellValues cell = ValuesOf(x1, x2);
     if (values)
         *values = cell;
-    const double agreement = Agreement(x1, x2);
+    const double agreement = AgreementOf(cell.relative);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
         || (options.absoluteTolerance && cell.absolute <= *options.absoluteTolerance)
         || (options.relativeTolerance && cell.absolute <= *options.relativeTolerance * std::fabs(x1));
