@@ -154,7 +154,7 @@ void mdiMain::createMenus()
     fitWidths_->setCheckable(true);
     fitWidths_->setChecked(true);
     connect(fitWidths_, &QAction::toggled, this, [](bool on) { modUtil::WriteString("Tool", "FitWidths", on ? "-1" : "0"); });
-    hideSame_ = add(tool, "mnuToolHideSame", QStringLiteral("Hide &Cells Regarded as the Same"));
+    hideSame_ = add(tool, "mnuToolHideSame", QStringLiteral("&Hide Cells Regarded as the Same"));
     hideSame_->setCheckable(true);
     hideSame_->setChecked(true);
     connect(hideSame_, &QAction::toggled, this, [](bool on) {
@@ -180,16 +180,16 @@ void mdiMain::createMenus()
         mnuFileReload_Click(); // both files read again the other way, compared when that is on
     });
     alignRows_ = add(tool, "mnuToolAlignRows", QStringLiteral("Align &Rows..."));
-    summary_ = add(tool, "mnuToolSummary", QStringLiteral("&Summary"));
+    summary_ = add(tool, "mnuToolSummary", QStringLiteral("Summar&y"));
     onlyDiffering_ = add(tool, "mnuToolOnlyDiffering", QStringLiteral("Only &Differing Rows"));
     onlyDiffering_->setCheckable(true);
     connect(onlyDiffering_, &QAction::toggled, this, [] { modMain::ApplyRowFilter(true); });
     connect(summary_, &QAction::triggered, this, [this] { SummaryWindow::Show(this); });
     connect(alignRows_, &QAction::triggered, this, [this] { modMain::ShowAlignRows(this); });
-    nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("&Next Difference"), QKeySequence(Qt::Key_F8));
+    nextDifference_ = add(tool, "mnuToolNextDifference", QStringLiteral("N&ext Difference"), QKeySequence(Qt::Key_F8));
     previousDifference_ = add(tool, "mnuToolPreviousDifference", QStringLiteral("&Previous Difference"),
                               QKeySequence(Qt::SHIFT | Qt::Key_F8));
-    worstDifference_ = add(tool, "mnuToolNextWorst", QStringLiteral("Next &Worst"), QKeySequence(Qt::CTRL | Qt::Key_F8));
+    worstDifference_ = add(tool, "mnuToolNextWorst", QStringLiteral("Ne&xt Worst"), QKeySequence(Qt::CTRL | Qt::Key_F8));
     connect(nextDifference_, &QAction::triggered, this, [this] { mnuToolDifference_Click(+1); });
     connect(previousDifference_, &QAction::triggered, this, [this] { mnuToolDifference_Click(-1); });
     connect(worstDifference_, &QAction::triggered, this, &mdiMain::mnuToolWorst_Click);

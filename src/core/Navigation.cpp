@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 
 namespace tallir {
 
@@ -78,18 +77,6 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
     if (found.row != row || found.col != col)
         return std::nullopt;
     return at;
-}
-
-std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly)
-{
-    std::vector<std::size_t> order(result.verdicts.size());
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    if (beyondOnly)
-        std::erase_if(order, [&](std::size_t i) { return !BeyondTolerance(result.verdicts[i]); });
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return Severity(result.verdicts[a]) < Severity(result.verdicts[b]);
-    });
-    return order;
 }
 
 std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pair<std::uint64_t, std::uint64_t>> from,

@@ -54,12 +54,9 @@ std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result, bool
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 
-// Verdict indices from the worst on: "D" first, then digits from the lowest agreement, then
-// "S" (left out with beyondOnly); equal ones in reading order.
-std::vector<std::size_t> WorstFirst(const CompareResult& result, bool beyondOnly = false);
-
-// The same order walked one verdict at a time, from the worst on and round again, without an
-// order of every verdict: each pass over the verdicts finds the next few thousand.
+// The verdicts walked from the worst on and round again: "D" first, then digits from the lowest
+// agreement, then "S" (left out with beyondOnly); equal ones in reading order. No order of every
+// verdict is kept: each pass over the verdicts finds the next few thousand.
 class WorstWalk {
 public:
     WorstWalk(const CompareResult& result, bool beyondOnly);

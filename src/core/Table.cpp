@@ -160,14 +160,6 @@ void Table::truncateRows(std::size_t count)
         maxValueCount_ = std::max(maxValueCount_, valueCount(r));
 }
 
-std::size_t Table::memoryBytes() const
-{
-    return arenaCapacity_ + chunks_.size() * ChunkRows * sizeof(RowEntry) + blocks_.capacity() * sizeof(RowBase)
-        + (farStarts_.capacity() + farFirstCells_.capacity() + longCells_.capacity() + wideRows_.capacity())
-        * sizeof(std::pair<std::uint64_t, std::uint64_t>)
-        + checkpoints_.capacity() * sizeof(std::uint64_t) + cellLength_.capacity();
-}
-
 Table::RowCursor::RowCursor(const Table& table, std::size_t row)
     : table_(table)
     , row_(row)

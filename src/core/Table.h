@@ -41,9 +41,6 @@ public:
     // Drops the rows from count on.
     void truncateRows(std::size_t count);
 
-    // Bytes held by the store, for reporting and benchmarks.
-    std::size_t memoryBytes() const;
-
     // The names of the value columns, from a file's first line when it holds them.
     bool hasNames() const { return hasNames_; }
     const std::vector<std::string>& names() const { return names_; }

@@ -193,7 +193,7 @@ TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
         EXPECT_EQ(start(c.arguments).ExitStatus(), c.status) << c.arguments.join(' ').toStdString();
     }
 
-    // --help and --version answer on standard output, without a window or a display.
+    // --version answers on standard output, without a window or a display.
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
@@ -204,11 +204,6 @@ TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.readAllStandardOutput(), "Tallir Ver.1.0 Rev.109\n");
-    process.start(TALLIR, {"-i", "--help"});
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardOutput()), modMain::UsageText());
-    EXPECT_TRUE(modMain::UsageText().contains("-e: Immediate Compare & Exit"));
 }
 
 TEST_F(FrameTest, CascadeShowsEveryTitleAndAMaximisedWindowComesBackMaximised)
@@ -263,8 +258,6 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
     EXPECT_TRUE(f.Toolbar1()->isHidden());
     EXPECT_TRUE(f.mnuToolBar(1)->isChecked());
     EXPECT_FALSE(f.StatusBar1()->isHidden());
-    EXPECT_EQ(f.mnuFileExit()->text(), "E&xit Tallir");
-    EXPECT_EQ(f.windowTitle(), "Tallir Ver.1.0 Rev.109");
 
     // Tiled horizontally: full width, stacked "File 1", "File 2", "Compare", and File 1 active.
     const int width = f.mdiArea()->viewport()->width();
@@ -308,6 +301,7 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
 TEST_F(FrameTest, OpenDialogAndOpenCommands)
 {
     mdiMain& f = start();
+    modUtil::WriteString("Option", "ImmediateCompare", "1");
     fake.chosenFiles = {folder.path("a.txt")};
     f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
     f.mnuFileManage(0)->trigger();
@@ -318,7 +312,10 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     EXPECT_EQ(fake.fileDialogs[0].defaultSuffix, "*");
     EXPECT_EQ(StatusPanels::Text(window(1).StatusBar1(), "Dimension"), "R2 x C2");
 
-    // A typed name of a file that is not there reaches the load, which says so.
+    ASSERT_EQ(fake.messages.size(), 1u) << "compared at once";
+    fake.messages.clear();
+
+    // A typed name of a file that is not there reaches the load, which says so and compares nothing.
     fake.chosenFiles = {folder.path("typed-missing.txt")};
     f.mnuFileManage(0)->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
@@ -337,7 +334,6 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     EXPECT_TRUE(fake.messages.empty());
 
     // A recent path loads into the active window and, when asked for, compares.
-    modUtil::WriteString("Option", "ImmediateCompare", "1");
     f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
     ASSERT_EQ(f.mnuFileRecentPath(4)->text(), folder.path("a.txt"));
     f.mnuFileRecentPath(4)->trigger();
@@ -348,7 +344,7 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     EXPECT_EQ(fake.messages.size(), 1u) << "a cancelled dialog loads and compares nothing";
 }
 
-TEST_F(FrameTest, HelpHomePageAndUniformWidth)
+TEST_F(FrameTest, HelpAndHomePage)
 {
     mdiMain& f = start();
     modMain::SetHelpFile(folder.path("missing.html"));
@@ -359,52 +355,6 @@ TEST_F(FrameTest, HelpHomePageAndUniformWidth)
     modToolbar::ToolButton(f.Toolbar1(), "Help")->trigger();
     ASSERT_EQ(fake.openedUrls.size(), 1u);
     EXPECT_EQ(fake.openedUrls[0], QUrl::fromLocalFile(folder.path("Tallir.html")));
-
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.path("a.txt")));
-    window(0).MSFlexGrid1()->SetColWidth(1, 3000);
-    f.mdiArea()->setActiveSubWindow(window(0).SubWindow());
-    f.mnuToolUniWidth()->trigger();
-    EXPECT_NEAR(window(2).MSFlexGrid1()->ColWidth(1), 3000, 20);
-    EXPECT_NEAR(window(1).MSFlexGrid1()->ColWidth(1), 3000, 20);
-}
-
-TEST_F(FrameTest, ToolbarButtonsAndMenuItemsRunTheSameCommands)
-{
-    mdiMain& f = start();
-    modMain::SetHelpFile(folder.path("missing.html"));
-    struct Case {
-        const char* key;
-        QAction* item;
-    };
-    const std::vector<Case> cases = {
-        {"Compare", f.mnuFileManage(1)}, {"Option", f.mnuToolOption()},   {"Cascade", f.mnuWindowArrange(0)},
-        {"Horizontal", f.mnuWindowArrange(1)}, {"Vertical", f.mnuWindowArrange(2)}, {"Help", f.mnuHelpHelp(0)},
-    };
-    // What a command leaves behind: messages, dialogs and the stored arrangement.
-    auto effect = [&] {
-        return QStringList{messages().join('|'), QString::fromStdString([&] {
-                               std::string names;
-                               for (const auto& name : fake.dialogs)
-                                   names += name.toStdString() + ",";
-                               return names;
-                           }()),
-                           QString::number(modUtil::ReadInteger("Option", "WindowArrange", -1))};
-    };
-    for (const auto& c : cases) {
-        fake.messages.clear();
-        fake.dialogs.clear();
-        modUtil::WriteString("Option", "WindowArrange", "3");
-        modToolbar::ToolButton(f.Toolbar1(), c.key)->trigger();
-        const QStringList byButton = effect();
-        fake.messages.clear();
-        fake.dialogs.clear();
-        modUtil::WriteString("Option", "WindowArrange", "3");
-        c.item->trigger();
-        EXPECT_EQ(effect(), byButton) << c.key;
-        EXPECT_NE(byButton, QStringList({"", "", "3"})) << c.key << " did something";
-    }
-    f.mnuHelpAbout()->trigger();
-    EXPECT_EQ(fake.dialogs.back(), "frmAbout");
 }
 
 TEST_F(FrameTest, FilesHandedOverLoadAsTheCommandLineWould)

@@ -64,13 +64,9 @@ TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
     EXPECT_EQ(window(0).Caption(), "File 1");
     EXPECT_EQ(window(1).Caption(), "File 2");
     EXPECT_EQ(window(2).Caption(), "Compare");
-    EXPECT_EQ(window(0).Tag(), "0");
-    EXPECT_EQ(window(2).Tag(), "2");
     EXPECT_NE(modToolbar::ToolButton(window(0).Toolbar1(), "Open"), nullptr);
     EXPECT_EQ(modToolbar::ToolButton(window(0).Toolbar1(), "Compare"), nullptr);
     EXPECT_NE(modToolbar::ToolButton(window(2).Toolbar1(), "Compare"), nullptr);
-    EXPECT_EQ(modToolbar::ToolButton(window(2).Toolbar1(), "Open"), nullptr);
-    EXPECT_EQ(modToolbar::ToolButton(window(1).Toolbar1(), "UniWidth")->toolTip(), "UniWidth");
     EXPECT_EQ(window(0).MSFlexGrid1()->OLEDropMode(), 1);
     EXPECT_EQ(window(2).MSFlexGrid1()->OLEDropMode(), 0);
     for (const char* key : {"Dimension", "Space0", "Size", "DateLastModified"})
@@ -159,17 +155,6 @@ TEST_F(GridWindowTest, ReadCsvLoadsQuotedFieldsAndEmptyCells)
     EXPECT_EQ(grid(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
 }
 
-TEST_F(GridWindowTest, CompressedFilesOpenInTheWindows)
-{
-    const QString plain = folder.write("t.txt", "1 2\n3 4\n");
-    ASSERT_EQ(QProcess::execute("gzip", {"-k", plain}), 0);
-    ASSERT_EQ(QProcess::execute("zstd", {"-q", plain, "-o", plain + ".zst"}), 0);
-    for (const QString& path : {plain + ".gz", plain + ".zst"}) {
-        ASSERT_TRUE(modMain::LoadFile(window(0), path)) << path.toStdString();
-        EXPECT_EQ(grid(0), QStringList({"|1|2", "1|1|2", "2|3|4"})) << path.toStdString();
-    }
-}
-
 TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
 {
     const QString a = folder.write("a.txt", "1.0 1e3 1.5 0 1 2 abc abc\n\"5\" 7 8 9\n1 2 3 4\n");
@@ -222,33 +207,4 @@ TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
     modMain::CompareGrids();
     EXPECT_EQ(panel(2, "Size"), "Same");
     EXPECT_EQ(fake.messages.back().text, "File 1 == File 2\r\nin smaller rows and cols.");
-}
-
-TEST_F(GridWindowTest, OpenButtonLoadsAndComparesWhenAsked)
-{
-    const QString a = folder.write("a.txt", "1 2\n");
-    folder.write("Tallir.ini", "[Option]\nImmediateCompare=1\n");
-    fake.chosenFiles = {a};
-    modToolbar::ToolButton(window(0).Toolbar1(), "Open")->trigger();
-    EXPECT_EQ(panel(0, "Dimension"), "R1 x C2");
-    ASSERT_EQ(fake.messages.size(), 1u) << "compared at once";
-    fake.chosenFiles = {folder.path("gone.txt")};
-    modToolbar::ToolButton(window(0).Toolbar1(), "Open")->trigger();
-    EXPECT_EQ(fake.messages.size(), 2u) << "a failed load compares nothing";
-    modToolbar::ToolButton(window(1).Toolbar1(), "Open")->trigger();
-    EXPECT_EQ(fake.messages.size(), 2u) << "a cancelled dialog loads nothing";
-    modToolbar::ToolButton(window(2).Toolbar1(), "Compare")->trigger();
-    EXPECT_EQ(fake.messages.size(), 3u);
-}
-
-TEST_F(GridWindowTest, ClosingTheFrameSavesPlacementAndRecentPaths)
-{
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1\n")));
-    window(1).SubWindow()->close();
-    EXPECT_TRUE(window(1).SubWindow()->isVisible()) << "a grid window does not close on its own";
-    frame.close();
-    const QByteArray settings = folder.read("Tallir.ini");
-    EXPECT_TRUE(settings.contains("[frmGrid]\nWindowState=0\n"));
-    EXPECT_TRUE(settings.contains("[mdiMain]\nWindowState=0\nLeft="));
-    EXPECT_TRUE(settings.contains("[RecentPath]\n0=" + folder.path("a.txt").toUtf8() + "\n1=\n"));
 }

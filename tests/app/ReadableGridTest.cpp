@@ -405,25 +405,6 @@ TEST_F(ReadableGridTest, EmptyGridsSayWhatToDoUntilTheyShowSomething)
     EXPECT_FALSE(painted(2)->textsIn(grid(2)->viewport()->rect()).join(' ').contains("Compare"));
 }
 
-TEST_F(ReadableGridTest, TheFocusFrameIsOnTheCurrentCellWhereverTheViewsCursorIs)
-{
-    ASSERT_TRUE(modMain::LoadFile(window(0), numbers("a.txt", 20, 4, 1, "%.2f")));
-    MSFlexGrid* g = grid(0);
-    frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
-    g->setFocus();
-    ASSERT_TRUE(g->hasFocus());
-    g->selectionModel()->setCurrentIndex(g->model()->index(5, 2), QItemSelectionModel::NoUpdate); // the view's own cursor
-    QTest::keyClick(g, Qt::Key_Down);
-    const auto frames = painted(0)->outlines;
-    auto framed = [&](qint64 row, qint64 col) {
-        const QRect cell = cellRect(0, row, col);
-        return std::any_of(frames.begin(), frames.end(), [&](const PaintRecorder::Fill& f) { return cell.intersects(f.rect.toAlignedRect()); });
-    };
-    EXPECT_TRUE(framed(2, 1)) << "the current cell";
-    EXPECT_FALSE(framed(6, 3)) << "not where the view's cursor went";
-}
-
 TEST(ColourMapAcrossFrames, ANewFrameMarksItsOwnComparisonOnly)
 {
     // Each frame's first comparison has the same generation number: nothing of the first may

@@ -28,39 +28,35 @@ TEST(StartUp, VersionGate)
         EXPECT_EQ(modMain::VersionAccepted(modMain::StartUpVersion(c.version)), c.accepted) << c.version;
 }
 
-TEST(StartUp, AnOldSystemIsRefusedWithItsMessage)
+TEST(StartUp, AnOldSystemIsRefusedAndARunningCopyComesFirst)
 {
-    FakePlatform fake;
-    fake.facts.kernelRelease = "3.1.0";
-    platform::SingleInstance instance(UniqueKey("start-up old"));
-    EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::VersionRefused);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "Use on Windows 95 or later.");
-    EXPECT_EQ(fake.messages[0].title, QString::fromStdString(tallir::VersionCaption()));
-    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
-    EXPECT_EQ(fake.messages[0].buttons, platform::Buttons::Ok);
-}
-
-TEST(StartUp, ThePreviousInstanceTestComesFirst)
-{
-    FakePlatform fake;
-    fake.facts.kernelRelease = "3.10.0";
-    platform::SingleInstance running(UniqueKey("start-up first"));
-    ASSERT_TRUE(running.listen());
-    platform::SingleInstance second(UniqueKey("start-up first"));
-    EXPECT_EQ(modMain::CheckStartUp(second), StartUpGate::PreviousInstance);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "PrevInstance = True");
-    EXPECT_EQ(fake.messages[0].title, "Tallir");
-    EXPECT_EQ(fake.messages[0].icon, platform::Icon::None);
-}
-
-TEST(StartUp, AnAcceptedSystemStartsAndListens)
-{
-    FakePlatform fake;
-    fake.facts.kernelRelease = "6.1.0";
-    platform::SingleInstance instance(UniqueKey("start-up accepted"));
-    EXPECT_EQ(modMain::CheckStartUp(instance), StartUpGate::Start);
-    EXPECT_TRUE(fake.messages.empty());
-    EXPECT_TRUE(platform::SingleInstance(UniqueKey("start-up accepted")).anotherIsRunning());
+    struct Case {
+        const char* kernel;
+        bool running;
+        StartUpGate gate;
+        QString message, title;
+        platform::Icon icon;
+    };
+    const QString caption = QString::fromStdString(tallir::VersionCaption());
+    const Case cases[] = {
+        {"3.1.0", false, StartUpGate::VersionRefused, "Use on Windows 95 or later.", caption, platform::Icon::Information},
+        {"3.1.0", true, StartUpGate::PreviousInstance, "PrevInstance = True", "Tallir", platform::Icon::None},
+        {"6.1.0", false, StartUpGate::Start, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fake;
+        fake.facts.kernelRelease = c.kernel;
+        const QString key = UniqueKey(QStringLiteral("start-up %1 %2").arg(c.kernel).arg(c.running));
+        platform::SingleInstance running(key), instance(key);
+        if (c.running)
+            ASSERT_TRUE(running.listen());
+        EXPECT_EQ(modMain::CheckStartUp(instance), c.gate) << c.kernel;
+        QStringList shown;
+        for (const auto& message : fake.messages)
+            shown << message.title + ": " + message.text + " " + QString::number(int(message.icon));
+        const QString want = c.title + ": " + c.message + " " + QString::number(int(c.icon));
+        EXPECT_EQ(shown, c.message.isEmpty() ? QStringList() : QStringList{want}) << c.kernel;
+        if (c.gate == StartUpGate::Start)
+            EXPECT_TRUE(platform::SingleInstance(key).anotherIsRunning()) << "it listens";
+    }
 }

@@ -18,6 +18,15 @@ std::string Text(const std::string& a, const std::string& b, const CompareOption
     const auto verdict = CompareCells(a, b, options);
     return verdict ? VerdictText(*verdict) : "";
 }
+// The indices one round of the worst-first walk visits.
+std::vector<std::size_t> WalkOrder(const CompareResult& result, bool beyondOnly)
+{
+    std::vector<std::size_t> order;
+    WorstWalk walk(result, beyondOnly);
+    for (auto step = walk.next(); step && !step->wrapped; step = walk.next())
+        order.push_back(step->index);
+    return order;
+}
 } // namespace
 
 TEST(Compare, VerdictOfEachKindOfPair)
@@ -131,58 +140,43 @@ TEST(Compare, AreaShapeOrderAndCount)
 
 TEST(Compare, ThreadsGiveTheSameResultAsOne)
 {
-    std::string text1, text2;
+    // Where each figure is, comparable as a whole.
+    const auto at = [](const std::optional<FigureAt<double>>& f) {
+        return f ? std::tuple(f->value, f->cell.row, f->cell.col) : std::tuple(0.0, ~std::uint64_t(0), ~std::uint64_t(0));
+    };
+    const auto figuresOf = [&](const Figures& f) {
+        return std::tuple(f.differing, f.digits, f.beyondTolerance, at(f.lowestAgreement), at(f.largestAbsolute),
+                          at(f.largestRelative), at(f.largestRelativeBeyond));
+    };
+    // Many differences in bands of rows; every other row alike (ties: the first cell in reading
+    // order stays); wider than the columns gathered one by one.
+    std::string text1, text2, same1, same2, broad1, broad2;
     for (int r = 0; r < 50000; ++r)
         for (int c = 0; c < 4; ++c) {
             text1 += std::to_string(r * 4 + c) + (c == 3 ? "\n" : " ");
             text2 += std::to_string((r * 4 + c) % 97 == 0 ? r + 0.5 : r * 4 + c) + (c == 3 ? "\n" : " ");
         }
-    const Table a = ParseTable(text1);
-    const Table b = ParseTable(text2);
-    CompareOptions one;
-    one.threads = 1;
-    CompareOptions four;
-    four.threads = 4;
-    const auto single = CompareTables(a, b, one);
-    const auto many = CompareTables(a, b, four);
-    ASSERT_GT(single.differing(), 1000u);
-    ASSERT_EQ(single.differing(), many.differing());
-    for (std::size_t i = 0; i < single.verdicts.size(); ++i) {
-        ASSERT_EQ(single.verdicts[i].row, many.verdicts[i].row);
-        ASSERT_EQ(single.verdicts[i].col, many.verdicts[i].col);
-    }
-
-    // The figures gathered in bands equal those of one pass over the verdicts, and on ties
-    // the first cell in reading order stays: every row below differs alike.
-    std::string same1, same2;
     for (int r = 0; r < 100000; ++r)
         same1 += "1 1\n", same2 += r % 2 ? "1 2\n" : "1 1\n";
-    const Table c = ParseTable(same1), d = ParseTable(same2);
-    // Wider than the columns gathered one by one: the figures of all at once.
-    std::string broad1, broad2;
     for (int r = 0; r < 64; ++r)
         for (int col = 0; col < 4100; ++col) {
             broad1 += col + 1 < 4100 ? "1 " : "1\n";
             broad2 += std::string((r * col) % 7 == 3 ? "1.5" : "1") + (col + 1 < 4100 ? " " : "\n");
         }
-    const Table w1 = ParseTable(broad1), w2 = ParseTable(broad2);
-    for (const auto& [x, y] : {std::pair{&a, &b}, {&c, &d}, {&w1, &w2}}) {
-        const auto banded = CompareTables(*x, *y, four);
-        auto whole = CompareTables(*x, *y, one);
+    CompareOptions one, four;
+    one.threads = 1;
+    four.threads = 4;
+    for (const auto& [text, other] : {std::pair{&text1, &text2}, {&same1, &same2}, {&broad1, &broad2}}) {
+        const Table x = ParseTable(*text), y = ParseTable(*other);
+        const auto banded = CompareTables(x, y, four);
+        auto whole = CompareTables(x, y, one);
+        ASSERT_EQ(banded.differing(), whole.differing());
+        for (std::size_t i = 0; i < whole.verdicts.size(); ++i)
+            ASSERT_EQ(std::pair(banded.verdicts[i].row, banded.verdicts[i].col), std::pair(whole.verdicts[i].row, whole.verdicts[i].col));
         whole.cancelled = true; // summed up again from the verdicts
-        const Figures want = Summarize(whole, *x, *y), got = banded.figures;
-        EXPECT_EQ(got.differing, want.differing);
-        EXPECT_EQ(got.digits, want.digits);
-        EXPECT_EQ(got.beyondTolerance, want.beyondTolerance);
-        for (auto member : {&Figures::lowestAgreement, &Figures::largestAbsolute, &Figures::largestRelative,
-                            &Figures::largestRelativeBeyond}) {
-            ASSERT_TRUE(got.*member && want.*member);
-            EXPECT_EQ((got.*member)->value, (want.*member)->value);
-            EXPECT_EQ((got.*member)->cell.row, (want.*member)->cell.row);
-            EXPECT_EQ((got.*member)->cell.col, (want.*member)->cell.col);
-        }
+        EXPECT_EQ(figuresOf(banded.figures), figuresOf(Summarize(whole, x, y)));
     }
-    EXPECT_EQ(CompareTables(c, d, four).figures.lowestAgreement->cell.row, 1u);
+    EXPECT_EQ(CompareTables(ParseTable(same1), ParseTable(same2), four).figures.lowestAgreement->cell.row, 1u);
 
     // Ties across columns: every cell of every row alike; the first in reading order stays, in
     // the whole and in each column, and the columns gathered while comparing equal a second pass.
@@ -191,18 +185,15 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
         wide1 += "1 1 1\n", wide2 += "2 2 2\n";
     const Table e = ParseTable(wide1), g = ParseTable(wide2);
     const auto ties = CompareTables(e, g, four);
-    EXPECT_EQ(ties.figures.lowestAgreement->cell.row, 0u);
-    EXPECT_EQ(ties.figures.lowestAgreement->cell.col, 0u);
+    EXPECT_EQ(at(ties.figures.lowestAgreement), std::tuple(0.0, 0ull, 0ull));
     EXPECT_EQ(ties.figures.largestAbsolute->cell.col, 0u);
     auto again = ties;
     again.cancelled = true;
     const auto gathered = SummarizeColumns(ties, e, g), summed = SummarizeColumns(again, e, g);
     ASSERT_EQ(gathered.size(), 3u);
     for (std::size_t col = 0; col < 3; ++col) {
-        EXPECT_EQ(gathered[col].figures.differing, summed[col].figures.differing);
-        EXPECT_EQ(gathered[col].figures.lowestAgreement->cell.row, 0u);
-        EXPECT_EQ(gathered[col].figures.lowestAgreement->cell.col, col);
-        EXPECT_EQ(summed[col].figures.lowestAgreement->cell.col, col);
+        EXPECT_EQ(figuresOf(gathered[col].figures), figuresOf(summed[col].figures));
+        EXPECT_EQ(at(gathered[col].figures.lowestAgreement), std::tuple(0.0, 0ull, std::uint64_t(col)));
     }
 }
 
@@ -234,11 +225,8 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
         EXPECT_EQ(step->index, c.index) << c.next << " " << c.row << "," << c.col;
         EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
     }
-    const auto worst = WorstFirst(result);
-    ASSERT_EQ(worst.size(), 4u);
-    EXPECT_EQ(worst[0], 1u) << "D first";
-    EXPECT_EQ(worst[1], 0u) << "2 against 2.5 agrees least";
-    EXPECT_EQ(worst[3], 2u) << "6 against 6.0000001 agrees most";
+    // Worst first: the D, 2 against 2.5 (0.60), 9 against 9.9 (about 1), 6 against 6.0000001 (7.78).
+    EXPECT_EQ(WalkOrder(result, false), (std::vector<std::size_t>{1, 0, 3, 2}));
     EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
 
     // Passing over the cells regarded as the same: (1,2) is "S" with the precision rule at 6.
@@ -258,7 +246,7 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
         EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
     }
     EXPECT_EQ(NextDifference(ruled, 1, 0)->index, 2u) << "without it, \"S\" is a stop";
-    EXPECT_EQ(WorstFirst(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
+    EXPECT_EQ(WalkOrder(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
     CompareOptions lenient;
     lenient.absoluteTolerance = 10;
     const auto onlySame = CompareTables(ParseTable("1 2"), ParseTable("1 3"), lenient);
@@ -486,7 +474,16 @@ TEST(Navigation, WorstWalkFollowsTheWorstOrderRoundAndRound)
     const auto result = CompareTables(ParseTable(text1), ParseTable(text2), rule);
     ASSERT_GT(result.differing(), 5000u);
     for (const bool beyondOnly : {false, true}) {
-        const auto order = WorstFirst(result, beyondOnly);
+        // The order worked out here: every index, "D" first, "S" last (or left out), stable.
+        std::vector<std::size_t> order;
+        for (std::size_t i = 0; i < result.verdicts.size(); ++i)
+            if (!beyondOnly || result.verdicts[i].kind != VerdictKind::Same)
+                order.push_back(i);
+        const auto rank = [&](std::size_t i) {
+            const Verdict v = result.verdicts[i];
+            return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
+        };
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
         WorstWalk walk(result, beyondOnly);
         for (int round = 0; round < 2; ++round)
             for (std::size_t i = 0; i < order.size(); ++i) {

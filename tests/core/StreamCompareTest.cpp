@@ -89,37 +89,25 @@ void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, con
     EXPECT_EQ(streamed.comparedCols, whole.comparedCols);
     ASSERT_EQ(seen.size(), whole.verdicts.size());
     for (std::size_t i = 0; i < seen.size(); ++i) {
-        const Verdict want = whole.verdicts[i];
-        ASSERT_EQ(seen[i].verdict.row, want.row) << i;
-        ASSERT_EQ(seen[i].verdict.col, want.col) << i;
-        EXPECT_EQ(seen[i].verdict.kind, want.kind) << i;
-        EXPECT_EQ(seen[i].verdict.agreement, want.agreement) << i;
-        EXPECT_EQ(seen[i].text1, table1.cell(want.row, want.col)) << i;
-        EXPECT_EQ(seen[i].text2, table2.cell(want.row, want.col)) << i;
+        const Verdict want = whole.verdicts[i], got = seen[i].verdict;
+        ASSERT_EQ(std::tuple(got.row, got.col, got.kind, got.agreement, seen[i].text1, seen[i].text2),
+                  std::tuple(want.row, want.col, want.kind, want.agreement, std::string(table1.cell(want.row, want.col)),
+                             std::string(table2.cell(want.row, want.col))))
+            << i;
     }
     // The figures as the whole tables give them, also when only the figures are made.
-    const Figures figures = Summarize(whole, table1, table2);
+    const auto at = [](const std::optional<FigureAt<double>>& f) {
+        return f ? std::pair(f->cell.row, f->cell.col) : std::pair(~std::uint64_t(0), ~std::uint64_t(0));
+    };
+    const auto figuresOf = [&](const Figures& f) {
+        return std::tuple(f.differing, f.same, f.digits, f.beyondTolerance, at(f.lowestAgreement), at(f.largestRelative));
+    };
     RowStream again1(file1.path()), again2(file2.path());
     const StreamComparison counted = CompareStreams(again1, again2, options, {});
-    for (const Figures& got : {streamed.figures, counted.figures}) {
-        EXPECT_EQ(got.differing, figures.differing);
-        EXPECT_EQ(got.same, figures.same);
-        EXPECT_EQ(got.digits, figures.digits);
-        EXPECT_EQ(got.beyondTolerance, figures.beyondTolerance);
-        for (const auto& [mine, theirs] : {std::pair{&got.lowestAgreement, &figures.lowestAgreement},
-                                           {&got.largestRelative, &figures.largestRelative}}) {
-            ASSERT_EQ(bool(*mine), bool(*theirs));
-            if (*theirs) {
-                EXPECT_EQ((*mine)->cell.row, (*theirs)->cell.row);
-                EXPECT_EQ((*mine)->cell.col, (*theirs)->cell.col);
-            }
-        }
-    }
-    const ShapeMismatch mismatch = FindShapeMismatch(table1, table2);
-    EXPECT_EQ(streamed.mismatch.firstRow, mismatch.firstRow);
-    EXPECT_EQ(streamed.mismatch.values1, mismatch.values1);
-    EXPECT_EQ(streamed.mismatch.rows1, mismatch.rows1);
-    EXPECT_EQ(streamed.mismatch.rows2, mismatch.rows2);
+    EXPECT_EQ(figuresOf(streamed.figures), figuresOf(Summarize(whole, table1, table2)));
+    EXPECT_EQ(figuresOf(counted.figures), figuresOf(Summarize(whole, table1, table2)));
+    const ShapeMismatch m = FindShapeMismatch(table1, table2), got = streamed.mismatch;
+    EXPECT_EQ(std::tuple(got.firstRow, got.values1, got.rows1, got.rows2), std::tuple(m.firstRow, m.values1, m.rows1, m.rows2));
 }
 
 } // namespace
