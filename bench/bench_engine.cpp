@@ -46,6 +46,8 @@ int main(int argc, char** argv)
     const double inputs = static_cast<double>(std::filesystem::file_size(argv[1]) + std::filesystem::file_size(argv[2]));
     std::printf("engine: read %.3f s, compare %.3f s, total %.3f s, differing %llu, peak %.0f MB = %.2f x inputs\n",
                 read, compare, total, static_cast<unsigned long long>(result.differing()), peak / 1e6, peak / inputs);
+    if (result.differing())
+        std::printf("verdicts: %.2f bytes each (the aim: at most 12.01)\n", double(result.verdicts.bytes()) / double(result.differing()));
 
     // The overviews of the result: the strip beside the Compare grid (800 pixel rows), the
     // summary by column and the histogram.

@@ -2,27 +2,16 @@
 // Compare window's row marks and figures, navigation that stops at one-sided rows, copying across
 // a gap, and the Align Rows dialog.
 
-#include "app/mdiMain.h"
-#include "app/modMain.h"
 #include "dialogs/frmAlign.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/StatusPanels.h"
-#include "grid/frmGrid.h"
-#include "settings/modUtil.h"
 #include "support/FrameFixture.h"
-#include "support/PaintRecorder.h"
 
 #include <QDialogButtonBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 
 namespace {
 
@@ -46,8 +35,6 @@ protected:
             headers << grid(slot)->TextMatrix(r, 0);
         return headers;
     }
-    QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
-    QString figures() { return StatusPanels::Text(window(2).StatusBar1(), "Space0"); }
     QColor paintedAt(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
     void alignDialog(int way, const QString& keys = {})
     {

@@ -2,13 +2,7 @@
 // in the comparison and its colours, and the files read again when the option changes.
 
 #include "app/ColourMap.h"
-#include "app/modMain.h"
-#include "grid/StatusPanels.h"
-#include "settings/modUtil.h"
 #include "support/FrameFixture.h"
-
-#include <QLineEdit>
-#include <QStatusBar>
 
 namespace {
 
@@ -52,15 +46,15 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
     EXPECT_EQ(grid(2)->TextMatrix(1, 0), "2");
     ASSERT_FALSE(fake.messages.empty());
     EXPECT_TRUE(fake.messages.back().text.contains("at 1 cells"));
-    EXPECT_EQ(StatusPanels::Text(frame.StatusBar1(), "Space0"), "column vz only in File 2");
+    EXPECT_EQ(status(), "column vz only in File 2");
     // File 2's mark stands on its own vx column, the first.
     EXPECT_EQ(back(1, 2, 1), ColourMap::FileMark());
     EXPECT_NE(back(1, 2, 3), ColourMap::FileMark());
     EXPECT_EQ(back(0, 2, 3), ColourMap::FileMark());
 
     frame.mnuToolDifference(+1)->trigger();
-    EXPECT_TRUE(StatusPanels::Text(frame.StatusBar1(), "Space0").startsWith("Difference 1 of 1 at R3 C3 vx"))
-        << StatusPanels::Text(frame.StatusBar1(), "Space0").toStdString();
+    EXPECT_TRUE(status().startsWith("Difference 1 of 1 at R3 C3 vx"))
+        << status().toStdString();
     // The cell inspector reads File 2's own column.
     const QString tip = grid(2)->model()->data(grid(2)->model()->index(1, 2), Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.startsWith("R3 C3 vx\nFile 1: 4\nFile 2: 5\n")) << tip.toStdString();

@@ -125,8 +125,6 @@ TEST_F(FrameTest, CommandLineGrammar)
         EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), c.arrange) << what;
         EXPECT_EQ(modUtil::ReadInteger("Option", "ImmediateCompare", -1), c.immediate) << what;
         EXPECT_EQ(f.isVisible(), c.open) << what;
-        for (const auto& message : fake.messages)
-            EXPECT_EQ(message.title, "Tallir") << what;
     }
 }
 

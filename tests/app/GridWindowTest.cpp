@@ -1,60 +1,37 @@
 // The grid windows in a real frame, with the platform fake answering.
 
-#include "app/mdiMain.h"
-#include "app/modMain.h"
 #include "core/AbbreviatePath.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/StatusPanels.h"
-#include "grid/frmGrid.h"
 #include "grid/modToolbar.h"
-#include "settings/modControl.h"
-#include "settings/modUtil.h"
-#include "support/FakePlatform.h"
+#include "support/FrameFixture.h"
 #include "support/QtPrinters.h"
-#include "support/TempFolder.h"
 
 #include <QAction>
 #include <QFile>
-#include <QProcess>
-#include <QLineEdit>
 #include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QStatusBar>
 #include <QToolBar>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-class GridWindowTest : public testing::Test {
+class GridWindowTest : public FrameFixture {
 protected:
     GridWindowTest()
+        : FrameFixture({1000, 700})
     {
-        modControl::RecentPaths() = {};
-        frame.MDIForm_Load();
-        frame.show();
     }
-    ~GridWindowTest() override { modControl::RecentPaths() = {}; }
 
-    frmGrid& window(int slot) { return *GridWindows()[slot]; }
     QString panel(int slot, const char* key) { return StatusPanels::Text(window(slot).StatusBar1(), key); }
-    QStringList grid(int slot)
+    // Every text of a grid, header row and column included, a row a line.
+    QStringList cells(int slot)
     {
         QStringList rows;
-        MSFlexGrid* g = window(slot).MSFlexGrid1();
-        for (qint64 r = 0; r < g->Rows(); ++r) {
-            QStringList cells;
-            for (qint64 c = 0; c < g->Cols(); ++c)
-                cells << g->TextMatrix(r, c);
-            rows << cells.join('|');
+        for (qint64 r = 0; r < grid(slot)->Rows(); ++r) {
+            QStringList texts;
+            for (qint64 c = 0; c < grid(slot)->Cols(); ++c)
+                texts << grid(slot)->TextMatrix(r, c);
+            rows << texts.join('|');
         }
         return rows;
     }
-
-    TempFolder folder;
-    FakePlatform fake;
-    mdiMain frame;
 };
 
 } // namespace
@@ -94,7 +71,7 @@ TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
 {
     const QString path = folder.write("a.txt", "1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
-    EXPECT_EQ(grid(0), QStringList({"|1|2|3|4", "1|1|2|3|4", "2|5|6|7|8", "3|9|10|11|12"}));
+    EXPECT_EQ(cells(0), QStringList({"|1|2|3|4", "1|1|2|3|4", "2|5|6|7|8", "3|9|10|11|12"}));
     EXPECT_EQ(panel(0, "Dimension"), "R3 x C4");
     EXPECT_EQ(panel(0, "Size"), QString::number(QFile(path).size()) + ".00Bytes");
     EXPECT_FALSE(panel(0, "DateLastModified").isEmpty());
@@ -113,7 +90,7 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
 {
     const QString good = folder.write("good.txt", "1 2\n");
     ASSERT_TRUE(modMain::LoadFile(window(1), good));
-    const QStringList before = grid(1);
+    const QStringList before = cells(1);
     const QString caption = window(1).Caption();
     const QString dimension = panel(1, "Dimension");
 
@@ -135,7 +112,7 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
         EXPECT_EQ(fake.messages[0].text, why);
         EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
         EXPECT_EQ(fake.messages[0].title, "Tallir");
-        EXPECT_EQ(grid(1), before);
+        EXPECT_EQ(cells(1), before);
         EXPECT_EQ(window(1).Caption(), caption);
         EXPECT_EQ(panel(1, "Dimension"), dimension);
     }
@@ -149,10 +126,10 @@ TEST_F(GridWindowTest, ReadCsvLoadsQuotedFieldsAndEmptyCells)
 {
     const QString path = folder.write("t.csv", "\"1.5\",,\"a, b\"\n");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
-    EXPECT_EQ(grid(0), QStringList({"|1|2", "1|\"1.5\"|\"a, b\""})) << "off: the values as ever";
+    EXPECT_EQ(cells(0), QStringList({"|1|2", "1|\"1.5\"|\"a, b\""})) << "off: the values as ever";
     modUtil::WriteString("Option", "CsvMode", "1");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
-    EXPECT_EQ(grid(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
+    EXPECT_EQ(cells(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
 }
 
 TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
@@ -162,7 +139,7 @@ TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
     ASSERT_TRUE(modMain::LoadFile(window(0), a));
     ASSERT_TRUE(modMain::LoadFile(window(1), b));
     modMain::CompareGrids();
-    EXPECT_EQ(grid(2), QStringList({"|1|2|3|4|5|6|7|8", "1|||1.18|3.00|-1.00|-0.30||D", "2|D||D|D||||"}));
+    EXPECT_EQ(cells(2), QStringList({"|1|2|3|4|5|6|7|8", "1|||1.18|3.00|-1.00|-0.30||D", "2|D||D|D||||"}));
     EXPECT_EQ(panel(2, "Dimension"), "R2 x C8");
     EXPECT_EQ(panel(2, "Size"), "Different");
     ASSERT_EQ(fake.messages.size(), 1u);
@@ -191,14 +168,14 @@ TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
     ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1\n")));
     ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1.00000000001\n")));
     modMain::CompareGrids();
-    EXPECT_EQ(grid(2), QStringList({"|", "|S"})) << "a 2 x 2 grid that never grew keeps empty headers";
+    EXPECT_EQ(cells(2), QStringList({"|", "|S"})) << "a 2 x 2 grid that never grew keeps empty headers";
     EXPECT_EQ(fake.messages.back().text.count("at 1 cells"), 1);
 
     // Only 1 switches the rule on: -1 and 2 leave it off.
     for (const char* off : {"-1", "2", "0"}) {
         modUtil::WriteString("Option", "PrecisionSame", off);
         modMain::CompareGrids();
-        EXPECT_EQ(grid(2), QStringList({"|", "|11.00"})) << off;
+        EXPECT_EQ(cells(2), QStringList({"|", "|11.00"})) << off;
     }
 
     // Nothing loaded: both windows show their first panels, which agree.

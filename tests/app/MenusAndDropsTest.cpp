@@ -1,32 +1,20 @@
 // The frame's menus and toolbars item by item, the bar and window commands, and files dropped
 // as the desktop drops them: real drag and drop events with a list of file URLs.
 
-#include "app/mdiMain.h"
-#include "app/modMain.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/frmGrid.h"
 #include "grid/modFlexGrid.h"
-#include "settings/modUtil.h"
-#include "support/FakePlatform.h"
 #include "support/FrameFixture.h"
 #include "support/QtPrinters.h"
-#include "support/TempFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 #include <QSet>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -36,7 +24,6 @@ protected:
         : FrameFixture({1000, 700})
     {
     }
-
 
     // Drags the files over a widget and drops them there, as the desktop does: the drag goes to
     // the nearest widget from there up that takes drops. That widget, when it took the drag.

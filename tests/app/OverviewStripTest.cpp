@@ -1,18 +1,10 @@
 // The overview strip beside the Compare grid: its place, its marks as painted, the frame of the
 // rows in view, and a click that takes the three grids there.
 
-#include "app/modMain.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
 #include "grid/OverviewStrip.h"
-#include "grid/frmGrid.h"
-#include "settings/modUtil.h"
 #include "support/FrameFixture.h"
-#include "support/PaintRecorder.h"
 
-#include <QMdiSubWindow>
 #include <QScrollBar>
-#include <QTest>
 
 namespace {
 

@@ -2,17 +2,9 @@
 // numbers, linked; navigation, copying and a new comparison work on them; switching it off
 // restores every row and keeps the selection.
 
-#include "app/mdiMain.h"
-#include "app/modMain.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/StatusPanels.h"
-#include "grid/frmGrid.h"
 #include "support/FrameFixture.h"
-#include "support/PaintRecorder.h"
 
 #include <QHeaderView>
-#include <QMdiSubWindow>
 
 namespace {
 
@@ -53,7 +45,6 @@ protected:
             texts << text.text;
         return texts;
     }
-    QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
     QColor paintedAt(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
 };
 

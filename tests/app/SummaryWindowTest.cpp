@@ -2,16 +2,9 @@
 // cell, and the histogram as painted; it follows the next comparison.
 
 #include "app/SummaryWindow.h"
-#include "app/mdiMain.h"
-#include "app/modMain.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/frmGrid.h"
 #include "support/FrameFixture.h"
-#include "support/PaintRecorder.h"
 
 #include <QHeaderView>
-#include <QMdiSubWindow>
 #include <QTableWidget>
 
 namespace {

@@ -3,26 +3,11 @@
 // dialog and the comparison made again when they change.
 
 #include "app/ColourMap.h"
-#include "app/mdiMain.h"
-#include "app/modMain.h"
 #include "dialogs/frmOption.h"
-#include "grid/GridWindows.h"
-#include "grid/MSFlexGrid.h"
-#include "grid/StatusPanels.h"
-#include "grid/frmGrid.h"
-#include "settings/modUtil.h"
-#include "support/FakePlatform.h"
 #include "support/FrameFixture.h"
-#include "support/PaintRecorder.h"
-#include "support/TempFolder.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStatusBar>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -42,11 +27,7 @@ protected:
     // The background painted under a body cell.
     QColor painted(int slot, qint64 row, qint64 col)
     {
-        QWidget* viewport = grid(slot)->viewport();
-        PaintRecorder recorder(viewport->size());
-        viewport->render(&recorder);
-        const QRect cell = grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
-        return recorder.fillAt(cell.topLeft() + QPoint(2, 2)).value_or(QColor());
+        return FrameFixture::painted(slot)->fillAt(cellRect(slot, row, col).topLeft() + QPoint(2, 2)).value_or(QColor());
     }
     QColor header(int slot, qint64 col)
     {
@@ -57,16 +38,8 @@ protected:
     {
         return {GridWindows()[2]->MSFlexGrid_CurRow(), GridWindows()[2]->MSFlexGrid_CurCol()};
     }
-    QString figures() { return StatusPanels::Text(GridWindows()[2]->StatusBar1(), "Space0"); }
-    QString frameStatus() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
     // The text painted in a body cell of the Compare grid.
-    QStringList paintedText(qint64 row, qint64 col)
-    {
-        QWidget* viewport = grid(2)->viewport();
-        PaintRecorder recorder(viewport->size());
-        viewport->render(&recorder);
-        return recorder.textsIn(grid(2)->visualRect(grid(2)->model()->index(int(row - 1), int(col - 1))));
-    }
+    QStringList paintedText(qint64 row, qint64 col) { return FrameFixture::painted(2)->textsIn(cellRect(2, row, col)); }
 };
 
 using Cell = std::pair<qint64, qint64>;
@@ -105,7 +78,7 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     // Only the cell beyond the tolerance is a stop, whichever way, and only it is counted.
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(at(), Cell(1, 3));
-    EXPECT_TRUE(frameStatus().startsWith("Difference 1 of 1 at R1 C3")) << frameStatus().toStdString();
+    EXPECT_TRUE(status().startsWith("Difference 1 of 1 at R1 C3")) << status().toStdString();
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
     frame.mnuToolDifference(-1)->trigger();
@@ -128,7 +101,7 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
         stops.push_back(at());
     }
     EXPECT_EQ(stops, (std::vector<Cell>{{2, 2}, {1, 1}, {1, 3}})) << "every difference, from the one after (1,3)";
-    EXPECT_TRUE(frameStatus().startsWith("Difference 2 of 3 at R1 C3")) << frameStatus().toStdString();
+    EXPECT_TRUE(status().startsWith("Difference 2 of 3 at R1 C3")) << status().toStdString();
     frame.mnuToolOnlyDiffering()->trigger();
     EXPECT_EQ(grid(2)->Rows(), 3) << "both rows hold a difference";
 }
@@ -142,8 +115,8 @@ TEST_F(ToleranceTest, ClosingMessageOffSaysItInTheStatusBar)
     EXPECT_EQ(modUtil::ReadInteger("Tool", "ClosingMessage", 1), 0);
     modMain::CompareGrids();
     EXPECT_EQ(fake.messages.size(), shown) << "no box";
-    EXPECT_TRUE(frameStatus().endsWith("c.txt at 2 cells in smaller rows and cols.; 0 beyond the tolerance"))
-        << frameStatus().toStdString();
+    EXPECT_TRUE(status().endsWith("c.txt at 2 cells in smaller rows and cols.; 0 beyond the tolerance"))
+        << status().toStdString();
     EXPECT_FALSE(modMain::Disagrees());
     frame.mnuToolClosingMessage()->trigger();
     modMain::CompareGrids();

@@ -130,15 +130,3 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
     }
 }
-
-// Twelve bytes a verdict, and a hundredth of a byte for the chunks themselves; while growing,
-// at most one chunk of room more (chunks fill up and are not grown by doubling).
-TEST(VerdictList, EightMillionVerdictsCostTwelveBytesEach)
-{
-    VerdictList list(8);
-    for (std::uint64_t i = 0; i < 8'000'000; ++i)
-        list.push_back({i / 8, i % 8, 15.5, VerdictKind::Digits});
-    EXPECT_LE(double(list.bytes()), 12.01 * double(list.size()) + 12.0 * 32768);
-    list.shrink();
-    EXPECT_LE(double(list.bytes()) / double(list.size()), 12.01);
-}

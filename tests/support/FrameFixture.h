@@ -3,17 +3,25 @@
 // platform services faked and the settings in a folder of its own.
 
 #include "app/mdiMain.h"
+#include "app/modMain.h"
 #include "grid/GridWindows.h"
 #include "grid/MSFlexGrid.h"
+#include "grid/StatusPanels.h"
 #include "grid/frmGrid.h"
 #include "settings/modControl.h"
+#include "settings/modUtil.h"
 #include "support/FakePlatform.h"
+#include "support/PaintRecorder.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QSize>
+#include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 class FrameFixture : public testing::Test {
 protected:
@@ -35,6 +43,23 @@ protected:
         for (int slot = 0; slot < 3; ++slot)
             window(slot).SubWindow()->setGeometry(slot * 390, 0, 380, height);
     }
+
+    // The rectangle of a body cell (grid numbering, from 1) in its grid's viewport.
+    QRect cellRect(int slot, qint64 row, qint64 col)
+    {
+        return grid(slot)->visualRect(grid(slot)->model()->index(int(row - 1), int(col - 1)));
+    }
+    // What the viewport of a grid paints.
+    std::unique_ptr<PaintRecorder> painted(int slot)
+    {
+        QWidget* viewport = grid(slot)->viewport();
+        auto recorder = std::make_unique<PaintRecorder>(viewport->size());
+        viewport->render(recorder.get());
+        return recorder;
+    }
+    // The frame's message panel and the Compare window's figures.
+    QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
+    QString figures() { return StatusPanels::Text(window(2).StatusBar1(), "Space0"); }
 
     TempFolder folder;
     FakePlatform fake;
