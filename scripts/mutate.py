@@ -183,20 +183,33 @@ def worktree(cache):
     return tree
 
 
-def build(tree):
-    return run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2), "--target", *TARGETS], tree).returncode == 0
+def build(tree, targets=TARGETS):
+    return run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2), "--target", *targets], tree).returncode == 0
+
+
+def suite_passes(tree, suite, timeout):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    try:
+        result = run([str(tree / "build/bin" / suite), "--gtest_brief=1", "--gtest_fail_fast"], tree, timeout, env)
+    except subprocess.TimeoutExpired:
+        return False
+    return result.returncode == 0
 
 
 def tests_pass(tree, timeout):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    for suite in ("core_tests", "qt_tests"):
-        try:
-            result = run([str(tree / "build/bin" / suite), "--gtest_brief=1", "--gtest_fail_fast"], tree, timeout, env)
-        except subprocess.TimeoutExpired:
-            return False
-        if result.returncode != 0:
-            return False
-    return True
+    return suite_passes(tree, "core_tests", timeout) and suite_passes(tree, "qt_tests", timeout)
+
+
+def verdict_of(tree, timeout):
+    """'does not build', 'caught' or 'SURVIVED'. The unit tests are built and run first: a fault
+    they catch needs no build of the windows."""
+    if not build(tree, ["core_tests"]):
+        return "does not build"
+    if not suite_passes(tree, "core_tests", timeout):
+        return "caught"
+    if not build(tree):
+        return "does not build"
+    return "SURVIVED" if suite_passes(tree, "qt_tests", timeout) else "caught"
 
 
 def main():
@@ -239,16 +252,14 @@ def main():
         text[number - 1] = mutated + ending
         file.write_text("".join(text))
         try:
-            if not build(tree):
+            verdict = verdict_of(tree, arguments.timeout)
+            if verdict == "does not build":
                 unbuilt += 1
-                verdict = "does not build"
-            elif tests_pass(tree, arguments.timeout):
+            elif verdict == "SURVIVED":
                 survived += 1
                 survivors.append((path, number, what, mutated.strip()))
-                verdict = "SURVIVED"
             else:
                 caught += 1
-                verdict = "caught"
         finally:
             file.write_text(original)
         print(f"[{index}/{len(chosen)}] {path}:{number} {what}: {verdict}", flush=True)

@@ -65,24 +65,6 @@ TEST(GridStore, EditsReachTheTableAndRowsCanBeAddedAndRemoved)
     EXPECT_EQ(store.text(2, 1), "") << "rows dropped by shrinking do not come back";
 }
 
-TEST(GridStore, ShowsAComparisonSparsely)
-{
-    GridStore store;
-    const auto result = tallir::CompareTables(tallir::ParseTable("1 2 3\n1.5 x 0\n"), tallir::ParseTable("1 2 4\n1.6 x 0.001\n"));
-    store.showComparison(result, {",", "."});
-    EXPECT_EQ(store.rows(), 3);
-    EXPECT_EQ(store.cols(), 4);
-    EXPECT_EQ(store.text(0, 2), "2");
-    EXPECT_EQ(store.text(2, 0), "2");
-    EXPECT_EQ(store.text(1, 3), "0.48");
-    EXPECT_EQ(store.text(2, 1), "1.18");
-    EXPECT_EQ(store.text(2, 2), "");
-    EXPECT_EQ(store.text(2, 3), "3.00");
-    store.setText(2, 2, "edited");
-    EXPECT_EQ(store.text(2, 2), "edited");
-    EXPECT_EQ(store.text(2, 3), "3.00");
-}
-
 TEST(GridModel, PassesTheModelTesterAndShowsHeadersAsFixedCells)
 {
     GridModel model;
