@@ -30,7 +30,7 @@ TARGETS = ["core_tests", "qt_tests", "tallir", "tallir-diff", "instance_peer"]
 
 
 def run(command, cwd, timeout=None, env=None):
-    return subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+    return subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace",
                           timeout=timeout, env=env)
 
 

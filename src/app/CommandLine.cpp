@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -78,18 +79,34 @@ QStringList modMain::CommandLineFiles(const QStringList& arguments)
     return files;
 }
 
-void mdiMain::OpenHandedOver(const QStringList& files)
+QString modMain::CommandLineCompare(const QStringList& arguments)
 {
-    // As this copy's own command line would: File 1, then File 2, and a comparison of the two
-    // when immediate comparison is on.
-    if (files.isEmpty())
-        return;
-    modMain::LoadFile(*GridWindows()[0], files[0]);
-    if (files.size() < 2)
-        return;
-    modMain::LoadFile(*GridWindows()[1], files[1]);
-    if (modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
-        modMain::CompareGrids();
+    QString compare;
+    for (const QString& token : CommandLineTokens(arguments)) {
+        if (token == QLatin1String("--") || !IsOption(token))
+            break;
+        for (qsizetype at = 1; at < token.size() && token[at] != 'w'; ++at) // after w its letter and no more
+            if (token[at] == 'e' || (token[at] == 'i' && compare.isEmpty()))
+                compare = token[at];
+    }
+    return compare;
+}
+
+void mdiMain::OpenHandedOver(const QStringList& files, bool compare)
+{
+    frmGrid& file1 = *GridWindows()[0];
+    frmGrid& file2 = *GridWindows()[1];
+    if (files.size() == 1)
+        modMain::LoadFile(!file1.LoadedPath().isEmpty() && file2.LoadedPath().isEmpty() ? file2 : file1, files[0]);
+    else if (files.size() >= 2) {
+        modMain::LoadFile(file1, files[0]);
+        modMain::LoadFile(file2, files[1]);
+    }
+    // The comparison and its message come after the copy that handed the files over is told
+    // they are loaded.
+    if (!files.isEmpty() && (compare || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1) && !file1.LoadedPath().isEmpty()
+        && !file2.LoadedPath().isEmpty())
+        QTimer::singleShot(0, this, [] { modMain::CompareGrids(); });
 }
 
 void mdiMain::ProcessCommandLine(const QStringList& arguments)

@@ -34,8 +34,10 @@ public:
     void MDIForm_Load();
     // Start-up step 11: arguments as given after the program name.
     void ProcessCommandLine(const QStringList& arguments);
-    // Loads files a second copy on this desktop handed over (absolute paths).
-    void OpenHandedOver(const QStringList& files);
+    // Loads files a second copy on this desktop handed over (absolute paths): two into File 1
+    // and File 2; a lone one into File 2 when only File 1 holds a file, else into File 1. Then,
+    // once both hold a file, compares them soon after when compare or the settings ask for it.
+    void OpenHandedOver(const QStringList& files, bool compare = false);
     // The process's exit status: that of "-e", else 0.
     int ExitStatus() const { return exitStatus_; }
 

@@ -46,11 +46,11 @@ QString StartUpVersion(const QString& kernelRelease)
     return number >= 3.02 && number < 4.0 ? QStringLiteral("4.00") : version;
 }
 
-StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& handOver)
+StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& arguments)
 {
     if (instance.anotherIsRunning()) {
+        instance.requestOpen(CommandLineFiles(arguments), CommandLineCompare(arguments));
         platform::MsgBox(QStringLiteral("PrevInstance = True"));
-        instance.requestOpen(handOver);
         instance.requestActivation(Caption());
         return StartUpGate::PreviousInstance;
     }
@@ -129,8 +129,13 @@ std::optional<int> AnswerWithoutWindow(const QStringList& arguments)
 int Main(QApplication& application, const QStringList& arguments)
 {
     platform::SingleInstance instance(Caption());
-    switch (CheckStartUp(instance, CommandLineFiles(arguments))) {
+    switch (CheckStartUp(instance, arguments)) {
     case StartUpGate::PreviousInstance:
+        if (CommandLineCompare(arguments) == QLatin1String("e")) {
+            // The status of -e tells a script how the files compare: this copy cannot say.
+            std::fputs("tallir: another copy is running: the files were handed to it, and nothing was compared here\n", stderr);
+            return 2;
+        }
         return 0;
     case StartUpGate::VersionRefused:
         return 1;
@@ -147,7 +152,7 @@ int Main(QApplication& application, const QStringList& arguments)
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
     // Files a second copy on this desktop was started with.
     QObject::connect(&instance, &platform::SingleInstance::openRequested, &frame,
-                     [&frame](const QStringList& files) { frame.OpenHandedOver(files); });
+                     [&frame](const QStringList& files, const QString& compare) { frame.OpenHandedOver(files, !compare.isEmpty()); });
     frame.MDIForm_Load();
     frame.show();
     // The command line runs once the frame shows, so that its messages have a window.

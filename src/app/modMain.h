@@ -27,12 +27,15 @@ enum class StartUpGate {
 };
 
 // Steps before any window: the previous-instance test and then the version test, each with its
-// message. instance stays connected or listening accordingly. A second copy hands the files of
-// its command line (handOver, absolute paths) to the running one.
-StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& handOver = {});
+// message. instance stays connected or listening accordingly. A second copy first hands the
+// files of its command line and its -i or -e to the running one, waits until they are loaded,
+// then shows its message.
+StartUpGate CheckStartUp(platform::SingleInstance& instance, const QStringList& arguments = {});
 
 // The files a command line names after its options (at most two), as absolute paths.
 QStringList CommandLineFiles(const QStringList& arguments);
+// How a command line asks for its files to be compared: "e" (-e), "i" (-i) or "" (neither).
+QString CommandLineCompare(const QStringList& arguments);
 
 // The version the start-up test sees for a kernel release: its version text, with kernels from
 // 3.2 on counted as 4.00 (they are recent enough here).

@@ -49,7 +49,8 @@ QString DiffHelpText()
         "      --csv                read comma-separated values: only commas separate,\n"
         "                           quotes enclose a field (\"\" is one quote)\n"
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
-        "                           NEW-FILE NEW-HEX NEW-MODE; exit 0 unless in trouble\n"
+        "                           NEW-FILE NEW-HEX NEW-MODE [NEW-PATH MESSAGE]; exit 0\n"
+        "                           unless in trouble\n"
         "      --key LIST           pair rows by the values in these columns (like 1 or\n"
         "                           1,3, or names with --names) rather than by position:\n"
         "                           a row missing in one file is listed as \"only in\"\n"
@@ -139,13 +140,22 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QStringList files = parser.positionalArguments();
     DiffOptions options;
     if (parser.isSet(git)) {
-        // git's seven: path old-file old-hex old-mode new-file new-hex new-mode.
-        if (files.size() != 7)
-            return UsageError(QStringLiteral("--git takes the seven arguments git gives a diff driver"));
+        // git's seven: path old-file old-hex old-mode new-file new-hex new-mode; for a rename or
+        // copy two more, the new path and git's lines about it; for an unmerged path the path alone.
+        if (files.size() == 1) {
+            command.output = "* Unmerged path " + files[0] + "\n";
+            return command;
+        }
+        if (files.size() != 7 && files.size() != 9)
+            return UsageError(QStringLiteral("--git takes the arguments git gives a diff driver (1, 7 or 9)"));
         options.git = true;
         options.gitPath = files[0];
         options.path1 = files[1];
+        options.gitOldMode = files[3];
         options.path2 = files[4];
+        options.gitNewMode = files[6];
+        options.gitNewPath = files.size() == 9 ? files[7] : files[0];
+        options.gitCopy = files.size() == 9 && files[8].contains(QLatin1String("copy from"));
     } else if (files.size() != 2) {
         return UsageError(files.size() < 2 ? QStringLiteral("two files are needed") : QStringLiteral("too many files"));
     } else {

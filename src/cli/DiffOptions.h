@@ -26,7 +26,10 @@ struct DiffOptions {
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the
     // repository, /dev/null stands for no file, and a difference is no failure.
     bool git = false;
-    QString gitPath;
+    QString gitPath;    // the path in the repository (before a rename or copy)
+    QString gitNewPath; // after a rename or copy; else the same
+    QString gitOldMode, gitNewMode; // "100644"; "." for no file
+    bool gitCopy = false;           // a copy rather than a rename
     std::uint64_t maxLine = tallir::DefaultLineLimit; // the longest line (CSV record) read
 };
 

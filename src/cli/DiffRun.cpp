@@ -147,14 +147,25 @@ DiffOutcome RunDiff(const DiffOptions& options)
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(*run.file1.table, *run.file2.table));
     }
+    if (options.git && (options.path1 == QLatin1String("/dev/null")) != (options.path2 == QLatin1String("/dev/null"))) {
+        // Added or deleted: every row of the table there is in that file only.
+        const bool added = options.path1 == QLatin1String("/dev/null");
+        auto alignment = std::make_shared<tallir::RowAlignment>();
+        const std::uint64_t rows = (added ? run.file2 : run.file1).table->rowCount();
+        for (std::uint64_t r = 0; r < rows; ++r)
+            alignment->pairs.push_back(added ? tallir::RowPair{tallir::NoRow, r} : tallir::RowPair{r, tallir::NoRow});
+        (added ? alignment->onlyIn2 : alignment->onlyIn1) = rows;
+        compare.alignment = std::move(alignment);
+        run.wholeTable = added ? "new table" : "deleted table";
+    }
     run.result = tallir::CompareTables(*run.file1.table, *run.file2.table, compare);
     run.figures = tallir::Summarize(run.result, *run.file1.table, *run.file2.table);
     run.mismatch = tallir::FindShapeMismatch(*run.file1.table, *run.file2.table);
     if (compare.alignment)
         run.mismatch.firstRow.reset(); // rows are paired by the alignment, not by their place
     if (options.git) {
-        run.file1.path = "a/" + FileNameString(options.gitPath);
-        run.file2.path = "b/" + FileNameString(options.gitPath);
+        run.file1.path = options.path1 == QLatin1String("/dev/null") ? "/dev/null" : "a/" + FileNameString(options.gitPath);
+        run.file2.path = options.path2 == QLatin1String("/dev/null") ? "/dev/null" : "b/" + FileNameString(options.gitNewPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
     run.disagrees = tallir::Disagrees(run.figures.beyondTolerance, compare, run.columns, tallir::LoadedGridShape(*run.file1.table),

@@ -35,6 +35,8 @@ struct DiffRun {
     bool names = false;     // both files have a names line: columns matched by name
     tallir::ColumnMatch columns;
     std::vector<std::uint64_t> keyColumns; // File 1's, when rows were paired by key
+    // For git, a table on one side only: "new table" or "deleted table", its rows one-sided.
+    std::string wholeTable;
 
     // The run as the report writers take it (it lends its tables: the run must outlive it).
     tallir::Report report(bool all, std::string rows) const;

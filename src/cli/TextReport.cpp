@@ -1,5 +1,7 @@
 #include "TextReport.h"
 
+#include "locale/FileNames.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -121,8 +123,31 @@ void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
     WriteReportEnd(run, out);
 }
 
+void WriteGitHeader(const DiffOptions& options, tallir::Output& out)
+{
+    auto side = [](const QString& file, const char* prefix, const QString& path) {
+        return file == QLatin1String("/dev/null") ? std::string("/dev/null") : prefix + FileNameString(path);
+    };
+    out << "--- " << Escaped(side(options.path1, "a/", options.gitPath)) << '\n';
+    out << "+++ " << Escaped(side(options.path2, "b/", options.gitNewPath)) << '\n';
+    if (options.path1 == QLatin1String("/dev/null"))
+        out << "new table\n";
+    else if (options.path2 == QLatin1String("/dev/null"))
+        out << "deleted table\n";
+    else if (options.gitOldMode != options.gitNewMode)
+        out << "old mode " << options.gitOldMode.toStdString() << "\nnew mode " << options.gitNewMode.toStdString() << '\n';
+    if (options.gitNewPath != options.gitPath)
+        out << (options.gitCopy ? "copied from " : "renamed from ") << Escaped(FileNameString(options.gitPath)) << '\n';
+}
+
 void WriteReportEnd(const DiffRun& run, tallir::Output& out)
 {
+    if (!run.wholeTable.empty()) {
+        // A table on one side only was not compared: no "==" for it.
+        const DiffFile& file = run.file1.path == "/dev/null" ? run.file2 : run.file1;
+        out << Escaped(file.path) << ": " << run.wholeTable << ", " << file.dimension.toStdString() << '\n';
+        return;
+    }
     const std::string escaped = tallir::ClosingMessage(Escaped(run.file1.path), Escaped(run.file2.path), run.figures.differing);
     std::string_view message = escaped;
     for (std::size_t end; (end = message.find("\r\n")) != std::string_view::npos; message.remove_prefix(end + 2))

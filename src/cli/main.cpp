@@ -51,6 +51,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!options.quiet) {
+        if (options.git && !options.json)
+            WriteGitHeader(options, out);
         if (Streams(options))
             WriteReportEnd(*outcome.run, out);
         else if (options.json)

@@ -38,6 +38,7 @@ QString DisplaySession()
 }
 
 const QByteArray OpenPrefix = "open";
+const QByteArray LoadedReply = "loaded";
 
 } // namespace
 
@@ -113,17 +114,27 @@ bool SingleInstance::listen()
     return true;
 }
 
-bool SingleInstance::requestOpen(const QStringList& files)
+bool SingleInstance::requestOpen(const QStringList& files, const QString& compare, int waitMilliseconds)
 {
     if (!client_ || files.isEmpty())
         return false;
-    // One line: the names, each as its UTF-16 code units in hexadecimal, so that every unit
-    // travels, the lone surrogates that stand for bytes of a name that are no UTF-8 included.
-    QByteArray line = OpenPrefix;
+    // One line: how to compare ("-" for as the settings say), then the names, each as its
+    // UTF-16 code units in hexadecimal, so that every unit travels, the lone surrogates that
+    // stand for bytes of a name that are no UTF-8 included.
+    QByteArray line = OpenPrefix + ' ' + (compare.isEmpty() ? QByteArray("-") : compare.toLatin1());
     for (const QString& file : files)
         line += ' ' + QByteArray(reinterpret_cast<const char*>(file.utf16()), file.size() * qsizetype(sizeof(char16_t))).toHex();
     client_->write(line + '\n');
-    return client_->waitForBytesWritten(WaitMilliseconds);
+    if (!client_->waitForBytesWritten(WaitMilliseconds))
+        return false;
+    // The answer, while events go on (the running copy may be this very process).
+    QElapsedTimer waited;
+    waited.start();
+    while (!client_->canReadLine() && client_->state() == QLocalSocket::ConnectedState && waited.elapsed() < waitMilliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        client_->waitForReadyRead(20);
+    }
+    return client_->canReadLine() && client_->readLine().trimmed() == LoadedReply;
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket)
@@ -133,15 +144,24 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         if (line.startsWith(ActivatePrefix)) {
             emit activationRequested(QString::fromUtf8(line.mid(ActivatePrefix.size())));
         } else if (line.startsWith(OpenPrefix + ' ')) {
+            QList<QByteArray> parts = line.mid(OpenPrefix.size() + 1).split(' ');
+            const QString compare = parts.isEmpty() || parts.front() == "-" ? QString() : QString::fromLatin1(parts.front());
             QStringList files;
-            for (const QByteArray& part : line.mid(OpenPrefix.size() + 1).split(' '))
+            for (const QByteArray& part : parts.mid(1))
                 if (!part.isEmpty()) {
                     const QByteArray units = QByteArray::fromHex(part);
                     files << QString::fromUtf16(reinterpret_cast<const char16_t*>(units.constData()), units.size() / 2);
                 }
             // Loading may show a message box: not from inside the socket's own signal, which
-            // the copy that sent it may close meanwhile.
-            QTimer::singleShot(0, this, [this, files] { emit openRequested(files); });
+            // the copy that sent it may close meanwhile. Once loaded, that copy is told.
+            QPointer<QLocalSocket> asker(socket);
+            QTimer::singleShot(0, this, [this, files, compare, asker] {
+                emit openRequested(files, compare);
+                if (asker && asker->state() == QLocalSocket::ConnectedState) {
+                    asker->write(LoadedReply + '\n');
+                    asker->flush();
+                }
+            });
         }
     }
 }

@@ -27,8 +27,12 @@ public:
     // Asks the running copy to activate the window captioned caption; waits until sent.
     bool requestActivation(const QString& caption);
     // Hands files to the running copy, to be loaded as its own command line would load them
-    // (absolute paths: the running copy has a folder of its own). Before requestActivation.
-    bool requestOpen(const QStringList& files);
+    // (absolute paths: the running copy has a folder of its own), and how to compare them:
+    // "i" or "e" (the options this copy was started with) compare at once, "" as the running
+    // copy's settings say. Waits until the running copy says they are loaded, at most
+    // waitMilliseconds, so that files that go soon after (a difftool's temporary copies) are
+    // read first; true when it said so. Before requestActivation.
+    bool requestOpen(const QStringList& files, const QString& compare = {}, int waitMilliseconds = 60000);
     // Becomes the copy that others find. A socket left behind by a copy that crashed is
     // taken over.
     bool listen();
@@ -37,7 +41,8 @@ public:
 
 signals:
     void activationRequested(const QString& caption);
-    void openRequested(const QStringList& files);
+    // Handled at once: when the handler returns, the copy that asked is told the files are loaded.
+    void openRequested(const QStringList& files, const QString& compare);
 
 private:
     void readRequest(QLocalSocket* socket);

@@ -360,13 +360,27 @@ TEST_F(FrameTest, FilesHandedOverLoadAsTheCommandLineWould)
     mdiMain& f = start();
     EXPECT_EQ(modMain::CommandLineFiles({"-i", "a.txt", "b.txt", "c.txt"}), QStringList({folder.path("a.txt"), folder.path("b.txt")}));
     EXPECT_TRUE(modMain::CommandLineFiles({"-wv"}).isEmpty());
-    modUtil::WriteString("Option", "ImmediateCompare", "1");
-    f.OpenHandedOver({folder.path("a.txt")});
-    EXPECT_EQ(window(0).Caption(), CaptionFor(folder.path("a.txt")));
-    EXPECT_TRUE(fake.messages.empty()) << "one file compares nothing";
-    f.OpenHandedOver({folder.path("b.txt"), folder.path("a.txt")});
-    EXPECT_EQ(window(0).Caption(), CaptionFor(folder.path("b.txt")));
-    EXPECT_EQ(window(1).Caption(), CaptionFor(folder.path("a.txt")));
+    // How the second copy asks for a comparison: -e before -i, nothing after "--" or a file.
+    const std::pair<QStringList, QString> compares[] = {
+        {{"a.txt"}, ""}, {{"-i", "a.txt"}, "i"}, {{"/e"}, "e"}, {{"-ie"}, "e"}, {{"-ei"}, "e"}, {{"-we", "-x"}, ""},
+        {{"--", "-e"}, ""}, {{"a.txt", "-e"}, ""},
+    };
+    for (const auto& [arguments, compare] : compares)
+        EXPECT_EQ(modMain::CommandLineCompare(arguments), compare) << arguments.join(' ').toStdString();
+
+    // A lone file goes to File 1, then to File 2 while only File 1 holds one; none compares
+    // until both hold a file, and then only when asked.
+    const QString a = folder.path("a.txt"), b = folder.path("b.txt");
+    f.OpenHandedOver({a});
+    f.OpenHandedOver({b});
+    EXPECT_EQ(QStringList({window(0).Caption(), window(1).Caption()}), QStringList({CaptionFor(a), CaptionFor(b)}));
+    f.OpenHandedOver({a});
+    EXPECT_EQ(window(0).Caption(), CaptionFor(a)) << "both hold files: File 1";
+    QApplication::processEvents();
+    EXPECT_TRUE(fake.messages.empty()) << "not asked to compare";
+    f.OpenHandedOver({b, a}, true);
+    EXPECT_TRUE(fake.messages.empty()) << "compared after the copy that asked is told";
+    QApplication::processEvents();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_TRUE(fake.messages[0].text.contains(" != "));
+    EXPECT_EQ(fake.messages[0].text, CaptionFor(b) + " != " + CaptionFor(a) + "\r\nat 1 cells\r\nin smaller rows and cols.");
 }

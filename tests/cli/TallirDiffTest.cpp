@@ -540,3 +540,37 @@ TEST(TallirDiff, HtmlReportBesideTheTextReport)
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(nowhere.err.contains("could not be written")) << nowhere.err.toStdString();
 }
+
+TEST(TallirDiff, AsGitsDiffDriverForEveryChange)
+{
+    const TempFolder folder;
+    const QString old = folder.write("old.txt", "1 2\n3 4\n"), now = folder.write("new.txt", "1 2\n3 5\n");
+    const QString renamed = "similarity index 90%\nrename from t.txt\nrename to u.txt\n";
+    const QString copied = "similarity index 90%\ncopy from t.txt\ncopy to u.txt\n";
+    struct Case {
+        QStringList arguments;
+        QString out; // how the report starts; the whole of it for a table on one side
+        int status;
+    };
+    const Case cases[] = {
+        {{"t.txt", old, "1a", "100644", now, "2b", "100644"}, "--- a/t.txt\n+++ b/t.txt\nR2 C2\t4\t5\t", 0},
+        {{"t.txt", old, "1a", "100644", now, "2b", "100755"}, "--- a/t.txt\n+++ b/t.txt\nold mode 100644\nnew mode 100755\nR2 C2\t", 0},
+        {{"t.txt", old, "1a", "100644", now, "2b", "100644", "u.txt", renamed}, "--- a/t.txt\n+++ b/u.txt\nrenamed from t.txt\nR2 C2\t", 0},
+        {{"t.txt", old, "1a", "100644", old, "1a", "100644", "u.txt", copied}, "--- a/t.txt\n+++ b/u.txt\ncopied from t.txt\na/t.txt == b/u.txt\n", 0},
+        {{"t.txt", "/dev/null", ".", ".", now, "2b", "100644"},
+         "--- /dev/null\n+++ b/t.txt\nnew table\nonly in b/t.txt: line 1\nonly in b/t.txt: line 2\nb/t.txt: new table, R2 x C2\n", 0},
+        {{"t.txt", old, "1a", "100644", "/dev/null", ".", "."},
+         "--- a/t.txt\n+++ /dev/null\ndeleted table\nonly in a/t.txt: line 1\nonly in a/t.txt: line 2\na/t.txt: deleted table, R2 x C2\n", 0},
+        {{"t.txt"}, "* Unmerged path t.txt\n", 0},
+        {{"t.txt", old, "1a", "100644", now, "2b", "100644", "u.txt"}, "", 2},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = TallirDiff(QStringList{"--git"} + c.arguments);
+        const std::string what = c.arguments.mid(0, 9).join(' ').toStdString();
+        EXPECT_EQ(run.status, c.status) << what << run.err.toStdString();
+        if (c.status == 2 || c.out.contains("table,") || c.out.startsWith('*'))
+            EXPECT_EQ(run.out, c.out) << what;
+        else
+            EXPECT_TRUE(run.out.startsWith(c.out)) << what << "\n" << run.out.toStdString();
+    }
+}

@@ -32,9 +32,10 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
     const QStringList names{"/data/run a.txt", "/data/100%.txt", QStringLiteral("/data/non") + QChar(0xDCFF) + "utf.txt"};
     SingleInstance third(UniqueKey("hand-over"));
     ASSERT_TRUE(third.anotherIsRunning());
-    EXPECT_TRUE(third.requestOpen(names));
-    ASSERT_TRUE(opens.wait(3000));
+    EXPECT_TRUE(third.requestOpen(names)) << "told they are loaded";
+    ASSERT_EQ(opens.size(), 1) << "handled before the answer came";
     EXPECT_EQ(opens.at(0).at(0).toStringList(), names);
+    EXPECT_EQ(opens.at(0).at(1).toString(), "");
 
     EXPECT_FALSE(SingleInstance(UniqueKey("other key")).anotherIsRunning());
 }
@@ -81,14 +82,17 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     QSignalSpy opens(&running, &SingleInstance::openRequested);
     QObject::connect(&running, &SingleInstance::activationRequested, &frame,
                      [](const QString& caption) { platform::ActivateWindowByCaption(caption); });
-
-    // Started with two files: they are handed over.
     QProcess peer;
+    QString shownBeforeTheFiles;
+    QObject::connect(&running, &SingleInstance::openRequested, &frame, [&] { shownBeforeTheFiles = QString::fromUtf8(peer.readAll()); });
+
+    // Started with -e and two files: they are handed over, and only then the box shows.
     peer.setProcessChannelMode(QProcess::MergedChannels);
-    peer.start(INSTANCE_PEER, {key, "/data/run a.txt", "/data/100%.txt"});
+    peer.start(INSTANCE_PEER, {key, "-e", "/data/run a.txt", "/data/100%.txt"});
     ASSERT_TRUE(requests.wait(10000)) << peer.readAll().constData();
     ASSERT_TRUE(peer.waitForFinished(10000));
-    const QString output = QString::fromUtf8(peer.readAll());
+    EXPECT_FALSE(shownBeforeTheFiles.contains("message:")) << shownBeforeTheFiles.toStdString();
+    const QString output = shownBeforeTheFiles + QString::fromUtf8(peer.readAll());
     EXPECT_EQ(peer.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("message: PrevInstance = True | title: Tallir | icon: 0\n")) << output.toStdString();
     EXPECT_EQ(output.count("message:"), 1) << "one message, and not the version one";
@@ -97,6 +101,7 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return opens.size() == 1; }, 3000)) << "the files came";
     EXPECT_EQ(opens.at(0).at(0).toStringList(), QStringList({"/data/run a.txt", "/data/100%.txt"}));
+    EXPECT_EQ(opens.at(0).at(1).toString(), "e");
 
     // A copy without files hands over nothing.
     peer.start(INSTANCE_PEER, {key});

@@ -22,6 +22,8 @@ FakePlatform::~FakePlatform()
 Answer FakePlatform::messageBox(const MessageBoxRequest& request, QWidget*)
 {
     messages.push_back(request);
+    if (onMessage)
+        onMessage(request);
     if (!answers.empty()) {
         const Answer answer = answers.front();
         answers.pop_front();

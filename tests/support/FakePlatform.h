@@ -39,6 +39,7 @@ public:
     std::optional<bool> checkBoxAnswer;
     platform::SystemFacts facts;
     std::function<void(QDialog&)> onDialog;
+    std::function<void(const platform::MessageBoxRequest&)> onMessage; // told of each box as it shows
 
     std::vector<platform::MessageBoxRequest> messages;
     std::vector<platform::OpenFileRequest> fileDialogs;
