@@ -22,16 +22,42 @@ out=$(git diff) || fail "git diff failed: $out"
 grep -q "^R2 C2	5	5.5	1.00$" <<<"$out" || fail "git diff did not list the changed cell: $out"
 grep -q "^a/results.txt != b/results.txt$" <<<"$out" || fail "git diff did not name the table: $out"
 
-# git runs a file's diff driver even for difftool: the windows are for tables without one.
-git config --unset diff.tallir.command
+# A rename with a change, a new, a deleted and a mode-changed table in one diff: git goes on
+# past each one, and each table's lines start with its names and what happened to it.
+printf '7 8\n' > old.txt && printf '1 2\n' > mode.txt && git add . && git commit -qm more
+git mv results.txt moved.txt && git rm -q old.txt && printf '3 4\n5 6\n' > new.txt && chmod +x mode.txt && git add -A
+out=$(git diff --cached -M) || fail "git diff of a rename failed: $out"
+for line in "renamed from results.txt" "^--- /dev/null$" "^new table$" "^deleted table$" "^old mode 100644$" "^new mode 100755$" \
+    "^b/new.txt: new table, R2 x C2$" "^a/results.txt == b/moved.txt$"; do
+    grep -q "$line" <<<"$out" || fail "git diff --cached -M lacks \"$line\": $out"
+done
+[ "$(grep -c '^+++ ' <<<"$out")" -eq 4 ] || fail "not every table was shown: $out"
+grep -q "==" <<<"$(grep -A3 '^new table$' <<<"$out")" && fail "a new table was said to be equal: $out"
+git commit -qm moved
+
+# The windows as git's difftool, also for tables with the attribute, through the alias the
+# manual gives; a copy is already running: the files are handed to it and loaded before git
+# takes its temporary copies away.
+printf '1.5 2.5 3.5\n4 5.75 6\n' > moved.txt
 git config difftool.tallir.cmd "'$tallir' -i \"\$LOCAL\" \"\$REMOTE\""
-git difftool --tool=tallir -y > "$work/difftool.log" 2>&1 & pid=$!
-box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir$' | head -n 1)
-[ -n "$box" ] || fail "the difftool showed no comparison: $(cat "$work/difftool.log")"
-xwd -root -silent -out "$artifacts/git-difftool.xwd" 2>/dev/null
-xdotool windowfocus --sync "$box" key Return
+git config alias.tallir-difftool '-c diff.tallir.command=git-difftool--helper difftool --tool=tallir'
+"$tallir" & pid=$!
 frame=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallir Ver' | head -n 1)
+[ -n "$frame" ] || fail "tallir shows no frame"
+git tallir-difftool -y > "$work/difftool.log" 2>&1 & tool=$!
+# The running copy's closing message and the second copy's box: both show at once.
+for _ in $(seq 200); do
+    boxes=$(xdotool search --onlyvisible --name '^Tallir$' 2>/dev/null | wc -l)
+    [ "$boxes" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$boxes" -ge 2 ] || fail "the difftool's files were not compared by the running copy: $(cat "$work/difftool.log")"
+shot git-difftool
+for box in $(xdotool search --onlyvisible --name '^Tallir$'); do xdotool windowfocus --sync "$box" key Return; done
+for _ in $(seq 100); do kill -0 "$tool" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$tool" 2>/dev/null && fail "git difftool did not end"
 xdotool windowfocus --sync "$frame" key alt+f x 2>/dev/null
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "git difftool did not end with the program"
-echo "PASS: git diff through tallir-diff, git difftool through tallir"
+grep -q "git-blob" "$TALLIR_SETTINGS_DIR/Tallir.ini" 2>/dev/null ||
+    fail "git's temporary copy was not loaded: $(cat "$TALLIR_SETTINGS_DIR"/Tallir.ini 2>/dev/null)"
+echo "PASS: git diff through tallir-diff for every kind of change, git difftool through a running tallir"
