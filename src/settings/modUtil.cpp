@@ -67,10 +67,14 @@ QString InstalledManual(const QString& executableFolder)
 
 QString SettingsPathFor(const QString& executableFolder)
 {
-    // A copy in its build folder (or unpacked anywhere) keeps its settings beside it; an
-    // installed one, whoever runs it, in the user's configuration folder.
-    if (!executableFolder.isEmpty() && InstalledManual(executableFolder).isEmpty() && QFileInfo(executableFolder).isWritable())
-        return PathJoin(executableFolder, SettingsFileName());
+    // A copy run from its build folder, or one marked portable by a settings file beside it,
+    // keeps its settings there; any other, installed or not, whoever runs it, in the user's
+    // configuration folder.
+    const QString beside = PathJoin(executableFolder, SettingsFileName());
+    const bool buildFolder = QFileInfo::exists(PathJoin(executableFolder, "../CMakeCache.txt")) && InstalledManual(executableFolder).isEmpty()
+        && QFileInfo(executableFolder).isWritable();
+    if (!executableFolder.isEmpty() && (buildFolder || QFileInfo(beside).isFile()))
+        return beside;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return PathJoin(PathJoin(config, QString::fromUtf8(tallir::ProgramTitle.data())), SettingsFileName());
 }

@@ -223,15 +223,22 @@ TEST(modUtil, WritersAtOnceLoseNoKeyAndLeftoversGo)
 TEST(modUtil, AnInstalledCopyKeepsItsSettingsWithTheUser)
 {
     const TempFolder folder;
-    QDir(folder.path()).mkpath("portable/bin");
-    QDir(folder.path()).mkpath("usr/bin");
-    QDir(folder.path()).mkpath("usr/share/doc/tallir");
+    for (const char* bin : {"build/bin", "portable/bin", "unpacked/bin", "usr/bin", "usr/share/doc/tallir"})
+        QDir(folder.path()).mkpath(bin);
+    folder.write("build/CMakeCache.txt", "");
+    folder.write("portable/bin/Tallir.ini", "");
     folder.write("usr/share/doc/tallir/Tallir.html", "<html></html>");
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    EXPECT_EQ(SettingsPathFor(folder.path("portable/bin")), folder.path("portable/bin/Tallir.ini")) << "a build folder";
-    EXPECT_EQ(SettingsPathFor(folder.path("usr/bin")), config + "/Tallir/Tallir.ini") << "installed, the folder writable or not";
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Tallir/Tallir.ini";
+    const std::pair<const char*, QString> cases[] = {
+        {"build/bin", folder.path("build/bin/Tallir.ini")},       // run from its build folder
+        {"portable/bin", folder.path("portable/bin/Tallir.ini")}, // marked portable by a settings file there
+        {"unpacked/bin", config},                                 // writable, but neither
+        {"usr/bin", config},                                      // installed
+    };
+    for (const auto& [bin, settings] : cases)
+        EXPECT_EQ(SettingsPathFor(folder.path(bin)), settings) << bin;
     EXPECT_EQ(InstalledManual(folder.path("usr/bin")), folder.path("usr/share/doc/tallir/Tallir.html"));
-    EXPECT_EQ(InstalledManual(folder.path("portable/bin")), "");
+    EXPECT_EQ(InstalledManual(folder.path("build/bin")), "");
 }
 
 TEST(modUtil, PathJoinAndPlatformQueries)
