@@ -121,13 +121,14 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
         EXPECT_EQ(overlong.err, "tallir-diff: Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
     }
     EXPECT_EQ(TallirDiff({"--max-line", "3000", longLine, longLine}).status, 0);
-    for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M"})
+    for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M", "17179869184G"})
         EXPECT_EQ(TallirDiff({"--max-line", size, a, b}).status, 2) << size;
     struct Size {
         const char* text;
         std::uint64_t bytes;
     };
-    for (const Size& size : {Size{"512", 512}, {"1k", 1024}, {"64M", 64ull << 20}, {"2GB", 2ull << 30}, {"3 kb", 3072}})
+    for (const Size& size : {Size{"512", 512}, {"1k", 1024}, {"64M", 64ull << 20}, {"2GB", 2ull << 30}, {"3 kb", 3072},
+                            {"17179869183G", 17179869183ull << 30}})
         EXPECT_EQ(ParseSize(size.text), std::optional<std::uint64_t>(size.bytes)) << size.text;
 
     // A file larger than the memory there is (sparse: it takes no disk), for the whole-table

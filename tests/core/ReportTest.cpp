@@ -161,3 +161,20 @@ TEST(Report, HtmlPageIsSelfContainedAndComplete)
     EXPECT_EQ(Count(shortened.str(), "<tr class=\"cell\">"), 2u);
     EXPECT_NE(shortened.str().find("and 2 more differing cells."), std::string::npos);
 }
+
+TEST(Report, OptionsInForceSaidAsAPersonSetThem)
+{
+    using List = std::vector<std::pair<std::string, std::string>>;
+    CompareOptions set;
+    set.precisionSame = true;
+    set.precisionLog = 6.5;
+    set.absoluteTolerance = 1e-9;
+    set.relativeTolerance = 0.5;
+    set.ignoredColumns = {{1, 3}, {6, 6}};
+    EXPECT_EQ(OptionsInForce({}, false, "by position"),
+              (List{{"Precision rule", "off"}, {"Absolute tolerance", "none"}, {"Relative tolerance", "none"},
+                    {"Columns left out", "none"}, {"Columns", "by position"}, {"Rows", "by position"}}));
+    EXPECT_EQ(OptionsInForce(set, true, "paired by key 1"),
+              (List{{"Precision rule", "on: \"S\" above 6.50 digits"}, {"Absolute tolerance", "1e-09"}, {"Relative tolerance", "0.5"},
+                    {"Columns left out", "2-4,7"}, {"Columns", "matched by name"}, {"Rows", "paired by key 1"}}));
+}
