@@ -352,6 +352,12 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
 
 bool mdiMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // A maximised frame whose client area the window manager sized after the start's tiling:
+    // tiled again into the area it has now.
+    if (event->type() == QEvent::Resize && watched == area_->viewport() && isMaximized()
+        && (startArrangement_ == 1 || startArrangement_ == 2))
+        QTimer::singleShot(0, this, [this, arrangement = startArrangement_] { ArrangeChildren(arrangement); });
+
     if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == QLatin1String("Space0")) {
         const QVariant row = watched->property("lowestRow");
         const QVariant col = watched->property("lowestCol");

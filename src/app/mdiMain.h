@@ -139,6 +139,7 @@ private:
     bool closing_ = false;
     bool exitAfterCompare_ = false;
     int exitStatus_ = 0;
+    int startArrangement_ = -1; // the tiling applied at start, again on resizes while it lasts
     std::array<QAction*, 2> fileManage_{};
     QAction* recentSeparator_ = nullptr;
     std::array<QAction*, 5> recentPaths_{};

@@ -60,6 +60,11 @@ void mdiMain::MDIForm_Load()
         namesLine_->setChecked(modMain::NamesLine());
     }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
+    // A window manager may give a maximised frame its size only after it shows: while the start
+    // goes on, the windows are tiled again into the client area it ends up with (eventFilter).
+    startArrangement_ = modUtil::ReadInteger("Option", "WindowArrange", 2);
+    area_->viewport()->installEventFilter(this);
+    QTimer::singleShot(3000, this, [this] { startArrangement_ = -1; });
     if (const QString problem = modUtil::SettingsProblem(modUtil::SettingsPath()); !problem.isEmpty())
         StatusPanels::SetText(StatusBar1(), "Space0", problem);
     // Arranging shows the children normal: grid windows that were maximised are maximised

@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -42,8 +43,11 @@ void ApplyOuterGeometry(QWidget* window, const QRect& outer)
     window->resize(std::max(1, outer.width() - extra.width()), std::max(1, outer.height() - extra.height()));
 }
 
-// Applies the outer rectangle again when the window first shows: only then are its frame
-// margins known.
+// Applies the outer rectangle again when the window shows and once more when its frame margins
+// become known: a window manager tells them only some time after the window is mapped, and
+// until then the outer size would be taken for the inner one (the window growing by its
+// decorations at every start). Gone once the margins are applied, or a few seconds after the
+// window shows when it gets none.
 class ApplyOnShow : public QObject {
 public:
     ApplyOnShow(QWidget* window, const QRect& outer)
@@ -56,18 +60,34 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            auto* window = static_cast<QWidget*>(watched);
-            if (!window->isMaximized() && !window->isMinimized())
+        auto* window = static_cast<QWidget*>(watched);
+        const QEvent::Type type = event->type();
+        const bool margins = window->frameGeometry().size() != window->geometry().size();
+        const bool placed = window->isMaximized() || window->isMinimized();
+        if (type == QEvent::Show && !shown_) {
+            shown_ = true;
+            if (!placed)
                 ApplyOuterGeometry(window, outer_);
-            deleteLater();
-            window->removeEventFilter(this);
+            if (margins || placed)
+                Finish(window);
+            else
+                QTimer::singleShot(3000, this, [this, window] { Finish(window); });
+        } else if (shown_ && (type == QEvent::Move || type == QEvent::Resize) && margins && !placed) {
+            QTimer::singleShot(0, this, [this, window] { ApplyOuterGeometry(window, outer_); });
+            Finish(window);
         }
         return false;
     }
 
 private:
+    void Finish(QWidget* window)
+    {
+        window->removeEventFilter(this);
+        deleteLater();
+    }
+
     QRect outer_;
+    bool shown_ = false;
 };
 
 // Outer (frame) rectangle in twips.
