@@ -9,6 +9,7 @@
 #include "grid/frmGrid.h"
 #include "locale/LocaleFormat.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -160,6 +161,12 @@ void Show(QWidget* frame)
         layout->addWidget(parts.table, 3);
         layout->addWidget(parts.histogram, 2);
         window->resize(900, 480);
+        // Escape closes it, as it does a dialog.
+        auto* close = new QAction(window);
+        close->setShortcut(QKeySequence(Qt::Key_Escape));
+        close->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(close, &QAction::triggered, window, &QWidget::close);
+        window->addAction(close);
         parts.window = window;
         Refresh();
     }

@@ -81,4 +81,11 @@ TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)
     modMain::CompareGrids();
     EXPECT_EQ(table()->item(2, 3)->text(), "0");
     EXPECT_TRUE(painted()->textsIn(histogram->rect()).contains("No differing cells"));
+
+    // Escape closes it.
+    QWidget* summary = SummaryWindow::Window();
+    summary->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(summary));
+    QTest::keyClick(table(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !SummaryWindow::Window() || !SummaryWindow::Window()->isVisible(); }, 1000));
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
 #include "support/UniqueKey.h"
@@ -16,6 +17,8 @@ using platform::SingleInstance;
 TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
 {
     SingleInstance first(UniqueKey("hand-over"));
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    EXPECT_TRUE(first.serverName().startsWith(runtime + '/')) << "in the user's runtime folder, " << runtime.toStdString();
     EXPECT_FALSE(SingleInstance(UniqueKey("hand-over")).anotherIsRunning()) << "nobody listens yet";
     ASSERT_TRUE(first.listen());
     QSignalSpy requests(&first, &SingleInstance::activationRequested);
