@@ -7,6 +7,7 @@
 #include "mdiMain.h"
 #include "core/AbbreviatePath.h"
 #include "core/Compare.h"
+#include "core/NumericText.h"
 #include "core/TableReader.h"
 #include "grid/ColumnFit.h"
 #include "grid/GridWindows.h"
@@ -18,6 +19,24 @@
 #include "platform/PlatformServices.h"
 #include "settings/modControl.h"
 #include "settings/modUtil.h"
+
+namespace {
+
+// A first line of texts over a line holding numbers reads like the columns' names.
+bool LooksLikeNamesLine(const tallir::Table& table)
+{
+    if (table.hasNames() || table.rowCount() < 2 || table.valueCount(0) == 0)
+        return false;
+    for (std::size_t c = 0; c < table.valueCount(0); ++c)
+        if (tallir::NumericValue(table.cell(0, c)))
+            return false;
+    for (std::size_t c = 0; c < table.valueCount(1); ++c)
+        if (tallir::NumericValue(table.cell(1, c)))
+            return true;
+    return false;
+}
+
+} // namespace
 
 namespace modMain {
 
@@ -65,6 +84,13 @@ bool LoadFile(frmGrid& window, const QString& path)
     if (!read.table)
         return cantOpen(read.failure, read.lineFault);
 
+    // How the file was read, where that may surprise: as CSV, or with what looks like a names line
+    // read as a row.
+    QStringList notes;
+    if (format == tallir::TableFormat::Csv)
+        notes << QStringLiteral("read as CSV");
+    if (LooksLikeNamesLine(*read.table))
+        notes << QStringLiteral("the first line looks like column names: Tool > First Line Holds Names");
     window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(shown, 40)));
     MSFlexGrid* grid = window.MSFlexGrid1();
     const bool redraw = grid->Redraw();
@@ -89,6 +115,7 @@ bool LoadFile(frmGrid& window, const QString& path)
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
     StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.modified));
     window.SetLoadedPath(path);
+    StatusPanels::SetText(bar, "Space0", notes.join(QStringLiteral("; ")));
     // The last comparison's marks and the selection it went to say nothing of the new content.
     ColourMap::Clear();
     for (int slot = 0; slot < 3; ++slot)

@@ -78,9 +78,21 @@ void ShowOptions(QWidget* parent)
                           modUtil::ReadAbsoluteTolerance());
     };
     const auto before = rule();
+    const bool csvBefore = modUtil::ReadInteger("Option", "CsvMode", 0) == 1;
     frmOption dialog(parent);
     const bool accepted = platform::Platform().execDialog(dialog) == QDialog::Accepted;
-    if (accepted && rule() != before && GridWindows()[2]->MSFlexGrid1()->Store().comparison())
+    const bool compared = GridWindows()[2]->MSFlexGrid1()->Store().comparison() != nullptr;
+    // Read CSV switched: the files shown are read again the other way (and compared again
+    // where they were).
+    if (accepted && (modUtil::ReadInteger("Option", "CsvMode", 0) == 1) != csvBefore) {
+        for (int slot = 0; slot < 2; ++slot)
+            if (!GridWindows()[slot]->LoadedPath().isEmpty())
+                LoadFile(*GridWindows()[slot], GridWindows()[slot]->LoadedPath());
+        if (compared)
+            CompareGrids();
+        return;
+    }
+    if (accepted && rule() != before && compared)
         CompareGrids();
 }
 

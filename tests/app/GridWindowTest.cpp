@@ -1,13 +1,16 @@
 // The grid windows in a real frame, with the platform fake answering.
 
 #include "core/AbbreviatePath.h"
+#include "dialogs/frmOption.h"
 #include "grid/modToolbar.h"
 #include "support/FrameFixture.h"
 #include "support/QtPrinters.h"
 
 #include <QAction>
 #include <QFile>
+#include <QCheckBox>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QToolBar>
 
 namespace {
@@ -122,14 +125,36 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(GridWindowTest, ReadCsvLoadsQuotedFieldsAndEmptyCells)
+TEST_F(GridWindowTest, ReadCsvReadsTheFilesAgainAndSaysSo)
 {
     const QString path = folder.write("t.csv", "\"1.5\",,\"a, b\"\n");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
     EXPECT_EQ(cells(0), QStringList({"|1|2", "1|\"1.5\"|\"a, b\""})) << "off: the values as ever";
-    modUtil::WriteString("Option", "CsvMode", "1");
-    ASSERT_TRUE(modMain::LoadFile(window(0), path));
+    EXPECT_EQ(panel(0, "Space0"), "");
+    // Switched on in the Options dialog: the file shown is read again, as CSV, and says so.
+    fake.onDialog = [](QDialog& dialog) {
+        static_cast<frmOption&>(dialog).Check3()->setChecked(true);
+        static_cast<frmOption&>(dialog).Command1(0)->click();
+    };
+    frame.mnuToolOption()->trigger();
+    fake.onDialog = nullptr;
     EXPECT_EQ(cells(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
+    EXPECT_EQ(panel(0, "Space0"), "read as CSV");
+}
+
+TEST_F(GridWindowTest, AFirstLineOfNamesReadAsARowGetsAHint)
+{
+    const QString hint = "the first line looks like column names: Tool > First Line Holds Names";
+    const std::pair<const char*, QString> cases[] = {
+        {"time x\n0 1.5\n", hint}, {"1 2\n3 4\n", ""}, {"time x\n", ""}, {"a b\nc d\n", ""}, {"time 2\n0 1\n", ""},
+    };
+    for (const auto& [text, said] : cases) {
+        ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("t.txt", text)));
+        EXPECT_EQ(panel(0, "Space0"), said) << text;
+    }
+    frame.mnuToolNamesLine()->trigger();
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("t.txt", "time x\n0 1.5\n")));
+    EXPECT_EQ(panel(0, "Space0"), "") << "read as names";
 }
 
 TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
