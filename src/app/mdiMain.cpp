@@ -9,6 +9,7 @@
 #include "core/Version.h"
 #include "grid/GridWindows.h"
 #include "grid/StatusPanels.h"
+#include "platform/PlatformServices.h"
 #include "grid/frmGrid.h"
 #include "grid/modFlexGrid.h"
 #include "grid/modToolbar.h"
@@ -32,18 +33,6 @@ namespace {
 
 mdiMain* theFrame = nullptr;
 const char* const GridCaptions[] = {"File 1", "File 2", "Compare"};
-
-// Whether a keyboard lock is on, from the kernel's keyboard LEDs; nothing when unknown.
-bool LockLedOn(const char* name)
-{
-    const QString pattern = QStringLiteral("/sys/class/leds/input%1::") + QLatin1String(name) + "/brightness";
-    for (int input = 0; input < 32; ++input) {
-        QFile led(pattern.arg(input));
-        if (led.open(QIODevice::ReadOnly))
-            return led.readAll().trimmed() != "0";
-    }
-    return false;
-}
 
 } // namespace
 
@@ -250,8 +239,9 @@ void mdiMain::refreshStatusPanels()
 {
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
-    StatusPanels::SetText(statusBar_, "Caps", LockLedOn("capslock") ? QStringLiteral("CAPS") : QString());
-    StatusPanels::SetText(statusBar_, "Num", LockLedOn("numlock") ? QStringLiteral("NUM") : QString());
+    const platform::KeyboardLocks locks = platform::Platform().keyboardLocks();
+    StatusPanels::SetText(statusBar_, "Caps", locks.caps ? QStringLiteral("CAPS") : QString());
+    StatusPanels::SetText(statusBar_, "Num", locks.num ? QStringLiteral("NUM") : QString());
     StatusPanels::SetText(statusBar_, "Date", locale.toString(now.date(), QLocale::ShortFormat));
     StatusPanels::SetText(statusBar_, "Time", locale.toString(now.time(), QLocale::LongFormat));
 }

@@ -55,6 +55,7 @@ public:
     // Ends the program at once, with this status: no window's closing steps run.
     virtual void endProgram(int status) = 0;
     virtual SystemFacts systemFacts() = 0;
+    virtual KeyboardLocks keyboardLocks() = 0;
 };
 
 // The services in force: the Qt implementation unless a test installed another.

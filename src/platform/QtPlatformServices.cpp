@@ -149,4 +149,9 @@ SystemFacts QtPlatformServices::systemFacts()
     return ReadSystemFacts();
 }
 
+KeyboardLocks QtPlatformServices::keyboardLocks()
+{
+    return ReadKeyboardLocks();
+}
+
 } // namespace platform

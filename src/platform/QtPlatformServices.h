@@ -14,6 +14,7 @@ public:
     void beep() override;
     void endProgram(int status) override;
     SystemFacts systemFacts() override;
+    KeyboardLocks keyboardLocks() override;
 };
 
 } // namespace platform

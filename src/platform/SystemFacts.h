@@ -30,4 +30,14 @@ SystemFacts ReadSystemFacts();
 // The figures of a /proc/meminfo text, in bytes.
 MemoryStatus ParseMemInfo(const QByteArray& meminfo);
 
+// The keyboard's lock keys as the desktop session has them.
+struct KeyboardLocks {
+    bool caps = false;
+    bool num = false;
+};
+
+// From the X server's locked modifiers where the windows show on X; else from the kernel's
+// keyboard lights (on when any keyboard's light is).
+KeyboardLocks ReadKeyboardLocks();
+
 } // namespace platform

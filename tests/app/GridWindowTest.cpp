@@ -210,3 +210,12 @@ TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
     EXPECT_EQ(panel(2, "Size"), "Same");
     EXPECT_EQ(fake.messages.back().text, "File 1 == File 2\r\nin smaller rows and cols.");
 }
+
+TEST_F(GridWindowTest, TheLockPanelsFollowTheSessionsLockKeys)
+{
+    auto panels = [&] { return StatusPanels::Text(frame.StatusBar1(), "Caps") + "|" + StatusPanels::Text(frame.StatusBar1(), "Num"); };
+    fake.locks = {true, false};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panels() == "CAPS|"; }, 2500)) << panels().toStdString();
+    fake.locks = {false, true};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panels() == "|NUM"; }, 2500)) << panels().toStdString();
+}

@@ -30,6 +30,7 @@ public:
     void beep() override;
     void endProgram(int status) override { endedWith = status; }
     platform::SystemFacts systemFacts() override { return facts; }
+    platform::KeyboardLocks keyboardLocks() override { return locks; }
 
     // Answers handed out in turn; when none is left, a message box answers with its default
     // button and the open-file dialog is cancelled.
@@ -38,6 +39,7 @@ public:
     bool openUrlResult = true;
     std::optional<bool> checkBoxAnswer;
     platform::SystemFacts facts;
+    platform::KeyboardLocks locks;
     std::function<void(QDialog&)> onDialog;
     std::function<void(const platform::MessageBoxRequest&)> onMessage; // told of each box as it shows
 
