@@ -15,11 +15,9 @@ std::string Number(double value)
 }
 
 template <class T>
-std::string At(const DiffRun& run, const char* what, const std::optional<tallir::FigureAt<T>>& figure, const std::string& value)
+std::string At(const DiffRun& run, const char* what, const tallir::FigureAt<T>& figure, const std::string& value)
 {
-    if (!figure)
-        return {};
-    return std::string("; ") + what + " " + value + " at " + run.cellName(figure->cell.row, figure->cell.col);
+    return std::string("; ") + what + " " + value + " at " + run.cellName(figure.cell.row, figure.cell.col);
 }
 
 } // namespace
@@ -31,17 +29,17 @@ std::string FiguresLine(const DiffRun& run)
         + std::to_string(f.differing) + " differing (D " + std::to_string(f.textDiffering) + ", S "
         + std::to_string(f.same) + ", digits " + std::to_string(f.digits) + ")";
     if (f.lowestAgreement)
-        line += At(run, "lowest agreement", f.lowestAgreement, tallir::FormatStandard(f.lowestAgreement->value, run.separators));
+        line += At(run, "lowest agreement", *f.lowestAgreement, tallir::FormatStandard(f.lowestAgreement->value, run.separators));
     if (f.largestAbsolute)
-        line += At(run, "largest absolute difference", f.largestAbsolute, Number(f.largestAbsolute->value));
+        line += At(run, "largest absolute difference", *f.largestAbsolute, Number(f.largestAbsolute->value));
     if (f.largestRelative)
-        line += At(run, "largest relative difference", f.largestRelative, Number(f.largestRelative->value));
+        line += At(run, "largest relative difference", *f.largestRelative, Number(f.largestRelative->value));
     line += "; beyond the tolerance " + std::to_string(f.beyondTolerance);
     if (tallir::AnyTolerance(run.result.options)) {
         if (f.largestAbsoluteBeyond)
-            line += At(run, "largest absolute difference beyond it", f.largestAbsoluteBeyond, Number(f.largestAbsoluteBeyond->value));
+            line += At(run, "largest absolute difference beyond it", *f.largestAbsoluteBeyond, Number(f.largestAbsoluteBeyond->value));
         if (f.largestRelativeBeyond)
-            line += At(run, "largest relative difference beyond it", f.largestRelativeBeyond, Number(f.largestRelativeBeyond->value));
+            line += At(run, "largest relative difference beyond it", *f.largestRelativeBeyond, Number(f.largestRelativeBeyond->value));
     }
     return line;
 }

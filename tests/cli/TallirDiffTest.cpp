@@ -81,6 +81,8 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
     EXPECT_EQ(TallirDiff({a, folder.path()}).err, "tallir-diff: Can't open " + folder.path() + ": it is a folder\n");
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_TRUE(TallirDiff({"-p", "ten", a, b}).err.contains("usage: tallir-diff"));
+    EXPECT_TRUE(TallirDiff({a}).err.startsWith("tallir-diff: two files are needed"));
+    EXPECT_TRUE(TallirDiff({a, b, a}).err.startsWith("tallir-diff: too many files"));
     EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
     EXPECT_EQ(TallirDiff({"--version"}).out, "tallir-diff (Tallir Ver.1.0 Rev.109)\n");
     EXPECT_TRUE(TallirDiff({"--help"}).out.startsWith("usage: tallir-diff [OPTIONS] FILE1 FILE2\n"));
