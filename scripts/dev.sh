@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
           desktop-file-utils appstream dpkg-dev git libfast-float-dev
-          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils)
+          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils locales)
 
 install_missing() {
     local missing=()
@@ -24,6 +24,21 @@ install_missing() {
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# The locales the tests compare tallir-diff's output under (a decimal comma, other dates).
+generate_locales() {
+    local wanted=(de_DE.UTF-8 fr_FR.UTF-8) missing=()
+    for name in "${wanted[@]}"; do
+        locale -a | grep -qix "${name/UTF-8/utf8}" || missing+=("$name")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    for name in "${missing[@]}"; do
+        $sudo sed -i "s/^# *\($name UTF-8\)/\1/" /etc/locale.gen
+    done
+    $sudo locale-gen >/dev/null
 }
 
 build() {
@@ -59,6 +74,7 @@ start)
     ;;
 test)
     install_missing
+    generate_locales
     build
     fuzz
     # One test per process, then every test in one process: state that leaks from one test

@@ -134,7 +134,12 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         return command;
     }
     if (parser.isSet(version)) {
-        command.output = "tallir-diff (" + QString::fromStdString(tallir::VersionCaption()) + ")\n";
+        // As GNU programs say it: the program, its package and version; then the caption.
+        command.output = QStringLiteral("tallir-diff (Tallir) %1.%2.%3\n%4\n")
+                             .arg(tallir::VersionMajor)
+                             .arg(tallir::VersionMinor)
+                             .arg(tallir::VersionRevision)
+                             .arg(QString::fromStdString(tallir::VersionCaption()));
         return command;
     }
     const QStringList files = parser.positionalArguments();

@@ -84,7 +84,7 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
     EXPECT_TRUE(TallirDiff({a}).err.startsWith("tallir-diff: two files are needed"));
     EXPECT_TRUE(TallirDiff({a, b, a}).err.startsWith("tallir-diff: too many files"));
     EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
-    EXPECT_EQ(TallirDiff({"--version"}).out, "tallir-diff (Tallir Ver.1.0 Rev.109)\n");
+    EXPECT_EQ(TallirDiff({"--version"}).out, "tallir-diff (Tallir) 1.0.109\nTallir Ver.1.0 Rev.109\n");
     EXPECT_TRUE(TallirDiff({"--help"}).out.startsWith("usage: tallir-diff [OPTIONS] FILE1 FILE2\n"));
 }
 
@@ -165,7 +165,11 @@ TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
         "",
     };
     EXPECT_EQ(lines, expected);
-    // The same words and numbers in every locale, in the text report and in JSON.
+    // The same words and numbers in every locale, in the text report and in JSON (locales the
+    // test command generates: without them this would compare C with C).
+    for (const char* locale : {"de_DE.UTF-8", "fr_FR.UTF-8"})
+        ASSERT_TRUE(QProcess::execute("sh", {"-c", QStringLiteral("locale -a | grep -qix %1").arg(QString(locale).replace("UTF-8", "utf8"))}) == 0)
+            << locale << " is not installed";
     for (const char* locale : {"de_DE.UTF-8", "fr_FR.UTF-8"})
         for (const QStringList& arguments : {QStringList{a, b}, QStringList{"--json", a, b}})
             EXPECT_EQ(TallirDiff(arguments, {}, locale).out, TallirDiff(arguments).out) << locale;
@@ -471,6 +475,19 @@ TEST(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
         ++found;
     }
     EXPECT_GE(found, 15);
+    // Completed as options before "--", as files after it.
+    const QString complete = "source '" TALLIR_SOURCE_DIR "/data/tallir-diff.bash-completion'; cd /; COMP_WORDS=(%1); "
+                             "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); %2; echo \"${COMPREPLY[*]}\"";
+    auto offered = [&](const QString& words, const QString& function) {
+        QProcess bash;
+        bash.start("bash", {"-c", complete.arg(words, function)});
+        bash.waitForFinished(10000);
+        return QString::fromUtf8(bash.readAllStandardOutput()).trimmed();
+    };
+    EXPECT_EQ(offered("tallir-diff --j", "_tallir_diff"), "--json");
+    EXPECT_EQ(offered("tallir-diff -- --j", "_tallir_diff"), "");
+    EXPECT_EQ(offered("tallir -w", "_tallir"), "-wc -wh -wv");
+    EXPECT_EQ(offered("tallir -- -w", "_tallir"), "");
 }
 
 TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
