@@ -296,6 +296,16 @@ TEST(Navigation, BarsOnALogarithmicScale)
     const Case cases[] = {{0, 100, 160, 0}, {100, 100, 160, 160}, {1, 9999, 160, 12}, {62, 9876, 160, 72}, {1, 1'000'000'000'000, 10, 1}};
     for (const Case& c : cases)
         EXPECT_EQ(LogBarHeight(c.count, c.most, c.span), c.height) << c.count << " of " << c.most;
+    // A bar's stack: all beyond, all "S", and the share beyond (at least 1 unit) of both. With 2
+    // of most 3: round(100 ln 3 / ln 4) = 79, half of it beyond.
+    struct Stack {
+        std::uint64_t beyond, same, most;
+        int total, beyondPart;
+    };
+    for (const Stack& s : {Stack{5, 0, 5, 100, 100}, {0, 5, 5, 100, 0}, {1, 1, 3, 79, 39}, {1, 999, 1000, 100, 1}, {0, 0, 1, 0, 0}}) {
+        const BarStack stack = StackOf({"3", s.beyond, s.same, {}}, s.most, 100);
+        EXPECT_EQ(std::pair(stack.total, stack.beyond), std::pair(s.total, s.beyondPart)) << s.beyond << " and " << s.same;
+    }
     const auto bars = HistogramBars({3, {{-1, 2, 0}, {4, 5, 7}}});
     ASSERT_EQ(bars.size(), 3u);
     EXPECT_EQ(BarDescription(bars[0]), "3 cells where the texts differ");
