@@ -50,7 +50,6 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     run.result.options = options.compare;
     run.result.comparedRows = compared.comparedRows;
     run.result.comparedCols = compared.comparedCols;
-    run.result.grid = {std::max<std::uint64_t>(2, compared.comparedRows + 1), compared.comparedCols + 1};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
     // Shapes as a loaded grid has them: a header row and column, at least one value column.
     auto shape = [](std::uint64_t rows, std::uint64_t values) { return tallir::GridShape{rows + 1, std::max<std::uint64_t>(values, 1) + 1}; };
