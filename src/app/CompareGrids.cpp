@@ -27,6 +27,7 @@ void CompareGrids()
     options.precisionSame = modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1;
     options.precisionLog = modUtil::ReadDouble("Option", "PrecisionLog", 10);
     options.absoluteTolerance = modUtil::ReadAbsoluteTolerance();
+    options.grammar = {modUtil::ReadInteger("Option", "NanInf", 0) == 1, modUtil::ReadInteger("Option", "ExponentD", 0) == 1};
 
     frmGrid& file1 = *GridWindows()[0];
     frmGrid& file2 = *GridWindows()[1];

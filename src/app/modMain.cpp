@@ -75,7 +75,8 @@ void ShowOptions(QWidget* parent)
 {
     const auto rule = [] {
         return std::tuple(modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
-                          modUtil::ReadAbsoluteTolerance());
+                          modUtil::ReadAbsoluteTolerance(), modUtil::ReadInteger("Option", "NanInf", 0),
+                          modUtil::ReadInteger("Option", "ExponentD", 0));
     };
     const auto before = rule();
     const bool csvBefore = modUtil::ReadInteger("Option", "CsvMode", 0) == 1;

@@ -41,13 +41,16 @@ QString DiffHelpText()
         "                           do not compare these columns (numbered from 1, ranges\n"
         "                           like 2-4,7)\n"
         "      --settings           take the precision rule, DIGITS, the absolute tolerance,\n"
-        "                           CSV reading and the names line from Tallir.ini; options\n"
-        "                           here still win\n"
+        "                           CSV reading, the names line, NaN and D exponents from\n"
+        "                           Tallir.ini; options here still win\n"
         "      --all                with a tolerance in force, list the \"S\" cells too\n"
         "      --names              the first line of each file names its columns: columns\n"
         "                           are matched by name and cells named \"R12 C3 vx\"\n"
         "      --csv                read comma-separated values: only commas separate,\n"
         "                           quotes enclose a field (\"\" is one quote)\n"
+        "      --nan                read nan, inf and infinity (any case, signed) as numbers:\n"
+        "                           equal to their own kind, \"D\" against anything else\n"
+        "      --fortran            read D or d as the exponent's letter (1.5D+02 is 150)\n"
         "      --git                run as git's diff driver: PATH OLD-FILE OLD-HEX OLD-MODE\n"
         "                           NEW-FILE NEW-HEX NEW-MODE [NEW-PATH MESSAGE]; exit 0\n"
         "                           unless in trouble\n"
@@ -112,6 +115,8 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption git("git", "");
     const QCommandLineOption csv("csv", "");
     const QCommandLineOption names("names", "");
+    const QCommandLineOption nan("nan", "");
+    const QCommandLineOption fortran("fortran", "");
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption key("key", "", "LIST");
@@ -124,7 +129,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
     parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
-                       maxLine, help, version});
+                       nan, fortran, maxLine, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -176,6 +181,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         options.compare.absoluteTolerance = stored.absoluteTolerance;
         options.csv = stored.csv;
         options.names = stored.names;
+        options.compare.grammar = {stored.nanInf, stored.exponentD};
     }
     if (parser.isSet(same))
         options.compare.precisionSame = true;
@@ -231,6 +237,8 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
     options.names = options.names || parser.isSet(names);
+    options.compare.grammar.nanInf = options.compare.grammar.nanInf || parser.isSet(nan);
+    options.compare.grammar.exponentD = options.compare.grammar.exponentD || parser.isSet(fortran);
     command.options = std::move(options);
     return command;
 }

@@ -49,6 +49,8 @@ struct PrecisionSettings {
     std::optional<double> absoluteTolerance;
     bool csv = false;
     bool names = false;
+    bool nanInf = false;
+    bool exponentD = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
 

@@ -175,12 +175,48 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
     return CompareDifferentCells(a, b, options, values);
 }
 
+namespace {
+
+// Two different finite numbers: their agreement, "S" when a tolerance says so.
+Verdict NumbersVerdict(double x1, double x2, const CompareOptions& options, CellValues* values)
+{
+    const CellValues cell = ValuesOf(x1, x2);
+    if (values)
+        *values = cell;
+    const double agreement = AgreementOf(cell.relative);
+    const bool same = (options.precisionSame && agreement > options.precisionLog)
+        || (options.absoluteTolerance && cell.absolute <= *options.absoluteTolerance)
+        || (options.relativeTolerance && cell.absolute <= *options.relativeTolerance * std::fabs(x1));
+    return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
+}
+
+// A pair that is no pair of decimal numbers, read by the grammar's further readings: NaN against
+// NaN and an infinity against the same one are equal; any other pair with either is "D", beyond
+// every tolerance.
+std::optional<Verdict> ExtendedVerdict(std::string_view a, std::string_view b, const CompareOptions& options, CellValues* values)
+{
+    const auto x1 = NumericValue(a, options.grammar);
+    const auto x2 = x1 ? NumericValue(b, options.grammar) : std::nullopt;
+    if (!x2)
+        return Verdict{0, 0, 0, VerdictKind::Text};
+    if (!std::isfinite(*x1) || !std::isfinite(*x2)) {
+        if ((std::isnan(*x1) && std::isnan(*x2)) || *x1 == *x2)
+            return std::nullopt;
+        return Verdict{0, 0, 0, VerdictKind::Text};
+    }
+    if (*x1 == *x2)
+        return std::nullopt;
+    return NumbersVerdict(*x1, *x2, options, values);
+}
+
+} // namespace
+
 std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_view b, const CompareOptions& options,
                                              CellValues* values)
 {
     const auto both = NumericValues(a, b);
     if (!both)
-        return Verdict{0, 0, 0, VerdictKind::Text};
+        return options.grammar.any() ? ExtendedVerdict(a, b, options, values) : Verdict{0, 0, 0, VerdictKind::Text};
     const auto [x1, x2] = *both;
     if (x1 == x2) {
         // Equal as doubles; the texts' own values may still differ in digits a double cannot hold.
@@ -198,14 +234,7 @@ std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_vie
             || (options.relativeTolerance && !exact->firstIsZero && exact->relative <= std::log10(*options.relativeTolerance));
         return Verdict{0, 0, -exact->relative, same ? VerdictKind::Same : VerdictKind::Digits};
     }
-    const CellValues cell = ValuesOf(x1, x2);
-    if (values)
-        *values = cell;
-    const double agreement = AgreementOf(cell.relative);
-    const bool same = (options.precisionSame && agreement > options.precisionLog)
-        || (options.absoluteTolerance && cell.absolute <= *options.absoluteTolerance)
-        || (options.relativeTolerance && cell.absolute <= *options.relativeTolerance * std::fabs(x1));
-    return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
+    return NumbersVerdict(x1, x2, options, values);
 }
 
 std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std::vector<std::uint64_t>& file1Columns)
@@ -311,8 +340,8 @@ std::string ExplainCells(std::string_view a, std::string_view b, const CompareOp
         return std::string(number, end);
     };
     std::string lines = "File 1: " + std::string(a) + "\nFile 2: " + std::string(b);
-    const auto x1 = NumericValue(a);
-    const auto x2 = NumericValue(b);
+    const auto x1 = NumericValue(a, options.grammar);
+    const auto x2 = NumericValue(b, options.grammar);
     if (!(x1 && x2)) {
         return lines + (a == b ? "\nidentical texts" : "\ntexts differ");
     }

@@ -3,6 +3,7 @@
 // the cells with a verdict are kept, in reading order; their texts are made on request.
 
 #include "Figures.h"
+#include "NumericText.h"
 #include "NumberFormat.h"
 #include "RowAlignment.h"
 #include "Table.h"
@@ -32,6 +33,8 @@ struct CompareOptions {
         bool operator==(const ColumnRange&) const = default;
     };
     std::vector<ColumnRange> ignoredColumns;
+    // What else reads as a number: NaN and infinities, D exponents (off: the decimal grammar).
+    NumberGrammar grammar;
     unsigned threads = 0; // 0: as many as the machine has
     // Set from another thread to stop a comparison part way; its result is then incomplete
     // and says so.

@@ -18,12 +18,14 @@ void KeepLarger(std::optional<FigureAt<T>>& kept, T value, CellPosition cell)
 }
 } // namespace
 
-void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::string_view text2)
+void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::string_view text2, const NumberGrammar& grammar)
 {
     if (verdict.kind == VerdictKind::Text)
         return add(verdict, CellValues{});
     CellValues values;
-    CompareDifferentCells(text1, text2, {}, &values);
+    CompareOptions reading;
+    reading.grammar = grammar;
+    CompareDifferentCells(text1, text2, reading, &values);
     add(verdict, values);
 }
 
@@ -85,7 +87,7 @@ Figures Summarize(const CompareResult& result, const Table& file1, const Table& 
             tally.add(verdict, {}, {});
         else
             tally.add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
-                      file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
+                      file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), result.options.grammar);
     }
     return tally.figures();
 }
@@ -115,7 +117,7 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
                 tallies[verdict.col].add(verdict, {}, {});
             else
                 tallies[verdict.col].add(verdict, file1.cell(result.file1Row(verdict.row), verdict.col),
-                                         file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)));
+                                         file2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), result.options.grammar);
         });
     for (std::uint64_t c = 0; c < columns.size(); ++c)
         columns[c].figures = gathered ? result.columnFigures[c] : tallies[c].figures();

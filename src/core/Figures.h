@@ -3,6 +3,7 @@
 // agreement, the largest differences and where they are, and where the two tables' shapes
 // part ways.
 
+#include "NumericText.h"
 #include "Agreement.h"
 #include "VerdictList.h"
 
@@ -48,7 +49,7 @@ struct Figures {
 class FiguresTally {
 public:
     // texts: the two cells, read again for their numbers when the verdict is numeric.
-    void add(const Verdict& verdict, std::string_view text1, std::string_view text2);
+    void add(const Verdict& verdict, std::string_view text1, std::string_view text2, const NumberGrammar& grammar = {});
     // The same with the numbers already read (ignored for "D").
     void add(const Verdict& verdict, CellValues values);
     // Adds the figures of other verdicts (none of them this tally's).

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fast_float/fast_float.h>
+#include <limits>
+#include <string>
 #include <system_error>
 
 namespace tallir {
@@ -229,6 +231,39 @@ std::optional<double> NumericValue(std::string_view text)
     if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) || std::isinf(value))
         return std::nullopt;
     return negative ? -value : value;
+}
+
+std::optional<double> NumericValue(std::string_view text, const NumberGrammar& extra)
+{
+    if (const auto value = NumericValue(text))
+        return value;
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (extra.nanInf) {
+        std::string_view word = text;
+        const bool negative = !word.empty() && word.front() == '-';
+        if (!word.empty() && (word.front() == '-' || word.front() == '+'))
+            word.remove_prefix(1);
+        auto is = [word](std::string_view name) {
+            return word.size() == name.size()
+                && std::equal(word.begin(), word.end(), name.begin(), [](char c, char n) { return (c | 0x20) == n; });
+        };
+        if (is("nan"))
+            return std::numeric_limits<double>::quiet_NaN();
+        if (is("inf") || is("infinity"))
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    }
+    if (extra.exponentD) {
+        const std::size_t at = text.find_first_of("dD");
+        if (at != std::string_view::npos) {
+            std::string written(text);
+            written[at] = 'e';
+            return NumericValue(written);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::string_view b)

@@ -18,4 +18,15 @@ std::optional<std::pair<double, double>> NumericValues(std::string_view a, std::
 
 inline bool IsNumeric(std::string_view text) { return NumericValue(text).has_value(); }
 
+// Readings beyond that grammar, each switched on by an option: "nan", "inf" and "infinity" in
+// any case, with an optional sign, as NaN and the infinities; D or d marking the exponent as E
+// does, as Fortran programs write it (1.5D+02 is 150).
+struct NumberGrammar {
+    bool nanInf = false;
+    bool exponentD = false;
+    bool any() const { return nanInf || exponentD; }
+};
+// The value of text by the grammar and the readings extra switches on.
+std::optional<double> NumericValue(std::string_view text, const NumberGrammar& extra);
+
 } // namespace tallir

@@ -66,6 +66,15 @@ frmOption::frmOption(QWidget* parent)
     check3_->setObjectName(QStringLiteral("Check3"));
     check3_->setToolTip(QStringLiteral("Only commas separate; double quotes enclose a field, \"\" inside is one quote"));
     place(check3_, 2640, 1710, 1575, 255);
+    // What else reads as a number: NaN and infinities; Fortran's D exponents.
+    check4_ = new QCheckBox(QStringLiteral("Read &NaN and Inf as numbers"), this);
+    check4_->setObjectName(QStringLiteral("Check4"));
+    check4_->setToolTip(QStringLiteral("nan, inf and infinity in any case are numbers: equal to their own kind, \"D\" against any other"));
+    place(check4_, 240, 2040, 2600, 255);
+    check5_ = new QCheckBox(QStringLiteral("Read D e&xponents (1.5D+02)"), this);
+    check5_->setObjectName(QStringLiteral("Check5"));
+    check5_->setToolTip(QStringLiteral("D or d marks an exponent as E does, as Fortran programs write it"));
+    place(check5_, 2640, 2040, 2600, 255);
 
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
@@ -129,7 +138,7 @@ void frmOption::layOut()
     };
     for (const auto& [control, twips] : places_)
         control->setGeometry(scaled(twips));
-    setFixedSize(scaled(QRect(0, 0, 5655, 2070)).size());
+    setFixedSize(scaled(QRect(0, 0, 5655, 2400)).size());
 }
 
 void frmOption::Form_Load()
@@ -148,6 +157,8 @@ void frmOption::Form_Load()
     check2_->setCheckState(checkState(immediate));
     text2_->setText(modUtil::ReadString("Option", "AbsoluteTolerance", QString()));
     check3_->setChecked(modUtil::ReadInteger("Option", "CsvMode", 0) == 1);
+    check4_->setChecked(modUtil::ReadInteger("Option", "NanInf", 0) == 1);
+    check5_->setChecked(modUtil::ReadInteger("Option", "ExponentD", 0) == 1);
     const qint16 arrange = modUtil::ReadInteger("Option", "WindowArrange", 2);
     option1_[std::size_t(arrange >= 0 && arrange <= 3 ? arrange : 2)]->setChecked(true);
 }
@@ -194,6 +205,8 @@ void frmOption::Command1_Click(int index)
         modUtil::WriteString("Option", "WindowArrange", QString::number(SelectedOptionIndex(option1_)));
         modUtil::WriteString("Option", "AbsoluteTolerance", text2_->text().trimmed());
         modUtil::WriteString("Option", "CsvMode", check3_->isChecked() ? "1" : "0");
+        modUtil::WriteString("Option", "NanInf", check4_->isChecked() ? "1" : "0");
+        modUtil::WriteString("Option", "ExponentD", check5_->isChecked() ? "1" : "0");
         accept();
         break;
     case 1:
@@ -212,6 +225,8 @@ void frmOption::Command1_Click(int index)
             option1_[2]->setChecked(true);
             text2_->clear();
             check3_->setChecked(false);
+            check4_->setChecked(false);
+            check5_->setChecked(false);
         }
         break;
     default:

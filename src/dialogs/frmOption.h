@@ -30,6 +30,8 @@ public:
     QCheckBox* Check1() const { return check1_; }
     QCheckBox* Check2() const { return check2_; }
     QCheckBox* Check3() const { return check3_; } // read CSV
+    QCheckBox* Check4() const { return check4_; } // NaN and infinities as numbers
+    QCheckBox* Check5() const { return check5_; } // D exponents
     QLineEdit* Text1() const { return text1_; }
     QLineEdit* Text2() const { return text2_; } // the absolute tolerance
     QRadioButton* Option1(int index) const { return option1_.at(std::size_t(index)); }
@@ -65,6 +67,8 @@ private:
     QLineEdit* text2_;
     QCheckBox* check2_;
     QCheckBox* check3_;
+    QCheckBox* check4_;
+    QCheckBox* check5_;
     QGroupBox* frame2_;
     std::array<QRadioButton*, 4> option1_{};
     std::array<QPushButton*, 3> command1_{};

@@ -238,6 +238,7 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
     const QString quoted = folder.write("quoted.csv", "\"1.5\",\"a, b\"\n");
     const QString plain = folder.write("plain.csv", "1.50,\"a, b\"\n");
     const QString named1 = folder.write("n1.txt", "time x\n0 1\n"), named2 = folder.write("n2.txt", "x time\n1.0 0\n");
+    const QString fortran = folder.write("f.txt", "1.5D+02 nan\n"), decimal = folder.write("d.txt", "150 NaN\n");
     struct Case {
         const char* settings;
         QStringList arguments;
@@ -252,6 +253,9 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
         {"CsvMode=1", {"--settings", quoted, plain}, 0},
         {"NamesLine=1", {"--settings", named1, named2}, 0},
         {"NamesLine=0", {"--settings", named1, named2}, 1},
+        {"NanInf=1\nExponentD=1", {"--settings", fortran, decimal}, 0},
+        {"NanInf=1", {"--settings", fortran, decimal}, 1},
+        {"ExponentD=1", {"--settings", fortran, decimal}, 1},
     };
     for (const Case& c : cases) {
         folder.write("Tallir.ini", QByteArray("[Option]\n") + c.settings + "\n");
@@ -318,6 +322,25 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
     EXPECT_EQ(figures["largestAbsoluteBeyond"]["value"].toDouble(), 5);
     for (const char* bad : {"-1", "x", "inf"})
         EXPECT_EQ(TallirDiff({"-r", bad, a, b}).status, 2) << bad;
+}
+
+TEST(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "1.5D+02 nan inf -inf\n"), b = folder.write("b.txt", "151 NaN 1e308 -Infinity\n");
+    // 151 against 150 agrees in log10(150) = 2.18 digits; inf against 1e308 differs beyond any tolerance.
+    const std::pair<QStringList, QStringList> cases[] = {
+        {{}, {"R1 C1\t1.5D+02\t151\tD", "R1 C2\tnan\tNaN\tD", "R1 C3\tinf\t1e308\tD", "R1 C4\t-inf\t-Infinity\tD"}},
+        {{"--fortran"}, {"R1 C1\t1.5D+02\t151\t2.18", "R1 C2\tnan\tNaN\tD", "R1 C3\tinf\t1e308\tD", "R1 C4\t-inf\t-Infinity\tD"}},
+        {{"--nan"}, {"R1 C1\t1.5D+02\t151\tD", "R1 C3\tinf\t1e308\tD"}},
+        {{"--nan", "--fortran", "-a", "1e300"}, {"R1 C3\tinf\t1e308\tD"}},
+    };
+    for (const auto& [options, cells] : cases) {
+        const Outcome run = TallirDiff(options + QStringList{a, b});
+        EXPECT_EQ(run.status, 1) << options.join(' ').toStdString();
+        EXPECT_EQ(run.out.split('\n').mid(0, int(cells.size())), cells) << options.join(' ').toStdString() << run.out.toStdString();
+    }
+    EXPECT_TRUE(TallirDiff({"--nan", "--fortran", a, b}).out.contains("largest absolute difference 1 at R1 C1")) << "the figures read them too";
 }
 
 TEST(TallirDiff, CommaSeparatedValues)

@@ -36,6 +36,11 @@ TEST(Compare, VerdictOfEachKindOfPair)
     precise.precisionLog = 10;
     CompareOptions atTwo = precise;
     atTwo.precisionLog = 2;
+    CompareOptions nan, fortran, lenientNan;
+    nan.grammar.nanInf = true;
+    fortran.grammar.exponentD = true;
+    lenientNan = nan;
+    lenientNan.absoluteTolerance = 1e300;
     struct Case {
         std::string a, b;
         CompareOptions options;
@@ -76,6 +81,25 @@ TEST(Compare, VerdictOfEachKindOfPair)
         {"1e-400", "1e-401", {}, "0.05"}, // 0.9 apart relatively
         {"1.0", "+001.000000000000000000000e0", {}, ""},
         {"-0", "0.0", {}, ""},
+        // NaN and infinities as numbers: equal to their own kind, "D" against anything else,
+        // whatever the tolerance; texts while the option is off.
+        {"nan", " NaN", nan, ""},
+        {"-nan", "NAN", nan, ""},
+        {"inf", "+Infinity", nan, ""},
+        {"-inf", "-INF", nan, ""},
+        {"inf", "-inf", nan, "D"},
+        {"nan", "1", nan, "D"},
+        {"1e308", "inf", lenientNan, "D"},
+        {"nan", "nano", nan, "D"},
+        {"nan", "NaN", fortran, "D"},
+        // Fortran's D exponents: read as E, both for equality and for the digits in common
+        // (151 against 150 agrees in log10(150) = 2.18 digits).
+        {"1.5D+02", "150", fortran, ""},
+        {"1.0d0", "1.0E+00", fortran, ""},
+        {"1.5D+02", "151", fortran, "2.18"},
+        {"1.5D+02", "150", nan, "D"},
+        {"D5", "5", fortran, "D"},
+        {"1D", "1", fortran, "D"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;

@@ -198,11 +198,13 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     dialog.Command1_Click(0);
     EXPECT_EQ(fake.messages.size(), 2u) << "negative";
 
-    // Read CSV is written with the rest.
-    dialog.Check3()->setChecked(true);
+    // The reading options are written with the rest.
+    for (QCheckBox* reading : {dialog.Check3(), dialog.Check4(), dialog.Check5()})
+        reading->setChecked(true);
     box->setText("0.5");
     dialog.Command1_Click(0);
-    EXPECT_EQ(modUtil::ReadInteger("Option", "CsvMode", 0), 1);
+    for (const char* key : {"CsvMode", "NanInf", "ExponentD"})
+        EXPECT_EQ(modUtil::ReadInteger("Option", key, 0), 1) << key;
     EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", ""), "0.5");
     dialog.show();
 
@@ -214,5 +216,6 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(modUtil::ReadString("Option", "AbsoluteTolerance", "x"), "");
     EXPECT_FALSE(modUtil::ReadAbsoluteTolerance());
-    EXPECT_EQ(modUtil::ReadInteger("Option", "CsvMode", 1), 0);
+    for (const char* key : {"CsvMode", "NanInf", "ExponentD"})
+        EXPECT_EQ(modUtil::ReadInteger("Option", key, 1), 0) << key;
 }
