@@ -566,6 +566,9 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_EQ(QList<int>({cells[0]["row"].toInt(), cells[0]["row1"].toInt(), cells[0]["row2"].toInt()}), QList<int>({3, 3, 4})) << "File 1's row first";
     EXPECT_EQ(json["rowsOnlyIn1"].toArray(), QJsonArray());
     EXPECT_EQ(json["rowsOnlyIn2"].toArray(), QJsonArray({3}));
+    // Two key columns: a one-sided row's keys, both.
+    const QJsonArray twoKeys = QJsonDocument::fromJson(TallirDiff({"--key", "1,2", "--json", a, b}).out.toUtf8())["oneSidedRows"].toArray();
+    EXPECT_TRUE(twoKeys.contains(QJsonObject{{"file", 2}, {"line", 3}, {"keys", QJsonArray{"1.5", "9"}}})) << QJsonDocument(twoKeys).toJson().toStdString();
     EXPECT_FALSE(QJsonDocument::fromJson(TallirDiff({"--json", a, b}).out.toUtf8()).object().contains("rowsOnlyIn2"))
         << "by position the document is as it was";
 }

@@ -3,6 +3,7 @@
 #include "core/Figures.h"
 #include "core/Navigation.h"
 #include "core/TableReader.h"
+#include "core/VerdictColour.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -270,6 +271,13 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
         EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
     }
     EXPECT_EQ(NextDifference(ruled, 1, 0)->index, 2u) << "without it, \"S\" is a stop";
+    // From no cell: the first stop going forward, the last going back (beyond only: not the S).
+    for (const auto& [direction, beyondOnly, index] : {std::tuple{+1, false, 0u}, {-1, false, 3u}, {-1, true, 3u}, {+1, true, 0u}}) {
+        const auto stop = NextStop(ruled, std::nullopt, direction, beyondOnly);
+        ASSERT_TRUE(stop && stop->verdict);
+        EXPECT_EQ(*stop->verdict, index) << direction << " " << beyondOnly;
+        EXPECT_FALSE(stop->wrapped);
+    }
     EXPECT_EQ(WalkOrder(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
     CompareOptions lenient;
     lenient.absoluteTolerance = 10;
@@ -335,6 +343,18 @@ TEST(Navigation, BarsOnALogarithmicScale)
     EXPECT_EQ(BarDescription(bars[0]), "3 cells where the texts differ");
     EXPECT_EQ(bars[1].label, "<0");
     EXPECT_EQ(BarDescription(bars[2]), "12 cells with 4 digits in common: 5 beyond the tolerance, 7 regarded as the same");
+    EXPECT_EQ(BarDescription({"4", 5, 0, {}}), "5 cells with 4 digits in common");
+    // The colours: red for D and less than 1 digit, from orange at 1 digit to pale yellow at the
+    // threshold (3 of 10: two ninths of the way), green-grey for S.
+    struct Colour {
+        Verdict verdict;
+        Rgb rgb;
+    };
+    for (const Colour& c : {Colour{{0, 0, 1, VerdictKind::Digits}, {245, 166, 95}}, {{0, 0, 3, VerdictKind::Digits}, {247, 183, 116}},
+                            {{0, 0, 10, VerdictKind::Digits}, {255, 244, 190}}, {{0, 0, 20, VerdictKind::Digits}, {255, 244, 190}},
+                            {{0, 0, 0.5, VerdictKind::Digits}, {236, 112, 99}}, {{0, 0, 0, VerdictKind::Text}, {236, 112, 99}},
+                            {{0, 0, 12, VerdictKind::Same}, {204, 232, 222}}})
+        EXPECT_EQ(VerdictRgb(c.verdict, 10), c.rgb) << c.verdict.agreement;
 }
 
 TEST(Compare, TolerancesOnTheirBoundaries)
@@ -392,6 +412,9 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     EXPECT_EQ(figures.largestAbsoluteBeyond->value, 10);
     EXPECT_EQ(figures.largestAbsoluteBeyond->cell.col, 2u);
     EXPECT_EQ(figures.largestRelativeBeyond->value, 1);
+    // Numbers one double apart only in their exact decimals: the figures have the exact difference.
+    const Table stamp1 = ParseTable("1700000000000000000\n"), stamp2 = ParseTable("1700000000000000089\n");
+    EXPECT_EQ(Summarize(CompareTables(stamp1, stamp2), stamp1, stamp2).largestAbsolute->value, 89);
     // A relative difference of 2 whose absolute difference is no double.
     const Table big1 = ParseTable("1e308\n"), big2 = ParseTable("-1e308\n");
     EXPECT_EQ(Summarize(CompareTables(big1, big2), big1, big2).largestRelative->value, 2);

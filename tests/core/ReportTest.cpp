@@ -162,6 +162,26 @@ TEST(Report, HtmlPageIsSelfContainedAndComplete)
     EXPECT_NE(shortened.str().find("and 2 more differing cells."), std::string::npos);
 }
 
+TEST(Report, HtmlListsOneSidedRowsUpToTheLimit)
+{
+    // Rows 2, 3 and 4 of File 2 have no key in File 1: one listed, two told of.
+    const Table table1 = ParseTable("1 a\n"), table2 = ParseTable("1 a\n2 b\n3 c\n4 d\n");
+    CompareOptions keyed;
+    keyed.alignment = std::make_shared<RowAlignment>(AlignByKeys(table1, table2, {0}));
+    const CompareResult result = CompareTables(table1, table2, keyed);
+    Report report{{}, {}, {}, {}, result, table1, table2, {}, [](std::uint64_t, std::uint64_t) { return std::string(); },
+                  [](std::uint64_t) { return std::string(); }};
+    report.keyColumns = {0};
+    for (const auto& [limit, listed, more] : {std::tuple{1u, 1u, "and 2 more rows in one file only."}, {3u, 3u, ""}}) {
+        std::ostringstream out;
+        WriteHtmlReport(report, out, limit);
+        EXPECT_EQ(Count(out.str(), "<tr class=\"oneSided\">"), listed) << limit;
+        EXPECT_EQ(out.str().find("more rows in one file only") != std::string::npos, *more != 0) << limit;
+        if (*more)
+            EXPECT_NE(out.str().find(more), std::string::npos) << out.str();
+    }
+}
+
 TEST(Report, OptionsInForceSaidAsAPersonSetThem)
 {
     using List = std::vector<std::pair<std::string, std::string>>;
