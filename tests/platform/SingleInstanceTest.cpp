@@ -18,7 +18,10 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
 {
     SingleInstance first(UniqueKey("hand-over"));
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    EXPECT_TRUE(first.serverName().startsWith(runtime + '/')) << "in the user's runtime folder, " << runtime.toStdString();
+    // In the user's runtime folder, unless a socket's path there would be too long for one
+    // ("tallir-" and 20 hexadecimal digits after it).
+    const QString folder = runtime.toUtf8().size() + 27 <= 100 ? runtime : QStringLiteral("/tmp");
+    EXPECT_TRUE(first.serverName().startsWith(folder + '/')) << first.serverName().toStdString();
     EXPECT_FALSE(SingleInstance(UniqueKey("hand-over")).anotherIsRunning()) << "nobody listens yet";
     ASSERT_TRUE(first.listen());
     QSignalSpy requests(&first, &SingleInstance::activationRequested);
