@@ -70,11 +70,11 @@ frmOption::frmOption(QWidget* parent)
     check4_ = new QCheckBox(QStringLiteral("Read &NaN and Inf as numbers"), this);
     check4_->setObjectName(QStringLiteral("Check4"));
     check4_->setToolTip(QStringLiteral("nan, inf and infinity in any case are numbers: equal to their own kind, \"D\" against any other"));
-    place(check4_, 240, 2040, 2600, 255);
+    place(check4_, 240, 2040, 3900, 255);
     check5_ = new QCheckBox(QStringLiteral("Read D e&xponents (1.5D+02)"), this);
     check5_->setObjectName(QStringLiteral("Check5"));
     check5_->setToolTip(QStringLiteral("D or d marks an exponent as E does, as Fortran programs write it"));
-    place(check5_, 2640, 2040, 2600, 255);
+    place(check5_, 240, 2340, 3900, 255);
 
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
@@ -138,7 +138,7 @@ void frmOption::layOut()
     };
     for (const auto& [control, twips] : places_)
         control->setGeometry(scaled(twips));
-    setFixedSize(scaled(QRect(0, 0, 5655, 2400)).size());
+    setFixedSize(scaled(QRect(0, 0, 5655, 2700)).size());
 }
 
 void frmOption::Form_Load()
