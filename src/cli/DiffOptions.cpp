@@ -59,6 +59,8 @@ QString DiffHelpText()
         "                           a row missing in one file is listed as \"only in\"\n"
         "      --align              pair rows around the rows identical in both files\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
+        "      --max-beyond N       status 0 while at most N cells lie beyond the tolerance\n"
+        "                           (rows and columns in one file only still make it 1)\n"
         "      --json               print one JSON document instead of the text report\n"
         "      --html FILE          also write a report to keep as one HTML page: files,\n"
         "                           options, figures, columns, a histogram, worst cells\n"
@@ -126,10 +128,11 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption html("html", "", "FILE");
     const QCommandLineOption full("full", "");
     const QCommandLineOption maxLine("max-line", "", "SIZE");
+    const QCommandLineOption maxBeyond("max-beyond", "", "N");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
     parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
-                       nan, fortran, maxLine, help, version});
+                       nan, fortran, maxLine, maxBeyond, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -237,6 +240,14 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
     options.names = options.names || parser.isSet(names);
+    if (parser.isSet(maxBeyond)) {
+        bool ok = false;
+        const QString text = parser.value(maxBeyond);
+        const qulonglong cells = text.toULongLong(&ok);
+        if (!ok || text.isEmpty() || !text.front().isDigit())
+            return UsageError(QStringLiteral("--max-beyond takes a whole number of cells, not ") + text);
+        options.maxBeyond = cells;
+    }
     options.compare.grammar.nanInf = options.compare.grammar.nanInf || parser.isSet(nan);
     options.compare.grammar.exponentD = options.compare.grammar.exponentD || parser.isSet(fortran);
     command.options = std::move(options);

@@ -31,6 +31,8 @@ struct DiffOptions {
     QString gitOldMode, gitNewMode; // "100644"; "." for no file
     bool gitCopy = false;           // a copy rather than a rename
     std::uint64_t maxLine = tallir::DefaultLineLimit; // the longest line (CSV record) read
+    // For a CI job: as many cells beyond the tolerance as this still make status 0.
+    std::optional<std::uint64_t> maxBeyond;
 };
 
 // What the command line asks for: a comparison, or a text to print and a status to end with.

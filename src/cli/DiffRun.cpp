@@ -99,6 +99,11 @@ std::string ReadError(const std::string& path, tallir::ReadFailure failure, cons
     return message;
 }
 
+std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options)
+{
+    return options.maxBeyond && beyond <= *options.maxBeyond ? 0 : beyond;
+}
+
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
@@ -168,7 +173,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
         run.file2.path = options.path2 == QLatin1String("/dev/null") ? "/dev/null" : "b/" + FileNameString(options.gitNewPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
-    run.disagrees = tallir::Disagrees(run.figures.beyondTolerance, compare, run.columns, tallir::LoadedGridShape(*run.file1.table),
+    run.maxBeyond = options.maxBeyond;
+    run.disagrees = tallir::Disagrees(BeyondCounted(run.figures.beyondTolerance, options), compare, run.columns, tallir::LoadedGridShape(*run.file1.table),
                                       tallir::LoadedGridShape(*run.file2.table));
     outcome.run = std::move(run);
     return outcome;

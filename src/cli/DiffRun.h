@@ -37,6 +37,7 @@ struct DiffRun {
     std::vector<std::uint64_t> keyColumns; // File 1's, when rows were paired by key
     // For git, a table on one side only: "new table" or "deleted table", its rows one-sided.
     std::string wholeTable;
+    std::optional<std::uint64_t> maxBeyond; // cells beyond the tolerance that still agree (--max-beyond)
 
     // The run as the report writers take it (it lends its tables: the run must outlive it).
     tallir::Report report(bool all, std::string rows) const;
@@ -68,6 +69,10 @@ bool Streams(const DiffOptions& options);
 // out (none with -q) as soon as it is known; the run holds no table, and what follows the
 // cells' lines is left to WriteReportEnd.
 DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out);
+
+// The cells beyond the tolerance that make the files disagree: none while they are at most the
+// number --max-beyond accepts.
+std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options);
 
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

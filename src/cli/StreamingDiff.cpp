@@ -38,7 +38,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
                               tallir::VerdictText(cell.verdict, separators));
         };
     // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance.
-    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out);
+    // -q stops at the first cell beyond the tolerance, unless more are accepted.
+    const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out && !options.maxBeyond);
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)
             outcome.errors.push_back(ReadError(*path, failure, stream->lineFault()));
@@ -53,7 +54,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
     // Shapes as a loaded grid has them: a header row and column, at least one value column.
     auto shape = [](std::uint64_t rows, std::uint64_t values) { return tallir::GridShape{rows + 1, std::max<std::uint64_t>(values, 1) + 1}; };
-    run.disagrees = tallir::Disagrees(compared.figures.beyondTolerance, options.compare, {}, shape(compared.rows1, compared.values1),
+    run.maxBeyond = options.maxBeyond;
+    run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), options.compare, {}, shape(compared.rows1, compared.values1),
                                       shape(compared.rows2, compared.values2));
     outcome.run = std::move(run);
     return outcome;

@@ -169,4 +169,8 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
             << std::to_string(mismatch.values1) << " values there, File 2 has " << std::to_string(mismatch.values2)
             << '\n';
     out << Escaped(FiguresLine(run)) << '\n';
+    if (run.maxBeyond)
+        out << "beyond the tolerance: " << std::to_string(run.figures.beyondTolerance) << " cells, at most "
+            << std::to_string(*run.maxBeyond) << (run.figures.beyondTolerance > *run.maxBeyond ? " accepted: too many" : " accepted: within")
+            << '\n';
 }

@@ -343,6 +343,35 @@ TEST(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
     EXPECT_TRUE(TallirDiff({"--nan", "--fortran", a, b}).out.contains("largest absolute difference 1 at R1 C1")) << "the figures read them too";
 }
 
+TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
+{
+    const TempFolder folder;
+    const QString a = folder.write("a.txt", "1 2 3\n"), b = folder.write("b.txt", "1.5 2.5 3\n"), longer = folder.write("c.txt", "1 2 3\n4\n");
+    // One cell beyond in each of 20,000 rows: more than -q would read to know that some are.
+    const QString many1 = folder.write("m1.txt", QByteArray("1 2\n").repeated(20000)), many2 = folder.write("m2.txt", QByteArray("1 2.5\n").repeated(20000));
+    struct Case {
+        QStringList arguments;
+        int status;
+        QString lastLine; // empty: not checked
+    };
+    const Case cases[] = {
+        {{"--max-beyond", "2", a, b}, 0, "beyond the tolerance: 2 cells, at most 2 accepted: within"},
+        {{"--max-beyond", "1", a, b}, 1, "beyond the tolerance: 2 cells, at most 1 accepted: too many"},
+        {{"-q", "--max-beyond", "20000", many1, many2}, 0, ""}, // -q goes on past the first
+        {{"-q", "--max-beyond", "19999", many1, many2}, 1, ""},
+        {{"--full", "--max-beyond", "2", a, b}, 0, "beyond the tolerance: 2 cells, at most 2 accepted: within"},
+        {{"--max-beyond", "5", a, longer}, 1, ""}, // another shape is never accepted
+        {{"--max-beyond", "x", a, b}, 2, ""},
+        {{"--max-beyond", "-1", a, b}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = TallirDiff(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString() << run.err.toStdString();
+        if (!c.lastLine.isEmpty())
+            EXPECT_EQ(run.out.trimmed().section('\n', -1), c.lastLine) << c.arguments.join(' ').toStdString();
+    }
+}
+
 TEST(TallirDiff, CommaSeparatedValues)
 {
     const TempFolder folder;
