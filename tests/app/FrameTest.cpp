@@ -384,3 +384,19 @@ TEST_F(FrameTest, FilesHandedOverLoadAsTheCommandLineWould)
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, CaptionFor(b) + " != " + CaptionFor(a) + "\r\nat 1 cells\r\nin smaller rows and cols.");
 }
+
+TEST_F(FrameTest, AFrameMaximisedLateTilesTheWindowsIntoItsNewArea)
+{
+    // The window manager maximises the frame after it showed and tiled (as openbox does).
+    for (const char* arrangement : {"1", "2"}) {
+        folder.write("Tallir.ini", QByteArray("[Option]\nWindowArrange=") + arrangement + "\n");
+        mdiMain& f = start();
+        QApplication::processEvents();
+        f.showMaximized();
+        QTest::qWait(50);
+        const QSize area = f.mdiArea()->viewport()->size();
+        const QSize first = window(0).SubWindow()->size();
+        EXPECT_EQ(QString(arrangement) == "1" ? first.width() : first.height(), QString(arrangement) == "1" ? area.width() : area.height())
+            << arrangement;
+    }
+}
