@@ -116,12 +116,13 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
         EXPECT_TRUE(dialog.rect().contains(QRect(control->mapTo(&dialog, QPoint(0, 0)), control->size())))
             << control->objectName().toStdString() << " inside the dialog";
     }
-    // No caption covers another.
-    const auto controls = dialog.findChildren<QAbstractButton*>();
-    for (QAbstractButton* one : controls)
-        for (QAbstractButton* other : controls)
-            if (one != other && one->parentWidget() == other->parentWidget() && !qobject_cast<QToolButton*>(one))
-                EXPECT_FALSE(one->geometry().intersects(other->geometry())) << one->text().toStdString() << " and " << other->text().toStdString();
+    // No control covers another.
+    const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* one : controls)
+        for (QWidget* other : controls)
+            if (one != other && one->isVisible() && other->isVisible())
+                EXPECT_FALSE(one->geometry().intersects(other->geometry()))
+                    << one->objectName().toStdString() << " and " << other->objectName().toStdString();
     // In the same order: the precision frame, the arrangement frame, the buttons, left to right.
     const auto right = [&](QWidget* w) { return w->mapTo(&dialog, QPoint(w->width(), 0)).x(); };
     const auto left = [&](QWidget* w) { return w->mapTo(&dialog, QPoint(0, 0)).x(); };
