@@ -146,7 +146,7 @@ TEST_F(GridWindowTest, AFirstLineOfNamesReadAsARowGetsAHint)
 {
     const QString hint = "the first line looks like column names: Tool > First Line Holds Names";
     const std::pair<const char*, QString> cases[] = {
-        {"time x\n0 1.5\n", hint}, {"1 2\n3 4\n", ""}, {"time x\n", ""}, {"a b\nc d\n", ""}, {"time 2\n0 1\n", ""}, {"1 x\n2 3\n", ""},
+        {"time x\n0 1.5\n", hint}, {"1 2\n3 4\n", ""}, {"time x\n", ""}, {"a b\nc d\n", ""}, {"time 2\n0 1\n", ""}, {"1 x\n2 3\n", ""}, {"time\n0\n", hint}, {"\n0 1\n", ""},
     };
     for (const auto& [text, said] : cases) {
         ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("t.txt", text)));
