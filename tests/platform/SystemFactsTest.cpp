@@ -1,5 +1,7 @@
 #include "platform/SystemFacts.h"
 
+#include <QGuiApplication>
+#include <fstream>
 #include <gtest/gtest.h>
 
 TEST(SystemFacts, MemoryFiguresFromMeminfo)
@@ -21,4 +23,24 @@ TEST(SystemFacts, MemoryFiguresFromMeminfo)
     EXPECT_FALSE(facts.kernelRelease.isEmpty());
     EXPECT_GE(facts.processorCount, 1u);
     EXPECT_GT(facts.memory.totalPhysical, 0u);
+}
+
+TEST(SystemFacts, LockKeysWithoutXFromTheKeyboardLights)
+{
+    // Without X (the tests run offscreen): what the kernel's keyboard lights say, any keyboard's.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        GTEST_SKIP() << "on X the session's locks count";
+    auto lit = [](const char* name) {
+        bool on = false;
+        for (int input = 0; input < 32; ++input) {
+            std::ifstream led("/sys/class/leds/input" + std::to_string(input) + "::" + name + "/brightness");
+            int brightness = 0;
+            if (led >> brightness && brightness != 0)
+                on = true;
+        }
+        return on;
+    };
+    const platform::KeyboardLocks locks = platform::ReadKeyboardLocks();
+    EXPECT_EQ(locks.caps, lit("capslock"));
+    EXPECT_EQ(locks.num, lit("numlock"));
 }
