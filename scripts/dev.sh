@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
           desktop-file-utils appstream dpkg-dev git libfast-float-dev
-          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils locales)
+          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils locales libx11-dev)
 
 install_missing() {
     local missing=()
@@ -37,6 +37,7 @@ generate_locales() {
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     for name in "${missing[@]}"; do
         $sudo sed -i "s/^# *\($name UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$name UTF-8" /etc/locale.gen || echo "$name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
     done
     $sudo locale-gen >/dev/null
 }
