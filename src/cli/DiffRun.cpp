@@ -152,9 +152,11 @@ DiffOutcome RunDiff(const DiffOptions& options)
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(*run.file1.table, *run.file2.table));
     }
-    if (options.git && (options.path1 == QLatin1String("/dev/null")) != (options.path2 == QLatin1String("/dev/null"))) {
-        // Added or deleted: every row of the table there is in that file only.
-        const bool added = options.path1 == QLatin1String("/dev/null");
+    // For git, a table added (nothing before) or deleted (nothing after).
+    const bool added = options.git && options.path1 == QLatin1String("/dev/null");
+    const bool deleted = options.git && options.path2 == QLatin1String("/dev/null");
+    if (added != deleted) {
+        // Every row of the table there is in that file only.
         auto alignment = std::make_shared<tallir::RowAlignment>();
         const std::uint64_t rows = (added ? run.file2 : run.file1).table->rowCount();
         for (std::uint64_t r = 0; r < rows; ++r)
@@ -169,8 +171,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
     if (compare.alignment)
         run.mismatch.firstRow.reset(); // rows are paired by the alignment, not by their place
     if (options.git) {
-        run.file1.path = options.path1 == QLatin1String("/dev/null") ? "/dev/null" : "a/" + FileNameString(options.gitPath);
-        run.file2.path = options.path2 == QLatin1String("/dev/null") ? "/dev/null" : "b/" + FileNameString(options.gitNewPath);
+        run.file1.path = added ? "/dev/null" : "a/" + FileNameString(options.gitPath);
+        run.file2.path = deleted ? "/dev/null" : "b/" + FileNameString(options.gitNewPath);
     }
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, run.result.differing());
     run.maxBeyond = options.maxBeyond;

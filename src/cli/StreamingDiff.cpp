@@ -37,8 +37,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
                 WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
                               tallir::VerdictText(cell.verdict, separators));
         };
-    // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance.
-    // -q stops at the first cell beyond the tolerance, unless more are accepted.
+    // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance
+    // (unless --max-beyond accepts more).
     const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out && !options.maxBeyond);
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)

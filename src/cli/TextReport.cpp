@@ -121,17 +121,11 @@ void WriteTextReport(const DiffRun& run, tallir::Output& out, bool all)
     WriteReportEnd(run, out);
 }
 
-void WriteGitHeader(const DiffOptions& options, tallir::Output& out)
+void WriteGitHeader(const DiffRun& run, const DiffOptions& options, tallir::Output& out)
 {
-    auto side = [](const QString& file, const char* prefix, const QString& path) {
-        return file == QLatin1String("/dev/null") ? std::string("/dev/null") : prefix + FileNameString(path);
-    };
-    out << "--- " << Escaped(side(options.path1, "a/", options.gitPath)) << '\n';
-    out << "+++ " << Escaped(side(options.path2, "b/", options.gitNewPath)) << '\n';
-    if (options.path1 == QLatin1String("/dev/null"))
-        out << "new table\n";
-    else if (options.path2 == QLatin1String("/dev/null"))
-        out << "deleted table\n";
+    out << "--- " << Escaped(run.file1.path) << "\n+++ " << Escaped(run.file2.path) << '\n';
+    if (!run.wholeTable.empty())
+        out << run.wholeTable << '\n';
     else if (options.gitOldMode != options.gitNewMode)
         out << "old mode " << options.gitOldMode.toStdString() << "\nnew mode " << options.gitNewMode.toStdString() << '\n';
     if (options.gitNewPath != options.gitPath)

@@ -18,7 +18,7 @@ void WriteCellLine(tallir::Output& out, const std::string& name, std::string_vie
 void WriteReportEnd(const DiffRun& run, tallir::Output& out);
 // For git, before a table's cells: the names it has on each side (--- a/x, +++ b/x), and
 // whether it is new, deleted, renamed, copied or changed its mode.
-void WriteGitHeader(const DiffOptions& options, tallir::Output& out);
+void WriteGitHeader(const DiffRun& run, const DiffOptions& options, tallir::Output& out);
 
 // The last line of the text report.
 std::string FiguresLine(const DiffRun& run);

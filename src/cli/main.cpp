@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     }
     if (!options.quiet) {
         if (options.git && !options.json)
-            WriteGitHeader(options, out);
+            WriteGitHeader(*outcome.run, options, out);
         if (Streams(options))
             WriteReportEnd(*outcome.run, out);
         else if (options.json)
