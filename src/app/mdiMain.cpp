@@ -321,7 +321,7 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
             return QString();
         const std::string a = GridWindows()[0]->MSFlexGrid1()->Store().text(row, col);
         const std::string b = GridWindows()[1]->MSFlexGrid1()->Store().text(row, qint64(result->file2Column(std::uint64_t(col - 1))) + 1);
-        const QString explained = QString::fromStdString(tallir::ExplainCells(a, b, result->options));
+        const QString explained = QString::fromStdString(tallir::ExplainCells(a, b, result->options, std::uint64_t(col - 1)));
         // With names, the cell by its line and its column's name first.
         const GridStore& store = grid->Store();
         if (!store.columnName(col).empty())

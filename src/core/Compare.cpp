@@ -36,7 +36,7 @@ struct Band {
     void compare(std::string_view a, std::string_view b, std::uint64_t row, std::uint64_t col, const CompareOptions& options)
     {
         CellValues values;
-        if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
+        if (auto verdict = CompareDifferentCells(a, b, options, col, &values)) {
             verdict->row = row;
             verdict->col = col;
             verdicts.push_back(*verdict);
@@ -168,32 +168,40 @@ ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t col
     return match;
 }
 
-std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options, CellValues* values)
+std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column,
+                                    CellValues* values)
 {
     if (SameText(a, b))
         return std::nullopt;
-    return CompareDifferentCells(a, b, options, values);
+    return CompareDifferentCells(a, b, options, column, values);
 }
 
 namespace {
 
 // Two different finite numbers: their agreement, "S" when a tolerance says so.
-Verdict NumbersVerdict(double x1, double x2, const CompareOptions& options, CellValues* values)
+Tolerance ToleranceOf(const CompareOptions& options, std::uint64_t column)
+{
+    return ToleranceIn(column, options.absoluteTolerance, options.relativeTolerance, options.columnTolerances);
+}
+
+Verdict NumbersVerdict(double x1, double x2, const CompareOptions& options, std::uint64_t column, CellValues* values)
 {
     const CellValues cell = ValuesOf(x1, x2);
     if (values)
         *values = cell;
     const double agreement = AgreementOf(cell.relative);
+    const Tolerance tolerance = ToleranceOf(options, column);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
-        || (options.absoluteTolerance && cell.absolute <= *options.absoluteTolerance)
-        || (options.relativeTolerance && cell.absolute <= *options.relativeTolerance * std::fabs(x1));
+        || (tolerance.absolute && cell.absolute <= *tolerance.absolute)
+        || (tolerance.relative && WithinRelative(x1, x2, *tolerance.relative, options.relativeTo));
     return Verdict{0, 0, agreement, same ? VerdictKind::Same : VerdictKind::Digits};
 }
 
 // A pair that is no pair of decimal numbers, read by the grammar's further readings: NaN against
 // NaN and an infinity against the same one are equal; any other pair with either is "D", beyond
 // every tolerance.
-std::optional<Verdict> ExtendedVerdict(std::string_view a, std::string_view b, const CompareOptions& options, CellValues* values)
+std::optional<Verdict> ExtendedVerdict(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column,
+                                       CellValues* values)
 {
     const auto x1 = NumericValue(a, options.grammar);
     const auto x2 = x1 ? NumericValue(b, options.grammar) : std::nullopt;
@@ -206,17 +214,39 @@ std::optional<Verdict> ExtendedVerdict(std::string_view a, std::string_view b, c
     }
     if (*x1 == *x2)
         return std::nullopt;
-    return NumbersVerdict(*x1, *x2, options, values);
+    return NumbersVerdict(*x1, *x2, options, column, values);
+}
+
+// The base-10 logarithm of |x2 - x1| / ref for two texts of one double but different values,
+// or nothing where the reference is 0.
+std::optional<double> LogRelative(const LogDifference& exact, bool secondIsZero, RelativeTo to)
+{
+    // Away from 0 both values are one double, so every reference gives the same share; a 0 on
+    // one side makes the difference the other value itself: a share of 1, or none.
+    const bool zero = exact.firstIsZero || secondIsZero;
+    if (!zero)
+        return exact.relative;
+    switch (to) {
+    case RelativeTo::File1:
+        return exact.firstIsZero ? std::nullopt : std::optional<double>(0);
+    case RelativeTo::File2:
+        return secondIsZero ? std::nullopt : std::optional<double>(0);
+    case RelativeTo::Max:
+        return 0.0;
+    case RelativeTo::Min:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_view b, const CompareOptions& options,
-                                             CellValues* values)
+                                             std::uint64_t column, CellValues* values)
 {
     const auto both = NumericValues(a, b);
     if (!both)
-        return options.grammar.any() ? ExtendedVerdict(a, b, options, values) : Verdict{0, 0, 0, VerdictKind::Text};
+        return options.grammar.any() ? ExtendedVerdict(a, b, options, column, values) : Verdict{0, 0, 0, VerdictKind::Text};
     const auto [x1, x2] = *both;
     if (x1 == x2) {
         // Equal as doubles; the texts' own values may still differ in digits a double cannot hold.
@@ -227,14 +257,15 @@ std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_vie
             return std::nullopt;
         if (values)
             *values = {x1, x2, exact->value, std::pow(10.0, exact->relative)};
+        const Tolerance tolerance = ToleranceOf(options, column);
+        const auto relative = tolerance.relative ? LogRelative(*exact, ExactOrder(b, "0") == 0, options.relativeTo) : std::nullopt;
         const bool same = (options.precisionSame && -exact->relative > options.precisionLog)
-            || (options.absoluteTolerance
-                && (exact->value > 0 ? exact->value <= *options.absoluteTolerance
-                                     : exact->absolute <= std::log10(*options.absoluteTolerance)))
-            || (options.relativeTolerance && !exact->firstIsZero && exact->relative <= std::log10(*options.relativeTolerance));
+            || (tolerance.absolute
+                && (exact->value > 0 ? exact->value <= *tolerance.absolute : exact->absolute <= std::log10(*tolerance.absolute)))
+            || (relative && *relative <= std::log10(*tolerance.relative));
         return Verdict{0, 0, -exact->relative, same ? VerdictKind::Same : VerdictKind::Digits};
     }
-    return NumbersVerdict(x1, x2, options, values);
+    return NumbersVerdict(x1, x2, options, column, values);
 }
 
 std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std::vector<std::uint64_t>& file1Columns)
@@ -332,7 +363,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     return result;
 }
 
-std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options)
+std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column)
 {
     char number[64];
     auto text = [&](double value) {
@@ -347,7 +378,7 @@ std::string ExplainCells(std::string_view a, std::string_view b, const CompareOp
     }
     lines += "\nvalues: " + text(*x1) + " and " + text(*x2);
     CellValues values;
-    const auto verdict = CompareCells(a, b, options, &values);
+    const auto verdict = CompareCells(a, b, options, column, &values);
     if (!verdict)
         return lines + "\nequal values";
     lines += "\nabsolute difference: " + text(values.absolute) + "\nrelative difference: " + text(values.relative)

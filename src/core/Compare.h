@@ -7,6 +7,7 @@
 #include "NumberFormat.h"
 #include "RowAlignment.h"
 #include "Table.h"
+#include "Tolerance.h"
 #include "VerdictList.h"
 
 #include <atomic>
@@ -23,9 +24,12 @@ struct CompareOptions {
     double precisionLog = 10;
     // Also "S" when two different numbers lie at most this far apart,
     std::optional<double> absoluteTolerance;
-    // or when |x2 - x1| is at most this share of |x1| (so against a 0 in File 1 only the
-    // absolute tolerance can make a pair "S").
+    // or when |x2 - x1| is at most this share of the reference (with |x1|, against a 0 in File 1
+    // only the absolute tolerance can make a pair "S").
     std::optional<double> relativeTolerance;
+    RelativeTo relativeTo = RelativeTo::File1;
+    // Columns with tolerances of their own, replacing the global ones there.
+    std::vector<ColumnTolerance> columnTolerances;
     // Value columns (0-based, first and last inclusive) that are not compared: no verdict,
     // not counted.
     struct ColumnRange {
@@ -99,8 +103,12 @@ inline bool BeyondTolerance(const Verdict& verdict) { return verdict.kind != Ver
 // Whether any tolerance is in force, so that "S" can occur at all.
 inline bool AnyTolerance(const CompareOptions& options)
 {
-    return options.precisionSame || options.absoluteTolerance || options.relativeTolerance;
+    return options.precisionSame || options.absoluteTolerance || options.relativeTolerance || !options.columnTolerances.empty();
 }
+// The rule in force in one line, such as "S when |x2 − x1| ≤ 1e-09 × max(|x1|, |x2|); in T
+// |x2 − x1| ≤ 0.01 or ≤ 1e-09 × max(|x1|, |x2|)"; empty when no tolerance is. names: the value
+// columns' names, where the tables have them.
+std::string DescribeTolerance(const CompareOptions& options, const std::vector<std::string>& names = {});
 
 // How the columns of two tables with names lines pair up. A name found once in each file pairs
 // its columns wherever they stand; the columns left over (names repeated, missing or found in
@@ -121,18 +129,18 @@ ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t col
 bool Disagrees(std::uint64_t beyondTolerance, const CompareOptions& options, const ColumnMatch& columns, GridShape table1,
                GridShape table2);
 
-// The verdict of one cell pair, or nothing when they agree. values, when given, receives both
-// numbers of a numeric verdict.
+// The verdict of one cell pair in a value column (whose tolerances hold), or nothing when they
+// agree. values, when given, receives both numbers of a numeric verdict.
 std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, const CompareOptions& options,
-                                    CellValues* values = nullptr);
+                                    std::uint64_t column, CellValues* values = nullptr);
 // The same for two texts known to differ.
 std::optional<Verdict> CompareDifferentCells(std::string_view a, std::string_view b, const CompareOptions& options,
-                                             CellValues* values = nullptr);
+                                             std::uint64_t column, CellValues* values = nullptr);
 
 // Why a cell pair has its verdict, for a person looking at one cell: both texts, both values
 // when numeric, the absolute and relative difference, the agreement in full and the reason,
 // one per line.
-std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options);
+std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column);
 
 // "S", "D" or the agreement in the "Standard" format.
 std::string VerdictText(const Verdict& verdict, const NumberSeparators& separators = {});

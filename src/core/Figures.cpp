@@ -25,7 +25,7 @@ void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::stri
     CellValues values;
     CompareOptions reading;
     reading.grammar = grammar;
-    CompareDifferentCells(text1, text2, reading, &values);
+    CompareDifferentCells(text1, text2, reading, 0, &values);
     add(verdict, values);
 }
 

@@ -53,7 +53,7 @@ void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& 
             if (SameText(a, b) || ignored.contains(c))
                 continue;
             CellValues values;
-            if (auto verdict = CompareDifferentCells(a, b, options, &values)) {
+            if (auto verdict = CompareDifferentCells(a, b, options, c, &values)) {
                 verdict->row = slice.firstRow + i;
                 verdict->col = c;
                 const bool certain = c < slice.known;

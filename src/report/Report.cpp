@@ -160,7 +160,7 @@ CellFacts FactsOf(const Report& report, const Verdict& verdict)
                     report.table2.cell(result.file2Row(verdict.row), result.file2Column(verdict.col)), {}, {}};
     if (verdict.kind != VerdictKind::Text) {
         CellValues values;
-        CompareDifferentCells(facts.text1, facts.text2, result.options, &values);
+        CompareDifferentCells(facts.text1, facts.text2, result.options, verdict.col, &values);
         facts.absolute = values.absolute;
         facts.relative = values.relative;
     }

@@ -14,9 +14,9 @@ using namespace tallir;
 
 namespace {
 // The Compare cell text of one pair, "" when they agree.
-std::string Text(const std::string& a, const std::string& b, const CompareOptions& options = {})
+std::string Text(const std::string& a, const std::string& b, const CompareOptions& options = {}, std::uint64_t column = 0)
 {
-    const auto verdict = CompareCells(a, b, options);
+    const auto verdict = CompareCells(a, b, options, column);
     return verdict ? VerdictText(*verdict) : "";
 }
 // The indices one round of the worst-first walk visits.
@@ -370,11 +370,29 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     atEightyNine.absoluteTolerance = 89;
     CompareOptions tiny;
     tiny.relativeTolerance = 1e-16;
+    auto relativeTo = [](double share, RelativeTo to) {
+        CompareOptions options;
+        options.relativeTolerance = share;
+        options.relativeTo = to;
+        return options;
+    };
+    const CompareOptions toTwo = relativeTo(0.5, RelativeTo::File2), toMax = relativeTo(0.5, RelativeTo::Max),
+                         toMin = relativeTo(0.5, RelativeTo::Min), wholeOfTwo = relativeTo(1, RelativeTo::File2),
+                         wholeOfMax = relativeTo(1, RelativeTo::Max), nearlyTwice = relativeTo(1.9, RelativeTo::Max),
+                         twice = relativeTo(2, RelativeTo::Max);
+    // Columns 1 and 2 (from 0) with tolerances of their own; the global one elsewhere.
+    CompareOptions perColumn;
+    perColumn.relativeTolerance = 1e-9;
+    perColumn.columnTolerances = {{1, std::nullopt, 0.5}, {2, 0.5, std::nullopt}};
+    CompareOptions stamps;
+    stamps.absoluteTolerance = 100;
+    stamps.columnTolerances = {{0, 50.0, std::nullopt}};
     struct Case {
         const char* a;
         const char* b;
         const CompareOptions& options;
         const char* verdict;
+        std::uint64_t column = 0;
     };
     const Case cases[] = {
         {"1", "1.5", absolute, "S"},       // exactly the tolerance apart
@@ -397,11 +415,45 @@ TEST(Compare, TolerancesOnTheirBoundaries)
         {"1e-400", "1.1e-400", relative, "S"},
         {"1e-400", "2e-400", relative, "0.00"},
         {"0", "1e-400", relative, "400.00"},
+        // Each reference: |3 - 1.9| = 1.1 is within half of 3, not of 1.9.
+        {"3", "1.9", relative, "S"},
+        {"3", "1.9", toTwo, "0.44"},
+        {"1.9", "3", toTwo, "S"},
+        {"1", "2", toMax, "S"},
+        {"2", "1", toMax, "S"},
+        {"1", "2", toMin, "0.00"},
+        {"2", "3", toMin, "S"},
+        {"3", "2", toMin, "S"},
+        // A 0 on either side: only a reference that is not 0 helps, with a share of 1.
+        {"0", "5", wholeOfMax, "S"},
+        {"5", "0", wholeOfMax, "S"},
+        {"5", "0", wholeOfTwo, "0.00"},
+        {"0", "5", wholeOfTwo, "S"},
+        {"0", "1e-400", wholeOfMax, "S"},
+        {"1e-400", "0", wholeOfMax, "S"},
+        {"1e-400", "0", wholeOfTwo, "0.00"},
+        {"0", "1e-400", wholeOfTwo, "S"},
+        {"1e-400", "2e-400", toMin, "0.00"},
+        // A relative difference of 2 whose absolute difference is no double.
+        {"1.7e308", "-1.7e308", nearlyTwice, "-0.30"},
+        {"1.7e308", "-1.7e308", twice, "S"},
+        // A column's own tolerance replaces the global one of its kind only.
+        {"2", "3", perColumn, "0.30", 0},
+        {"2", "3", perColumn, "S", 1},
+        {"2", "3", perColumn, "0.30", 2},
+        {"2", "2.5", perColumn, "S", 2},
+        {"1000000000", "1000000000.9", perColumn, "S", 2},
+        {"1000000000", "1000000002", perColumn, "8.70", 2},
+        {"1700000000000000000", "1700000000000000089", stamps, "16.28", 0},
+        {"1700000000000000000", "1700000000000000089", stamps, "S", 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
+        EXPECT_EQ(Text(c.a, c.b, c.options, c.column), c.verdict) << c.a << " vs " << c.b << " in " << c.column;
     EXPECT_FALSE(AnyTolerance(CompareOptions{}));
     EXPECT_TRUE(AnyTolerance(relative));
+    CompareOptions ownOnly;
+    ownOnly.columnTolerances = {{3, 1.0, std::nullopt}};
+    EXPECT_TRUE(AnyTolerance(ownOnly));
 
     // The figures count what lies beyond and find its extremes.
     const auto result = CompareTables(ParseTable("1 2 10 x\n"), ParseTable("1.2 2.4 20 y\n"), absolute);
@@ -440,11 +492,11 @@ TEST(Compare, ExplainsEachKindOfVerdict)
         {"1.5", "1.6", {}, "the precision rule is off"},
     };
     for (const auto& c : cases) {
-        const std::string text = ExplainCells(c.a, c.b, c.options);
+        const std::string text = ExplainCells(c.a, c.b, c.options, 0);
         EXPECT_EQ(text.substr(text.rfind('\n') + 1), c.lastLine) << c.a << " " << c.b;
         EXPECT_EQ(text.rfind(std::string("File 1: ") + c.a + "\nFile 2: " + c.b, 0), 0u);
     }
-    const std::string numbers = ExplainCells("1.5", "1.6", {});
+    const std::string numbers = ExplainCells("1.5", "1.6", {}, 0);
     EXPECT_NE(numbers.find("\nvalues: 1.5 and 1.6\nabsolute difference: 0.10000000000000009\n"), std::string::npos) << numbers;
     EXPECT_NE(numbers.find("\nagreement: 1.17609125905568"), std::string::npos) << numbers;
 }
@@ -612,4 +664,46 @@ TEST(Navigation, WorstPerBandForAnOverview)
             }
         }
     }
+}
+
+TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
+{
+    using Texts = std::vector<ColumnToleranceText>;
+    const struct {
+        const char* text;
+        std::optional<Texts> read;
+    } readings[] = {
+        {"p: r=1e-3; T: a=0.01", Texts{{"p", std::nullopt, 1e-3}, {"T", 0.01, std::nullopt}}},
+        {" 3 : a=1 , r=2 ;", Texts{{"3", 1.0, 2.0}}},
+        {"", Texts{}},
+        {"p r=1", std::nullopt},
+        {": a=1", std::nullopt},
+        {"p: x=1", std::nullopt},
+        {"p: a=-1", std::nullopt},
+        {"p: a=nan", std::nullopt},
+        {"p: r=inf", std::nullopt},
+        {"p: a=", std::nullopt},
+        {"p:", std::nullopt},
+        {"p: a=1e-3x", std::nullopt},
+    };
+    for (const auto& c : readings)
+        EXPECT_EQ(ParseColumnTolerances(c.text), c.read) << c.text;
+    EXPECT_EQ(ColumnTolerancesText(*ParseColumnTolerances("p: r=1e-3; T: a=0.01, r=2")), "p: r=0.001; T: a=0.01, r=2");
+
+    const std::vector<std::string> names{"2", "T"};
+    EXPECT_EQ(ResolveColumn("T", names), 1u);
+    EXPECT_EQ(ResolveColumn("2", names), 0u); // a name before a number
+    EXPECT_EQ(ResolveColumn("3", names), 2u);
+    for (const char* unknown : {"0", "-1", "x", "", "1.5"})
+        EXPECT_EQ(ResolveColumn(unknown, names), std::nullopt) << unknown;
+
+    CompareOptions options;
+    EXPECT_EQ(DescribeTolerance(options), "");
+    options.precisionSame = true;
+    options.relativeTolerance = 1e-9;
+    options.relativeTo = RelativeTo::Max;
+    options.columnTolerances = {{1, 0.01, std::nullopt}, {3, std::nullopt, 0.5}};
+    EXPECT_EQ(DescribeTolerance(options, {"p", "T"}),
+              "S when more than 10 digits agree or |x2 − x1| ≤ 1e-09 × max(|x1|, |x2|); in T |x2 − x1| ≤ 0.01 or ≤ 1e-09 × "
+              "max(|x1|, |x2|); in C4 |x2 − x1| ≤ 0.5 × max(|x1|, |x2|)");
 }

@@ -1,0 +1,205 @@
+#include "Tolerance.h"
+
+#include "Compare.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace tallir {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Pieces of a text between separators, each trimmed.
+std::vector<std::string_view> Split(std::string_view text, char separator)
+{
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        const auto end = text.find(separator, start);
+        pieces.push_back(Trimmed(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
+        if (end == std::string_view::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
+std::string Shortest(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+} // namespace
+
+Tolerance ToleranceIn(std::uint64_t column, std::optional<double> absolute, std::optional<double> relative,
+                      const std::vector<ColumnTolerance>& columns)
+{
+    Tolerance tolerance{absolute, relative};
+    for (const ColumnTolerance& own : columns) {
+        if (own.column != column)
+            continue;
+        if (own.absolute)
+            tolerance.absolute = own.absolute;
+        if (own.relative)
+            tolerance.relative = own.relative;
+    }
+    return tolerance;
+}
+
+double ReferenceOf(double x1, double x2, RelativeTo to)
+{
+    switch (to) {
+    case RelativeTo::File1:
+        break;
+    case RelativeTo::File2:
+        return std::fabs(x2);
+    case RelativeTo::Max:
+        return std::max(std::fabs(x1), std::fabs(x2));
+    case RelativeTo::Min:
+        return std::min(std::fabs(x1), std::fabs(x2));
+    }
+    return std::fabs(x1);
+}
+
+bool WithinRelative(double x1, double x2, double share, RelativeTo to)
+{
+    const double reference = ReferenceOf(x1, x2, to);
+    const double difference = std::fabs(x2 - x1);
+    if (std::isfinite(difference))
+        return difference <= share * reference; // an overflowing product is rightly above any finite difference
+    // Both near the largest doubles with opposite signs: compare in halves.
+    return std::fabs(x2 / 2 - x1 / 2) <= share * (reference / 2);
+}
+
+std::optional<RelativeTo> ParseRelativeTo(std::string_view text)
+{
+    for (const RelativeTo to : {RelativeTo::File1, RelativeTo::File2, RelativeTo::Max, RelativeTo::Min})
+        if (text == RelativeToName(to))
+            return to;
+    return std::nullopt;
+}
+
+const char* RelativeToName(RelativeTo to)
+{
+    switch (to) {
+    case RelativeTo::File1:
+        break;
+    case RelativeTo::File2:
+        return "2";
+    case RelativeTo::Max:
+        return "max";
+    case RelativeTo::Min:
+        return "min";
+    }
+    return "1";
+}
+
+std::optional<double> ParseToleranceValue(std::string_view text)
+{
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || !(value >= 0))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::vector<ColumnToleranceText>> ParseColumnTolerances(std::string_view text)
+{
+    std::vector<ColumnToleranceText> tolerances;
+    if (Trimmed(text).empty())
+        return tolerances;
+    for (const std::string_view entry : Split(text, ';')) {
+        if (entry.empty())
+            continue; // a trailing ";"
+        const auto colon = entry.rfind(':');
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        ColumnToleranceText tolerance{std::string(Trimmed(entry.substr(0, colon))), {}, {}};
+        if (tolerance.column.empty())
+            return std::nullopt;
+        for (const std::string_view setting : Split(entry.substr(colon + 1), ',')) {
+            const auto equals = setting.find('=');
+            const std::string_view kind = equals == std::string_view::npos ? setting : Trimmed(setting.substr(0, equals));
+            const auto value = equals == std::string_view::npos ? std::nullopt : ParseToleranceValue(setting.substr(equals + 1));
+            if (!value || (kind != "a" && kind != "r"))
+                return std::nullopt;
+            (kind == "a" ? tolerance.absolute : tolerance.relative) = value;
+        }
+        tolerances.push_back(std::move(tolerance));
+    }
+    return tolerances;
+}
+
+std::string ColumnTolerancesText(const std::vector<ColumnToleranceText>& tolerances)
+{
+    std::string text;
+    for (const ColumnToleranceText& tolerance : tolerances) {
+        if (!text.empty())
+            text += "; ";
+        text += tolerance.column + ":";
+        if (tolerance.absolute)
+            text += " a=" + Shortest(*tolerance.absolute);
+        if (tolerance.relative)
+            text += std::string(tolerance.absolute ? "," : "") + " r=" + Shortest(*tolerance.relative);
+    }
+    return text;
+}
+
+std::optional<std::uint64_t> ResolveColumn(std::string_view column, const std::vector<std::string>& names)
+{
+    const auto named = std::find(names.begin(), names.end(), column);
+    if (named != names.end())
+        return std::uint64_t(named - names.begin());
+    std::uint64_t number = 0;
+    const auto [end, error] = std::from_chars(column.data(), column.data() + column.size(), number);
+    if (column.empty() || error != std::errc() || end != column.data() + column.size() || number == 0)
+        return std::nullopt;
+    return number - 1;
+}
+
+std::string DescribeTolerance(const CompareOptions& options, const std::vector<std::string>& names)
+{
+    const std::string reference = options.relativeTo == RelativeTo::File1 ? "|x1|"
+        : options.relativeTo == RelativeTo::File2                         ? "|x2|"
+        : options.relativeTo == RelativeTo::Max                           ? "max(|x1|, |x2|)"
+                                                                          : "min(|x1|, |x2|)";
+    auto clause = [&](const Tolerance& tolerance) {
+        std::string text;
+        if (tolerance.absolute)
+            text = "|x2 − x1| ≤ " + Shortest(*tolerance.absolute);
+        if (tolerance.relative)
+            text += (text.empty() ? "|x2 − x1| ≤ " : " or ≤ ") + Shortest(*tolerance.relative) + " × " + reference;
+        return text;
+    };
+    std::string rule;
+    if (options.precisionSame)
+        rule = "more than " + Shortest(options.precisionLog) + " digits agree";
+    const std::string global = clause({options.absoluteTolerance, options.relativeTolerance});
+    if (!global.empty())
+        rule += (rule.empty() ? "" : " or ") + global;
+    std::vector<std::uint64_t> columns;
+    for (const ColumnTolerance& own : options.columnTolerances)
+        if (std::find(columns.begin(), columns.end(), own.column) == columns.end())
+            columns.push_back(own.column);
+    std::sort(columns.begin(), columns.end());
+    for (const std::uint64_t column : columns) {
+        const std::string name = column < names.size() && !names[column].empty() ? names[column] : "C" + std::to_string(column + 1);
+        const std::string own =
+            clause(ToleranceIn(column, options.absoluteTolerance, options.relativeTolerance, options.columnTolerances));
+        rule += (rule.empty() ? "" : "; ") + std::string("in ") + name + " " + (own.empty() ? "no tolerance" : own);
+    }
+    return rule.empty() ? std::string() : "S when " + rule;
+}
+
+} // namespace tallir
