@@ -23,11 +23,8 @@ namespace modMain {
 
 void CompareGrids()
 {
-    tallir::CompareOptions options;
-    options.precisionSame = modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1;
-    options.precisionLog = modUtil::ReadDouble("Option", "PrecisionLog", 10);
-    options.absoluteTolerance = modUtil::ReadAbsoluteTolerance();
-    options.grammar = {modUtil::ReadInteger("Option", "NanInf", 0) == 1, modUtil::ReadInteger("Option", "ExponentD", 0) == 1};
+    tallir::CompareOptions options = modUtil::ReadCompareSettings();
+    std::vector<std::string> unknownColumns;
 
     frmGrid& file1 = *GridWindows()[0];
     frmGrid& file2 = *GridWindows()[1];
@@ -43,6 +40,7 @@ void CompareGrids()
         if (!columns.positional)
             options.columnMap = columns.file2Column;
     }
+    options.columnTolerances = tallir::ResolveColumnTolerances(modUtil::ReadColumnTolerances(), store1.table().names(), unknownColumns);
     tallir::CompareResult result;
     tallir::Figures figures;
     const int align = AlignRows();
@@ -108,6 +106,8 @@ void CompareGrids()
         only << "column " + name(store1, col) + " only in File 1";
     for (const std::size_t col : columns.onlyIn2)
         only << "column " + name(store2, col) + " only in File 2";
+    for (const std::string& unknown : unknownColumns)
+        only << "no column " + QString::fromStdString(unknown) + " in File 1 for its tolerance";
     if (align == 1 && !keys)
         only << "no key column " + modUtil::ReadString("Option", "KeyColumns", "1") + " in File 1: rows compared by position";
     if (!only.isEmpty())

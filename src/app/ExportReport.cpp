@@ -105,12 +105,13 @@ void ExportReport(QWidget* parent)
     const bool json = suffix == QLatin1String("json");
     const tallir::Report report{
         Described(file1), Described(file2),
-        tallir::OptionsInForce(result->options, !compare.names().empty(), RowsPairing()),
+        tallir::OptionsInForce(result->options, !compare.names().empty(), RowsPairing(), store1.table().names()),
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), result->differing()), *result,
         store1.table(), store2.table(), json ? tallir::ScriptSeparators() : LocaleFormat::Separators(),
         [&compare](std::uint64_t row, std::uint64_t col) { return compare.cellName(qint64(row) + 1, qint64(col) + 1); },
         [&compare](std::uint64_t col) { return std::string(compare.columnName(qint64(col) + 1)); }, all,
-        std::uint64_t(std::max<qint64>(0, store1.lineOffset())), keys, mismatch, named ? &columns : nullptr};
+        std::uint64_t(std::max<qint64>(0, store1.lineOffset())), keys, mismatch, named ? &columns : nullptr,
+        tallir::DescribeTolerance(result->options, store1.table().names()), std::nullopt};
     bool written = false;
     if (json) {
         written = WriteJson(report, FileNameString(*path));

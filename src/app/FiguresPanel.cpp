@@ -59,6 +59,12 @@ void Show(const tallir::Figures& figures)
         summary += QStringLiteral("; rows only in File 1: %1, only in File 2: %2")
                        .arg(result->options.alignment->onlyIn1)
                        .arg(result->options.alignment->onlyIn2);
+    // The rule that made cells "S", in the columns' own names.
+    if (const tallir::CompareResult* result = GridWindows()[2]->MSFlexGrid1()->Store().comparison()) {
+        const std::string rule = tallir::DescribeTolerance(result->options, GridWindows()[0]->MSFlexGrid1()->Store().table().names());
+        if (!rule.empty())
+            summary += QStringLiteral("; ") + QString::fromStdString(rule);
+    }
     QStatusBar* bar = GridWindows()[2]->StatusBar1();
     StatusPanels::SetText(bar, "Space0", summary);
     if (QLabel* panel = StatusPanels::Panel(bar, "Space0")) {

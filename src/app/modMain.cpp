@@ -74,9 +74,10 @@ void ShowAbout(QWidget* parent, bool versionTab, QWidget* frame)
 void ShowOptions(QWidget* parent)
 {
     const auto rule = [] {
-        return std::tuple(modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
-                          modUtil::ReadAbsoluteTolerance(), modUtil::ReadInteger("Option", "NanInf", 0),
-                          modUtil::ReadInteger("Option", "ExponentD", 0));
+        QStringList values;
+        for (const QString& key : modUtil::CompareSettingsKeys())
+            values << modUtil::ReadString("Option", key, QString());
+        return values;
     };
     const auto before = rule();
     const bool csvBefore = modUtil::ReadInteger("Option", "CsvMode", 0) == 1;

@@ -33,15 +33,20 @@ QString DiffHelpText()
         "  -s, --precision-same     regard two different numbers that agree in more than\n"
         "                           DIGITS leading decimal digits as the same (\"S\")\n"
         "  -p, --precision DIGITS   the precision in decimal digits (default 10)\n"
-        "  -a, --abs X              also regard two different numbers at most X apart as\n"
+        "  -a, --abs [COL=]X        also regard two different numbers at most X apart as\n"
         "                           the same (\"S\")\n"
-        "  -r, --rel X              also regard x1 and x2 as the same (\"S\") when\n"
-        "                           |x2 - x1| <= X |x1|; with -a, either one suffices\n"
+        "  -r, --rel [COL=]X        also regard x1 and x2 as the same (\"S\") when\n"
+        "                           |x2 - x1| <= X ref; with -a, either one suffices.\n"
+        "                           With COL= (a column number from 1, or a name with\n"
+        "                           --names) for that column only, in place of the\n"
+        "                           global value; both may be repeated\n"
+        "      --rel-to REF         ref for -r: 1 |x1| (default), 2 |x2|, max or min of\n"
+        "                           |x1| and |x2|\n"
         "  -X, --ignore-columns LIST\n"
         "                           do not compare these columns (numbered from 1, ranges\n"
         "                           like 2-4,7)\n"
-        "      --settings           take the precision rule, DIGITS, the absolute tolerance,\n"
-        "                           CSV reading, the names line, NaN and D exponents from\n"
+        "      --settings           take the precision rule, DIGITS, the tolerances, CSV\n"
+        "                           reading, the names line, NaN and D exponents from\n"
         "                           Tallir.ini; options here still win\n"
         "      --all                with a tolerance in force, list the \"S\" cells too\n"
         "      --names              the first line of each file names its columns: columns\n"
@@ -113,6 +118,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption precision({"p", "precision"}, "", "DIGITS");
     const QCommandLineOption absolute({"a", "abs"}, "", "X");
     const QCommandLineOption relative({"r", "rel"}, "", "X");
+    const QCommandLineOption relativeTo("rel-to", "", "REF");
     const QCommandLineOption all("all", "");
     const QCommandLineOption git("git", "");
     const QCommandLineOption csv("csv", "");
@@ -131,7 +137,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption maxBeyond("max-beyond", "", "N");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
+    parser.addOptions({same, precision, absolute, relative, relativeTo, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
                        nan, fortran, maxLine, maxBeyond, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -179,12 +185,10 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     }
     if (parser.isSet(settings)) {
         const PrecisionSettings stored = readSettings();
-        options.compare.precisionSame = stored.precisionSame;
-        options.compare.precisionLog = stored.precisionLog;
-        options.compare.absoluteTolerance = stored.absoluteTolerance;
+        options.compare = stored.compare;
+        options.columnTolerances = stored.columnTolerances;
         options.csv = stored.csv;
         options.names = stored.names;
-        options.compare.grammar = {stored.nanInf, stored.exponentD};
     }
     if (parser.isSet(same))
         options.compare.precisionSame = true;
@@ -194,19 +198,32 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         if (!ok || !std::isfinite(options.compare.precisionLog))
             return UsageError(QStringLiteral("the precision is not a number: ") + parser.value(precision));
     }
-    if (parser.isSet(absolute)) {
-        bool ok = false;
-        const double tolerance = parser.value(absolute).toDouble(&ok);
-        if (!ok || !(tolerance >= 0))
-            return UsageError(QStringLiteral("the absolute difference is not a number of 0 or more: ") + parser.value(absolute));
-        options.compare.absoluteTolerance = tolerance;
+    // -a and -r: X for every column, COL=X for one (the last given wins); in the order given.
+    for (const auto& [option, isAbsolute] : {std::pair{&absolute, true}, {&relative, false}}) {
+        for (const QString& given : parser.values(*option)) {
+            const qsizetype equals = given.lastIndexOf('=');
+            const auto value = tallir::ParseToleranceValue(given.mid(equals + 1).toStdString());
+            const QString flag = isAbsolute ? QStringLiteral("-a ") : QStringLiteral("-r ");
+            if (!value)
+                return UsageError((isAbsolute ? QStringLiteral("the absolute difference") : QStringLiteral("the relative difference"))
+                                  + " is not a finite number of 0 or more: " + flag + given);
+            if (equals < 0) {
+                (isAbsolute ? options.compare.absoluteTolerance : options.compare.relativeTolerance) = value;
+                continue;
+            }
+            const QString column = given.left(equals).trimmed();
+            if (column.isEmpty())
+                return UsageError(QStringLiteral("no column before '=': ") + flag + given);
+            tallir::ColumnToleranceText own{column.toStdString(), {}, {}};
+            (isAbsolute ? own.absolute : own.relative) = value;
+            options.columnTolerances.push_back(std::move(own));
+        }
     }
-    if (parser.isSet(relative)) {
-        bool ok = false;
-        const double tolerance = parser.value(relative).toDouble(&ok);
-        if (!ok || !(tolerance >= 0) || !std::isfinite(tolerance))
-            return UsageError(QStringLiteral("the relative difference is not a number of 0 or more: ") + parser.value(relative));
-        options.compare.relativeTolerance = tolerance;
+    if (parser.isSet(relativeTo)) {
+        const auto to = tallir::ParseRelativeTo(parser.value(relativeTo).toStdString());
+        if (!to)
+            return UsageError(QStringLiteral("--rel-to takes 1, 2, max or min, not ") + parser.value(relativeTo));
+        options.compare.relativeTo = *to;
     }
     if (parser.isSet(ignore)) {
         auto columns = ParseColumnList(parser.value(ignore));
@@ -240,6 +257,14 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);
     options.names = options.names || parser.isSet(names);
+    // Columns by number can be checked now; names once the files are read.
+    if (!options.names) {
+        std::vector<std::string> unknown;
+        options.compare.columnTolerances = tallir::ResolveColumnTolerances(options.columnTolerances, {}, unknown);
+        if (!unknown.empty())
+            return UsageError(QStringLiteral("no such column for a tolerance (columns are numbered from 1; names need --names): ")
+                              + QString::fromStdString(unknown.front()));
+    }
     if (parser.isSet(maxBeyond)) {
         bool ok = false;
         const QString text = parser.value(maxBeyond);

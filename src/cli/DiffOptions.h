@@ -18,6 +18,9 @@ struct DiffOptions {
     bool all = false; // the text report lists the cells regarded as the same too
     bool csv = false; // comma-separated values, quotes enclosing fields
     bool names = false; // the first line holds the columns' names
+    // Columns with tolerances of their own, as given: by number, or by name with --names (the
+    // names are known once the files are read). Resolved into compare.columnTolerances.
+    std::vector<tallir::ColumnToleranceText> columnTolerances;
     // Rows paired by the values of these key columns (numbers from 1, or names with --names),
     // or by identical rows, rather than by position. Empty: no key.
     QString keyList;
@@ -46,13 +49,10 @@ struct DiffCommand {
 // arguments as given, the program name first. readSettings gives "PrecisionSame",
 // "PrecisionLog" and "AbsoluteTolerance" for --settings.
 struct PrecisionSettings {
-    bool precisionSame;
-    double precisionLog;
-    std::optional<double> absoluteTolerance;
+    tallir::CompareOptions compare; // the precision rule, tolerances and reading of numbers
+    std::vector<tallir::ColumnToleranceText> columnTolerances;
     bool csv = false;
     bool names = false;
-    bool nanInf = false;
-    bool exponentD = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
 

@@ -40,11 +40,12 @@ tallir::Report DiffRun::report(bool all, std::string rows) const
     auto file = [](const DiffFile& f) {
         return tallir::ReportFile{f.path, f.dimension.toStdString(), f.size.toStdString(), f.date.toStdString(), f.bytes, f.modified};
     };
-    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows), message, result,
+    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows, file1.table->names()), message, result,
                           *file1.table, *file2.table, separators,
                           [this](std::uint64_t row, std::uint64_t col) { return cellName(row, col); },
                           [this](std::uint64_t col) { return std::string(file1.table->name(col)); }, all,
-                          names ? 1u : 0u, keyColumns, mismatch, names ? &columns : nullptr};
+                          names ? 1u : 0u, keyColumns, mismatch, names ? &columns : nullptr,
+                          tallir::DescribeTolerance(result.options, file1.table->names()), maxBeyond};
 }
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
@@ -104,6 +105,15 @@ std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options)
     return options.maxBeyond && beyond <= *options.maxBeyond ? 0 : beyond;
 }
 
+std::string ToleranceColumnBeyond(const tallir::CompareOptions& options, std::uint64_t width)
+{
+    for (const tallir::ColumnTolerance& own : options.columnTolerances)
+        if (own.column >= width)
+            return "tallir-diff: column " + std::to_string(own.column + 1) + " of a tolerance lies beyond both tables, of "
+                + std::to_string(width) + (width == 1 ? " column" : " columns") + " at most";
+    return {};
+}
+
 DiffOutcome RunDiff(const DiffOptions& options)
 {
     auto [read1, read2] = tallir::ReadTablePair(FileNameString(options.path1), FileNameString(options.path2),
@@ -133,13 +143,26 @@ DiffOutcome RunDiff(const DiffOptions& options)
         if (!run.columns.positional) // identical names lines: by position, at no cost
             compare.columnMap = run.columns.file2Column;
     }
+    if (options.names) {
+        std::vector<std::string> unknown;
+        compare.columnTolerances = tallir::ResolveColumnTolerances(options.columnTolerances, run.file1.table->names(), unknown);
+        if (!unknown.empty()) {
+            outcome.errors.push_back("tallir-diff: no such column for a tolerance in " + run.file1.path + ": " + unknown.front());
+            return outcome;
+        }
+    }
+    const std::uint64_t width =
+        std::max(tallir::LoadedGridShape(*run.file1.table).cols, tallir::LoadedGridShape(*run.file2.table).cols) - 1;
+    if (const std::string beyond = ToleranceColumnBeyond(compare, width); !beyond.empty()) {
+        outcome.errors.push_back(beyond);
+        return outcome;
+    }
     if (!options.keyList.isEmpty()) {
         const auto keys = tallir::KeyColumns(options.keyList.toStdString(), run.file1.table->names());
         if (!keys) {
             outcome.errors.push_back("tallir-diff: no such key column in " + run.file1.path + ": " + options.keyList.toStdString());
             return outcome;
         }
-        const std::uint64_t width = std::max(tallir::LoadedGridShape(*run.file1.table).cols, tallir::LoadedGridShape(*run.file2.table).cols) - 1;
         for (const std::uint64_t c : *keys)
             if (c >= width) {
                 outcome.errors.push_back("tallir-diff: key column " + std::to_string(c + 1) + " lies beyond both tables, of "

@@ -73,6 +73,9 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out);
 // The cells beyond the tolerance that make the files disagree: none while they are at most the
 // number --max-beyond accepts.
 std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options);
+// The trouble with a column given a tolerance of its own beyond both tables (width: the value
+// columns of the wider); empty when there is none.
+std::string ToleranceColumnBeyond(const tallir::CompareOptions& options, std::uint64_t width);
 
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

@@ -43,6 +43,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)
             outcome.errors.push_back(ReadError(*path, failure, stream->lineFault()));
+    if (const std::string beyond = ToleranceColumnBeyond(options.compare, std::max(compared.values1, compared.values2)); !beyond.empty())
+        outcome.errors.push_back(beyond);
     if (!outcome.errors.empty())
         return outcome;
 

@@ -148,7 +148,9 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
     // Under a tolerance "!=" may count only cells regarded as the same: say how many are beyond.
     if (tallir::AnyTolerance(run.result.options))
         out << "within the tolerance: " << std::to_string(run.figures.same) << " regarded as the same, "
-            << std::to_string(run.figures.beyondTolerance) << " beyond\n";
+            << std::to_string(run.figures.beyondTolerance) << " beyond; "
+            << Escaped(tallir::DescribeTolerance(run.result.options, run.file1.table ? run.file1.table->names() : std::vector<std::string>()))
+            << '\n';
 
     for (const std::size_t col : run.columns.onlyIn1)
         out << "column " << Escaped(DiffRun::columnName(*run.file1.table, col)) << " only in File 1\n";

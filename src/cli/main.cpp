@@ -17,10 +17,8 @@
 namespace {
 PrecisionSettings ReadPrecisionSettings()
 {
-    return {modUtil::ReadInteger("Option", "PrecisionSame", 0) == 1, modUtil::ReadDouble("Option", "PrecisionLog", 10),
-            modUtil::ReadAbsoluteTolerance(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
-            modUtil::ReadInteger("Option", "NamesLine", 0) != 0, modUtil::ReadInteger("Option", "NanInf", 0) == 1,
-            modUtil::ReadInteger("Option", "ExponentD", 0) == 1};
+    return {modUtil::ReadCompareSettings(), modUtil::ReadColumnTolerances(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
+            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
 }
 } // namespace
 

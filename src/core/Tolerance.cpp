@@ -102,6 +102,21 @@ const char* RelativeToName(RelativeTo to)
     return "1";
 }
 
+const char* ReferenceText(RelativeTo to)
+{
+    switch (to) {
+    case RelativeTo::File1:
+        break;
+    case RelativeTo::File2:
+        return "|x2|";
+    case RelativeTo::Max:
+        return "max(|x1|, |x2|)";
+    case RelativeTo::Min:
+        return "min(|x1|, |x2|)";
+    }
+    return "|x1|";
+}
+
 std::optional<double> ParseToleranceValue(std::string_view text)
 {
     text = Trimmed(text);
@@ -168,12 +183,22 @@ std::optional<std::uint64_t> ResolveColumn(std::string_view column, const std::v
     return number - 1;
 }
 
+std::vector<ColumnTolerance> ResolveColumnTolerances(const std::vector<ColumnToleranceText>& tolerances,
+                                                     const std::vector<std::string>& names, std::vector<std::string>& unknown)
+{
+    std::vector<ColumnTolerance> resolved;
+    for (const ColumnToleranceText& tolerance : tolerances) {
+        if (const auto column = ResolveColumn(tolerance.column, names))
+            resolved.push_back({*column, tolerance.absolute, tolerance.relative});
+        else
+            unknown.push_back(tolerance.column);
+    }
+    return resolved;
+}
+
 std::string DescribeTolerance(const CompareOptions& options, const std::vector<std::string>& names)
 {
-    const std::string reference = options.relativeTo == RelativeTo::File1 ? "|x1|"
-        : options.relativeTo == RelativeTo::File2                         ? "|x2|"
-        : options.relativeTo == RelativeTo::Max                           ? "max(|x1|, |x2|)"
-                                                                          : "min(|x1|, |x2|)";
+    const std::string reference = ReferenceText(options.relativeTo);
     auto clause = [&](const Tolerance& tolerance) {
         std::string text;
         if (tolerance.absolute)

@@ -39,6 +39,8 @@ bool WithinRelative(double x1, double x2, double share, RelativeTo to);
 // "1", "2", "max", "min" (as the command line and the settings write it) and back.
 std::optional<RelativeTo> ParseRelativeTo(std::string_view text);
 const char* RelativeToName(RelativeTo to);
+// "|x1|", "|x2|", "max(|x1|, |x2|)", "min(|x1|, |x2|)".
+const char* ReferenceText(RelativeTo to);
 
 // A column's tolerances as people write them, the column still a number (from 1) or a name.
 struct ColumnToleranceText {
@@ -57,5 +59,8 @@ std::optional<double> ParseToleranceValue(std::string_view text);
 // The column a written column stands for: a number from 1, or one of the names (the first of
 // that name); nothing when it is neither.
 std::optional<std::uint64_t> ResolveColumn(std::string_view column, const std::vector<std::string>& names);
+// Columns' tolerances with their columns resolved; those that name no column go to unknown.
+std::vector<ColumnTolerance> ResolveColumnTolerances(const std::vector<ColumnToleranceText>& tolerances,
+                                                     const std::vector<std::string>& names, std::vector<std::string>& unknown);
 
 } // namespace tallir

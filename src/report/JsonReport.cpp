@@ -153,6 +153,9 @@ void WriteJsonReport(const Report& report, bool full, Output& out)
         << ", \"size\": " << Json(std::string_view(report.file1.size == report.file2.size ? "Same" : "Different"))
         << ", \"date\": " << Json(std::string_view(report.file1.date == report.file2.date ? "Same" : "Different"))
         << ", \"differing\": " << std::to_string(result.differing()) << ", \"message\": " << Json(report.message)
+        << ",\n    \"tolerance\": {\"rule\": " << Json(report.toleranceRule) << ", \"maxBeyond\": "
+        << (report.maxBeyond ? std::to_string(*report.maxBeyond) : std::string("null")) << ", \"beyondAccepted\": "
+        << (report.maxBeyond ? (f.beyondTolerance <= *report.maxBeyond ? "true" : "false") : "null") << "}"
         << ",\n    \"figures\": {\"comparedRows\": " << std::to_string(result.comparedRows)
         << ", \"comparedCols\": " << std::to_string(result.comparedCols)
         << ", \"textDiffering\": " << std::to_string(f.textDiffering) << ", \"same\": " << std::to_string(f.same)

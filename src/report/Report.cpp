@@ -174,7 +174,7 @@ std::string ScriptNumber(double value)
 }
 
 std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOptions& options, bool namesMatched,
-                                                                const std::string& rows)
+                                                                const std::string& rows, const std::vector<std::string>& names)
 {
     std::vector<std::pair<std::string, std::string>> list;
     std::string rule = "off";
@@ -183,6 +183,9 @@ std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOpt
     list.emplace_back("Precision rule", rule);
     list.emplace_back("Absolute tolerance", options.absoluteTolerance ? ScriptNumber(*options.absoluteTolerance) : "none");
     list.emplace_back("Relative tolerance", options.relativeTolerance ? ScriptNumber(*options.relativeTolerance) : "none");
+    list.emplace_back("Relative to", std::string(ReferenceText(options.relativeTo)));
+    const std::string same = DescribeTolerance(options, names);
+    list.emplace_back("Regarded as the same", same.empty() ? "never: every different number counts" : same.substr(same.find(' ') + 1));
     std::string ignored;
     for (const auto& range : options.ignoredColumns) {
         if (!ignored.empty())

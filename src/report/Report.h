@@ -50,6 +50,10 @@ struct Report {
     ShapeMismatch mismatch;
     // Columns matched by name; null when by position.
     const ColumnMatch* columns = nullptr;
+    // The rule that makes cells "S", in one line ("" for none), and as many cells beyond the
+    // tolerance as a script accepts (none: not asked).
+    std::string toleranceRule;
+    std::optional<std::uint64_t> maxBeyond;
 
     // Whether a verdict is listed: beyond the tolerance, or any with all.
     bool lists(const Verdict& verdict) const { return all || BeyondTolerance(verdict); }
@@ -76,8 +80,9 @@ std::string ScriptNumber(double value);
 inline NumberSeparators ScriptSeparators() { return {"", "."}; }
 
 // The options of a comparison as the report lists them; rows: how rows were paired.
+// names: File 1's value columns' names, where it has them.
 std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOptions& options, bool namesMatched,
-                                                                const std::string& rows);
+                                                                const std::string& rows, const std::vector<std::string>& names);
 
 // The page lists at most cellLimit differing cells, the worst first, and counts the rest.
 void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLimit = 10000);

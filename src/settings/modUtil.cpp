@@ -182,10 +182,51 @@ bool TextIsNumber(const QString& text)
     return TextToNumber(text).has_value();
 }
 
+namespace {
+std::optional<double> ReadTolerance(const QString& key)
+{
+    const auto value = TextToNumber(ReadString("Option", key, QString()).trimmed());
+    return value && *value >= 0 ? value : std::nullopt;
+}
+} // namespace
+
 std::optional<double> ReadAbsoluteTolerance()
 {
-    const auto value = TextToNumber(ReadString("Option", "AbsoluteTolerance", QString()).trimmed());
-    return value && *value >= 0 ? value : std::nullopt;
+    return ReadTolerance("AbsoluteTolerance");
+}
+
+std::optional<double> ReadRelativeTolerance()
+{
+    return ReadTolerance("RelativeTolerance");
+}
+
+tallir::RelativeTo ReadRelativeTo()
+{
+    return tallir::ParseRelativeTo(ReadString("Option", "RelativeTo", "1").trimmed().toStdString()).value_or(tallir::RelativeTo::File1);
+}
+
+std::vector<tallir::ColumnToleranceText> ReadColumnTolerances()
+{
+    return tallir::ParseColumnTolerances(ReadString("Option", "ColumnTolerances", QString()).toStdString()).value_or(
+        std::vector<tallir::ColumnToleranceText>());
+}
+
+tallir::CompareOptions ReadCompareSettings()
+{
+    tallir::CompareOptions options;
+    options.precisionSame = ReadInteger("Option", "PrecisionSame", 0) == 1;
+    options.precisionLog = ReadDouble("Option", "PrecisionLog", 10);
+    options.absoluteTolerance = ReadAbsoluteTolerance();
+    options.relativeTolerance = ReadRelativeTolerance();
+    options.relativeTo = ReadRelativeTo();
+    options.grammar = {ReadInteger("Option", "NanInf", 0) == 1, ReadInteger("Option", "ExponentD", 0) == 1};
+    return options;
+}
+
+QStringList CompareSettingsKeys()
+{
+    return {"PrecisionSame", "PrecisionLog", "AbsoluteTolerance", "RelativeTolerance", "RelativeTo", "ColumnTolerances", "NanInf",
+            "ExponentD"};
 }
 
 bool ToleranceTextAccepted(const QString& text)

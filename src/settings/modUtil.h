@@ -3,7 +3,10 @@
 // the file, every write replaces it at once, atomically (a temporary file renamed over it),
 // so a crash or a full disk never leaves half a file behind.
 
+#include "core/Compare.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace modUtil {
 
@@ -43,6 +46,18 @@ bool TextIsNumber(const QString& text);
 // "Option"/"AbsoluteTolerance": two different numbers at most this far apart are regarded as
 // the same. Off (none) when absent, empty, or not a number of 0 or more.
 std::optional<double> ReadAbsoluteTolerance();
+// "Option"/"RelativeTolerance": the same for |x2 - x1| as a share of the reference that
+// "Option"/"RelativeTo" names ("1", "2", "max" or "min"; else 1).
+std::optional<double> ReadRelativeTolerance();
+tallir::RelativeTo ReadRelativeTo();
+// "Option"/"ColumnTolerances", columns with tolerances of their own, as "p: r=1e-3; T: a=0.01";
+// none when absent or malformed. The columns are resolved against the tables' names.
+std::vector<tallir::ColumnToleranceText> ReadColumnTolerances();
+// The comparison's settings: the precision rule, the tolerances but the columns' own, and the
+// reading of numbers (NaN and infinities, D exponents).
+tallir::CompareOptions ReadCompareSettings();
+// The keys of "Option" that ReadCompareSettings and ReadColumnTolerances read.
+QStringList CompareSettingsKeys();
 // Whether a text is one the tolerance may be set to: empty (off) or a number of 0 or more.
 bool ToleranceTextAccepted(const QString& text);
 

@@ -290,6 +290,14 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         {{"-r", "1e-9", "-a", "1e-19"}, {"R2 C2"}, 1, 1},
         {{"-r", "2"}, {"R2 C3"}, 1, 1},
         {{"-s", "-p", "6"}, {"R2 C2"}, 1, 1},          // 1e-20 against 0 agrees in 20 digits
+        // Tolerances of one column, in place of the global one of their kind.
+        {{"-r", "2=1e-9"}, {"R2 C2", "R2 C3"}, 1, 2},
+        {{"-r", "1e-9", "-r", "2=2"}, {"R2 C3"}, 1, 1},
+        {{"-a", "3=1e-9", "-r", "2=1.25"}, {}, 0, 0},   // |9 - 4| = 1.25 x 4
+        {{"-r", "2=1", "--rel-to", "2"}, {"R2 C3"}, 1, 1},
+        {{"-r", "2=1", "--rel-to", "min"}, {"R2 C2", "R2 C3"}, 1, 2},
+        {{"-r", "3=1", "--rel-to", "max"}, {"R1 C2", "R2 C2"}, 1, 2},
+        {{"-r", "3=1", "--full"}, {"R1 C2", "R2 C2", "R2 C3"}, 1, 3}, // relative to a 0
     };
     for (const Case& c : cases) {
         const Outcome run = TallirDiff(c.options + QStringList{a, b});
@@ -299,8 +307,34 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         EXPECT_TRUE(run.out.contains("beyond the tolerance " + QString::number(c.beyond))) << what << run.out.toStdString();
         EXPECT_TRUE(run.out.contains("at 3 cells")) << what << ": the closing message counts every differing cell";
         // "!=" never stands alone under a tolerance: the line after it says how many are beyond.
-        const QString within = QStringLiteral("within the tolerance: %1 regarded as the same, %2 beyond\n").arg(3 - c.beyond).arg(c.beyond);
+        const QString within = QStringLiteral("within the tolerance: %1 regarded as the same, %2 beyond; S when ").arg(3 - c.beyond).arg(c.beyond);
         EXPECT_EQ(run.out.contains("in smaller rows and cols.\n" + within), !c.options.isEmpty()) << what;
+    }
+    // Columns by name, and what is no tolerance: usage errors naming the argument.
+    const QString named1 = folder.write("n1.txt", "t p\n1 2\n"), named2 = folder.write("n2.txt", "t p\n1 2.5\n");
+    EXPECT_EQ(TallirDiff({"--names", "-a", "p=0.5", named1, named2}).status, 0);
+    EXPECT_EQ(TallirDiff({"--names", "-a", "p=0.4", named1, named2}).status, 1);
+    const struct {
+        QStringList arguments;
+        QString said;
+    } refused[] = {
+        {{"-a", "-1"}, "-a -1"},
+        {{"-a", "inf"}, "-a inf"},
+        {{"-r", "nan"}, "-r nan"},
+        {{"-r", ""}, "-r "},
+        {{"-r", "=1"}, "-r =1"},
+        {{"-a", "2=x"}, "-a 2=x"},
+        {{"-a", "0=1"}, ": 0"},
+        {{"-a", "p=1"}, ": p"},                       // a name without --names
+        {{"--rel-to", "3"}, "not 3"},
+        {{"-a", "4=1"}, "column 4 of a tolerance"},   // beyond both tables
+        {{"--full", "-a", "4=1"}, "column 4 of a tolerance"},
+        {{"--names", "-a", "q=1", named1, named2}, ": q"},
+    };
+    for (const auto& c : refused) {
+        const Outcome run = TallirDiff(c.arguments + (c.arguments.contains("--names") ? QStringList{} : QStringList{a, b}));
+        EXPECT_EQ(run.status, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.said)) << run.err.toStdString();
     }
     // Nothing beyond: status 0, no cell listed.
     const QString tiny = folder.write("tiny.txt", "1 2.0000000000001 0\n3 4 0\n");

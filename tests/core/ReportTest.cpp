@@ -190,11 +190,17 @@ TEST(Report, OptionsInForceSaidAsAPersonSetThem)
     set.precisionLog = 6.5;
     set.absoluteTolerance = 1e-9;
     set.relativeTolerance = 0.5;
+    set.relativeTo = RelativeTo::Min;
+    set.columnTolerances = {{1, 2.0, std::nullopt}};
     set.ignoredColumns = {{1, 3}, {6, 6}};
-    EXPECT_EQ(OptionsInForce({}, false, "by position"),
-              (List{{"Precision rule", "off"}, {"Absolute tolerance", "none"}, {"Relative tolerance", "none"},
-                    {"Columns left out", "none"}, {"Columns", "by position"}, {"Rows", "by position"}}));
-    EXPECT_EQ(OptionsInForce(set, true, "paired by key 1"),
+    EXPECT_EQ(OptionsInForce({}, false, "by position", {}),
+              (List{{"Precision rule", "off"}, {"Absolute tolerance", "none"}, {"Relative tolerance", "none"}, {"Relative to", "|x1|"},
+                    {"Regarded as the same", "never: every different number counts"}, {"Columns left out", "none"},
+                    {"Columns", "by position"}, {"Rows", "by position"}}));
+    EXPECT_EQ(OptionsInForce(set, true, "paired by key 1", {"t", "p"}),
               (List{{"Precision rule", "on: \"S\" above 6.50 digits"}, {"Absolute tolerance", "1e-09"}, {"Relative tolerance", "0.5"},
+                    {"Relative to", "min(|x1|, |x2|)"},
+                    {"Regarded as the same", "when more than 6.5 digits agree or |x2 − x1| ≤ 1e-09 or ≤ 0.5 × min(|x1|, |x2|); in p "
+                                             "|x2 − x1| ≤ 2 or ≤ 0.5 × min(|x1|, |x2|)"},
                     {"Columns left out", "2-4,7"}, {"Columns", "matched by name"}, {"Rows", "paired by key 1"}}));
 }
