@@ -74,10 +74,9 @@ void ShowAbout(QWidget* parent, bool versionTab, QWidget* frame)
 void ShowOptions(QWidget* parent)
 {
     const auto rule = [] {
-        QStringList values;
-        for (const QString& key : modUtil::CompareSettingsKeys())
-            values << modUtil::ReadString("Option", key, QString());
-        return values;
+        const tallir::CompareOptions o = modUtil::ReadCompareSettings();
+        return std::tuple(o.precisionSame, o.precisionLog, o.absoluteTolerance, o.relativeTolerance, o.relativeTo, o.grammar.nanInf,
+                          o.grammar.exponentD, tallir::ColumnTolerancesText(modUtil::ReadColumnTolerances()));
     };
     const auto before = rule();
     const bool csvBefore = modUtil::ReadInteger("Option", "CsvMode", 0) == 1;

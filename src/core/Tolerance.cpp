@@ -199,20 +199,21 @@ std::vector<ColumnTolerance> ResolveColumnTolerances(const std::vector<ColumnTol
 std::string DescribeTolerance(const CompareOptions& options, const std::vector<std::string>& names)
 {
     const std::string reference = ReferenceText(options.relativeTo);
+    // Each column's rule whole: the precision rule holds everywhere, the tolerances where no
+    // column's own replaces them.
     auto clause = [&](const Tolerance& tolerance) {
         std::string text;
+        if (options.precisionSame)
+            text = "more than " + Shortest(options.precisionLog) + " digits agree";
         if (tolerance.absolute)
-            text = "|x2 − x1| ≤ " + Shortest(*tolerance.absolute);
+            text += (text.empty() ? "" : " or ") + std::string("|x2 − x1| ≤ ") + Shortest(*tolerance.absolute);
         if (tolerance.relative)
-            text += (text.empty() ? "|x2 − x1| ≤ " : " or ≤ ") + Shortest(*tolerance.relative) + " × " + reference;
+            text += (text.empty() ? "" : " or ") + std::string(tolerance.absolute ? "≤ " : "|x2 − x1| ≤ ")
+                + Shortest(*tolerance.relative) + " × " + reference;
         return text;
     };
-    std::string rule;
-    if (options.precisionSame)
-        rule = "more than " + Shortest(options.precisionLog) + " digits agree";
     const std::string global = clause({options.absoluteTolerance, options.relativeTolerance});
-    if (!global.empty())
-        rule += (rule.empty() ? "" : " or ") + global;
+    std::string rule = global.empty() ? "" : "S when " + global;
     std::vector<std::uint64_t> columns;
     for (const ColumnTolerance& own : options.columnTolerances)
         if (std::find(columns.begin(), columns.end(), own.column) == columns.end())
@@ -222,9 +223,9 @@ std::string DescribeTolerance(const CompareOptions& options, const std::vector<s
         const std::string name = column < names.size() && !names[column].empty() ? names[column] : "C" + std::to_string(column + 1);
         const std::string own =
             clause(ToleranceIn(column, options.absoluteTolerance, options.relativeTolerance, options.columnTolerances));
-        rule += (rule.empty() ? "" : "; ") + std::string("in ") + name + " " + (own.empty() ? "no tolerance" : own);
+        rule += (rule.empty() ? "S in " : "; in ") + name + (own.empty() ? " never" : " when " + own);
     }
-    return rule.empty() ? std::string() : "S when " + rule;
+    return rule;
 }
 
 } // namespace tallir

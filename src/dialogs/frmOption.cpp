@@ -7,12 +7,16 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QToolButton>
 #include <cmath>
@@ -76,6 +80,44 @@ frmOption::frmOption(QWidget* parent)
     check5_->setToolTip(QStringLiteral("D or d marks an exponent as E does, as Fortran programs write it"));
     place(check5_, 240, 2340, 3900, 255);
 
+    // The relative tolerance and what it is a share of; then columns with tolerances of their own.
+    label3_ = new QLabel(QStringLiteral("Relative tolerance"), this);
+    label3_->setObjectName(QStringLiteral("Label3"));
+    place(label3_, 240, 2730, 1560, 210);
+    text3_ = new QLineEdit(this);
+    text3_->setObjectName(QStringLiteral("Text3"));
+    text3_->setPlaceholderText(QStringLiteral("none"));
+    text3_->setToolTip(QStringLiteral("Two different numbers are regarded as the same (\"S\") when |x2 - x1| is at most this "
+                                      "share of the reference; empty for none"));
+    place(text3_, 1800, 2700, 615, 270);
+    text3_->setAlignment(Qt::AlignRight);
+    InstallKeyFilter(text3_, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
+    label4_ = new QLabel(QStringLiteral("of"), this);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    place(label4_, 2640, 2730, 300, 210);
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    for (const tallir::RelativeTo to : {tallir::RelativeTo::File1, tallir::RelativeTo::File2, tallir::RelativeTo::Max, tallir::RelativeTo::Min})
+        combo1_->addItem(QString::fromUtf8(tallir::ReferenceText(to)), QString::fromUtf8(tallir::RelativeToName(to)));
+    combo1_->setToolTip(QStringLiteral("|x1| is File 1's number, |x2| File 2's"));
+    place(combo1_, 2940, 2700, 1275, 270);
+    label5_ = new QLabel(QStringLiteral("Tolerances of single columns (by number from 1, or by name)"), this);
+    label5_->setObjectName(QStringLiteral("Label5"));
+    place(label5_, 240, 3090, 3975, 210);
+    grid1_ = new QTableWidget(0, 3, this);
+    grid1_->setObjectName(QStringLiteral("Grid1"));
+    grid1_->setHorizontalHeaderLabels({QStringLiteral("Column"), QStringLiteral("Absolute"), QStringLiteral("Relative")});
+    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid1_->verticalHeader()->setVisible(false);
+    grid1_->setToolTip(QStringLiteral("A column's own tolerance replaces the one above of its kind there; "
+                                      "leave a row's column empty to drop it"));
+    connect(grid1_, &QTableWidget::cellChanged, this, [this](int row, int) {
+        // A blank row stays last, for the next column.
+        if (row == grid1_->rowCount() - 1 && grid1_->item(row, 0) && !grid1_->item(row, 0)->text().trimmed().isEmpty())
+            grid1_->insertRow(grid1_->rowCount());
+    });
+    place(grid1_, 240, 3330, 3975, 1290);
+
     check2_ = new QCheckBox(QStringLiteral("Immediate Compare"), this);
     check2_->setObjectName(QStringLiteral("Check2"));
     place(check2_, 240, 1320, 1815, 255);
@@ -123,7 +165,8 @@ void frmOption::layOut()
     double stretchY = 1;
     for (const auto& [control, twips] : places_) {
         const QRect natural = Twips(twips.left(), twips.top(), twips.width(), twips.height());
-        if (qobject_cast<QLineEdit*>(control) || qobject_cast<QToolButton*>(control))
+        if (qobject_cast<QLineEdit*>(control) || qobject_cast<QToolButton*>(control) || control == grid1_
+            || control == combo1_)
             continue; // no caption of their own
         const QSize needed = control->sizeHint();
         stretchX = std::max(stretchX, double(needed.width()) / std::max(1, natural.width()));
@@ -138,7 +181,7 @@ void frmOption::layOut()
     };
     for (const auto& [control, twips] : places_)
         control->setGeometry(scaled(twips));
-    setFixedSize(scaled(QRect(0, 0, 5655, 2700)).size());
+    setFixedSize(scaled(QRect(0, 0, 5655, 4740)).size());
 }
 
 void frmOption::Form_Load()
@@ -159,6 +202,9 @@ void frmOption::Form_Load()
     check3_->setChecked(modUtil::ReadInteger("Option", "CsvMode", 0) == 1);
     check4_->setChecked(modUtil::ReadInteger("Option", "NanInf", 0) == 1);
     check5_->setChecked(modUtil::ReadInteger("Option", "ExponentD", 0) == 1);
+    text3_->setText(modUtil::ReadString("Option", "RelativeTolerance", QString()));
+    combo1_->setCurrentIndex(std::max(0, combo1_->findData(QString::fromUtf8(tallir::RelativeToName(modUtil::ReadRelativeTo())))));
+    showColumnTolerances(modUtil::ReadString("Option", "ColumnTolerances", QString()));
     const qint16 arrange = modUtil::ReadInteger("Option", "WindowArrange", 2);
     option1_[std::size_t(arrange >= 0 && arrange <= 3 ? arrange : 2)]->setChecked(true);
 }
@@ -169,6 +215,56 @@ int frmOption::SelectedOptionIndex(const std::array<QRadioButton*, 4>& options)
         if (options[i]->isChecked())
             return int(i);
     return -1;
+}
+
+void frmOption::showColumnTolerances(const QString& text)
+{
+    const auto tolerances = tallir::ParseColumnTolerances(text.toStdString()).value_or(std::vector<tallir::ColumnToleranceText>());
+    const QSignalBlocker quiet(grid1_);
+    grid1_->setRowCount(0);
+    auto number = [](const std::optional<double>& value) { return value ? modUtil::DoubleToText(*value) : QString(); };
+    for (const tallir::ColumnToleranceText& own : tolerances) {
+        const int row = grid1_->rowCount();
+        grid1_->insertRow(row);
+        grid1_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(own.column)));
+        grid1_->setItem(row, 1, new QTableWidgetItem(number(own.absolute)));
+        grid1_->setItem(row, 2, new QTableWidgetItem(number(own.relative)));
+    }
+    grid1_->insertRow(grid1_->rowCount());
+}
+
+std::optional<QString> frmOption::columnTolerancesText()
+{
+    std::vector<tallir::ColumnToleranceText> tolerances;
+    auto text = [this](int row, int col) { return grid1_->item(row, col) ? grid1_->item(row, col)->text().trimmed() : QString(); };
+    auto refuse = [this](int row, int col, const QString& problem) {
+        platform::MsgBox(QStringLiteral("Tolerances of single columns, row %1: %2").arg(row + 1).arg(problem), platform::Buttons::Ok,
+                         platform::Icon::Exclamation, {}, this);
+        grid1_->setCurrentCell(row, col);
+        grid1_->setFocus();
+        return std::nullopt;
+    };
+    for (int row = 0; row < grid1_->rowCount(); ++row) {
+        const QString column = text(row, 0);
+        if (column.isEmpty())
+            continue; // a row without its column is dropped
+        if (column.contains(QRegularExpression(QStringLiteral("[:;,=]"))))
+            return refuse(row, 0, QStringLiteral("a column is a number from 1 or a name without : ; , or ="));
+        tallir::ColumnToleranceText own{column.toStdString(), {}, {}};
+        for (const int col : {1, 2}) {
+            const QString value = text(row, col);
+            if (value.isEmpty())
+                continue;
+            const auto number = modUtil::ToleranceValue(value);
+            if (!number)
+                return refuse(row, col, QStringLiteral("the tolerance must be a number of 0 or more, or empty."));
+            (col == 1 ? own.absolute : own.relative) = number;
+        }
+        if (!own.absolute && !own.relative)
+            return refuse(row, 1, QStringLiteral("give an absolute or a relative tolerance, or empty the column."));
+        tolerances.push_back(std::move(own));
+    }
+    return QString::fromStdString(tallir::ColumnTolerancesText(tolerances));
 }
 
 void frmOption::Step(int direction)
@@ -189,7 +285,7 @@ void frmOption::Command1_Click(int index)
         return QString::number(box->checkState() == Qt::Checked ? 1 : box->checkState() == Qt::PartiallyChecked ? 2 : 0);
     };
     switch (index) {
-    case 0:
+    case 0: {
         // An unreadable tolerance is refused here and never written.
         if (!modUtil::ToleranceTextAccepted(text2_->text())) {
             platform::MsgBox(QStringLiteral("The absolute tolerance must be a number of 0 or more, or empty for none."),
@@ -197,6 +293,15 @@ void frmOption::Command1_Click(int index)
             text2_->setFocus();
             return;
         }
+        if (!modUtil::ToleranceTextAccepted(text3_->text())) {
+            platform::MsgBox(QStringLiteral("The relative tolerance must be a number of 0 or more, or empty for none."),
+                             platform::Buttons::Ok, platform::Icon::Exclamation, {}, this);
+            text3_->setFocus();
+            return;
+        }
+        const auto columns = columnTolerancesText();
+        if (!columns)
+            return;
         modUtil::WriteString("Option", "PrecisionSame", checkText(check1_));
         // The number as shown; never a text that is not one, however it got into the box.
         if (modUtil::TextIsNumber(text1_->text()))
@@ -207,8 +312,12 @@ void frmOption::Command1_Click(int index)
         modUtil::WriteString("Option", "CsvMode", check3_->isChecked() ? "1" : "0");
         modUtil::WriteString("Option", "NanInf", check4_->isChecked() ? "1" : "0");
         modUtil::WriteString("Option", "ExponentD", check5_->isChecked() ? "1" : "0");
+        modUtil::WriteString("Option", "RelativeTolerance", text3_->text().trimmed());
+        modUtil::WriteString("Option", "RelativeTo", combo1_->currentData().toString());
+        modUtil::WriteString("Option", "ColumnTolerances", *columns);
         accept();
         break;
+    }
     case 1:
         reject();
         break;
@@ -227,6 +336,9 @@ void frmOption::Command1_Click(int index)
             check3_->setChecked(false);
             check4_->setChecked(false);
             check5_->setChecked(false);
+            text3_->clear();
+            combo1_->setCurrentIndex(0);
+            showColumnTolerances(QString());
         }
         break;
     default:

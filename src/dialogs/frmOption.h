@@ -1,14 +1,18 @@
 #pragma once
-// The options dialog: the precision rule and its digits, the absolute tolerance, immediate
-// comparison, and the arrangement at start-up. It reads section "Option" when it opens and
+// The options dialog: the precision rule and its digits, the absolute and relative tolerances
+// and the columns' own, the reading of files, immediate comparison, and the arrangement at
+// start-up. It reads section "Option" when it opens and
 // writes it only on OK.
 
 #include <QDialog>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
+class QTableWidget;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +38,9 @@ public:
     QCheckBox* Check5() const { return check5_; } // D exponents
     QLineEdit* Text1() const { return text1_; }
     QLineEdit* Text2() const { return text2_; } // the absolute tolerance
+    QLineEdit* Text3() const { return text3_; } // the relative tolerance
+    QComboBox* Combo1() const { return combo1_; } // what the relative one is a share of
+    QTableWidget* Grid1() const { return grid1_; } // columns' own: column, absolute, relative
     QRadioButton* Option1(int index) const { return option1_.at(std::size_t(index)); }
     QPushButton* Command1(int index) const { return command1_.at(std::size_t(index)); }
     QToolButton* UpDown1(int direction) const { return direction > 0 ? up_ : down_; }
@@ -54,6 +61,10 @@ private:
     // A control's place in twips, applied by layOut once every control exists.
     void place(QWidget* control, int left, int top, int width, int height);
     void layOut();
+    // The columns' own tolerances as the table holds them, a blank row last for the next one.
+    void showColumnTolerances(const QString& text);
+    // The table as the settings write it; empty with a message to the user when a row is not one.
+    std::optional<QString> columnTolerancesText();
 
     std::vector<std::pair<QWidget*, QRect>> places_;
 
@@ -69,6 +80,12 @@ private:
     QCheckBox* check3_;
     QCheckBox* check4_;
     QCheckBox* check5_;
+    QLabel* label3_;
+    QLineEdit* text3_;
+    QLabel* label4_;
+    QComboBox* combo1_;
+    QLabel* label5_;
+    QTableWidget* grid1_;
     QGroupBox* frame2_;
     std::array<QRadioButton*, 4> option1_{};
     std::array<QPushButton*, 3> command1_{};

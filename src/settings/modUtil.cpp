@@ -223,18 +223,16 @@ tallir::CompareOptions ReadCompareSettings()
     return options;
 }
 
-QStringList CompareSettingsKeys()
-{
-    return {"PrecisionSame", "PrecisionLog", "AbsoluteTolerance", "RelativeTolerance", "RelativeTo", "ColumnTolerances", "NanInf",
-            "ExponentD"};
-}
 
 bool ToleranceTextAccepted(const QString& text)
 {
-    if (text.trimmed().isEmpty())
-        return true;
+    return text.trimmed().isEmpty() || ToleranceValue(text);
+}
+
+std::optional<double> ToleranceValue(const QString& text)
+{
     const auto value = TextToNumber(text.trimmed());
-    return value && *value >= 0;
+    return value && *value >= 0 ? value : std::nullopt;
 }
 
 QString DoubleToText(double value)

@@ -6,7 +6,6 @@
 #include "core/Compare.h"
 
 #include <QString>
-#include <QStringList>
 
 namespace modUtil {
 
@@ -56,10 +55,10 @@ std::vector<tallir::ColumnToleranceText> ReadColumnTolerances();
 // The comparison's settings: the precision rule, the tolerances but the columns' own, and the
 // reading of numbers (NaN and infinities, D exponents).
 tallir::CompareOptions ReadCompareSettings();
-// The keys of "Option" that ReadCompareSettings and ReadColumnTolerances read.
-QStringList CompareSettingsKeys();
 // Whether a text is one the tolerance may be set to: empty (off) or a number of 0 or more.
 bool ToleranceTextAccepted(const QString& text);
+// The tolerance a text stands for: a number of 0 or more in the locale's form or the C form.
+std::optional<double> ToleranceValue(const QString& text);
 
 // There is no "system.ini" here: the default comes back.
 QString ReadSystemIni(const QString& section, const QString& key, const QString& defaultValue);

@@ -7,6 +7,8 @@
 #include "support/FrameFixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QTableWidget>
 #include <QPushButton>
 
 namespace {
@@ -172,11 +174,32 @@ TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)
     EXPECT_EQ(grid(2)->TextMatrix(1, 3), "S");
     EXPECT_TRUE(figures().startsWith("0 beyond the tolerance")) << figures().toStdString();
 
+    // Column 3's own relative tolerance, then its reference: |9 - 3| = 6 is beyond 1 x |3|,
+    // within 1 x |9|. The figures state the rule; a column that is not there is said.
+    auto columnOwn = [](const char* to) {
+        return [to](frmOption& dialog) {
+            dialog.Text2()->setText("");
+            dialog.Grid1()->setItem(0, 0, new QTableWidgetItem("3"));
+            dialog.Grid1()->setItem(0, 2, new QTableWidgetItem("1"));
+            dialog.Combo1()->setCurrentIndex(dialog.Combo1()->findText(to));
+        };
+    };
+    options(columnOwn("|x1|"));
+    EXPECT_EQ(fake.messages.size(), shown + 3);
+    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "-0.30");
+    options(columnOwn("|x2|"));
+    EXPECT_EQ(fake.messages.size(), shown + 4);
+    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "S");
+    EXPECT_TRUE(figures().endsWith("; S in C3 when |x2 − x1| ≤ 1 × |x2|")) << figures().toStdString();
+    options([](frmOption& dialog) { dialog.Grid1()->setItem(0, 0, new QTableWidgetItem("vx")); });
+    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "-0.30");
+    EXPECT_TRUE(status().contains("no column vx in File 1 for its tolerance")) << status().toStdString();
+
     // Cancel changes nothing and compares nothing.
     fake.onDialog = [](QDialog& dialog) {
         static_cast<frmOption&>(dialog).Text2()->setText("");
         static_cast<frmOption&>(dialog).Command1(1)->click();
     };
     frame.mnuToolOption()->trigger();
-    EXPECT_EQ(fake.messages.size(), shown + 2);
+    EXPECT_EQ(fake.messages.size(), shown + 5);
 }

@@ -239,6 +239,7 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
     const QString plain = folder.write("plain.csv", "1.50,\"a, b\"\n");
     const QString named1 = folder.write("n1.txt", "time x\n0 1\n"), named2 = folder.write("n2.txt", "x time\n1.0 0\n");
     const QString fortran = folder.write("f.txt", "1.5D+02 nan\n"), decimal = folder.write("d.txt", "150 NaN\n");
+    const QString zero = folder.write("zero.txt", "0\n"), tiny = folder.write("tiny.txt", "1e-20\n");
     struct Case {
         const char* settings;
         QStringList arguments;
@@ -256,6 +257,14 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
         {"NanInf=1\nExponentD=1", {"--settings", fortran, decimal}, 0},
         {"NanInf=1", {"--settings", fortran, decimal}, 1},
         {"ExponentD=1", {"--settings", fortran, decimal}, 1},
+        {"RelativeTolerance=3e-12", {"--settings", same, close}, 0},                      // 1e-11 of 4
+        {"RelativeTolerance=2e-12", {"--settings", same, close}, 1},
+        {"RelativeTolerance=1\nRelativeTo=max", {"--settings", zero, tiny}, 0},
+        {"RelativeTolerance=1", {"--settings", zero, tiny}, 1},                           // of the 0 in File 1
+        {"ColumnTolerances=2: a=1e-10", {"--settings", same, close}, 0},
+        {"ColumnTolerances=1: a=1e-10", {"--settings", same, close}, 1},
+        {"ColumnTolerances=2: a=1e-12", {"--settings", "-a", "2=1e-10", same, close}, 0}, // the command line wins
+        {"ColumnTolerances=p: a=1", {"--settings", same, close}, 2},                      // no names to find p by
     };
     for (const Case& c : cases) {
         folder.write("Tallir.ini", QByteArray("[Option]\n") + c.settings + "\n");
@@ -307,7 +316,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         EXPECT_TRUE(run.out.contains("beyond the tolerance " + QString::number(c.beyond))) << what << run.out.toStdString();
         EXPECT_TRUE(run.out.contains("at 3 cells")) << what << ": the closing message counts every differing cell";
         // "!=" never stands alone under a tolerance: the line after it says how many are beyond.
-        const QString within = QStringLiteral("within the tolerance: %1 regarded as the same, %2 beyond; S when ").arg(3 - c.beyond).arg(c.beyond);
+        const QString within = QStringLiteral("within the tolerance: %1 regarded as the same, %2 beyond; S ").arg(3 - c.beyond).arg(c.beyond);
         EXPECT_EQ(run.out.contains("in smaller rows and cols.\n" + within), !c.options.isEmpty()) << what;
     }
     // Columns by name, and what is no tolerance: usage errors naming the argument.

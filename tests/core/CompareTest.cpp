@@ -704,6 +704,9 @@ TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
     options.relativeTo = RelativeTo::Max;
     options.columnTolerances = {{1, 0.01, std::nullopt}, {3, std::nullopt, 0.5}};
     EXPECT_EQ(DescribeTolerance(options, {"p", "T"}),
-              "S when more than 10 digits agree or |x2 − x1| ≤ 1e-09 × max(|x1|, |x2|); in T |x2 − x1| ≤ 0.01 or ≤ 1e-09 × "
-              "max(|x1|, |x2|); in C4 |x2 − x1| ≤ 0.5 × max(|x1|, |x2|)");
+              "S when more than 10 digits agree or |x2 − x1| ≤ 1e-09 × max(|x1|, |x2|); in T when more than 10 digits agree or "
+              "|x2 − x1| ≤ 0.01 or ≤ 1e-09 × max(|x1|, |x2|); in C4 when more than 10 digits agree or |x2 − x1| ≤ 0.5 × max(|x1|, |x2|)");
+    CompareOptions onlyOwn;
+    onlyOwn.columnTolerances = {{0, 1.0, std::nullopt}, {2, std::nullopt, std::nullopt}};
+    EXPECT_EQ(DescribeTolerance(onlyOwn), "S in C1 when |x2 − x1| ≤ 1; in C3 never");
 }

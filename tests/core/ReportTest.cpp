@@ -201,6 +201,6 @@ TEST(Report, OptionsInForceSaidAsAPersonSetThem)
               (List{{"Precision rule", "on: \"S\" above 6.50 digits"}, {"Absolute tolerance", "1e-09"}, {"Relative tolerance", "0.5"},
                     {"Relative to", "min(|x1|, |x2|)"},
                     {"Regarded as the same", "when more than 6.5 digits agree or |x2 − x1| ≤ 1e-09 or ≤ 0.5 × min(|x1|, |x2|); in p "
-                                             "|x2 − x1| ≤ 2 or ≤ 0.5 × min(|x1|, |x2|)"},
+                                             "when more than 6.5 digits agree or |x2 − x1| ≤ 2 or ≤ 0.5 × min(|x1|, |x2|)"},
                     {"Columns left out", "2-4,7"}, {"Columns", "matched by name"}, {"Rows", "paired by key 1"}}));
 }

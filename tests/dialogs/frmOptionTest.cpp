@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QComboBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -225,4 +227,63 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     EXPECT_FALSE(modUtil::ReadAbsoluteTolerance());
     for (const char* key : {"CsvMode", "NanInf", "ExponentD"})
         EXPECT_EQ(modUtil::ReadInteger("Option", key, 1), 0) << key;
+}
+
+TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
+{
+    const TempFolder folder;
+    FakePlatform fake;
+    const QByteArray stored = "p: r=0.001; 3: a=0.5";
+    folder.write("Tallir.ini", "[Option]\nRelativeTolerance=1e-6\nRelativeTo=max\nColumnTolerances=" + stored + "\n");
+    frmOption dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.Text3()->text(), "1e-6");
+    EXPECT_EQ(dialog.Combo1()->currentText(), "max(|x1|, |x2|)");
+    QTableWidget* table = dialog.Grid1();
+    auto cell = [table](int row, int col) { return table->item(row, col) ? table->item(row, col)->text() : QString(); };
+    ASSERT_EQ(table->rowCount(), 3); // and a blank row for the next column
+    EXPECT_EQ(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(1, 0), cell(1, 1), cell(1, 2), cell(2, 0)}),
+              QStringList({"p", "", "0.001", "3", "0.5", "", ""}));
+    table->setItem(2, 0, new QTableWidgetItem("T"));
+    EXPECT_EQ(table->rowCount(), 4) << "a column typed in the blank row makes another";
+
+    // What is not a tolerance is refused with a message on OK, and nothing is written.
+    const struct {
+        int row, col;
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {2, 1, "", "Tolerances of single columns, row 3: give an absolute or a relative tolerance, or empty the column."},
+        {2, 1, "-1", "Tolerances of single columns, row 3: the tolerance must be a number of 0 or more, or empty."},
+        {2, 2, "1e-", "Tolerances of single columns, row 3: the tolerance must be a number of 0 or more, or empty."},
+        {2, 0, "a:b", "Tolerances of single columns, row 3: a column is a number from 1 or a name without : ; , or ="},
+    };
+    for (const auto& c : refused) {
+        table->setItem(c.row, c.col, new QTableWidgetItem(c.text));
+        fake.messages.clear();
+        dialog.Command1_Click(0);
+        ASSERT_EQ(fake.messages.size(), 1u) << c.text;
+        EXPECT_EQ(fake.messages[0].text, c.message);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(table->currentRow(), c.row);
+        table->setItem(c.row, c.col, new QTableWidgetItem(c.col == 0 ? "T" : ""));
+    }
+    dialog.Text3()->setText("-1");
+    fake.messages.clear();
+    dialog.Command1_Click(0);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "The relative tolerance must be a number of 0 or more, or empty for none.");
+    EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), QString(stored));
+    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", ""), "1e-6");
+
+    // Written as the settings keep them; a row whose column is emptied is dropped.
+    table->setItem(2, 1, new QTableWidgetItem("0.01"));
+    table->setItem(0, 0, new QTableWidgetItem(""));
+    dialog.Text3()->setText("");
+    dialog.Combo1()->setCurrentIndex(3);
+    dialog.Command1_Click(0);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), "3: a=0.5; T: a=0.01");
+    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", "x"), "");
+    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTo", ""), "min");
 }
