@@ -49,7 +49,8 @@ void CompareGrids()
         options.cancel = &progress.cancelled;
         if (keys)
             options.alignment = std::make_shared<tallir::RowAlignment>(
-                tallir::AlignByKeys(store1.table(), store2.table(), *keys, tallir::File2Columns(options, *keys), options.cancel));
+                tallir::AlignByKeys(store1.table(), store2.table(), *keys, tallir::File2Columns(options, *keys), options.cancel,
+                                    KeyTolerance()));
         else if (align == 2)
             options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table(), options.cancel));
         result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);

@@ -38,7 +38,8 @@ std::string RowsPairing()
 {
     switch (AlignRows()) {
     case 1:
-        return "paired by key " + modUtil::ReadString("Option", "KeyColumns", "1").toStdString();
+        return "paired by key " + modUtil::ReadString("Option", "KeyColumns", "1").toStdString()
+            + (KeyTolerance() > 0 ? " within " + tallir::ScriptNumber(KeyTolerance()) : std::string());
     case 2:
         return "paired around identical rows";
     default:

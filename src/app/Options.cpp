@@ -44,6 +44,11 @@ int AlignRows()
     return way >= 0 && way <= 2 ? way : 0;
 }
 
+double KeyTolerance()
+{
+    return modUtil::ToleranceValue(modUtil::ReadString("Option", "KeyTolerance", QString())).value_or(0);
+}
+
 std::optional<std::vector<std::uint64_t>> KeyColumns(const std::vector<std::string>& names)
 {
     return tallir::KeyColumns(modUtil::ReadString("Option", "KeyColumns", "1").toStdString(), names);

@@ -100,7 +100,8 @@ void ShowOptions(QWidget* parent)
 void ShowAlignRows(QWidget* parent)
 {
     const auto way = [] {
-        return std::pair(AlignRows(), AlignRows() == 1 ? modUtil::ReadString("Option", "KeyColumns", "1") : QString());
+        return std::tuple(AlignRows(), AlignRows() == 1 ? modUtil::ReadString("Option", "KeyColumns", "1") : QString(),
+                          AlignRows() == 1 ? KeyTolerance() : 0.0);
     };
     const auto before = way();
     frmAlign dialog(parent);

@@ -74,6 +74,8 @@ bool NamesLine();
 // names), nothing when the list names a column there is not.
 int AlignRows();
 std::optional<std::vector<std::uint64_t>> KeyColumns(const std::vector<std::string>& names);
+// "Option"/"KeyTolerance": numeric key values this far apart still pair; 0 for exact keys.
+double KeyTolerance();
 
 // The tokens of the command line, from the arguments after the program name.
 QStringList CommandLineTokens(const QStringList& arguments);

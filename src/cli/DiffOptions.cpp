@@ -62,6 +62,8 @@ QString DiffHelpText()
         "      --key LIST           pair rows by the values in these columns (like 1 or\n"
         "                           1,3, or names with --names) rather than by position:\n"
         "                           a row missing in one file is listed as \"only in\"\n"
+        "      --key-tol X          with --key, numeric key values at most X apart pair\n"
+        "                           (the nearest in reach)\n"
         "      --align              pair rows around the rows identical in both files\n"
         "  -q, --quiet              print nothing; the exit status tells\n"
         "      --max-beyond N       status 0 while at most N cells lie beyond the tolerance\n"
@@ -128,6 +130,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption ignore({"X", "ignore-columns"}, "", "LIST");
     const QCommandLineOption settings("settings", "");
     const QCommandLineOption key("key", "", "LIST");
+    const QCommandLineOption keyTolerance("key-tol", "", "X");
     const QCommandLineOption align("align", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
     const QCommandLineOption json("json", "");
@@ -137,7 +140,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption maxBeyond("max-beyond", "", "N");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
-    parser.addOptions({same, precision, absolute, relative, relativeTo, ignore, settings, key, align, quiet, json, html, full, all, git, csv, names,
+    parser.addOptions({same, precision, absolute, relative, relativeTo, ignore, settings, key, keyTolerance, align, quiet, json, html, full, all, git, csv, names,
                        nan, fortran, maxLine, maxBeyond, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -236,6 +239,14 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         options.keyList = parser.value(key);
         if (!tallir::KeyColumns(options.keyList.toStdString(), {}) && !parser.isSet(names))
             return UsageError(QStringLiteral("not a list of columns: ") + options.keyList);
+    }
+    if (parser.isSet(keyTolerance)) {
+        const auto tolerance = tallir::ParseToleranceValue(parser.value(keyTolerance).toStdString());
+        if (!tolerance)
+            return UsageError(QStringLiteral("the key tolerance is not a finite number of 0 or more: --key-tol ") + parser.value(keyTolerance));
+        if (options.keyList.isEmpty())
+            return UsageError(QStringLiteral("--key-tol needs --key"));
+        options.keyTolerance = *tolerance;
     }
     options.alignIdentical = parser.isSet(align);
     if (options.alignIdentical && !options.keyList.isEmpty())

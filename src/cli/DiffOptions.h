@@ -24,6 +24,7 @@ struct DiffOptions {
     // Rows paired by the values of these key columns (numbers from 1, or names with --names),
     // or by identical rows, rather than by position. Empty: no key.
     QString keyList;
+    double keyTolerance = 0; // numeric key cells this far apart still pair
     bool alignIdentical = false;
     QString htmlPath; // also write the HTML report there; empty: none
     // Called by git as its diff driver: the names shown are a/ and b/ and the path in the

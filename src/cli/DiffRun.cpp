@@ -170,7 +170,8 @@ DiffOutcome RunDiff(const DiffOptions& options)
                 return outcome;
             }
         compare.alignment = std::make_shared<tallir::RowAlignment>(
-            tallir::AlignByKeys(*run.file1.table, *run.file2.table, *keys, tallir::File2Columns(compare, *keys)));
+            tallir::AlignByKeys(*run.file1.table, *run.file2.table, *keys, tallir::File2Columns(compare, *keys), nullptr,
+                                options.keyTolerance));
         run.keyColumns = *keys;
     } else if (options.alignIdentical) {
         compare.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(*run.file1.table, *run.file2.table));

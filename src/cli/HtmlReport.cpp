@@ -1,9 +1,13 @@
 #include "HtmlReport.h"
 
+#include "report/Report.h"
+
 #include <fstream>
 
 std::string RowsPairing(const DiffOptions& options)
 {
+    if (!options.keyList.isEmpty() && options.keyTolerance > 0)
+        return "paired by key " + options.keyList.toStdString() + " within " + tallir::ScriptNumber(options.keyTolerance);
     if (!options.keyList.isEmpty())
         return std::string("paired by key ").append(options.keyList.toStdString());
     return options.alignIdentical ? "paired around identical rows" : "by position";

@@ -4,6 +4,8 @@
 #include "NumericText.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
@@ -76,6 +78,25 @@ struct Keys {
         }
         return 0;
     }
+    // How far apart two rows' keys are: the largest difference of their numeric key cells, or
+    // nothing when a cell is beyond the tolerance (or a text cell differs).
+    std::optional<double> distance(std::size_t row, const Keys& other, std::size_t otherRow, double tolerance) const
+    {
+        double largest = 0;
+        for (std::size_t i = 0; i < width; ++i) {
+            const KeyCell& a = cells[row * width + i];
+            const KeyCell& b = other.cells[otherRow * width + i];
+            if (a.numeric && b.numeric) {
+                const double apart = std::fabs(a.value - b.value);
+                if (!(apart <= tolerance))
+                    return std::nullopt;
+                largest = std::max(largest, apart);
+            } else if (a.numeric != b.numeric || a.text != b.text) {
+                return std::nullopt;
+            }
+        }
+        return largest;
+    }
     bool increasing() const
     {
         for (std::size_t r = 1; r < rows(); ++r)
@@ -101,7 +122,7 @@ RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vect
 }
 
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
-                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel)
+                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel, double keyTolerance)
 try {
     const Keys keys1(file1, keyColumns1, cancel), keys2(file2, keyColumns2, cancel);
     const std::size_t rows1 = file1.rowCount(), rows2 = file2.rowCount();
@@ -114,6 +135,20 @@ try {
         alignment.merged = true;
         std::size_t i = 0, j = 0;
         while (i < rows1 || j < rows2) {
+            if (keyTolerance > 0 && i < rows1 && j < rows2) {
+                if (const auto apart = keys1.distance(i, keys2, j, keyTolerance)) {
+                    // In reach; the next row of either file may be nearer still.
+                    const auto next1 = i + 1 < rows1 ? keys1.distance(i + 1, keys2, j, keyTolerance) : std::nullopt;
+                    const auto next2 = j + 1 < rows2 ? keys1.distance(i, keys2, j + 1, keyTolerance) : std::nullopt;
+                    if (next1 && *next1 < *apart)
+                        pairs.push_back({i++, NoRow});
+                    else if (next2 && *next2 < *apart)
+                        pairs.push_back({NoRow, j++});
+                    else
+                        pairs.push_back({i++, j++});
+                    continue;
+                }
+            }
             const int order = i == rows1 ? 1 : j == rows2 ? -1 : keys1.compare(i, keys2, j);
             if (order < 0)
                 pairs.push_back({i++, NoRow});
@@ -143,6 +178,30 @@ try {
     for (std::size_t i = 0; i < rows1; ++i) {
         if (i % 4096 == 0)
             StopIfCancelled(cancel);
+        if (keyTolerance > 0 && keys1.width > 0) {
+            // The rows of File 2 whose first key cell is in reach lie together in key order;
+            // the nearest unused one of them whose other cells are in reach too.
+            const KeyCell& lead = keys1.cells[i * keys1.width];
+            const auto inReach = [&](std::uint64_t j, bool below) {
+                const KeyCell& cell = keys2.cells[j * keys2.width];
+                if (!lead.numeric || !cell.numeric)
+                    return below ? cell < lead : !(lead < cell);
+                return below ? cell.value < lead.value - keyTolerance : cell.value <= lead.value + keyTolerance;
+            };
+            const auto from = std::partition_point(sorted.begin(), sorted.end(), [&](std::uint64_t j) { return inReach(j, true); });
+            const auto to = std::partition_point(from, sorted.end(), [&](std::uint64_t j) { return inReach(j, false); });
+            std::optional<double> nearest;
+            for (auto at = from; at != to; ++at) {
+                const auto apart = taken2[*at] ? std::nullopt : keys1.distance(i, keys2, *at, keyTolerance);
+                if (apart && (!nearest || *apart < *nearest || (*apart == *nearest && *at < partner1[i]))) {
+                    nearest = apart;
+                    partner1[i] = *at;
+                }
+            }
+            if (nearest)
+                taken2[partner1[i]] = true;
+            continue;
+        }
         const auto first = std::partition_point(sorted.begin(), sorted.end(),
                                                 [&](std::uint64_t j) { return keys2.compare(j, keys1, i) < 0; });
         if (first == sorted.end() || keys2.compare(*first, keys1, i) != 0)

@@ -34,10 +34,14 @@ struct RowAlignment {
 // walk in key order; otherwise File 1's order leads and each row of File 2 without a partner
 // comes just before the first pair after it.
 // Set from another thread, cancel stops either pairing part way.
+// With a key tolerance, numeric key cells at most that far apart count as equal (text cells
+// still match by text), and of several rows in reach a row pairs with the nearest one: the
+// smallest largest difference over its key cells, the first in File 2 on a tie.
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns);
 // The same where File 2's key columns stand elsewhere (columns matched by name).
 RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vector<std::uint64_t>& keyColumns1,
-                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel = nullptr);
+                         const std::vector<std::uint64_t>& keyColumns2, const std::atomic<bool>* cancel = nullptr,
+                         double keyTolerance = 0);
 
 // Rows with identical texts anchor the pairing: first those that occur once in each stretch
 // (in their longest increasing run), then, where none does, the longest common run of identical

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -23,6 +24,14 @@ frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
             keys_ = new QLineEdit(this);
             keys_->setPlaceholderText(QStringLiteral("columns, like 1 or 1,3 or a name"));
             layout->addWidget(keys_);
+            auto* within = new QHBoxLayout;
+            within->addWidget(new QLabel(QStringLiteral("Numeric keys may differ by"), this));
+            keyTolerance_ = new QLineEdit(this);
+            keyTolerance_->setObjectName(QStringLiteral("KeyTolerance"));
+            keyTolerance_->setPlaceholderText(QStringLiteral("0"));
+            keyTolerance_->setToolTip(QStringLiteral("Key values at most this far apart pair (the nearest one); empty for exact keys"));
+            within->addWidget(keyTolerance_);
+            layout->addLayout(within);
         }
     }
     problem_ = new QLabel(this);
@@ -33,11 +42,14 @@ frmAlign::frmAlign(QWidget* parent) : QDialog(parent)
     connect(buttons_, &QDialogButtonBox::accepted, this, &frmAlign::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &frmAlign::reject);
     connect(ways_[1], &QRadioButton::toggled, keys_, &QLineEdit::setEnabled);
+    connect(ways_[1], &QRadioButton::toggled, keyTolerance_, &QLineEdit::setEnabled);
 
     const int way = modUtil::ReadInteger("Option", "AlignRows", 0);
     ways_[way >= 0 && way <= 2 ? way : 0]->setChecked(true);
     keys_->setText(modUtil::ReadString("Option", "KeyColumns", "1"));
+    keyTolerance_->setText(modUtil::ReadString("Option", "KeyTolerance", QString()));
     keys_->setEnabled(ways_[1]->isChecked());
+    keyTolerance_->setEnabled(ways_[1]->isChecked());
 }
 
 void frmAlign::accept()
@@ -51,8 +63,16 @@ void frmAlign::accept()
         keys_->setFocus();
         return;
     }
+    if (way == 1 && !modUtil::ToleranceTextAccepted(keyTolerance_->text())) {
+        problem_->setText(QStringLiteral("The keys' tolerance must be a number of 0 or more, or empty for exact keys."));
+        problem_->show();
+        keyTolerance_->setFocus();
+        return;
+    }
     modUtil::WriteString("Option", "AlignRows", QString::number(way));
-    if (way == 1)
+    if (way == 1) {
         modUtil::WriteString("Option", "KeyColumns", keys_->text().simplified());
+        modUtil::WriteString("Option", "KeyTolerance", keyTolerance_->text().trimmed());
+    }
     QDialog::accept();
 }

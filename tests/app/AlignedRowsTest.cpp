@@ -148,6 +148,24 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));
     EXPECT_EQ(modUtil::ReadString("Option", "KeyColumns", ""), "1");
 
+    // The keys' tolerance: refused when it is no number, else written and compared again.
+    const std::size_t before = fake.messages.size();
+    for (const char* tolerance : {"x", "0.5"}) {
+        fake.onDialog = [tolerance](QDialog& dialog) {
+            auto& align = static_cast<frmAlign&>(dialog);
+            align.KeyTolerance()->setText(tolerance);
+            align.Buttons()->button(QDialogButtonBox::Ok)->click();
+            if (align.result() != QDialog::Accepted) {
+                EXPECT_EQ(align.Problem()->text(), "The keys' tolerance must be a number of 0 or more, or empty for exact keys.");
+                align.Buttons()->button(QDialogButtonBox::Cancel)->click();
+            }
+        };
+        frame.mnuToolAlignRows()->trigger();
+        fake.onDialog = nullptr;
+    }
+    EXPECT_EQ(modUtil::ReadString("Option", "KeyTolerance", ""), "0.5");
+    EXPECT_EQ(fake.messages.size(), before + 1) << "compared again once, for the tolerance written";
+
     // Another file in File 2: File 1's rows in their order again until the next comparison.
     EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "0 1.0\n")));
     EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "4"}));

@@ -594,6 +594,7 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     const QString b = folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n");
     const QString same = folder.write("same.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
     const QString shortened = folder.write("short.txt", "0 1.0\n2 3.0\n3 4.0\n");
+    const QString stamped = folder.write("stamped.txt", "0 1.0\n1.0000000001 2.0\n1.5 9\n2 3.0\n3 4.0\n");
     struct Case {
         QStringList arguments;
         QString out;
@@ -607,6 +608,9 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
         {{"--key", "1", a, same}, "", 0},
         {{"--key", "1", a, shortened}, "only in " + a + ": line 2\n", 1}, // a missing row alone makes a difference
         {{"--align", same, a}, "", 0},
+        // Keys a hair apart pair within --key-tol; the inserted step stays one-sided.
+        {{"--key", "1", "--key-tol", "1e-9", a, stamped}, "R2 C1\t1\t1.0000000001\t10.00\nonly in " + stamped + ": line 3\n", 1},
+        {{"--key", "1", a, stamped}, "only in " + a + ": line 2\nonly in " + stamped + ": line 2\n", 1},
     };
     for (const Case& c : cases) {
         const Outcome run = TallirDiff(c.arguments);
@@ -616,6 +620,8 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_TRUE(TallirDiff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
     EXPECT_EQ(TallirDiff({"--key", "1", "--align", a, b}).status, 2);
     EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
+    for (const QStringList& refused : {QStringList{"--key-tol", "1e-9"}, {"--key", "1", "--key-tol", "-1"}, {"--key", "1", "--key-tol", "x"}})
+        EXPECT_EQ(TallirDiff(refused + QStringList{a, b}).status, 2) << refused.join(' ').toStdString();
     const Outcome beyond = TallirDiff({"--key", "3", a, b}); // both tables have 2 columns
     EXPECT_EQ(beyond.status, 2);
     EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables")) << beyond.err.toStdString();

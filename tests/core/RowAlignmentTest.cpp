@@ -33,6 +33,7 @@ TEST(RowAlignment, ByKeyColumns)
         std::vector<std::uint64_t> keys;
         std::string pairs;
         bool merged;
+        double tolerance = 0;
     };
     const Case cases[] = {
         {"a time step inserted", "0 1\n1 2\n2 3\n", "0 1\n1 2\n1.5 9\n2 3\n", {0}, "0:0 1:1 _:2 2:3", true},
@@ -52,9 +53,20 @@ TEST(RowAlignment, ByKeyColumns)
         {"two key columns", "1 1 a\n1 2 b\n2 1 c\n", "1 2 b\n2 1 c\n", {0, 1}, "0:_ 1:0 2:1", true},
         {"empty tables", "", "", {0}, "", true},
         {"against an empty table", "1\n2\n", "", {0}, "0:_ 1:_", true},
+        // Keys within a tolerance: the nearest in reach, in order.
+        {"times a hair apart", "0 1\n0.1 2\n0.2 3\n", "0 1\n0.1000000000001 2\n0.15 9\n0.2000000000002 3\n", {0}, "0:0 1:1 _:2 2:3",
+         true, 1e-9},
+        {"beyond the key tolerance", "1 a\n", "1.1 a\n", {0}, "0:_ _:0", true, 1e-12},
+        {"on the key tolerance", "1 a\n", "1.5 a\n", {0}, "0:0", true, 0.5},
+        {"the nearer next row of File 2", "1.0\n", "0.96\n0.99\n", {0}, "_:0 0:1", true, 0.05},
+        {"the nearer next row of File 1", "0.96\n0.99\n", "1.0\n", {0}, "0:_ 1:0", true, 0.05},
+        {"out of order within the tolerance", "3\n1\n2\n", "1.0001\n2.0001\n2.9999\n", {0}, "0:2 1:0 2:1", false, 0.001},
+        {"out of order, the nearest", "5\n1\n", "1.02\n1.01\n5\n", {0}, "_:0 0:2 1:1", false, 0.05},
+        {"a text key cell still by its text", "a 1.0\nb 1\n", "a 1.001\nc 1\n", {0, 1}, "0:0 1:_ _:1", true, 0.01},
     };
     for (const Case& c : cases) {
-        const RowAlignment alignment = AlignByKeys(ParseTable(c.file1), ParseTable(c.file2), c.keys);
+        const Table file1 = ParseTable(c.file1), file2 = ParseTable(c.file2);
+        const RowAlignment alignment = AlignByKeys(file1, file2, c.keys, c.keys, nullptr, c.tolerance);
         EXPECT_EQ(Pairs(alignment), c.pairs) << c.what;
         EXPECT_EQ(alignment.merged, c.merged) << c.what;
     }
