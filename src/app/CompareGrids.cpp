@@ -107,6 +107,11 @@ void CompareGrids()
         only << "column " + name(store1, col) + " only in File 1";
     for (const std::size_t col : columns.onlyIn2)
         only << "column " + name(store2, col) + " only in File 2";
+    for (const std::string& warning : tallir::RepeatWarnings(grid->Store().comparison()->options.alignment.get(),
+                                                            named ? store1.table().names() : std::vector<std::string>(),
+                                                            named ? store2.table().names() : std::vector<std::string>(),
+                                                            std::uint64_t(std::max<qint64>(0, store1.lineOffset()))))
+        only << QString::fromStdString(warning);
     for (const std::string& unknown : unknownColumns)
         only << "no column " + QString::fromStdString(unknown) + " in File 1 for its tolerance";
     if (align == 1 && !keys)

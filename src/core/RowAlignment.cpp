@@ -106,6 +106,31 @@ struct Keys {
     }
 };
 
+// The rows of a table in key order (equal keys in their order), and its repeated keys.
+std::vector<std::uint64_t> SortedByKey(const Keys& keys, std::uint64_t rows, const std::atomic<bool>* cancel, RepeatedKeys& repeated)
+{
+    std::vector<std::uint64_t> sorted(rows);
+    for (std::size_t j = 0; j < rows; ++j)
+        sorted[j] = j;
+    std::uint64_t comparisons = 0;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint64_t a, std::uint64_t b) {
+        if (++comparisons % 65536 == 0)
+            StopIfCancelled(cancel);
+        return keys.compare(a, keys, b) < 0;
+    });
+    // The first few repeats in the file's order: the smallest rows kept, in order.
+    auto& first = repeated.rows;
+    for (std::size_t k = 1; k < sorted.size(); ++k) {
+        if (keys.compare(sorted[k - 1], keys, sorted[k]) != 0)
+            continue;
+        ++repeated.count;
+        first.insert(std::upper_bound(first.begin(), first.end(), sorted[k]), sorted[k]);
+        if (first.size() > RepeatedKeys::RepeatedRowsListed)
+            first.pop_back();
+    }
+    return sorted;
+}
+
 void Count(RowAlignment& alignment)
 {
     for (const RowPair& pair : alignment.pairs) {
@@ -162,16 +187,9 @@ try {
     }
 
     // File 2's rows by key, equal keys in their order; each File 1 row takes the next unused
-    // row of its key.
-    std::vector<std::uint64_t> sorted(rows2);
-    for (std::size_t j = 0; j < rows2; ++j)
-        sorted[j] = j;
-    std::uint64_t comparisons = 0;
-    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint64_t a, std::uint64_t b) {
-        if (++comparisons % 65536 == 0)
-            StopIfCancelled(cancel);
-        return keys2.compare(a, keys2, b) < 0;
-    });
+    // row of its key. File 1's are sorted only to find its repeated keys.
+    SortedByKey(keys1, rows1, cancel, alignment.repeated1);
+    const std::vector<std::uint64_t> sorted = SortedByKey(keys2, rows2, cancel, alignment.repeated2);
     std::vector<std::uint64_t> next(rows2); // per run of equal keys, at its start: the next unused
     std::vector<std::uint64_t> partner1(rows1, NoRow);
     std::vector<bool> taken2(rows2, false);
@@ -422,6 +440,37 @@ try {
     return IdenticalRows(file1, file2, cancel).align();
 } catch (const Stopped&) {
     return Cancelled();
+}
+
+std::vector<std::string> RepeatWarnings(const RowAlignment* alignment, const std::vector<std::string>& names1,
+                                        const std::vector<std::string>& names2, std::uint64_t lineOffset)
+{
+    std::vector<std::string> warnings;
+    for (const int file : {1, 2}) {
+        const RepeatedKeys* repeated = alignment ? (file == 1 ? &alignment->repeated1 : &alignment->repeated2) : nullptr;
+        if (!repeated || repeated->count == 0)
+            continue;
+        std::string line = "repeated keys in File " + std::to_string(file) + ": " + std::to_string(repeated->count)
+            + (repeated->count == 1 ? " row, line " : " rows, lines ");
+        for (std::size_t k = 0; k < repeated->rows.size(); ++k)
+            line += (k ? ", " : "") + std::to_string(repeated->rows[k] + 1 + lineOffset);
+        warnings.push_back(line + (repeated->count > repeated->rows.size() ? ", …" : ""));
+    }
+    for (const int file : {1, 2}) {
+        const auto& names = file == 1 ? names1 : names2;
+        std::vector<std::string> repeated;
+        for (std::size_t c = 0; c < names.size(); ++c)
+            if (!names[c].empty() && std::find(names.begin(), names.begin() + std::ptrdiff_t(c), names[c]) != names.begin() + std::ptrdiff_t(c)
+                && std::find(repeated.begin(), repeated.end(), names[c]) == repeated.end())
+                repeated.push_back(names[c]);
+        if (repeated.empty())
+            continue;
+        std::string line = "repeated column names in File " + std::to_string(file) + ":";
+        for (std::size_t k = 0; k < repeated.size(); ++k)
+            line += (k ? ", " : " ") + repeated[k];
+        warnings.push_back(line);
+    }
+    return warnings;
 }
 
 } // namespace tallir

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tallir {
@@ -20,11 +21,19 @@ struct RowPair {
     bool operator==(const RowPair&) const = default;
 };
 
+// Rows whose key an earlier row of the same file has already: how many, and the first few.
+struct RepeatedKeys {
+    std::uint64_t count = 0;
+    std::vector<std::uint64_t> rows; // 0-based table rows, at most RepeatedRowsListed
+    static constexpr std::size_t RepeatedRowsListed = 5;
+};
+
 struct RowAlignment {
     std::vector<RowPair> pairs;
     std::uint64_t onlyIn1 = 0; // rows of File 1 without a partner
     std::uint64_t onlyIn2 = 0;
     bool merged = false; // keys increased in both tables: paired in one merge walk
+    RepeatedKeys repeated1, repeated2; // keys found more than once (exactly) in either file
     bool cancelled = false; // stopped part way (no pairs then)
 };
 
@@ -47,6 +56,12 @@ RowAlignment AlignByKeys(const Table& file1, const Table& file2, const std::vect
 // (in their longest increasing run), then, where none does, the longest common run of identical
 // rows; the rows between two anchors pair by position, and the surplus of the longer stretch has
 // no partner.
+// What a comparison has to warn of, one line each: keys repeated in either file ("repeated
+// keys in File 1: 2 rows, lines 4, 7"; lineOffset added to a row plus 1 gives its line) and
+// column names repeated in either names line ("repeated column names in File 2: x, vx").
+std::vector<std::string> RepeatWarnings(const RowAlignment* alignment, const std::vector<std::string>& names1,
+                                        const std::vector<std::string>& names2, std::uint64_t lineOffset);
+
 RowAlignment AlignByIdenticalRows(const Table& file1, const Table& file2, const std::atomic<bool>* cancel = nullptr);
 
 } // namespace tallir

@@ -246,6 +246,13 @@ void WriteJsonReport(const Report& report, bool full, Output& out)
         out << ",\n  \"columnsOnlyIn2\": ";
         only(report.table2, report.columns->onlyIn2);
     }
+    out << ",\n  \"warnings\": [";
+    const auto warnings = report.warnings();
+    for (std::size_t i = 0; i < warnings.size(); ++i)
+        out << (i ? ", " : "") << Json(warnings[i]);
+    const auto* alignment = result.options.alignment.get();
+    out << "], \"repeatedKeys1\": " << std::to_string(alignment ? alignment->repeated1.count : 0)
+        << ", \"repeatedKeys2\": " << std::to_string(alignment ? alignment->repeated2.count : 0);
     if (full) {
         out << ",\n  \"grid1\": ";
         WriteFileGrid(report.table1, out);

@@ -81,6 +81,7 @@ td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; }
 td.text { font-family: monospace; }
 pre { background: #f4f4f4; padding: 0.5em; }
 svg text { font-family: sans-serif; font-size: 12px; }
+p.warning { border-left: 4px solid #c77c00; padding-left: 0.5em; }
 </style>)";
 
 // Bars on a logarithmic scale with their counts, "S" stacked in grey above the cells beyond the
@@ -240,6 +241,8 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
         out << "<tr><th>Rows only in File 1</th><td class=\"number\">" << alignment->onlyIn1
             << "</td></tr>\n<tr><th>Rows only in File 2</th><td class=\"number\">" << alignment->onlyIn2 << "</td></tr>\n";
     out << "</table>\n";
+    for (const std::string& warning : report.warnings())
+        out << "<p class=\"warning\">" << Html(warning) << "</p>\n";
 
     out << "<h2>By column</h2>\n<table id=\"columns\">\n<tr><th>Column</th><th>Name</th><th class=\"number\">Compared</th>"
            "<th class=\"number\">D</th><th class=\"number\">S</th><th class=\"number\">Digits</th><th>Lowest agreement</th>"

@@ -55,6 +55,12 @@ struct Report {
     std::string toleranceRule;
     std::optional<std::uint64_t> maxBeyond;
 
+    // Keys and column names found more than once, one line each ("" none).
+    std::vector<std::string> warnings() const
+    {
+        return RepeatWarnings(result.options.alignment.get(), columns ? table1.names() : std::vector<std::string>(),
+                              columns ? table2.names() : std::vector<std::string>(), lineOffset);
+    }
     // Whether a verdict is listed: beyond the tolerance, or any with all.
     bool lists(const Verdict& verdict) const { return all || BeyondTolerance(verdict); }
     // A table row's line in its file; nothing for NoRow (the side an alignment left empty).

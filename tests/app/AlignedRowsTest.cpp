@@ -169,6 +169,10 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     // Another file in File 2: File 1's rows in their order again until the next comparison.
     EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "0 1.0\n")));
     EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "3", "4"}));
+    // Keys found twice are said beside the comparison.
+    EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", "1 2.0\n0 1.0\n0 1.5\n")));
+    modMain::CompareGrids();
+    EXPECT_TRUE(status().contains("repeated keys in File 2: 1 row, line 3")) << status().toStdString();
 }
 
 TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)

@@ -626,6 +626,18 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_EQ(beyond.status, 2);
     EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables")) << beyond.err.toStdString();
     EXPECT_EQ(TallirDiff({"--key", "2", a, same}).status, 0) << "the last column is a key";
+    // Repeated keys and names are said in the text report and in JSON, never silently paired.
+    const QString twice1 = folder.write("twice1.txt", "t x x\n0 1 1\n1 2 2\n1 3 3\n"), twice2 = folder.write("twice2.txt", "t x x\n1 2 2\n0 1 1\n");
+    const Outcome twice = TallirDiff({"--names", "--key", "t", twice1, twice2});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_TRUE(twice.out.contains("only in " + twice1 + ": line 4\n")) << twice.out.toStdString();
+    EXPECT_TRUE(twice.out.contains("\nrepeated keys in File 1: 1 row, line 4\nrepeated column names in File 1: x\nrepeated column "
+                                   "names in File 2: x\n"))
+        << twice.out.toStdString();
+    const QJsonObject repeats = QJsonDocument::fromJson(TallirDiff({"--json", "--names", "--key", "t", twice1, twice2}).out.toUtf8()).object();
+    EXPECT_EQ(repeats["repeatedKeys1"].toInt(), 1);
+    EXPECT_EQ(repeats["repeatedKeys2"].toInt(), 0);
+    EXPECT_EQ(repeats["warnings"].toArray().first().toString(), "repeated keys in File 1: 1 row, line 4");
     // By name, with a names line.
     const QString named1 = folder.write("n1.txt", "time v\n0 1.0\n1 2.0\n");
     const QString named2 = folder.write("n2.txt", "time v\n0 1.0\n0.5 7\n1 2.0\n");

@@ -78,6 +78,18 @@ TEST(RowAlignment, ByKeyColumns)
     EXPECT_EQ(counted.onlyIn1, 2u);
     EXPECT_EQ(counted.onlyIn2, 1u);
 
+    // Repeated keys are counted and their first rows kept, in each file's order; repeated names said.
+    const RowAlignment repeats = AlignByKeys(ParseTable("1\n2\n1\n1\n3\n2\n4\n5\n5\n6\n6\n7\n7\n"), ParseTable("2\n1\n2\n"), {0});
+    EXPECT_EQ(repeats.repeated1.count, 6u);
+    EXPECT_EQ(repeats.repeated1.rows, (std::vector<std::uint64_t>{2, 3, 5, 8, 10}));
+    EXPECT_EQ(repeats.repeated2.count, 1u);
+    EXPECT_EQ(repeats.repeated2.rows, std::vector<std::uint64_t>{2});
+    EXPECT_EQ(RepeatWarnings(&repeats, {"t", "x", "t", "", ""}, {"x", "y"}, 1),
+              (std::vector<std::string>{"repeated keys in File 1: 6 rows, lines 4, 5, 7, 10, 12, …", "repeated keys in File 2: 1 row, line 4",
+                                        "repeated column names in File 1: t"}));
+    EXPECT_EQ(RepeatWarnings(nullptr, {"a", "b", "a", "b", "a"}, {}, 0), std::vector<std::string>{"repeated column names in File 1: a, b"});
+    EXPECT_EQ(AlignByKeys(self, self, {0}).repeated1.count, 1u) << "3 twice";
+
     // Esc: either pairing stops and says so.
     std::atomic<bool> stop{true};
     for (const RowAlignment& stopped : {AlignByKeys(self, self, {0}, {0}, &stop), AlignByIdenticalRows(self, self, &stop)}) {
