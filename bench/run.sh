@@ -147,6 +147,16 @@ build/bin/tallir-diff -q -r 1e-9 "$one" "$two" || status=$?
 printf 'tallir-diff, no tolerance:     %.3f s\n' "$plain"
 printf 'tallir-diff -r 1e-9:           %.3f s  (%.2f x the run without), %d cells listed, exit status %d\n' \
     "$tolerant" "$(echo "$tolerant / $plain" | bc -l)" "$listed" "$status"
+# Reading NaN, infinities and D exponents too (--nan --fortran), against the decimal grammar
+# alone: on the same-format pair (few numbers to read) and on this one (every pair read).
+for kind in same perturbed; do
+    a="$data/$kind-$rows-1.txt"
+    b="$data/$kind-$rows-2.txt"
+    decimal=$(best bash -c "build/bin/tallir-diff '$a' '$b' >/dev/null; [ \$? -le 1 ]")
+    extended=$(best bash -c "build/bin/tallir-diff --nan --fortran '$a' '$b' >/dev/null; [ \$? -le 1 ]")
+    printf 'tallir-diff --nan --fortran:   %.3f s on "%s"  (%.2f x without them, %.3f s)\n' "$extended" "$kind" \
+        "$(echo "$extended / $decimal" | bc -l)" "$decimal"
+done
 # The windows under the precision rule at 6 and 14 digits, "S" hidden and shown: first paint,
 # keys, F8 and the row filter (targets 50, 20, 20 and 100 ms).
 build/bin/bench_windows "$one" "$two" --tolerance | grep '^precision rule'
