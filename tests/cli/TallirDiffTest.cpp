@@ -413,6 +413,13 @@ TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
         if (!c.lastLine.isEmpty())
             EXPECT_EQ(run.out.trimmed().section('\n', -1), c.lastLine) << c.arguments.join(' ').toStdString();
     }
+    // JSON says the same: how many are accepted and whether the count stayed within.
+    for (const auto& [most, accepted] : {std::pair{"2", true}, {"1", false}}) {
+        const QJsonObject tolerance =
+            QJsonDocument::fromJson(TallirDiff({"--json", "--max-beyond", most, a, b}).out.toUtf8()).object()["compare"].toObject()["tolerance"].toObject();
+        EXPECT_EQ(tolerance["maxBeyond"].toInt(), QString(most).toInt());
+        EXPECT_EQ(tolerance["beyondAccepted"].toBool(), accepted) << most;
+    }
 }
 
 TEST(TallirDiff, CommaSeparatedValues)
