@@ -237,7 +237,7 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     if (parser.isSet(key)) {
         // Names are known once the files are read; numbers can be checked now.
         options.keyList = parser.value(key);
-        if (!tallir::KeyColumns(options.keyList.toStdString(), {}) && !parser.isSet(names))
+        if (!tallir::KeyColumns(options.keyList.toStdString(), {}) && !options.names && !parser.isSet(names))
             return UsageError(QStringLiteral("not a list of columns: ") + options.keyList);
     }
     if (parser.isSet(keyTolerance)) {

@@ -254,6 +254,7 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
         {"CsvMode=1", {"--settings", quoted, plain}, 0},
         {"NamesLine=1", {"--settings", named1, named2}, 0},
         {"NamesLine=0", {"--settings", named1, named2}, 1},
+        {"NamesLine=1", {"--settings", "--key", "time", named1, named2}, 0},              // a key by name
         {"NanInf=1\nExponentD=1", {"--settings", fortran, decimal}, 0},
         {"NanInf=1", {"--settings", fortran, decimal}, 1},
         {"ExponentD=1", {"--settings", fortran, decimal}, 1},
