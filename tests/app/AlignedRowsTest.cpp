@@ -157,6 +157,7 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
             align.Buttons()->button(QDialogButtonBox::Ok)->click();
             if (align.result() != QDialog::Accepted) {
                 EXPECT_EQ(align.Problem()->text(), "The keys' tolerance must be a number of 0 or more, or empty for exact keys.");
+                EXPECT_EQ(align.focusWidget(), align.KeyTolerance());
                 align.Buttons()->button(QDialogButtonBox::Cancel)->click();
             }
         };
