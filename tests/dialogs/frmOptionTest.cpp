@@ -279,11 +279,11 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     // Written as the settings keep them; a row whose column is emptied is dropped.
     table->setItem(2, 1, new QTableWidgetItem("0.01"));
     table->setItem(0, 0, new QTableWidgetItem(""));
-    dialog.Text3()->setText("");
+    dialog.Text3()->setText("0");
     dialog.Combo1()->setCurrentIndex(3);
     dialog.Command1_Click(0);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), "3: a=0.5; T: a=0.01");
-    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", "x"), "");
+    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", "x"), "0") << "0 is a tolerance";
     EXPECT_EQ(modUtil::ReadString("Option", "RelativeTo", ""), "min");
 }
