@@ -219,19 +219,3 @@ TEST_F(GridWindowTest, TheLockPanelsFollowTheSessionsLockKeys)
     fake.locks = {false, true};
     EXPECT_TRUE(QTest::qWaitFor([&] { return panels() == "|NUM"; }, 2500)) << panels().toStdString();
 }
-
-TEST_F(GridWindowTest, NanAndFortranExponentsAsTheSettingsSay)
-{
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1.5D+02 nan\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "150 NaN\n")));
-    const std::pair<const char*, QStringList> cases[] = {
-        {"0", {"|1|2", "|D|D"}},
-        {"1", {"|1|2", "||"}},
-    };
-    for (const auto& [on, grid] : cases) {
-        modUtil::WriteString("Option", "NanInf", on);
-        modUtil::WriteString("Option", "ExponentD", on);
-        modMain::CompareGrids();
-        EXPECT_EQ(cells(2), grid) << on;
-    }
-}
