@@ -149,10 +149,12 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     EXPECT_EQ(modUtil::ReadString("Option", "KeyColumns", ""), "1");
 
     // The keys' tolerance: refused when it is no number, else written and compared again.
+    EXPECT_EQ(modMain::KeyTolerance(), 0) << "exact keys unless asked";
     const std::size_t before = fake.messages.size();
     for (const char* tolerance : {"x", "0.5"}) {
         fake.onDialog = [tolerance](QDialog& dialog) {
             auto& align = static_cast<frmAlign&>(dialog);
+            EXPECT_TRUE(align.KeyColumns()->isEnabled() && align.KeyTolerance()->isEnabled()) << "pairing by key";
             align.KeyTolerance()->setText(tolerance);
             align.Buttons()->button(QDialogButtonBox::Ok)->click();
             const bool refused = QString(tolerance) == "x";

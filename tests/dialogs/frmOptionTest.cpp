@@ -286,4 +286,12 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), "3: a=0.5; T: a=0.01");
     EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", "x"), "0") << "0 is a tolerance";
     EXPECT_EQ(modUtil::ReadString("Option", "RelativeTo", ""), "min");
+
+    // Default... offers no tolerance, |x1| and no column of its own.
+    frmOption again;
+    fake.answers = {platform::Answer::Yes};
+    again.Command1_Click(2);
+    EXPECT_EQ(again.Text3()->text(), "");
+    EXPECT_EQ(again.Combo1()->currentText(), "|x1|");
+    EXPECT_EQ(again.Grid1()->rowCount(), 1);
 }
