@@ -196,7 +196,7 @@ try {
     for (std::size_t i = 0; i < rows1; ++i) {
         if (i % 4096 == 0)
             StopIfCancelled(cancel);
-        if (keyTolerance > 0 && keys1.width > 0) {
+        if (keyTolerance > 0) { // (with no key columns every row pairs in the walk above)
             // The rows of File 2 whose first key cell is in reach lie together in key order;
             // the nearest unused one of them whose other cells are in reach too.
             const KeyCell& lead = keys1.cells[i * keys1.width];
