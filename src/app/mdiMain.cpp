@@ -342,10 +342,10 @@ void mdiMain::connectCompareWindow(frmGrid& compare)
 
 bool mdiMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // A maximised frame whose client area the window manager sized after the start's tiling:
-    // tiled again into the area it has now.
-    if (event->type() == QEvent::Resize && watched == area_->viewport() && isMaximized()
-        && (startArrangement_ == 1 || startArrangement_ == 2))
+    // A frame whose client area was sized after the start's tiling (maximised by the window
+    // manager, or placed again once its frame margins were known): tiled again into the area it
+    // has now, so that no window's status bar hangs below it.
+    if (event->type() == QEvent::Resize && watched == area_->viewport() && (startArrangement_ == 1 || startArrangement_ == 2))
         QTimer::singleShot(0, this, [this, arrangement = startArrangement_] { ArrangeChildren(arrangement); });
 
     if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == QLatin1String("Space0")) {

@@ -60,8 +60,8 @@ void mdiMain::MDIForm_Load()
         namesLine_->setChecked(modMain::NamesLine());
     }
     mnuWindowArrange_Click(modUtil::ReadInteger("Option", "WindowArrange", 2));
-    // A window manager may give a maximised frame its size only after it shows: while the start
-    // goes on, the windows are tiled again into the client area it ends up with (eventFilter).
+    // A window manager may give the frame its size only after it shows: while the start goes on,
+    // the windows are tiled again into the client area it ends up with (eventFilter).
     startArrangement_ = modUtil::ReadInteger("Option", "WindowArrange", 2);
     area_->viewport()->installEventFilter(this);
     QTimer::singleShot(3000, this, [this] { startArrangement_ = -1; });

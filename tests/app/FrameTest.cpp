@@ -385,18 +385,23 @@ TEST_F(FrameTest, FilesHandedOverLoadAsTheCommandLineWould)
     EXPECT_EQ(fake.messages[0].text, CaptionFor(b) + " != " + CaptionFor(a) + "\r\nat 1 cells\r\nin smaller rows and cols.");
 }
 
-TEST_F(FrameTest, AFrameMaximisedLateTilesTheWindowsIntoItsNewArea)
+TEST_F(FrameTest, AFrameSizedLateTilesTheWindowsIntoItsNewArea)
 {
-    // The window manager maximises the frame after it showed and tiled (as openbox does).
-    for (const char* arrangement : {"1", "2"}) {
-        folder.write("Tallir.ini", QByteArray("[Option]\nWindowArrange=") + arrangement + "\n");
-        mdiMain& f = start();
-        QApplication::processEvents();
-        f.showMaximized();
-        QTest::qWait(50);
-        const QSize area = f.mdiArea()->viewport()->size();
-        const QSize first = window(0).SubWindow()->size();
-        EXPECT_EQ(QString(arrangement) == "1" ? first.width() : first.height(), QString(arrangement) == "1" ? area.width() : area.height())
-            << arrangement;
-    }
+    // The window manager maximises the frame after it showed and tiled (as openbox does), or
+    // the frame is placed again once its margins are known.
+    for (const bool maximised : {true, false})
+        for (const char* arrangement : {"1", "2"}) {
+            folder.write("Tallir.ini", QByteArray("[Option]\nWindowArrange=") + arrangement + "\n");
+            mdiMain& f = start();
+            QApplication::processEvents();
+            if (maximised)
+                f.showMaximized();
+            else
+                f.resize(f.width() - 60, f.height() - 80);
+            QTest::qWait(50);
+            const QSize area = f.mdiArea()->viewport()->size();
+            const QSize first = window(0).SubWindow()->size();
+            EXPECT_EQ(QString(arrangement) == "1" ? first.width() : first.height(), QString(arrangement) == "1" ? area.width() : area.height())
+                << arrangement << (maximised ? " maximised" : " resized");
+        }
 }

@@ -370,21 +370,13 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
 
 TEST(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
 {
+    // Verdicts under --nan and --fortran are checked against the reference script; here what
+    // only the report shows: the figures read the numbers the same way.
     const TempFolder folder;
     const QString a = folder.write("a.txt", "1.5D+02 nan inf -inf\n"), b = folder.write("b.txt", "151 NaN 1e308 -Infinity\n");
-    // 151 against 150 agrees in log10(150) = 2.18 digits; inf against 1e308 differs beyond any tolerance.
-    const std::pair<QStringList, QStringList> cases[] = {
-        {{}, {"R1 C1\t1.5D+02\t151\tD", "R1 C2\tnan\tNaN\tD", "R1 C3\tinf\t1e308\tD", "R1 C4\t-inf\t-Infinity\tD"}},
-        {{"--fortran"}, {"R1 C1\t1.5D+02\t151\t2.18", "R1 C2\tnan\tNaN\tD", "R1 C3\tinf\t1e308\tD", "R1 C4\t-inf\t-Infinity\tD"}},
-        {{"--nan"}, {"R1 C1\t1.5D+02\t151\tD", "R1 C3\tinf\t1e308\tD"}},
-        {{"--nan", "--fortran", "-a", "1e300"}, {"R1 C3\tinf\t1e308\tD"}},
-    };
-    for (const auto& [options, cells] : cases) {
-        const Outcome run = TallirDiff(options + QStringList{a, b});
-        EXPECT_EQ(run.status, 1) << options.join(' ').toStdString();
-        EXPECT_EQ(run.out.split('\n').mid(0, int(cells.size())), cells) << options.join(' ').toStdString() << run.out.toStdString();
-    }
-    EXPECT_TRUE(TallirDiff({"--nan", "--fortran", a, b}).out.contains("largest absolute difference 1 at R1 C1")) << "the figures read them too";
+    const Outcome run = TallirDiff({"--nan", "--fortran", a, b});
+    EXPECT_TRUE(run.out.startsWith("R1 C1\t1.5D+02\t151\t2.18\nR1 C3\tinf\t1e308\tD\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("largest absolute difference 1 at R1 C1")) << run.out.toStdString();
 }
 
 TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
