@@ -151,6 +151,8 @@ TEST_F(ReadableGridTest, ANumberTooWideShowsHashesAndATextElides)
     EXPECT_TRUE(told.startsWith(long4[0].chopped(1))) << "a prefix of what is shown";
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(0, 1, 1).center());
     EXPECT_EQ(window(0).Text1()->text(), "-3.523158e+02");
+    EXPECT_EQ(window(0).MSFlexGrid_CurRowSel(), 1) << "the first row's cell alone, not its column";
+    EXPECT_EQ(window(0).MSFlexGrid_CurColSel(), 1);
 }
 
 TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)

@@ -484,7 +484,7 @@ TEST(TallirDiff, ColumnsMatchedByName)
 {
     const TempFolder folder;
     const QString a = folder.write("a.txt", "time x vx\n0 1 2\n1 3 4\n");
-    const QString shuffled = folder.write("b.txt", "vx time x vz\n2 0 1 7\n5 1 3 7\n");
+    const QString shuffled = folder.write("b.txt", "vx time x vz\n2 0 1 7 8\n5 1 3 7 8\n"); // and a column without a name
     const Outcome text = TallirDiff({"--names", a, shuffled});
     EXPECT_EQ(text.status, 1);
     const QStringList lines = text.out.split('\n');
@@ -499,7 +499,7 @@ TEST(TallirDiff, ColumnsMatchedByName)
     EXPECT_EQ(QList<int>({json["cells"][0]["row"].toInt(), json["cells"][0]["row2"].toInt(), json["cells"][0]["col2"].toInt()}), QList<int>({3, 3, 1}));
     EXPECT_EQ(json["columns"].toArray().size(), 3);
     EXPECT_EQ(json["columns"][2]["col2"].toInt(), 1) << "vx is File 2's first column";
-    EXPECT_EQ(json["columnsOnlyIn2"].toArray(), QJsonArray{"vz"});
+    EXPECT_EQ(json["columnsOnlyIn2"].toArray(), (QJsonArray{"vz", "C5"}));
 
     // Identical names lines, same values: nothing differs, status 0; without --names the names
     // line is a row like any other.
