@@ -459,12 +459,15 @@ TEST(TallirDiff, InputsFromAnywhere)
             EXPECT_TRUE(run.out.startsWith("R2 C2\t4\t5\t")) << c.command.toStdString() << run.out.toStdString();
         }
     }
-    // A gzip file cut short: a clear message, status 2, nothing reported as equal.
-    ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz").status, 0);
-    const Outcome cut = shell(diff + "a.txt cut.gz");
-    EXPECT_EQ(cut.status, 2);
-    EXPECT_TRUE(cut.err.startsWith("tallir-diff: Can't read cut.gz: the compressed data is cut short or damaged.")) << cut.err.toStdString();
-    EXPECT_TRUE(cut.out.isEmpty());
+    // A gzip file cut short, a zstd frame damaged: a clear message, status 2, nothing reported.
+    ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz && cp b.txt.zst bad.zst && printf '\\377' | dd of=bad.zst bs=1 seek=5 conv=notrunc").status, 0);
+    for (const char* damaged : {"cut.gz", "bad.zst"}) {
+        const Outcome cut = shell(diff + "a.txt " + damaged);
+        EXPECT_EQ(cut.status, 2) << damaged;
+        EXPECT_TRUE(cut.err.startsWith(QStringLiteral("tallir-diff: Can't read %1: the compressed data is cut short or damaged.").arg(damaged)))
+            << cut.err.toStdString();
+        EXPECT_TRUE(cut.out.isEmpty());
+    }
     // -q knows the answer at the first row, yet the damage further on still counts; 7 MB of
     // text go through the read-ahead of several blocks.
     ASSERT_EQ(shell("seq 1000000 > long.txt && (echo 0; seq 2 1000000) | gzip > long.gz && head -c 50000 long.gz > longcut.gz").status, 0);
