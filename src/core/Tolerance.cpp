@@ -79,42 +79,43 @@ bool WithinRelative(double x1, double x2, double share, RelativeTo to)
     return std::fabs(x2 / 2 - x1 / 2) <= share * (reference / 2);
 }
 
+namespace {
+// Each reference with its name on the command line and in the settings, and as the rule says it.
+struct ReferenceWords {
+    RelativeTo to;
+    const char* name;
+    const char* text;
+};
+constexpr ReferenceWords References[] = {{RelativeTo::File1, "1", "|x1|"},
+                                         {RelativeTo::File2, "2", "|x2|"},
+                                         {RelativeTo::Max, "max", "max(|x1|, |x2|)"},
+                                         {RelativeTo::Min, "min", "min(|x1|, |x2|)"}};
+
+const ReferenceWords& WordsOf(RelativeTo to)
+{
+    for (const ReferenceWords& words : References)
+        if (words.to == to)
+            return words;
+    return References[0];
+}
+} // namespace
+
 std::optional<RelativeTo> ParseRelativeTo(std::string_view text)
 {
-    for (const RelativeTo to : {RelativeTo::File1, RelativeTo::File2, RelativeTo::Max, RelativeTo::Min})
-        if (text == RelativeToName(to))
-            return to;
+    for (const ReferenceWords& words : References)
+        if (text == words.name)
+            return words.to;
     return std::nullopt;
 }
 
 const char* RelativeToName(RelativeTo to)
 {
-    switch (to) {
-    case RelativeTo::File1:
-        break;
-    case RelativeTo::File2:
-        return "2";
-    case RelativeTo::Max:
-        return "max";
-    case RelativeTo::Min:
-        return "min";
-    }
-    return "1";
+    return WordsOf(to).name;
 }
 
 const char* ReferenceText(RelativeTo to)
 {
-    switch (to) {
-    case RelativeTo::File1:
-        break;
-    case RelativeTo::File2:
-        return "|x2|";
-    case RelativeTo::Max:
-        return "max(|x1|, |x2|)";
-    case RelativeTo::Min:
-        return "min(|x1|, |x2|)";
-    }
-    return "|x1|";
+    return WordsOf(to).text;
 }
 
 std::optional<double> ParseToleranceValue(std::string_view text)

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <cmath>
+#include <tuple>
 
 frmOption::frmOption(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -54,17 +55,9 @@ frmOption::frmOption(QWidget* parent)
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 
     // Under the precision controls: two different numbers at most this far apart are "S" too.
-    label2_ = new QLabel(QStringLiteral("Absolute tolerance"), this);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    place(label2_, 240, 1710, 1560, 210);
-    text2_ = new QLineEdit(this);
-    text2_->setObjectName(QStringLiteral("Text2"));
-    text2_->setPlaceholderText(QStringLiteral("none"));
-    text2_->setToolTip(QStringLiteral("Two different numbers at most this far apart are regarded as the same (\"S\"); "
-                                      "empty for none"));
-    place(text2_, 1800, 1680, 615, 270);
-    text2_->setAlignment(Qt::AlignRight);
-    InstallKeyFilter(text2_, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
+    std::tie(label2_, text2_) = toleranceBox(QStringLiteral("Absolute tolerance"), 2, 1680,
+                                             QStringLiteral("Two different numbers at most this far apart are regarded as "
+                                                            "the same (\"S\"); empty for none"));
 
     check3_ = new QCheckBox(QStringLiteral("Read &CSV"), this);
     check3_->setObjectName(QStringLiteral("Check3"));
@@ -81,17 +74,9 @@ frmOption::frmOption(QWidget* parent)
     place(check5_, 240, 2340, 3900, 255);
 
     // The relative tolerance and what it is a share of; then columns with tolerances of their own.
-    label3_ = new QLabel(QStringLiteral("Relative tolerance"), this);
-    label3_->setObjectName(QStringLiteral("Label3"));
-    place(label3_, 240, 2730, 1560, 210);
-    text3_ = new QLineEdit(this);
-    text3_->setObjectName(QStringLiteral("Text3"));
-    text3_->setPlaceholderText(QStringLiteral("none"));
-    text3_->setToolTip(QStringLiteral("Two different numbers are regarded as the same (\"S\") when |x2 - x1| is at most this "
-                                      "share of the reference; empty for none"));
-    place(text3_, 1800, 2700, 615, 270);
-    text3_->setAlignment(Qt::AlignRight);
-    InstallKeyFilter(text3_, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
+    std::tie(label3_, text3_) = toleranceBox(QStringLiteral("Relative tolerance"), 3, 2700,
+                                             QStringLiteral("Two different numbers are regarded as the same (\"S\") when "
+                                                            "|x2 - x1| is at most this share of the reference; empty for none"));
     label4_ = new QLabel(QStringLiteral("of"), this);
     label4_->setObjectName(QStringLiteral("Label4"));
     place(label4_, 2640, 2730, 300, 210);
@@ -141,6 +126,22 @@ frmOption::frmOption(QWidget* parent)
     command1_[0]->setDefault(true);
     layOut();
     Form_Load();
+}
+
+std::pair<QLabel*, QLineEdit*> frmOption::toleranceBox(const QString& caption, int number, int top, const QString& tip)
+{
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(QStringLiteral("Label%1").arg(number));
+    place(label, 240, top + 30, 1560, 210);
+    auto* box = new QLineEdit(this);
+    box->setObjectName(QStringLiteral("Text%1").arg(number));
+    box->setPlaceholderText(QStringLiteral("none"));
+    box->setToolTip(tip);
+    place(box, 1800, top, 615, 270);
+    box->setAlignment(Qt::AlignRight);
+    // Digits, sign, point and exponent: what a number is typed with.
+    InstallKeyFilter(box, QStringLiteral("0123456789+-eE\b") + QLocale().decimalPoint() + '.');
+    return {label, box};
 }
 
 QRect frmOption::Twips(int left, int top, int width, int height) const

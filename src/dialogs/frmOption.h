@@ -61,6 +61,8 @@ private:
     // A control's place in twips, applied by layOut once every control exists.
     void place(QWidget* control, int left, int top, int width, int height);
     void layOut();
+    // A tolerance's caption and box, numbered as their Label and Text, top in twips.
+    std::pair<QLabel*, QLineEdit*> toleranceBox(const QString& caption, int number, int top, const QString& tip);
     // The columns' own tolerances as the table holds them, a blank row last for the next one.
     void showColumnTolerances(const QString& text);
     // The table as the settings write it; empty with a message to the user when a row is not one.
