@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace {
 PrecisionSettings ReadPrecisionSettings()
@@ -40,6 +42,18 @@ int main(int argc, char** argv)
     DiffOutcome outcome;
     try {
         outcome = Streams(options) ? RunStreamingDiff(options, options.quiet ? nullptr : &out) : RunDiff(options);
+    } catch (const std::bad_alloc&) {
+        outcome = {};
+        outcome.errors.push_back(Streams(options) ? "tallir-diff: The memory ran out while comparing."
+                                                  : "tallir-diff: The memory ran out while comparing the tables whole; the text "
+                                                    "report alone (without --json, --html, --names, --key, --align, --git and "
+                                                    "--full) compares files of any size.");
+    } catch (const std::system_error& failure) {
+        // A thread whose stack finds no room: the memory too.
+        outcome = {};
+        outcome.errors.push_back(failure.code() == std::errc::resource_unavailable_try_again
+                                     ? std::string("tallir-diff: The memory ran out while starting to compare (") + failure.what() + ")."
+                                     : std::string("tallir-diff: ") + failure.what());
     } catch (const std::exception& failure) {
         outcome.errors.push_back(std::string("tallir-diff: ") + failure.what());
     }

@@ -140,6 +140,28 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     const Outcome tooLarge = TallirDiff({"--full", a, huge});
     EXPECT_EQ(tooLarge.status, 2);
     EXPECT_EQ(tooLarge.err, "tallir-diff: Can't open " + huge + "\nThe file is larger than the memory available.\n");
+
+    // Memory running out anywhere on the way (address space limited from too little to enough):
+    // a clear message and status 2, or the answer; never a partial one.
+    QByteArray many1, many2;
+    for (int r = 0; r < 200000; ++r) {
+        many1 += QByteArray::number(r) + " 1.2345 2.3456 3.4567 4.5678\n";
+        many2 += QByteArray::number(r) + " 1.2345 2.3456 3.4567 " + QByteArray::number(r % 7) + "\n";
+    }
+    const QString m1 = folder.write("m1.txt", many1), m2 = folder.write("m2.txt", many2);
+    int answered = 0;
+    for (int megabytes = 60; megabytes <= 4000 && answered < 3; megabytes += megabytes / 8) {
+        QProcess limited;
+        limited.start("/bin/bash", {"-c", QStringLiteral("ulimit -v %1; exec '" TALLIR_DIFF "' --align -q '%2' '%3'").arg(megabytes * 1024).arg(m1, m2)});
+        ASSERT_TRUE(limited.waitForFinished(60000));
+        const QString said = QString::fromUtf8(limited.readAllStandardError());
+        if (limited.exitCode() == 127)
+            continue; // too little even to load the program
+        answered += limited.exitCode() == 1;
+        EXPECT_TRUE(limited.exitCode() == 1 || (limited.exitCode() == 2 && said.contains("The memory ran out") && !said.contains("std::")))
+            << megabytes << " MB: " << limited.exitCode() << " " << said.toStdString();
+    }
+    EXPECT_EQ(answered, 3) << "enough memory gives the answer";
 }
 
 TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
