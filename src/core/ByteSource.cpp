@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -189,7 +190,7 @@ public:
     bool failed() const override
     {
         const std::lock_guard lock(mutex_);
-        return finished_ && inner_->failed();
+        return finished_ && (outOfMemory_ || inner_->failed());
     }
     bool damaged() const override
     {
@@ -204,19 +205,27 @@ private:
 
     void produce()
     {
-        for (;;) {
-            std::vector<char> block(Block);
-            const std::size_t got = inner_->read(block.data(), block.size());
-            consumed_ = inner_->consumed();
-            std::unique_lock lock(mutex_);
-            if (got == 0 || stop_) {
-                finished_ = true;
+        try {
+            for (;;) {
+                std::vector<char> block(Block);
+                const std::size_t got = inner_->read(block.data(), block.size());
+                consumed_ = inner_->consumed();
+                std::unique_lock lock(mutex_);
+                if (got == 0 || stop_) {
+                    finished_ = true;
+                    changed_.notify_all();
+                    return;
+                }
+                block.resize(got);
+                changed_.wait(lock, [this] { return blocks_.size() < Ahead || stop_; });
+                blocks_.push_back(std::move(block));
                 changed_.notify_all();
-                return;
             }
-            block.resize(got);
-            changed_.wait(lock, [this] { return blocks_.size() < Ahead || stop_; });
-            blocks_.push_back(std::move(block));
+        } catch (const std::bad_alloc&) {
+            // No room for the next block: the reading fails, it does not end the program.
+            const std::lock_guard lock(mutex_);
+            outOfMemory_ = true;
+            finished_ = true;
             changed_.notify_all();
         }
     }
@@ -227,6 +236,7 @@ private:
     std::deque<std::vector<char>> blocks_;
     std::size_t offset_ = 0;
     bool finished_ = false;
+    bool outOfMemory_ = false;
     bool stop_ = false;
     std::atomic<std::uint64_t> consumed_{0};
     std::thread worker_; // last: it starts once everything else is in place

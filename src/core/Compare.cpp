@@ -10,6 +10,8 @@
 #include <map>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <system_error>
 #include <thread>
 
 namespace tallir {
@@ -322,10 +324,12 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     constexpr std::uint64_t ColumnsTallied = 4096;
     std::vector<std::vector<FiguresTally>> columnTallies(threads, std::vector<FiguresTally>(cols <= ColumnsTallied ? cols : 0));
     std::vector<std::thread> workers;
-    for (unsigned t = 0; t < threads; ++t) {
-        // Each thread fills lists of its own and hands them over when done with them: lists
-        // side by side in one vector would share cache lines between the threads on every verdict.
-        auto work = [&, t] {
+    // A failure on any thread (the memory running out) goes to the caller once all have stopped.
+    std::vector<std::exception_ptr> failures(threads);
+    // Each thread fills lists of its own and hands them over when done with them: lists side by
+    // side in one vector would share cache lines between the threads on every verdict.
+    auto work = [&](unsigned t) {
+        try {
             FiguresTally tally;
             std::vector<FiguresTally> columns(columnTallies[t].size());
             for (std::uint64_t band; (band = nextBand.fetch_add(1)) < bandCount;) {
@@ -337,14 +341,23 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
             }
             tallies[t] = tally;
             columnTallies[t] = std::move(columns);
-        };
-        if (t + 1 < threads)
-            workers.emplace_back(work);
-        else
-            work();
+        } catch (...) {
+            failures[t] = std::current_exception();
+        }
+    };
+    for (unsigned t = 0; t + 1 < threads; ++t) {
+        try {
+            workers.emplace_back(work, t);
+        } catch (const std::system_error&) {
+            break; // no room for another thread: the bands go to those there are
+        }
     }
+    work(threads - 1);
     for (auto& worker : workers)
         worker.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
     result.cancelled = options.cancel && options.cancel->load();
 
     result.verdicts = VerdictList(cols);

@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tallir {
@@ -72,8 +73,15 @@ public:
     SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells) : ignored_(options.ignoredColumns)
     {
         decided = false;
-        for (unsigned i = 0; i < count; ++i)
-            threads_.emplace_back([this, &options, keepCells] { work(options, keepCells); });
+        for (unsigned i = 0; i < count; ++i) {
+            try {
+                threads_.emplace_back([this, &options, keepCells] { work(options, keepCells); });
+            } catch (const std::system_error&) {
+                if (threads_.empty())
+                    throw;
+                break; // no room for another thread: the slices go to those there are
+            }
+        }
     }
     ~SliceWorkers()
     {
