@@ -105,12 +105,20 @@ std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options)
     return options.maxBeyond && beyond <= *options.maxBeyond ? 0 : beyond;
 }
 
+namespace {
+// "tallir-diff: key column 3 lies beyond both tables, of 2 columns at most".
+std::string BeyondBothTables(const std::string& column, std::uint64_t width)
+{
+    return "tallir-diff: " + column + " lies beyond both tables, of " + std::to_string(width) + (width == 1 ? " column" : " columns")
+        + " at most";
+}
+} // namespace
+
 std::string ToleranceColumnBeyond(const tallir::CompareOptions& options, std::uint64_t width)
 {
     for (const tallir::ColumnTolerance& own : options.columnTolerances)
         if (own.column >= width)
-            return "tallir-diff: column " + std::to_string(own.column + 1) + " of a tolerance lies beyond both tables, of "
-                + std::to_string(width) + (width == 1 ? " column" : " columns") + " at most";
+            return BeyondBothTables("column " + std::to_string(own.column + 1) + " of a tolerance", width);
     return {};
 }
 
@@ -165,8 +173,7 @@ DiffOutcome RunDiff(const DiffOptions& options)
         }
         for (const std::uint64_t c : *keys)
             if (c >= width) {
-                outcome.errors.push_back("tallir-diff: key column " + std::to_string(c + 1) + " lies beyond both tables, of "
-                                         + std::to_string(width) + (width == 1 ? " column" : " columns") + " at most");
+                outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), width));
                 return outcome;
             }
         compare.alignment = std::make_shared<tallir::RowAlignment>(

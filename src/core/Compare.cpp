@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
-#include <charconv>
 #include <cmath>
 #include <exception>
 #include <system_error>
@@ -180,12 +179,12 @@ std::optional<Verdict> CompareCells(std::string_view a, std::string_view b, cons
 
 namespace {
 
-// Two different finite numbers: their agreement, "S" when a tolerance says so.
 Tolerance ToleranceOf(const CompareOptions& options, std::uint64_t column)
 {
     return ToleranceIn(column, options.absoluteTolerance, options.relativeTolerance, options.columnTolerances);
 }
 
+// Two different finite numbers: their agreement, "S" when a tolerance says so.
 Verdict NumbersVerdict(double x1, double x2, const CompareOptions& options, std::uint64_t column, CellValues* values)
 {
     const CellValues cell = ValuesOf(x1, x2);
@@ -378,11 +377,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
 
 std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column)
 {
-    char number[64];
-    auto text = [&](double value) {
-        const auto end = std::to_chars(number, number + sizeof number, value).ptr;
-        return std::string(number, end);
-    };
+    const auto text = ScriptNumber;
     std::string lines = "File 1: " + std::string(a) + "\nFile 2: " + std::string(b);
     const auto x1 = NumericValue(a, options.grammar);
     const auto x2 = NumericValue(b, options.grammar);

@@ -54,4 +54,10 @@ std::string NumberToText(double value, int significantDigits, std::string_view d
     return text;
 }
 
+std::string ScriptNumber(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 } // namespace tallir

@@ -26,4 +26,7 @@ std::string DimensionText(std::uint64_t rows, std::uint64_t cols);
 // small magnitudes.
 std::string NumberToText(double value, int significantDigits, std::string_view decimal = ".");
 
+// Numbers for scripts, whatever the locale: the shortest text that reads back the same.
+std::string ScriptNumber(double value);
+
 } // namespace tallir

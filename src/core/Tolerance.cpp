@@ -1,6 +1,7 @@
 #include "Tolerance.h"
 
 #include "Compare.h"
+#include "NumberFormat.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,12 +30,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator)
             return pieces;
         start = end + 1;
     }
-}
-
-std::string Shortest(double value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 } // namespace
@@ -165,9 +160,9 @@ std::string ColumnTolerancesText(const std::vector<ColumnToleranceText>& toleran
             text += "; ";
         text += tolerance.column + ":";
         if (tolerance.absolute)
-            text += " a=" + Shortest(*tolerance.absolute);
+            text += " a=" + ScriptNumber(*tolerance.absolute);
         if (tolerance.relative)
-            text += std::string(tolerance.absolute ? "," : "") + " r=" + Shortest(*tolerance.relative);
+            text += std::string(tolerance.absolute ? "," : "") + " r=" + ScriptNumber(*tolerance.relative);
     }
     return text;
 }
@@ -205,12 +200,12 @@ std::string DescribeTolerance(const CompareOptions& options, const std::vector<s
     auto clause = [&](const Tolerance& tolerance) {
         std::string text;
         if (options.precisionSame)
-            text = "more than " + Shortest(options.precisionLog) + " digits agree";
+            text = "more than " + ScriptNumber(options.precisionLog) + " digits agree";
         if (tolerance.absolute)
-            text += (text.empty() ? "" : " or ") + std::string("|x2 − x1| ≤ ") + Shortest(*tolerance.absolute);
+            text += (text.empty() ? "" : " or ") + std::string("|x2 − x1| ≤ ") + ScriptNumber(*tolerance.absolute);
         if (tolerance.relative)
             text += (text.empty() ? "" : " or ") + std::string(tolerance.absolute ? "≤ " : "|x2 − x1| ≤ ")
-                + Shortest(*tolerance.relative) + " × " + reference;
+                + ScriptNumber(*tolerance.relative) + " × " + reference;
         return text;
     };
     const std::string global = clause({options.absoluteTolerance, options.relativeTolerance});

@@ -168,12 +168,6 @@ CellFacts FactsOf(const Report& report, const Verdict& verdict)
     return facts;
 }
 
-std::string ScriptNumber(double value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOptions& options, bool namesMatched,
                                                                 const std::string& rows, const std::vector<std::string>& names)
 {

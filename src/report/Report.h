@@ -80,8 +80,6 @@ struct CellFacts {
 };
 CellFacts FactsOf(const Report& report, const Verdict& verdict);
 
-// Numbers for scripts, whatever the locale: the shortest text that reads back the same.
-std::string ScriptNumber(double value);
 // The separators of verdicts in reports read by scripts: a point, no grouping.
 inline NumberSeparators ScriptSeparators() { return {"", "."}; }
 

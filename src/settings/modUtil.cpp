@@ -185,8 +185,7 @@ bool TextIsNumber(const QString& text)
 namespace {
 std::optional<double> ReadTolerance(const QString& key)
 {
-    const auto value = TextToNumber(ReadString("Option", key, QString()).trimmed());
-    return value && *value >= 0 ? value : std::nullopt;
+    return ToleranceValue(ReadString("Option", key, QString()));
 }
 } // namespace
 
