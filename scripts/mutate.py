@@ -12,7 +12,8 @@ of && or ||, or a whole if), an off-by-one (a number one more or less, + 1 gone)
 removed, the two arguments of a call swapped, true and false exchanged, a constant changed. Each
 is tried in a copy of the tree (a git worktree under $TMPDIR with a build of its own, made once
 and kept for later runs), so the working tree is never touched. A fault that does not compile
-is not counted. The unit tests run first, the window and command-line tests only when those
+is not counted, nor is a line whose only effect is speed (reserving memory, advice to the
+kernel). The unit tests run first, the window and command-line tests only when those
 pass; a fault is caught when any test fails or a test run takes too long.
 """
 import argparse
@@ -89,6 +90,9 @@ def masked(line):
     return "".join(out)
 
 
+# Lines whose only effect is speed or memory: a fault there changes no output a test could see.
+SPEED_ONLY = re.compile(r"\.reserve\(|shrink_to_fit|madvise|fadvise|__builtin_prefetch")
+
 COMPARISONS = {"<": ["<=", ">"], ">": [">=", "<"], "<=": ["<", ">"], ">=": [">", "<"], "==": ["!="], "!=": ["=="]}
 
 
@@ -97,6 +101,8 @@ def faults(line):
     code = masked(line)
     stripped = code.strip()
     if not stripped or stripped.startswith(("#", "//", "*", "/*", "static_assert", "template")):
+        return []
+    if SPEED_ONLY.search(code):
         return []
     found = []
 
@@ -190,29 +196,35 @@ def build(tree, targets=TARGETS):
     return run(["cmake", "--build", "build", "-j", str(os.cpu_count() or 2), "--target", *targets], tree).returncode == 0
 
 
-def suite_passes(tree, suite, timeout):
+def failure_of(tree, suite, timeout):
+    """None when the suite passes, else the first test that failed (or why the run failed)."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     try:
         result = run([str(tree / "build/bin" / suite), "--gtest_brief=1", "--gtest_fail_fast"], tree, timeout, env)
     except subprocess.TimeoutExpired:
-        return False
-    return result.returncode == 0
+        return f"{suite} took too long"
+    if result.returncode == 0:
+        return None
+    failed = re.search(r"^\[  FAILED  \] (\S+)", result.stdout, re.M)
+    return failed.group(1) if failed else f"{suite} ended with status {result.returncode}"
 
 
 def tests_pass(tree, timeout):
-    return suite_passes(tree, "core_tests", timeout) and suite_passes(tree, "qt_tests", timeout)
+    return failure_of(tree, "core_tests", timeout) is None and failure_of(tree, "qt_tests", timeout) is None
 
 
 def verdict_of(tree, timeout):
-    """'does not build', 'caught' or 'SURVIVED'. The unit tests are built and run first: a fault
-    they catch needs no build of the windows."""
+    """'does not build', 'caught by TEST' or 'SURVIVED'. The unit tests are built and run first: a
+    fault they catch needs no build of the windows."""
     if not build(tree, ["core_tests"]):
         return "does not build"
-    if not suite_passes(tree, "core_tests", timeout):
-        return "caught"
+    failure = failure_of(tree, "core_tests", timeout)
+    if failure:
+        return f"caught by {failure}"
     if not build(tree):
         return "does not build"
-    return "SURVIVED" if suite_passes(tree, "qt_tests", timeout) else "caught"
+    failure = failure_of(tree, "qt_tests", timeout)
+    return f"caught by {failure}" if failure else "SURVIVED"
 
 
 def main():
@@ -222,6 +234,8 @@ def main():
     parser.add_argument("--max", type=int, default=100, help="at most this many faults (default 100)")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--timeout", type=int, default=300, help="seconds a test suite may take")
+    parser.add_argument("--only", action="append", default=[], metavar="PATH:LINE",
+                        help="only the chosen faults on this line (repeatable), e.g. to try survivors again")
     parser.add_argument("--tree", default=os.path.join(tempfile.gettempdir(), "tallir-mutate"),
                         help="where the copy of the tree and its build live")
     arguments = parser.parse_args()
@@ -235,6 +249,8 @@ def main():
             since = "origin/main" if has_origin else "HEAD~1"
         lines = changed_lines(since)
     chosen = mutants(lines, arguments.max, arguments.seed)
+    if arguments.only:
+        chosen = [fault for fault in chosen if f"{fault[0]}:{fault[1]}" in arguments.only]
     if not chosen:
         print("no line to mutate")
         return 0
