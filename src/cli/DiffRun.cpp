@@ -37,15 +37,19 @@ DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t col
 
 tallir::Report DiffRun::report(bool all, std::string rows) const
 {
+    // A streamed run holds no table: its report has only figures and the cells already written.
+    static const tallir::Table none;
+    const tallir::Table& table1 = file1.table ? *file1.table : none;
+    const tallir::Table& table2 = file2.table ? *file2.table : none;
     auto file = [](const DiffFile& f) {
         return tallir::ReportFile{f.path, f.dimension.toStdString(), f.size.toStdString(), f.date.toStdString(), f.bytes, f.modified};
     };
-    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows, file1.table->names()), message, result,
-                          *file1.table, *file2.table, separators,
+    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows, table1.names()), message, result,
+                          table1, table2, separators,
                           [this](std::uint64_t row, std::uint64_t col) { return cellName(row, col); },
-                          [this](std::uint64_t col) { return std::string(file1.table->name(col)); }, all,
+                          [&table1](std::uint64_t col) { return std::string(table1.name(col)); }, all,
                           names ? 1u : 0u, keyColumns, mismatch, names ? &columns : nullptr,
-                          tallir::DescribeTolerance(result.options, file1.table->names()), maxBeyond};
+                          tallir::DescribeTolerance(result.options, table1.names()), maxBeyond};
 }
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const

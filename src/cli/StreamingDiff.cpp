@@ -5,12 +5,13 @@
 #include "core/RowStream.h"
 #include "locale/FileNames.h"
 #include "locale/LocaleFormat.h"
+#include "report/JsonReport.h"
 
 #include <tuple>
 
 bool Streams(const DiffOptions& options)
 {
-    return !options.full && !options.json && !options.names && !options.git && options.keyList.isEmpty()
+    return !options.full && !options.names && !options.git && options.keyList.isEmpty()
         && !options.alignIdentical && options.htmlPath.isEmpty();
 }
 
@@ -31,15 +32,31 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     const tallir::NumberSeparators separators = LocaleFormat::Separators();
     // Without a report to write, only the figures are made.
     std::function<void(const tallir::StreamedCell&)> onCell;
-    if (out)
+    std::optional<tallir::JsonCellList> json;
+    if (out && options.json) {
+        json.emplace(*out);
+        onCell = [&](const tallir::StreamedCell& cell) {
+            if (!options.all && !tallir::BeyondTolerance(cell.verdict))
+                return;
+            const bool numeric = cell.verdict.kind != tallir::VerdictKind::Text;
+            const std::uint64_t line = cell.verdict.row + 1;
+            json->add({line, line, cell.verdict.col + 1, std::nullopt, std::nullopt, {}, cell.text1, cell.text2,
+                       tallir::VerdictText(cell.verdict, tallir::ScriptSeparators()),
+                       numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
+                       numeric ? std::optional<double>(cell.values.relative) : std::nullopt});
+        };
+    } else if (out) {
         onCell = [&](const tallir::StreamedCell& cell) {
             if (options.all || tallir::BeyondTolerance(cell.verdict))
                 WriteCellLine(*out, CellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
                               tallir::VerdictText(cell.verdict, separators));
         };
+    }
     // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance
     // (unless --max-beyond accepts more).
     const auto compared = tallir::CompareStreams(stream1, stream2, options.compare, onCell, !out && !options.maxBeyond);
+    if (json)
+        json->close();
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
         if (failure != tallir::ReadFailure::None)
             outcome.errors.push_back(ReadError(*path, failure, stream->lineFault()));
@@ -48,11 +65,15 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     if (!outcome.errors.empty())
         return outcome;
 
-    DiffRun run{DescribeFile(options.path1, compared.rows1, compared.values1), DescribeFile(options.path2, compared.rows2, compared.values2),
+    // Dimensions as a loaded grid gives them: at least one value column.
+    DiffRun run{DescribeFile(options.path1, compared.rows1, std::max<std::uint64_t>(compared.values1, 1)),
+                DescribeFile(options.path2, compared.rows2, std::max<std::uint64_t>(compared.values2, 1)),
                 {}, compared.figures, compared.mismatch, separators, {}, false, false, {}, {}};
     run.result.options = options.compare;
     run.result.comparedRows = compared.comparedRows;
     run.result.comparedCols = compared.comparedCols;
+    run.result.figures = compared.figures;
+    run.result.grid = {std::max<std::uint64_t>(2, compared.comparedRows + 1), std::max<std::uint64_t>(2, compared.comparedCols + 1)};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
     // Shapes as a loaded grid has them: a header row and column, at least one value column.
     auto shape = [](std::uint64_t rows, std::uint64_t values) { return tallir::GridShape{rows + 1, std::max<std::uint64_t>(values, 1) + 1}; };

@@ -46,8 +46,8 @@ int main(int argc, char** argv)
         outcome = {};
         outcome.errors.push_back(Streams(options) ? "tallir-diff: The memory ran out while comparing."
                                                   : "tallir-diff: The memory ran out while comparing the tables whole; the text "
-                                                    "report alone (without --json, --html, --names, --key, --align, --git and "
-                                                    "--full) compares files of any size.");
+                                                    "and JSON reports alone (without --html, --names, --key, --align, --git and "
+                                                    "--full) compare files of any size.");
     } catch (const std::system_error& failure) {
         // A thread whose stack finds no room: the memory too.
         outcome = {};
@@ -66,7 +66,9 @@ int main(int argc, char** argv)
     if (!options.quiet) {
         if (options.git && !options.json)
             WriteGitHeader(*outcome.run, options, out);
-        if (Streams(options))
+        if (Streams(options) && options.json)
+            tallir::WriteJsonRest(outcome.run->report(options.all, RowsPairing(options)), false, out);
+        else if (Streams(options))
             WriteReportEnd(*outcome.run, out);
         else if (options.json)
             tallir::WriteJsonReport(outcome.run->report(options.all, RowsPairing(options)), options.full, out);

@@ -140,19 +140,70 @@ void AppendJsonString(std::string& out, std::string_view text)
     out += '"';
 }
 
+JsonCellList::JsonCellList(Output& out)
+    : out_(out)
+{
+    out_ << "{\n  \"cells\": [";
+}
+
+void JsonCellList::add(const JsonCell& cell)
+{
+    auto line = [](const std::optional<std::uint64_t>& number) { return number ? std::to_string(*number) : std::string("null"); };
+    out_ << (empty_ ? "\n" : ",\n") << "    {\"row\": " << line(cell.line1) << ", \"row1\": " << line(cell.line1)
+         << ", \"row2\": " << line(cell.line2) << ", \"col\": " << std::to_string(cell.col);
+    if (cell.col2)
+        out_ << ", \"col2\": " << std::to_string(*cell.col2);
+    if (cell.name)
+        out_ << ", \"name\": " << Json(*cell.name);
+    if (!cell.keys.empty())
+        out_ << ", \"keys\": " << cell.keys;
+    out_ << ", \"text1\": ";
+    AppendJsonString(out_.buffer(), cell.text1);
+    out_ << ", \"text2\": ";
+    AppendJsonString(out_.buffer(), cell.text2);
+    out_ << ", \"verdict\": " << Json(cell.verdict) << ", \"absolute\": " << (cell.absolute ? Number(*cell.absolute) : std::string("null"))
+         << ", \"relative\": " << (cell.relative ? Number(*cell.relative) : std::string("null")) << "}";
+    empty_ = false;
+}
+
+void JsonCellList::close()
+{
+    out_ << (empty_ ? "]" : "\n  ]");
+}
+
 void WriteJsonReport(const Report& report, bool full, Output& out)
+{
+    const auto& result = report.result;
+    JsonCellList cells(out);
+    const bool named = report.columns != nullptr;
+    const bool keyed = !report.keyColumns.empty();
+    result.verdicts.forEach([&](const Verdict& verdict) {
+        if (!report.lists(verdict))
+            return;
+        const CellFacts facts = FactsOf(report, verdict);
+        cells.add({report.line(result.file1Row(verdict.row)), report.line(result.file2Row(verdict.row)), verdict.col + 1,
+                   result.options.columnMap.empty() ? std::nullopt : std::optional<std::uint64_t>(result.file2Column(verdict.col) + 1),
+                   named ? std::optional<std::string_view>(report.table1.name(verdict.col)) : std::nullopt,
+                   keyed ? Keys(report, true, result.file1Row(verdict.row)) : std::string(), facts.text1, facts.text2,
+                   VerdictText(verdict, ScriptSeparators()), facts.absolute, facts.relative});
+    });
+    cells.close();
+    WriteJsonRest(report, full, out);
+}
+
+void WriteJsonRest(const Report& report, bool full, Output& out)
 {
     const auto& result = report.result;
     const auto& f = result.figures;
     const auto& mismatch = report.mismatch;
-    out << "{\n  \"file1\": ";
+    out << ",\n  \"file1\": ";
     WriteFile(report.file1, out);
     out << ",\n  \"file2\": ";
     WriteFile(report.file2, out);
     out << ",\n  \"compare\": {\"dimension\": " << Json(DimensionText(result.grid.rows - 1, result.grid.cols - 1))
         << ", \"size\": " << Json(std::string_view(report.file1.size == report.file2.size ? "Same" : "Different"))
         << ", \"date\": " << Json(std::string_view(report.file1.date == report.file2.date ? "Same" : "Different"))
-        << ", \"differing\": " << std::to_string(result.differing()) << ", \"message\": " << Json(report.message)
+        << ", \"differing\": " << std::to_string(f.differing) << ", \"message\": " << Json(report.message)
         << ",\n    \"tolerance\": {\"rule\": " << Json(report.toleranceRule) << ", \"maxBeyond\": "
         << (report.maxBeyond ? std::to_string(*report.maxBeyond) : std::string("null")) << ", \"beyondAccepted\": "
         << (report.maxBeyond ? (f.beyondTolerance <= *report.maxBeyond ? "true" : "false") : "null") << "}"
@@ -165,34 +216,9 @@ void WriteJsonReport(const Report& report, bool full, Output& out)
         << ", \"largestAbsoluteBeyond\": " << Figure(report, f.largestAbsoluteBeyond)
         << ", \"largestRelativeBeyond\": " << Figure(report, f.largestRelativeBeyond) << ", \"rows1\": " << std::to_string(mismatch.rows1)
         << ", \"rows2\": " << std::to_string(mismatch.rows2) << ", \"valuesOutOfStepFromRow\": "
-        << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1 + report.lineOffset) : std::string("null")) << "}},\n"
-        << "  \"cells\": [";
+        << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1 + report.lineOffset) : std::string("null")) << "}}";
     const bool named = report.columns != nullptr;
     const bool keyed = !report.keyColumns.empty();
-    bool first = true;
-    result.verdicts.forEach([&](const Verdict& verdict) {
-        if (!report.lists(verdict))
-            return;
-        const CellFacts facts = FactsOf(report, verdict);
-        const std::string row1 = Line(report, result.file1Row(verdict.row));
-        out << (first ? "\n" : ",\n") << "    {\"row\": " << row1 << ", \"row1\": " << row1
-            << ", \"row2\": " << Line(report, result.file2Row(verdict.row)) << ", \"col\": " << std::to_string(verdict.col + 1);
-        if (!result.options.columnMap.empty())
-            out << ", \"col2\": " << std::to_string(result.file2Column(verdict.col) + 1);
-        if (named)
-            out << ", \"name\": " << Json(report.table1.name(verdict.col));
-        if (keyed)
-            out << ", \"keys\": " << Keys(report, true, result.file1Row(verdict.row));
-        out << ", \"text1\": ";
-        AppendJsonString(out.buffer(), facts.text1);
-        out << ", \"text2\": ";
-        AppendJsonString(out.buffer(), facts.text2);
-        out << ", \"verdict\": " << Json(VerdictText(verdict, ScriptSeparators())) << ", \"absolute\": "
-            << (facts.absolute ? Number(*facts.absolute) : std::string("null")) << ", \"relative\": "
-            << (facts.relative ? Number(*facts.relative) : std::string("null")) << "}";
-        first = false;
-    });
-    out << (first ? "]" : "\n  ]");
     if (const auto* alignment = result.options.alignment.get()) {
         for (const bool in1 : {true, false}) {
             out << (in1 ? ",\n  \"rowsOnlyIn1\": [" : ",\n  \"rowsOnlyIn2\": [");

@@ -1,19 +1,48 @@
 #pragma once
-// A comparison as one JSON document for scripts: "file1", "file2", "compare" (with "figures"),
-// "cells" (those the report lists, each with both files' lines, its column, name and keys where
-// there are any, both texts, the verdict and the absolute and relative difference), the rows in
-// one file only and, with names, how the columns paired; with full, also "grid1", "grid2" and
-// "grid", the whole grids as the windows show them. Numbers are the same in every locale.
+// A comparison as one JSON document for scripts: "cells" first (those the report lists, each with
+// both files' lines, its column, name and keys where there are any, both texts, the verdict and
+// the absolute and relative difference), so that the document can be written while the files
+// are read; then "file1", "file2", "compare" (with "figures"), the rows in one file only and,
+// with names, how the columns paired; with full, also "grid1", "grid2" and "grid", the whole
+// grids as the windows show them. Numbers are the same in every locale.
 
 #include "Output.h"
 #include "Report.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tallir {
 
+// One listed cell: lines in each file (none for the side without the row), 1-based columns.
+struct JsonCell {
+    std::optional<std::uint64_t> line1, line2;
+    std::uint64_t col = 0;
+    std::optional<std::uint64_t> col2;    // only where columns were matched by name
+    std::optional<std::string_view> name; // only with names
+    std::string keys;                     // a JSON array of the key values; "" without keys
+    std::string_view text1, text2;
+    std::string verdict;
+    std::optional<double> absolute, relative;
+};
+
+// The document's opening and its "cells" array, a cell at a time.
+class JsonCellList {
+public:
+    explicit JsonCellList(Output& out);
+    void add(const JsonCell& cell);
+    void close();
+
+private:
+    Output& out_;
+    bool empty_ = true;
+};
+
 void WriteJsonReport(const Report& report, bool full, Output& out);
+// What follows the closed cell list, to the end of the document.
+void WriteJsonRest(const Report& report, bool full, Output& out);
 
 // text as a JSON string: quoted, escaped, invalid UTF-8 bytes replaced by U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);

@@ -542,19 +542,39 @@ TEST(TallirDiff, ColumnsMatchedByName)
     EXPECT_EQ(partial["columns"].toArray().size(), 2);
 }
 
-TEST(TallirDiff, TablesOfAnotherShapeNeverAgree)
+TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
 {
+    // The text and JSON reports are written while the files are read; --full reads the tables
+    // whole first (and adds the grids to JSON). Both give the same bytes and the same status,
+    // whatever the shapes: ragged rows, CRLF, another length or width, an empty file.
     const TempFolder folder;
     const QString a = folder.write("a.txt", "1 2\n3 4\n");
+    const QString ragged = folder.write("r.txt", "1 2 3 4\r\n1.5 abc 0 x\r\n1 2 3 4\r\n");
+    const QString ragged2 = folder.write("r2.txt", "1.0 2 3\n1.6 ABC 0.001\n1 1.00000000001 3 4\n7\n");
     const struct {
         const char* file2;
         int status;
-    } cases[] = {{"1 2\n3 4\n", 0}, {"1 2\n", 1}, {"", 1}, {"1 2\n3 4\n5 6\n", 1}, {"1 2 7\n3 4 8\n", 1}, {"1.0 2\n3 4\n", 0}};
-    for (const auto& c : cases) {
-        const QString b = folder.write("b.txt", c.file2);
-        EXPECT_EQ(TallirDiff({a, b}).status, c.status) << c.file2;
+    } shapes[] = {{"1 2\n3 4\n", 0}, {"1 2\n", 1}, {"", 1}, {"1 2\n3 4\n5 6\n", 1}, {"1 2 7\n3 4 8\n", 1}, {"1.0 2\n3 4.000001\n", 1}};
+    std::vector<QStringList> runs;
+    for (const auto& c : shapes) {
+        const QString b = folder.write(QStringLiteral("b%1.txt").arg(runs.size()), c.file2);
         EXPECT_EQ(TallirDiff({"-q", a, b}).status, c.status) << c.file2;
-        EXPECT_EQ(TallirDiff({"--json", a, b}).status, c.status) << c.file2;
+        runs.push_back({a, b});
+    }
+    runs.push_back({ragged, ragged2});
+    runs.push_back({"-a", "1e-9", ragged, ragged2});
+    runs.push_back({"--all", "-r", "1e-9", "--max-beyond", "2", ragged, ragged2});
+    runs.push_back({"-s", "-p", "3", ragged2, ragged});
+    for (const QStringList& arguments : runs) {
+        const std::string what = arguments.join(' ').toStdString();
+        const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);
+        EXPECT_EQ(text.out, wholeText.out) << what;
+        EXPECT_EQ(text.status, wholeText.status) << what;
+        const Outcome json = TallirDiff(QStringList{"--json"} + arguments), whole = TallirDiff(QStringList{"--json", "--full"} + arguments);
+        EXPECT_EQ(json.out, whole.out.left(whole.out.indexOf(",\n  \"grid1\": ")) + "\n}\n") << what;
+        EXPECT_EQ(json.status, text.status) << what;
+        EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())["compare"]["differing"].toInt(), text.out.section(" differing", 0, 0).section(' ', -1).toInt())
+            << what;
     }
 }
 
