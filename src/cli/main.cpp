@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         outcome = {};
         outcome.errors.push_back(Streams(options) ? "tallir-diff: The memory ran out while comparing."
                                                   : "tallir-diff: The memory ran out while comparing the tables whole; the text "
-                                                    "and JSON reports alone (without --html, --names, --key, --align, --git and "
+                                                    "and JSON reports alone (without --html, --key, --align, --git and "
                                                     "--full) compare files of any size.");
     } catch (const std::system_error& failure) {
         // A thread whose stack finds no room: the memory too.

@@ -1,5 +1,7 @@
 #include "Compare.h"
 
+#include "ColumnPairs.h"
+
 #include "Agreement.h"
 #include "ExactDecimal.h"
 #include "NumericText.h"
@@ -117,51 +119,21 @@ bool LoadedGridNumbersColumns(const Table& table)
 ColumnMatch MatchColumns(const std::vector<std::string>& names1, std::size_t cols1, const std::vector<std::string>& names2,
                          std::size_t cols2)
 {
+    const auto upTo = [](const std::vector<std::string>& names, std::size_t cols) {
+        return std::vector<std::string>(names.begin(), names.begin() + std::ptrdiff_t(std::min(cols, names.size())));
+    };
+    const ColumnPairs pairs(upTo(names1, cols1), upTo(names2, cols2));
     ColumnMatch match;
     match.file2Column.assign(cols1, -1);
-    auto nameOf = [](const std::vector<std::string>& names, std::size_t c) { return c < names.size() ? names[c] : std::string(); };
-    // Names that stand once in a file.
-    auto unique = [&](const std::vector<std::string>& names, std::size_t cols) {
-        std::map<std::string, std::int64_t> once; // name -> column, -2 when repeated
-        for (std::size_t c = 0; c < cols; ++c) {
-            const std::string name = nameOf(names, c);
-            if (name.empty())
-                continue;
-            const auto [it, fresh] = once.emplace(name, std::int64_t(c));
-            if (!fresh)
-                it->second = -2;
-        }
-        return once;
-    };
-    const auto once1 = unique(names1, cols1);
-    const auto once2 = unique(names2, cols2);
-    std::vector<bool> taken2(cols2, false);
     for (std::size_t c = 0; c < cols1; ++c) {
-        const auto in1 = once1.find(nameOf(names1, c));
-        if (in1 == once1.end() || in1->second < 0)
-            continue;
-        const auto in2 = once2.find(in1->first);
-        if (in2 == once2.end() || in2->second < 0)
-            continue;
-        match.file2Column[c] = in2->second;
-        taken2[std::size_t(in2->second)] = true;
-    }
-    // The rest by position among themselves.
-    std::size_t next2 = 0;
-    for (std::size_t c = 0; c < cols1; ++c) {
-        if (match.file2Column[c] >= 0)
-            continue;
-        while (next2 < cols2 && taken2[next2])
-            ++next2;
-        if (next2 < cols2) {
-            match.file2Column[c] = std::int64_t(next2);
-            taken2[next2++] = true;
-        } else {
+        const std::uint64_t partner = pairs.partner(c);
+        if (partner < cols2)
+            match.file2Column[c] = std::int64_t(partner);
+        else
             match.onlyIn1.push_back(c);
-        }
     }
     for (std::size_t c = 0; c < cols2; ++c)
-        if (!taken2[c])
+        if (pairs.partnerOf2(c) >= cols1)
             match.onlyIn2.push_back(c);
     match.positional = match.onlyIn1.empty() && match.onlyIn2.empty();
     for (std::size_t c = 0; c < cols1 && match.positional; ++c)

@@ -5,6 +5,7 @@
 #include "StreamCompare.h"
 #include "TemporaryFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -27,22 +28,27 @@ public:
             std::fclose(file_);
     }
     bool empty() const { return count_ == 0; }
-    std::uint64_t widestColumn() const { return widest_; }
+    // How wide each table must be for every held cell to lie in the compared area.
+    std::uint64_t widthNeeded1() const { return need1_; }
+    std::uint64_t widthNeeded2() const { return need2_; }
 
-    // counted: whether the cell is in the figures already.
-    void add(const StreamedCell& cell, bool counted)
+    // counted: whether the cell is in the figures already; partner: File 2's column of it.
+    void add(const StreamedCell& cell, bool counted, std::uint64_t partner)
     {
         Header header{cell.verdict.row, cell.verdict.col, cell.verdict.agreement, cell.values, std::uint64_t(cell.text1.size()),
                       std::uint64_t(cell.text2.size()), cell.verdict.kind, counted};
         put(&header, sizeof header);
         put(cell.text1.data(), cell.text1.size());
         put(cell.text2.data(), cell.text2.size());
-        widest_ = count_++ == 0 ? cell.verdict.col : std::max(widest_, cell.verdict.col);
+        need1_ = std::max(need1_, cell.verdict.col + 1);
+        need2_ = std::max(need2_, partner + 1);
+        ++count_;
     }
 
-    // Hands over, in the order they came, the cells left of width, and forgets them all.
-    template <class Deliver>
-    void release(std::uint64_t width, Deliver&& deliver)
+    // Hands over, in the order they came, the cells whose column is in the compared area, and
+    // forgets them all.
+    template <class InArea, class Deliver>
+    void release(InArea&& inArea, Deliver&& deliver)
     {
         if (file_) {
             put(nullptr, 0, true);
@@ -55,7 +61,7 @@ public:
             take(&header, sizeof header, at);
             texts.resize(header.length1 + header.length2);
             take(texts.data(), texts.size(), at);
-            if (header.col < width) {
+            if (inArea(header.col)) {
                 const std::string_view both(texts);
                 deliver(StreamedCell{{header.row, header.col, header.agreement, header.kind},
                                      both.substr(0, header.length1), both.substr(header.length1), header.values},
@@ -70,7 +76,7 @@ public:
                 file_ = nullptr;
             }
         }
-        count_ = 0;
+        count_ = need1_ = need2_ = 0;
     }
 
 private:
@@ -112,7 +118,7 @@ private:
     std::string memory_;
     std::FILE* file_ = nullptr;
     std::uint64_t count_ = 0;
-    std::uint64_t widest_ = 0;
+    std::uint64_t need1_ = 0, need2_ = 0;
 };
 
 } // namespace tallir

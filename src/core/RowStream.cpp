@@ -3,6 +3,8 @@
 #include "InputFile.h"
 #include "SourceSplitter.h"
 
+#include <algorithm>
+
 namespace tallir {
 
 namespace {
@@ -157,6 +159,33 @@ std::unique_ptr<RowBatch> RowStream::next()
     shared_->filled.pop_front();
     shared_->changed.notify_all();
     return batch;
+}
+
+std::vector<std::string> RowStream::takeFirstRow()
+{
+    std::vector<std::string> first;
+    auto batch = next();
+    if (!batch)
+        return first;
+    const std::size_t end = batch->rowEnds.front();
+    for (std::size_t c = 0; c < end; ++c)
+        first.emplace_back(batch->cell(0, c));
+    // The rest of the batch is what next() gives first.
+    batch->cells.erase(batch->cells.begin(), batch->cells.begin() + std::ptrdiff_t(end));
+    batch->rowEnds.erase(batch->rowEnds.begin());
+    batch->maxValues = 0;
+    for (std::size_t r = 0; r < batch->rowEnds.size(); ++r) {
+        batch->rowEnds[r] -= end;
+        batch->maxValues = std::max(batch->maxValues, batch->valueCount(r));
+    }
+    if (batch->rowEnds.empty()) {
+        recycle(std::move(batch));
+        return first;
+    }
+    std::lock_guard lock(shared_->mutex);
+    shared_->filled.push_front(std::move(batch));
+    shared_->changed.notify_all();
+    return first;
 }
 
 bool RowStream::ready()

@@ -52,6 +52,9 @@ public:
     ReadFailure openFailure() const { return openFailure_; }
     // The next rows, in order; nothing once all are handed over.
     std::unique_ptr<RowBatch> next();
+    // The first row's cells (a names line), taken away before the rows are walked: next()
+    // begins with the second. Nothing for an empty input.
+    std::vector<std::string> takeFirstRow();
     // Whether next() would answer at once.
     bool ready();
     // A batch done with, to be filled again rather than allocated anew.

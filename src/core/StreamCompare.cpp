@@ -26,7 +26,8 @@ struct Slice {
     std::size_t row1 = 0, row2 = 0; // within the batches
     std::size_t rows = 0;
     std::uint64_t firstRow = 0;     // the compared row of the first
-    std::uint64_t known = 0;        // columns left of this are in the compared area for certain
+    // The tables' widths so far: cells within both are in the compared area for certain.
+    std::uint64_t width1 = 0, width2 = 0;
     // Batches whose last rows these are: done with once the slice has been handed over.
     std::unique_ptr<RowBatch> finished1, finished2;
 
@@ -42,40 +43,54 @@ struct Slice {
 constexpr std::size_t SliceRows = 1024;
 constexpr std::size_t SlicesPerWorker = 4;
 
-void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, bool keepCells,
-                  const std::atomic<bool>& decided)
+void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, const ColumnPairs* pairs,
+                  bool keepCells, const std::atomic<bool>& decided)
 {
-    for (std::size_t i = 0; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
-        const std::size_t r1 = slice.row1 + i, r2 = slice.row2 + i;
-        const std::size_t width = std::max(slice.batch1->valueCount(r1), slice.batch2->valueCount(r2));
-        for (std::size_t c = 0; c < width; ++c) {
-            const std::string_view a = slice.batch1->cell(r1, c);
-            const std::string_view b = slice.batch2->cell(r2, c);
-            if (SameText(a, b) || ignored.contains(c))
-                continue;
-            CellValues values;
-            if (auto verdict = CompareDifferentCells(a, b, options, c, &values)) {
-                verdict->row = slice.firstRow + i;
-                verdict->col = c;
-                const bool certain = c < slice.known;
-                if (certain)
-                    slice.tally.add(*verdict, values);
-                if (keepCells || !certain)
-                    slice.cells.push_back({*verdict, a, b, values});
-            }
+    std::size_t r1 = 0, r2 = 0, i = 0;
+    const auto compare = [&](std::uint64_t c, std::uint64_t partner) {
+        const std::string_view a = slice.batch1->cell(r1, c);
+        const std::string_view b = slice.batch2->cell(r2, partner);
+        if (SameText(a, b) || ignored.contains(c))
+            return;
+        CellValues values;
+        if (auto verdict = CompareDifferentCells(a, b, options, c, &values)) {
+            verdict->row = slice.firstRow + i;
+            verdict->col = c;
+            const bool certain = c < slice.width1 && partner < slice.width2;
+            if (certain)
+                slice.tally.add(*verdict, values);
+            if (keepCells || !certain)
+                slice.cells.push_back({*verdict, a, b, values});
         }
+    };
+    for (; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
+        r1 = slice.row1 + i, r2 = slice.row2 + i;
+        const std::size_t count1 = slice.batch1->valueCount(r1), count2 = slice.batch2->valueCount(r2);
+        if (!pairs) {
+            for (std::size_t c = 0; c < std::max(count1, count2); ++c)
+                compare(c, c);
+            continue;
+        }
+        // By names: every named column, then those beyond the names line while either side has
+        // a value (their partners lie further right in turn).
+        std::uint64_t c = 0;
+        for (; c < pairs->named1(); ++c)
+            compare(c, pairs->partner(c));
+        for (; c < count1 || pairs->partner(c) < count2; ++c)
+            compare(c, pairs->partner(c));
     }
 }
 
 // Workers taking slices in order; they stop when the pool goes away.
 class SliceWorkers {
 public:
-    SliceWorkers(unsigned count, const CompareOptions& options, bool keepCells) : ignored_(options.ignoredColumns)
+    SliceWorkers(unsigned count, const CompareOptions& options, const ColumnPairs* pairs, bool keepCells)
+        : ignored_(options.ignoredColumns)
     {
         decided = false;
         for (unsigned i = 0; i < count; ++i) {
             try {
-                threads_.emplace_back([this, &options, keepCells] { work(options, keepCells); });
+                threads_.emplace_back([this, &options, pairs, keepCells] { work(options, pairs, keepCells); });
             } catch (const std::system_error&) {
                 if (threads_.empty())
                     throw;
@@ -126,7 +141,7 @@ public:
 private:
     const ColumnSet ignored_;
 
-    void work(const CompareOptions& options, bool keepCells)
+    void work(const CompareOptions& options, const ColumnPairs* pairs, bool keepCells)
     {
         for (;;) {
             Slice* slice;
@@ -139,7 +154,7 @@ private:
                 toDo_.pop_front();
             }
             try {
-                CompareSlice(*slice, options, ignored_, keepCells, decided);
+                CompareSlice(*slice, options, ignored_, pairs, keepCells, decided);
             } catch (...) {
                 std::lock_guard lock(mutex_);
                 failure_ = std::current_exception();
@@ -207,9 +222,13 @@ private:
 } // namespace
 
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
-                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided)
+                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided,
+                                const ColumnPairs* pairs)
 {
     StreamComparison outcome;
+    const auto partnerOf = [pairs](std::uint64_t c) { return pairs ? pairs->partner(c) : c; };
+    // A table is at least as wide as its names line.
+    const std::uint64_t named1 = pairs ? pairs->named1() : 0, named2 = pairs ? pairs->named2() : 0;
     FiguresTally tally;
     HeldCells held;
     // Cells that waited: those the workers did not count count now.
@@ -221,15 +240,17 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     };
     RowWalk walk1(file1), walk2(file2);
     const auto handOver = [&](Slice& slice) {
-        if (!held.empty() && held.widestColumn() < slice.known)
-            held.release(slice.known, deliverHeld);
+        const auto inArea = [&](std::uint64_t c) { return c < slice.width1 && partnerOf(c) < slice.width2; };
+        if (!held.empty() && held.widthNeeded1() <= slice.width1 && held.widthNeeded2() <= slice.width2)
+            held.release(inArea, deliverHeld);
         tally.merge(slice.tally);
         for (const StreamedCell& cell : slice.cells) {
-            if (held.empty() && cell.verdict.col < slice.known) {
+            const bool certain = inArea(cell.verdict.col);
+            if (held.empty() && certain) {
                 if (onCell)
                     onCell(cell);
             } else {
-                held.add(cell, cell.verdict.col < slice.known);
+                held.add(cell, certain, partnerOf(cell.verdict.col));
             }
         }
         walk1.recycle(std::move(slice.finished1));
@@ -240,7 +261,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     const auto decided = [&] { return untilDecided && tally.figures().beyondTolerance > 0; };
 
     const unsigned count = std::max(1u, options.threads ? options.threads : std::thread::hardware_concurrency());
-    SliceWorkers workers(count, options, bool(onCell));
+    SliceWorkers workers(count, options, pairs, bool(onCell));
     // Every slice handed over: before waiting for an input, so that cells come out as soon as
     // their rows are in, however slowly the rest arrives.
     const auto handOverAll = [&] {
@@ -271,8 +292,8 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
         slice->row2 = walk2.row();
         slice->rows = std::min({walk1.left(), walk2.left(), SliceRows});
         slice->firstRow = row;
-        // Cells left of both tables' widths so far are in the compared area for certain.
-        slice->known = std::min(walk1.width(), walk2.width());
+        slice->width1 = std::max(walk1.width(), named1);
+        slice->width2 = std::max(walk2.width(), named2);
         for (std::size_t i = 0; i < slice->rows && !outcome.mismatch.firstRow; ++i) {
             const std::size_t count1 = slice->batch1->valueCount(slice->row1 + i);
             const std::size_t count2 = slice->batch2->valueCount(slice->row2 + i);
@@ -308,7 +329,8 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     outcome.values2 = walk2.width();
     outcome.comparedRows = std::min(outcome.rows1, outcome.rows2);
     outcome.comparedCols = std::min(outcome.values1, outcome.values2);
-    held.release(outcome.comparedCols, deliverHeld);
+    const std::uint64_t width1 = std::max(outcome.values1, named1), width2 = std::max(outcome.values2, named2);
+    held.release([&](std::uint64_t c) { return c < width1 && partnerOf(c) < width2; }, deliverHeld);
     outcome.decided = outcome.decided || decided();
     outcome.mismatch.rows1 = outcome.rows1;
     outcome.mismatch.rows2 = outcome.rows2;

@@ -5,6 +5,7 @@
 // past the narrower width seen so far wait (with every cell after them, to keep the order) in
 // a temporary file until it is known.
 
+#include "ColumnPairs.h"
 #include "Compare.h"
 #include "Figures.h"
 #include "RowStream.h"
@@ -37,13 +38,16 @@ struct StreamComparison {
     bool decided = false;
 };
 
-// Positional comparison only (options.columnMap is not used). Rows are compared on
-// options.threads threads (0: as many as the machine has) while the inputs are read; onCell is
-// called on the caller's thread, in reading order. Without onCell only the figures are made.
-// untilDecided: only whether a cell beyond the tolerance lies in the compared area matters, so
-// comparing stops at the first one; the inputs are still read to their ends, for their row
-// counts and for any fault further on.
+// Rows are compared on options.threads threads (0: as many as the machine has) while the inputs
+// are read; onCell is called on the caller's thread, in reading order. Without onCell only the
+// figures are made. untilDecided: only whether a cell beyond the tolerance lies in the compared
+// area matters, so comparing stops at the first one; the inputs are still read to their ends,
+// for their row counts and for any fault further on.
+// Columns pair by position, or by names (pairs; options.columnMap is not used): then a cell is
+// in the compared area when both its column and its partner lie within their tables, which are
+// at least as wide as their names lines (the streams' first rows, already taken).
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
-                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false);
+                                const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false,
+                                const ColumnPairs* pairs = nullptr);
 
 } // namespace tallir

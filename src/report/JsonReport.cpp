@@ -182,7 +182,7 @@ void WriteJsonReport(const Report& report, bool full, Output& out)
             return;
         const CellFacts facts = FactsOf(report, verdict);
         cells.add({report.line(result.file1Row(verdict.row)), report.line(result.file2Row(verdict.row)), verdict.col + 1,
-                   result.options.columnMap.empty() ? std::nullopt : std::optional<std::uint64_t>(result.file2Column(verdict.col) + 1),
+                   named ? std::optional<std::uint64_t>(result.file2Column(verdict.col) + 1) : std::nullopt,
                    named ? std::optional<std::string_view>(report.table1.name(verdict.col)) : std::nullopt,
                    keyed ? Keys(report, true, result.file1Row(verdict.row)) : std::string(), facts.text1, facts.text2,
                    VerdictText(verdict, ScriptSeparators()), facts.absolute, facts.relative});

@@ -565,6 +565,13 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     runs.push_back({"-a", "1e-9", ragged, ragged2});
     runs.push_back({"--all", "-r", "1e-9", "--max-beyond", "2", ragged, ragged2});
     runs.push_back({"-s", "-p", "3", ragged2, ragged});
+    // Columns by name: reordered, one in each file only, repeated names, rows wider than their
+    // names line (those columns pair by position), a name beyond the other file's width.
+    const QString named = folder.write("n1.txt", "time x vx x\n0 1 2 3\n1 3 4 5 6 7\n2 5 6 7\n");
+    const QString shuffled = folder.write("n2.txt", "vx time x vz\n2 0 1 7 9\n5 1 3.5 7\n7 2 5 7 1 1\n");
+    runs.push_back({"--names", named, shuffled});
+    runs.push_back({"--names", "--all", "-a", "vx=1", shuffled, named});
+    runs.push_back({"--names", named, folder.write("n3.txt", "time\n0\n1\n")});
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
         const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);
