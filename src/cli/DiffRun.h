@@ -4,6 +4,7 @@
 #include "DiffOptions.h"
 #include "core/Figures.h"
 #include "core/Table.h"
+#include "report/HtmlDetails.h"
 #include "report/Output.h"
 #include "report/Report.h"
 
@@ -38,6 +39,7 @@ struct DiffRun {
     // For git, a table on one side only: "new table" or "deleted table", its rows one-sided.
     std::string wholeTable;
     std::optional<std::uint64_t> maxBeyond; // cells beyond the tolerance that still agree (--max-beyond)
+    std::optional<tallir::HtmlDetails> details; // what the HTML page lists, gathered while streaming
 
     // The run as the report writers take it (it lends its tables: the run must outlive it).
     tallir::Report report(bool all, std::string rows) const;
@@ -62,12 +64,13 @@ std::string ReadError(const std::string& path, tallir::ReadFailure failure, cons
 // A file as the reports name it: its path, its rows and columns, its size and date (no table).
 DiffFile DescribeFile(const QString& path, std::uint64_t rows, std::uint64_t cols);
 
-// Whether the report can be written while the files are read (see RunStreamingDiff): the text
-// report or none, columns by position, no git names.
+// Whether the report can be written while the files are read (see RunStreamingDiff): rows by
+// position, no git names, no whole grids.
 bool Streams(const DiffOptions& options);
-// Compares as RunDiff does, reading both files in step and writing each reported cell's line to
-// out (none with -q) as soon as it is known; the run holds no table, and what follows the
-// cells' lines is left to WriteReportEnd.
+// Compares as RunDiff does, reading both files in step and writing each reported cell (a line
+// of the text report, or of JSON's cell list) to out (none with -q) as soon as it is known; the
+// run holds no table, and what follows the cells is left to WriteReportEnd or WriteJsonRest. For
+// the HTML page, its details are gathered on the way.
 DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out);
 
 // The cells beyond the tolerance that make the files disagree: none while they are at most the

@@ -18,7 +18,11 @@ bool WriteHtmlReportFile(const DiffRun& run, const DiffOptions& options, const s
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
-    tallir::WriteHtmlReport(run.report(options.all, RowsPairing(options)), out);
+    const tallir::Report report = run.report(options.all, RowsPairing(options));
+    if (run.details)
+        tallir::WriteHtmlReport(report, *run.details, out, HtmlCellLimit);
+    else
+        tallir::WriteHtmlReport(report, out, HtmlCellLimit);
     out.close();
     return bool(out);
 }

@@ -1,6 +1,8 @@
 #include "DiffRun.h"
+#include "HtmlReport.h"
 #include "TextReport.h"
 
+#include "core/ColumnList.h"
 #include "core/ColumnPairs.h"
 #include "core/RowStream.h"
 #include "core/StreamCompare.h"
@@ -27,7 +29,7 @@ std::shared_ptr<const tallir::Table> NamesOnly(const std::vector<std::string>& n
 
 bool Streams(const DiffOptions& options)
 {
-    return !options.full && !options.git && options.keyList.isEmpty() && !options.alignIdentical && options.htmlPath.isEmpty();
+    return !options.full && !options.git && options.keyList.isEmpty() && !options.alignIdentical;
 }
 
 DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
@@ -69,6 +71,9 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
 
     // Without a report to write, only the figures are made.
     std::function<void(const tallir::StreamedCell&)> onCell;
+    std::optional<tallir::DetailsGatherer> details;
+    if (!options.htmlPath.isEmpty())
+        details.emplace(options.all, HtmlCellLimit);
     std::optional<tallir::JsonCellList> json;
     if (out && options.json) {
         json.emplace(*out);
@@ -90,10 +95,16 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
                               tallir::VerdictText(cell.verdict, run.separators));
         };
     }
+    if (details)
+        onCell = [&details, write = std::move(onCell)](const tallir::StreamedCell& cell) {
+            details->add(cell);
+            if (write)
+                write(cell);
+        };
     // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance
     // (unless --max-beyond accepts more).
     const auto compared =
-        tallir::CompareStreams(stream1, stream2, compare, onCell, !out && !options.maxBeyond, pairs ? &*pairs : nullptr);
+        tallir::CompareStreams(stream1, stream2, compare, onCell, !onCell && !options.maxBeyond, pairs ? &*pairs : nullptr);
     if (json)
         json->close();
     for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
@@ -128,6 +139,12 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     run.result.grid = {std::max<std::uint64_t>(2, run.result.comparedRows + 1), run.result.comparedCols + 1};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
     run.maxBeyond = options.maxBeyond;
+    if (details) {
+        const tallir::ColumnSet ignored(compare.ignoredColumns);
+        run.details = details->finish(run.result.comparedRows, run.result.comparedCols, [&](std::uint64_t c) {
+            return !ignored.contains(c) && !(c < compare.columnMap.size() && compare.columnMap[c] < 0);
+        });
+    }
     run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), compare, run.columns,
                                       {compared.rows1 + 1, cols1 + 1}, {compared.rows2 + 1, cols2 + 1});
     outcome.run = std::move(run);

@@ -45,8 +45,8 @@ int main(int argc, char** argv)
     } catch (const std::bad_alloc&) {
         outcome = {};
         outcome.errors.push_back(Streams(options) ? "tallir-diff: The memory ran out while comparing."
-                                                  : "tallir-diff: The memory ran out while comparing the tables whole; the text "
-                                                    "and JSON reports alone (without --html, --key, --align, --git and "
+                                                  : "tallir-diff: The memory ran out while comparing the tables whole; the text, "
+                                                    "JSON and HTML reports alone (without --key, --align, --git and "
                                                     "--full) compare files of any size.");
     } catch (const std::system_error& failure) {
         // A thread whose stack finds no room: the memory too.

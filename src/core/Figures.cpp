@@ -126,23 +126,30 @@ std::vector<ColumnFigures> SummarizeColumns(const CompareResult& result, const T
 
 AgreementHistogram HistogramOf(const CompareResult& result)
 {
+    HistogramCounter counter;
+    result.verdicts.forEach([&](const Verdict& verdict) { counter.add(verdict); });
+    return counter.histogram();
+}
+
+void HistogramCounter::add(const Verdict& verdict)
+{
+    if (verdict.kind == VerdictKind::Text) {
+        ++text_;
+        return;
+    }
+    const std::size_t bin = std::isnan(verdict.agreement)
+        ? 0
+        : std::size_t(std::max(Lowest, int(std::floor(std::clamp(verdict.agreement, -2.0, double(Highest))))) - Lowest);
+    ++bins_[2 * bin + (verdict.kind == VerdictKind::Same)];
+}
+
+AgreementHistogram HistogramCounter::histogram() const
+{
     AgreementHistogram histogram;
-    // Bins -1 to 400, counted in place: beyond the tolerance, then "S".
-    constexpr int Lowest = -1, Highest = 400;
-    std::vector<std::uint64_t> bins(2 * (Highest - Lowest + 1));
-    result.verdicts.forEach([&](const Verdict& verdict) {
-        if (verdict.kind == VerdictKind::Text) {
-            ++histogram.text;
-            return;
-        }
-        const std::size_t bin = std::isnan(verdict.agreement)
-            ? 0
-            : std::size_t(std::max(Lowest, int(std::floor(std::clamp(verdict.agreement, -2.0, double(Highest))))) - Lowest);
-        ++bins[2 * bin + (verdict.kind == VerdictKind::Same)];
-    });
-    for (std::size_t i = 0; i < bins.size(); i += 2)
-        if (bins[i] || bins[i + 1])
-            histogram.bins.push_back({int(i / 2) + Lowest, bins[i], bins[i + 1]});
+    histogram.text = text_;
+    for (std::size_t i = 0; i < bins_.size(); i += 2)
+        if (bins_[i] || bins_[i + 1])
+            histogram.bins.push_back({int(i / 2) + Lowest, bins_[i], bins_[i + 1]});
     return histogram;
 }
 

@@ -87,6 +87,17 @@ struct AgreementHistogram {
     std::vector<AgreementBin> bins; // ascending, no empty bins
 };
 AgreementHistogram HistogramOf(const CompareResult& result);
+// The same counted a verdict at a time.
+class HistogramCounter {
+public:
+    void add(const Verdict& verdict);
+    AgreementHistogram histogram() const;
+
+private:
+    static constexpr int Lowest = -1, Highest = 400;
+    std::uint64_t text_ = 0;
+    std::vector<std::uint64_t> bins_ = std::vector<std::uint64_t>(2 * (Highest - Lowest + 1)); // beyond, then "S"
+};
 
 // The histogram as bars, "D" first, then by digits ("<0" for bin -1): what a chart draws.
 struct HistogramBar {

@@ -6,8 +6,6 @@
 
 namespace tallir {
 
-namespace {
-
 double Severity(const Verdict& v)
 {
     switch (v.kind) {
@@ -20,8 +18,6 @@ double Severity(const Verdict& v)
     }
     return std::isnan(v.agreement) ? -std::numeric_limits<double>::max() : v.agreement;
 }
-
-} // namespace
 
 std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {

@@ -57,6 +57,9 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
 // The verdicts walked from the worst on and round again: "D" first, then digits from the lowest
 // agreement, then "S" (left out with beyondOnly); equal ones in reading order. No order of every
 // verdict is kept: each pass over the verdicts finds the next few thousand.
+// How bad a verdict is, the worst lowest: "D" first, then by agreement, "S" last.
+double Severity(const Verdict& v);
+
 class WorstWalk {
 public:
     WorstWalk(const CompareResult& result, bool beyondOnly);

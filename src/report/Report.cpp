@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include "HtmlDetails.h"
 #include "Utf8.h"
 
 #include "core/Figures.h"
@@ -197,6 +198,11 @@ std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOpt
 
 void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLimit)
 {
+    WriteHtmlReport(report, DetailsOf(report, cellLimit), out, cellLimit);
+}
+
+void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostream& out, std::size_t cellLimit)
+{
     const CompareResult& result = report.result;
     const Figures& f = result.figures;
     out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Tallir: "
@@ -241,7 +247,7 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
     out << "<h2>By column</h2>\n<table id=\"columns\">\n<tr><th>Column</th><th>Name</th><th class=\"number\">Compared</th>"
            "<th class=\"number\">D</th><th class=\"number\">S</th><th class=\"number\">Digits</th><th>Lowest agreement</th>"
            "<th>Largest absolute difference</th><th>Largest relative difference</th></tr>\n";
-    for (const ColumnFigures& column : SummarizeColumns(result, report.table1, report.table2)) {
+    for (const ColumnFigures& column : details.columns) {
         const Figures& g = column.figures;
         out << "<tr><td class=\"number\">" << column.col + 1 << "</td><td>" << Html(report.columnName(column.col))
             << "</td><td class=\"number\">" << column.compared << "</td><td class=\"number\">" << g.textDiffering
@@ -252,7 +258,7 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
             << "</td></tr>\n";
     }
     out << "</table>\n<h2>Agreement</h2>\n";
-    WriteHistogram(HistogramOf(result), out);
+    WriteHistogram(details.histogram, out);
 
     const bool keyed = !report.keyColumns.empty();
     const auto keyText = [&](bool file1, std::uint64_t tableRow) {
@@ -265,12 +271,9 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
         << ", the worst first</h2>\n<table id=\"cells\">\n<tr><th>Cell</th>" << (keyed ? "<th>Key</th>" : "")
         << "<th>File 1</th><th>File 2</th><th class=\"number\">Verdict</th><th class=\"number\">Absolute difference</th>"
            "<th class=\"number\">Relative difference</th></tr>\n";
-    WorstWalk walk(result, !report.all);
-    const std::size_t listable = report.all ? result.verdicts.size() : result.verdicts.beyondCount();
-    std::size_t listed = 0;
-    for (; listed < std::min(cellLimit, listable); ++listed) {
-        const Verdict verdict = result.verdicts[walk.next()->index];
-        const CellFacts facts = FactsOf(report, verdict);
+    for (const ListedCell& cell : details.worst) {
+        const Verdict& verdict = cell.verdict;
+        const ListedCell& facts = cell;
         out << "<tr class=\"cell\"><td>" << Html(report.cellName(verdict.row, verdict.col)) << "</td>";
         if (keyed)
             out << "<td class=\"text\">" << Html(keyText(true, result.file1Row(verdict.row))) << "</td>";
@@ -281,8 +284,8 @@ void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLi
             << (facts.relative ? Number(*facts.relative) : std::string()) << "</td></tr>\n";
     }
     out << "</table>\n";
-    if (listed < listable)
-        out << "<p id=\"more\">and " << listable - listed << " more differing cells.</p>\n";
+    if (details.worst.size() < details.listable)
+        out << "<p id=\"more\">and " << details.listable - details.worst.size() << " more differing cells.</p>\n";
     if (const auto* alignment = result.options.alignment.get(); alignment && alignment->onlyIn1 + alignment->onlyIn2 > 0) {
         out << "<h2>Rows in one file only</h2>\n<table id=\"oneSided\">\n<tr><th>File</th><th class=\"number\">Line</th>"
             << (keyed ? "<th>Key</th>" : "") << "</tr>\n";

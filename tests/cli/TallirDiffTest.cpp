@@ -582,6 +582,23 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
         EXPECT_EQ(json.status, text.status) << what;
         EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())["compare"]["differing"].toInt(), text.out.section(" differing", 0, 0).section(' ', -1).toInt())
             << what;
+        TallirDiff(QStringList{"-q", "--html", folder.path("streamed.html")} + arguments);
+        TallirDiff(QStringList{"-q", "--full", "--html", folder.path("whole.html")} + arguments);
+        EXPECT_EQ(folder.read("streamed.html"), folder.read("whole.html")) << what;
+    }
+    // The page lists the worst 10,000 of more, ties in reading order, and counts the rest.
+    QByteArray many1, many2;
+    for (int r = 0; r < 4000; ++r) {
+        many1 += "1 2 3 4\n";
+        many2 += QByteArray(r % 3 ? "1.001 x 3.01 4\n" : "1.001 2 3.01 4.1\n");
+    }
+    const QStringList pair{folder.write("m1.txt", many1), folder.write("m2.txt", many2)};
+    // 12,000 differing cells; with -a 0.005 the 4,000 of 1.001 are "S", column 2 left out.
+    for (const auto& [options, more] : {std::pair{QStringList{}, "and 2000 more"}, {QStringList{"-a", "0.005", "-X", "2"}, "<td class=\"number\">4000</td>"}}) {
+        TallirDiff(QStringList{"--html", folder.path("streamed.html")} + options + pair);
+        TallirDiff(QStringList{"--full", "--html", folder.path("whole.html")} + options + pair);
+        EXPECT_EQ(folder.read("streamed.html"), folder.read("whole.html")) << options.join(' ').toStdString();
+        EXPECT_TRUE(folder.read("streamed.html").contains(more)) << more;
     }
 }
 
