@@ -43,41 +43,43 @@ struct Slice {
 constexpr std::size_t SliceRows = 1024;
 constexpr std::size_t SlicesPerWorker = 4;
 
+// Compares a cell of File 1's row with its partner in File 2's.
+inline void CompareCell(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, bool keepCells, std::size_t i,
+                        std::uint64_t c, std::uint64_t partner)
+{
+    const std::string_view a = slice.batch1->cell(slice.row1 + i, c);
+    const std::string_view b = slice.batch2->cell(slice.row2 + i, partner);
+    if (SameText(a, b) || ignored.contains(c))
+        return;
+    CellValues values;
+    if (auto verdict = CompareDifferentCells(a, b, options, c, &values)) {
+        verdict->row = slice.firstRow + i;
+        verdict->col = c;
+        const bool certain = c < slice.width1 && partner < slice.width2;
+        if (certain)
+            slice.tally.add(*verdict, values);
+        if (keepCells || !certain)
+            slice.cells.push_back({*verdict, a, b, values});
+    }
+}
+
 void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, const ColumnPairs* pairs,
                   bool keepCells, const std::atomic<bool>& decided)
 {
-    std::size_t r1 = 0, r2 = 0, i = 0;
-    const auto compare = [&](std::uint64_t c, std::uint64_t partner) {
-        const std::string_view a = slice.batch1->cell(r1, c);
-        const std::string_view b = slice.batch2->cell(r2, partner);
-        if (SameText(a, b) || ignored.contains(c))
-            return;
-        CellValues values;
-        if (auto verdict = CompareDifferentCells(a, b, options, c, &values)) {
-            verdict->row = slice.firstRow + i;
-            verdict->col = c;
-            const bool certain = c < slice.width1 && partner < slice.width2;
-            if (certain)
-                slice.tally.add(*verdict, values);
-            if (keepCells || !certain)
-                slice.cells.push_back({*verdict, a, b, values});
-        }
-    };
-    for (; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
-        r1 = slice.row1 + i, r2 = slice.row2 + i;
-        const std::size_t count1 = slice.batch1->valueCount(r1), count2 = slice.batch2->valueCount(r2);
+    for (std::size_t i = 0; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
+        const std::size_t count1 = slice.batch1->valueCount(slice.row1 + i), count2 = slice.batch2->valueCount(slice.row2 + i);
         if (!pairs) {
             for (std::size_t c = 0; c < std::max(count1, count2); ++c)
-                compare(c, c);
+                CompareCell(slice, options, ignored, keepCells, i, c, c);
             continue;
         }
         // By names: every named column, then those beyond the names line while either side has
         // a value (their partners lie further right in turn).
         std::uint64_t c = 0;
         for (; c < pairs->named1(); ++c)
-            compare(c, pairs->partner(c));
+            CompareCell(slice, options, ignored, keepCells, i, c, pairs->partner(c));
         for (; c < count1 || pairs->partner(c) < count2; ++c)
-            compare(c, pairs->partner(c));
+            CompareCell(slice, options, ignored, keepCells, i, c, pairs->partner(c));
     }
 }
 
