@@ -96,6 +96,27 @@ for kind in same perturbed; do
     printf 'tallir-diff -q on the .gz:     %.3f s  (%.2f x zcat)\n' "$compressed" "$(echo "$compressed / $zcat_both" | bc -l)"
 done
 
+# The reports made while the files are read, each against the text report: time and peak memory.
+# With a third argument, one run each (for files too large to run thrice).
+streamed_reports() {
+    local one=$1 two=$2 once=${3:-} text text_peak mode took took_peak
+    local timer=best
+    [ -n "$once" ] && timer=seconds
+    text=$($timer bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    text_peak=$(peak build/bin/tallir-diff "$one" "$two")
+    printf 'text report:                   %.3f s, peak %d MB\n' "$text" $((text_peak / 1024))
+    for mode in --json "--html $data/streamed.html"; do
+        took=$($timer bash -c "build/bin/tallir-diff $mode '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+        took_peak=$(peak build/bin/tallir-diff $mode "$one" "$two")
+        printf '%-30s %.3f s  (%.2f x the text report), peak %d MB\n' "tallir-diff ${mode%% *}:" "$took" \
+            "$(echo "$took / $text" | bc -l)" $((took_peak / 1024))
+    done
+}
+for kind in same perturbed; do
+    echo "== case \"$kind\": the reports streamed"
+    streamed_reports "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
+done
+
 # Files larger than comfortable: the same-format pair repeated to about 4 GB each (set
 # TALLIR_BENCH_HUGE=1; it takes 8 GB of disk).
 if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
@@ -109,6 +130,7 @@ if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
     kilobytes=$(peak build/bin/tallir-diff -q "$data/huge-1.txt" "$data/huge-2.txt")
     printf 'tallir-diff -q:                %.3f s = %.0f MB/s of input, peak %d MB\n' "$huge_seconds" \
         "$(echo "$inputs / 1048576 / $huge_seconds" | bc -l)" $((kilobytes / 1024))
+    streamed_reports "$data/huge-1.txt" "$data/huge-2.txt" 1
     # The windows on ten million rows.
     big=$((rows * 10))
     [ -s "$data/same-$big-2.txt" ] || build/bin/make_tables same "$big" 8 "$data/same-$big-1.txt" "$data/same-$big-2.txt"
@@ -170,6 +192,11 @@ in_order=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-$rows-1.t
 reversed=$(best bash -c "build/bin/tallir-diff -q --names '$data/named-shuffled-$rows-1.txt' '$data/named-shuffled-$rows-2.txt'; [ \$? -le 1 ]")
 printf 'tallir-diff --names, in order: %.3f s\n' "$in_order"
 printf 'tallir-diff --names, reversed: %.3f s  (%.2f x in order)\n' "$reversed" "$(echo "$reversed / $in_order" | bc -l)"
+by_name=$(best bash -c "build/bin/tallir-diff --names '$data/named-shuffled-$rows-1.txt' '$data/named-shuffled-$rows-2.txt' >/dev/null; [ \$? -le 1 ]")
+by_place=$(best bash -c "build/bin/tallir-diff '$data/named-shuffled-$rows-1.txt' '$data/named-shuffled-$rows-2.txt' >/dev/null; [ \$? -le 1 ]")
+kilobytes=$(peak build/bin/tallir-diff --names "$data/named-shuffled-$rows-1.txt" "$data/named-shuffled-$rows-2.txt")
+printf 'the text report by name:       %.3f s  (%.2f x by position, which differs everywhere), peak %d MB\n' "$by_name" \
+    "$(echo "$by_name / $by_place" | bc -l)" $((kilobytes / 1024))
 
 # Rows paired by a key column or around identical rows: 100 rows left out of each file.
 echo "== case \"aligned\": $rows rows, 100 left out of each file"
@@ -180,7 +207,7 @@ one="$data/perturbed-$rows-1.txt"
 two="$data/perturbed-$rows-2.txt"
 echo "== case \"report\": the HTML page of the perturbed pair"
 plain=$(best bash -c "build/bin/tallir-diff -q --full '$one' '$two'; [ \$? -le 1 ]")
-page=$(best bash -c "build/bin/tallir-diff -q --html '$data/report.html' '$one' '$two'; [ \$? -le 1 ]")
+page=$(best bash -c "build/bin/tallir-diff -q --full --html '$data/report.html' '$one' '$two'; [ \$? -le 1 ]")
 printf 'tallir-diff -q --full:         %.3f s\n' "$plain"
 printf 'the same with --html:          %.3f s  (the page: %.3f s, %d KB)\n' "$page" "$(echo "$page - $plain" | bc -l)" \
     $(( $(stat -c %s "$data/report.html") / 1024 ))
