@@ -244,9 +244,9 @@ try {
         }
         pairs.push_back({i, j});
     }
+    // Every row of File 2 taken lies before pending2 now.
     for (; pending2 < rows2; ++pending2)
-        if (!taken2[pending2])
-            pairs.push_back({NoRow, pending2});
+        pairs.push_back({NoRow, pending2});
     Count(alignment);
     return alignment;
 } catch (const Stopped&) {
