@@ -6,6 +6,7 @@
 #include "TemporaryFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -98,7 +99,8 @@ private:
             file_ = TemporaryFile(); // none: memory it is
         if (file_ && (flush || memory_.size() > MemoryLimit)) {
             if (std::fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size())
-                throw std::runtime_error("the temporary file could not be written");
+                throw std::runtime_error("the differing cells waiting for the compared width could not be written to a temporary file in "
+                                         + TemporaryFolder() + ": " + std::strerror(errno));
             memory_.clear();
             if (flush)
                 std::fflush(file_);

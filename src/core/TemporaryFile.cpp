@@ -6,11 +6,15 @@
 
 namespace tallir {
 
-std::FILE* TemporaryFile()
+std::string TemporaryFolder()
 {
     const char* folder = std::getenv("TMPDIR");
-    std::string name = folder && *folder ? folder : "/tmp";
-    name += "/tallir-XXXXXX";
+    return folder && *folder ? folder : "/tmp";
+}
+
+std::FILE* TemporaryFile()
+{
+    std::string name = TemporaryFolder() + "/tallir-XXXXXX";
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return nullptr;

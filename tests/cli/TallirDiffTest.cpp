@@ -133,6 +133,20 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
                             {"17179869183G", 17179869183ull << 30}})
         EXPECT_EQ(ParseSize(size.text), std::optional<std::uint64_t>(size.bytes)) << size.text;
 
+    // Cells waiting for the compared width (File 2 widens at its end) in a temporary file that
+    // cannot grow: said, status 2, and no closing message.
+    QByteArray narrow, wide;
+    for (int r = 0; r < 300000; ++r)
+        wide += QByteArray::number(r) + " 2 3\n", narrow += QByteArray::number(r) + "\n";
+    const QString held1 = folder.write("held1.txt", wide + "0 2 3\n"), held2 = folder.write("held2.txt", narrow + "0 2 3\n");
+    QProcess full;
+    full.start("/bin/bash", {"-c", QStringLiteral("trap '' XFSZ; ulimit -f 2000; exec '" TALLIR_DIFF "' '%1' '%2'").arg(held1, held2)});
+    ASSERT_TRUE(full.waitForFinished(60000));
+    EXPECT_EQ(full.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(full.readAllStandardError()).contains("could not be written to a temporary file in "));
+    EXPECT_FALSE(QString::fromUtf8(full.readAllStandardOutput()).contains(" != "));
+    EXPECT_EQ(TallirDiff({"-q", held1, held2}).status, 1) << "without the limit";
+
     // A file larger than the memory there is (sparse: it takes no disk), for the whole-table
     // comparison; streaming holds no table.
     const QString huge = folder.write("huge.txt", "");
