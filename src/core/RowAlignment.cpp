@@ -1,7 +1,6 @@
 #include "RowAlignment.h"
 
-#include "ExactDecimal.h"
-#include "NumericText.h"
+#include "KeyMerge.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,23 +29,6 @@ RowAlignment Cancelled()
     return alignment;
 }
 
-// One key cell: a number by its value (exactly, where the doubles of two different values are
-// equal), anything else by its text; numbers sort first.
-struct KeyCell {
-    bool numeric;
-    double value;
-    std::string_view text;
-
-    friend bool operator<(const KeyCell& a, const KeyCell& b)
-    {
-        if (a.numeric != b.numeric)
-            return a.numeric;
-        if (!a.numeric)
-            return a.text < b.text;
-        return a.value != b.value ? a.value < b.value : ExactOrder(a.text, b.text) < 0;
-    }
-};
-
 // The key cells of every row, width to a row.
 struct Keys {
     std::vector<KeyCell> cells;
@@ -58,44 +40,16 @@ struct Keys {
         for (std::size_t r = 0; r < table.rowCount(); ++r) {
             if (r % 4096 == 0)
                 StopIfCancelled(cancel);
-            for (const std::uint64_t c : columns) {
-                const std::string_view text = table.cell(r, std::size_t(c));
-                const auto value = NumericValue(text);
-                cells.push_back(value ? KeyCell{true, *value, text} : KeyCell{false, 0, text});
-            }
+            for (const std::uint64_t c : columns)
+                cells.push_back(KeyCell::Of(table.cell(r, std::size_t(c))));
         }
     }
     std::size_t rows() const { return width ? cells.size() / width : 0; }
-    int compare(std::size_t row, const Keys& other, std::size_t otherRow) const
-    {
-        for (std::size_t i = 0; i < width; ++i) {
-            const KeyCell& a = cells[row * width + i];
-            const KeyCell& b = other.cells[otherRow * width + i];
-            if (a < b)
-                return -1;
-            if (b < a)
-                return 1;
-        }
-        return 0;
-    }
-    // How far apart two rows' keys are: the largest difference of their numeric key cells, or
-    // nothing when a cell is beyond the tolerance (or a text cell differs).
+    KeyRow row(std::size_t r) const { return KeyRow(cells.data() + r * width, width); }
+    int compare(std::size_t row, const Keys& other, std::size_t otherRow) const { return CompareKeys(this->row(row), other.row(otherRow)); }
     std::optional<double> distance(std::size_t row, const Keys& other, std::size_t otherRow, double tolerance) const
     {
-        double largest = 0;
-        for (std::size_t i = 0; i < width; ++i) {
-            const KeyCell& a = cells[row * width + i];
-            const KeyCell& b = other.cells[otherRow * width + i];
-            if (a.numeric && b.numeric) {
-                const double apart = std::fabs(a.value - b.value);
-                if (!(apart <= tolerance))
-                    return std::nullopt;
-                largest = std::max(largest, apart);
-            } else if (a.numeric != b.numeric || a.text != b.text) {
-                return std::nullopt;
-            }
-        }
-        return largest;
+        return KeyDistance(this->row(row), other.row(otherRow), tolerance);
     }
     bool increasing() const
     {
@@ -103,6 +57,11 @@ struct Keys {
             if (compare(r - 1, *this, r) >= 0)
                 return false;
         return true;
+    }
+    // The rows as the merge walk asks for them.
+    KeySource source(std::size_t rowCount) const
+    {
+        return [this, rowCount](std::uint64_t r) { return r < rowCount ? std::optional<KeyRow>(row(r)) : std::nullopt; };
     }
 };
 
@@ -158,30 +117,7 @@ try {
     if (keys1.increasing() && keys2.increasing()) {
         // Sorted keys, time steps and indices: one walk in step, no search.
         alignment.merged = true;
-        std::size_t i = 0, j = 0;
-        while (i < rows1 || j < rows2) {
-            if (keyTolerance > 0 && i < rows1 && j < rows2) {
-                if (const auto apart = keys1.distance(i, keys2, j, keyTolerance)) {
-                    // In reach; the next row of either file may be nearer still.
-                    const auto next1 = i + 1 < rows1 ? keys1.distance(i + 1, keys2, j, keyTolerance) : std::nullopt;
-                    const auto next2 = j + 1 < rows2 ? keys1.distance(i, keys2, j + 1, keyTolerance) : std::nullopt;
-                    if (next1 && *next1 < *apart)
-                        pairs.push_back({i++, NoRow});
-                    else if (next2 && *next2 < *apart)
-                        pairs.push_back({NoRow, j++});
-                    else
-                        pairs.push_back({i++, j++});
-                    continue;
-                }
-            }
-            const int order = i == rows1 ? 1 : j == rows2 ? -1 : keys1.compare(i, keys2, j);
-            if (order < 0)
-                pairs.push_back({i++, NoRow});
-            else if (order > 0)
-                pairs.push_back({NoRow, j++});
-            else
-                pairs.push_back({i++, j++});
-        }
+        MergeByKeys(keys1.source(rows1), keys2.source(rows2), keyTolerance, [&](RowPair pair) { pairs.push_back(pair); });
         Count(alignment);
         return alignment;
     }
