@@ -198,6 +198,27 @@ kilobytes=$(peak build/bin/tallir-diff --names "$data/named-shuffled-$rows-1.txt
 printf 'the text report by name:       %.3f s  (%.2f x by position, which differs everywhere), peak %d MB\n' "$by_name" \
     "$(echo "$by_name / $by_place" | bc -l)" $((kilobytes / 1024))
 
+# Rows paired by a key column in order, read as they come (each file twice): against the text
+# report by position on the same rows, and with a row in 10,000 left out of FILE2.
+keyed1="$data/keyed-$rows-1.txt"
+keyed2="$data/keyed-$rows-2.txt"
+gapped2="$data/keyed-gapped-$rows-2.txt"
+if [ ! -s "$gapped2" ]; then
+    awk '{print NR, $0}' "$data/same-$rows-1.txt" > "$keyed1"
+    awk '{print NR, $0}' "$data/same-$rows-2.txt" > "$keyed2"
+    awk 'NR % 10000 != 5000 {print NR, $0}' "$data/same-$rows-2.txt" > "$gapped2"
+fi
+echo "== case \"keyed\": $rows rows with a key column in order"
+by_place=$(best bash -c "build/bin/tallir-diff '$keyed1' '$keyed2' >/dev/null; [ \$? -le 1 ]")
+by_key=$(best bash -c "build/bin/tallir-diff --key 1 '$keyed1' '$keyed2' >/dev/null; [ \$? -le 1 ]")
+gapped=$(best bash -c "build/bin/tallir-diff --key 1 '$keyed1' '$gapped2' >/dev/null; [ \$? -le 1 ]")
+kilobytes=$(peak build/bin/tallir-diff --key 1 "$keyed1" "$gapped2")
+whole=$(peak build/bin/tallir-diff --full --key 1 "$keyed1" "$gapped2")
+printf 'text report by position:       %.3f s\n' "$by_place"
+printf 'the same by key, streamed:     %.3f s  (%.2f x by position)\n' "$by_key" "$(echo "$by_key / $by_place" | bc -l)"
+printf 'by key, 100 rows left out:     %.3f s  (%.2f x), peak %d MB (whole tables: %d MB)\n' "$gapped" \
+    "$(echo "$gapped / $by_place" | bc -l)" $((kilobytes / 1024)) $((whole / 1024))
+
 # Rows paired by a key column or around identical rows: 100 rows left out of each file.
 echo "== case \"aligned\": $rows rows, 100 left out of each file"
 build/bin/bench_align "$rows"

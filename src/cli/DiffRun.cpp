@@ -57,7 +57,8 @@ std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const
     // With names, a row is named by its line in the file (the names line is line 1); with rows
     // aligned, by its row in each file when the two differ.
     const std::uint64_t offset = names ? 1 : 0;
-    const std::uint64_t row1 = result.file1Row(row) + offset, row2 = result.file2Row(row) + offset;
+    const tallir::RowPair rows = pairedRows ? pairedRows(row) : tallir::RowPair{result.file1Row(row), result.file2Row(row)};
+    const std::uint64_t row1 = rows.row1 + offset, row2 = rows.row2 + offset;
     std::string name = "R";
     name.append(std::to_string(row1 + 1));
     if (row2 != row1)
@@ -109,14 +110,21 @@ std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options)
     return options.maxBeyond && beyond <= *options.maxBeyond ? 0 : beyond;
 }
 
-namespace {
-// "tallir-diff: key column 3 lies beyond both tables, of 2 columns at most".
+std::shared_ptr<const tallir::Table> NamesOnly(const std::vector<std::string>& names)
+{
+    tallir::TableBuilder builder;
+    builder.expectNamesLine();
+    for (const std::string& name : names)
+        builder.addCell(name);
+    builder.endRow();
+    return std::make_shared<const tallir::Table>(builder.finish());
+}
+
 std::string BeyondBothTables(const std::string& column, std::uint64_t width)
 {
     return "tallir-diff: " + column + " lies beyond both tables, of " + std::to_string(width) + (width == 1 ? " column" : " columns")
         + " at most";
 }
-} // namespace
 
 std::string ToleranceColumnBeyond(const tallir::CompareOptions& options, std::uint64_t width)
 {

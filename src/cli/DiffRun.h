@@ -9,6 +9,7 @@
 #include "report/Report.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,8 @@ struct DiffRun {
     std::string wholeTable;
     std::optional<std::uint64_t> maxBeyond; // cells beyond the tolerance that still agree (--max-beyond)
     std::optional<tallir::HtmlDetails> details; // what the HTML page lists, gathered while streaming
+    // Rows paired by key as the files were read: each compared row's rows (its paired pairs only).
+    std::function<tallir::RowPair(std::uint64_t row)> pairedRows;
 
     // The run as the report writers take it (it lends its tables: the run must outlive it).
     tallir::Report report(bool all, std::string rows) const;
@@ -53,6 +56,8 @@ struct DiffRun {
 struct DiffOutcome {
     std::optional<DiffRun> run;
     std::vector<std::string> errors; // "Can't open " and the path, one per file
+    bool streamed = false;    // the cells are written already: only what follows them is left
+    bool wholeTables = false; // the files cannot be compared as they are read: read them whole
 };
 
 DiffOutcome RunDiff(const DiffOptions& options);
@@ -79,6 +84,18 @@ std::uint64_t BeyondCounted(std::uint64_t beyond, const DiffOptions& options);
 // The trouble with a column given a tolerance of its own beyond both tables (width: the value
 // columns of the wider); empty when there is none.
 std::string ToleranceColumnBeyond(const tallir::CompareOptions& options, std::uint64_t width);
+
+// A table of nothing but its names line: what a report needs of a table it never held.
+std::shared_ptr<const tallir::Table> NamesOnly(const std::vector<std::string>& names);
+
+// "tallir-diff: key column 3 lies beyond both tables, of 2 columns at most".
+std::string BeyondBothTables(const std::string& column, std::uint64_t width);
+
+// Whether rows paired by key can be compared as the files are read: the text report or none,
+// of regular files (read twice: once for the keys, then to compare), whose keys turn out to
+// increase strictly in each (else RunKeyedStreamingDiff asks for the whole tables).
+bool StreamsByKey(const DiffOptions& options);
+DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out);
 
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

@@ -1,5 +1,6 @@
 #include "DiffRun.h"
 #include "HtmlReport.h"
+#include "StreamSetup.h"
 #include "TextReport.h"
 
 #include "core/ColumnList.h"
@@ -7,25 +8,9 @@
 #include "core/RowStream.h"
 #include "core/StreamCompare.h"
 #include "locale/FileNames.h"
-#include "locale/LocaleFormat.h"
 #include "report/JsonReport.h"
 
 #include <tuple>
-
-namespace {
-
-// A table of nothing but its names line: what the report needs of a table it never held.
-std::shared_ptr<const tallir::Table> NamesOnly(const std::vector<std::string>& names)
-{
-    tallir::TableBuilder builder;
-    builder.expectNamesLine();
-    for (const std::string& name : names)
-        builder.addCell(name);
-    builder.endRow();
-    return std::make_shared<const tallir::Table>(builder.finish());
-}
-
-} // namespace
 
 bool Streams(const DiffOptions& options)
 {
@@ -34,38 +19,13 @@ bool Streams(const DiffOptions& options)
 
 DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
 {
-    const std::string path1 = FileNameString(options.path1);
-    const std::string path2 = FileNameString(options.path2);
-    const auto format = options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
-    tallir::RowStream stream1(path1, format, options.maxLine);
-    tallir::RowStream stream2(path2, format, options.maxLine);
-    DiffOutcome outcome;
-    for (auto [stream, path] : {std::pair{&stream1, &path1}, {&stream2, &path2}})
-        if (stream->openFailure() != tallir::ReadFailure::None)
-            outcome.errors.push_back(ReadError(*path, stream->openFailure()));
-    if (!outcome.errors.empty())
-        return outcome;
-
-    DiffRun run{};
-    run.separators = LocaleFormat::Separators();
-    tallir::CompareOptions compare = options.compare;
-    // With names, columns pair by name as soon as both names lines are read.
-    std::optional<tallir::ColumnPairs> pairs;
-    std::vector<std::string> names1, names2;
-    if (options.names) {
-        names1 = stream1.takeFirstRow();
-        names2 = stream2.takeFirstRow();
-        std::vector<std::string> unknown;
-        compare.columnTolerances = tallir::ResolveColumnTolerances(options.columnTolerances, names1, unknown);
-        if (!unknown.empty()) {
-            outcome.errors.push_back("tallir-diff: no such column for a tolerance in " + path1 + ": " + unknown.front());
-            return outcome;
-        }
-        pairs.emplace(names1, names2);
-        run.names = true;
-        run.file1.table = NamesOnly(names1);
-        run.file2.table = NamesOnly(names2);
-    }
+    StreamedStart start;
+    if (!StartStreamed(options, start))
+        return std::move(start.outcome);
+    auto& [outcome, run, compare, inputs] = start;
+    tallir::RowStream &stream1 = *inputs.stream1, &stream2 = *inputs.stream2;
+    const std::vector<std::string>&names1 = inputs.names1, &names2 = inputs.names2;
+    const std::optional<tallir::ColumnPairs>& pairs = inputs.pairs;
     // A table row's line in its file.
     const std::uint64_t lineOffset = options.names ? 2 : 1;
 
@@ -104,31 +64,24 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     // Quiet: the exit status is all that is asked, known at the first cell beyond the tolerance
     // (unless --max-beyond accepts more).
     const auto compared =
-        tallir::CompareStreams(stream1, stream2, compare, onCell, !onCell && !options.maxBeyond, pairs ? &*pairs : nullptr);
+        tallir::CompareStreams(stream1, stream2, compare, onCell, !onCell && !options.maxBeyond, {pairs ? &*pairs : nullptr});
     if (json)
         json->close();
-    for (auto [failure, stream, path] : {std::tuple{compared.failure1, &stream1, &path1}, {compared.failure2, &stream2, &path2}})
-        if (failure != tallir::ReadFailure::None)
-            outcome.errors.push_back(ReadError(*path, failure, stream->lineFault()));
+    AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
     // Widths as a loaded grid has them: at least one value column, and the names line's.
     const std::uint64_t cols1 = std::max<std::uint64_t>({compared.values1, names1.size(), 1});
     const std::uint64_t cols2 = std::max<std::uint64_t>({compared.values2, names2.size(), 1});
     if (const std::string beyond = ToleranceColumnBeyond(compare, std::max(cols1, cols2)); !beyond.empty())
         outcome.errors.push_back(beyond);
     if (!outcome.errors.empty())
-        return outcome;
+        return std::move(outcome);
 
     if (pairs) {
         run.columns = tallir::MatchColumns(names1, cols1, names2, cols2);
         if (!run.columns.positional)
             compare.columnMap = run.columns.file2Column;
     }
-    for (auto [file, path, rows, cols] : {std::tuple{&run.file1, &options.path1, compared.rows1, cols1},
-                                          {&run.file2, &options.path2, compared.rows2, cols2}}) {
-        auto names = std::move(file->table);
-        *file = DescribeFile(*path, rows, cols);
-        file->table = std::move(names);
-    }
+    DescribeStreamedFiles(options, run, compared.rows1, cols1, compared.rows2, cols2);
     run.figures = compared.figures;
     run.mismatch = compared.mismatch;
     run.result.options = compare;
@@ -148,5 +101,6 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), compare, run.columns,
                                       {compared.rows1 + 1, cols1 + 1}, {compared.rows2 + 1, cols2 + 1});
     outcome.run = std::move(run);
-    return outcome;
+    outcome.streamed = true;
+    return std::move(outcome);
 }

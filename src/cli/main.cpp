@@ -41,13 +41,19 @@ int main(int argc, char** argv)
     tallir::Output out(stdout);
     DiffOutcome outcome;
     try {
-        outcome = Streams(options) ? RunStreamingDiff(options, options.quiet ? nullptr : &out) : RunDiff(options);
+        tallir::Output* report = options.quiet ? nullptr : &out;
+        if (Streams(options))
+            outcome = RunStreamingDiff(options, report);
+        else if (StreamsByKey(options))
+            outcome = RunKeyedStreamingDiff(options, report);
+        if (!outcome.run && outcome.errors.empty())
+            outcome = RunDiff(options); // not streamed, or keys out of order
     } catch (const std::bad_alloc&) {
         outcome = {};
         outcome.errors.push_back(Streams(options) ? "tallir-diff: The memory ran out while comparing."
-                                                  : "tallir-diff: The memory ran out while comparing the tables whole; the text, "
-                                                    "JSON and HTML reports alone (without --key, --align, --git and "
-                                                    "--full) compare files of any size.");
+                                                  : "tallir-diff: The memory ran out while comparing the tables whole; without "
+                                                    "--align, --git and --full, and with --key only where both files are in "
+                                                    "key order, files of any size compare (see MEMORY in man tallir-diff).");
     } catch (const std::system_error& failure) {
         // A thread whose stack finds no room: the memory too.
         outcome = {};
@@ -66,9 +72,9 @@ int main(int argc, char** argv)
     if (!options.quiet) {
         if (options.git && !options.json)
             WriteGitHeader(*outcome.run, options, out);
-        if (Streams(options) && options.json)
+        if (outcome.streamed && options.json)
             tallir::WriteJsonRest(outcome.run->report(options.all, RowsPairing(options)), false, out);
-        else if (Streams(options))
+        else if (outcome.streamed)
             WriteReportEnd(*outcome.run, out);
         else if (options.json)
             tallir::WriteJsonReport(outcome.run->report(options.all, RowsPairing(options)), options.full, out);

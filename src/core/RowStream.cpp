@@ -68,6 +68,24 @@ void RowBatch::clear()
     maxValues = 0;
 }
 
+void RowBatch::keepRows(const std::function<bool(std::size_t row)>& keep)
+{
+    std::size_t kept = 0, cell = 0, from = 0;
+    maxValues = 0;
+    for (std::size_t row = 0; row < rowEnds.size(); from = rowEnds[row++]) {
+        const std::size_t end = rowEnds[row];
+        if (!keep(row))
+            continue;
+        // Moved down over the rows left out (never up: cell <= from).
+        std::copy(cells.begin() + std::ptrdiff_t(from), cells.begin() + std::ptrdiff_t(end), cells.begin() + std::ptrdiff_t(cell));
+        cell += end - from;
+        maxValues = std::max(maxValues, end - from);
+        rowEnds[kept++] = cell;
+    }
+    cells.resize(cell);
+    rowEnds.resize(kept);
+}
+
 struct RowStream::Shared {
     InputFile input;
     std::mutex mutex;
@@ -151,14 +169,32 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
 
 std::unique_ptr<RowBatch> RowStream::next()
 {
-    std::unique_lock lock(shared_->mutex);
-    shared_->changed.wait(lock, [&] { return shared_->done || !shared_->filled.empty(); });
-    if (shared_->filled.empty())
-        return nullptr;
-    auto batch = std::move(shared_->filled.front());
-    shared_->filled.pop_front();
-    shared_->changed.notify_all();
-    return batch;
+    for (;;) {
+        std::unique_ptr<RowBatch> batch;
+        {
+            std::unique_lock lock(shared_->mutex);
+            shared_->changed.wait(lock, [&] { return shared_->done || !shared_->filled.empty(); });
+            if (shared_->filled.empty())
+                return nullptr;
+            batch = std::move(shared_->filled.front());
+            shared_->filled.pop_front();
+            shared_->changed.notify_all();
+        }
+        if (!keep_)
+            return batch;
+        const std::uint64_t first = handed_;
+        handed_ += batch->rows();
+        batch->keepRows([&](std::size_t row) { return keep_(first + row); });
+        if (batch->rows() > 0)
+            return batch;
+        recycle(std::move(batch));
+    }
+}
+
+void RowStream::keepOnly(std::function<bool(std::uint64_t row)> keep)
+{
+    keep_ = std::move(keep);
+    handed_ = 0;
 }
 
 std::vector<std::string> RowStream::takeFirstRow()
@@ -167,18 +203,11 @@ std::vector<std::string> RowStream::takeFirstRow()
     auto batch = next();
     if (!batch)
         return first;
-    const std::size_t end = batch->rowEnds.front();
-    for (std::size_t c = 0; c < end; ++c)
+    for (std::size_t c = 0; c < batch->valueCount(0); ++c)
         first.emplace_back(batch->cell(0, c));
     // The rest of the batch is what next() gives first.
-    batch->cells.erase(batch->cells.begin(), batch->cells.begin() + std::ptrdiff_t(end));
-    batch->rowEnds.erase(batch->rowEnds.begin());
-    batch->maxValues = 0;
-    for (std::size_t r = 0; r < batch->rowEnds.size(); ++r) {
-        batch->rowEnds[r] -= end;
-        batch->maxValues = std::max(batch->maxValues, batch->valueCount(r));
-    }
-    if (batch->rowEnds.empty()) {
+    batch->keepRows([](std::size_t row) { return row > 0; });
+    if (batch->rows() == 0) {
         recycle(std::move(batch));
         return first;
     }

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -38,6 +39,8 @@ struct RowBatch {
         return std::string_view(bytes.data() + span.start, span.end - span.start);
     }
     void clear();
+    // Keeps the rows for which keep(row) holds, in order.
+    void keepRows(const std::function<bool(std::size_t row)>& keep);
 };
 
 class RowStream {
@@ -55,6 +58,9 @@ public:
     // The first row's cells (a names line), taken away before the rows are walked: next()
     // begins with the second. Nothing for an empty input.
     std::vector<std::string> takeFirstRow();
+    // From now on next() hands over only the rows (counted from 0 at this call) for which keep
+    // holds.
+    void keepOnly(std::function<bool(std::uint64_t row)> keep);
     // Whether next() would answer at once.
     bool ready();
     // A batch done with, to be filled again rather than allocated anew.
@@ -69,6 +75,8 @@ private:
     void read(TableFormat format, std::uint64_t lineLimit);
 
     ReadFailure openFailure_ = ReadFailure::None;
+    std::function<bool(std::uint64_t)> keep_;
+    std::uint64_t handed_ = 0; // rows handed over (or left out) since keepOnly
     std::unique_ptr<Shared> shared_;
     std::thread reader_;
 };

@@ -225,12 +225,14 @@ private:
 
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
                                 const std::function<void(const StreamedCell&)>& onCell, bool untilDecided,
-                                const ColumnPairs* pairs)
+                                const StreamColumns& columns)
 {
     StreamComparison outcome;
+    const ColumnPairs* pairs = columns.pairs;
     const auto partnerOf = [pairs](std::uint64_t c) { return pairs ? pairs->partner(c) : c; };
-    // A table is at least as wide as its names line.
-    const std::uint64_t named1 = pairs ? pairs->named1() : 0, named2 = pairs ? pairs->named2() : 0;
+    // A table is at least as wide as its names line, and as it is known to be.
+    const std::uint64_t named1 = std::max(pairs ? pairs->named1() : 0, columns.width1);
+    const std::uint64_t named2 = std::max(pairs ? pairs->named2() : 0, columns.width2);
     FiguresTally tally;
     HeldCells held;
     // Cells that waited: those the workers did not count count now.

@@ -46,8 +46,13 @@ struct StreamComparison {
 // Columns pair by position, or by names (pairs; options.columnMap is not used): then a cell is
 // in the compared area when both its column and its partner lie within their tables, which are
 // at least as wide as their names lines (the streams' first rows, already taken).
+struct StreamColumns {
+    const ColumnPairs* pairs = nullptr;
+    // Widths the tables have at least, known beforehand (such as from rows the streams leave out).
+    std::uint64_t width1 = 0, width2 = 0;
+};
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
                                 const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false,
-                                const ColumnPairs* pairs = nullptr);
+                                const StreamColumns& columns = {});
 
 } // namespace tallir

@@ -1,11 +1,14 @@
 #include "core/ColumnList.h"
 #include "core/Compare.h"
 #include "core/RowAlignment.h"
+#include "core/StreamKeys.h"
 #include "core/TableReader.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+
+#include "TempFile.h"
 
 using namespace tallir;
 
@@ -183,6 +186,58 @@ TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
             if (pair.paired()) {
                 ASSERT_EQ(a.cell(pair.row1, 0), b.cell(pair.row2, 0));
             }
+        }
+    }
+}
+
+TEST(RowAlignment, WhileReadingAsWhole)
+{
+    // Keys in order (numbers, some a hair apart, texts after them), rows left out of either file,
+    // past the batches rows are read in; and keys out of order or repeated, which streaming
+    // leaves alone.
+    std::mt19937 random(11);
+    for (int round = 0; round < 12; ++round) {
+        const bool disorder = round % 4 == 3, repeated = round % 4 == 2;
+        const double tolerance = round % 3 == 1 ? 1e-6 : 0;
+        std::string text1, text2;
+        for (int r = 0; r < 9000; ++r) {
+            const std::string key = r < 8990 ? std::to_string(r) : "t" + std::to_string(r);
+            if (random() % 10 || (repeated && r == 4000))
+                text1 += key + " " + std::to_string(random() % 3) + (repeated && r == 4000 ? "\n" + key + " 1\n" : "\n");
+            if (random() % 10)
+                text2 += (tolerance > 0 && r % 7 == 0 ? key + ".0000001" : key) + " " + std::to_string(random() % 3) + (r % 500 ? "\n" : " 9\n");
+        }
+        if (disorder)
+            text2 += "5 1\n";
+        const TempFile file1(text1), file2(text2);
+        RowStream stream1(file1.path()), stream2(file2.path());
+        const KeyedStreams keyed = MergeStreamsByKeys(stream1, stream2, {0}, {0}, tolerance);
+        const RowAlignment whole = AlignByKeys(ParseTable(text1), ParseTable(text2), {0}, {0}, nullptr, tolerance);
+        ASSERT_EQ(keyed.inOrder, whole.merged) << round;
+        if (!keyed.inOrder)
+            continue;
+        // The pairs again from the runs, in order.
+        RowAlignment again;
+        PairRuns::Cursor cursor(keyed.pairs);
+        const auto oneSided = [&](bool in1, std::uint64_t row) { again.pairs.push_back(in1 ? RowPair{row, NoRow} : RowPair{NoRow, row}); };
+        for (std::uint64_t k = 0; k < keyed.pairs.pairedCount(); ++k) {
+            cursor.upTo(k, oneSided);
+            again.pairs.push_back(keyed.pairs.paired(k));
+        }
+        cursor.upTo(UINT64_MAX, oneSided);
+        ASSERT_EQ(Pairs(again), Pairs(whole)) << round;
+        EXPECT_EQ(std::pair(keyed.pairs.onlyIn1(), keyed.pairs.onlyIn2()), std::pair(whole.onlyIn1, whole.onlyIn2));
+        EXPECT_EQ(std::pair(keyed.rows1, keyed.rows2), std::pair(std::uint64_t(ParseTable(text1).rowCount()), std::uint64_t(ParseTable(text2).rowCount())));
+        EXPECT_EQ(std::pair(keyed.width1, keyed.width2), std::pair(std::uint64_t(2), std::uint64_t(3)));
+        // Which rows the second reading keeps, asked in order.
+        for (const bool in1 : {true, false}) {
+            PairRuns::Partnered partnered(keyed.pairs, in1);
+            std::vector<bool> paired(in1 ? keyed.rows1 : keyed.rows2, false);
+            for (const RowPair& pair : whole.pairs)
+                if (pair.paired())
+                    paired[in1 ? pair.row1 : pair.row2] = true;
+            for (std::uint64_t row = 0; row < paired.size(); ++row)
+                ASSERT_EQ(partnered(row), paired[row]) << round << " " << in1 << " " << row;
         }
     }
 }

@@ -1,0 +1,86 @@
+#pragma once
+// Rows paired by key while two tables are read, for keys that increase strictly in each: the
+// pairs kept as runs (so the memory grows with the rows in one file only, not with the table),
+// and the tables' row counts and widths. A key out of order in either file ends the walk: such
+// tables are paired whole.
+
+#include "KeyMerge.h"
+#include "RowStream.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tallir {
+
+class PairRuns {
+public:
+    void add(RowPair pair);
+    // The rows of the k-th paired pair (k counts paired pairs only).
+    RowPair paired(std::uint64_t k) const;
+    std::uint64_t pairedCount() const { return paired_; }
+    std::uint64_t onlyIn1() const { return only1_; }
+    std::uint64_t onlyIn2() const { return only2_; }
+
+    // Walks the pairs in order: each row of one file only before the k-th paired pair, given
+    // rising k, then (with k past the last) the rest.
+    class Cursor {
+    public:
+        explicit Cursor(const PairRuns& runs) : runs_(runs) {}
+        template <class OneSided>
+        void upTo(std::uint64_t k, OneSided&& oneSided)
+        {
+            for (; run_ < runs_.runs_.size(); ++run_, at_ = 0) {
+                const Run& run = runs_.runs_[run_];
+                if (run.kind == Kind::Paired) {
+                    if (run.paired + run.count > k)
+                        return;
+                    continue;
+                }
+                for (; at_ < run.count; ++at_)
+                    oneSided(run.kind == Kind::Only1, (run.kind == Kind::Only1 ? run.row1 : run.row2) + at_);
+            }
+        }
+
+    private:
+        const PairRuns& runs_;
+        std::size_t run_ = 0;
+        std::uint64_t at_ = 0;
+    };
+    // Whether each row of a file, asked in rising order, has a partner.
+    class Partnered {
+    public:
+        Partnered(const PairRuns& runs, bool file1) : runs_(runs), file1_(file1) {}
+        bool operator()(std::uint64_t row);
+
+    private:
+        const PairRuns& runs_;
+        bool file1_;
+        std::size_t run_ = 0;
+    };
+
+private:
+    enum class Kind : std::uint8_t { Paired, Only1, Only2 };
+    struct Run {
+        Kind kind;
+        std::uint64_t row1, row2; // the first row of each file at the run (the next one for a file not in it)
+        std::uint64_t paired;     // paired pairs before the run
+        std::uint64_t count;
+    };
+    std::vector<Run> runs_;
+    std::vector<std::size_t> pairedRuns_; // the runs of paired rows
+    std::uint64_t rows1_ = 0, rows2_ = 0, paired_ = 0, only1_ = 0, only2_ = 0;
+};
+
+struct KeyedStreams {
+    bool inOrder = true; // false: a key equal to or before the one above it, in either file
+    PairRuns pairs;
+    std::uint64_t rows1 = 0, rows2 = 0;
+    std::uint64_t width1 = 0, width2 = 0; // values of each table's widest row
+    ReadFailure failure1 = ReadFailure::None, failure2 = ReadFailure::None;
+};
+
+// Reads both streams to their ends (or to the first key out of order).
+KeyedStreams MergeStreamsByKeys(RowStream& file1, RowStream& file2, const std::vector<std::uint64_t>& keys1,
+                                const std::vector<std::uint64_t>& keys2, double tolerance);
+
+} // namespace tallir
