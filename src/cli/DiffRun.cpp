@@ -44,12 +44,16 @@ tallir::Report DiffRun::report(bool all, std::string rows) const
     auto file = [](const DiffFile& f) {
         return tallir::ReportFile{f.path, f.dimension.toStdString(), f.size.toStdString(), f.date.toStdString(), f.bytes, f.modified};
     };
-    return tallir::Report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows, table1.names()), message, result,
+    tallir::Report report{file(file1), file(file2), tallir::OptionsInForce(result.options, names, rows, table1.names()), message, result,
                           table1, table2, separators,
                           [this](std::uint64_t row, std::uint64_t col) { return cellName(row, col); },
                           [&table1](std::uint64_t col) { return std::string(table1.name(col)); }, all,
                           names ? 1u : 0u, keyColumns, mismatch, names ? &columns : nullptr,
                           tallir::DescribeTolerance(result.options, table1.names()), maxBeyond};
+    report.pairedRows = pairedRows;
+    if (oneSided)
+        report.oneSidedRows = [rows = oneSided](const tallir::Report::OneSidedRow& each) { rows->forEach(each); };
+    return report;
 }
 
 std::string DiffRun::cellName(std::uint64_t row, std::uint64_t col) const

@@ -3,6 +3,7 @@
 
 #include "DiffOptions.h"
 #include "core/Figures.h"
+#include "core/StreamKeys.h"
 #include "core/Table.h"
 #include "report/HtmlDetails.h"
 #include "report/Output.h"
@@ -43,6 +44,7 @@ struct DiffRun {
     std::optional<tallir::HtmlDetails> details; // what the HTML page lists, gathered while streaming
     // Rows paired by key as the files were read: each compared row's rows (its paired pairs only).
     std::function<tallir::RowPair(std::uint64_t row)> pairedRows;
+    std::shared_ptr<tallir::OneSidedRows> oneSided; // and the rows in one file only, with their keys
 
     // The run as the report writers take it (it lends its tables: the run must outlive it).
     tallir::Report report(bool all, std::string rows) const;
@@ -91,8 +93,8 @@ std::shared_ptr<const tallir::Table> NamesOnly(const std::vector<std::string>& n
 // "tallir-diff: key column 3 lies beyond both tables, of 2 columns at most".
 std::string BeyondBothTables(const std::string& column, std::uint64_t width);
 
-// Whether rows paired by key can be compared as the files are read: the text report or none,
-// of regular files (read twice: once for the keys, then to compare), whose keys turn out to
+// Whether rows paired by key can be compared as the files are read: the text or JSON report or
+// none, of regular files (read twice: once for the keys, then to compare), whose keys turn out to
 // increase strictly in each (else RunKeyedStreamingDiff asks for the whole tables).
 bool StreamsByKey(const DiffOptions& options);
 DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out);

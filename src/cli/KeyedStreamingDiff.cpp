@@ -6,6 +6,7 @@
 #include "core/ColumnPairs.h"
 #include "core/StreamCompare.h"
 #include "core/StreamKeys.h"
+#include "report/JsonReport.h"
 #include "locale/FileNames.h"
 
 #include <sys/stat.h>
@@ -32,8 +33,7 @@ std::pair<off_t, std::int64_t> Version(const QString& path)
 
 bool StreamsByKey(const DiffOptions& options)
 {
-    return !options.keyList.isEmpty() && !options.full && !options.git && !options.alignIdentical && !options.json
-        && options.htmlPath.isEmpty() && RegularFile(options.path1) && RegularFile(options.path2);
+    return !options.keyList.isEmpty() && !options.full && !options.git && !options.alignIdentical && options.htmlPath.isEmpty() && RegularFile(options.path1) && RegularFile(options.path2);
 }
 
 DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out)
@@ -56,7 +56,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     std::vector<std::uint64_t> keys2;
     for (const std::uint64_t c : *keys)
         keys2.push_back(pairs ? pairs->partner(c) : c);
-    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*stream1, *stream2, *keys, keys2, options.keyTolerance);
+    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*stream1, *stream2, *keys, keys2, options.keyTolerance, options.json && out);
     if (!keyed.inOrder) {
         outcome.wholeTables = true;
         return std::move(outcome);
@@ -89,16 +89,41 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
         *out << "only in " << Escaped(in1 ? path1 : path2) << ": line " << std::to_string(row + lineOffset) << '\n';
     };
     std::function<void(const tallir::StreamedCell&)> onCell;
-    if (out)
+    std::optional<tallir::JsonCellList> json;
+    if (out && options.json) {
+        json.emplace(*out);
+        onCell = [&](const tallir::StreamedCell& cell) {
+            if (!options.all && !tallir::BeyondTolerance(cell.verdict))
+                return;
+            const tallir::RowPair rows = runs->paired(cell.verdict.row);
+            const std::uint64_t col = cell.verdict.col;
+            // With the widths known no cell waits: its row is at hand.
+            if (!cell.batch1)
+                throw std::logic_error("a cell without its row");
+            std::vector<std::string_view> keyTexts;
+            for (const std::uint64_t c : *keys)
+                keyTexts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
+            const bool numeric = cell.verdict.kind != tallir::VerdictKind::Text;
+            json->add({rows.row1 + lineOffset, rows.row2 + lineOffset, col + 1,
+                       pairs ? std::optional<std::uint64_t>(pairs->partner(col) + 1) : std::nullopt,
+                       pairs ? std::optional<std::string_view>(run.file1.table->name(col)) : std::nullopt, tallir::JsonArray(keyTexts),
+                       cell.text1, cell.text2, tallir::VerdictText(cell.verdict, tallir::ScriptSeparators()),
+                       numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
+                       numeric ? std::optional<double>(cell.values.relative) : std::nullopt});
+        };
+    } else if (out) {
         onCell = [&](const tallir::StreamedCell& cell) {
             cursor.upTo(cell.verdict.row, oneSided);
             if (options.all || tallir::BeyondTolerance(cell.verdict))
                 WriteCellLine(*out, run.cellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
                               tallir::VerdictText(cell.verdict, run.separators));
         };
+    }
     const auto compared = tallir::CompareStreams(*stream1, *stream2, compare, onCell, !onCell && !options.maxBeyond,
-                                                 {pairs ? &*pairs : nullptr, cols1, cols2});
-    if (out)
+                                                 {pairs ? &*pairs : nullptr, cols1, cols2, true});
+    if (json)
+        json->close();
+    else if (out)
         cursor.upTo(~std::uint64_t(0), oneSided);
     AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
     // The pairs hold only for the files whose keys were read: a file rewritten meanwhile is said.
@@ -117,6 +142,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     alignment->merged = true;
     compare.alignment = std::move(alignment);
     run.keyColumns = *keys;
+    run.oneSided = std::move(keyed.oneSided);
     run.figures = compared.figures;
     run.mismatch.rows1 = keyed.rows1;
     run.mismatch.rows2 = keyed.rows2;
@@ -124,6 +150,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     run.result.comparedRows = runs->pairedCount() + runs->onlyIn1() + runs->onlyIn2();
     run.result.comparedCols = compare.columnMap.empty() ? std::min(cols1, cols2) : cols1;
     run.result.figures = compared.figures;
+    run.result.grid = {std::max<std::uint64_t>(2, run.result.comparedRows + 1), run.result.comparedCols + 1};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
     run.maxBeyond = options.maxBeyond;
     run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), compare, run.columns,

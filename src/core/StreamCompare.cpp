@@ -59,7 +59,7 @@ inline void CompareCell(Slice& slice, const CompareOptions& options, const Colum
         if (certain)
             slice.tally.add(*verdict, values);
         if (keepCells || !certain)
-            slice.cells.push_back({*verdict, a, b, values});
+            slice.cells.push_back({*verdict, a, b, values, slice.batch1, slice.row1 + i});
     }
 }
 
@@ -250,6 +250,8 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
         tally.merge(slice.tally);
         for (const StreamedCell& cell : slice.cells) {
             const bool certain = inArea(cell.verdict.col);
+            if (!certain && columns.widthsFinal)
+                continue;
             if (held.empty() && certain) {
                 if (onCell)
                     onCell(cell);

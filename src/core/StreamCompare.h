@@ -20,6 +20,9 @@ struct StreamedCell {
     std::string_view text1; // valid during the call only
     std::string_view text2;
     CellValues values; // both numbers of a numeric verdict
+    // File 1's row of the cell, valid during the call; none for a cell that waited.
+    const RowBatch* batch1 = nullptr;
+    std::size_t row1 = 0;
 };
 
 struct StreamComparison {
@@ -50,6 +53,8 @@ struct StreamColumns {
     const ColumnPairs* pairs = nullptr;
     // Widths the tables have at least, known beforehand (such as from rows the streams leave out).
     std::uint64_t width1 = 0, width2 = 0;
+    // Those are the tables' widths: a cell beyond them is outside the compared area at once.
+    bool widthsFinal = false;
 };
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
                                 const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false,

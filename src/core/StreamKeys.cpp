@@ -44,6 +44,18 @@ bool PairRuns::Partnered::operator()(std::uint64_t row)
     return false;
 }
 
+void OneSidedRows::add(bool file1, std::uint64_t row, KeyRow keys)
+{
+    const Header header{row, std::uint32_t(keys.size()), file1};
+    spool_.put(&header, sizeof header);
+    for (const KeyCell& key : keys) {
+        const std::uint64_t length = key.text.size();
+        spool_.put(&length, sizeof length);
+        spool_.put(key.text.data(), key.text.size());
+    }
+    ++count_;
+}
+
 namespace {
 
 // The key rows of a stream, read as the walk asks for them: the last few kept in a ring whose
@@ -115,11 +127,19 @@ private:
 } // namespace
 
 KeyedStreams MergeStreamsByKeys(RowStream& file1, RowStream& file2, const std::vector<std::uint64_t>& keys1,
-                                const std::vector<std::uint64_t>& keys2, double tolerance)
+                                const std::vector<std::uint64_t>& keys2, double tolerance, bool oneSided)
 {
     KeyedStreams keyed;
+    if (oneSided)
+        keyed.oneSided = std::make_unique<OneSidedRows>();
     StreamedKeys rows1(file1, keys1, keyed.inOrder), rows2(file2, keys2, keyed.inOrder);
-    MergeByKeys(std::ref(rows1), std::ref(rows2), tolerance, [&](RowPair pair) { keyed.pairs.add(pair); });
+    MergeByKeys(std::ref(rows1), std::ref(rows2), tolerance, [&](RowPair pair) {
+        keyed.pairs.add(pair);
+        // The walk has just looked at the row: it is still at hand.
+        if (keyed.oneSided && keyed.inOrder && !pair.paired())
+            keyed.oneSided->add(pair.row2 == NoRow, pair.row2 == NoRow ? pair.row1 : pair.row2,
+                                pair.row2 == NoRow ? *rows1(pair.row1) : *rows2(pair.row2));
+    });
     if (!keyed.inOrder)
         return keyed;
     rows1.finish();

@@ -6,8 +6,12 @@
 
 #include "KeyMerge.h"
 #include "RowStream.h"
+#include "Spool.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tallir {
@@ -71,16 +75,55 @@ private:
     std::uint64_t rows1_ = 0, rows2_ = 0, paired_ = 0, only1_ = 0, only2_ = 0;
 };
 
+// The rows in one file only with their keys, in the order of the pairs, spooled.
+class OneSidedRows {
+public:
+    void add(bool file1, std::uint64_t row, KeyRow keys);
+    // each(file1, row, keys) for every row in order; the keys are valid during the call.
+    template <class Each>
+    void forEach(Each&& each)
+    {
+        spool_.rewind();
+        std::vector<std::string> keys;
+        std::vector<std::string_view> views;
+        for (std::uint64_t i = 0; i < count_; ++i) {
+            Header header;
+            spool_.take(&header, sizeof header);
+            keys.resize(header.keys);
+            views.clear();
+            for (std::string& key : keys) {
+                std::uint64_t length = 0;
+                spool_.take(&length, sizeof length);
+                key.resize(length);
+                spool_.take(key.data(), length);
+                views.push_back(key);
+            }
+            each(header.file1, header.row, views);
+        }
+    }
+
+private:
+    struct Header {
+        std::uint64_t row;
+        std::uint32_t keys;
+        bool file1;
+    };
+    Spool spool_{"rows in one file only"};
+    std::uint64_t count_ = 0;
+};
+
 struct KeyedStreams {
     bool inOrder = true; // false: a key equal to or before the one above it, in either file
     PairRuns pairs;
     std::uint64_t rows1 = 0, rows2 = 0;
     std::uint64_t width1 = 0, width2 = 0; // values of each table's widest row
     ReadFailure failure1 = ReadFailure::None, failure2 = ReadFailure::None;
+    std::unique_ptr<OneSidedRows> oneSided; // when asked for
 };
 
-// Reads both streams to their ends (or to the first key out of order).
+// Reads both streams to their ends (or to the first key out of order); with oneSided, the rows
+// in one file only are kept with their keys.
 KeyedStreams MergeStreamsByKeys(RowStream& file1, RowStream& file2, const std::vector<std::uint64_t>& keys1,
-                                const std::vector<std::uint64_t>& keys2, double tolerance);
+                                const std::vector<std::uint64_t>& keys2, double tolerance, bool oneSided = false);
 
 } // namespace tallir

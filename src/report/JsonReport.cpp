@@ -32,10 +32,11 @@ std::string Figure(const tallir::Report& report, const std::optional<tallir::Fig
     if (!figure)
         return "null";
     const auto& result = report.result;
-    const std::string row1 = Line(report, result.file1Row(figure->cell.row));
+    const tallir::RowPair rows = report.rows(figure->cell.row);
+    const std::string row1 = Line(report, rows.row1);
     std::string text = "{\"value\": " + Number(figure->value);
     text.append(", \"row\": ").append(row1).append(", \"row1\": ").append(row1);
-    text.append(", \"row2\": ").append(Line(report, result.file2Row(figure->cell.row)));
+    text.append(", \"row2\": ").append(Line(report, rows.row2));
     return text.append(", \"col\": ").append(std::to_string(figure->cell.col + 1)).append("}");
 }
 
@@ -94,15 +95,22 @@ void WriteCompareGrid(const tallir::Report& report, tallir::Output& out)
 
 std::string Keys(const tallir::Report& report, bool file1, std::uint64_t tableRow)
 {
-    std::string text = "[";
-    for (const std::string_view key : report.keys(file1, tableRow))
-        text.append(text.size() > 1 ? ", " : "").append(Json(key));
-    return text + "]";
+    return tallir::JsonArray(report.keys(file1, tableRow));
 }
 
 } // namespace
 
 namespace tallir {
+
+std::string JsonArray(const std::vector<std::string_view>& texts)
+{
+    std::string text = "[";
+    for (const std::string_view one : texts) {
+        text.append(text.size() > 1 ? ", " : "");
+        AppendJsonString(text, one);
+    }
+    return text + "]";
+}
 
 void AppendJsonString(std::string& out, std::string_view text)
 {
@@ -219,31 +227,37 @@ void WriteJsonRest(const Report& report, bool full, Output& out)
         << (mismatch.firstRow ? std::to_string(*mismatch.firstRow + 1 + report.lineOffset) : std::string("null")) << "}}";
     const bool named = report.columns != nullptr;
     const bool keyed = !report.keyColumns.empty();
-    if (const auto* alignment = result.options.alignment.get()) {
+    if (result.options.alignment) {
+        // The rows in one file only, in order with their keys: from the pairs, or as kept.
+        const auto oneSided = [&](const Report::OneSidedRow& each) {
+            if (report.oneSidedRows)
+                return report.oneSidedRows(each);
+            for (const RowPair& pair : result.options.alignment->pairs)
+                if (!pair.paired()) {
+                    const bool in1 = pair.row2 == NoRow;
+                    each(in1, in1 ? pair.row1 : pair.row2, report.keys(in1, in1 ? pair.row1 : pair.row2));
+                }
+        };
         for (const bool in1 : {true, false}) {
             out << (in1 ? ",\n  \"rowsOnlyIn1\": [" : ",\n  \"rowsOnlyIn2\": [");
             bool firstRow = true;
-            for (const RowPair& pair : alignment->pairs) {
-                if (in1 ? pair.row2 != NoRow : pair.row1 != NoRow)
-                    continue;
-                out << (firstRow ? "" : ", ") << Line(report, in1 ? pair.row1 : pair.row2);
+            oneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>&) {
+                if (file1 != in1)
+                    return;
+                out << (firstRow ? "" : ", ") << Line(report, row);
                 firstRow = false;
-            }
+            });
             out << "]";
         }
         if (keyed) {
             // The same rows with their keys, for a script that pairs them itself.
             out << ",\n  \"oneSidedRows\": [";
             bool firstRow = true;
-            for (const RowPair& pair : alignment->pairs) {
-                if (pair.paired())
-                    continue;
-                const bool in1 = pair.row2 == NoRow;
-                out << (firstRow ? "\n" : ",\n") << "    {\"file\": " << (in1 ? "1" : "2")
-                    << ", \"line\": " << Line(report, in1 ? pair.row1 : pair.row2)
-                    << ", \"keys\": " << Keys(report, in1, in1 ? pair.row1 : pair.row2) << "}";
+            oneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>& keys) {
+                out << (firstRow ? "\n" : ",\n") << "    {\"file\": " << (file1 ? "1" : "2") << ", \"line\": " << Line(report, row)
+                    << ", \"keys\": " << JsonArray(keys) << "}";
                 firstRow = false;
-            }
+            });
             out << (firstRow ? "]" : "\n  ]");
         }
     }

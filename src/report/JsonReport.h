@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallir {
 
@@ -46,5 +47,7 @@ void WriteJsonRest(const Report& report, bool full, Output& out);
 
 // text as a JSON string: quoted, escaped, invalid UTF-8 bytes replaced by U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);
+// Texts as a JSON array of strings.
+std::string JsonArray(const std::vector<std::string_view>& texts);
 
 } // namespace tallir

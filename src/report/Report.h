@@ -54,6 +54,17 @@ struct Report {
     // tolerance as a script accepts (none: not asked).
     std::string toleranceRule;
     std::optional<std::uint64_t> maxBeyond;
+    // Rows paired by key while the files were read (the result holds no pairs then): the rows of
+    // each compared row, and each row in one file only in order with its keys.
+    std::function<RowPair(std::uint64_t row)> pairedRows;
+    using OneSidedRow = std::function<void(bool file1, std::uint64_t row, const std::vector<std::string_view>& keys)>;
+    std::function<void(const OneSidedRow&)> oneSidedRows;
+
+    // The rows of each file a compared row stands for.
+    RowPair rows(std::uint64_t row) const
+    {
+        return pairedRows ? pairedRows(row) : RowPair{result.file1Row(row), result.file2Row(row)};
+    }
 
     // Keys and column names found more than once, one line each ("" none).
     std::vector<std::string> warnings() const
