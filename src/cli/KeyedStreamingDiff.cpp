@@ -96,20 +96,13 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
             if (!options.all && !tallir::BeyondTolerance(cell.verdict))
                 return;
             const tallir::RowPair rows = runs->paired(cell.verdict.row);
-            const std::uint64_t col = cell.verdict.col;
             // With the widths known no cell waits: its row is at hand.
             if (!cell.batch1)
                 throw std::logic_error("a cell without its row");
             std::vector<std::string_view> keyTexts;
             for (const std::uint64_t c : *keys)
                 keyTexts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
-            const bool numeric = cell.verdict.kind != tallir::VerdictKind::Text;
-            json->add({rows.row1 + lineOffset, rows.row2 + lineOffset, col + 1,
-                       pairs ? std::optional<std::uint64_t>(pairs->partner(col) + 1) : std::nullopt,
-                       pairs ? std::optional<std::string_view>(run.file1.table->name(col)) : std::nullopt, tallir::JsonArray(keyTexts),
-                       cell.text1, cell.text2, tallir::VerdictText(cell.verdict, tallir::ScriptSeparators()),
-                       numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
-                       numeric ? std::optional<double>(cell.values.relative) : std::nullopt});
+            json->add(JsonCellOf(cell, rows.row1 + lineOffset, rows.row2 + lineOffset, inputs, run, tallir::JsonArray(keyTexts)));
         };
     } else if (out) {
         onCell = [&](const tallir::StreamedCell& cell) {

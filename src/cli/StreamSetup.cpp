@@ -47,6 +47,18 @@ void AddReadFailures(const DiffOptions& options, const StreamedInputs& inputs, t
             outcome.errors.push_back(ReadError(FileNameString(*path), failure, stream->lineFault()));
 }
 
+tallir::JsonCell JsonCellOf(const tallir::StreamedCell& cell, std::uint64_t line1, std::uint64_t line2, const StreamedInputs& inputs,
+                            const DiffRun& run, std::string keys)
+{
+    const bool numeric = cell.verdict.kind != tallir::VerdictKind::Text;
+    const std::uint64_t col = cell.verdict.col;
+    const auto& pairs = inputs.pairs;
+    return {line1, line2, col + 1, pairs ? std::optional<std::uint64_t>(pairs->partner(col) + 1) : std::nullopt,
+            pairs ? std::optional<std::string_view>(run.file1.table->name(col)) : std::nullopt, std::move(keys), cell.text1, cell.text2,
+            tallir::VerdictText(cell.verdict, tallir::ScriptSeparators()), numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
+            numeric ? std::optional<double>(cell.values.relative) : std::nullopt};
+}
+
 void DescribeStreamedFiles(const DiffOptions& options, DiffRun& run, std::uint64_t rows1, std::uint64_t cols1, std::uint64_t rows2,
                            std::uint64_t cols2)
 {

@@ -6,6 +6,8 @@
 
 #include "core/ColumnPairs.h"
 #include "core/RowStream.h"
+#include "core/StreamCompare.h"
+#include "report/JsonReport.h"
 
 #include <memory>
 #include <optional>
@@ -36,6 +38,11 @@ bool StartStreamed(const DiffOptions& options, StreamedStart& start);
 // How reading each input ended, said in outcome when it failed.
 void AddReadFailures(const DiffOptions& options, const StreamedInputs& inputs, tallir::ReadFailure failure1, tallir::ReadFailure failure2,
                      DiffOutcome& outcome);
+
+// A streamed cell as JSON lists it: its lines, with names File 2's column and the name, and the
+// JSON array of its row's keys ("" for none).
+tallir::JsonCell JsonCellOf(const tallir::StreamedCell& cell, std::uint64_t line1, std::uint64_t line2, const StreamedInputs& inputs,
+                            const DiffRun& run, std::string keys = {});
 
 // The run's files as the reports name them, once their rows and widths are known.
 void DescribeStreamedFiles(const DiffOptions& options, DiffRun& run, std::uint64_t rows1, std::uint64_t cols1, std::uint64_t rows2,

@@ -40,13 +40,8 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
         onCell = [&](const tallir::StreamedCell& cell) {
             if (!options.all && !tallir::BeyondTolerance(cell.verdict))
                 return;
-            const bool numeric = cell.verdict.kind != tallir::VerdictKind::Text;
-            const std::uint64_t line = cell.verdict.row + lineOffset, col = cell.verdict.col;
-            json->add({line, line, col + 1, pairs ? std::optional<std::uint64_t>(pairs->partner(col) + 1) : std::nullopt,
-                       pairs ? std::optional<std::string_view>(run.file1.table->name(col)) : std::nullopt, {}, cell.text1, cell.text2,
-                       tallir::VerdictText(cell.verdict, tallir::ScriptSeparators()),
-                       numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
-                       numeric ? std::optional<double>(cell.values.relative) : std::nullopt});
+            const std::uint64_t line = cell.verdict.row + lineOffset;
+            json->add(JsonCellOf(cell, line, line, inputs, run));
         };
     } else if (out) {
         onCell = [&](const tallir::StreamedCell& cell) {
