@@ -1,5 +1,6 @@
 #include "DiffRun.h"
 #include "StreamSetup.h"
+#include "HtmlReport.h"
 #include "TextReport.h"
 
 #include "core/ColumnList.h"
@@ -33,7 +34,7 @@ std::pair<off_t, std::int64_t> Version(const QString& path)
 
 bool StreamsByKey(const DiffOptions& options)
 {
-    return !options.keyList.isEmpty() && !options.full && !options.git && !options.alignIdentical && options.htmlPath.isEmpty() && RegularFile(options.path1) && RegularFile(options.path2);
+    return !options.keyList.isEmpty() && !options.full && !options.git && !options.alignIdentical && RegularFile(options.path1) && RegularFile(options.path2);
 }
 
 DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out)
@@ -56,7 +57,8 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     std::vector<std::uint64_t> keys2;
     for (const std::uint64_t c : *keys)
         keys2.push_back(pairs ? pairs->partner(c) : c);
-    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*stream1, *stream2, *keys, keys2, options.keyTolerance, options.json && out);
+    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*stream1, *stream2, *keys, keys2, options.keyTolerance,
+                                                             (options.json && out) || !options.htmlPath.isEmpty());
     if (!keyed.inOrder) {
         outcome.wholeTables = true;
         return std::move(outcome);
@@ -88,6 +90,15 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     const auto oneSided = [&](bool in1, std::uint64_t row) {
         *out << "only in " << Escaped(in1 ? path1 : path2) << ": line " << std::to_string(row + lineOffset) << '\n';
     };
+    // The key values of a cell's row: with the widths known no cell waits, so its row is at hand.
+    const auto keysOf = [&](const tallir::StreamedCell& cell) {
+        if (!cell.batch1)
+            throw std::logic_error("a cell without its row");
+        std::vector<std::string_view> texts;
+        for (const std::uint64_t c : *keys)
+            texts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
+        return texts;
+    };
     std::function<void(const tallir::StreamedCell&)> onCell;
     std::optional<tallir::JsonCellList> json;
     if (out && options.json) {
@@ -96,13 +107,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
             if (!options.all && !tallir::BeyondTolerance(cell.verdict))
                 return;
             const tallir::RowPair rows = runs->paired(cell.verdict.row);
-            // With the widths known no cell waits: its row is at hand.
-            if (!cell.batch1)
-                throw std::logic_error("a cell without its row");
-            std::vector<std::string_view> keyTexts;
-            for (const std::uint64_t c : *keys)
-                keyTexts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
-            json->add(JsonCellOf(cell, rows.row1 + lineOffset, rows.row2 + lineOffset, inputs, run, tallir::JsonArray(keyTexts)));
+            json->add(JsonCellOf(cell, rows.row1 + lineOffset, rows.row2 + lineOffset, inputs, run, tallir::JsonArray(keysOf(cell))));
         };
     } else if (out) {
         onCell = [&](const tallir::StreamedCell& cell) {
@@ -110,6 +115,15 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
             if (options.all || tallir::BeyondTolerance(cell.verdict))
                 WriteCellLine(*out, run.cellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
                               tallir::VerdictText(cell.verdict, run.separators));
+        };
+    }
+    std::optional<tallir::DetailsGatherer> details;
+    if (!options.htmlPath.isEmpty()) {
+        details.emplace(options.all, HtmlCellLimit);
+        onCell = [&details, &keysOf, write = std::move(onCell)](const tallir::StreamedCell& cell) {
+            details->add(cell, tallir::KeyText(keysOf(cell)));
+            if (write)
+                write(cell);
         };
     }
     const auto compared = tallir::CompareStreams(*stream1, *stream2, compare, onCell, !onCell && !options.maxBeyond,
@@ -142,6 +156,12 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     run.result.options = compare;
     run.result.comparedRows = runs->pairedCount() + runs->onlyIn1() + runs->onlyIn2();
     run.result.comparedCols = compare.columnMap.empty() ? std::min(cols1, cols2) : cols1;
+    if (details) {
+        const tallir::ColumnSet ignored(compare.ignoredColumns);
+        run.details = details->finish(runs->pairedCount(), run.result.comparedCols, [&](std::uint64_t c) {
+            return !ignored.contains(c) && !(c < compare.columnMap.size() && compare.columnMap[c] < 0);
+        });
+    }
     run.result.figures = compared.figures;
     run.result.grid = {std::max<std::uint64_t>(2, run.result.comparedRows + 1), run.result.comparedCols + 1};
     run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);

@@ -23,12 +23,13 @@ HtmlDetails DetailsOf(const Report& report, std::size_t cellLimit)
     for (std::size_t listed = 0; listed < std::min<std::uint64_t>(cellLimit, details.listable); ++listed) {
         const Verdict verdict = result.verdicts[walk.next()->index];
         const CellFacts facts = FactsOf(report, verdict);
-        details.worst.push_back({verdict, std::string(facts.text1), std::string(facts.text2), facts.absolute, facts.relative});
+        details.worst.push_back({verdict, std::string(facts.text1), std::string(facts.text2), facts.absolute, facts.relative,
+                                 report.keyColumns.empty() ? std::string() : KeyText(report.keys(true, report.rows(verdict.row).row1))});
     }
     return details;
 }
 
-void DetailsGatherer::add(const StreamedCell& cell)
+void DetailsGatherer::add(const StreamedCell& cell, std::string keys)
 {
     const Verdict& verdict = cell.verdict;
     if (verdict.col >= tallies_.size())
@@ -43,7 +44,7 @@ void DetailsGatherer::add(const StreamedCell& cell)
     const bool numeric = verdict.kind != VerdictKind::Text;
     worst_.push_back({key, {verdict, std::string(cell.text1), std::string(cell.text2),
                             numeric ? std::optional<double>(cell.values.absolute) : std::nullopt,
-                            numeric ? std::optional<double>(cell.values.relative) : std::nullopt}});
+                            numeric ? std::optional<double>(cell.values.relative) : std::nullopt, std::move(keys)}});
     std::push_heap(worst_.begin(), worst_.end(), LessBad);
     if (worst_.size() > limit_) {
         std::pop_heap(worst_.begin(), worst_.end(), LessBad);

@@ -19,6 +19,7 @@ struct ListedCell {
     Verdict verdict;
     std::string text1, text2;
     std::optional<double> absolute, relative;
+    std::string keys; // File 1's key values of its row (see KeyText), with keys
 };
 
 struct HtmlDetails {
@@ -35,7 +36,8 @@ HtmlDetails DetailsOf(const Report& report, std::size_t cellLimit);
 class DetailsGatherer {
 public:
     DetailsGatherer(bool all, std::size_t cellLimit) : all_(all), limit_(cellLimit) {}
-    void add(const StreamedCell& cell);
+    // keys: what ListedCell::keys says.
+    void add(const StreamedCell& cell, std::string keys = {});
     // rows and cols: the compared area; counted: whether a column's cells were compared (not
     // left out, and paired with one of the other file).
     template <class Counted>

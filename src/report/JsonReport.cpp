@@ -228,20 +228,10 @@ void WriteJsonRest(const Report& report, bool full, Output& out)
     const bool named = report.columns != nullptr;
     const bool keyed = !report.keyColumns.empty();
     if (result.options.alignment) {
-        // The rows in one file only, in order with their keys: from the pairs, or as kept.
-        const auto oneSided = [&](const Report::OneSidedRow& each) {
-            if (report.oneSidedRows)
-                return report.oneSidedRows(each);
-            for (const RowPair& pair : result.options.alignment->pairs)
-                if (!pair.paired()) {
-                    const bool in1 = pair.row2 == NoRow;
-                    each(in1, in1 ? pair.row1 : pair.row2, report.keys(in1, in1 ? pair.row1 : pair.row2));
-                }
-        };
         for (const bool in1 : {true, false}) {
             out << (in1 ? ",\n  \"rowsOnlyIn1\": [" : ",\n  \"rowsOnlyIn2\": [");
             bool firstRow = true;
-            oneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>&) {
+            report.forEachOneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>&) {
                 if (file1 != in1)
                     return;
                 out << (firstRow ? "" : ", ") << Line(report, row);
@@ -253,7 +243,7 @@ void WriteJsonRest(const Report& report, bool full, Output& out)
             // The same rows with their keys, for a script that pairs them itself.
             out << ",\n  \"oneSidedRows\": [";
             bool firstRow = true;
-            oneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>& keys) {
+            report.forEachOneSided([&](bool file1, std::uint64_t row, const std::vector<std::string_view>& keys) {
                 out << (firstRow ? "\n" : ",\n") << "    {\"file\": " << (file1 ? "1" : "2") << ", \"line\": " << Line(report, row)
                     << ", \"keys\": " << JsonArray(keys) << "}";
                 firstRow = false;

@@ -145,6 +145,26 @@ std::string Optional(const std::optional<std::uint64_t>& value)
 
 } // namespace
 
+std::string KeyText(const std::vector<std::string_view>& keys)
+{
+    std::string text;
+    for (const std::string_view key : keys)
+        text.append(text.empty() ? "" : " ").append(key);
+    return text;
+}
+
+void Report::forEachOneSided(const OneSidedRow& each) const
+{
+    if (oneSidedRows)
+        return oneSidedRows(each);
+    if (const auto* alignment = result.options.alignment.get())
+        for (const RowPair& pair : alignment->pairs)
+            if (!pair.paired()) {
+                const bool in1 = pair.row2 == NoRow;
+                each(in1, in1 ? pair.row1 : pair.row2, keys(in1, in1 ? pair.row1 : pair.row2));
+            }
+}
+
 std::vector<std::string_view> Report::keys(bool file1, std::uint64_t tableRow) const
 {
     std::vector<std::string_view> values;
@@ -261,12 +281,6 @@ void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostr
     WriteHistogram(details.histogram, out);
 
     const bool keyed = !report.keyColumns.empty();
-    const auto keyText = [&](bool file1, std::uint64_t tableRow) {
-        std::string text;
-        for (const std::string_view key : report.keys(file1, tableRow))
-            text.append(text.empty() ? "" : " ").append(key);
-        return text;
-    };
     out << "<h2>" << (report.all ? "Differing cells" : "Cells beyond the tolerance")
         << ", the worst first</h2>\n<table id=\"cells\">\n<tr><th>Cell</th>" << (keyed ? "<th>Key</th>" : "")
         << "<th>File 1</th><th>File 2</th><th class=\"number\">Verdict</th><th class=\"number\">Absolute difference</th>"
@@ -276,7 +290,7 @@ void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostr
         const ListedCell& facts = cell;
         out << "<tr class=\"cell\"><td>" << Html(report.cellName(verdict.row, verdict.col)) << "</td>";
         if (keyed)
-            out << "<td class=\"text\">" << Html(keyText(true, result.file1Row(verdict.row))) << "</td>";
+            out << "<td class=\"text\">" << Html(cell.keys) << "</td>";
         out << "<td class=\"text\">" << Html(facts.text1) << "</td><td class=\"text\">" << Html(facts.text2)
             << "</td><td class=\"number\" style=\"background:" << Hex(VerdictRgb(verdict, result.options.precisionLog)) << "\">"
             << Html(VerdictText(verdict, report.separators)) << "</td><td class=\"number\">"
@@ -290,18 +304,14 @@ void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostr
         out << "<h2>Rows in one file only</h2>\n<table id=\"oneSided\">\n<tr><th>File</th><th class=\"number\">Line</th>"
             << (keyed ? "<th>Key</th>" : "") << "</tr>\n";
         std::size_t shown = 0;
-        for (const RowPair& pair : alignment->pairs) {
-            if (pair.paired())
-                continue;
-            if (shown++ == cellLimit)
-                break;
-            const bool in1 = pair.row2 == NoRow;
-            out << "<tr class=\"oneSided\"><td>File " << (in1 ? 1 : 2) << "</td><td class=\"number\">"
-                << *report.line(in1 ? pair.row1 : pair.row2) << "</td>";
+        report.forEachOneSided([&](bool in1, std::uint64_t row, const std::vector<std::string_view>& keys) {
+            if (shown++ >= cellLimit)
+                return;
+            out << "<tr class=\"oneSided\"><td>File " << (in1 ? 1 : 2) << "</td><td class=\"number\">" << *report.line(row) << "</td>";
             if (keyed)
-                out << "<td class=\"text\">" << Html(keyText(in1, in1 ? pair.row1 : pair.row2)) << "</td>";
+                out << "<td class=\"text\">" << Html(KeyText(keys)) << "</td>";
             out << "</tr>\n";
-        }
+        });
         out << "</table>\n";
         if (shown > cellLimit)
             out << "<p id=\"moreRows\">and " << alignment->onlyIn1 + alignment->onlyIn2 - cellLimit

@@ -60,6 +60,8 @@ struct Report {
     using OneSidedRow = std::function<void(bool file1, std::uint64_t row, const std::vector<std::string_view>& keys)>;
     std::function<void(const OneSidedRow&)> oneSidedRows;
 
+    // Each row in one file only, in the order of the pairs, with its keys.
+    void forEachOneSided(const OneSidedRow& each) const;
     // The rows of each file a compared row stands for.
     RowPair rows(std::uint64_t row) const
     {
@@ -90,6 +92,9 @@ struct CellFacts {
     std::optional<double> absolute, relative;
 };
 CellFacts FactsOf(const Report& report, const Verdict& verdict);
+
+// Key values as a page shows them: separated by a space.
+std::string KeyText(const std::vector<std::string_view>& keys);
 
 // The separators of verdicts in reports read by scripts: a point, no grouping.
 inline NumberSeparators ScriptSeparators() { return {"", "."}; }
