@@ -590,7 +590,7 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     // hair apart; out of order (read whole).
     const QString steps1 = folder.write("k1.txt", "t v w\n0 1.0 5\n1 2.0 6\n2 3.0 7 8\n3 4.0 9 9\n4 1 2\n");
     const QString steps2 = folder.write("k2.txt", "t w v\n0 5 1.0\n1.0000000001 6 2.5\n1.5 7 9\n3 4.0\n4 1 1\n");
-    runs.push_back({"--key", "1", steps1, steps2});
+    runs.push_back({"--key", "1", "-a", "1", steps1, steps2}); // 2 against 1 at key 4 is "S"
     runs.push_back({"--key", "1", "--key-tol", "1e-9", "--all", "-a", "0.1", steps2, steps1});
     runs.push_back({"--names", "--key", "t", "--key-tol", "1e-9", steps1, steps2});
     runs.push_back({"--key", "1", steps1, folder.write("k3.txt", "3 4.0\n0 1.0\n1 2.0\n")});
