@@ -588,11 +588,12 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     runs.push_back({"--names", named, folder.write("n3.txt", "time\n0\n1\n")});
     // Rows paired by key: in order in both (read twice), a step inserted and one left out, keys a
     // hair apart; out of order (read whole).
-    const QString steps1 = folder.write("k1.txt", "t v w\n0 1.0 5\n1 2.0 6\n2 3.0 7 8\n3 4.0 9 9\n4 1 2\n");
-    const QString steps2 = folder.write("k2.txt", "t w v\n0 5 1.0\n1.0000000001 6 2.5\n1.5 7 9\n3 4.0\n4 1 1\n");
+    const QByteArray rows1 = "0 1.0 5\n1 2.0 6\n2 3.0 7 8\n3 4.0 9 9\n4 1 2\n", rows2 = "0 5 1.0\n1.0000000001 6 2.5\n1.5 7 9\n3 4.0\n4 1 1\n5 0\n";
+    const QString steps1 = folder.write("k1.txt", rows1), steps2 = folder.write("k2.txt", rows2);
     runs.push_back({"--key", "1", "-a", "1", steps1, steps2}); // 2 against 1 at key 4 is "S"
     runs.push_back({"--key", "1", "--key-tol", "1e-9", "--all", "-a", "0.1", steps2, steps1});
-    runs.push_back({"--names", "--key", "t", "--key-tol", "1e-9", steps1, steps2});
+    runs.push_back({"--names", "--key", "t", "--key-tol", "1e-9", folder.write("kn1.txt", "t v w\n" + rows1),
+                    folder.write("kn2.txt", "t w v\n" + rows2)});
     runs.push_back({"--key", "1", steps1, folder.write("k3.txt", "3 4.0\n0 1.0\n1 2.0\n")});
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
