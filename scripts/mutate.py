@@ -147,7 +147,8 @@ def faults(line):
         found.append(("call removed", re.match(r"(\s*)", line).group(1) + ";"))
     # The two arguments of a call swapped.
     for match in re.finditer(r"\b(\w+)\(\s*([\w.\->*&]+)\s*,\s*([\w.\->*&]+)\s*\)", code):
-        if match.group(2) != match.group(3) and match.group(1) not in ("if", "while", "for", "switch"):
+        # (not the arguments of a function that takes them either way round)
+        if match.group(2) != match.group(3) and match.group(1) not in ("if", "while", "for", "switch", "max", "min", "swap"):
             replace(match.start(2), match.end(3), f"{match.group(3)}, {match.group(2)}", "arguments swapped")
     # x++ / ++x dropped, += and -= exchanged.
     for match in re.finditer(r"(\+=|-=)", code):

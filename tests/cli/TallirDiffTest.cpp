@@ -374,6 +374,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         {{"--rel-to", "3"}, "not 3"},
         {{"-a", "4=1"}, "column 4 of a tolerance"},   // beyond both tables
         {{"--full", "-a", "4=1"}, "column 4 of a tolerance"},
+        {{"--key", "1", "-a", "4=1"}, "column 4 of a tolerance"},
         {{"--names", "-a", "q=1", named1, named2}, ": q"},
     };
     for (const auto& c : refused) {
