@@ -747,6 +747,7 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     const QJsonArray cells = json["cells"].toArray();
     ASSERT_EQ(cells.size(), 1);
     EXPECT_EQ(QList<int>({cells[0]["row"].toInt(), cells[0]["row1"].toInt(), cells[0]["row2"].toInt()}), QList<int>({3, 3, 4})) << "File 1's row first";
+    EXPECT_EQ(cells[0]["keys"].toArray(), QJsonArray{"2"});
     EXPECT_EQ(json["rowsOnlyIn1"].toArray(), QJsonArray());
     EXPECT_EQ(json["rowsOnlyIn2"].toArray(), QJsonArray({3}));
     // Two key columns: a one-sided row's keys, both.
