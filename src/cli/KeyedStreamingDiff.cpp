@@ -1,17 +1,14 @@
 #include "DiffRun.h"
 #include "StreamSetup.h"
-#include "HtmlReport.h"
 #include "TextReport.h"
 
 #include "core/ColumnList.h"
-#include "core/ColumnPairs.h"
-#include "core/StreamCompare.h"
 #include "core/StreamKeys.h"
-#include "report/JsonReport.h"
 #include "locale/FileNames.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <sys/stat.h>
-#include <tuple>
 
 namespace {
 
@@ -45,53 +42,43 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     if (!StartStreamed(options, start))
         return std::move(start.outcome);
     auto& [outcome, run, compare, inputs] = start;
-    const std::vector<std::string>&names1 = inputs.names1, &names2 = inputs.names2;
-    const std::optional<tallir::ColumnPairs>& pairs = inputs.pairs;
-    auto& stream1 = inputs.stream1;
-    auto& stream2 = inputs.stream2;
-    const auto keys = tallir::KeyColumns(options.keyList.toStdString(), names1);
+    const auto keys = tallir::KeyColumns(options.keyList.toStdString(), inputs.names1);
     if (!keys) {
         outcome.errors.push_back("tallir-diff: no such key column in " + path1 + ": " + options.keyList.toStdString());
         return std::move(outcome);
     }
     std::vector<std::uint64_t> keys2;
     for (const std::uint64_t c : *keys)
-        keys2.push_back(pairs ? pairs->partner(c) : c);
-    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*stream1, *stream2, *keys, keys2, options.keyTolerance,
+        keys2.push_back(inputs.pairs ? inputs.pairs->partner(c) : c);
+    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*inputs.stream1, *inputs.stream2, *keys, keys2, options.keyTolerance,
                                                              (options.json && out) || !options.htmlPath.isEmpty());
     if (!keyed.inOrder) {
         outcome.wholeTables = true;
         return std::move(outcome);
     }
     AddReadFailures(options, inputs, keyed.failure1, keyed.failure2, outcome);
-    // Widths as a loaded grid has them: at least one value column, and the names line's.
-    const std::uint64_t cols1 = std::max<std::uint64_t>({keyed.width1, names1.size(), 1});
-    const std::uint64_t cols2 = std::max<std::uint64_t>({keyed.width2, names2.size(), 1});
-    if (const std::string beyond = ToleranceColumnBeyond(compare, std::max(cols1, cols2)); !beyond.empty())
+    const StreamedShape shape = ShapeOf(inputs, keyed.rows1, keyed.width1, keyed.rows2, keyed.width2);
+    const std::uint64_t width = std::max(shape.cols1, shape.cols2);
+    if (const std::string beyond = ToleranceColumnBeyond(compare, width); !beyond.empty())
         outcome.errors.push_back(beyond);
     for (const std::uint64_t c : *keys)
-        if (outcome.errors.empty() && c >= std::max(cols1, cols2))
-            outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), std::max(cols1, cols2)));
+        if (outcome.errors.empty() && c >= width)
+            outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), width));
     // Read again: the rows paired only (the run's names are taken again too).
     if (!outcome.errors.empty() || !OpenStreams(options, inputs, compare, run, outcome))
         return std::move(outcome);
-    if (pairs) {
-        run.columns = tallir::MatchColumns(names1, cols1, names2, cols2);
-        if (!run.columns.positional)
-            compare.columnMap = run.columns.file2Column;
-    }
     const auto runs = std::make_shared<const tallir::PairRuns>(std::move(keyed.pairs));
-    stream1->keepOnly(tallir::PairRuns::Partnered(*runs, true));
-    stream2->keepOnly(tallir::PairRuns::Partnered(*runs, false));
+    inputs.stream1->keepOnly(tallir::PairRuns::Partnered(*runs, true));
+    inputs.stream2->keepOnly(tallir::PairRuns::Partnered(*runs, false));
     run.pairedRows = [runs](std::uint64_t k) { return runs->paired(k); };
-    // The rows in one file only in their place among the cells.
-    const std::uint64_t lineOffset = options.names ? 2 : 1;
+    // The rows in one file only in their place among the text report's cells.
     tallir::PairRuns::Cursor cursor(*runs);
+    const std::uint64_t lineOffset = options.names ? 2 : 1;
     const auto oneSided = [&](bool in1, std::uint64_t row) {
         *out << "only in " << Escaped(in1 ? path1 : path2) << ": line " << std::to_string(row + lineOffset) << '\n';
     };
     // The key values of a cell's row: with the widths known no cell waits, so its row is at hand.
-    const auto keysOf = [&](const tallir::StreamedCell& cell) {
+    const auto keysOf = [&keys](const tallir::StreamedCell& cell) {
         if (!cell.batch1)
             throw std::logic_error("a cell without its row");
         std::vector<std::string_view> texts;
@@ -99,38 +86,13 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
             texts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
         return texts;
     };
-    std::function<void(const tallir::StreamedCell&)> onCell;
-    std::optional<tallir::JsonCellList> json;
-    if (out && options.json) {
-        json.emplace(*out);
-        onCell = [&](const tallir::StreamedCell& cell) {
-            if (!options.all && !tallir::BeyondTolerance(cell.verdict))
-                return;
-            const tallir::RowPair rows = runs->paired(cell.verdict.row);
-            json->add(JsonCellOf(cell, rows.row1 + lineOffset, rows.row2 + lineOffset, inputs, run, tallir::JsonArray(keysOf(cell))));
-        };
-    } else if (out) {
-        onCell = [&](const tallir::StreamedCell& cell) {
-            cursor.upTo(cell.verdict.row, oneSided);
-            if (options.all || tallir::BeyondTolerance(cell.verdict))
-                WriteCellLine(*out, run.cellName(cell.verdict.row, cell.verdict.col), cell.text1, cell.text2,
-                              tallir::VerdictText(cell.verdict, run.separators));
-        };
-    }
-    std::optional<tallir::DetailsGatherer> details;
-    if (!options.htmlPath.isEmpty()) {
-        details.emplace(options.all, HtmlCellLimit);
-        onCell = [&details, &keysOf, write = std::move(onCell)](const tallir::StreamedCell& cell) {
-            details->add(cell, tallir::KeyText(keysOf(cell)));
-            if (write)
-                write(cell);
-        };
-    }
-    const auto compared = tallir::CompareStreams(*stream1, *stream2, compare, onCell, !onCell && !options.maxBeyond,
-                                                 {pairs ? &*pairs : nullptr, cols1, cols2, true});
-    if (json)
-        json->close();
-    else if (out)
+    StreamedCells cells(options, out, inputs, run, run.pairedRows, keysOf,
+                        [&](std::uint64_t row) { cursor.upTo(row, oneSided); });
+    const auto compared = tallir::CompareStreams(*inputs.stream1, *inputs.stream2, compare, cells.onCell(),
+                                                 !cells.onCell() && !options.maxBeyond,
+                                                 {inputs.pairs ? &*inputs.pairs : nullptr, shape.cols1, shape.cols2, true});
+    cells.close();
+    if (cells.writesText())
         cursor.upTo(~std::uint64_t(0), oneSided);
     AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
     // The pairs hold only for the files whose keys were read: a file rewritten meanwhile is said.
@@ -140,7 +102,6 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     if (!outcome.errors.empty())
         return std::move(outcome);
 
-    DescribeStreamedFiles(options, run, keyed.rows1, cols1, keyed.rows2, cols2);
     // What the report reads of the pairing: how many rows are in one file only (the pairs
     // themselves are in runs, see pairedRows).
     auto alignment = std::make_shared<tallir::RowAlignment>();
@@ -150,24 +111,8 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     compare.alignment = std::move(alignment);
     run.keyColumns = *keys;
     run.oneSided = std::move(keyed.oneSided);
-    run.figures = compared.figures;
-    run.mismatch.rows1 = keyed.rows1;
-    run.mismatch.rows2 = keyed.rows2;
-    run.result.options = compare;
-    run.result.comparedRows = runs->pairedCount() + runs->onlyIn1() + runs->onlyIn2();
-    run.result.comparedCols = compare.columnMap.empty() ? std::min(cols1, cols2) : cols1;
-    if (details) {
-        const tallir::ColumnSet ignored(compare.ignoredColumns);
-        run.details = details->finish(runs->pairedCount(), run.result.comparedCols, [&](std::uint64_t c) {
-            return !ignored.contains(c) && !(c < compare.columnMap.size() && compare.columnMap[c] < 0);
-        });
-    }
-    run.result.figures = compared.figures;
-    run.result.grid = {std::max<std::uint64_t>(2, run.result.comparedRows + 1), run.result.comparedCols + 1};
-    run.message = tallir::ClosingMessage(run.file1.path, run.file2.path, compared.figures.differing);
-    run.maxBeyond = options.maxBeyond;
-    run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), compare, run.columns,
-                                      {keyed.rows1 + 1, cols1 + 1}, {keyed.rows2 + 1, cols2 + 1});
+    FinishStreamedRun(options, run, compare, inputs, compared, shape, runs->pairedCount() + runs->onlyIn1() + runs->onlyIn2(),
+                      runs->pairedCount(), cells);
     outcome.run = std::move(run);
     outcome.streamed = true;
     return std::move(outcome);

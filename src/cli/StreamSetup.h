@@ -1,6 +1,6 @@
 #pragma once
-// What the streamed runs share: opening both inputs, taking their names lines, and naming the
-// files once the rows are counted.
+// What the streamed runs share: opening both inputs and taking their names lines, where each
+// cell goes, and the run's reports once the comparison ended.
 
 #include "DiffRun.h"
 
@@ -9,6 +9,7 @@
 #include "core/StreamCompare.h"
 #include "report/JsonReport.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,11 +40,41 @@ bool StartStreamed(const DiffOptions& options, StreamedStart& start);
 void AddReadFailures(const DiffOptions& options, const StreamedInputs& inputs, tallir::ReadFailure failure1, tallir::ReadFailure failure2,
                      DiffOutcome& outcome);
 
-// A streamed cell as JSON lists it: its lines, with names File 2's column and the name, and the
-// JSON array of its row's keys ("" for none).
-tallir::JsonCell JsonCellOf(const tallir::StreamedCell& cell, std::uint64_t line1, std::uint64_t line2, const StreamedInputs& inputs,
-                            const DiffRun& run, std::string keys = {});
+// The tables' rows and widths, as a loaded grid has them: at least one value column, and the
+// names line's.
+struct StreamedShape {
+    std::uint64_t rows1, cols1, rows2, cols2;
+};
+StreamedShape ShapeOf(const StreamedInputs& inputs, std::uint64_t rows1, std::uint64_t values1, std::uint64_t rows2,
+                      std::uint64_t values2);
 
-// The run's files as the reports name them, once their rows and widths are known.
-void DescribeStreamedFiles(const DiffOptions& options, DiffRun& run, std::uint64_t rows1, std::uint64_t cols1, std::uint64_t rows2,
-                           std::uint64_t cols2);
+// Where each streamed cell goes: a line of the text report or a cell of JSON's list (nowhere
+// with -q), and the details of the HTML page.
+class StreamedCells {
+public:
+    using RowsOf = std::function<tallir::RowPair(std::uint64_t row)>;                             // a compared row's table rows
+    using KeysOf = std::function<std::vector<std::string_view>(const tallir::StreamedCell& cell)>; // its row's keys
+    using Before = std::function<void(std::uint64_t row)>; // called before a text line is written for a row
+    StreamedCells(const DiffOptions& options, tallir::Output* out, const StreamedInputs& inputs, const DiffRun& run, RowsOf rowsOf,
+                  KeysOf keysOf = {}, Before before = {});
+    // Empty when nothing takes the cells.
+    const std::function<void(const tallir::StreamedCell&)>& onCell() const { return onCell_; }
+    bool writesText() const { return text_; }
+    // Ends JSON's cell list.
+    void close();
+    // The HTML page's details of a comparison of these rows and columns, when it is asked for.
+    std::optional<tallir::HtmlDetails> details(std::uint64_t rows, std::uint64_t cols, const tallir::CompareOptions& compare);
+
+private:
+    std::optional<tallir::JsonCellList> json_;
+    std::optional<tallir::DetailsGatherer> details_;
+    std::function<void(const tallir::StreamedCell&)> onCell_;
+    bool text_ = false;
+};
+
+// The run's reports once the rows were compared: the files named, the columns paired by name,
+// the figures, the compared area (comparedRows, of which pairedRows paired), the closing
+// message, the HTML page's details and whether the tables disagree.
+void FinishStreamedRun(const DiffOptions& options, DiffRun& run, tallir::CompareOptions& compare, const StreamedInputs& inputs,
+                       const tallir::StreamComparison& compared, const StreamedShape& shape, std::uint64_t comparedRows,
+                       std::uint64_t pairedRows, StreamedCells& cells);
