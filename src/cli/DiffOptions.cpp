@@ -73,6 +73,8 @@ QString DiffHelpText()
         "                           options, figures, columns, a histogram, worst cells\n"
         "      --max-line SIZE      stop with an error at a line (a CSV record) longer than\n"
         "                           SIZE bytes, or with K, M, G (default 64M)\n"
+        "      --sort-memory SIZE   with --key and keys out of order, sort in about SIZE\n"
+        "                           bytes of memory, the rest in $TMPDIR (default 256M)\n"
         "      --full               hold both tables in memory rather than compare them\n"
         "                           while reading; with --json, also print the three\n"
         "                           whole grids\n"
@@ -138,10 +140,11 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
     const QCommandLineOption full("full", "");
     const QCommandLineOption maxLine("max-line", "", "SIZE");
     const QCommandLineOption maxBeyond("max-beyond", "", "N");
+    const QCommandLineOption sortMemory("sort-memory", "", "SIZE");
     const QCommandLineOption help({"h", "help"}, "");
     const QCommandLineOption version("version", "");
     parser.addOptions({same, precision, absolute, relative, relativeTo, ignore, settings, key, keyTolerance, align, quiet, json, html, full, all, git, csv, names,
-                       nan, fortran, maxLine, maxBeyond, help, version});
+                       nan, fortran, maxLine, maxBeyond, sortMemory, help, version});
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
@@ -264,6 +267,12 @@ DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (
         if (!size || *size == 0)
             return UsageError(QStringLiteral("not a size of 1 byte or more: ") + parser.value(maxLine));
         options.maxLine = *size;
+    }
+    if (parser.isSet(sortMemory)) {
+        const auto size = ParseSize(parser.value(sortMemory));
+        if (!size || *size == 0)
+            return UsageError(QStringLiteral("not a size of 1 byte or more: ") + parser.value(sortMemory));
+        options.sortMemory = std::size_t(std::min<std::uint64_t>(*size, SIZE_MAX));
     }
     options.all = parser.isSet(all);
     options.csv = options.csv || parser.isSet(csv);

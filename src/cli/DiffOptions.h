@@ -35,6 +35,7 @@ struct DiffOptions {
     QString gitOldMode, gitNewMode; // "100644"; "." for no file
     bool gitCopy = false;           // a copy rather than a rename
     std::uint64_t maxLine = tallir::DefaultLineLimit; // the longest line (CSV record) read
+    std::size_t sortMemory = std::size_t(256) << 20;  // for sorting rows by keys out of order
     // For a CI job: as many cells beyond the tolerance as this still make status 0.
     std::optional<std::uint64_t> maxBeyond;
 };

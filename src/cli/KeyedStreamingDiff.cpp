@@ -3,6 +3,7 @@
 #include "TextReport.h"
 
 #include "core/ColumnList.h"
+#include "core/ShuffledKeys.h"
 #include "core/StreamKeys.h"
 #include "locale/FileNames.h"
 
@@ -50,16 +51,43 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     std::vector<std::uint64_t> keys2;
     for (const std::uint64_t c : *keys)
         keys2.push_back(inputs.pairs ? inputs.pairs->partner(c) : c);
-    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*inputs.stream1, *inputs.stream2, *keys, keys2, options.keyTolerance,
-                                                             (options.json && out) || !options.htmlPath.isEmpty());
-    if (!keyed.inOrder) {
-        outcome.wholeTables = true;
-        return std::move(outcome);
+    const bool oneSided = (options.json && out) || !options.htmlPath.isEmpty();
+    tallir::KeyedStreams keyed = tallir::MergeStreamsByKeys(*inputs.stream1, *inputs.stream2, *keys, keys2, options.keyTolerance, oneSided);
+    auto alignment = std::make_shared<tallir::RowAlignment>();
+    std::shared_ptr<tallir::StreamedPairs> pairs;
+    std::shared_ptr<tallir::KeyPartners> partners; // keys out of order
+    if (keyed.inOrder) {
+        alignment->merged = true;
+        pairs = std::make_shared<tallir::PairRuns>(std::move(keyed.pairs));
+    } else {
+        // Keys out of order: sorted on disk (nearest keys in reach are found in the tables held
+        // whole only).
+        if (options.keyTolerance > 0 || !OpenStreams(options, inputs, compare, run, outcome)) {
+            outcome.wholeTables = outcome.errors.empty();
+            return std::move(outcome);
+        }
+        tallir::ShuffledKeys shuffled =
+            tallir::PairShuffledKeys(*inputs.stream1, *inputs.stream2, *keys, keys2, oneSided, options.sortMemory);
+        keyed.rows1 = shuffled.rows1;
+        keyed.rows2 = shuffled.rows2;
+        keyed.width1 = shuffled.width1;
+        keyed.width2 = shuffled.width2;
+        keyed.failure1 = shuffled.failure1;
+        keyed.failure2 = shuffled.failure2;
+        keyed.oneSided = std::move(shuffled.oneSided);
+        alignment->repeated1 = shuffled.repeated1;
+        alignment->repeated2 = shuffled.repeated2;
+        partners = std::move(shuffled.partners);
+        pairs = partners;
+        if (!pairs && keyed.failure1 == tallir::ReadFailure::None && keyed.failure2 == tallir::ReadFailure::None) {
+            outcome.wholeTables = true; // too many rows to note their partners
+            return std::move(outcome);
+        }
     }
     AddReadFailures(options, inputs, keyed.failure1, keyed.failure2, outcome);
     const StreamedShape shape = ShapeOf(inputs, keyed.rows1, keyed.width1, keyed.rows2, keyed.width2);
     const std::uint64_t width = std::max(shape.cols1, shape.cols2);
-    if (const std::string beyond = ToleranceColumnBeyond(compare, width); !beyond.empty())
+    if (const std::string beyond = ToleranceColumnBeyond(compare, width); outcome.errors.empty() && !beyond.empty())
         outcome.errors.push_back(beyond);
     for (const std::uint64_t c : *keys)
         if (outcome.errors.empty() && c >= width)
@@ -67,14 +95,23 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     // Read again: the rows paired only (the run's names are taken again too).
     if (!outcome.errors.empty() || !OpenStreams(options, inputs, compare, run, outcome))
         return std::move(outcome);
-    const auto runs = std::make_shared<const tallir::PairRuns>(std::move(keyed.pairs));
-    inputs.stream1->keepOnly(tallir::PairRuns::Partnered(*runs, true));
-    inputs.stream2->keepOnly(tallir::PairRuns::Partnered(*runs, false));
-    run.pairedRows = [runs](std::uint64_t k) { return runs->paired(k); };
+    if (partners) {
+        // File 2's paired rows sorted into File 1's order first.
+        inputs.stream1->keepOnly([partners](std::uint64_t row) { return partners->partnered1(row); });
+        auto inOrder = tallir::InPartnerOrder(*inputs.stream2, *partners, options.sortMemory);
+        AddReadFailures(options, inputs, tallir::ReadFailure::None, inputs.stream2->endFailure(), outcome);
+        if (!outcome.errors.empty())
+            return std::move(outcome);
+        inputs.stream2 = std::move(inOrder);
+    } else {
+        const auto& runs = static_cast<const tallir::PairRuns&>(*pairs);
+        inputs.stream1->keepOnly(tallir::PairRuns::Partnered(runs, true));
+        inputs.stream2->keepOnly(tallir::PairRuns::Partnered(runs, false));
+    }
+    run.pairedRows = [pairs](std::uint64_t k) { return pairs->paired(k); };
     // The rows in one file only in their place among the text report's cells.
-    tallir::PairRuns::Cursor cursor(*runs);
     const std::uint64_t lineOffset = options.names ? 2 : 1;
-    const auto oneSided = [&](bool in1, std::uint64_t row) {
+    const auto oneSidedLine = [&](bool in1, std::uint64_t row) {
         *out << "only in " << Escaped(in1 ? path1 : path2) << ": line " << std::to_string(row + lineOffset) << '\n';
     };
     // The key values of a cell's row: with the widths known no cell waits, so its row is at hand.
@@ -87,13 +124,13 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
         return texts;
     };
     StreamedCells cells(options, out, inputs, run, run.pairedRows, keysOf,
-                        [&](std::uint64_t row) { cursor.upTo(row, oneSided); });
+                        [&](std::uint64_t row) { pairs->oneSidedUpTo(row, oneSidedLine); });
     const auto compared = tallir::CompareStreams(*inputs.stream1, *inputs.stream2, compare, cells.onCell(),
                                                  !cells.onCell() && !options.maxBeyond,
                                                  {inputs.pairs ? &*inputs.pairs : nullptr, shape.cols1, shape.cols2, true});
     cells.close();
     if (cells.writesText())
-        cursor.upTo(~std::uint64_t(0), oneSided);
+        pairs->oneSidedUpTo(~std::uint64_t(0), oneSidedLine);
     AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
     // The pairs hold only for the files whose keys were read: a file rewritten meanwhile is said.
     for (auto [path, version] : {std::pair{&options.path1, version1}, {&options.path2, version2}})
@@ -102,17 +139,15 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     if (!outcome.errors.empty())
         return std::move(outcome);
 
-    // What the report reads of the pairing: how many rows are in one file only (the pairs
-    // themselves are in runs, see pairedRows).
-    auto alignment = std::make_shared<tallir::RowAlignment>();
-    alignment->onlyIn1 = runs->onlyIn1();
-    alignment->onlyIn2 = runs->onlyIn2();
-    alignment->merged = true;
+    // What the report reads of the pairing: how many rows are in one file only and the keys
+    // repeated (the pairs themselves are asked of pairs, see pairedRows).
+    alignment->onlyIn1 = pairs->onlyIn1();
+    alignment->onlyIn2 = pairs->onlyIn2();
     compare.alignment = std::move(alignment);
     run.keyColumns = *keys;
     run.oneSided = std::move(keyed.oneSided);
-    FinishStreamedRun(options, run, compare, inputs, compared, shape, runs->pairedCount() + runs->onlyIn1() + runs->onlyIn2(),
-                      runs->pairedCount(), cells);
+    FinishStreamedRun(options, run, compare, inputs, compared, shape, pairs->pairedCount() + pairs->onlyIn1() + pairs->onlyIn2(),
+                      pairs->pairedCount(), cells);
     outcome.run = std::move(run);
     outcome.streamed = true;
     return std::move(outcome);

@@ -156,11 +156,10 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
         out << "column " << Escaped(DiffRun::columnName(*run.file1.table, col)) << " only in File 1\n";
     for (const std::size_t col : run.columns.onlyIn2)
         out << "column " << Escaped(DiffRun::columnName(*run.file2.table, col)) << " only in File 2\n";
-    if (run.file1.table)
-        for (const std::string& warning :
-             tallir::RepeatWarnings(run.result.options.alignment.get(), run.names ? run.file1.table->names() : std::vector<std::string>(),
-                                    run.names ? run.file2.table->names() : std::vector<std::string>(), run.names ? 1 : 0))
-            out << Escaped(warning) << '\n';
+    for (const std::string& warning :
+         tallir::RepeatWarnings(run.result.options.alignment.get(), run.names ? run.file1.table->names() : std::vector<std::string>(),
+                                run.names ? run.file2.table->names() : std::vector<std::string>(), run.names ? 1 : 0))
+        out << Escaped(warning) << '\n';
     const tallir::ShapeMismatch& mismatch = run.mismatch;
     if (mismatch.rowsDiffer())
         out << "rows out of step: File 1 has " << std::to_string(mismatch.rows1) << " rows, File 2 has "

@@ -11,6 +11,15 @@
 
 namespace tallir {
 
+void RepeatedKeys::add(std::uint64_t row)
+{
+    ++count;
+    // The first few in the file's order: the smallest rows kept, in order.
+    rows.insert(std::upper_bound(rows.begin(), rows.end(), row), row);
+    if (rows.size() > RepeatedRowsListed)
+        rows.pop_back();
+}
+
 namespace {
 
 // Thrown out of a pairing when it is cancelled; caught where the pairing began.
@@ -77,16 +86,9 @@ std::vector<std::uint64_t> SortedByKey(const Keys& keys, std::uint64_t rows, con
             StopIfCancelled(cancel);
         return keys.compare(a, keys, b) < 0;
     });
-    // The first few repeats in the file's order: the smallest rows kept, in order.
-    auto& first = repeated.rows;
-    for (std::size_t k = 1; k < sorted.size(); ++k) {
-        if (keys.compare(sorted[k - 1], keys, sorted[k]) != 0)
-            continue;
-        ++repeated.count;
-        first.insert(std::upper_bound(first.begin(), first.end(), sorted[k]), sorted[k]);
-        if (first.size() > RepeatedKeys::RepeatedRowsListed)
-            first.pop_back();
-    }
+    for (std::size_t k = 1; k < sorted.size(); ++k)
+        if (keys.compare(sorted[k - 1], keys, sorted[k]) == 0)
+            repeated.add(sorted[k]);
     return sorted;
 }
 

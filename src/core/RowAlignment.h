@@ -26,6 +26,8 @@ struct RepeatedKeys {
     std::uint64_t count = 0;
     std::vector<std::uint64_t> rows; // 0-based table rows, at most RepeatedRowsListed
     static constexpr std::size_t RepeatedRowsListed = 5;
+    // One more row with a key found before, in any order.
+    void add(std::uint64_t row);
 };
 
 struct RowAlignment {

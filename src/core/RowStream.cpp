@@ -44,7 +44,7 @@ public:
     {
         batch_->rowEnds.push_back(batch_->cells.size());
         batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1));
-        if (!stopped_ && (batch_->rows() >= BatchRows || batch_->bytes.size() >= BatchBytes))
+        if (!stopped_ && batch_->full())
             stopped_ = !hand_(batch_);
     }
     // The stream is going away: the rest need not be read.
@@ -66,6 +66,11 @@ void RowBatch::clear()
     cells.clear();
     rowEnds.clear();
     maxValues = 0;
+}
+
+bool RowBatch::full() const
+{
+    return rows() >= BatchRows || bytes.size() >= BatchBytes;
 }
 
 void RowBatch::keepRows(const std::function<bool(std::size_t row)>& keep)
@@ -129,6 +134,11 @@ RowStream::RowStream(const std::string& path, TableFormat format, std::uint64_t 
         shared_->done = true;
 }
 
+RowStream::RowStream(Fill fill) : shared_(std::make_unique<Shared>())
+{
+    reader_ = std::thread([this, fill = std::move(fill)] { produce(fill); });
+}
+
 RowStream::~RowStream()
 {
     {
@@ -160,11 +170,34 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
     } catch (const std::bad_alloc&) {
         failure = ReadFailure::OutOfMemory;
     }
-    std::lock_guard lock(shared.mutex);
-    shared.endFailure = failure;
-    shared.lineFault = fault;
-    shared.done = true;
-    shared.changed.notify_all();
+    end(failure, fault);
+}
+
+void RowStream::produce(const Fill& fill)
+{
+    ReadFailure failure = ReadFailure::None;
+    try {
+        for (bool more = true; more;) {
+            auto batch = shared_->takeSpare();
+            more = fill(*batch);
+            if (batch->rows() > 0 && !shared_->hand(std::move(batch)))
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        failure = ReadFailure::OutOfMemory;
+    } catch (const std::exception&) {
+        failure = ReadFailure::CannotRead;
+    }
+    end(failure, {});
+}
+
+void RowStream::end(ReadFailure failure, const LineFault& fault)
+{
+    std::lock_guard lock(shared_->mutex);
+    shared_->endFailure = failure;
+    shared_->lineFault = fault;
+    shared_->done = true;
+    shared_->changed.notify_all();
 }
 
 std::unique_ptr<RowBatch> RowStream::next()

@@ -39,6 +39,8 @@ struct RowBatch {
         return std::string_view(bytes.data() + span.start, span.end - span.start);
     }
     void clear();
+    // Holds as many rows as a batch takes.
+    bool full() const;
     // Keeps the rows for which keep(row) holds, in order.
     void keepRows(const std::function<bool(std::size_t row)>& keep);
 };
@@ -47,6 +49,10 @@ class RowStream {
 public:
     // Opens the input (see InputFile: a file, "-", a pipe, .gz, .zst) and starts reading it.
     RowStream(const std::string& path, TableFormat format = TableFormat::Plain, std::uint64_t lineLimit = DefaultLineLimit);
+    // Rows from elsewhere: fill adds rows to an empty batch until it is full and says whether
+    // more follow. A failure it throws ends the rows (CannotRead, or OutOfMemory).
+    using Fill = std::function<bool(RowBatch& batch)>;
+    explicit RowStream(Fill fill);
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -73,6 +79,8 @@ public:
 private:
     struct Shared;
     void read(TableFormat format, std::uint64_t lineLimit);
+    void produce(const Fill& fill);
+    void end(ReadFailure failure, const LineFault& fault);
 
     ReadFailure openFailure_ = ReadFailure::None;
     std::function<bool(std::uint64_t)> keep_;

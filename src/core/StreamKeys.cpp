@@ -31,6 +31,13 @@ RowPair PairRuns::paired(std::uint64_t k) const
     return {run.row1 + (k - run.paired), run.row2 + (k - run.paired)};
 }
 
+void PairRuns::oneSidedUpTo(std::uint64_t k, const OneSided& each)
+{
+    if (!cursor_)
+        cursor_.emplace(*this);
+    cursor_->upTo(k, each);
+}
+
 bool PairRuns::Partnered::operator()(std::uint64_t row)
 {
     for (; run_ < runs_.runs_.size(); ++run_) {

@@ -9,21 +9,38 @@
 #include "Spool.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tallir {
 
-class PairRuns {
+// Rows paired by key as a streamed comparison reads them.
+class StreamedPairs {
+public:
+    virtual ~StreamedPairs() = default;
+    // The rows of the k-th paired pair (k counts paired pairs only).
+    virtual RowPair paired(std::uint64_t k) const = 0;
+    virtual std::uint64_t pairedCount() const = 0;
+    virtual std::uint64_t onlyIn1() const = 0;
+    virtual std::uint64_t onlyIn2() const = 0;
+    // Each row of one file only that comes before the k-th paired pair and was not given yet,
+    // for rising k; with k past the last, the rest.
+    using OneSided = std::function<void(bool file1, std::uint64_t row)>;
+    virtual void oneSidedUpTo(std::uint64_t k, const OneSided& each) = 0;
+};
+
+class PairRuns final : public StreamedPairs {
 public:
     void add(RowPair pair);
-    // The rows of the k-th paired pair (k counts paired pairs only).
-    RowPair paired(std::uint64_t k) const;
-    std::uint64_t pairedCount() const { return paired_; }
-    std::uint64_t onlyIn1() const { return only1_; }
-    std::uint64_t onlyIn2() const { return only2_; }
+    RowPair paired(std::uint64_t k) const override;
+    std::uint64_t pairedCount() const override { return paired_; }
+    std::uint64_t onlyIn1() const override { return only1_; }
+    std::uint64_t onlyIn2() const override { return only2_; }
+    void oneSidedUpTo(std::uint64_t k, const OneSided& each) override;
 
     // Walks the pairs in order: each row of one file only before the k-th paired pair, given
     // rising k, then (with k past the last) the rest.
@@ -72,6 +89,7 @@ private:
     };
     std::vector<Run> runs_;
     std::vector<std::size_t> pairedRuns_; // the runs of paired rows
+    std::optional<Cursor> cursor_;         // of oneSidedUpTo
     std::uint64_t rows1_ = 0, rows2_ = 0, paired_ = 0, only1_ = 0, only2_ = 0;
 };
 

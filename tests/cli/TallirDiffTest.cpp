@@ -138,14 +138,18 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     QByteArray narrow, wide;
     for (int r = 0; r < 300000; ++r)
         wide += QByteArray::number(r) + " 2 3\n", narrow += QByteArray::number(r) + "\n";
+    // The same for the keys sorted (the first key comes again at the end).
     const QString held1 = folder.write("held1.txt", wide + "0 2 3\n"), held2 = folder.write("held2.txt", narrow + "0 2 3\n");
-    QProcess full;
-    full.start("/bin/bash", {"-c", QStringLiteral("trap '' XFSZ; ulimit -f 2000; exec '" TALLIR_DIFF "' '%1' '%2'").arg(held1, held2)});
-    ASSERT_TRUE(full.waitForFinished(60000));
-    EXPECT_EQ(full.exitCode(), 2);
-    EXPECT_TRUE(QString::fromUtf8(full.readAllStandardError()).contains("could not be written to a temporary file in "));
-    EXPECT_FALSE(QString::fromUtf8(full.readAllStandardOutput()).contains(" != "));
-    EXPECT_EQ(TallirDiff({"-q", held1, held2}).status, 1) << "without the limit";
+    for (const char* options : {"", "--key 1 --sort-memory 64K"}) {
+        QProcess full;
+        full.start("/bin/bash", {"-c", QStringLiteral("trap '' XFSZ; ulimit -f 2000; exec '" TALLIR_DIFF "' %3 '%1' '%2'").arg(held1, held2, options)});
+        ASSERT_TRUE(full.waitForFinished(60000));
+        EXPECT_EQ(full.exitCode(), 2) << options;
+        EXPECT_TRUE(QString::fromUtf8(full.readAllStandardError()).contains("could not be written to a temporary file in ")) << options;
+        EXPECT_FALSE(QString::fromUtf8(full.readAllStandardOutput()).contains(" != ")) << options;
+        EXPECT_EQ(TallirDiff(QStringList{"-q", held1, held2} + QString(options).split(' ', Qt::SkipEmptyParts)).status, 1)
+            << options << " without the limit";
+    }
 
     // A file larger than the memory there is (sparse: it takes no disk), for the whole-table
     // comparison; streaming holds no table.
@@ -596,6 +600,10 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     runs.push_back({"--names", "--key", "t", "--key-tol", "1e-9", folder.write("kn1.txt", "t v w\n" + rows1),
                     folder.write("kn2.txt", "t w v\n" + rows2)});
     runs.push_back({"--key", "1", steps1, folder.write("k3.txt", "3 4.0\n0 1.0\n1 2.0\n")});
+    // Out of order, sorted on disk a few rows at a time: texts and numbers, keys repeated (the
+    // third 3 of File 2 in one file only) and in one file only, columns by name.
+    runs.push_back({"--names", "--key", "t", "--sort-memory", "100", folder.write("ks1.txt", "t v w\nb 1 2\n3 1 5\na 2 2\n3 1 6\n1.0 9 9\n"),
+                    folder.write("ks2.txt", "t w v\n1 9 9\n3 5 1\nc 0 0\na 2 2.5\n3 7 1\n3 8 8\n")});
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
         const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);

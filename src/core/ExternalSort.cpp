@@ -1,0 +1,161 @@
+#include "ExternalSort.h"
+
+#include "TemporaryFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace tallir {
+
+namespace {
+
+using Length = std::uint32_t;
+
+std::string_view RecordAt(const std::string& bytes, std::size_t at)
+{
+    Length length = 0;
+    std::memcpy(&length, bytes.data() + at, sizeof length);
+    return std::string_view(bytes.data() + at + sizeof length, length);
+}
+
+// Bytes read from a run at a time, at least.
+constexpr std::size_t MinimumChunk = 64 << 10;
+
+} // namespace
+
+ExternalSort::ExternalSort(std::string what, Less less, std::size_t memory) : what_(std::move(what)), less_(less), memory_(memory) {}
+
+ExternalSort::~ExternalSort()
+{
+    if (file_)
+        std::fclose(file_);
+}
+
+void ExternalSort::add(std::string_view record)
+{
+    if (record.size() > UINT32_MAX)
+        throw std::length_error("a record of " + what_ + " too long to sort");
+    const Length length = Length(record.size());
+    order_.push_back(gathered_.size());
+    gathered_.append(reinterpret_cast<const char*>(&length), sizeof length);
+    gathered_.append(record);
+    if (gathered_.size() + order_.size() * sizeof(std::uint64_t) >= memory_)
+        spill();
+}
+
+void ExternalSort::sortGathered()
+{
+    std::sort(order_.begin(), order_.end(),
+              [this](std::uint64_t a, std::uint64_t b) { return less_(RecordAt(gathered_, a), RecordAt(gathered_, b)); });
+}
+
+void ExternalSort::spill()
+{
+    const auto failed = [this] {
+        return std::runtime_error("the " + what_ + " could not be written to a temporary file in " + TemporaryFolder() + ": "
+                                  + std::strerror(errno));
+    };
+    if (!file_ && !(file_ = TemporaryFile()))
+        throw failed();
+    sortGathered();
+    std::string out;
+    const auto flush = [&] {
+        if (std::fwrite(out.data(), 1, out.size(), file_) != out.size())
+            throw failed();
+        out.clear();
+    };
+    const std::uint64_t start = runs_.empty() ? 0 : runs_.back().end;
+    std::uint64_t end = start;
+    for (const std::uint64_t at : order_) {
+        const std::string_view record = RecordAt(gathered_, at);
+        out.append(gathered_, at, sizeof(Length) + record.size());
+        end += sizeof(Length) + record.size();
+        if (out.size() >= (1 << 20))
+            flush();
+    }
+    flush();
+    if (std::fflush(file_) != 0)
+        throw failed();
+    runs_.push_back({start, end, {}, 0, {}});
+    gathered_.clear();
+    order_.clear();
+}
+
+bool ExternalSort::advance(Run& run)
+{
+    if (run.used > 0) {
+        run.buffer.erase(0, run.used);
+        run.used = 0;
+    }
+    const auto has = [&](std::size_t bytes) { return run.buffer.size() >= bytes; };
+    const auto load = [&](std::size_t needed) {
+        const std::size_t chunk = std::max({needed, MinimumChunk, memory_ / std::max<std::size_t>(runs_.size(), 1) / 2});
+        while (!has(needed) && run.at < run.end) {
+            const std::size_t old = run.buffer.size();
+            const std::size_t wanted = std::size_t(std::min<std::uint64_t>(chunk, run.end - run.at));
+            run.buffer.resize(old + wanted);
+            const ssize_t got = ::pread(fileno(file_), run.buffer.data() + old, wanted, off_t(run.at));
+            if (got <= 0)
+                throw std::runtime_error("the temporary file of " + what_ + " could not be read: "
+                                         + (got < 0 ? std::strerror(errno) : "it ended too soon"));
+            run.buffer.resize(old + std::size_t(got));
+            run.at += std::uint64_t(got);
+        }
+    };
+    load(sizeof(Length));
+    if (!has(sizeof(Length)))
+        return false;
+    Length length = 0;
+    std::memcpy(&length, run.buffer.data(), sizeof length);
+    load(sizeof(Length) + length);
+    if (!has(sizeof(Length) + length))
+        throw std::runtime_error("the temporary file of " + what_ + " ended too soon");
+    run.record = std::string_view(run.buffer.data() + sizeof length, length);
+    run.used = sizeof length + length;
+    return true;
+}
+
+void ExternalSort::startMerge()
+{
+    reading_ = true;
+    if (runs_.empty()) { // all in memory
+        sortGathered();
+        return;
+    }
+    if (!order_.empty())
+        spill();
+    gathered_.shrink_to_fit();
+    order_.shrink_to_fit();
+    for (std::size_t r = 0; r < runs_.size(); ++r)
+        if (advance(runs_[r]))
+            heap_.push_back(r);
+    std::make_heap(heap_.begin(), heap_.end(), [this](std::size_t a, std::size_t b) { return after(a, b); });
+}
+
+std::optional<std::string_view> ExternalSort::next()
+{
+    if (!reading_)
+        startMerge();
+    if (runs_.empty()) {
+        if (nextGathered_ == order_.size())
+            return std::nullopt;
+        return RecordAt(gathered_, order_[nextGathered_++]);
+    }
+    const auto later = [this](std::size_t a, std::size_t b) { return after(a, b); };
+    if (last_ != SIZE_MAX && advance(runs_[last_])) {
+        heap_.push_back(last_);
+        std::push_heap(heap_.begin(), heap_.end(), later);
+    }
+    last_ = SIZE_MAX;
+    if (heap_.empty())
+        return std::nullopt;
+    std::pop_heap(heap_.begin(), heap_.end(), later);
+    last_ = heap_.back();
+    heap_.pop_back();
+    return runs_[last_].record;
+}
+
+} // namespace tallir
