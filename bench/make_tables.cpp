@@ -8,8 +8,13 @@
 // about one cell in 100,000 changed grossly as well). "same": FILE2 equals FILE1 but for about 0.1 % of the
 // cells. "reformatted": every cell of FILE2 is written with one more digit and an explicit
 // sign, so the texts all differ while most values stay equal; about 0.1 % differ in value.
+// "keyed-shuffled": a key column first (1 to ROWS), then the values of "same", the rows of each
+// file in another order and a row in 10,000 left out of FILE2: for pairing rows by keys out of
+// order (made row by row, whatever the size).
 
+#include <cstdint>
 #include <cstdio>
+#include <numeric>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
@@ -17,10 +22,54 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+std::uint64_t Mix(std::uint64_t x)
+{
+    x += 0x9e3779b97f4a7c15ULL;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+// Row r of a file in its own order holds key Step * r + Offset (mod rows), a permutation.
+int KeyedShuffled(long rows, long cols, std::FILE* out1, std::FILE* out2)
+{
+    const auto step = [rows](std::uint64_t from) {
+        while (std::gcd(from, std::uint64_t(rows)) != 1)
+            ++from;
+        return from;
+    };
+    const std::uint64_t step1 = step(2654435761u % std::uint64_t(rows) + 1), step2 = step(40503u % std::uint64_t(rows) + 1);
+    char text[64];
+    for (long r = 0; r < rows; ++r) {
+        for (int file = 0; file < 2; ++file) {
+            const std::uint64_t key = ((file ? step2 : step1) * std::uint64_t(r) + std::uint64_t(file) * 7) % std::uint64_t(rows);
+            std::FILE* out = file ? out2 : out1;
+            if (file && key % 10'000 == 5'000)
+                continue;
+            std::fprintf(out, "%llu", static_cast<unsigned long long>(key + 1));
+            for (long c = 0; c < cols; ++c) {
+                const std::uint64_t bits = Mix(key * std::uint64_t(cols) + std::uint64_t(c));
+                double value = (double(bits >> 11) / double(1ULL << 53) * 20 - 10) * std::pow(10.0, int(bits % 11) - 5);
+                std::snprintf(text, sizeof text, "%.9e", value);
+                if (file && Mix(bits) % 1000 == 0)
+                    std::snprintf(text, sizeof text, "%.9e", std::strtod(text, nullptr) * (1 + 1e-6));
+                std::fputc(' ', out);
+                std::fputs(text, out);
+            }
+            std::fputc('\n', out);
+        }
+    }
+    return std::fclose(out1) == 0 && std::fclose(out2) == 0 ? 0 : 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed|perturbed-gross|named|named-shuffled ROWS COLS FILE1 FILE2\n");
+        std::fprintf(stderr, "usage: make_tables same|reformatted|short|perturbed|perturbed-gross|named|named-shuffled|keyed-shuffled ROWS COLS FILE1 FILE2\n");
         return 2;
     }
     const bool reformatted = std::strcmp(argv[1], "reformatted") == 0;
@@ -38,6 +87,8 @@ int main(int argc, char** argv)
         std::perror("make_tables");
         return 2;
     }
+    if (std::strcmp(argv[1], "keyed-shuffled") == 0)
+        return KeyedShuffled(rows, cols, out1, out2);
     std::mt19937_64 random(20261206);
     std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
     std::uniform_int_distribution<int> exponent(-5, 5);

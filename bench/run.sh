@@ -117,6 +117,30 @@ for kind in same perturbed; do
     streamed_reports "$data/$kind-$rows-1.txt" "$data/$kind-$rows-2.txt"
 done
 
+# Rows by keys out of order, each file in an order of its own (sorted on disk), against the same
+# files sorted by key: time, and peak memory in the default memory for sorting and in 16 MB; the
+# whole tables' peak unless timed once (a third argument).
+shuffled_keys() {
+    local one=$1 two=$2 once=${3:-} timer=best in_order sorted small kilobytes small_kilobytes whole
+    [ -n "$once" ] && timer=seconds
+    local sorted1="${one%.txt}-sorted.txt" sorted2="${two%.txt}-sorted.txt"
+    [ -s "$sorted2" ] || { LC_ALL=C sort -n -k1,1 -S 1G "$one" > "$sorted1" && LC_ALL=C sort -n -k1,1 -S 1G "$two" > "$sorted2"; }
+    in_order=$($timer bash -c "build/bin/tallir-diff --key 1 '$sorted1' '$sorted2' >/dev/null; [ \$? -le 1 ]")
+    sorted=$($timer bash -c "build/bin/tallir-diff --key 1 '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    kilobytes=$(peak build/bin/tallir-diff --key 1 "$one" "$two")
+    printf 'by key, keys in order:         %.3f s\n' "$in_order"
+    printf 'by key, out of order (sorted): %.3f s  (%.2f x keys in order), peak %d MB\n' "$sorted" \
+        "$(echo "$sorted / $in_order" | bc -l)" $((kilobytes / 1024))
+    small=$($timer bash -c "build/bin/tallir-diff --key 1 --sort-memory 16M '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    small_kilobytes=$(peak build/bin/tallir-diff --key 1 --sort-memory 16M "$one" "$two")
+    printf 'the same, --sort-memory 16M:   %.3f s  (%.2f x keys in order), peak %d MB\n' "$small" \
+        "$(echo "$small / $in_order" | bc -l)" $((small_kilobytes / 1024))
+    if [ -z "$once" ]; then
+        whole=$(peak build/bin/tallir-diff --full --key 1 "$one" "$two")
+        printf 'the whole tables (--full):     peak %d MB\n' $((whole / 1024))
+    fi
+}
+
 # Files larger than comfortable: the same-format pair repeated to about 4 GB each (set
 # TALLIR_BENCH_HUGE=1; it takes 8 GB of disk).
 if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
@@ -131,6 +155,11 @@ if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
     printf 'tallir-diff -q:                %.3f s = %.0f MB/s of input, peak %d MB\n' "$huge_seconds" \
         "$(echo "$inputs / 1048576 / $huge_seconds" | bc -l)" $((kilobytes / 1024))
     streamed_reports "$data/huge-1.txt" "$data/huge-2.txt" 1
+    huge_rows=$((rows * 31))
+    [ -s "$data/keyed-shuffled-$huge_rows-2.txt" ] ||
+        build/bin/make_tables keyed-shuffled "$huge_rows" 8 "$data/keyed-shuffled-$huge_rows-1.txt" "$data/keyed-shuffled-$huge_rows-2.txt"
+    echo "== case \"huge keyed-shuffled\": $(du -m "$data/keyed-shuffled-$huge_rows-1.txt" | cut -f1) MB + $(du -m "$data/keyed-shuffled-$huge_rows-2.txt" | cut -f1) MB, keys out of order"
+    shuffled_keys "$data/keyed-shuffled-$huge_rows-1.txt" "$data/keyed-shuffled-$huge_rows-2.txt" 1
     # The windows on ten million rows.
     big=$((rows * 10))
     [ -s "$data/same-$big-2.txt" ] || build/bin/make_tables same "$big" 8 "$data/same-$big-1.txt" "$data/same-$big-2.txt"
@@ -218,6 +247,12 @@ printf 'text report by position:       %.3f s\n' "$by_place"
 printf 'the same by key, streamed:     %.3f s  (%.2f x by position)\n' "$by_key" "$(echo "$by_key / $by_place" | bc -l)"
 printf 'by key, 100 rows left out:     %.3f s  (%.2f x), peak %d MB (whole tables: %d MB)\n' "$gapped" \
     "$(echo "$gapped / $by_place" | bc -l)" $((kilobytes / 1024)) $((whole / 1024))
+
+echo "== case \"keyed-shuffled\": $rows rows, the keys out of order, a row in 10,000 left out of FILE2"
+shuffled1="$data/keyed-shuffled-$rows-1.txt"
+shuffled2="$data/keyed-shuffled-$rows-2.txt"
+[ -s "$shuffled2" ] || build/bin/make_tables keyed-shuffled "$rows" 8 "$shuffled1" "$shuffled2"
+shuffled_keys "$shuffled1" "$shuffled2"
 
 # Rows paired by a key column or around identical rows: 100 rows left out of each file.
 echo "== case \"aligned\": $rows rows, 100 left out of each file"

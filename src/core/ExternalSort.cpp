@@ -26,7 +26,10 @@ constexpr std::size_t MinimumChunk = 64 << 10;
 
 } // namespace
 
-ExternalSort::ExternalSort(std::string what, Less less, std::size_t memory) : what_(std::move(what)), less_(less), memory_(memory) {}
+ExternalSort::ExternalSort(std::string what, Less less, std::size_t memory, Prefix prefix)
+    : what_(std::move(what)), less_(less), memory_(memory), prefix_(prefix)
+{
+}
 
 ExternalSort::~ExternalSort()
 {
@@ -39,17 +42,18 @@ void ExternalSort::add(std::string_view record)
     if (record.size() > UINT32_MAX)
         throw std::length_error("a record of " + what_ + " too long to sort");
     const Length length = Length(record.size());
-    order_.push_back(gathered_.size());
+    order_.push_back({prefix_ ? prefix_(record) : 0, gathered_.size()});
     gathered_.append(reinterpret_cast<const char*>(&length), sizeof length);
     gathered_.append(record);
-    if (gathered_.size() + order_.size() * sizeof(std::uint64_t) >= memory_)
+    if (gathered_.size() + order_.size() * sizeof(Gathered) >= memory_)
         spill();
 }
 
 void ExternalSort::sortGathered()
 {
-    std::sort(order_.begin(), order_.end(),
-              [this](std::uint64_t a, std::uint64_t b) { return less_(RecordAt(gathered_, a), RecordAt(gathered_, b)); });
+    std::sort(order_.begin(), order_.end(), [this](const Gathered& a, const Gathered& b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : less_(RecordAt(gathered_, a.at), RecordAt(gathered_, b.at));
+    });
 }
 
 void ExternalSort::spill()
@@ -69,9 +73,9 @@ void ExternalSort::spill()
     };
     const std::uint64_t start = runs_.empty() ? 0 : runs_.back().end;
     std::uint64_t end = start;
-    for (const std::uint64_t at : order_) {
-        const std::string_view record = RecordAt(gathered_, at);
-        out.append(gathered_, at, sizeof(Length) + record.size());
+    for (const Gathered& each : order_) {
+        const std::string_view record = RecordAt(gathered_, each.at);
+        out.append(gathered_, each.at, sizeof(Length) + record.size());
         end += sizeof(Length) + record.size();
         if (out.size() >= (1 << 20))
             flush();
@@ -86,12 +90,13 @@ void ExternalSort::spill()
 
 bool ExternalSort::advance(Run& run)
 {
-    if (run.used > 0) {
+    const auto has = [&](std::size_t bytes) { return run.buffer.size() - run.used >= bytes; };
+    const auto load = [&](std::size_t needed) {
+        if (has(needed) || run.at == run.end)
+            return;
+        // What is left moves to the front, and more is read after it.
         run.buffer.erase(0, run.used);
         run.used = 0;
-    }
-    const auto has = [&](std::size_t bytes) { return run.buffer.size() >= bytes; };
-    const auto load = [&](std::size_t needed) {
         const std::size_t chunk = std::max({needed, MinimumChunk, memory_ / std::max<std::size_t>(runs_.size(), 1) / 2});
         while (!has(needed) && run.at < run.end) {
             const std::size_t old = run.buffer.size();
@@ -109,12 +114,12 @@ bool ExternalSort::advance(Run& run)
     if (!has(sizeof(Length)))
         return false;
     Length length = 0;
-    std::memcpy(&length, run.buffer.data(), sizeof length);
+    std::memcpy(&length, run.buffer.data() + run.used, sizeof length);
     load(sizeof(Length) + length);
     if (!has(sizeof(Length) + length))
         throw std::runtime_error("the temporary file of " + what_ + " ended too soon");
-    run.record = std::string_view(run.buffer.data() + sizeof length, length);
-    run.used = sizeof length + length;
+    run.record = std::string_view(run.buffer.data() + run.used + sizeof length, length);
+    run.used += sizeof length + length;
     return true;
 }
 
@@ -142,7 +147,10 @@ std::optional<std::string_view> ExternalSort::next()
     if (runs_.empty()) {
         if (nextGathered_ == order_.size())
             return std::nullopt;
-        return RecordAt(gathered_, order_[nextGathered_++]);
+        // The records lie scattered: the ones a few places on are fetched meanwhile.
+        if (nextGathered_ + 16 < order_.size())
+            __builtin_prefetch(gathered_.data() + order_[nextGathered_ + 16].at);
+        return RecordAt(gathered_, order_[nextGathered_++].at);
     }
     const auto later = [this](std::size_t a, std::size_t b) { return after(a, b); };
     if (last_ != SIZE_MAX && advance(runs_[last_])) {

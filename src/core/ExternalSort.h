@@ -16,8 +16,11 @@ class ExternalSort {
 public:
     // Strict weak order of two records.
     using Less = bool (*)(std::string_view a, std::string_view b);
+    // A number per record that orders records with different numbers as less does (those with
+    // equal numbers are left to less): sorting then seldom looks at the records themselves.
+    using Prefix = std::uint64_t (*)(std::string_view record);
     // what: what is sorted, for the message when the temporary file cannot grow.
-    ExternalSort(std::string what, Less less, std::size_t memory);
+    ExternalSort(std::string what, Less less, std::size_t memory, Prefix prefix = nullptr);
     ~ExternalSort();
     ExternalSort(const ExternalSort&) = delete;
     ExternalSort& operator=(const ExternalSort&) = delete;
@@ -33,7 +36,7 @@ private:
     struct Run {
         std::uint64_t at, end; // the part of the file not yet read
         std::string buffer;
-        std::size_t used = 0; // bytes of buffer already handed over
+        std::size_t used = 0; // bytes of buffer handed over (the record given last included)
         std::string_view record;
     };
     void sortGathered();
@@ -46,8 +49,12 @@ private:
     std::string what_;
     Less less_;
     std::size_t memory_;
-    std::string gathered_;             // records back to back, each after its length
-    std::vector<std::uint64_t> order_; // where each gathered record starts
+    Prefix prefix_;
+    struct Gathered {
+        std::uint64_t prefix, at; // at: where the record starts in gathered_
+    };
+    std::string gathered_;          // records back to back, each after its length
+    std::vector<Gathered> order_;
     std::FILE* file_ = nullptr;
     std::vector<Run> runs_;
     std::vector<std::size_t> heap_; // runs by their next record, the first at the front

@@ -77,6 +77,27 @@ bool ByRow(std::string_view a, std::string_view b)
     return RowOf(a) < RowOf(b);
 }
 
+// The order of the first key cell in 64 bits: numbers first, by value (the bits of a double made
+// to sort as unsigned numbers, the last one dropped), then texts by their first seven bytes.
+std::uint64_t FirstKeyPrefix(std::string_view record)
+{
+    KeyReader keys(record);
+    if (keys.done())
+        return 0;
+    const KeyCell cell = keys.next();
+    if (!cell.numeric) {
+        std::uint64_t bytes = 0;
+        for (std::size_t i = 0; i < 7; ++i)
+            bytes = bytes << 8 | (i < cell.text.size() ? std::uint8_t(cell.text[i]) : 0);
+        return std::uint64_t(1) << 63 | bytes << 7;
+    }
+    const double value = cell.value == 0 ? 0.0 : cell.value; // -0 and 0 are one value
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = bits >> 63 ? ~bits : bits | std::uint64_t(1) << 63;
+    return bits >> 1;
+}
+
 // One table's key records in key order, and its repeated keys found on the way.
 class SortedKeys {
 public:
@@ -169,7 +190,7 @@ ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vec
                               const std::vector<std::uint64_t>& keys2, bool oneSided, std::size_t memory)
 {
     ShuffledKeys shuffled;
-    ExternalSort sort1("keys of File 1", KeyThenRow, memory / 2), sort2("keys of File 2", KeyThenRow, memory / 2);
+    ExternalSort sort1("keys of File 1", KeyThenRow, memory / 2, FirstKeyPrefix), sort2("keys of File 2", KeyThenRow, memory / 2, FirstKeyPrefix);
     GatherKeys(file1, keys1, sort1, shuffled.rows1, shuffled.width1);
     GatherKeys(file2, keys2, sort2, shuffled.rows2, shuffled.width2);
     shuffled.failure1 = file1.endFailure();
@@ -182,8 +203,8 @@ ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vec
     auto partners = std::make_unique<KeyPartners>(shuffled.rows1, shuffled.rows2);
     std::optional<ExternalSort> only1, only2;
     if (oneSided) {
-        only1.emplace("rows in File 1 only", ByRow, memory / 4);
-        only2.emplace("rows in File 2 only", ByRow, memory / 4);
+        only1.emplace("rows in File 1 only", ByRow, memory / 4, RowOf);
+        only2.emplace("rows in File 2 only", ByRow, memory / 4, RowOf);
     }
     SortedKeys sorted1(sort1, shuffled.repeated1), sorted2(sort2, shuffled.repeated2);
     while (sorted1.at() || sorted2.at()) {
@@ -223,9 +244,7 @@ ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vec
 std::unique_ptr<RowStream> InPartnerOrder(RowStream& file2, const KeyPartners& partners, std::size_t memory)
 {
     // A row as sorted: its partner's row, its number of cells, then each cell after its length.
-    auto sort = std::make_shared<ExternalSort>("rows of File 2 in the order of File 1", [](std::string_view a, std::string_view b) {
-        return RowOf(a) < RowOf(b);
-    }, memory);
+    auto sort = std::make_shared<ExternalSort>("rows of File 2 in the order of File 1", ByRow, memory, RowOf);
     std::string record;
     std::uint64_t row = 0;
     while (auto batch = file2.next()) {
