@@ -99,5 +99,12 @@ std::string BeyondBothTables(const std::string& column, std::uint64_t width);
 bool StreamsByKey(const DiffOptions& options);
 DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out);
 
+// run's outcome, or the trouble it threw (memory that ran out, a temporary file that cannot
+// grow) as its errors.
+DiffOutcome Guarded(const DiffOptions& options, const std::function<DiffOutcome()>& run);
+// Says the outcome's errors, writes what is left of its report (the whole report unless it was
+// streamed) and the HTML page; the exit status.
+int ReportOutcome(const DiffOptions& options, DiffOutcome& outcome, tallir::Output& out);
+
 // Grid numbering of a cell: "R2 C3".
 std::string CellName(std::uint64_t row, std::uint64_t col);

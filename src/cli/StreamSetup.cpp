@@ -24,6 +24,12 @@ bool OpenStreams(const DiffOptions& options, StreamedInputs& inputs, tallir::Com
         return outcome.errors.empty();
     inputs.names1 = inputs.stream1->takeFirstRow();
     inputs.names2 = inputs.stream2->takeFirstRow();
+    return UseNames(options, inputs, compare, run, outcome);
+}
+
+bool UseNames(const DiffOptions& options, StreamedInputs& inputs, tallir::CompareOptions& compare, DiffRun& run, DiffOutcome& outcome)
+{
+    const std::string path1 = FileNameString(options.path1);
     std::vector<std::string> unknown;
     compare.columnTolerances = tallir::ResolveColumnTolerances(options.columnTolerances, inputs.names1, unknown);
     if (!unknown.empty()) {
@@ -78,13 +84,16 @@ StreamedShape ShapeOf(const StreamedInputs& inputs, std::uint64_t rows1, std::ui
 }
 
 StreamedCells::StreamedCells(const DiffOptions& options, tallir::Output* out, const StreamedInputs& inputs, const DiffRun& run,
-                             RowsOf rowsOf, KeysOf keysOf, Before before)
+                             RowsOf rowsOf, KeysOf keysOf, Before before, bool continued)
 {
     // A table row's line in its file.
     const std::uint64_t lineOffset = options.names ? 2 : 1;
     const bool all = options.all;
     if (out && options.json) {
-        json_.emplace(*out);
+        if (continued)
+            json_.emplace(*out, tallir::JsonCellList::Continued{});
+        else
+            json_.emplace(*out);
         onCell_ = [this, all, lineOffset, &inputs, &run, rowsOf, keysOf](const tallir::StreamedCell& cell) {
             if (!all && !tallir::BeyondTolerance(cell.verdict))
                 return;

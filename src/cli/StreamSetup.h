@@ -26,6 +26,10 @@ struct StreamedInputs {
 // run's tables then hold the names). False with the trouble in outcome.
 bool OpenStreams(const DiffOptions& options, StreamedInputs& inputs, tallir::CompareOptions& compare, DiffRun& run,
                  DiffOutcome& outcome);
+// With --names, the names lines taken into inputs: the tolerances of columns given by name
+// resolved, the columns paired, the run's tables holding the names. False with the trouble in
+// outcome.
+bool UseNames(const DiffOptions& options, StreamedInputs& inputs, tallir::CompareOptions& compare, DiffRun& run, DiffOutcome& outcome);
 
 // A streamed run begun: the options, the inputs opened. False with the trouble in outcome.
 struct StreamedStart {
@@ -55,8 +59,9 @@ public:
     using RowsOf = std::function<tallir::RowPair(std::uint64_t row)>;                             // a compared row's table rows
     using KeysOf = std::function<std::vector<std::string_view>(const tallir::StreamedCell& cell)>; // its row's keys
     using Before = std::function<void(std::uint64_t row)>; // called before a text line is written for a row
+    // continued: JSON's cells continue a list opened elsewhere (see JsonCellList).
     StreamedCells(const DiffOptions& options, tallir::Output* out, const StreamedInputs& inputs, const DiffRun& run, RowsOf rowsOf,
-                  KeysOf keysOf = {}, Before before = {});
+                  KeysOf keysOf = {}, Before before = {}, bool continued = false);
     // Empty when nothing takes the cells.
     const std::function<void(const tallir::StreamedCell&)>& onCell() const { return onCell_; }
     bool writesText() const { return text_; }

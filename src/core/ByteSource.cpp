@@ -1,5 +1,7 @@
 #include "ByteSource.h"
 
+#include <algorithm>
+
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -19,23 +21,25 @@ namespace {
 
 constexpr std::size_t InputBlock = 1 << 18;
 
+// A file descriptor's bytes as they come, or (ranged) length bytes from offset on.
 class Raw : public ByteSource {
 public:
-    explicit Raw(int fd)
-        : fd_(fd)
-    {
-    }
+    explicit Raw(int fd) : fd_(fd) {}
+    Raw(int fd, std::uint64_t offset, std::uint64_t length) : fd_(fd), ranged_(true), at_(offset), left_(length) {}
 
     std::size_t read(char* buffer, std::size_t size) override
     {
+        size = std::size_t(std::min<std::uint64_t>(size, left_));
         for (;;) {
-            const ssize_t got = ::read(fd_, buffer, size);
+            const ssize_t got = ranged_ ? ::pread(fd_, buffer, size, off_t(at_)) : ::read(fd_, buffer, size);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
                 failed_ = true;
                 return 0;
             }
+            at_ += std::uint64_t(got);
+            left_ -= std::uint64_t(got);
             consumed_ += std::uint64_t(got);
             return std::size_t(got);
         }
@@ -45,6 +49,8 @@ public:
 
 private:
     int fd_;
+    bool ranged_ = false;
+    std::uint64_t at_ = 0, left_ = UINT64_MAX;
     bool failed_ = false;
     std::uint64_t consumed_ = 0;
 };
@@ -252,6 +258,11 @@ std::unique_ptr<ByteSource> ReadAheadSource(std::unique_ptr<ByteSource> inner)
 std::unique_ptr<ByteSource> RawSource(int fd)
 {
     return std::make_unique<Raw>(fd);
+}
+
+std::unique_ptr<ByteSource> RangeSource(int fd, std::uint64_t offset, std::uint64_t length)
+{
+    return std::make_unique<Raw>(fd, offset, length);
 }
 
 std::unique_ptr<ByteSource> GzipSource(std::unique_ptr<ByteSource> compressed)

@@ -23,6 +23,8 @@ public:
 
 // The bytes of an open file descriptor as they are; the source does not close it.
 std::unique_ptr<ByteSource> RawSource(int fd);
+// The bytes of an open file descriptor from offset on, length of them at most.
+std::unique_ptr<ByteSource> RangeSource(int fd, std::uint64_t offset, std::uint64_t length);
 // gzip data read from another source, decompressed.
 std::unique_ptr<ByteSource> GzipSource(std::unique_ptr<ByteSource> compressed);
 // zstd data read from another source, decompressed.

@@ -48,6 +48,8 @@ struct Figures {
 // Gathers the figures verdict by verdict, in reading order (on ties the first cell stays).
 class FiguresTally {
 public:
+    FiguresTally() = default;
+    explicit FiguresTally(const Figures& figures) : figures_(figures) {}
     // texts: the two cells, read again for their numbers when the verdict is numeric.
     void add(const Verdict& verdict, std::string_view text1, std::string_view text2, const NumberGrammar& grammar = {});
     // The same with the numbers already read (ignored for "D").

@@ -47,6 +47,7 @@ ReadFailure InputFile::open(const std::string& path)
         return ReadFailure::CannotOpen;
     regular_ = S_ISREG(opened_.st_mode) && !standardInput;
     size_ = S_ISREG(opened_.st_mode) ? std::uint64_t(opened_.st_size) : 0;
+    expected_ = size_;
     const bool gzip = EndsWith(path, ".gz");
     const bool zstd = EndsWith(path, ".zst");
     compressed_ = gzip || zstd;
@@ -56,6 +57,18 @@ ReadFailure InputFile::open(const std::string& path)
         source_ = ReadAheadSource(GzipSource(std::move(source_)));
     else if (zstd)
         source_ = ReadAheadSource(ZstdSource(std::move(source_)));
+    return ReadFailure::None;
+}
+
+ReadFailure InputFile::open(const std::string& path, std::uint64_t offset, std::uint64_t length)
+{
+    const ReadFailure failure = open(path);
+    if (failure != ReadFailure::None)
+        return failure;
+    if (!regular_ || compressed_ || offset > size_ || length > size_ - offset)
+        return ReadFailure::NoFile;
+    source_ = RangeSource(fd_, offset, length);
+    expected_ = length;
     return ReadFailure::None;
 }
 
@@ -73,7 +86,7 @@ ReadFailure InputFile::finish() const
         const std::uint64_t done = source_->consumed();
         const bool same = fstat(fd_, &now) == 0 && ::stat(path_.c_str(), &again) == 0 && now.st_size == opened_.st_size
             && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec && now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec
-            && again.st_ino == opened_.st_ino && again.st_dev == opened_.st_dev && (done == size_ || size_ == 0);
+            && again.st_ino == opened_.st_ino && again.st_dev == opened_.st_dev && (done == expected_ || size_ == 0);
         if (!same)
             return ReadFailure::Changed;
     }

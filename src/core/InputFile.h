@@ -25,6 +25,9 @@ public:
     ~InputFile();
 
     ReadFailure open(const std::string& path);
+    // Part of a regular file that is not compressed: length bytes from offset on (NoFile for
+    // anything else).
+    ReadFailure open(const std::string& path, std::uint64_t offset, std::uint64_t length);
     ByteSource& source() { return *source_; }
     // The size of a regular file; 0 for streams.
     std::uint64_t size() const { return size_; }
@@ -40,6 +43,7 @@ private:
     bool regular_ = false;
     bool compressed_ = false;
     std::uint64_t size_ = 0;
+    std::uint64_t expected_ = 0; // bytes to read of a regular file
     struct stat opened_ {};
     std::unique_ptr<ByteSource> source_;
 };

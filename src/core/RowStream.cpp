@@ -127,7 +127,18 @@ struct RowStream::Shared {
 
 RowStream::RowStream(const std::string& path, TableFormat format, std::uint64_t lineLimit) : shared_(std::make_unique<Shared>())
 {
-    openFailure_ = shared_->input.open(path);
+    start(shared_->input.open(path), format, lineLimit);
+}
+
+RowStream::RowStream(const std::string& path, std::uint64_t offset, std::uint64_t length, TableFormat format, std::uint64_t lineLimit)
+    : shared_(std::make_unique<Shared>())
+{
+    start(shared_->input.open(path, offset, length), format, lineLimit);
+}
+
+void RowStream::start(ReadFailure opened, TableFormat format, std::uint64_t lineLimit)
+{
+    openFailure_ = opened;
     if (openFailure_ == ReadFailure::None)
         reader_ = std::thread([this, format, lineLimit] { read(format, lineLimit); });
     else

@@ -53,6 +53,9 @@ public:
     // more follow. A failure it throws ends the rows (CannotRead, or OutOfMemory).
     using Fill = std::function<bool(RowBatch& batch)>;
     explicit RowStream(Fill fill);
+    // The rows of part of a regular file: length bytes from offset on, which begin a line.
+    RowStream(const std::string& path, std::uint64_t offset, std::uint64_t length, TableFormat format = TableFormat::Plain,
+              std::uint64_t lineLimit = DefaultLineLimit);
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -79,6 +82,7 @@ public:
 private:
     struct Shared;
     void read(TableFormat format, std::uint64_t lineLimit);
+    void start(ReadFailure opened, TableFormat format, std::uint64_t lineLimit);
     void produce(const Fill& fill);
     void end(ReadFailure failure, const LineFault& fault);
 

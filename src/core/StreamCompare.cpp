@@ -333,6 +333,8 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
     outcome.rows2 = walk2.rows();
     outcome.values1 = walk1.width();
     outcome.values2 = walk2.width();
+    if (columns.widen)
+        columns.widen(outcome.values1, outcome.values2);
     outcome.comparedRows = std::min(outcome.rows1, outcome.rows2);
     outcome.comparedCols = std::min(outcome.values1, outcome.values2);
     const std::uint64_t width1 = std::max(outcome.values1, named1), width2 = std::max(outcome.values2, named2);

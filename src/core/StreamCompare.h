@@ -55,6 +55,9 @@ struct StreamColumns {
     std::uint64_t width1 = 0, width2 = 0;
     // Those are the tables' widths: a cell beyond them is outside the compared area at once.
     bool widthsFinal = false;
+    // Where other rows of the tables are read elsewhere: called once, at the end, with the
+    // widest rows seen here, it makes them the tables' widest rows.
+    std::function<void(std::uint64_t& values1, std::uint64_t& values2)> widen;
 };
 StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const CompareOptions& options,
                                 const std::function<void(const StreamedCell&)>& onCell, bool untilDecided = false,

@@ -148,10 +148,36 @@ void AppendJsonString(std::string& out, std::string_view text)
     out += '"';
 }
 
+namespace {
+
+constexpr std::string_view CellsOpening = "{\n  \"cells\": [";
+
+void CloseCells(Output& out, bool empty)
+{
+    out << (empty ? "]" : "\n  ]");
+}
+
+} // namespace
+
 JsonCellList::JsonCellList(Output& out)
     : out_(out)
 {
-    out_ << "{\n  \"cells\": [";
+    out_ << CellsOpening;
+}
+
+JsonCellList::JsonCellList(Output& out, Continued) : out_(out), empty_(false), continued_(true) {}
+
+void JoinJsonCells(Output& out, const JsonParts& parts)
+{
+    out << CellsOpening;
+    bool empty = true;
+    parts([&](std::string_view part) {
+        if (empty && !part.empty())
+            part.remove_prefix(1); // the comma before the list's first cell
+        empty = empty && part.empty();
+        out << part;
+    });
+    CloseCells(out, empty);
 }
 
 void JsonCellList::add(const JsonCell& cell)
@@ -176,7 +202,8 @@ void JsonCellList::add(const JsonCell& cell)
 
 void JsonCellList::close()
 {
-    out_ << (empty_ ? "]" : "\n  ]");
+    if (!continued_)
+        CloseCells(out_, empty_);
 }
 
 void WriteJsonReport(const Report& report, bool full, Output& out)

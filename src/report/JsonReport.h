@@ -33,13 +33,23 @@ struct JsonCell {
 class JsonCellList {
 public:
     explicit JsonCellList(Output& out);
+    // Cells that continue a list opened elsewhere: no opening, a comma before each cell (the
+    // first of the whole list then loses its comma, see JoinJsonCells), and no end.
+    struct Continued {};
+    JsonCellList(Output& out, Continued);
     void add(const JsonCell& cell);
     void close();
 
 private:
     Output& out_;
     bool empty_ = true;
+    bool continued_ = false;
 };
+
+// The document's opening and cell list from parts written by continued lists, in order (each
+// part's bytes as the list wrote them), then the list's end.
+using JsonParts = std::function<void(const std::function<void(std::string_view part)>& each)>;
+void JoinJsonCells(Output& out, const JsonParts& parts);
 
 void WriteJsonReport(const Report& report, bool full, Output& out);
 // What follows the closed cell list, to the end of the document.

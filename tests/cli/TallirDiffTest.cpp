@@ -8,10 +8,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -812,3 +814,67 @@ TEST(TallirDiff, AsGitsDiffDriverForEveryChange)
             EXPECT_TRUE(run.out.startsWith(c.out)) << what << "\n" << run.out.toStdString();
     }
 }
+
+#ifdef TALLIR_DIFF_MPI
+namespace {
+
+// mpirun with the processes given (groups of "-n N [--wdir DIR] PROGRAM ARGS", ":" between).
+Outcome MpiRun(const QStringList& processes)
+{
+    QProcess process;
+    QStringList arguments{"--oversubscribe", "--bind-to", "none"};
+    if (::geteuid() == 0)
+        arguments << "--allow-run-as-root";
+    process.start("mpirun", arguments + processes);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
+{
+    // Three processes, each splitting both files at rows of its own: the same bytes and status
+    // as tallir-diff, with rows that end in CR LF or a lone CR, blank rows, a last row without
+    // its end, a wider row late in File 1 (cells beyond the width seen so far wait for it), files
+    // of different lengths, one empty, and columns by name.
+    const TempFolder folder;
+    QByteArray ragged1, ragged2;
+    for (int r = 0; r < 40; ++r) {
+        ragged1 += QByteArray::number(r) + (r % 7 == 3 ? " 2.5\r\n" : r % 11 == 5 ? " 1\r" : r == 20 ? "\n" : " 2 x\n");
+        ragged2 += QByteArray::number(r) + (r % 9 == 4 ? ".000001 2.5 x\n" : " 2 x\n");
+    }
+    const QString a = folder.write("a.txt", ragged1 + "1 2 3 4 5\n9 9"), b = folder.write("b.txt", ragged2);
+    const QString longer = folder.write("c.txt", ragged2 + ragged2), empty = folder.write("e.txt", "");
+    const QString named1 = folder.write("n1.txt", "t x v\n" + ragged2), named2 = folder.write("n2.txt", "v t x w\n" + ragged1);
+    const QList<QStringList> runs{{a, b}, {b, a}, {"-r", "1e-5", "--all", a, longer}, {longer, a}, {"-q", a, b}, {"-q", b, b},
+                                  {a, empty}, {"--names", named1, named2}, {"--names", "-a", "v=0.1", named2, named1}};
+    for (const QStringList& arguments : runs) {
+        for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
+            const QStringList all = format + arguments;
+            const Outcome alone = TallirDiff(all), together = MpiRun(QStringList{"-n", "3", TALLIR_DIFF_MPI} + all);
+            EXPECT_EQ(together.out, alone.out) << all.join(' ').toStdString();
+            EXPECT_EQ(together.status, alone.status) << all.join(' ').toStdString() << together.err.toStdString();
+        }
+    }
+
+    // What cannot be split is refused, by every process: said once, status 2.
+    ASSERT_EQ(QProcess::execute("gzip", {"-k", b}), 0);
+    for (const QStringList& arguments : {QStringList{a, b + ".gz"}, {"-", b}, {"--key", "1", a, b}}) {
+        const Outcome refused = MpiRun(QStringList{"-n", "2", TALLIR_DIFF_MPI} + arguments);
+        EXPECT_EQ(refused.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(refused.err.count("tallir-diff-mpi: "), 1) << refused.err.toStdString();
+        EXPECT_TRUE(refused.out.isEmpty());
+    }
+    // A process that cannot open its file (the others find it in their folder): every process
+    // ends with status 2, and the trouble is said once.
+    QDir(folder.path()).mkdir("elsewhere");
+    folder.write("elsewhere/a.txt", ragged1);
+    const Outcome missing = MpiRun({"-n", "2", "--wdir", folder.path(), TALLIR_DIFF_MPI, "a.txt", "b.txt", ":", "-n", "1", "--wdir",
+                                    folder.path("elsewhere"), TALLIR_DIFF_MPI, "a.txt", "b.txt"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err.count("tallir-diff: Can't open b.txt"), 1) << missing.err.toStdString();
+    EXPECT_TRUE(missing.out.isEmpty());
+}
+#endif

@@ -1,0 +1,61 @@
+// tallir-diff-mpi: tallir-diff's comparison shared among the processes of an MPI run
+// (mpirun -n N tallir-diff-mpi [OPTIONS] FILE1 FILE2, or srun): the same report and status.
+
+#include "MpiDiff.h"
+#include "Ranks.h"
+
+#include "cli/DiffOptions.h"
+#include "locale/FileNames.h"
+#include "settings/modUtil.h"
+
+#include <mpi.h>
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <cstdio>
+
+namespace {
+
+PrecisionSettings ReadPrecisionSettings()
+{
+    return {modUtil::ReadCompareSettings(), modUtil::ReadColumnTolerances(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
+            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
+}
+
+// Every process ends with rank 0's status.
+int Finish(int status)
+{
+    status = ranks::Broadcast(status);
+    MPI_Finalize();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int provided = 0;
+    MPI_Init_thread(&argc, &argv, MPI_THREAD_FUNNELED, &provided);
+    QCoreApplication application(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    const bool root = ranks::Rank() == 0;
+    const DiffCommand command = ParseDiffArguments(QStringList{QCoreApplication::applicationFilePath()} + ArgumentsFromBytes(argc, argv),
+                                                   ReadPrecisionSettings);
+    if (root) {
+        std::fputs(command.output.toLocal8Bit().constData(), stdout);
+        std::fputs(command.error.toLocal8Bit().constData(), stderr);
+    }
+    if (!command.options)
+        return Finish(command.exitStatus);
+    const DiffOptions& options = *command.options;
+    if (const std::string refusal = MpiRefusal(options); !refusal.empty()) {
+        if (root)
+            std::fprintf(stderr, "%s\n", refusal.c_str());
+        return Finish(2);
+    }
+    tallir::Output out(stdout);
+    DiffOutcome outcome = Guarded(options, [&] { return RunMpiDiff(options, options.quiet ? nullptr : &out); });
+    if (!root)
+        return Finish(outcome.errors.empty() ? 0 : 2);
+    return Finish(ReportOutcome(options, outcome, out));
+}
