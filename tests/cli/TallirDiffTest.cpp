@@ -606,6 +606,9 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     // third 3 of File 2 in one file only) and in one file only, columns by name.
     runs.push_back({"--names", "--key", "t", "--sort-memory", "100", folder.write("ks1.txt", "t v w\nb 1 2\n3 1 5\na 2 2\n3 1 6\n1.0 9 9\n"),
                     folder.write("ks2.txt", "t w v\n1 9 9\n3 5 1\nc 0 0\na 2 2.5\n3 7 1\n3 8 8\n")});
+    // Keys repeated, no names line: the warnings name the rows by their lines.
+    const QString keysRepeated = folder.write("kr1.txt", "2 1\n1 1\n2 1\n3 1\n2 1\n");
+    runs.push_back({"--key", "1", keysRepeated, folder.write("kr2.txt", "3 1\n2 1\n2 1\n")});
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
         const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);
@@ -616,6 +619,8 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
         EXPECT_EQ(json.status, text.status) << what;
         EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())["compare"]["differing"].toInt(), text.out.section(" differing", 0, 0).section(' ', -1).toInt())
             << what;
+        if (arguments.contains(keysRepeated))
+            EXPECT_TRUE(text.out.contains("\nrepeated keys in File 1: 2 rows, lines 3, 5\nrepeated keys in File 2: 1 row, line 3\n")) << text.out.toStdString();
         TallirDiff(QStringList{"-q", "--html", folder.path("streamed.html")} + arguments);
         TallirDiff(QStringList{"-q", "--full", "--html", folder.path("whole.html")} + arguments);
         EXPECT_EQ(folder.read("streamed.html"), folder.read("whole.html")) << what;
