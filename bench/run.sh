@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 rows=${1:-1000000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target make_tables bench_engine bench_windows bench_align tallir-diff >/dev/null
+cmake --build build -j"$(nproc)" --target tallir-diff-mpi >/dev/null 2>&1 || true # where MPI is found
 data=build/bench-data
 mkdir -p "$data"
 for kind in same reformatted perturbed perturbed-gross; do
@@ -253,6 +254,32 @@ shuffled1="$data/keyed-shuffled-$rows-1.txt"
 shuffled2="$data/keyed-shuffled-$rows-2.txt"
 [ -s "$shuffled2" ] || build/bin/make_tables keyed-shuffled "$rows" 8 "$shuffled1" "$shuffled2"
 shuffled_keys "$shuffled1" "$shuffled2"
+
+# tallir-diff-mpi with 1, 2 and 4 processes on this machine against tallir-diff, every cell
+# compared (-q with a tolerance that none is beyond, so that nothing stops early); and the text
+# report of the same-format pair, which passes through mpirun.
+if [ -x build/bin/tallir-diff-mpi ] && command -v mpirun >/dev/null; then
+    mpi="mpirun --oversubscribe --bind-to none"
+    [ "$(id -u)" -eq 0 ] && mpi="$mpi --allow-run-as-root"
+    echo "== case \"mpi\": tallir-diff-mpi on this machine ($(nproc) processors)"
+    for kind in same perturbed; do
+        one="$data/$kind-$rows-1.txt"
+        two="$data/$kind-$rows-2.txt"
+        alone=$(best bash -c "build/bin/tallir-diff -q -r 1e-5 '$one' '$two'; [ \$? -le 1 ]")
+        printf 'tallir-diff -q -r 1e-5, "%s": %.3f s\n' "$kind" "$alone"
+        for n in 1 2 4; do
+            together=$(best bash -c "$mpi -n $n build/bin/tallir-diff-mpi -q -r 1e-5 '$one' '$two' 2>/dev/null; [ \$? -le 1 ]")
+            printf '  tallir-diff-mpi, %d processes: %.3f s  (%.2f x tallir-diff)\n' "$n" "$together" "$(echo "$together / $alone" | bc -l)"
+        done
+    done
+    one="$data/same-$rows-1.txt"
+    two="$data/same-$rows-2.txt"
+    alone=$(best bash -c "build/bin/tallir-diff '$one' '$two' >/dev/null; [ \$? -le 1 ]")
+    together=$(best bash -c "$mpi -n 2 build/bin/tallir-diff-mpi '$one' '$two' >/dev/null 2>&1; [ \$? -le 1 ]")
+    kilobytes=$(peak $mpi -n 2 build/bin/tallir-diff-mpi "$one" "$two")
+    printf 'the text report, 2 processes:  %.3f s  (%.2f x tallir-diff), the largest process peaks at %d MB\n' "$together" \
+        "$(echo "$together / $alone" | bc -l)" $((kilobytes / 1024))
+fi
 
 # Rows paired by a key column or around identical rows: 100 rows left out of each file.
 echo "== case \"aligned\": $rows rows, 100 left out of each file"

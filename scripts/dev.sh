@@ -11,7 +11,8 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev clang xvfb xauth xdotool x11-apps imagemagick
           desktop-file-utils appstream dpkg-dev git libfast-float-dev
-          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils locales libx11-dev python3)
+          zlib1g-dev libzstd-dev pkg-config zstd chromium lintian man-db openbox x11-utils locales libx11-dev python3
+          libopenmpi-dev openmpi-bin)
 
 install_missing() {
     local missing=()

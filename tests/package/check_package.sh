@@ -17,7 +17,8 @@ trap 'rm -rf "$work"' EXIT
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >/dev/null)
 package=$(ls "$work"/*.deb)
 contents=$(dpkg-deb -c "$package")
-for file in ./usr/bin/tallir ./usr/bin/tallir-diff ./usr/share/doc/tallir/Tallir.html \
+for file in ./usr/bin/tallir ./usr/bin/tallir-diff ./usr/bin/tallir-diff-mpi ./usr/share/man/man1/tallir-diff-mpi.1.gz \
+    ./usr/share/doc/tallir/Tallir.html \
     ./usr/share/man/man1/tallir.1.gz ./usr/share/man/man1/tallir-diff.1.gz ./usr/share/doc/tallir/copyright \
     ./usr/share/doc/tallir/changelog.gz \
     ./usr/share/applications/tallir.desktop ./usr/share/metainfo/io.github.tallir.Tallir.metainfo.xml \
@@ -29,7 +30,7 @@ dpkg-deb -f "$package" Depends | grep -q libqt6 || { echo "FAIL: the package dep
 lintian --fail-on error --tag-display-limit 0 "$package" 2>&1 | grep -v 'root privileges' || true
 lintian --fail-on error "$package" >/dev/null 2>&1 || { echo "FAIL: lintian finds errors in $(basename "$package")"; exit 1; }
 # The man pages as man reads them: not one warning.
-for page in tallir.1 tallir-diff.1; do
+for page in tallir.1 tallir-diff.1 tallir-diff-mpi.1; do
     warnings=$(MANWIDTH=80 man --warnings -l "$source/data/$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || { echo "FAIL: man warns about $page: $warnings"; exit 1; }
 done
