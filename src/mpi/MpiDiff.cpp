@@ -108,7 +108,7 @@ std::optional<std::pair<Part, Part>> Split(const tallir::RowRanges& file1, const
     };
     // The rows begin after the names line; each process's share of the bytes after it.
     const auto share = [&](const tallir::RowRanges& file, std::uint64_t start, std::uint64_t r) {
-        return r == count ? file.size() : std::max(start, got(file.rowStartFrom(start + (file.size() - start) / count * r)));
+        return r == 0 ? start : r == count ? file.size() : std::max(start, got(file.rowStartFrom(start + (file.size() - start) / count * r)));
     };
     const std::uint64_t start1 = names ? got(file1.rowStartAfter(0, file1.size(), 1)) : 0;
     const std::uint64_t start2 = names ? got(file2.rowStartAfter(0, file2.size(), 1)) : 0;

@@ -54,7 +54,22 @@ int main(int argc, char** argv)
         return Finish(2);
     }
     tallir::Output out(stdout);
-    DiffOutcome outcome = Guarded(options, [&] { return RunMpiDiff(options, options.quiet ? nullptr : &out); });
+    // Trouble thrown part way (memory, a temporary file) leaves the others waiting: it ends them all.
+    bool thrown = false;
+    DiffOutcome outcome = Guarded(options, [&] {
+        try {
+            return RunMpiDiff(options, options.quiet ? nullptr : &out);
+        } catch (...) {
+            thrown = true;
+            throw;
+        }
+    });
+    if (thrown) {
+        for (const std::string& error : outcome.errors)
+            std::fprintf(stderr, "%s\n", error.c_str());
+        std::fflush(stderr);
+        MPI_Abort(MPI_COMM_WORLD, 2);
+    }
     if (!root)
         return Finish(outcome.errors.empty() ? 0 : 2);
     return Finish(ReportOutcome(options, outcome, out));

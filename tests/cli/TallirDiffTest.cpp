@@ -852,7 +852,7 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     }
     const QString a = folder.write("a.txt", ragged1 + "1 2 3 4 5\n9 9"), b = folder.write("b.txt", ragged2);
     const QString longer = folder.write("c.txt", ragged2 + ragged2), empty = folder.write("e.txt", "");
-    const QString named1 = folder.write("n1.txt", "t x v\n" + ragged2), named2 = folder.write("n2.txt", "v t x w\n" + ragged1);
+    const QString named1 = folder.write("n1.txt", "t x v\r" + ragged2), named2 = folder.write("n2.txt", "v t x w\n" + ragged1);
     const QList<QStringList> runs{{a, b}, {b, a}, {"-r", "1e-5", "--all", a, longer}, {longer, a}, {"-q", a, b}, {"-q", b, b},
                                   {a, empty}, {"--names", named1, named2}, {"--names", "-a", "v=0.1", named2, named1}};
     for (const QStringList& arguments : runs) {
