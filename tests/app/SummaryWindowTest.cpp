@@ -85,7 +85,7 @@ TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)
     // Escape closes it.
     QWidget* summary = SummaryWindow::Window();
     summary->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(summary));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(summary, 20000));
     QTest::keyClick(table(), Qt::Key_Escape);
-    EXPECT_TRUE(QTest::qWaitFor([] { return !SummaryWindow::Window() || !SummaryWindow::Window()->isVisible(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !SummaryWindow::Window() || !SummaryWindow::Window()->isVisible(); }, 20000));
 }

@@ -1,4 +1,5 @@
 #include "core/Compare.h"
+#include "core/RowRanges.h"
 #include "core/TableReader.h"
 #include "TempFile.h"
 
@@ -337,4 +338,34 @@ TEST(TableReader, CsvAsPeopleWriteIt)
     EXPECT_EQ(rows[0][0].size(), std::size_t(1 << 20));
     EXPECT_EQ(rows[0][0].substr(rows[0][0].size() - 3), "x\"q") << "one quote of the text";
     EXPECT_EQ(rows[1], std::vector<std::string>{"2"});
+}
+
+TEST(RowRanges, PartsBeginAtRowsAndCountThem)
+{
+    // Every split point of files ending lines in each way the readers know: the rows of the
+    // parts add up to the table's, a part begins at a row start after a line feed, and the
+    // k-th row after a start is found where it begins.
+    for (const std::string bytes : {"1 2\n3 4\n5 6\n", "1 2\r\n\r\n3\r\n4 5 6", "a\rb\r\nc\nd\r", "\n\n\nx", "", "only"}) {
+        const TempFile file(bytes);
+        RowRanges ranges;
+        ASSERT_TRUE(ranges.open(file.path()));
+        const std::uint64_t rows = ParseTable(bytes).rowCount();
+        // The row starts, worked out byte by byte: after a line feed, or a carriage return alone.
+        std::vector<std::uint64_t> starts{0};
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            if ((bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) && i + 1 < bytes.size())
+                starts.push_back(i + 1);
+        ASSERT_EQ(ranges.countRows(0, bytes.size()), rows) << bytes;
+        for (std::uint64_t k = 0; k < starts.size(); ++k)
+            EXPECT_EQ(ranges.rowStartAfter(0, bytes.size(), k), bytes.empty() ? 0 : starts[k]) << bytes << " row " << k;
+        EXPECT_EQ(ranges.rowStartAfter(0, bytes.size(), starts.size()), bytes.size());
+        for (std::uint64_t offset = 0; offset <= bytes.size(); ++offset) {
+            const std::uint64_t start = ranges.rowStartFrom(offset).value();
+            EXPECT_TRUE(start == bytes.size() || start == 0 || (start >= offset && bytes[start - 1] == '\n')) << bytes << " at " << offset;
+            EXPECT_TRUE(start == offset || bytes.substr(offset, start - offset).find('\n') == std::string::npos
+                        || bytes.substr(offset, start - offset).find('\n') == start - offset - 1)
+                << "the first line feed from " << offset << " in " << bytes;
+            EXPECT_EQ(*ranges.countRows(0, start) + *ranges.countRows(start, bytes.size()), rows) << bytes << " at " << offset;
+        }
+    }
 }
