@@ -275,11 +275,12 @@ TEST(RowAlignment, WhileReadingAsWhole)
         const double tolerance = round % 3 == 1 ? 1e-6 : 0;
         std::string text1, text2;
         for (int r = 0; r < 9000; ++r) {
-            // Shuffled keys: numbers below and above 0, and texts that begin alike for more than
-            // seven bytes or with bytes past ASCII.
-            const std::string mixed[] = {"-" + std::to_string(r) + ".5", std::to_string(r), "common_" + std::to_string(r),
-                                         "\xc3\xa9" + std::to_string(r % 100) + "z" + std::to_string(r)};
-            const std::string key = disorder ? mixed[r % 4] : r < 8990 ? std::to_string(r) : "t" + std::to_string(r);
+            // Shuffled keys: numbers below and above 0, texts that begin alike for more than seven
+            // bytes or with bytes past ASCII, and short texts (repeated).
+            const std::string mixed[] = {"-" + std::to_string(r % 7) + "." + std::to_string(r), std::to_string(r),
+                                         "common_" + std::to_string(r), "\xc3\xa9" + std::to_string(r % 100) + "z" + std::to_string(r),
+                                         std::string(1, char('a' + r % 26)) + (r % 3 ? "" : "b")};
+            const std::string key = disorder ? mixed[r % 5] : r < 8990 ? std::to_string(r) : "t" + std::to_string(r);
             if (random() % 10 || (repeated && r == 4000))
                 text1 += key + " " + std::to_string(random() % 3) + (repeated && r == 4000 ? "\n" + key + " 1\n" : "\n");
             if (random() % 10)
