@@ -279,7 +279,7 @@ TEST(RowAlignment, WhileReadingAsWhole)
             // bytes or with bytes past ASCII, and short texts (repeated).
             const std::string mixed[] = {"-" + std::to_string(r % 7) + "." + std::to_string(r), std::to_string(r),
                                          "common_" + std::to_string(r), "\xc3\xa9" + std::to_string(r % 100) + "z" + std::to_string(r),
-                                         std::string(1, char('a' + r % 26)) + (r % 3 ? "" : "b")};
+                                         std::string(1, char('a' + r % 26)) + (r % 3 == 0 ? "b" : r % 3 == 1 ? "\xff" : "")};
             const std::string key = disorder ? mixed[r % 5] : r < 8990 ? std::to_string(r) : "t" + std::to_string(r);
             if (random() % 10 || (repeated && r == 4000))
                 text1 += key + " " + std::to_string(random() % 3) + (repeated && r == 4000 ? "\n" + key + " 1\n" : "\n");
