@@ -125,8 +125,9 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
         EXPECT_EQ(overlong.err, "tallir-diff: Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
     }
     EXPECT_EQ(TallirDiff({"--max-line", "3000", longLine, longLine}).status, 0);
-    for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M", "17179869184G"})
-        EXPECT_EQ(TallirDiff({"--max-line", size, a, b}).status, 2) << size;
+    for (const char* option : {"--max-line", "--sort-memory"})
+        for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M", "17179869184G"})
+            EXPECT_EQ(TallirDiff({option, size, a, b}).status, 2) << option << " " << size;
     struct Size {
         const char* text;
         std::uint64_t bytes;
