@@ -882,5 +882,10 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err.count("tallir-diff: Can't open b.txt"), 1) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
+    // No temporary file for the cells (MPI's own files stay where they were).
+    const QString notAFolder = folder.write("not-a-folder", "");
+    const Outcome noSpool = MpiRun({"--mca", "orte_tmpdir_base", QDir::tempPath(), "-x", "TMPDIR=" + notAFolder, "-n", "2", TALLIR_DIFF_MPI, a, b});
+    EXPECT_EQ(noSpool.status, 2);
+    EXPECT_EQ(noSpool.err.count("no temporary file could be made in " + notAFolder), 1) << noSpool.err.toStdString();
 }
 #endif
