@@ -29,6 +29,10 @@ constexpr std::size_t MinimumChunk = 64 << 10;
 ExternalSort::ExternalSort(std::string what, Less less, std::size_t memory, Prefix prefix)
     : what_(std::move(what)), less_(less), memory_(memory), prefix_(prefix)
 {
+    // The memory taken at once (pages are touched only as records come), so that gathering
+    // never grows past it by doubling: three quarters for the records, the rest for their order.
+    gathered_.reserve(memory_ / 4 * 3);
+    order_.reserve(std::max<std::size_t>(1, memory_ / 4 / sizeof(Gathered)));
 }
 
 ExternalSort::~ExternalSort()
@@ -42,11 +46,13 @@ void ExternalSort::add(std::string_view record)
     if (record.size() > UINT32_MAX)
         throw std::length_error("a record of " + what_ + " too long to sort");
     const Length length = Length(record.size());
+    // A record that does not fit goes after the others are written out (one larger than the
+    // memory alone still goes in).
+    if (!order_.empty() && (gathered_.size() + sizeof length + record.size() > gathered_.capacity() || order_.size() == order_.capacity()))
+        spill();
     order_.push_back({prefix_ ? prefix_(record) : 0, gathered_.size()});
     gathered_.append(reinterpret_cast<const char*>(&length), sizeof length);
     gathered_.append(record);
-    if (gathered_.size() + order_.size() * sizeof(Gathered) >= memory_)
-        spill();
 }
 
 void ExternalSort::sortGathered()
