@@ -4,6 +4,7 @@
 #include "core/InputFile.h"
 #include "core/Version.h"
 #include "locale/FileNames.h"
+#include "settings/modUtil.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -112,6 +113,12 @@ std::optional<std::uint64_t> ParseSize(const QString& text)
     if (!ok || digits.isEmpty() || !digits[0].isDigit() || number > (UINT64_MAX >> shift))
         return std::nullopt;
     return std::uint64_t(number) << shift;
+}
+
+PrecisionSettings SavedPrecisionSettings()
+{
+    return {modUtil::ReadCompareSettings(), modUtil::ReadColumnTolerances(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
+            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
 }
 
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)())

@@ -57,6 +57,8 @@ struct PrecisionSettings {
     bool names = false;
 };
 DiffCommand ParseDiffArguments(const QStringList& arguments, PrecisionSettings (*readSettings)());
+// What the windows saved in the settings file, for --settings.
+PrecisionSettings SavedPrecisionSettings();
 
 // A size as people write it: bytes, or a number with K, M or G (KB, MB, GB; powers of 1024).
 std::optional<std::uint64_t> ParseSize(const QString& text);

@@ -68,13 +68,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
         }
         tallir::ShuffledKeys shuffled =
             tallir::PairShuffledKeys(*inputs.stream1, *inputs.stream2, *keys, keys2, oneSided, options.sortMemory);
-        keyed.rows1 = shuffled.rows1;
-        keyed.rows2 = shuffled.rows2;
-        keyed.width1 = shuffled.width1;
-        keyed.width2 = shuffled.width2;
-        keyed.failure1 = shuffled.failure1;
-        keyed.failure2 = shuffled.failure2;
-        keyed.oneSided = std::move(shuffled.oneSided);
+        static_cast<tallir::KeyReading&>(keyed) = std::move(shuffled);
         alignment->repeated1 = shuffled.repeated1;
         alignment->repeated2 = shuffled.repeated2;
         partners = std::move(shuffled.partners);

@@ -3,19 +3,10 @@
 #include "DiffOptions.h"
 #include "DiffRun.h"
 #include "locale/FileNames.h"
-#include "settings/modUtil.h"
 
 #include <QCoreApplication>
 #include <QLocale>
 #include <cstdio>
-
-namespace {
-PrecisionSettings ReadPrecisionSettings()
-{
-    return {modUtil::ReadCompareSettings(), modUtil::ReadColumnTolerances(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
-            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
-}
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -24,7 +15,7 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale::c());
     // File names are taken byte for byte, whatever their encoding.
     const DiffCommand command = ParseDiffArguments(QStringList{QCoreApplication::applicationFilePath()} + ArgumentsFromBytes(argc, argv),
-                                                   ReadPrecisionSettings);
+                                                   SavedPrecisionSettings);
     std::fputs(command.output.toLocal8Bit().constData(), stdout);
     std::fputs(command.error.toLocal8Bit().constData(), stderr);
     if (!command.options)

@@ -29,8 +29,6 @@ public:
     // The records in order, after the last add: each valid until the next call; nothing past
     // the last.
     std::optional<std::string_view> next();
-    // Runs written to disk so far.
-    std::size_t runs() const { return runs_.size(); }
 
 private:
     struct Run {

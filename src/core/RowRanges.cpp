@@ -52,12 +52,12 @@ bool RowRanges::forEachBreak(std::uint64_t begin, std::uint64_t end, Each&& each
         const char* data = buffer.data();
         if (!std::memchr(data, '\r', scan)) {
             for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', std::size_t(data + scan - p)))); ++p)
-                if (!each(at + std::uint64_t(p - data) + 1))
+                if (!each(at + std::uint64_t(p - data) + 1, true))
                     return true;
         } else {
             for (std::size_t i = 0; i < scan; ++i) {
                 if (data[i] == '\n' || (data[i] == '\r' && !(i + 1 < got && data[i + 1] == '\n')))
-                    if (!each(at + i + 1))
+                    if (!each(at + i + 1, data[i] == '\n'))
                         return true;
             }
         }
@@ -76,14 +76,11 @@ std::optional<std::uint64_t> RowRanges::rowStartFrom(std::uint64_t offset) const
         return std::nullopt;
     if (before == '\n')
         return offset;
-    const bool read = forEachBreak(offset, size_, [&](std::uint64_t past) {
+    const bool read = forEachBreak(offset, size_, [&](std::uint64_t past, bool lineFeed) {
         // A line feed ends a part; a carriage return alone is left to the part it is in.
-        char last = 0;
-        if (::pread(fd_, &last, 1, off_t(past - 1)) == 1 && last == '\n') {
+        if (lineFeed)
             start = past;
-            return false;
-        }
-        return true;
+        return !lineFeed;
     });
     return read ? std::optional(start) : std::nullopt;
 }
@@ -91,7 +88,7 @@ std::optional<std::uint64_t> RowRanges::rowStartFrom(std::uint64_t offset) const
 std::optional<std::uint64_t> RowRanges::countRows(std::uint64_t begin, std::uint64_t end) const
 {
     std::uint64_t rows = 0, lastBreak = begin;
-    if (!forEachBreak(begin, end, [&](std::uint64_t past) {
+    if (!forEachBreak(begin, end, [&](std::uint64_t past, bool) {
             ++rows;
             lastBreak = past;
             return true;
@@ -106,7 +103,7 @@ std::optional<std::uint64_t> RowRanges::rowStartAfter(std::uint64_t begin, std::
     if (skip == 0)
         return begin;
     std::uint64_t start = end, seen = 0;
-    if (!forEachBreak(begin, end, [&](std::uint64_t past) {
+    if (!forEachBreak(begin, end, [&](std::uint64_t past, bool) {
             if (++seen < skip)
                 return true;
             start = past;

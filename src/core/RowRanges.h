@@ -25,8 +25,8 @@ public:
     std::optional<std::uint64_t> rowStartAfter(std::uint64_t begin, std::uint64_t end, std::uint64_t skip) const;
 
 private:
-    // Calls each(offset past a break) for every row break in [begin, end) until it says stop;
-    // nothing when reading failed.
+    // Calls each(offset past a break, whether it ends in a line feed) for every row break in
+    // [begin, end) until it says stop; false when reading failed.
     template <class Each>
     bool forEachBreak(std::uint64_t begin, std::uint64_t end, Each&& each) const;
 

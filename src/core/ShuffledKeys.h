@@ -54,13 +54,9 @@ private:
     Walk walk_;
 };
 
-struct ShuffledKeys {
+struct ShuffledKeys : KeyReading {
     std::unique_ptr<KeyPartners> partners; // none when a table has more than MaxRows rows
     RepeatedKeys repeated1, repeated2;
-    std::unique_ptr<OneSidedRows> oneSided; // when asked for, in the order of the pairs
-    std::uint64_t rows1 = 0, rows2 = 0;
-    std::uint64_t width1 = 0, width2 = 0; // values of each table's widest row
-    ReadFailure failure1 = ReadFailure::None, failure2 = ReadFailure::None;
 };
 
 // Reads both streams to their ends and pairs their rows by the key columns (numbers by value,

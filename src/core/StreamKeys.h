@@ -130,13 +130,17 @@ private:
     std::uint64_t count_ = 0;
 };
 
-struct KeyedStreams {
-    bool inOrder = true; // false: a key equal to or before the one above it, in either file
-    PairRuns pairs;
+// What reading both tables' keys found besides the pairs.
+struct KeyReading {
     std::uint64_t rows1 = 0, rows2 = 0;
     std::uint64_t width1 = 0, width2 = 0; // values of each table's widest row
     ReadFailure failure1 = ReadFailure::None, failure2 = ReadFailure::None;
-    std::unique_ptr<OneSidedRows> oneSided; // when asked for
+    std::unique_ptr<OneSidedRows> oneSided; // when asked for, in the order of the pairs
+};
+
+struct KeyedStreams : KeyReading {
+    bool inOrder = true; // false: a key equal to or before the one above it, in either file
+    PairRuns pairs;
 };
 
 // Reads both streams to their ends (or to the first key out of order); with oneSided, the rows

@@ -23,11 +23,6 @@ struct Part {
     std::uint64_t begin = 0, end = 0, firstRow = 0;
 };
 
-bool EndsWith(const QString& path, const char* end)
-{
-    return path.endsWith(QLatin1String(end));
-}
-
 // How a comparison's part travels to rank 0: its figures (cells by table row), counts and the
 // first row whose value counts differ.
 std::vector<std::uint64_t> Packed(const tallir::StreamComparison& compared, std::uint64_t firstRow)
@@ -146,7 +141,7 @@ std::string MpiRefusal(const DiffOptions& options)
 {
     for (const QString& path : {options.path1, options.path2}) {
         struct stat info {};
-        if (path == QLatin1String("-") || EndsWith(path, ".gz") || EndsWith(path, ".zst")
+        if (path == QLatin1String("-") || path.endsWith(QLatin1String(".gz")) || path.endsWith(QLatin1String(".zst"))
             || (::stat(FileNameString(path).c_str(), &info) == 0 && !S_ISREG(info.st_mode)))
             return "tallir-diff-mpi: " + FileNameString(path)
                 + " cannot be split among processes: give a regular file that is not compressed (or use tallir-diff)";

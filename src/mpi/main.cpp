@@ -6,7 +6,6 @@
 
 #include "cli/DiffOptions.h"
 #include "locale/FileNames.h"
-#include "settings/modUtil.h"
 
 #include <mpi.h>
 
@@ -15,12 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-PrecisionSettings ReadPrecisionSettings()
-{
-    return {modUtil::ReadCompareSettings(), modUtil::ReadColumnTolerances(), modUtil::ReadInteger("Option", "CsvMode", 0) == 1,
-            modUtil::ReadInteger("Option", "NamesLine", 0) != 0};
-}
 
 // Every process ends with rank 0's status.
 int Finish(int status)
@@ -40,7 +33,7 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale::c());
     const bool root = ranks::Rank() == 0;
     const DiffCommand command = ParseDiffArguments(QStringList{QCoreApplication::applicationFilePath()} + ArgumentsFromBytes(argc, argv),
-                                                   ReadPrecisionSettings);
+                                                   SavedPrecisionSettings);
     if (root) {
         std::fputs(command.output.toLocal8Bit().constData(), stdout);
         std::fputs(command.error.toLocal8Bit().constData(), stderr);
