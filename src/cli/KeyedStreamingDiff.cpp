@@ -80,12 +80,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     }
     AddReadFailures(options, inputs, keyed.failure1, keyed.failure2, outcome);
     const StreamedShape shape = ShapeOf(inputs, keyed.rows1, keyed.width1, keyed.rows2, keyed.width2);
-    const std::uint64_t width = std::max(shape.cols1, shape.cols2);
-    if (const std::string beyond = ToleranceColumnBeyond(compare, width); outcome.errors.empty() && !beyond.empty())
-        outcome.errors.push_back(beyond);
-    for (const std::uint64_t c : *keys)
-        if (outcome.errors.empty() && c >= width)
-            outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), width));
+    AddColumnsBeyond(compare, *keys, shape, outcome);
     // Read again: the rows paired only (the run's names are taken again too).
     if (!outcome.errors.empty() || !OpenStreams(options, inputs, compare, run, outcome))
         return std::move(outcome);

@@ -170,3 +170,14 @@ void FinishStreamedRun(const DiffOptions& options, DiffRun& run, tallir::Compare
     run.disagrees = tallir::Disagrees(BeyondCounted(compared.figures.beyondTolerance, options), compare, run.columns,
                                       {shape.rows1 + 1, shape.cols1 + 1}, {shape.rows2 + 1, shape.cols2 + 1});
 }
+
+void AddColumnsBeyond(const tallir::CompareOptions& compare, const std::vector<std::uint64_t>& keys, const StreamedShape& shape,
+                      DiffOutcome& outcome)
+{
+    const std::uint64_t width = std::max(shape.cols1, shape.cols2);
+    if (const std::string beyond = ToleranceColumnBeyond(compare, width); outcome.errors.empty() && !beyond.empty())
+        outcome.errors.push_back(beyond);
+    for (const std::uint64_t c : keys)
+        if (outcome.errors.empty() && c >= width)
+            outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), width));
+}

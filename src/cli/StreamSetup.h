@@ -52,6 +52,11 @@ struct StreamedShape {
 StreamedShape ShapeOf(const StreamedInputs& inputs, std::uint64_t rows1, std::uint64_t values1, std::uint64_t rows2,
                       std::uint64_t values2);
 
+// With --key, when nothing went wrong yet: a tolerance's column or a key column beyond both
+// tables said in outcome.
+void AddColumnsBeyond(const tallir::CompareOptions& compare, const std::vector<std::uint64_t>& keys, const StreamedShape& shape,
+                      DiffOutcome& outcome);
+
 // Where each streamed cell goes: a line of the text report or a cell of JSON's list (nowhere
 // with -q), and the details of the HTML page.
 class StreamedCells {

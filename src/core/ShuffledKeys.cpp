@@ -1,5 +1,7 @@
 #include "ShuffledKeys.h"
 
+#include "KeyRecords.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -8,95 +10,6 @@
 namespace tallir {
 
 namespace {
-
-// A row's keys as sorted: its row, then per key cell whether it is a number, its value and its
-// text after its length.
-void AppendKeyRecord(std::string& record, std::uint64_t row, const RowBatch& batch, std::size_t at, const std::vector<std::uint64_t>& keys)
-{
-    record.append(reinterpret_cast<const char*>(&row), sizeof row);
-    for (const std::uint64_t c : keys) {
-        const KeyCell cell = KeyCell::Of(batch.cell(at, std::size_t(c)));
-        const std::uint32_t length = std::uint32_t(cell.text.size());
-        record.push_back(char(cell.numeric));
-        record.append(reinterpret_cast<const char*>(&cell.value), sizeof cell.value);
-        record.append(reinterpret_cast<const char*>(&length), sizeof length);
-        record.append(cell.text);
-    }
-}
-
-std::uint64_t RowOf(std::string_view record)
-{
-    std::uint64_t row = 0;
-    std::memcpy(&row, record.data(), sizeof row);
-    return row;
-}
-
-// The key cells of a record, one after the other.
-class KeyReader {
-public:
-    explicit KeyReader(std::string_view record) : at_(record.data() + sizeof(std::uint64_t)), end_(record.data() + record.size()) {}
-    bool done() const { return at_ >= end_; }
-    KeyCell next()
-    {
-        KeyCell cell{*at_ != 0, 0, {}};
-        std::uint32_t length = 0;
-        std::memcpy(&cell.value, at_ + 1, sizeof cell.value);
-        std::memcpy(&length, at_ + 1 + sizeof cell.value, sizeof length);
-        at_ += 1 + sizeof cell.value + sizeof length;
-        cell.text = std::string_view(at_, length);
-        at_ += length;
-        return cell;
-    }
-
-private:
-    const char* at_;
-    const char* end_;
-};
-
-int CompareKeyRecords(std::string_view a, std::string_view b)
-{
-    KeyReader x(a), y(b);
-    while (!x.done() && !y.done()) {
-        const KeyCell p = x.next(), q = y.next();
-        if (p < q)
-            return -1;
-        if (q < p)
-            return 1;
-    }
-    return 0;
-}
-
-bool KeyThenRow(std::string_view a, std::string_view b)
-{
-    const int order = CompareKeyRecords(a, b);
-    return order != 0 ? order < 0 : RowOf(a) < RowOf(b);
-}
-
-bool ByRow(std::string_view a, std::string_view b)
-{
-    return RowOf(a) < RowOf(b);
-}
-
-// The order of the first key cell in 64 bits: numbers first, by value (the bits of a double made
-// to sort as unsigned numbers, the last one dropped), then texts by their first seven bytes.
-std::uint64_t FirstKeyPrefix(std::string_view record)
-{
-    KeyReader keys(record);
-    if (keys.done())
-        return 0;
-    const KeyCell cell = keys.next();
-    if (!cell.numeric) {
-        std::uint64_t bytes = 0;
-        for (std::size_t i = 0; i < 7; ++i)
-            bytes = bytes << 8 | (i < cell.text.size() ? std::uint8_t(cell.text[i]) : 0);
-        return std::uint64_t(1) << 63 | bytes << 7;
-    }
-    const double value = cell.value == 0 ? 0.0 : cell.value; // -0 and 0 are one value
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = bits >> 63 ? ~bits : bits | std::uint64_t(1) << 63;
-    return bits >> 1;
-}
 
 // One table's key records in key order, and its repeated keys found on the way.
 class SortedKeys {
@@ -164,7 +77,7 @@ void KeyPartners::Walk::upTo(const KeyPartners& partners, std::uint64_t k, const
 {
     const auto& partner1 = partners.partner1_;
     const auto& partner2 = partners.partner2_;
-    for (; row1_ < partner1.size(); ++row1_) {
+    for (const std::uint64_t end = std::min<std::uint64_t>(end1_, partner1.size()); row1_ < end; ++row1_) {
         const std::uint32_t row2 = partner1[row1_];
         if (row2 == None) {
             each(true, row1_);
@@ -181,9 +94,70 @@ void KeyPartners::Walk::upTo(const KeyPartners& partners, std::uint64_t k, const
             return;
         ++given_;
     }
-    for (; pending2_ < partner2.size(); ++pending2_)
+    for (; rest_ && pending2_ < partner2.size(); ++pending2_)
         if (partner2[pending2_] == None)
             each(false, pending2_);
+}
+
+KeyPartners::Walk KeyPartners::walkFrom(std::uint64_t from, std::uint64_t to, bool rest) const
+{
+    Walk walk;
+    for (std::uint64_t row = 0; row < from && row < partner1_.size(); ++row)
+        if (partner1_[row] != None) {
+            walk.pending2_ = std::max<std::uint64_t>(walk.pending2_, partner1_[row] + std::uint64_t(1));
+            ++walk.given_;
+        }
+    walk.row1_ = from;
+    walk.end1_ = to;
+    walk.rest_ = rest;
+    return walk;
+}
+
+void KeyPartners::combine(const std::function<void(std::vector<std::uint32_t>&)>& across)
+{
+    across(partner1_);
+    across(partner2_);
+    paired_ = std::uint64_t(std::count_if(partner1_.begin(), partner1_.end(), [](std::uint32_t p) { return p != None; }));
+    finish();
+}
+
+void MatchSortedKeys(ExternalSort& sort1, ExternalSort& sort2, RepeatedKeys& repeated1, RepeatedKeys& repeated2,
+                     const std::function<void(std::uint64_t row1, std::uint64_t row2)>& pair,
+                     const std::function<void(bool file1, std::string_view record)>& oneSided)
+{
+    // Both tables' keys in order: the rows of a key pair in the order of their rows.
+    SortedKeys sorted1(sort1, repeated1), sorted2(sort2, repeated2);
+    while (sorted1.at() || sorted2.at()) {
+        const auto& a = sorted1.at();
+        const auto& b = sorted2.at();
+        const int order = !a ? 1 : !b ? -1 : CompareKeyRecords(*a, *b);
+        if (order == 0)
+            pair(RowOf(*a), RowOf(*b));
+        else if (oneSided)
+            oneSided(order < 0, order < 0 ? *a : *b);
+        if (order <= 0)
+            sorted1.advance();
+        if (order >= 0)
+            sorted2.advance();
+    }
+}
+
+std::unique_ptr<OneSidedRows> OneSidedInPairOrder(const KeyPartners& partners, ExternalSort& only1, ExternalSort& only2)
+{
+    // The rows in one file only come out of their sorts in the order the walk asks for them.
+    auto rows = std::make_unique<OneSidedRows>();
+    std::vector<KeyCell> cells;
+    KeyPartners::Walk walk;
+    walk.upTo(partners, UINT64_MAX, [&](bool in1, std::uint64_t row) {
+        const auto record = (in1 ? only1 : only2).next();
+        if (!record || RowOf(*record) != row)
+            throw std::logic_error("the rows in one file only out of step");
+        cells.clear();
+        for (KeyReader keys(*record); !keys.done();)
+            cells.push_back(keys.next());
+        rows->add(in1, row, cells);
+    });
+    return rows;
 }
 
 ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vector<std::uint64_t>& keys1,
@@ -199,73 +173,45 @@ ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vec
         || shuffled.rows2 > KeyPartners::MaxRows)
         return shuffled;
 
-    // Both tables' keys in order: the rows of a key pair in the order of their rows.
     auto partners = std::make_unique<KeyPartners>(shuffled.rows1, shuffled.rows2);
     std::optional<ExternalSort> only1, only2;
     if (oneSided) {
         only1.emplace("rows in File 1 only", ByRow, memory / 4, RowOf);
         only2.emplace("rows in File 2 only", ByRow, memory / 4, RowOf);
     }
-    SortedKeys sorted1(sort1, shuffled.repeated1), sorted2(sort2, shuffled.repeated2);
-    while (sorted1.at() || sorted2.at()) {
-        const auto& a = sorted1.at();
-        const auto& b = sorted2.at();
-        const int order = !a ? 1 : !b ? -1 : CompareKeyRecords(*a, *b);
-        if (order == 0)
-            partners->pair(RowOf(*a), RowOf(*b));
-        else if (oneSided)
-            (order < 0 ? *only1 : *only2).add(order < 0 ? *a : *b);
-        if (order <= 0)
-            sorted1.advance();
-        if (order >= 0)
-            sorted2.advance();
-    }
-    partners->finish();
-
-    if (oneSided) {
-        // The rows in one file only come out of their sorts in the order the walk asks for them.
-        shuffled.oneSided = std::make_unique<OneSidedRows>();
-        std::vector<KeyCell> cells;
-        KeyPartners::Walk walk;
-        walk.upTo(*partners, UINT64_MAX, [&](bool in1, std::uint64_t row) {
-            const auto record = (in1 ? *only1 : *only2).next();
-            if (!record || RowOf(*record) != row)
-                throw std::logic_error("the rows in one file only out of step");
-            cells.clear();
-            for (KeyReader keys(*record); !keys.done();)
-                cells.push_back(keys.next());
-            shuffled.oneSided->add(in1, row, cells);
+    MatchSortedKeys(
+        sort1, sort2, shuffled.repeated1, shuffled.repeated2, [&](std::uint64_t row1, std::uint64_t row2) { partners->pair(row1, row2); },
+        [&](bool in1, std::string_view record) {
+            if (oneSided)
+                (in1 ? *only1 : *only2).add(record);
         });
-    }
+    partners->finish();
+    if (oneSided)
+        shuffled.oneSided = OneSidedInPairOrder(*partners, *only1, *only2);
     shuffled.partners = std::move(partners);
     return shuffled;
 }
 
-std::unique_ptr<RowStream> InPartnerOrder(RowStream& file2, const KeyPartners& partners, std::size_t memory)
+void AppendPartnerRow(std::string& record, std::uint64_t partner, const RowBatch& batch, std::size_t r)
 {
-    // A row as sorted: its partner's row, its number of cells, then each cell after its length.
-    auto sort = std::make_shared<ExternalSort>("rows of File 2 in the order of File 1", ByRow, memory, RowOf);
-    std::string record;
-    std::uint64_t row = 0;
-    while (auto batch = file2.next()) {
-        for (std::size_t r = 0; r < batch->rows(); ++r, ++row) {
-            const std::uint64_t partner = partners.partner2(row);
-            if (partner == KeyPartners::None)
-                continue;
-            const std::uint32_t count = std::uint32_t(batch->valueCount(r));
-            record.assign(reinterpret_cast<const char*>(&partner), sizeof partner);
-            record.append(reinterpret_cast<const char*>(&count), sizeof count);
-            for (std::size_t c = 0; c < count; ++c) {
-                const std::string_view cell = batch->cell(r, c);
-                const std::uint32_t length = std::uint32_t(cell.size());
-                record.append(reinterpret_cast<const char*>(&length), sizeof length);
-                record.append(cell);
-            }
-            sort->add(record);
-        }
-        file2.recycle(std::move(batch));
+    const std::uint32_t count = std::uint32_t(batch.valueCount(r));
+    record.assign(reinterpret_cast<const char*>(&partner), sizeof partner);
+    record.append(reinterpret_cast<const char*>(&count), sizeof count);
+    for (std::size_t c = 0; c < count; ++c) {
+        const std::string_view cell = batch.cell(r, c);
+        const std::uint32_t length = std::uint32_t(cell.size());
+        record.append(reinterpret_cast<const char*>(&length), sizeof length);
+        record.append(cell);
     }
-    file2.endFailure();
+}
+
+std::shared_ptr<ExternalSort> SortByPartners(std::size_t memory)
+{
+    return std::make_shared<ExternalSort>("rows of File 2 in the order of File 1", ByRow, memory, RowOf);
+}
+
+std::unique_ptr<RowStream> RowsInPartnerOrder(std::shared_ptr<ExternalSort> sort)
+{
     return std::make_unique<RowStream>([sort](RowBatch& batch) {
         while (!batch.full()) {
             const auto record = sort->next();
@@ -289,6 +235,23 @@ std::unique_ptr<RowStream> InPartnerOrder(RowStream& file2, const KeyPartners& p
         }
         return true;
     });
+}
+
+std::unique_ptr<RowStream> InPartnerOrder(RowStream& file2, const KeyPartners& partners, std::size_t memory)
+{
+    auto sort = SortByPartners(memory);
+    std::string record;
+    std::uint64_t row = 0;
+    while (auto batch = file2.next()) {
+        for (std::size_t r = 0; r < batch->rows(); ++r, ++row)
+            if (const std::uint64_t partner = partners.partner2(row); partner != KeyPartners::None) {
+                AppendPartnerRow(record, partner, *batch, r);
+                sort->add(record);
+            }
+        file2.recycle(std::move(batch));
+    }
+    file2.endFailure();
+    return RowsInPartnerOrder(std::move(sort));
 }
 
 } // namespace tallir

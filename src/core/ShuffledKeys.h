@@ -10,6 +10,7 @@
 #include "StreamKeys.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,10 @@ public:
     void pair(std::uint64_t row1, std::uint64_t row2);
     // Once every pair is known.
     void finish();
+    // Where each holder knows some of the pairs: across makes each array of partners the same
+    // everywhere, the smallest of the holders' elements in each place (None is the largest).
+    // Then finished.
+    void combine(const std::function<void(std::vector<std::uint32_t>&)>& across);
 
     RowPair paired(std::uint64_t k) const override;
     std::uint64_t pairedCount() const override { return paired_; }
@@ -42,8 +47,14 @@ public:
         void upTo(const KeyPartners& partners, std::uint64_t k, const OneSided& each);
 
     private:
+        friend class KeyPartners;
         std::uint64_t row1_ = 0, pending2_ = 0, given_ = 0; // given_: paired pairs passed
+        std::uint64_t end1_ = UINT64_MAX; // File 1's rows walked end here
+        bool rest_ = true;                // past the last pair, File 2's rows left are given
     };
+    // The part of the walk through File 1's rows [from, to): rows of File 2 without a partner
+    // before its pairs, and (with rest) those after the last pair.
+    Walk walkFrom(std::uint64_t from, std::uint64_t to, bool rest) const;
 
 private:
     // Every so many paired pairs, File 1's row of one: where paired(k) starts looking.
@@ -65,8 +76,22 @@ struct ShuffledKeys : KeyReading {
 ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vector<std::uint64_t>& keys1,
                               const std::vector<std::uint64_t>& keys2, bool oneSided, std::size_t memory);
 
+// Pairs the rows of two tables whose key records come sorted by key, then row: each row of
+// File 1 with the next unused row of File 2 with the same key. Repeated keys are noted, and
+// each record without a partner is handed to oneSided (when given).
+void MatchSortedKeys(ExternalSort& sort1, ExternalSort& sort2, RepeatedKeys& repeated1, RepeatedKeys& repeated2,
+                     const std::function<void(std::uint64_t row1, std::uint64_t row2)>& pair,
+                     const std::function<void(bool file1, std::string_view record)>& oneSided);
+// The rows in one file only in the order of the pairs, from their key records sorted by row.
+std::unique_ptr<OneSidedRows> OneSidedInPairOrder(const KeyPartners& partners, ExternalSort& only1, ExternalSort& only2);
+
 // File 2's paired rows in the order of their partners in File 1: file2 is read to its end (its
 // endFailure tells how that went) and the rows come back through the stream returned.
 std::unique_ptr<RowStream> InPartnerOrder(RowStream& file2, const KeyPartners& partners, std::size_t memory);
+// The pieces of it: a row as sorted (its partner's row, then its cells), the sort, and the rows
+// read back from it.
+void AppendPartnerRow(std::string& record, std::uint64_t partner, const RowBatch& batch, std::size_t r);
+std::shared_ptr<ExternalSort> SortByPartners(std::size_t memory);
+std::unique_ptr<RowStream> RowsInPartnerOrder(std::shared_ptr<ExternalSort> sort);
 
 } // namespace tallir

@@ -1,8 +1,11 @@
 #include "MpiDiff.h"
 
+#include "MpiKeys.h"
 #include "Ranks.h"
 
 #include "cli/StreamSetup.h"
+#include "cli/TextReport.h"
+#include "core/ColumnList.h"
 #include "core/RowRanges.h"
 #include "core/TemporaryFile.h"
 #include "locale/FileNames.h"
@@ -12,20 +15,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <numeric>
 #include <sys/stat.h>
 
 namespace {
 
-// Each process's part of one file: rows [firstRow, firstRow + rows) of the table, in the bytes
-// [begin, end).
-struct Part {
-    std::uint64_t begin = 0, end = 0, firstRow = 0;
-};
-
 // How a comparison's part travels to rank 0: its figures (cells by table row), counts and the
 // first row whose value counts differ.
-std::vector<std::uint64_t> Packed(const tallir::StreamComparison& compared, std::uint64_t firstRow)
+std::vector<std::uint64_t> Packed(const tallir::StreamComparison& compared, std::uint64_t firstRow,
+                                  const std::function<tallir::RowPair(std::uint64_t row)>& rowsOf)
 {
     std::vector<std::uint64_t> packed;
     const tallir::Figures& f = compared.figures;
@@ -37,8 +36,9 @@ std::vector<std::uint64_t> Packed(const tallir::StreamComparison& compared, std:
         std::uint64_t bits = 0;
         if (*figure)
             std::memcpy(&bits, &(*figure)->value, sizeof bits);
+        const tallir::RowPair rows = *figure ? rowsOf((*figure)->cell.row) : tallir::RowPair{0, 0};
         for (const std::uint64_t n : {std::uint64_t(figure->has_value()), bits, *figure ? (*figure)->cell.row + firstRow : 0,
-                                      *figure ? (*figure)->cell.col : 0})
+                                      *figure ? (*figure)->cell.col : 0, rows.row1, rows.row2})
             packed.push_back(n);
     }
     const auto& mismatch = compared.mismatch;
@@ -49,7 +49,8 @@ std::vector<std::uint64_t> Packed(const tallir::StreamComparison& compared, std:
 }
 
 // The parts in rank order made one comparison (values1 and values2 are every process's already).
-tallir::StreamComparison Unpacked(const std::vector<std::uint64_t>& all, std::size_t each, tallir::StreamComparison whole)
+tallir::StreamComparison Unpacked(const std::vector<std::uint64_t>& all, std::size_t each, tallir::StreamComparison whole,
+                                  std::map<std::uint64_t, tallir::RowPair>& figureRows)
 {
     tallir::FiguresTally tally;
     whole.rows1 = whole.rows2 = whole.comparedRows = 0;
@@ -72,8 +73,9 @@ tallir::StreamComparison Unpacked(const std::vector<std::uint64_t>& all, std::si
                 double value = 0;
                 std::memcpy(&value, &p[1], sizeof value);
                 *figure = tallir::FigureAt<double>{value, {p[2], p[3]}};
+                figureRows[p[2]] = {p[4], p[5]};
             }
-            p += 4;
+            p += 6;
         }
         tally.merge(tallir::FiguresTally(f));
         // The first row of another length: the earliest part's.
@@ -90,51 +92,6 @@ tallir::StreamComparison Unpacked(const std::vector<std::uint64_t>& all, std::si
     return whole;
 }
 
-// Every process's part of both files: File 1 split by bytes at row starts, File 2 at the rows
-// where File 1's parts begin (its rows past File 1's go to the last process). Nothing when a
-// file could not be read.
-std::optional<std::pair<Part, Part>> Split(const tallir::RowRanges& file1, const tallir::RowRanges& file2, bool names)
-{
-    const std::uint64_t count = std::uint64_t(ranks::Count()), rank = std::uint64_t(ranks::Rank());
-    bool failed = false;
-    const auto got = [&failed](std::optional<std::uint64_t> value) {
-        failed = failed || !value;
-        return value.value_or(0);
-    };
-    // The rows begin after the names line; each process's share of the bytes after it.
-    const auto share = [&](const tallir::RowRanges& file, std::uint64_t start, std::uint64_t r) {
-        return r == 0 ? start : r == count ? file.size() : std::max(start, got(file.rowStartFrom(start + (file.size() - start) / count * r)));
-    };
-    const std::uint64_t start1 = names ? got(file1.rowStartAfter(0, file1.size(), 1)) : 0;
-    const std::uint64_t start2 = names ? got(file2.rowStartAfter(0, file2.size(), 1)) : 0;
-    Part part1{share(file1, start1, rank), share(file1, start1, rank + 1), 0};
-    const std::uint64_t chunk2Begin = share(file2, start2, rank), chunk2End = share(file2, start2, rank + 1);
-    const std::uint64_t rows1 = got(file1.countRows(part1.begin, part1.end)), rows2 = got(file2.countRows(chunk2Begin, chunk2End));
-    if (ranks::AnyOf(failed))
-        return std::nullopt;
-    const std::vector<std::uint64_t> counts1 = ranks::AllGather(rows1), counts2 = ranks::AllGather(rows2);
-    // Where each part of File 1 begins in rows, and where that row begins in File 2: found by
-    // the process whose chunk of File 2 holds it.
-    std::vector<std::uint64_t> firstRows(count + 1, 0), starts2(count + 1, 0);
-    for (std::uint64_t r = 0; r < count; ++r)
-        firstRows[r + 1] = firstRows[r] + counts1[r];
-    std::uint64_t chunkFirst = 0;
-    for (std::uint64_t r = 0; r < rank; ++r)
-        chunkFirst += counts2[r];
-    for (std::uint64_t r = 1; r < count; ++r)
-        if (firstRows[r] >= chunkFirst && firstRows[r] < chunkFirst + rows2)
-            starts2[r] = got(file2.rowStartAfter(chunk2Begin, chunk2End, firstRows[r] - chunkFirst));
-        else if (rank == 0 && firstRows[r] >= std::accumulate(counts2.begin(), counts2.end(), std::uint64_t(0)))
-            starts2[r] = file2.size();
-    starts2[0] = start2;
-    ranks::AllMax(starts2);
-    if (ranks::AnyOf(failed))
-        return std::nullopt;
-    starts2[count] = file2.size();
-    part1.firstRow = firstRows[rank];
-    return std::pair{part1, Part{starts2[rank], starts2[rank + 1], firstRows[rank]}};
-}
-
 } // namespace
 
 std::string MpiRefusal(const DiffOptions& options)
@@ -146,7 +103,7 @@ std::string MpiRefusal(const DiffOptions& options)
             return "tallir-diff-mpi: " + FileNameString(path)
                 + " cannot be split among processes: give a regular file that is not compressed (or use tallir-diff)";
     }
-    const std::pair<bool, const char*> options_[] = {{!options.keyList.isEmpty(), "--key"}, {options.alignIdentical, "--align"},
+    const std::pair<bool, const char*> options_[] = {{options.keyTolerance > 0, "--key-tol"}, {options.alignIdentical, "--align"},
                                                      {options.git, "--git"}, {options.full, "--full"}, {!options.htmlPath.isEmpty(), "--html"},
                                                      {options.csv, "--csv"}};
     for (const auto& [given, name] : options_)
@@ -165,7 +122,7 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
     for (auto [ranges, path] : {std::pair{&ranges1, &path1}, {&ranges2, &path2}})
         if (!ranges->open(*path))
             outcome.errors.push_back(ReadError(*path, errno == ENOENT ? tallir::ReadFailure::NoFile : tallir::ReadFailure::CannotOpen));
-    std::optional<std::pair<Part, Part>> parts;
+    std::optional<Parts> parts;
     StreamedStart start;
     auto& [_, run, compare, inputs] = start;
     run.separators = LocaleFormat::Separators();
@@ -179,14 +136,6 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         inputs.names1 = tallir::RowStream(path1, tallir::TableFormat::Plain, options.maxLine).takeFirstRow();
         inputs.names2 = tallir::RowStream(path2, tallir::TableFormat::Plain, options.maxLine).takeFirstRow();
         UseNames(options, inputs, compare, run, outcome);
-    }
-    if (parts) {
-        const auto& [part1, part2] = *parts;
-        inputs.stream1 = std::make_unique<tallir::RowStream>(path1, part1.begin, part1.end - part1.begin, tallir::TableFormat::Plain, options.maxLine);
-        inputs.stream2 = std::make_unique<tallir::RowStream>(path2, part2.begin, part2.end - part2.begin, tallir::TableFormat::Plain, options.maxLine);
-        for (auto [stream, path] : {std::pair{inputs.stream1.get(), &path1}, {inputs.stream2.get(), &path2}})
-            if (stream->openFailure() != tallir::ReadFailure::None)
-                outcome.errors.push_back(ReadError(*path, stream->openFailure()));
     }
     const auto stop = [&] {
         // Every process's trouble, each said once, by rank 0.
@@ -205,26 +154,79 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
     if (ranks::AnyOf(!outcome.errors.empty()))
         return stop();
 
+    // By key: the rows this process compares and where they are in the tables; by position, its
+    // parts of both files.
+    const bool keyed = !options.keyList.isEmpty();
+    std::optional<std::vector<std::uint64_t>> keys;
+    KeyedShare share;
+    std::uint64_t firstRow = parts->part1.firstRow; // of the rows this process compares
+    std::function<tallir::RowPair(std::uint64_t row)> rowsOf = [firstRow](std::uint64_t row) {
+        return tallir::RowPair{row + firstRow, row + firstRow};
+    };
+    StreamedShape shape{};
+    if (keyed) {
+        keys = tallir::KeyColumns(options.keyList.toStdString(), inputs.names1);
+        if (!keys) {
+            outcome.errors.push_back("tallir-diff: no such key column in " + path1 + ": " + options.keyList.toStdString());
+            return stop();
+        }
+        std::vector<std::uint64_t> keys2;
+        for (const std::uint64_t c : *keys)
+            keys2.push_back(inputs.pairs ? inputs.pairs->partner(c) : c);
+        share = ShareByKeys(options, ranges1, ranges2, *parts, *keys, keys2, (options.json && out) || !options.htmlPath.isEmpty());
+        outcome.errors.insert(outcome.errors.end(), share.errors.begin(), share.errors.end());
+        AddReadFailures(options, inputs, share.failure1, share.failure2, outcome);
+        shape = ShapeOf(inputs, parts->firstRows1.back(), share.width1, parts->rows2, share.width2);
+        AddColumnsBeyond(compare, *keys, shape, outcome);
+        inputs.stream1 = std::move(share.stream1);
+        inputs.stream2 = std::move(share.stream2);
+        firstRow = share.pairedBefore;
+        rowsOf = share.paired;
+    } else {
+        const auto& [part1, part2, firstRows1, rows2, start2] = *parts;
+        inputs.stream1 = std::make_unique<tallir::RowStream>(path1, part1.begin, part1.end - part1.begin, tallir::TableFormat::Plain, options.maxLine);
+        inputs.stream2 = std::make_unique<tallir::RowStream>(path2, part2.begin, part2.end - part2.begin, tallir::TableFormat::Plain, options.maxLine);
+    }
+    for (auto [stream, path] : {std::pair{inputs.stream1.get(), &path1}, {inputs.stream2.get(), &path2}})
+        if (stream && stream->openFailure() != tallir::ReadFailure::None)
+            outcome.errors.push_back(ReadError(*path, stream->openFailure()));
+    if (ranks::AnyOf(!outcome.errors.empty()))
+        return stop();
+
     // This process's cells, in a temporary file until rank 0 gathers them.
-    const Part part = parts->first;
     std::FILE* spool = tallir::TemporaryFile();
     if (!spool)
         outcome.errors.push_back("tallir-diff: no temporary file could be made in " + tallir::TemporaryFolder() + ": " + std::strerror(errno));
     if (ranks::AnyOf(!outcome.errors.empty()))
         return stop();
     tallir::Output cellsOut(spool);
-    run.pairedRows = [first = part.firstRow](std::uint64_t row) { return tallir::RowPair{row + first, row + first}; };
-    StreamedCells cells(options, out ? &cellsOut : nullptr, inputs, run, run.pairedRows, {}, {}, true);
-    tallir::StreamColumns columns{inputs.pairs ? &*inputs.pairs : nullptr};
-    columns.widen = [](std::uint64_t& values1, std::uint64_t& values2) {
-        std::vector<std::uint64_t> widths{values1, values2};
-        ranks::AllMax(widths);
-        values1 = widths[0];
-        values2 = widths[1];
+    // By key, the rows in one file only in their place among the text report's cells.
+    const std::uint64_t lineOffset = options.names ? 2 : 1;
+    const auto oneSidedLine = [&](bool in1, std::uint64_t row) {
+        cellsOut << "only in " << Escaped(in1 ? path1 : path2) << ": line " << std::to_string(row + lineOffset) << '\n';
     };
+    const auto keysOf = [&keys](const tallir::StreamedCell& cell) {
+        std::vector<std::string_view> texts;
+        for (const std::uint64_t c : *keys)
+            texts.push_back(cell.batch1->cell(cell.row1, std::size_t(c)));
+        return texts;
+    };
+    run.pairedRows = rowsOf; // what the text lines name
+    StreamedCells cells(options, out ? &cellsOut : nullptr, inputs, run, rowsOf, keyed ? StreamedCells::KeysOf(keysOf) : nullptr,
+                        keyed ? StreamedCells::Before([&](std::uint64_t row) { share.oneSidedUpTo(row, oneSidedLine); }) : nullptr, true);
+    tallir::StreamColumns columns{inputs.pairs ? &*inputs.pairs : nullptr, shape.cols1, shape.cols2, keyed, {}};
+    if (!keyed)
+        columns.widen = [](std::uint64_t& values1, std::uint64_t& values2) {
+            std::vector<std::uint64_t> widths{values1, values2};
+            ranks::AllMax(widths);
+            values1 = widths[0];
+            values2 = widths[1];
+        };
     const auto compared = tallir::CompareStreams(*inputs.stream1, *inputs.stream2, compare, cells.onCell(),
                                                  !cells.onCell() && !options.maxBeyond, columns);
     cells.close();
+    if (keyed && cells.writesText())
+        share.oneSidedUpTo(UINT64_MAX, oneSidedLine);
     if (!cellsOut.finish())
         outcome.errors.push_back("tallir-diff: the cells could not be written to a temporary file in " + tallir::TemporaryFolder() + ": "
                                  + std::strerror(errno));
@@ -234,7 +236,7 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         return stop();
     }
 
-    const std::vector<std::uint64_t> packed = Packed(compared, part.firstRow);
+    const std::vector<std::uint64_t> packed = Packed(compared, firstRow, rowsOf);
     const std::vector<std::uint64_t> all = ranks::Gather(packed);
     // The cells in the order of the rows: the processes' in rank order.
     if (out && options.json && root)
@@ -244,14 +246,33 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
     std::fclose(spool);
     if (!root)
         return outcome;
-    const tallir::StreamComparison whole = Unpacked(all, packed.size(), compared);
-    const StreamedShape shape = ShapeOf(inputs, whole.rows1, whole.values1, whole.rows2, whole.values2);
-    if (const std::string beyond = ToleranceColumnBeyond(compare, std::max(shape.cols1, shape.cols2)); !beyond.empty()) {
-        outcome.errors.push_back(beyond);
-        return outcome;
+    std::map<std::uint64_t, tallir::RowPair> figureRows;
+    const tallir::StreamComparison whole = Unpacked(all, packed.size(), compared, figureRows);
+    // The report asks for the rows of the figures' cells only.
+    run.pairedRows = [figureRows = std::move(figureRows)](std::uint64_t row) {
+        const auto found = figureRows.find(row);
+        return found != figureRows.end() ? found->second : tallir::RowPair{row, row};
+    };
+    if (!keyed) {
+        shape = ShapeOf(inputs, whole.rows1, whole.values1, whole.rows2, whole.values2);
+        if (const std::string beyond = ToleranceColumnBeyond(compare, std::max(shape.cols1, shape.cols2)); !beyond.empty()) {
+            outcome.errors.push_back(beyond);
+            return outcome;
+        }
+        FinishStreamedRun(options, run, compare, inputs, whole, shape, whole.comparedRows, whole.comparedRows, cells);
+    } else {
+        auto alignment = std::make_shared<tallir::RowAlignment>();
+        alignment->merged = share.merged;
+        alignment->repeated1 = share.repeated1;
+        alignment->repeated2 = share.repeated2;
+        alignment->onlyIn1 = share.onlyIn1;
+        alignment->onlyIn2 = share.onlyIn2;
+        compare.alignment = std::move(alignment);
+        run.keyColumns = *keys;
+        run.oneSided = std::move(share.oneSided);
+        FinishStreamedRun(options, run, compare, inputs, whole, shape, share.pairedCount + share.onlyIn1 + share.onlyIn2, share.pairedCount,
+                          cells);
     }
-    run.pairedRows = nullptr;
-    FinishStreamedRun(options, run, compare, inputs, whole, shape, whole.comparedRows, whole.comparedRows, cells);
     outcome.run = std::move(run);
     outcome.streamed = true;
     return outcome;

@@ -2,6 +2,7 @@
 
 #include <mpi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace ranks {
@@ -39,6 +40,18 @@ void AllMax(std::vector<std::uint64_t>& values)
     MPI_Allreduce(MPI_IN_PLACE, values.data(), int(values.size()), MPI_UINT64_T, MPI_MAX, MPI_COMM_WORLD);
 }
 
+void AllSum(std::vector<std::uint64_t>& values)
+{
+    MPI_Allreduce(MPI_IN_PLACE, values.data(), int(values.size()), MPI_UINT64_T, MPI_SUM, MPI_COMM_WORLD);
+}
+
+void AllMin(std::vector<std::uint32_t>& values)
+{
+    constexpr std::size_t Step = std::size_t(1) << 26;
+    for (std::size_t at = 0; at < values.size(); at += Step)
+        MPI_Allreduce(MPI_IN_PLACE, values.data() + at, int(std::min(Step, values.size() - at)), MPI_UINT32_T, MPI_MIN, MPI_COMM_WORLD);
+}
+
 bool AnyOf(bool value)
 {
     std::vector<std::uint64_t> any{value ? 1u : 0u};
@@ -53,21 +66,72 @@ std::vector<std::uint64_t> Gather(const std::vector<std::uint64_t>& values)
     return all;
 }
 
-std::vector<std::string> GatherTexts(const std::string& text)
-{
-    const std::vector<std::uint64_t> lengths = Gather({text.size()});
+// Texts of the lengths given, one after the other in all: each one's place and length, and the
+// texts once all holds them.
+struct Texts {
     std::vector<int> counts, offsets;
     std::string all;
-    for (const std::uint64_t length : lengths) {
-        counts.push_back(int(length));
-        offsets.push_back(int(all.size()));
-        all.resize(all.size() + length);
+    explicit Texts(const std::vector<std::uint64_t>& lengths)
+    {
+        for (const std::uint64_t length : lengths) {
+            counts.push_back(int(length));
+            offsets.push_back(int(all.size()));
+            all.resize(all.size() + length);
+        }
     }
-    MPI_Gatherv(text.data(), int(text.size()), MPI_CHAR, all.data(), counts.data(), offsets.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
-    std::vector<std::string> texts;
-    for (std::size_t r = 0; r < lengths.size(); ++r)
-        texts.push_back(all.substr(std::size_t(offsets[r]), lengths[r]));
-    return texts;
+    std::vector<std::string> split() const
+    {
+        std::vector<std::string> texts;
+        for (std::size_t r = 0; r < counts.size(); ++r)
+            texts.push_back(all.substr(std::size_t(offsets[r]), std::size_t(counts[r])));
+        return texts;
+    }
+};
+
+std::vector<std::string> GatherTexts(const std::string& text)
+{
+    Texts texts(Gather({text.size()}));
+    MPI_Gatherv(text.data(), int(text.size()), MPI_CHAR, texts.all.data(), texts.counts.data(), texts.offsets.data(), MPI_CHAR, 0,
+                MPI_COMM_WORLD);
+    return texts.split();
+}
+
+std::vector<std::string> AllGatherTexts(const std::string& text)
+{
+    Texts texts(AllGather(text.size()));
+    MPI_Allgatherv(text.data(), int(text.size()), MPI_CHAR, texts.all.data(), texts.counts.data(), texts.offsets.data(), MPI_CHAR,
+                   MPI_COMM_WORLD);
+    return texts.split();
+}
+
+std::size_t RoundBytes()
+{
+    // What one process receives in a round stays below what MPI counts in an int.
+    return std::min<std::size_t>(Piece, (std::size_t(1) << 30) / std::size_t(Count()));
+}
+
+void Exchange(std::vector<std::string>& outgoing, const std::function<void(std::string_view bytes)>& received)
+{
+    const std::size_t count = std::size_t(Count());
+    std::vector<int> sendCounts(count), sendOffsets(count), receiveCounts(count), receiveOffsets(count);
+    std::string sent;
+    for (std::size_t r = 0; r < count; ++r) {
+        sendCounts[r] = int(outgoing[r].size());
+        sendOffsets[r] = int(sent.size());
+        sent += outgoing[r];
+        outgoing[r].clear();
+    }
+    MPI_Alltoall(sendCounts.data(), 1, MPI_INT, receiveCounts.data(), 1, MPI_INT, MPI_COMM_WORLD);
+    std::size_t total = 0;
+    for (std::size_t r = 0; r < count; ++r) {
+        receiveOffsets[r] = int(total);
+        total += std::size_t(receiveCounts[r]);
+    }
+    std::string got(total, '\0');
+    MPI_Alltoallv(sent.data(), sendCounts.data(), sendOffsets.data(), MPI_CHAR, got.data(), receiveCounts.data(), receiveOffsets.data(),
+                  MPI_CHAR, MPI_COMM_WORLD);
+    for (std::size_t r = 0; r < count; ++r)
+        received(std::string_view(got).substr(std::size_t(receiveOffsets[r]), std::size_t(receiveCounts[r])));
 }
 
 int Broadcast(int value)

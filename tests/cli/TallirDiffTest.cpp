@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -844,7 +846,9 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     // Three processes, each splitting both files at rows of its own: the same bytes and status
     // as tallir-diff, with rows that end in CR LF or a lone CR, blank rows, a last row without
     // its end, a wider row late in File 1 (cells beyond the width seen so far wait for it), files
-    // of different lengths, one empty, and columns by name.
+    // of different lengths, one empty, and columns by name. By key: keys rising in both files,
+    // with rows in one file only on both sides of a gap (File 2's key first there); the same rows
+    // shuffled, some repeated; by name with File 2's columns in another order.
     const TempFolder folder;
     QByteArray ragged1, ragged2;
     for (int r = 0; r < 40; ++r) {
@@ -854,20 +858,54 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     const QString a = folder.write("a.txt", ragged1 + "1 2 3 4 5\n9 9"), b = folder.write("b.txt", ragged2);
     const QString longer = folder.write("c.txt", ragged2 + ragged2), empty = folder.write("e.txt", "");
     const QString named1 = folder.write("n1.txt", "t x v\r" + ragged2), named2 = folder.write("n2.txt", "v t x w\n" + ragged1);
+    std::vector<QByteArray> keyed1, keyed2, keyedNamed2;
+    for (int r = 0; r < 60; ++r) {
+        const QByteArray key = QByteArray::number(r * 3), v = QByteArray::number(r) + ".5", w = QByteArray::number(r % 6 == 0 ? r + 1 : r);
+        if (r % 5 != 2)
+            keyed1.push_back(key + " " + v + " " + QByteArray::number(r) + "\n");
+        const QByteArray key2 = r % 7 == 3 ? QByteArray::number(r * 3 - 1) : key;
+        keyed2.push_back(key2 + " " + v + " " + w + "\n");
+        keyedNamed2.push_back(w + " " + key2 + " " + v + "\n");
+    }
+    const auto joined = [](std::vector<QByteArray> rows, unsigned seed, int repeated) {
+        if (seed)
+            std::shuffle(rows.begin(), rows.end(), std::mt19937(seed));
+        for (int i = 0; i < repeated; ++i)
+            rows.push_back(rows[std::size_t(i * 5)]);
+        QByteArray all;
+        for (const QByteArray& row : rows)
+            all += row;
+        return all;
+    };
+    const QString rising1 = folder.write("k1.txt", joined(keyed1, 0, 0)), rising2 = folder.write("k2.txt", joined(keyed2, 0, 0));
+    const QString shuffled1 = folder.write("s1.txt", joined(keyed1, 1, 2)), shuffled2 = folder.write("s2.txt", joined(keyed2, 2, 3));
+    const QString byName1 = folder.write("kn1.txt", "t v w\n" + joined(keyed1, 3, 1)), byName2 = folder.write("kn2.txt", "w t v\n" + joined(keyedNamed2, 4, 0));
+    // Rows of one length, so that three processes split File 1 after its tenth row, between two
+    // rows of the same key; and File 2 ending before the keys of the later parts of File 1.
+    QByteArray straddling, plain;
+    for (int r = 0; r < 30; ++r) {
+        straddling += QByteArray::number(10 + r - (r >= 10)) + " 1.5\n";
+        plain += QByteArray::number(10 + r) + " 1.5\n";
+    }
+    const QString repeatedAtSplit = folder.write("k3.txt", straddling), plainKeys = folder.write("k4.txt", plain);
+    const QString shortRising = folder.write("k5.txt", joined({keyed2.begin(), keyed2.begin() + 10}, 0, 0));
     const QList<QStringList> runs{{a, b}, {b, a}, {"-r", "1e-5", "--all", a, longer}, {longer, a}, {"-q", a, b}, {"-q", b, b},
-                                  {a, empty}, {"--names", named1, named2}, {"--names", "-a", "v=0.1", named2, named1}};
+                                  {a, empty}, {"--names", named1, named2}, {"--names", "-a", "v=0.1", named2, named1},
+                                  {"--key", "1", rising1, rising2}, {"--key", "1", shuffled1, shuffled2}, {"--all", "--key", "1", rising1, shuffled2},
+                                  {"--names", "--key", "t", byName1, byName2}, {"--key", "1", repeatedAtSplit, plainKeys},
+                                  {"--key", "1", rising1, shortRising}};
     for (const QStringList& arguments : runs) {
         for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
             const QStringList all = format + arguments;
             const Outcome alone = TallirDiff(all), together = MpiRun(QStringList{"-n", "3", TALLIR_DIFF_MPI} + all);
-            EXPECT_EQ(together.out, alone.out) << all.join(' ').toStdString();
+            EXPECT_EQ(together.out.toStdString(), alone.out.toStdString()) << all.join(' ').toStdString();
             EXPECT_EQ(together.status, alone.status) << all.join(' ').toStdString() << together.err.toStdString();
         }
     }
 
     // What cannot be split is refused, by every process: said once, status 2.
     ASSERT_EQ(QProcess::execute("gzip", {"-k", b}), 0);
-    for (const QStringList& arguments : {QStringList{a, b + ".gz"}, {"-", b}, {"--key", "1", a, b}}) {
+    for (const QStringList& arguments : {QStringList{a, b + ".gz"}, {"-", b}, {"--key", "1", "--key-tol", "0.5", a, b}}) {
         const Outcome refused = MpiRun(QStringList{"-n", "2", TALLIR_DIFF_MPI} + arguments);
         EXPECT_EQ(refused.status, 2) << arguments.join(' ').toStdString();
         EXPECT_EQ(refused.err.count("tallir-diff-mpi: "), 1) << refused.err.toStdString();
