@@ -262,13 +262,17 @@ if [ -x build/bin/tallir-diff-mpi ] && command -v mpirun >/dev/null; then
     mpi="mpirun --oversubscribe --bind-to none"
     [ "$(id -u)" -eq 0 ] && mpi="$mpi --allow-run-as-root"
     echo "== case \"mpi\": tallir-diff-mpi on this machine ($(nproc) processors)"
-    for kind in same perturbed; do
+    # By key too: in order (a row in 10,000 left out of FILE2) and out of order.
+    for kind in same perturbed keyed keyed-shuffled; do
         one="$data/$kind-$rows-1.txt"
         two="$data/$kind-$rows-2.txt"
-        alone=$(best bash -c "build/bin/tallir-diff -q -r 1e-5 '$one' '$two'; [ \$? -le 1 ]")
-        printf 'tallir-diff -q -r 1e-5, "%s": %.3f s\n' "$kind" "$alone"
+        key=""
+        [ "$kind" = keyed ] && two="$gapped2"
+        case $kind in keyed*) key="--key 1" ;; esac
+        alone=$(best bash -c "build/bin/tallir-diff $key -q -r 1e-5 '$one' '$two'; [ \$? -le 1 ]")
+        printf 'tallir-diff %s -q -r 1e-5, "%s": %.3f s\n' "$key" "$kind" "$alone"
         for n in 1 2 4; do
-            together=$(best bash -c "$mpi -n $n build/bin/tallir-diff-mpi -q -r 1e-5 '$one' '$two' 2>/dev/null; [ \$? -le 1 ]")
+            together=$(best bash -c "$mpi -n $n build/bin/tallir-diff-mpi $key -q -r 1e-5 '$one' '$two' 2>/dev/null; [ \$? -le 1 ]")
             printf '  tallir-diff-mpi, %d processes: %.3f s  (%.2f x tallir-diff)\n' "$n" "$together" "$(echo "$together / $alone" | bc -l)"
         done
     done

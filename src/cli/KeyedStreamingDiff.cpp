@@ -19,15 +19,6 @@ bool RegularFile(const QString& path)
     return path != QLatin1String("-") && ::stat(FileNameString(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// What tells a file rewritten between two readings: its size and modification time.
-std::pair<off_t, std::int64_t> Version(const QString& path)
-{
-    struct stat info {};
-    if (::stat(FileNameString(path).c_str(), &info) != 0)
-        return {-1, 0};
-    return {info.st_size, std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
-}
-
 } // namespace
 
 bool StreamsByKey(const DiffOptions& options)
@@ -38,7 +29,7 @@ bool StreamsByKey(const DiffOptions& options)
 DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* out)
 {
     const std::string path1 = FileNameString(options.path1), path2 = FileNameString(options.path2);
-    const auto version1 = Version(options.path1), version2 = Version(options.path2);
+    const auto version1 = StampOf(options.path1), version2 = StampOf(options.path2);
     StreamedStart start;
     if (!StartStreamed(options, start))
         return std::move(start.outcome);
@@ -122,9 +113,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
         pairs->oneSidedUpTo(~std::uint64_t(0), oneSidedLine);
     AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
     // The pairs hold only for the files whose keys were read: a file rewritten meanwhile is said.
-    for (auto [path, version] : {std::pair{&options.path1, version1}, {&options.path2, version2}})
-        if (Version(*path) != version)
-            outcome.errors.push_back("tallir-diff: " + FileNameString(*path) + " changed while it was read");
+    AddFilesChanged(options, version1, version2, outcome);
     if (!outcome.errors.empty())
         return std::move(outcome);
 

@@ -8,6 +8,7 @@
 #include "locale/LocaleFormat.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <tuple>
 
 bool OpenStreams(const DiffOptions& options, StreamedInputs& inputs, tallir::CompareOptions& compare, DiffRun& run,
@@ -180,4 +181,19 @@ void AddColumnsBeyond(const tallir::CompareOptions& compare, const std::vector<s
     for (const std::uint64_t c : keys)
         if (outcome.errors.empty() && c >= width)
             outcome.errors.push_back(BeyondBothTables("key column " + std::to_string(c + 1), width));
+}
+
+FileStamp StampOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(FileNameString(path).c_str(), &info) != 0)
+        return {-1, 0};
+    return {info.st_size, std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+void AddFilesChanged(const DiffOptions& options, const FileStamp& version1, const FileStamp& version2, DiffOutcome& outcome)
+{
+    for (auto [path, version] : {std::pair{&options.path1, version1}, {&options.path2, version2}})
+        if (StampOf(*path) != version)
+            outcome.errors.push_back("tallir-diff: " + FileNameString(*path) + " changed while it was read");
 }

@@ -52,6 +52,12 @@ struct StreamedShape {
 StreamedShape ShapeOf(const StreamedInputs& inputs, std::uint64_t rows1, std::uint64_t values1, std::uint64_t rows2,
                       std::uint64_t values2);
 
+// What tells a file rewritten between two readings: its size and modification time.
+using FileStamp = std::pair<std::int64_t, std::int64_t>;
+FileStamp StampOf(const QString& path);
+// The pairs by key hold only for the files whose keys were read: a file rewritten since is said.
+void AddFilesChanged(const DiffOptions& options, const FileStamp& version1, const FileStamp& version2, DiffOutcome& outcome);
+
 // With --key, when nothing went wrong yet: a tolerance's column or a key column beyond both
 // tables said in outcome.
 void AddColumnsBeyond(const tallir::CompareOptions& compare, const std::vector<std::uint64_t>& keys, const StreamedShape& shape,

@@ -157,6 +157,7 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
     // By key: the rows this process compares and where they are in the tables; by position, its
     // parts of both files.
     const bool keyed = !options.keyList.isEmpty();
+    const FileStamp stamp1 = StampOf(options.path1), stamp2 = StampOf(options.path2);
     std::optional<std::vector<std::uint64_t>> keys;
     KeyedShare share;
     std::uint64_t firstRow = parts->part1.firstRow; // of the rows this process compares
@@ -231,6 +232,8 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         outcome.errors.push_back("tallir-diff: the cells could not be written to a temporary file in " + tallir::TemporaryFolder() + ": "
                                  + std::strerror(errno));
     AddReadFailures(options, inputs, compared.failure1, compared.failure2, outcome);
+    if (keyed && outcome.errors.empty())
+        AddFilesChanged(options, stamp1, stamp2, outcome);
     if (ranks::AnyOf(!outcome.errors.empty())) {
         std::fclose(spool);
         return stop();
