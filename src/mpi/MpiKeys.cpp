@@ -108,13 +108,19 @@ void Rounds(const std::function<bool(std::vector<std::string>& outgoing)>& produ
     }
 }
 
+// The bytes a process sends in a round: a sixteenth of the sorting memory, within what MPI takes.
+std::size_t RoundLimit(const DiffOptions& options)
+{
+    return std::min(ranks::RoundBytes(), std::max<std::size_t>(options.sortMemory / 16, 64));
+}
+
 // A record for outgoing[to] unless the round is full (one record always goes).
-bool Send(std::vector<std::string>& outgoing, std::size_t to, std::string_view record)
+bool Send(std::vector<std::string>& outgoing, std::size_t to, std::string_view record, std::size_t limit)
 {
     std::size_t total = 0;
     for (const std::string& bytes : outgoing)
         total += bytes.size();
-    if (total > 0 && total + record.size() > ranks::RoundBytes())
+    if (total > 0 && total + record.size() > limit)
         return false;
     AppendFrame(outgoing[to], record);
     return true;
@@ -325,7 +331,7 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
                     return [&, in1](const RowBatch& batch, std::size_t r, std::uint64_t row) {
                         record.assign(1, char(in1));
                         tallir::AppendKeyRecord(record, row, batch, r, in1 ? keys1 : keys2);
-                        return Send(outgoing, tallir::KeyHash(std::string_view(record).substr(1)) % count, record);
+                        return Send(outgoing, tallir::KeyHash(std::string_view(record).substr(1)) % count, record, RoundLimit(options));
                     };
                 };
                 if (more1 && (more1 = feed1.feed(send(true))))
@@ -411,7 +417,7 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
                         return true;
                     tallir::AppendPartnerRow(record, partner, batch, r);
                     const auto holder = std::upper_bound(parts.firstRows1.begin(), parts.firstRows1.end() - 1, std::uint64_t(partner));
-                    return Send(outgoing, std::size_t(holder - parts.firstRows1.begin()) - 1, record);
+                    return Send(outgoing, std::size_t(holder - parts.firstRows1.begin()) - 1, record, RoundLimit(options));
                 });
             },
             [&](std::string_view frame) { sorted->add(frame); });
