@@ -784,6 +784,12 @@ TEST(TallirDiff, HtmlReportBesideTheTextReport)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.startsWith("R2 C2\t2.0\t2.5\t")) << "the text report as ever";
     EXPECT_EQ(QString::fromUtf8(folder.read("report.html")).count("<tr class=\"cell\">"), 1);
+    // The page says how the rows were paired.
+    for (const auto& [options, pairing] : {std::pair{QStringList{}, "by position"}, {{"--align"}, "paired around identical rows"},
+                                           {{"--key", "1"}, "paired by key 1<"}, {{"--key", "1", "--key-tol", "0.5"}, "paired by key 1 within 0.5"}}) {
+        EXPECT_EQ(TallirDiff(options + QStringList{"--html", folder.path("report.html"), a, b}).status, 1);
+        EXPECT_TRUE(QString::fromUtf8(folder.read("report.html")).contains(pairing)) << pairing;
+    }
     const Outcome nowhere = TallirDiff({"--html", folder.path("no/such/folder/r.html"), a, b});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(nowhere.err.contains("could not be written")) << nowhere.err.toStdString();

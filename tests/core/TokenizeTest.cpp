@@ -80,6 +80,7 @@ TEST(AbbreviatePath, KeepsTheHeadAndAsMuchOfTheEndAsFits)
         {std::string(40, 'x'), 40, std::string(40, 'x')},
         // No separator from which the rest fits: the last one is taken.
         {"/a/" + std::string(50, 'f'), 40, "/.../" + std::string(50, 'f')},
+        {"a/" + std::string(50, 'f'), 40, "a/.../" + std::string(50, 'f')}, // the second character a separator
         // No separator at all: the whole path follows the dots.
         {std::string(45, 'f'), 40, "..." + std::string(45, 'f')},
         // Characters, not bytes, are counted.
