@@ -174,7 +174,7 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         std::vector<std::uint64_t> keys2;
         for (const std::uint64_t c : *keys)
             keys2.push_back(inputs.pairs ? inputs.pairs->partner(c) : c);
-        share = ShareByKeys(options, ranges1, ranges2, *parts, *keys, keys2, (options.json && out) || !options.htmlPath.isEmpty());
+        share = ShareByKeys(options, ranges2, *parts, *keys, keys2, (options.json && out) || !options.htmlPath.isEmpty());
         outcome.errors.insert(outcome.errors.end(), share.errors.begin(), share.errors.end());
         AddReadFailures(options, inputs, share.failure1, share.failure2, outcome);
         shape = ShapeOf(inputs, parts->firstRows1.back(), share.width1, parts->rows2, share.width2);
@@ -195,9 +195,7 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         return stop();
 
     // This process's cells, in a temporary file until rank 0 gathers them.
-    std::FILE* spool = tallir::TemporaryFile();
-    if (!spool)
-        outcome.errors.push_back("tallir-diff: no temporary file could be made in " + tallir::TemporaryFolder() + ": " + std::strerror(errno));
+    std::FILE* spool = SpoolFile(outcome.errors);
     if (ranks::AnyOf(!outcome.errors.empty()))
         return stop();
     tallir::Output cellsOut(spool);

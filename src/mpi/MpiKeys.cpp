@@ -95,35 +95,56 @@ private:
     bool done_ = false;
 };
 
-// Rounds of exchanges until every process has sent all: produce adds records for each process
-// to outgoing (about a round's bytes) and says whether it has more; receive gets each record
-// sent to this one.
-void Rounds(const std::function<bool(std::vector<std::string>& outgoing)>& produce, const std::function<void(std::string_view)>& receive)
+// What this process sends in a round: each process's records, up to a limit of bytes in all (a
+// sixteenth of the sorting memory, within what MPI takes).
+class Outgoing {
+public:
+    explicit Outgoing(const DiffOptions& options)
+        : bytes_(std::size_t(ranks::Count())), limit_(std::min(ranks::RoundBytes(), std::max<std::size_t>(options.sortMemory / 16, 64)))
+    {
+    }
+    // A record for process to, unless the round is full (the first record always goes).
+    bool add(std::size_t to, std::string_view record)
+    {
+        if (total_ > 0 && total_ + record.size() > limit_)
+            return false;
+        AppendFrame(bytes_[to], record);
+        total_ += sizeof(std::uint32_t) + record.size();
+        return true;
+    }
+    // Sent, and each record sent to this process handed to receive.
+    void exchange(const std::function<void(std::string_view)>& receive)
+    {
+        ranks::Exchange(bytes_, [&](std::string_view bytes) { EachFrame(bytes, receive); });
+        total_ = 0;
+    }
+
+private:
+    std::vector<std::string> bytes_;
+    std::size_t limit_, total_ = 0;
+};
+
+// Rounds of exchanges until every process has sent all: produce adds records to outgoing and
+// says whether it has more; receive gets each record sent to this one.
+void Rounds(const DiffOptions& options, const std::function<bool(Outgoing& outgoing)>& produce,
+            const std::function<void(std::string_view)>& receive)
 {
-    std::vector<std::string> outgoing(std::size_t(ranks::Count()));
+    Outgoing outgoing(options);
     for (bool more = true; more;) {
         const bool left = produce(outgoing);
-        ranks::Exchange(outgoing, [&](std::string_view bytes) { EachFrame(bytes, receive); });
+        outgoing.exchange(receive);
         more = ranks::AnyOf(left);
     }
 }
 
-// The bytes a process sends in a round: a sixteenth of the sorting memory, within what MPI takes.
-std::size_t RoundLimit(const DiffOptions& options)
+// The sum of the values of the processes before this one.
+std::uint64_t SumOfEarlier(std::uint64_t value)
 {
-    return std::min(ranks::RoundBytes(), std::max<std::size_t>(options.sortMemory / 16, 64));
-}
-
-// A record for outgoing[to] unless the round is full (one record always goes).
-bool Send(std::vector<std::string>& outgoing, std::size_t to, std::string_view record, std::size_t limit)
-{
-    std::size_t total = 0;
-    for (const std::string& bytes : outgoing)
-        total += bytes.size();
-    if (total > 0 && total + record.size() > limit)
-        return false;
-    AppendFrame(outgoing[to], record);
-    return true;
+    const std::vector<std::uint64_t> all = ranks::AllGather(value);
+    std::uint64_t sum = 0;
+    for (std::size_t r = 0; r < std::size_t(ranks::Rank()); ++r)
+        sum += all[r];
+    return sum;
 }
 
 // Texts (any bytes) packed into one and back.
@@ -189,21 +210,47 @@ bool PartsInOrder(const Scan& scan)
     return true;
 }
 
-// The one-sided rows with their keys, a record each: whether in File 1, then its key record.
-void AppendOneSided(std::string& bytes, bool in1, std::string_view record)
-{
-    std::string tagged(1, char(in1));
-    tagged += record;
-    AppendFrame(bytes, tagged);
-}
+// The rows in one file only with their keys, in a temporary file until rank 0 gathers them: a
+// record each, whether in File 1 then its key record. Trouble is said in errors.
+class OneSidedSpool {
+public:
+    explicit OneSidedSpool(std::vector<std::string>& errors) : errors_(errors), file_(SpoolFile(errors)) {}
+    ~OneSidedSpool()
+    {
+        if (file_)
+            std::fclose(file_);
+    }
+    OneSidedSpool(const OneSidedSpool&) = delete;
+    OneSidedSpool& operator=(const OneSidedSpool&) = delete;
+    bool made() const { return file_ != nullptr; }
+    void add(bool in1, std::string_view record)
+    {
+        const std::uint32_t length = std::uint32_t(1 + record.size());
+        bytes_.append(reinterpret_cast<const char*>(&length), sizeof length).append(1, char(in1)).append(record);
+        if (bytes_.size() > ranks::RoundBytes())
+            write();
+    }
+    // Every process's records, in rank order, handed to each(in1, record) at rank 0.
+    template <class Each>
+    void gather(Each&& each)
+    {
+        write();
+        if (std::fflush(file_) != 0 || std::ferror(file_))
+            errors_.push_back("tallir-diff: the rows in one file only could not be written to a temporary file in " + tallir::TemporaryFolder()
+                              + ": " + std::strerror(errno));
+        GatherFrames(file_, [&](std::string_view frame) { each(frame[0] != 0, frame.substr(1)); });
+    }
 
-std::FILE* Spool(KeyedShare& share)
-{
-    std::FILE* file = tallir::TemporaryFile();
-    if (!file)
-        share.errors.push_back("tallir-diff: no temporary file could be made in " + tallir::TemporaryFolder() + ": " + std::strerror(errno));
-    return file;
-}
+private:
+    void write()
+    {
+        std::fwrite(bytes_.data(), 1, bytes_.size(), file_);
+        bytes_.clear();
+    }
+    std::vector<std::string>& errors_;
+    std::FILE* file_;
+    std::string bytes_;
+};
 
 // Both files' keys in order: File 2 split where the keys of File 1's parts begin, each process
 // pairing its part of File 1 with its part of File 2 in one merge walk.
@@ -242,10 +289,7 @@ void InOrder(KeyedShare& share, const DiffOptions& options, const tallir::RowRan
         share.errors.push_back("tallir-diff: " + path1 + " or " + path2 + " changed while it was read");
     auto runs = std::make_shared<tallir::PairRuns>(std::move(keyed.pairs));
     std::vector<std::uint64_t> counts{runs->pairedCount(), runs->onlyIn1(), runs->onlyIn2()};
-    share.pairedBefore = 0;
-    const std::vector<std::uint64_t> before = ranks::AllGather(runs->pairedCount());
-    for (std::size_t r = 0; r < rank; ++r)
-        share.pairedBefore += before[r];
+    share.pairedBefore = SumOfEarlier(runs->pairedCount());
     ranks::AllSum(counts);
     share.pairedCount = counts[0];
     share.onlyIn1 = counts[1];
@@ -254,38 +298,26 @@ void InOrder(KeyedShare& share, const DiffOptions& options, const tallir::RowRan
 
     if (oneSided) {
         // The rows in one file only, each process's in turn, are in the order of the pairs.
-        std::FILE* spool = Spool(share);
-        if (ranks::AnyOf(!spool)) {
-            if (spool)
-                std::fclose(spool);
+        OneSidedSpool spool(share.errors);
+        if (ranks::AnyOf(!spool.made()))
             return;
-        }
-        std::string bytes, record;
+        std::string record;
         keyed.oneSided->forEach([&](bool in1, std::uint64_t row, const std::vector<std::string_view>& texts) {
             const std::uint64_t global = row + (in1 ? first1 : first2);
             record.assign(reinterpret_cast<const char*>(&global), sizeof global);
             for (const std::string_view text : texts)
                 tallir::AppendKeyCell(record, tallir::KeyCell::Of(text));
-            AppendOneSided(bytes, in1, record);
-            if (bytes.size() > ranks::RoundBytes()) {
-                std::fwrite(bytes.data(), 1, bytes.size(), spool);
-                bytes.clear();
-            }
+            spool.add(in1, record);
         });
-        std::fwrite(bytes.data(), 1, bytes.size(), spool);
-        if (std::fflush(spool) != 0)
-            share.errors.push_back("tallir-diff: the rows in one file only could not be written to a temporary file in "
-                                   + tallir::TemporaryFolder() + ": " + std::strerror(errno));
         if (ranks::Rank() == 0)
             share.oneSided = std::make_unique<tallir::OneSidedRows>();
         std::vector<tallir::KeyCell> cells;
-        GatherFrames(spool, [&](std::string_view frame) {
+        spool.gather([&](bool in1, std::string_view record) {
             cells.clear();
-            for (tallir::KeyReader reader(frame.substr(1)); !reader.done();)
+            for (tallir::KeyReader reader(record); !reader.done();)
                 cells.push_back(reader.next());
-            share.oneSided->add(frame[0] != 0, tallir::RowOf(frame.substr(1)), cells);
+            share.oneSided->add(in1, tallir::RowOf(record), cells);
         });
-        std::fclose(spool);
     }
 
     stream1 = Open(options, path1, parts.part1.begin, parts.part1.end);
@@ -326,12 +358,13 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
         std::string record;
         bool more1 = true;
         Rounds(
-            [&](std::vector<std::string>& outgoing) {
+            options,
+            [&](Outgoing& outgoing) {
                 const auto send = [&](bool in1) {
                     return [&, in1](const RowBatch& batch, std::size_t r, std::uint64_t row) {
                         record.assign(1, char(in1));
                         tallir::AppendKeyRecord(record, row, batch, r, in1 ? keys1 : keys2);
-                        return Send(outgoing, tallir::KeyHash(std::string_view(record).substr(1)) % count, record, RoundLimit(options));
+                        return outgoing.add(tallir::KeyHash(std::string_view(record).substr(1)) % count, record);
                     };
                 };
                 if (more1 && (more1 = feed1.feed(send(true))))
@@ -346,23 +379,16 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
         return;
 
     auto partners = std::make_shared<tallir::KeyPartners>(rows1, rows2);
-    std::FILE* spool = oneSided ? Spool(share) : nullptr;
-    if (ranks::AnyOf(!share.errors.empty())) {
-        if (spool)
-            std::fclose(spool);
+    std::optional<OneSidedSpool> spool;
+    if (oneSided)
+        spool.emplace(share.errors);
+    if (ranks::AnyOf(!share.errors.empty()))
         return;
-    }
-    std::string bytes;
     tallir::MatchSortedKeys(
         sort1, sort2, share.repeated1, share.repeated2, [&](std::uint64_t row1, std::uint64_t row2) { partners->pair(row1, row2); },
         [&](bool in1, std::string_view record) {
-            if (!spool)
-                return;
-            AppendOneSided(bytes, in1, record);
-            if (bytes.size() > ranks::RoundBytes()) {
-                std::fwrite(bytes.data(), 1, bytes.size(), spool);
-                bytes.clear();
-            }
+            if (spool)
+                spool->add(in1, record);
         });
     partners->combine([](std::vector<std::uint32_t>& each) { ranks::AllMin(each); });
 
@@ -389,17 +415,12 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
     }
 
     if (spool) {
-        std::fwrite(bytes.data(), 1, bytes.size(), spool);
-        if (std::fflush(spool) != 0)
-            share.errors.push_back("tallir-diff: the rows in one file only could not be written to a temporary file in "
-                                   + tallir::TemporaryFolder() + ": " + std::strerror(errno));
         std::optional<tallir::ExternalSort> only1, only2;
         if (rank == 0) {
             only1.emplace("rows in File 1 only", tallir::ByRow, memory / 4, tallir::RowOf);
             only2.emplace("rows in File 2 only", tallir::ByRow, memory / 4, tallir::RowOf);
         }
-        GatherFrames(spool, [&](std::string_view frame) { (frame[0] ? *only1 : *only2).add(frame.substr(1)); });
-        std::fclose(spool);
+        spool->gather([&](bool in1, std::string_view record) { (in1 ? *only1 : *only2).add(record); });
         if (rank == 0)
             share.oneSided = tallir::OneSidedInPairOrder(*partners, *only1, *only2);
     }
@@ -410,14 +431,15 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
         RowFeed feed2(Open(options, path2, parts.part2.begin, parts.part2.end), parts.part2.firstRow);
         std::string record;
         Rounds(
-            [&](std::vector<std::string>& outgoing) {
+            options,
+            [&](Outgoing& outgoing) {
                 return feed2.feed([&](const RowBatch& batch, std::size_t r, std::uint64_t row) {
                     const std::uint32_t partner = partners->partner2(row);
                     if (partner == tallir::KeyPartners::None)
                         return true;
                     tallir::AppendPartnerRow(record, partner, batch, r);
                     const auto holder = std::upper_bound(parts.firstRows1.begin(), parts.firstRows1.end() - 1, std::uint64_t(partner));
-                    return Send(outgoing, std::size_t(holder - parts.firstRows1.begin()) - 1, record, RoundLimit(options));
+                    return outgoing.add(std::size_t(holder - parts.firstRows1.begin()) - 1, record);
                 });
             },
             [&](std::string_view frame) { sorted->add(frame); });
@@ -428,9 +450,7 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
     std::uint64_t paired = 0;
     for (std::uint64_t row = first1; row < first1 + parts.part1.rows; ++row)
         paired += partners->partnered1(row);
-    const std::vector<std::uint64_t> before = ranks::AllGather(paired);
-    for (std::size_t r = 0; r < rank; ++r)
-        share.pairedBefore += before[r];
+    share.pairedBefore = SumOfEarlier(paired);
     share.pairedCount = partners->pairedCount();
     share.onlyIn1 = partners->onlyIn1();
     share.onlyIn2 = partners->onlyIn2();
@@ -447,10 +467,17 @@ void Shuffled(KeyedShare& share, const DiffOptions& options, const Parts& parts,
 
 } // namespace
 
-KeyedShare ShareByKeys(const DiffOptions& options, const tallir::RowRanges& ranges1, const tallir::RowRanges& ranges2, const Parts& parts,
+std::FILE* SpoolFile(std::vector<std::string>& errors)
+{
+    std::FILE* file = tallir::TemporaryFile();
+    if (!file)
+        errors.push_back("tallir-diff: no temporary file could be made in " + tallir::TemporaryFolder() + ": " + std::strerror(errno));
+    return file;
+}
+
+KeyedShare ShareByKeys(const DiffOptions& options, const tallir::RowRanges& ranges2, const Parts& parts,
                        const std::vector<std::uint64_t>& keys1, const std::vector<std::uint64_t>& keys2, bool oneSided)
 {
-    (void)ranges1;
     const std::size_t count = std::size_t(ranks::Count());
     const std::string path1 = FileNameString(options.path1), path2 = FileNameString(options.path2);
     KeyedShare share;

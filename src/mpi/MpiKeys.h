@@ -13,6 +13,7 @@
 #include "core/RowStream.h"
 #include "core/StreamKeys.h"
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,5 +36,9 @@ struct KeyedShare {
     std::unique_ptr<tallir::OneSidedRows> oneSided; // when asked for
 };
 
-KeyedShare ShareByKeys(const DiffOptions& options, const tallir::RowRanges& ranges1, const tallir::RowRanges& ranges2, const Parts& parts,
+KeyedShare ShareByKeys(const DiffOptions& options, const tallir::RowRanges& ranges2, const Parts& parts,
                        const std::vector<std::uint64_t>& keys1, const std::vector<std::uint64_t>& keys2, bool oneSided);
+
+// A temporary file for what waits until rank 0 gathers it; nothing, with the trouble in errors,
+// when none can be made.
+std::FILE* SpoolFile(std::vector<std::string>& errors);
