@@ -62,7 +62,9 @@ public:
         , input_(InputBlock)
     {
         // 16 + MAX_WBITS: gzip framing; several members one after the other are one stream.
-        ok_ = inflateInit2(&stream_, 16 + MAX_WBITS) == Z_OK;
+        const int status = inflateInit2(&stream_, 16 + MAX_WBITS);
+        ok_ = status == Z_OK;
+        memoryRanOut_ = status == Z_MEM_ERROR;
     }
     ~Gzip() override { inflateEnd(&stream_); }
 
@@ -90,6 +92,7 @@ public:
                 inMember_ = false;
                 inflateReset(&stream_); // another member may follow
             } else if (status != Z_OK && status != Z_BUF_ERROR) {
+                memoryRanOut_ = status == Z_MEM_ERROR;
                 damaged_ = true;
                 done_ = true;
                 return 0;
@@ -99,6 +102,7 @@ public:
     }
     bool failed() const override { return compressed_->failed(); }
     bool damaged() const override { return damaged_ || !ok_; }
+    bool outOfMemory() const override { return memoryRanOut_ || compressed_->outOfMemory(); }
     std::uint64_t consumed() const override { return compressed_->consumed(); }
 
 private:
@@ -106,6 +110,7 @@ private:
     std::vector<char> input_;
     z_stream stream_{};
     bool ok_ = false;
+    bool memoryRanOut_ = false;
     bool done_ = false;
     bool damaged_ = false;
     bool inMember_ = false;
@@ -123,7 +128,7 @@ public:
 
     std::size_t read(char* buffer, std::size_t size) override
     {
-        if (done_)
+        if (done_ || !stream_)
             return 0;
         ZSTD_outBuffer out{buffer, size, 0};
         while (out.pos == 0) {
@@ -147,6 +152,7 @@ public:
     }
     bool failed() const override { return compressed_->failed(); }
     bool damaged() const override { return damaged_; }
+    bool outOfMemory() const override { return !stream_ || compressed_->outOfMemory(); }
     std::uint64_t consumed() const override { return compressed_->consumed(); }
 
 private:
@@ -202,6 +208,11 @@ public:
     {
         const std::lock_guard lock(mutex_);
         return finished_ && inner_->damaged();
+    }
+    bool outOfMemory() const override
+    {
+        const std::lock_guard lock(mutex_);
+        return finished_ && (outOfMemory_ || inner_->outOfMemory());
     }
     std::uint64_t consumed() const override { return consumed_; }
 

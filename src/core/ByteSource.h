@@ -17,6 +17,8 @@ public:
     virtual bool failed() const = 0;
     // Compressed data that ended too soon or is not what its format says.
     virtual bool damaged() const { return false; }
+    // Whether the reading failed because the memory ran out (failed() or damaged() may say so too).
+    virtual bool outOfMemory() const { return false; }
     // Bytes taken from the file descriptor so far (compressed ones, where compressed).
     virtual std::uint64_t consumed() const = 0;
 };

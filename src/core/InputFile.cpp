@@ -74,6 +74,8 @@ ReadFailure InputFile::open(const std::string& path, std::uint64_t offset, std::
 
 ReadFailure InputFile::finish() const
 {
+    if (source_->outOfMemory())
+        return ReadFailure::OutOfMemory;
     if (source_->failed())
         return ReadFailure::CannotRead;
     if (source_->damaged())
