@@ -81,11 +81,8 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(at(), Cell(1, 3));
     EXPECT_TRUE(status().startsWith("Difference 1 of 1 at R1 C3")) << status().toStdString();
-    frame.mnuToolDifference(+1)->trigger();
-    EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
     frame.mnuToolDifference(-1)->trigger();
-    EXPECT_EQ(at(), Cell(1, 3));
-    frame.mnuToolWorst()->trigger();
+    EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
     frame.mnuToolWorst()->trigger();
     EXPECT_EQ(at(), Cell(1, 3));
 
