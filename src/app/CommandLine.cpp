@@ -165,12 +165,13 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
     if (index + 1 >= tokens.size())
         return;
     const bool loaded2 = modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
+    bool compared = false;
     if (immediate || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
-        modMain::CompareGrids();
+        compared = modMain::CompareGrids();
     if (exitAfterCompare_) {
         // As tallir-diff does: 0 when the tables agree within the tolerance, 1 when they do not,
-        // 2 when a file could not be loaded.
-        exitStatus_ = !(loaded1 && loaded2) ? 2 : modMain::Disagrees() ? 1 : 0;
+        // 2 when a file could not be loaded or compared.
+        exitStatus_ = !(loaded1 && loaded2 && compared) ? 2 : modMain::Disagrees() ? 1 : 0;
         close();
     }
 }

@@ -21,7 +21,7 @@
 
 namespace modMain {
 
-void CompareGrids()
+bool CompareGrids()
 {
     tallir::CompareOptions options = modUtil::ReadCompareSettings();
     std::vector<std::string> unknownColumns;
@@ -61,7 +61,13 @@ void CompareGrids()
     if (result.cancelled) {
         // Esc: the Compare window keeps what it showed.
         StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", QStringLiteral("Comparing cancelled."));
-        return;
+        return false;
+    }
+    // What a table read in place held while the file changed is no file's content: nothing is shown of it.
+    if (ForgetChangedTables()) {
+        StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0",
+                              QStringLiteral("A file changed on disk while it was compared: nothing compared. File > Reload (F5) reads it again."));
+        return false;
     }
     const std::uint64_t differing = result.differing();
     // The File windows show their rows in the compared order: gaps where a row is in the other file only.
@@ -124,7 +130,7 @@ void CompareGrids()
     if (ClosingMessageShown()) {
         platform::MsgBox(message, platform::Buttons::Ok, differing ? platform::Icon::Exclamation : platform::Icon::Information,
                          {}, &compare);
-        return;
+        return true;
     }
     // Without the box the same words go to the frame's status bar, and nothing waits for a click.
     QString line = QString(message).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -133,6 +139,7 @@ void CompareGrids()
     if (!only.isEmpty())
         line += QStringLiteral("; ") + only.join(QStringLiteral("; "));
     StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", line);
+    return true;
 }
 
 bool Disagrees()

@@ -165,6 +165,11 @@ void mdiMain::dropOnto(frmGrid& window, const QStringList& files)
         modMain::CompareGrids();
 }
 
+void mdiMain::fileChanged(frmGrid&)
+{
+    modMain::ForgetChangedTables();
+}
+
 void mdiMain::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasUrls())

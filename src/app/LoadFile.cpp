@@ -1,6 +1,7 @@
 #include "modMain.h"
 
 #include <QDir>
+#include <QTimer>
 
 #include "ColourMap.h"
 #include "LongWork.h"
@@ -36,9 +37,53 @@ bool LooksLikeNamesLine(const tallir::Table& table)
     return false;
 }
 
+// A table in a file window: what was derived from the table there before (rows aligned with
+// it or filtered by a comparison of it, the last comparison's marks, the selection) goes.
+void ShowReadTable(frmGrid& window, tallir::Table table)
+{
+    MSFlexGrid* grid = window.MSFlexGrid1();
+    const bool redraw = grid->Redraw();
+    grid->SetRedraw(false);
+    grid->ShowTable(std::move(table));
+    for (int slot = 0; slot < 2; ++slot)
+        GridWindows()[slot]->MSFlexGrid1()->ShowAligned(nullptr, slot == 0);
+    for (int slot = 0; slot < 3; ++slot)
+        if (GridWindows()[slot]->MSFlexGrid1()->Store().filtered())
+            GridWindows()[slot]->MSFlexGrid1()->ShowOnly(nullptr);
+    if (modMain::FitWidthsOnLoad())
+        ColumnFit::FitColumns(grid);
+    grid->SetRedraw(redraw);
+    StatusPanels::SetText(window.StatusBar1(), "Dimension",
+                          QString::fromStdString(tallir::DimensionText(std::uint64_t(grid->Rows() - grid->FixedRows()),
+                                                                       std::uint64_t(grid->Cols() - grid->FixedCols()))));
+    ColourMap::Clear();
+    for (int slot = 0; slot < 3; ++slot)
+        frmGrid::MSFlexGrid_ClearSelection(*GridWindows()[slot]);
+}
+
 } // namespace
 
 namespace modMain {
+
+bool ForgetChangedTables()
+{
+    // Not while a comparison or a read walks the tables: once it is done.
+    if (LongWorkRunning()) {
+        QTimer::singleShot(100, [] { ForgetChangedTables(); });
+        return false;
+    }
+    bool forgot = false;
+    for (int slot = 0; slot < 2; ++slot) {
+        frmGrid& window = *GridWindows()[slot];
+        const tallir::MappedFile* file = window.MSFlexGrid1()->Store().table().file();
+        if (!file || !file->changed())
+            continue;
+        ShowReadTable(window, tallir::Table());
+        StatusPanels::SetText(window.StatusBar1(), "Space0", QStringLiteral("Changed on disk: File > Reload (F5) reads it again."));
+        forgot = true;
+    }
+    return forgot;
+}
 
 bool LoadFile(frmGrid& window, const QString& path)
 {
@@ -92,34 +137,13 @@ bool LoadFile(frmGrid& window, const QString& path)
     if (LooksLikeNamesLine(*read.table))
         notes << QStringLiteral("the first line looks like column names: Tool > First Line Holds Names");
     window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(shown, 40)));
-    MSFlexGrid* grid = window.MSFlexGrid1();
-    const bool redraw = grid->Redraw();
-    grid->SetRedraw(false);
-    grid->ShowTable(std::move(*read.table));
-    // Rows aligned with the file that was here no longer say anything: the other file's rows in
-    // their order again.
-    for (int slot = 0; slot < 2; ++slot)
-        GridWindows()[slot]->MSFlexGrid1()->ShowAligned(nullptr, slot == 0);
-    // So do rows filtered by that comparison: every row again until the next one.
-    for (int slot = 0; slot < 3; ++slot)
-        if (GridWindows()[slot]->MSFlexGrid1()->Store().filtered())
-            GridWindows()[slot]->MSFlexGrid1()->ShowOnly(nullptr);
-    if (FitWidthsOnLoad())
-        ColumnFit::FitColumns(grid);
-    grid->SetRedraw(redraw);
+    ShowReadTable(window, std::move(*read.table));
     QStatusBar* bar = window.StatusBar1();
-    StatusPanels::SetText(bar, "Dimension",
-                          QString::fromStdString(tallir::DimensionText(std::uint64_t(grid->Rows() - grid->FixedRows()),
-                                                                       std::uint64_t(grid->Cols() - grid->FixedCols()))));
     const auto fresh = StatFile(path).value_or(*facts);
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
     StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.modified));
     window.SetLoadedPath(path);
     StatusPanels::SetText(bar, "Space0", notes.join(QStringLiteral("; ")));
-    // The last comparison's marks and the selection it went to say nothing of the new content.
-    ColourMap::Clear();
-    for (int slot = 0; slot < 3; ++slot)
-        frmGrid::MSFlexGrid_ClearSelection(*GridWindows()[slot]);
     return true;
 }
 

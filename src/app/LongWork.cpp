@@ -1,5 +1,7 @@
 #include "LongWork.h"
 
+#include <memory>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -49,9 +51,20 @@ private:
 
 } // namespace
 
+namespace {
+int Running = 0;
+} // namespace
+
+bool LongWorkRunning()
+{
+    return Running > 0;
+}
+
 bool RunLongWork(QStatusBar* bar, const QString& what, const std::function<void(WorkProgress&)>& work,
                  std::chrono::milliseconds showAfter)
 {
+    ++Running;
+    const std::unique_ptr<int, void (*)(int*)> done(&Running, [](int* running) { --*running; });
     WorkProgress progress;
     std::atomic<bool> finished{false};
     QEventLoop loop;

@@ -17,6 +17,9 @@ struct WorkProgress {
     std::atomic<bool> cancelled{false};  // set by Esc; the work looks at it
 };
 
+// Whether such work is running now (the event loop turns meanwhile).
+bool LongWorkRunning();
+
 // Runs work to its end; true unless Esc cancelled it.
 bool RunLongWork(QStatusBar* bar, const QString& what, const std::function<void(WorkProgress&)>& work,
                  std::chrono::milliseconds showAfter = std::chrono::milliseconds(500));

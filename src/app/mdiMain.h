@@ -104,6 +104,7 @@ public:
     void compare() override;
     void uniformWidth(frmGrid& window) override;
     void dropOnto(frmGrid& window, const QStringList& files) override;
+    void fileChanged(frmGrid& window) override;
     bool frameClosing() const override { return closing_; }
 
     // RecentPathMenu

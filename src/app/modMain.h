@@ -53,8 +53,13 @@ void SetHelpFile(const QString& path);
 bool LoadFile(frmGrid& window, const QString& path);
 
 // Compares "File 1" with "File 2" into "Compare" and shows the closing message (or, with Tool >
-// Closing Message off, says it in the frame's status bar).
-void CompareGrids();
+// Closing Message off, says it in the frame's status bar). False when nothing was compared:
+// cancelled, or a file read in place changed on disk meanwhile.
+bool CompareGrids();
+// File windows whose tables are read in place from files that changed since show nothing of them
+// any more (their bytes are no longer those indexed); later while other work runs. True when
+// one did.
+bool ForgetChangedTables();
 // Whether the comparison shown disagrees as tallir-diff's exit status tells: a cell beyond the
 // tolerance, a row or column in one file only, or tables of different shapes.
 bool Disagrees();

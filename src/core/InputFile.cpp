@@ -72,6 +72,13 @@ ReadFailure InputFile::open(const std::string& path, std::uint64_t offset, std::
     return ReadFailure::None;
 }
 
+std::shared_ptr<const MappedFile> InputFile::map()
+{
+    if (regular_ && !compressed_ && expected_ == size_)
+        mapping_ = MappedFile::Map(fd_, size_);
+    return mapping_;
+}
+
 ReadFailure InputFile::finish() const
 {
     if (source_->outOfMemory())
@@ -82,13 +89,15 @@ ReadFailure InputFile::finish() const
         return ReadFailure::Damaged;
     // Cut short, grown, rewritten or replaced while it was read: what was read is no table
     // the file ever held. (Files of the system's own that tell no size read as they come.)
+    if (mapping_ && mapping_->cut())
+        return ReadFailure::Changed;
     if (regular_) {
         struct stat now {};
         struct stat again {};
         const std::uint64_t done = source_->consumed();
         const bool same = fstat(fd_, &now) == 0 && ::stat(path_.c_str(), &again) == 0 && now.st_size == opened_.st_size
             && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec && now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec
-            && again.st_ino == opened_.st_ino && again.st_dev == opened_.st_dev && (done == expected_ || size_ == 0);
+            && again.st_ino == opened_.st_ino && again.st_dev == opened_.st_dev && (done == expected_ || size_ == 0 || mapping_);
         if (!same)
             return ReadFailure::Changed;
     }

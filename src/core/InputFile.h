@@ -5,6 +5,7 @@
 // are what the input held.
 
 #include "ByteSource.h"
+#include "MappedFile.h"
 #include "TableReader.h"
 
 #include <memory>
@@ -32,6 +33,9 @@ public:
     // The size of a regular file; 0 for streams.
     std::uint64_t size() const { return size_; }
     bool compressed() const { return compressed_; }
+    // A regular file that is not compressed, mapped to be read in place rather than through
+    // source(); nothing for any other input, or when it cannot be mapped.
+    std::shared_ptr<const MappedFile> map();
     // Read failures, damaged compressed data, or a regular file that was cut short, grown or
     // replaced while it was read; None when the bytes read are the file's.
     ReadFailure finish() const;
@@ -46,6 +50,7 @@ private:
     std::uint64_t expected_ = 0; // bytes to read of a regular file
     struct stat opened_ {};
     std::unique_ptr<ByteSource> source_;
+    std::shared_ptr<const MappedFile> mapping_;
 };
 
 } // namespace tallir

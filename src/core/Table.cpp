@@ -52,6 +52,21 @@ void Table::pushEntry(std::uint64_t start, std::uint64_t firstCell)
     ++entries_;
 }
 
+// Lines read in place learn where the next row starts only when its line comes.
+void Table::setLastEntryStart(std::uint64_t start)
+{
+    const std::size_t entry = entries_ - 1;
+    if (entry % BlockRows == 0)
+        blocks_[entry / BlockRows].start = start;
+    RowEntry& row = chunks_[entry / ChunkRows][entry % ChunkRows];
+    if (row.start == FarOffset)
+        farStarts_.pop_back();
+    const std::uint64_t base = blocks_[entry / BlockRows].start;
+    row.start = start - base < FarOffset ? std::uint32_t(start - base) : FarOffset;
+    if (row.start == FarOffset)
+        farStarts_.emplace_back(entry, start);
+}
+
 void Table::popEntries(std::size_t count)
 {
     entries_ = count;
@@ -91,18 +106,20 @@ std::string_view Table::findEdit(std::size_t row, std::size_t col, bool& found) 
     return it->second;
 }
 
+std::pair<std::size_t, std::uint64_t> Table::walkStart(std::size_t row, std::size_t col) const
+{
+    if (col >= CheckpointCells) {
+        const auto wide = std::lower_bound(wideRows_.begin(), wideRows_.end(), std::pair<std::uint64_t, std::uint64_t>(row, 0));
+        if (wide != wideRows_.end() && wide->first == row)
+            return {col / CheckpointCells * CheckpointCells, checkpoints_[wide->second + col / CheckpointCells - 1]};
+    }
+    return {0, rowStart(row)};
+}
+
 std::uint64_t Table::cellOffset(std::size_t row, std::size_t col) const
 {
     const std::uint64_t first = rowFirstCell(row);
-    std::uint64_t offset = rowStart(row);
-    std::size_t from = 0;
-    if (col >= CheckpointCells) {
-        const auto wide = std::lower_bound(wideRows_.begin(), wideRows_.end(), std::pair<std::uint64_t, std::uint64_t>(row, 0));
-        if (wide != wideRows_.end() && wide->first == row) {
-            from = col / CheckpointCells * CheckpointCells;
-            offset = checkpoints_[wide->second + col / CheckpointCells - 1];
-        }
-    }
+    auto [from, offset] = walkStart(row, col);
     for (std::size_t i = from; i < col; ++i)
         offset += cellLength(first + i);
     return offset;
@@ -119,6 +136,13 @@ std::string_view Table::cell(std::size_t row, std::size_t col) const
     const std::uint64_t first = rowFirstCell(row);
     if (col >= rowFirstCell(row + 1) - first)
         return {};
+    if (file_) {
+        const auto [from, offset] = walkStart(row, col);
+        std::string_view rest = file_->bytes().substr(offset);
+        for (std::size_t i = from; i < col; ++i)
+            NextTokenOfLine(rest, ValueSeparators);
+        return NextTokenOfLine(rest, ValueSeparators);
+    }
     return {arena_.get() + cellOffset(row, col), cellLength(first + col)};
 }
 
@@ -145,7 +169,8 @@ void Table::truncateRows(std::size_t count)
     if (count >= rowCount())
         return;
     popEntries(count + 1);
-    cellLength_.resize(rowFirstCell(count));
+    if (!file_)
+        cellLength_.resize(rowFirstCell(count));
     while (!longCells_.empty() && longCells_.back().first >= rowFirstCell(count))
         longCells_.pop_back();
     while (!wideRows_.empty() && wideRows_.back().first >= count) {
@@ -168,6 +193,8 @@ Table::RowCursor::RowCursor(const Table& table, std::size_t row)
     , firstCell_(row < table.rowCount() ? table.rowFirstCell(row) : 0)
     , offset_(row < table.rowCount() ? table.rowStart(row) : 0)
 {
+    if (table.file_ && row < table.rowCount())
+        rest_ = table.file_->bytes().substr(offset_);
 }
 
 TableBuilder::TableBuilder(std::size_t expectedBytes)
@@ -240,6 +267,52 @@ Table TableBuilder::finish()
 {
     Table done = std::move(table_);
     table_ = Table();
+    namesPending_ = false;
+    return done;
+}
+
+InPlaceTableBuilder::InPlaceTableBuilder(std::shared_ptr<const MappedFile> file)
+{
+    table_.file_ = std::move(file);
+}
+
+void InPlaceTableBuilder::expectNamesLine()
+{
+    namesPending_ = true;
+    table_.hasNames_ = true;
+}
+
+void InPlaceTableBuilder::addLine(std::string_view line)
+{
+    Table& t = table_;
+    if (namesPending_) {
+        namesPending_ = false;
+        ForEachToken(line, ValueSeparators, [&t](std::string_view name) { t.names_.emplace_back(name); });
+        return;
+    }
+    const char* base = t.file_->data();
+    const std::size_t row = t.rowCount();
+    t.setLastEntryStart(std::uint64_t(line.data() - base));
+    // Wide rows keep where every CheckpointCells-th value starts, as a table in memory does.
+    std::size_t count = 0;
+    ForEachToken(line, ValueSeparators, [&](std::string_view value) {
+        if (count != 0 && count % Table::CheckpointCells == 0) {
+            if (count == Table::CheckpointCells)
+                t.wideRows_.emplace_back(row, t.checkpoints_.size());
+            t.checkpoints_.push_back(std::uint64_t(value.data() - base));
+        }
+        ++count;
+    });
+    t.maxValueCount_ = std::max(t.maxValueCount_, count);
+    t.pushEntry(std::uint64_t(line.data() + line.size() - base), t.rowFirstCell(row) + count);
+}
+
+Table InPlaceTableBuilder::finish()
+{
+    std::shared_ptr<const MappedFile> file = table_.file_;
+    Table done = std::move(table_);
+    table_ = Table();
+    table_.file_ = std::move(file);
     namesPending_ = false;
     return done;
 }

@@ -3,8 +3,13 @@
 // arena, per row the arena offset and the index of its first cell, per cell one length byte
 // (lengths of 255 and more live in a short side list). A cell is a view into the arena; cells
 // edited after loading live in a side map and shadow the arena.
+// A table read in place keeps no arena and no lengths: its file stays mapped, each row knows
+// where its line starts and how many values it holds, and a cell is found by cutting its line
+// again (see InPlaceTableBuilder).
 
 #include "HugePageAllocator.h"
+#include "MappedFile.h"
+#include "Tokenize.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +46,9 @@ public:
     // Drops the rows from count on.
     void truncateRows(std::size_t count);
 
+    // The file a table read in place finds its cells in; null for a table held in memory.
+    const MappedFile* file() const { return file_.get(); }
+
     // The names of the value columns, from a file's first line when it holds them.
     bool hasNames() const { return hasNames_; }
     const std::vector<std::string>& names() const { return names_; }
@@ -63,10 +71,15 @@ public:
         std::size_t firstCell_;
         std::size_t nextCol_ = 0;
         std::size_t offset_;
+        // Read in place: the line from the boundary before value nextCol_ on, and the value
+        // before it.
+        std::string_view rest_;
+        std::string_view last_;
     };
 
 private:
     friend class TableBuilder;
+    friend class InPlaceTableBuilder;
 
     // Where a row starts: its first byte in the arena and the index of its first cell. Rows
     // are kept in blocks of BlockRows: each block holds 64-bit bases, each row two 32-bit
@@ -88,7 +101,11 @@ private:
     std::uint64_t rowStart(std::size_t entry) const;
     std::uint64_t rowFirstCell(std::size_t entry) const;
     void pushEntry(std::uint64_t start, std::uint64_t firstCell);
+    void setLastEntryStart(std::uint64_t start);
     void popEntries(std::size_t count); // keeps the first count
+    // Where to walk to a cell from: the nearest checkpoint at or before col (its column, and its
+    // arena or file offset), else the row's start.
+    std::pair<std::size_t, std::uint64_t> walkStart(std::size_t row, std::size_t col) const;
     // Cells of a row from col on: the arena offset of col, walking from the nearest checkpoint.
     std::uint64_t cellOffset(std::size_t row, std::size_t col) const;
 
@@ -111,6 +128,7 @@ private:
     template <class T>
     using Array = std::vector<T, HugePageAllocator<T>>;
     std::unique_ptr<char[], ArenaDeleter> arena_;
+    std::shared_ptr<const MappedFile> file_; // read in place
     std::size_t arenaSize_ = 0;
     std::size_t arenaCapacity_ = 0;
     std::vector<std::unique_ptr<RowEntry[]>> chunks_;
@@ -139,6 +157,13 @@ inline std::string_view Table::RowCursor::cell(std::size_t col)
 {
     if (col >= count_)
         return {};
+    if (table_.file_) {
+        for (; nextCol_ <= col && nextCol_ < storedCount_; ++nextCol_)
+            last_ = NextTokenOfLine(rest_, ValueSeparators);
+        bool edited = false;
+        const auto text = table_.editedCell(row_, col, edited);
+        return edited ? text : col + 1 == nextCol_ ? last_ : std::string_view();
+    }
     while (nextCol_ < col && nextCol_ < storedCount_)
         offset_ += table_.cellLength(firstCell_ + nextCol_++);
     bool edited = false;
@@ -157,6 +182,21 @@ public:
 
 protected:
     ~CellSink() = default;
+};
+
+// Makes a table of a mapped file's lines that finds its cells in place: each line handed over
+// must lie in the file, in order.
+class InPlaceTableBuilder {
+public:
+    explicit InPlaceTableBuilder(std::shared_ptr<const MappedFile> file);
+    // The first line to come holds the columns' names, not a row.
+    void expectNamesLine();
+    void addLine(std::string_view line);
+    Table finish();
+
+private:
+    Table table_;
+    bool namesPending_ = false;
 };
 
 // Appends rows to a Table. Cells are written straight into the arena; no allocation per cell.

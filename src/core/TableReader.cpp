@@ -5,7 +5,9 @@
 #include "LineSplitter.h"
 #include "SourceSplitter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,70 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
+
+const char* Find(const char* p, const char* end, char c)
+{
+    const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p));
+    return hit ? static_cast<const char*>(hit) : end;
+}
+
+// A mapped file's lines, with LineSplitter's line ends and limit, each a view into the file;
+// progress after every SourceBlockSize bytes or so, and at the end.
+TableReadResult ReadInPlace(InputFile& input, std::shared_ptr<const MappedFile> file, const ReadProgress& progress, bool names,
+                            std::uint64_t lineLimit)
+{
+    const std::uint64_t size = file->size();
+    std::string_view text = file->bytes();
+    if (text.starts_with(Utf8ByteOrderMark))
+        text.remove_prefix(Utf8ByteOrderMark.size());
+    InPlaceTableBuilder builder(std::move(file));
+    if (names)
+        builder.expectNamesLine();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // Line ends are looked for a block ahead at a time (a file of one endless line is given up
+    // at the limit, not searched to its end), each kind again only once p has passed the last
+    // one found.
+    const auto find = [end](const char* from, char c) { return Find(from, std::size_t(end - from) > SourceBlockSize ? from + SourceBlockSize : end, c); };
+    const char* nextCr = find(p, '\r');
+    const char* nextLf = find(p, '\n');
+    const char* report = p;
+    const auto goOn = [&] { return !progress || progress(size - std::uint64_t(end - p), size); };
+    for (std::uint64_t line = 1; p != end; ++line) {
+        if (nextCr < p)
+            nextCr = find(p, '\r');
+        if (nextLf < p)
+            nextLf = find(p, '\n');
+        const char* eol = std::min(nextCr, nextLf);
+        while (eol != end && *eol != '\r' && *eol != '\n' && std::uint64_t(eol - p) <= lineLimit) {
+            // The end of a block looked through: the line goes on past it.
+            if (nextCr == eol)
+                nextCr = find(eol, '\r');
+            if (nextLf == eol)
+                nextLf = find(eol, '\n');
+            eol = std::min(nextCr, nextLf);
+        }
+        if (std::uint64_t(eol - p) > lineLimit)
+            return {std::nullopt, ReadFailure::LineTooLong, {line, false, lineLimit}};
+        builder.addLine(std::string_view(p, std::size_t(eol - p)));
+        if (eol == end)
+            break;
+        p = eol + 1;
+        if (*eol == '\r' && p != end && *p == '\n')
+            ++p;
+        if (std::size_t(p - report) >= SourceBlockSize) {
+            report = p;
+            if (!goOn())
+                return {std::nullopt, ReadFailure::Cancelled};
+        }
+    }
+    p = end;
+    if (!goOn())
+        return {std::nullopt, ReadFailure::Cancelled};
+    if (const ReadFailure failure = input.finish(); failure != ReadFailure::None)
+        return {std::nullopt, failure};
+    return {builder.finish(), ReadFailure::None};
+}
 
 } // namespace
 
@@ -102,11 +168,16 @@ TableReadResult ReadTable(const std::string& path, const ReadProgress& progress,
     if (const ReadFailure failure = input.open(path); failure != ReadFailure::None)
         return {std::nullopt, failure};
     const std::uint64_t size = input.size();
-    // A table holds at least the file's bytes: say so before trying when they cannot fit.
-    if (size > AvailableMemory() && !input.compressed())
-        return {std::nullopt, ReadFailure::TooLarge};
-
     try {
+        // A regular file of the plain format is read in place: the table holds where its
+        // lines start, not their bytes.
+        if (format == TableFormat::Plain)
+            if (auto file = input.map())
+                return ReadInPlace(input, std::move(file), progress, names, lineLimit);
+        // Otherwise a table holds at least the file's bytes: say so before trying when they
+        // cannot fit.
+        if (size > AvailableMemory() && !input.compressed())
+            return {std::nullopt, ReadFailure::TooLarge};
         TableBuilder builder(input.compressed() ? 0 : static_cast<std::size_t>(size));
         if (names)
             builder.expectNamesLine();

@@ -99,6 +99,30 @@ void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& 
         emit(std::string_view(p + start, n - start));
 }
 
+// The next token of a line that runs on in text (to a carriage return or line feed, or text's
+// end) as ForEachToken cuts it: from a token's boundary (at the line's start or a token's end),
+// the following token, and text moved past it. Empty once the line holds no more.
+inline std::string_view NextTokenOfLine(std::string_view& text, const SeparatorSet& separators)
+{
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && separators.contains(text[i]))
+        ++i;
+    const std::size_t start = i;
+    for (bool quoted = false; i < n; ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n')
+            break;
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && separators.contains(c))
+            break;
+    }
+    const std::string_view token = text.substr(start, i - start);
+    text.remove_prefix(i);
+    return token;
+}
+
 std::vector<std::string> Tokenize(std::string_view text, std::string_view separators);
 
 } // namespace tallir

@@ -22,6 +22,8 @@ public:
     virtual void uniformWidth(frmGrid& window) = 0;
     // Files dropped onto a file window or its grid.
     virtual void dropOnto(frmGrid& window, const QStringList& files) = 0;
+    // The file a window shows changed on disk.
+    virtual void fileChanged(frmGrid& window) = 0;
     // A grid window closes only with the frame.
     virtual bool frameClosing() const = 0;
 };

@@ -207,6 +207,7 @@ void frmGrid::SetLoadedPath(const QString& path)
         watcher_ = new QFileSystemWatcher(this);
         connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& changed) {
             StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("Changed on disk: File > Reload (F5) reads it again."));
+            host_.fileChanged(*this);
             // A file replaced by renaming leaves the watch: watch the new one.
             if (!watcher_->files().contains(changed) && QFileInfo::exists(changed))
                 watcher_->addPath(changed);

@@ -98,7 +98,8 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     const QString dimension = panel(1, "Dimension");
 
     const QString missing = folder.path("missing.txt");
-    // Larger than the memory there is (sparse, it takes no disk): said before reading.
+    // Larger than the memory there is (sparse, it takes no disk): read as CSV, whose table
+    // holds the file's bytes, it is refused before reading.
     const QString huge = folder.write("huge.txt", "");
     QFile(huge).resize(qint64(64) << 30);
     // A line of 65 MB of NULs: more than the longest line read.
@@ -106,6 +107,7 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
     QFile(overlong).resize(qint64(65) << 20);
     modControl::RecentPaths()[1] = missing;
     for (const QString& bad : {missing, folder.path(), huge, overlong}) {
+        modUtil::WriteString("Option", "CsvMode", bad == huge ? "1" : "0");
         fake.messages.clear();
         EXPECT_FALSE(modMain::LoadFile(window(1), bad));
         ASSERT_EQ(fake.messages.size(), 1u);
