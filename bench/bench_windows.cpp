@@ -25,12 +25,56 @@
 #include <filesystem>
 #include <string_view>
 #include <sys/resource.h>
+#include <thread>
 
 namespace {
 double Since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+// Anonymous memory now (heap and private maps, not the page cache a mapped file reads through).
+double AnonymousBytes()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    double bytes = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (unsigned long kilobytes = 0; std::sscanf(line, "RssAnon: %lu kB", &kilobytes) == 1)
+            bytes = double(kilobytes) * 1024;
+    std::fclose(status);
+    return bytes;
+}
+
+// The most anonymous memory seen while it lives, looked at every few milliseconds.
+class AnonymousPeak {
+public:
+    AnonymousPeak()
+        : thread_([this] {
+            while (!stop_) {
+                peak_ = std::max(peak_.load(), AnonymousBytes());
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        })
+    {
+    }
+    ~AnonymousPeak() { stop(); }
+    double stop()
+    {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        }
+        return std::max(peak_.load(), AnonymousBytes());
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<double> peak_{0};
+    std::thread thread_;
+};
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,11 +97,13 @@ int main(int argc, char** argv)
         GridWindows()[slot]->SubWindow()->resize(390, 800);
     QApplication::processEvents();
 
+    AnonymousPeak anonymous;
     const auto start = std::chrono::steady_clock::now();
     const bool loaded = modMain::LoadFile(*GridWindows()[0], argv[1]) && modMain::LoadFile(*GridWindows()[1], argv[2]);
     const double load = Since(start);
     modMain::CompareGrids();
     const double total = Since(start);
+    const double anonymousPeak = anonymous.stop();
     if (!loaded || fake.messages.size() != 1) {
         std::fprintf(stderr, "the files did not load\n");
         return 2;
@@ -77,8 +123,8 @@ int main(int argc, char** argv)
         worstScroll = std::max(worstScroll, Since(scroll));
     }
     std::printf("windows: load both %.3f s, load and compare %.3f s, peak %.0f MB = %.2f x inputs, "
-                "scroll to the last row and paint %.1f ms\n",
-                load, total, peak / 1e6, peak / inputs, worstScroll * 1e3);
+                "anonymous %.0f MB = %.2f x inputs, scroll to the last row and paint %.1f ms\n",
+                load, total, peak / 1e6, peak / inputs, anonymousPeak / 1e6, anonymousPeak / inputs, worstScroll * 1e3);
 
     // Selecting every cell and painting the block into all three grids, then a second block.
     auto paintAll = [](qint64 row, qint64 col, qint64 rowSel, qint64 colSel) {

@@ -13,8 +13,11 @@ removed, the two arguments of a call swapped, true and false exchanged, a consta
 is tried in a copy of the tree (a git worktree under $TMPDIR with a build of its own, made once
 and kept for later runs), so the working tree is never touched. A fault that does not compile
 is not counted, nor is a line whose only effect is speed (reserving memory, advice to the
-kernel). The unit tests run first, the window and command-line tests only when those
-pass; a fault is caught when any test fails or a test run takes too long.
+kernel, or a line whose comment says "speed only", such as the size of a batch). Faults judged
+equivalent by hand (they change no output: a hash's constant, a bound checked again further on)
+are listed in scripts/mutate-equivalent.txt with the reason, left out and named in the summary.
+The unit tests run first, the window and command-line tests only when those pass; a fault is
+caught when any test fails or a test run takes too long.
 """
 import argparse
 import os
@@ -92,6 +95,20 @@ def masked(line):
 
 # Lines whose only effect is speed or memory: a fault there changes no output a test could see.
 SPEED_ONLY = re.compile(r"\.reserve\(|shrink_to_fit|madvise|fadvise|__builtin_prefetch")
+SPEED_ONLY_COMMENT = re.compile(r"//.*\bspeed only\b")
+EQUIVALENT = ROOT / "scripts" / "mutate-equivalent.txt"
+
+
+def equivalents():
+    """{(path, line as written, fault): why} from scripts/mutate-equivalent.txt, whose lines read
+    'path | line | fault | why' (blank lines and lines starting with # are passed over)."""
+    judged = {}
+    if EQUIVALENT.exists():
+        for entry in EQUIVALENT.read_text().splitlines():
+            if entry.strip() and not entry.startswith("#"):
+                path, line, fault, why = (part.strip() for part in entry.split(" | ", 3))
+                judged[(path, line, fault)] = why
+    return judged
 
 COMPARISONS = {"<": ["<=", ">"], ">": [">=", "<"], "<=": ["<", ">"], ">=": [">", "<"], "==": ["!="], "!=": ["=="]}
 
@@ -102,7 +119,7 @@ def faults(line):
     stripped = code.strip()
     if not stripped or stripped.startswith(("#", "//", "*", "/*", "static_assert", "template")):
         return []
-    if SPEED_ONLY.search(code):
+    if SPEED_ONLY.search(code) or SPEED_ONLY_COMMENT.search(line):
         return []
     found = []
 
@@ -156,7 +173,8 @@ def faults(line):
     return found
 
 
-def mutants(lines, limit, seed):
+def mutants(lines, limit, seed, judged):
+    """The faults to try, and those of them judged equivalent (with why), which are not tried."""
     every = []
     for path, numbers in sorted(lines.items()):
         text = (ROOT / path).read_text().splitlines()
@@ -166,7 +184,16 @@ def mutants(lines, limit, seed):
                     if mutated != text[number - 1]:
                         every.append((path, number, what, mutated))
     random.Random(seed).shuffle(every)
-    return every[:limit]
+    chosen = every[:limit]
+    text = {path: (ROOT / path).read_text().splitlines() for path in lines}
+
+    def why(fault):
+        path, number, what, _ = fault
+        line = text[path][number - 1].strip()
+        return judged.get((path, line, what)) or judged.get((path, line, "*"))
+
+    left_out = [(fault, why(fault)) for fault in chosen if why(fault)]
+    return [fault for fault in chosen if not why(fault)], left_out
 
 
 # ---- building and testing -----------------------------------------------------------------
@@ -255,9 +282,11 @@ def main():
             has_origin = run(["git", "rev-parse", "--verify", "-q", "origin/main"], ROOT).returncode == 0
             since = "origin/main" if has_origin else "HEAD~1"
         lines = changed_lines(since)
-    chosen = mutants(lines, arguments.max, arguments.seed)
+    chosen, left_out = mutants(lines, arguments.max, arguments.seed, equivalents())
     if arguments.only:
         chosen = [fault for fault in chosen if f"{fault[0]}:{fault[1]}" in arguments.only]
+    for (path, number, what, _), why in left_out:
+        print(f"judged equivalent {path}:{number} ({what}): {why}")
     if not chosen:
         print("no line to mutate")
         return 0
@@ -297,7 +326,8 @@ def main():
 
     tried = caught + survived
     print(f"\n{tried} faults that build: {caught} caught, {survived} survived"
-          f" ({100 * survived / tried if tried else 0:.0f} % alive); {unbuilt} did not build")
+          f" ({100 * survived / tried if tried else 0:.0f} % alive); {unbuilt} did not build;"
+          f" {len(left_out)} judged equivalent and left out")
     for path, number, what, mutated in survivors:
         print(f"survivor {path}:{number} ({what}): {mutated}")
     return 1 if survivors else 0

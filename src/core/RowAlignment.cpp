@@ -47,7 +47,7 @@ struct Keys {
     {
         cells.reserve(table.rowCount() * width);
         for (std::size_t r = 0; r < table.rowCount(); ++r) {
-            if (r % 4096 == 0)
+            if (r % 4096 == 0) // how often: speed only
                 StopIfCancelled(cancel);
             for (const std::uint64_t c : columns)
                 cells.push_back(KeyCell::Of(table.cell(r, std::size_t(c))));
@@ -160,7 +160,7 @@ try {
         }
         const auto first = std::partition_point(sorted.begin(), sorted.end(),
                                                 [&](std::uint64_t j) { return keys2.compare(j, keys1, i) < 0; });
-        if (first == sorted.end() || keys2.compare(*first, keys1, i) != 0)
+        if (first == sorted.end())
             continue;
         const std::size_t start = std::size_t(first - sorted.begin());
         const std::size_t at = start + next[start];
@@ -222,7 +222,7 @@ private:
     {
         std::vector<std::uint64_t> hashes(table.rowCount());
         for (std::size_t r = 0; r < hashes.size(); ++r) {
-            if (r % 4096 == 0)
+            if (r % 4096 == 0) // how often: speed only
                 StopIfCancelled(cancel_);
             Table::RowCursor row(table, r);
             std::uint64_t hash = 1469598103934665603ULL ^ row.count();

@@ -10,11 +10,11 @@ namespace tallir {
 namespace {
 
 // A batch closes after this many rows or bytes, whichever comes first.
-constexpr std::size_t BatchRows = 4096;
-constexpr std::size_t BatchBytes = 256 << 10;
+constexpr std::size_t BatchRows = 4096; // speed only, as the next two
+constexpr std::size_t BatchBytes = 256 << 10; // speed only
 // Batches filled and waiting; with the one being filled, the one in use and two spare, some
 // 3 MB a stream.
-constexpr std::size_t QueuedBatches = 4;
+constexpr std::size_t QueuedBatches = 4; // speed only
 
 // Fills batches and hands each over as soon as it is full.
 template <class Hand>
@@ -70,7 +70,7 @@ void RowBatch::clear()
 
 bool RowBatch::full() const
 {
-    return rows() >= BatchRows || bytes.size() >= BatchBytes;
+    return rows() >= BatchRows || bytes.size() >= BatchBytes; // when: speed only
 }
 
 void RowBatch::keepRows(const std::function<bool(std::size_t row)>& keep)

@@ -40,8 +40,8 @@ struct Slice {
 
 // Most rows in one slice, and most slices compared or waiting at once: enough to keep every
 // worker busy while the oldest is handed over.
-constexpr std::size_t SliceRows = 1024;
-constexpr std::size_t SlicesPerWorker = 4;
+constexpr std::size_t SliceRows = 1024; // speed only
+constexpr std::size_t SlicesPerWorker = 4; // speed only
 
 // Compares a cell of File 1's row with its partner in File 2's.
 inline void CompareCell(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, bool keepCells, std::size_t i,

@@ -497,6 +497,7 @@ TEST(TallirDiff, InputsFromAnywhere)
         {diff + "a.txt b.txt.gz", 1},
         {diff + "a.txt b.txt.zst", 1},
         {diff + "a.txt <(cat a.txt)", 0},
+        {diff + "/proc/version /proc/version", 0}, // a file that tells no size: read as it comes
     };
     for (const Case& c : cases) {
         const Outcome run = shell(c.command);

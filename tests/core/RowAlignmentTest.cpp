@@ -1,5 +1,6 @@
 #include "core/ColumnList.h"
 #include "core/Compare.h"
+#include "core/Navigation.h"
 #include "core/RowAlignment.h"
 #include "core/ShuffledKeys.h"
 #include "core/StreamKeys.h"
@@ -353,6 +354,28 @@ TEST(RowAlignment, ComparingTheAlignedRows)
         EXPECT_EQ(result.file2Row(verdict.row), 3u);
         EXPECT_EQ(result.file1Row(2), NoRow);
         EXPECT_EQ(result.figures.lowestAgreement->cell.row, 3u);
+    }
+
+    // Two steps more, one after the other: the navigation stops at each one-sided row (at its
+    // column 0), then at the verdict, and round again; backwards the other way.
+    const Table c = ParseTable("0 1.0\n1.2 5\n1.5 9\n2 3.5\n");
+    options.alignment = std::make_shared<RowAlignment>(AlignByKeys(a, c, {0}));
+    const CompareResult twice = CompareTables(a, c, options);
+    ASSERT_EQ(twice.differing(), 1u) << "3.0 against 3.5";
+    struct Step {
+        std::uint64_t row, col;
+        int direction;
+        std::uint64_t stop;
+        bool verdict, wrapped;
+    };
+    // Compared rows: 0 paired, 1 only in File 1, 2 and 3 only in File 2, 4 paired.
+    for (const Step& step : {Step{1, 0, +1, 2, false, false}, {2, 0, +1, 3, false, false}, {3, 0, +1, 4, true, false},
+                             {4, 1, +1, 1, false, true}, {3, 0, -1, 2, false, false}, {2, 0, -1, 1, false, false}}) {
+        const auto stop = NextStop(twice, std::pair(step.row, step.col), step.direction);
+        ASSERT_TRUE(stop);
+        EXPECT_EQ(stop->row, step.stop) << step.row << " " << step.direction;
+        EXPECT_EQ(stop->verdict.has_value(), step.verdict) << step.row << " " << step.direction;
+        EXPECT_EQ(stop->wrapped, step.wrapped) << step.row << " " << step.direction;
     }
 }
 
