@@ -125,6 +125,18 @@ std::uint64_t Table::cellOffset(std::size_t row, std::size_t col) const
     return offset;
 }
 
+bool Table::sameLine(std::size_t row, const Table& other, std::size_t otherRow) const
+{
+    if (!file_ || !other.file_ || !edits_.empty() || !other.edits_.empty() || row >= rowCount() || otherRow >= other.rowCount())
+        return false;
+    // A row's bytes run to where the next row's line starts (its line end included), or to the
+    // end of its values for the last.
+    const std::uint64_t start = rowStart(row), otherStart = other.rowStart(otherRow);
+    const std::uint64_t length = rowStart(row + 1) - start;
+    return length == other.rowStart(otherRow + 1) - otherStart
+        && std::memcmp(file_->data() + start, other.file_->data() + otherStart, std::size_t(length)) == 0;
+}
+
 std::string_view Table::cell(std::size_t row, std::size_t col) const
 {
     if (row >= rowCount())

@@ -48,6 +48,9 @@ public:
 
     // The file a table read in place finds its cells in; null for a table held in memory.
     const MappedFile* file() const { return file_.get(); }
+    // Whether a row holds the very bytes of another table's row (both read in place, neither
+    // edited): then every value is the same. False says nothing.
+    bool sameLine(std::size_t row, const Table& other, std::size_t otherRow) const;
 
     // The names of the value columns, from a file's first line when it holds them.
     bool hasNames() const { return hasNames_; }

@@ -223,6 +223,40 @@ TEST(Table, ReadInPlaceGivesWhatACopyGives)
             for (std::size_t c = 0; c < b.count(); c += 1 + r % 3)
                 ASSERT_EQ(a.cell(c), b.cell(c)) << round << " " << r << "," << c;
         }
+        // Compared with the same bytes but a few changed (rows of identical bytes are passed
+        // over in place): the verdicts the copies give.
+        std::string other = text;
+        for (int k = 0; k < 3 && !other.empty(); ++k)
+            other[random() % other.size()] = "7x \n"[random() % 4];
+        const TempFile otherFile(other);
+        const auto otherRead = ReadTable(otherFile.path(), {}, TableFormat::Plain, names);
+        ASSERT_TRUE(otherRead.table);
+        const Table otherCopy = ParseTable(other, TableFormat::Plain, names);
+        const auto verdicts = [](const CompareResult& result) {
+            std::vector<std::tuple<std::uint64_t, std::uint64_t, std::string>> all;
+            result.verdicts.forEach([&](const Verdict& v) { all.emplace_back(v.row, v.col, VerdictText(v)); });
+            return all;
+        };
+        EXPECT_EQ(verdicts(CompareTables(inPlace, *otherRead.table)), verdicts(CompareTables(copy, otherCopy))) << round;
+    }
+
+    // Rows of the same bytes up to a point, or made different by an edit of either table, are
+    // compared cell by cell: each pair here differs in exactly one cell.
+    struct Pair {
+        std::string a, b;
+        bool editA, editB;
+    };
+    for (const Pair& pair : {Pair{"1 2\n1 2", "1 2\n1 3", false, false}, {"5 5 5\n1 2", "5 5 5\n1 2 3\n", false, false},
+                             {"1 2 3\n1 2 3\n", "1 2 3\n1 2\n", false, false}, {"1 2\n", "1 2\n", true, false},
+                             {"1 2\n", "1 2\n", false, true}, {"1 23", "1 2", false, false}}) {
+        const TempFile fileA(pair.a), fileB(pair.b);
+        auto a = ReadTable(fileA.path()), b = ReadTable(fileB.path());
+        ASSERT_TRUE(a.table && b.table);
+        if (pair.editA)
+            a.table->setCell(0, 0, "9");
+        if (pair.editB)
+            b.table->setCell(0, 1, "9");
+        EXPECT_EQ(CompareTables(*a.table, *b.table).differing(), 1u) << pair.a << " against " << pair.b;
     }
 }
 
