@@ -48,7 +48,6 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     std::shared_ptr<tallir::StreamedPairs> pairs;
     std::shared_ptr<tallir::KeyPartners> partners; // keys out of order
     if (keyed.inOrder) {
-        alignment->merged = true;
         pairs = std::make_shared<tallir::PairRuns>(std::move(keyed.pairs));
     } else {
         // Keys out of order: sorted on disk (nearest keys in reach are found in the tables held

@@ -20,7 +20,7 @@ void KeepLarger(std::optional<FigureAt<T>>& kept, T value, CellPosition cell)
 
 void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::string_view text2, const NumberGrammar& grammar)
 {
-    if (verdict.kind == VerdictKind::Text)
+    if (verdict.kind == VerdictKind::Text) // no numbers to read
         return add(verdict, CellValues{});
     CellValues values;
     CompareOptions reading;

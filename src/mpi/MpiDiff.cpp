@@ -263,7 +263,6 @@ DiffOutcome RunMpiDiff(const DiffOptions& options, tallir::Output* out)
         FinishStreamedRun(options, run, compare, inputs, whole, shape, whole.comparedRows, whole.comparedRows, cells);
     } else {
         auto alignment = std::make_shared<tallir::RowAlignment>();
-        alignment->merged = share.merged;
         alignment->repeated1 = share.repeated1;
         alignment->repeated2 = share.repeated2;
         alignment->onlyIn1 = share.onlyIn1;

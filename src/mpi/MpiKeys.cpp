@@ -294,7 +294,6 @@ void InOrder(KeyedShare& share, const DiffOptions& options, const tallir::RowRan
     share.pairedCount = counts[0];
     share.onlyIn1 = counts[1];
     share.onlyIn2 = counts[2];
-    share.merged = true;
 
     if (oneSided) {
         // The rows in one file only, each process's in turn, are in the order of the pairs.

@@ -30,7 +30,6 @@ struct KeyedShare {
     std::uint64_t pairedBefore = 0; // pairs of the processes before this one
     // Of the whole tables, at every process.
     std::uint64_t width1 = 0, width2 = 0, pairedCount = 0, onlyIn1 = 0, onlyIn2 = 0;
-    bool merged = false;
     // At rank 0.
     tallir::RepeatedKeys repeated1, repeated2;
     std::unique_ptr<tallir::OneSidedRows> oneSided; // when asked for

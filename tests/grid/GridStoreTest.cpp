@@ -1,5 +1,6 @@
 #include "core/TableReader.h"
 #include "grid/GridModel.h"
+#include "grid/GridSelection.h"
 #include "grid/GridStore.h"
 
 #include <QAbstractItemModelTester>
@@ -94,4 +95,11 @@ TEST(GridModel, PassesTheModelTesterAndShowsHeadersAsFixedCells)
         model.formats().setBackColor({1, 1, 1000000, 8}, Qt::white, Qt::white);
     }
     EXPECT_LE(model.formats().entries(), 2u);
+}
+
+TEST(GridSelection, PageKeysMoveAtLeastOneRow)
+{
+    // A window too low for a whole row still pages by one.
+    for (const qint64 inView : {0, 1})
+        EXPECT_EQ(KeyNavigation(Qt::Key_PageDown, {}, {2, 1, 2, 1}, {10, 3, 1, 1, inView})->block, (GridBlock{3, 1, 3, 1})) << inView;
 }
