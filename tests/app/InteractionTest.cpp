@@ -281,4 +281,10 @@ TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
     EXPECT_EQ(StatusPanels::Text(window(0).StatusBar1(), "Dimension"), "R2 x C3");
     EXPECT_TRUE(StatusPanels::Text(window(0).StatusBar1(), "Space0").isEmpty());
     ASSERT_EQ(fake.messages.size(), 1u) << "compared after the reload";
+
+    // Cut short while shown: the frame says it too, wide enough to read.
+    QFile(b).resize(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status() == window(1).Caption() + ": Changed on disk: File > Reload (F5) reads it again."; }, 3000))
+        << status().toStdString();
+    EXPECT_EQ(grid(1)->TextMatrix(1, 1), "");
 }
