@@ -407,6 +407,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
                                                       {"verdict", "-0.10"}, {"absolute", 5}, {"relative", 1.25}}));
     EXPECT_EQ(QJsonDocument::fromJson(TallirDiff({"--json", "--all", "-a", "1e-9", a, b}).out.toUtf8())["cells"].toArray().size(), 3);
     EXPECT_EQ(figures["largestAbsoluteBeyond"]["value"].toDouble(), 5);
+    EXPECT_TRUE(TallirDiff({"-a", "1e-9", a, b}).out.contains("; largest absolute difference beyond it 5 at R2 C2"));
 }
 
 TEST(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
@@ -496,6 +497,8 @@ TEST(TallirDiff, InputsFromAnywhere)
         {diff + "a.txt <(cat b.txt)", 1},
         {diff + "a.txt b.txt.gz", 1},
         {diff + "a.txt b.txt.zst", 1},
+        {diff + "--full a.txt b.txt.gz", 1}, // the whole tables: decompressed into memory, not read in place
+        {diff + "--full a.txt b.txt.zst", 1},
         {diff + "a.txt <(cat a.txt)", 0},
         {diff + "/proc/version /proc/version", 0}, // a file that tells no size: read as it comes
     };
