@@ -79,10 +79,8 @@ bool ForgetChangedTables()
         if (!file || !file->changed())
             continue;
         ShowReadTable(window, tallir::Table());
-        const QString said = QStringLiteral("Changed on disk: File > Reload (F5) reads it again.");
-        StatusPanels::SetText(window.StatusBar1(), "Space0", said);
         // The frame's panel is wide enough to read where a narrow window's is not.
-        StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", window.Caption() + ": " + said);
+        StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", window.Caption() + ": " + window.SayChangedOnDisk());
         forgot = true;
     }
     return forgot;

@@ -1,7 +1,5 @@
 #include "LongWork.h"
 
-#include <memory>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -49,10 +47,8 @@ private:
     WorkProgress& progress_;
 };
 
-} // namespace
+int Running = 0; // works under way, one inside another's event loop included
 
-namespace {
-int Running = 0;
 } // namespace
 
 bool LongWorkRunning()
@@ -63,8 +59,10 @@ bool LongWorkRunning()
 bool RunLongWork(QStatusBar* bar, const QString& what, const std::function<void(WorkProgress&)>& work,
                  std::chrono::milliseconds showAfter)
 {
-    ++Running;
-    const std::unique_ptr<int, void (*)(int*)> done(&Running, [](int* running) { --*running; });
+    struct Counted {
+        Counted() { ++Running; }
+        ~Counted() { --Running; }
+    } counted;
     WorkProgress progress;
     std::atomic<bool> finished{false};
     QEventLoop loop;

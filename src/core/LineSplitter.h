@@ -82,8 +82,10 @@ public:
     // The line (from 1) that was longer than the limit; 0 while none was.
     std::uint64_t overlongLine() const { return overlong_ ? lines_ + 1 : 0; }
 
-private:
+    // The first c in [p, end), or end.
     static const char* find(const char* p, const char* end, char c);
+
+private:
 
     std::size_t limit_;
     std::uint64_t lines_ = 0; // lines handed out

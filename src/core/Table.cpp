@@ -321,12 +321,7 @@ void InPlaceTableBuilder::addLine(std::string_view line)
 
 Table InPlaceTableBuilder::finish()
 {
-    std::shared_ptr<const MappedFile> file = table_.file_;
-    Table done = std::move(table_);
-    table_ = Table();
-    table_.file_ = std::move(file);
-    namesPending_ = false;
-    return done;
+    return std::move(table_);
 }
 
 } // namespace tallir

@@ -195,6 +195,7 @@ public:
     // The first line to come holds the columns' names, not a row.
     void expectNamesLine();
     void addLine(std::string_view line);
+    // Once, at the end.
     Table finish();
 
 private:

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -18,12 +17,6 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-const char* Find(const char* p, const char* end, char c)
-{
-    const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p));
-    return hit ? static_cast<const char*>(hit) : end;
-}
 
 // A mapped file's lines, with LineSplitter's line ends and limit, each a view into the file;
 // progress after every SourceBlockSize bytes or so, and at the end.
@@ -42,11 +35,13 @@ TableReadResult ReadInPlace(InputFile& input, std::shared_ptr<const MappedFile> 
     // Line ends are looked for a block ahead at a time (a file of one endless line is given up
     // at the limit, not searched to its end), each kind again only once p has passed the last
     // one found.
-    const auto find = [end](const char* from, char c) { return Find(from, std::size_t(end - from) > SourceBlockSize ? from + SourceBlockSize : end, c); };
+    const auto find = [end](const char* from, char c) {
+        return LineSplitter::find(from, std::size_t(end - from) > SourceBlockSize ? from + SourceBlockSize : end, c);
+    };
     const char* nextCr = find(p, '\r');
     const char* nextLf = find(p, '\n');
     const char* report = p;
-    const auto goOn = [&] { return !progress || progress(size - std::uint64_t(end - p), size); };
+    const auto goOn = [&](std::uint64_t done) { return !progress || progress(done, size); };
     for (std::uint64_t line = 1; p != end; ++line) {
         if (nextCr < p)
             nextCr = find(p, '\r');
@@ -71,12 +66,11 @@ TableReadResult ReadInPlace(InputFile& input, std::shared_ptr<const MappedFile> 
             ++p;
         if (std::size_t(p - report) >= SourceBlockSize) {
             report = p;
-            if (!goOn())
+            if (!goOn(size - std::uint64_t(end - p)))
                 return {std::nullopt, ReadFailure::Cancelled};
         }
     }
-    p = end;
-    if (!goOn())
+    if (!goOn(size))
         return {std::nullopt, ReadFailure::Cancelled};
     if (const ReadFailure failure = input.finish(); failure != ReadFailure::None)
         return {std::nullopt, failure};

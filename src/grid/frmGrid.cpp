@@ -206,7 +206,7 @@ void frmGrid::SetLoadedPath(const QString& path)
     if (!watcher_) {
         watcher_ = new QFileSystemWatcher(this);
         connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& changed) {
-            StatusPanels::SetText(statusBar_, "Space0", QStringLiteral("Changed on disk: File > Reload (F5) reads it again."));
+            SayChangedOnDisk();
             host_.fileChanged(*this);
             // A file replaced by renaming leaves the watch: watch the new one.
             if (!watcher_->files().contains(changed) && QFileInfo::exists(changed))
@@ -217,6 +217,13 @@ void frmGrid::SetLoadedPath(const QString& path)
         watcher_->removePaths(watcher_->files());
     watcher_->addPath(path);
     StatusPanels::SetText(statusBar_, "Space0", QString());
+}
+
+QString frmGrid::SayChangedOnDisk()
+{
+    const QString said = QStringLiteral("Changed on disk: File > Reload (F5) reads it again.");
+    StatusPanels::SetText(statusBar_, "Space0", said);
+    return said;
 }
 
 void frmGrid::connectGrid()

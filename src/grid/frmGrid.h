@@ -61,6 +61,8 @@ public:
     // which the status bar then tells.
     QString LoadedPath() const { return loadedPath_; }
     void SetLoadedPath(const QString& path);
+    // Says in the status bar that the loaded file changed on disk; the words said.
+    QString SayChangedOnDisk();
 
     // Paints the block into target's grid with marked headers, selects it there, records it
     // in target's four MSFlexGrid_Cur... properties and shows the current cell in its Text1.
