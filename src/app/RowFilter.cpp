@@ -21,12 +21,9 @@ void ApplyRowFilter(bool keepSelection)
     const qint64 row = store.baseRow(compare.MSFlexGrid_CurRow()), rowSel = store.baseRow(compare.MSFlexGrid_CurRowSel());
     const qint64 col = compare.MSFlexGrid_CurCol(), colSel = compare.MSFlexGrid_CurColSel();
 
-    std::shared_ptr<std::vector<qint64>> rows;
-    if (OnlyDifferingRows() && result) {
-        rows = std::make_shared<std::vector<qint64>>();
-        for (const std::uint64_t r : tallir::RowsWithDifferences(*result, HideSame()))
-            rows->push_back(qint64(r) + 1);
-    }
+    std::shared_ptr<const tallir::RowSet> rows;
+    if (OnlyDifferingRows() && result)
+        rows = std::make_shared<const tallir::RowSet>(tallir::RowsWithDifferences(*result, HideSame()));
     for (int slot = 0; slot < 3; ++slot)
         if (rows || GridWindows()[slot]->MSFlexGrid1()->Store().filtered())
             GridWindows()[slot]->MSFlexGrid1()->ShowOnly(rows);

@@ -6,19 +6,6 @@
 
 namespace tallir {
 
-double Severity(const Verdict& v)
-{
-    switch (v.kind) {
-    case VerdictKind::Text:
-        return -std::numeric_limits<double>::infinity();
-    case VerdictKind::Same:
-        return std::numeric_limits<double>::infinity();
-    case VerdictKind::Digits:
-        break;
-    }
-    return std::isnan(v.agreement) ? -std::numeric_limits<double>::max() : v.agreement;
-}
-
 std::optional<Step> NextDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col, bool beyondOnly)
 {
     const auto& v = result.verdicts;
@@ -123,40 +110,45 @@ std::optional<Stop> NextStop(const CompareResult& result, std::optional<std::pai
 std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly)
 {
     std::vector<std::optional<Verdict>> worst(bands);
+    std::vector<double> severity(bands);
     const std::uint64_t rows = result.comparedRows;
     if (bands == 0 || rows == 0)
         return worst;
-    // Verdicts come in row order: the band moves on when a row reaches the next band's first,
-    // the smallest r with r * bands >= (band + 1) * rows, which spares a division per verdict.
-    std::size_t band = 0;
-    const auto firstRowOf = [&](std::size_t b) { return (std::uint64_t(b) * rows + bands - 1) / bands; };
-    std::uint64_t next = firstRowOf(1);
-    double severity = 0;
-    result.verdicts.forEach([&](const Verdict& verdict) {
-        if (beyondOnly && !BeyondTolerance(verdict))
-            return;
-        if (verdict.row >= next) {
-            band = std::size_t(std::min<std::uint64_t>(bands - 1, verdict.row * bands / rows));
-            next = band + 1 < bands ? firstRowOf(band + 1) : ~std::uint64_t(0);
-        }
+    const auto bandOf = [&](std::uint64_t row) { return std::size_t(std::min<std::uint64_t>(bands - 1, row * bands / rows)); };
+    const auto take = [&](std::size_t band, const Verdict& verdict) {
         const double s = Severity(verdict);
-        if (!worst[band] || s < severity) {
+        if (!worst[band] || s < severity[band]) {
             worst[band] = verdict;
-            severity = s;
+            severity[band] = s;
         }
+    };
+    // A block within one band gives its worst; one across bands is walked. A block's worst is
+    // "S" only when all of it is.
+    result.verdicts.forEachBlock([&](const VerdictList::Block& block) {
+        const Verdict blockWorst = block.worst();
+        if (beyondOnly && !BeyondTolerance(blockWorst))
+            return;
+        if (const std::size_t band = bandOf(block.firstRow()); band == bandOf(block.lastRow())) {
+            take(band, blockWorst);
+            return;
+        }
+        block.forEach([&](std::size_t, const Verdict& verdict) {
+            if (!beyondOnly || BeyondTolerance(verdict))
+                take(bandOf(verdict.row), verdict);
+        });
     });
     return worst;
 }
 
-std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result, bool beyondOnly)
+RowSet RowsWithDifferences(const CompareResult& result, bool beyondOnly)
 {
-    std::vector<std::uint64_t> rows = result.verdicts.rows(beyondOnly);
+    RowSet rows = result.verdicts.rows(beyondOnly);
     if (const auto* alignment = result.options.alignment.get()) {
-        const std::size_t verdictRows = rows.size();
+        RowSet oneSided;
         for (std::uint64_t r = 0; r < alignment->pairs.size(); ++r)
             if (!alignment->pairs[r].paired())
-                rows.push_back(r);
-        std::inplace_merge(rows.begin(), rows.begin() + std::ptrdiff_t(verdictRows), rows.end());
+                oneSided.add(r, 1);
+        rows = RowSet::Union(rows, oneSided);
     }
     return rows;
 }
@@ -168,21 +160,28 @@ void WorstWalk::refill()
     constexpr std::size_t BatchSize = 4096;
     batch_.clear();
     at_ = 0;
-    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest.
-    std::size_t index = 0;
-    for (const Verdict verdict : result_->verdicts) {
-        const Key key{Severity(verdict), index++};
-        if ((beyondOnly_ && !BeyondTolerance(verdict)) || (last_ && !(*last_ < key)))
-            continue;
-        if (batch_.size() < BatchSize) {
-            batch_.push_back(key);
-            std::push_heap(batch_.begin(), batch_.end());
-        } else if (key < batch_.front()) {
-            std::pop_heap(batch_.begin(), batch_.end());
-            batch_.back() = key;
-            std::push_heap(batch_.begin(), batch_.end());
-        }
-    }
+    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest. A
+    // block whose worst key is past the top once the heap is full has none to give.
+    result_->verdicts.forEachBlock([&](const VerdictList::Block& block) {
+        const Verdict blockWorst = block.worst();
+        if (beyondOnly_ && !BeyondTolerance(blockWorst))
+            return;
+        if (batch_.size() == BatchSize && batch_.front() < Key{Severity(blockWorst), block.worstIndex()})
+            return;
+        block.forEach([&](std::size_t index, const Verdict& verdict) {
+            const Key key{Severity(verdict), index};
+            if ((beyondOnly_ && !BeyondTolerance(verdict)) || (last_ && !(*last_ < key)))
+                return;
+            if (batch_.size() < BatchSize) {
+                batch_.push_back(key);
+                std::push_heap(batch_.begin(), batch_.end());
+            } else if (key < batch_.front()) {
+                std::pop_heap(batch_.begin(), batch_.end());
+                batch_.back() = key;
+                std::push_heap(batch_.begin(), batch_.end());
+            }
+        });
+    });
     std::sort_heap(batch_.begin(), batch_.end());
 }
 

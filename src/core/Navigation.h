@@ -44,21 +44,20 @@ std::size_t DifferenceCount(const CompareResult& result, bool beyondOnly);
 
 // For an overview of bands stacked top to bottom over the compared rows (row r in band
 // r * bands / rows): the worst verdict of each band, in the worst-first order; nothing for a band
-// without one. One pass over the verdicts.
+// without one. Blocks of verdicts within one band are not walked.
 std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, std::size_t bands, bool beyondOnly = false);
 
 // The compared rows holding a verdict (beyondOnly: one beyond the tolerance) or a row of one file
-// only, ascending: one pass over the verdicts.
-std::vector<std::uint64_t> RowsWithDifferences(const CompareResult& result, bool beyondOnly = false);
+// only.
+RowSet RowsWithDifferences(const CompareResult& result, bool beyondOnly = false);
 
 // The index of the verdict of a cell, or nothing when the cell has none.
 std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint64_t row, std::uint64_t col);
 
 // The verdicts walked from the worst on and round again: "D" first, then digits from the lowest
 // agreement, then "S" (left out with beyondOnly); equal ones in reading order. No order of every
-// verdict is kept: each pass over the verdicts finds the next few thousand.
-// How bad a verdict is, the worst lowest: "D" first, then by agreement, "S" last.
-double Severity(const Verdict& v);
+// verdict is kept: each pass over the verdicts finds the next few thousand (see Severity),
+// passing over the blocks that cannot hold one of them.
 
 class WorstWalk {
 public:

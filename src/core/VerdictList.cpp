@@ -24,6 +24,7 @@ void VerdictList::openChunk(const Verdict& verdict)
         // Past the first chunk the list is large: take the whole chunk at once.
         chunk.cells.reserve(ChunkCapacity);
         chunk.agreement.reserve(ChunkCapacity);
+        chunk.blockWorst.reserve(ChunkCapacity / BlockSize);
     }
     chunks_.push_back(std::move(chunk));
 }
@@ -49,6 +50,7 @@ void VerdictList::shrink()
     for (Chunk& chunk : chunks_) {
         chunk.cells.shrink_to_fit();
         chunk.agreement.shrink_to_fit();
+        chunk.blockWorst.shrink_to_fit();
     }
     chunks_.shrink_to_fit();
 }
@@ -97,21 +99,24 @@ std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
     return std::size_t(chunks_[chunk].start) + first;
 }
 
-std::vector<std::uint64_t> VerdictList::rows(bool beyondOnly) const
+RowSet VerdictList::rows(bool beyondOnly) const
 {
-    std::vector<std::uint64_t> rows;
+    RowSet rows;
+    const std::uint32_t positions = (std::uint32_t(1) << PositionBits) - 1;
     for (const Chunk& chunk : chunks_) {
         if (beyondOnly && chunk.beyond == 0)
             continue;
-        // Only the row offsets of the words: no verdict is made.
-        const std::uint32_t positions = (std::uint32_t(1) << PositionBits) - 1;
-        for (const std::uint32_t word : chunk.cells) {
-            if (beyondOnly && !Beyond(word))
-                continue;
-            const std::uint64_t row = chunk.firstRow + ((word & positions) >> chunk.colBits);
-            if (rows.empty() || rows.back() != row)
-                rows.push_back(row);
+        const std::uint64_t first = beyondOnly ? chunk.firstBeyondRow : chunk.firstRow;
+        const std::uint64_t last = beyondOnly ? chunk.lastBeyondRow : chunk.lastRow;
+        const std::uint64_t count = beyondOnly ? chunk.beyondRowCount : chunk.rowCount;
+        if (count == last - first + 1) {
+            rows.add(first, count);
+            continue;
         }
+        // Only the row offsets of the words: no verdict is made.
+        for (const std::uint32_t word : chunk.cells)
+            if (!beyondOnly || Beyond(word))
+                rows.add(chunk.firstRow + ((word & positions) >> chunk.colBits), 1);
     }
     return rows;
 }
@@ -175,7 +180,8 @@ std::size_t VerdictList::bytes() const
 {
     std::size_t total = chunks_.capacity() * sizeof(Chunk);
     for (const Chunk& chunk : chunks_)
-        total += chunk.cells.capacity() * sizeof(std::uint32_t) + chunk.agreement.capacity() * sizeof(double);
+        total += chunk.cells.capacity() * sizeof(std::uint32_t) + chunk.agreement.capacity() * sizeof(double)
+            + chunk.blockWorst.capacity() * sizeof(std::uint16_t);
     return total;
 }
 

@@ -2,11 +2,17 @@
 // The verdicts of a comparison, in reading order, at 12 bytes each: in chunks of up to 32,768,
 // each verdict one 32-bit word (its kind, and its row and column as offsets from the chunk's
 // first row and column) and its agreement as a double. Chunks are never copied while the list
-// grows, and lists made by separate threads join by moving their chunks.
+// grows, and lists made by separate threads join by moving their chunks. Each chunk notes, as
+// verdicts come, which rows it covers and the worst verdict of every block of 1,024, so that
+// the rows with differences and the worst of a stretch are found without a walk over them all.
 
+#include "RowSet.h"
+
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace tallir {
@@ -24,7 +30,25 @@ struct Verdict {
     VerdictKind kind;
 };
 
+// How bad a verdict is, the worst lowest: "D" first, then two numbers by their agreement (one
+// that cannot be worked out before the others), "S" last.
+inline double Severity(const Verdict& v)
+{
+    constexpr double most = std::numeric_limits<double>::max();
+    switch (v.kind) {
+    case VerdictKind::Text:
+        return -std::numeric_limits<double>::infinity();
+    case VerdictKind::Same:
+        return std::numeric_limits<double>::infinity();
+    case VerdictKind::Digits:
+        break;
+    }
+    return std::isnan(v.agreement) ? -most : std::min(v.agreement, most);
+}
+
 class VerdictList {
+    struct Chunk;
+
 public:
     // cols: the widest column a verdict can have plus one, so that a chunk spends no more bits
     // on columns than the table needs; 0 when not known.
@@ -41,11 +65,29 @@ public:
         if (chunks_.empty() || !fits(chunks_.back(), verdict.row, verdict.col))
             openChunk(verdict);
         Chunk& chunk = chunks_.back();
+        const std::size_t offset = chunk.cells.size();
         const std::uint32_t position = std::uint32_t((verdict.row - chunk.firstRow) << chunk.colBits | (verdict.col - chunk.firstCol));
         chunk.cells.push_back(std::uint32_t(verdict.kind) << PositionBits | position);
         chunk.agreement.push_back(verdict.agreement);
-        chunk.beyond += verdict.kind != VerdictKind::Same;
         ++size_;
+        const double severity = Severity(verdict);
+        if (offset % BlockSize == 0 || severity < chunk.blockSeverity) {
+            if (offset % BlockSize == 0)
+                chunk.blockWorst.emplace_back();
+            chunk.blockWorst.back() = std::uint16_t(offset);
+            chunk.blockSeverity = severity;
+        }
+        if (offset == 0 || verdict.row != chunk.lastRow) {
+            ++chunk.rowCount;
+            chunk.lastRow = verdict.row;
+        }
+        if (verdict.kind != VerdictKind::Same) {
+            if (chunk.beyond++ == 0 || verdict.row != chunk.lastBeyondRow) {
+                if (chunk.beyondRowCount++ == 0)
+                    chunk.firstBeyondRow = verdict.row;
+                chunk.lastBeyondRow = verdict.row;
+            }
+        }
     }
     // Moves every verdict of a list whose cells all come after this one's to its end.
     void append(VerdictList&& later);
@@ -64,8 +106,47 @@ public:
 
     // The index of the first verdict at or after (row, col) in reading order; size() when none.
     std::size_t lowerBound(std::uint64_t row, std::uint64_t col) const;
-    // The rows holding verdicts, each once, ascending; with beyondOnly, verdicts other than "S" only.
-    std::vector<std::uint64_t> rows(bool beyondOnly = false) const;
+    // The rows holding verdicts; with beyondOnly, verdicts other than "S" only. A chunk whose
+    // rows all hold one is taken whole, the others are walked.
+    RowSet rows(bool beyondOnly = false) const;
+
+    // Up to 1,024 verdicts in a row of one chunk, and the first of the worst of them.
+    class Block {
+    public:
+        std::size_t first() const { return start_; }
+        std::size_t size() const { return count_; }
+        std::size_t worstIndex() const { return start_ + worst_ - offset_; }
+        Verdict worst() const { return Decode(*chunk_, worst_); }
+        std::uint64_t firstRow() const { return Decode(*chunk_, offset_).row; }
+        std::uint64_t lastRow() const { return Decode(*chunk_, offset_ + count_ - 1).row; }
+        // Calls visit(index, Verdict) for each of its verdicts in order.
+        template <class Visit>
+        void forEach(Visit&& visit) const
+        {
+            for (std::size_t i = 0; i < count_; ++i)
+                visit(start_ + i, Decode(*chunk_, offset_ + i));
+        }
+
+    private:
+        friend class VerdictList;
+        const Chunk* chunk_;
+        std::size_t start_, offset_, count_, worst_;
+    };
+    // Calls visit(const Block&) for every block in order.
+    template <class Visit>
+    void forEachBlock(Visit&& visit) const
+    {
+        for (const Chunk& chunk : chunks_)
+            for (std::size_t b = 0; b < chunk.blockWorst.size(); ++b) {
+                Block block;
+                block.chunk_ = &chunk;
+                block.offset_ = b * BlockSize;
+                block.start_ = std::size_t(chunk.start) + block.offset_;
+                block.count_ = std::min(BlockSize, chunk.cells.size() - block.offset_);
+                block.worst_ = chunk.blockWorst[b];
+                visit(static_cast<const Block&>(block));
+            }
+    }
 
     // The verdicts beyond the tolerance (every kind but "S"), found without a walk over the
     // others: each chunk counts its own, so whole chunks of "S" are passed over at once.
@@ -135,8 +216,16 @@ private:
         std::vector<std::uint32_t> cells; // kind << 30 | rowOffset << colBits | colOffset
         std::vector<double> agreement;
         std::uint64_t beyond = 0; // verdicts other than "S" in it
+        // The rows it holds verdicts of, and those with verdicts other than "S".
+        std::uint64_t lastRow = 0, rowCount = 0;
+        std::uint64_t firstBeyondRow = 0, lastBeyondRow = 0, beyondRowCount = 0;
+        // Per block of BlockSize verdicts the offset of its first worst (by Severity), and the
+        // severity of the worst in the block being filled.
+        std::vector<std::uint16_t> blockWorst;
+        double blockSeverity = 0;
     };
     static constexpr std::size_t ChunkCapacity = std::size_t(1) << 15;
+    static constexpr std::size_t BlockSize = 1024;
     static constexpr unsigned PositionBits = 30;
 
     static Verdict Decode(const Chunk& chunk, std::size_t offset)

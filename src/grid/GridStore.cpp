@@ -56,7 +56,7 @@ std::string GridStore::alignedRowHeader(qint64 row) const
     return r1 == r2 ? line(r1) : line(r1) + "/" + line(r2);
 }
 
-void GridStore::showOnly(std::shared_ptr<const std::vector<qint64>> rows)
+void GridStore::showOnly(std::shared_ptr<const tallir::RowSet> rows)
 {
     // The same content, other rows of it in view: what was derived from the content still holds.
     shown_ = std::move(rows);
@@ -66,19 +66,19 @@ qint64 GridStore::baseRow(qint64 row) const
 {
     if (!shown_ || row < 1)
         return row;
-    return std::size_t(row - 1) < shown_->size() ? (*shown_)[std::size_t(row - 1)] : rows_;
+    return std::uint64_t(row - 1) < shown_->size() ? qint64((*shown_)[std::uint64_t(row - 1)]) + 1 : rows_;
 }
 
 qint64 GridStore::shownRow(qint64 baseRow, bool nearest) const
 {
     if (!shown_ || baseRow < 1)
         return baseRow;
-    const auto it = std::lower_bound(shown_->begin(), shown_->end(), baseRow);
-    if (it != shown_->end() && *it == baseRow)
-        return qint64(it - shown_->begin()) + 1;
+    const std::uint64_t row = std::uint64_t(baseRow - 1), before = shown_->rank(row);
+    if (shown_->contains(row))
+        return qint64(before) + 1;
     if (!nearest || shown_->empty())
         return -1;
-    return it == shown_->end() ? qint64(shown_->size()) : qint64(it - shown_->begin()) + 1;
+    return before == shown_->size() ? qint64(shown_->size()) : qint64(before) + 1;
 }
 
 std::uint64_t GridStore::tableRow(qint64 row) const

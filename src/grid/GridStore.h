@@ -6,6 +6,7 @@
 
 #include "core/Compare.h"
 #include "core/NumberFormat.h"
+#include "core/RowSet.h"
 #include "core/Table.h"
 
 #include <QtGlobal>
@@ -45,9 +46,9 @@ public:
     void showAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1);
     // A body row that stands for no row of this table (a gap of an alignment).
     bool gapRow(qint64 row) const { return row > 0 && row < rows() && tableRow(baseRow(row)) == tallir::NoRow; }
-    // Shows only these rows (as numbered without the filter, from 1, ascending), each with its
+    // Shows only these rows (as the body counts them without the filter, from 0), each with its
     // own number: the other rows are hidden, not gone. Null: every row again.
-    void showOnly(std::shared_ptr<const std::vector<qint64>> rows);
+    void showOnly(std::shared_ptr<const tallir::RowSet> rows);
     bool filtered() const { return shown_ != nullptr; }
     // A shown row's number without the filter, and back (-1 for a row the filter hides).
     qint64 baseRow(qint64 row) const;
@@ -100,6 +101,6 @@ private:
     std::shared_ptr<const tallir::RowAlignment> alignment_; // of a loaded table's rows
     bool alignedFile1_ = true;
     qint64 unalignedRows_ = 0; // rows_ before the alignment
-    std::shared_ptr<const std::vector<qint64>> shown_; // the row filter's rows
+    std::shared_ptr<const tallir::RowSet> shown_; // the row filter's rows
     std::map<std::pair<qint64, qint64>, std::string> comparisonEdits_;
 };

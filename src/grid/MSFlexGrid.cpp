@@ -143,7 +143,7 @@ void MSFlexGrid::ShowAligned(std::shared_ptr<const tallir::RowAlignment> alignme
     model_->endChange();
 }
 
-void MSFlexGrid::ShowOnly(std::shared_ptr<const std::vector<qint64>> rows)
+void MSFlexGrid::ShowOnly(std::shared_ptr<const tallir::RowSet> rows)
 {
     model_->beginChange();
     model_->store().showOnly(std::move(rows));

@@ -102,7 +102,7 @@ public:
     // The loaded table's rows in the order of an alignment (see GridStore::showAligned).
     void ShowAligned(std::shared_ptr<const tallir::RowAlignment> alignment, bool file1);
     // Only these rows (see GridStore::showOnly); null: every row.
-    void ShowOnly(std::shared_ptr<const std::vector<qint64>> rows);
+    void ShowOnly(std::shared_ptr<const tallir::RowSet> rows);
     void ShowComparison(tallir::CompareResult result, tallir::NumberSeparators separators,
                         std::vector<std::string> names = {}, qint64 lineOffset = 0);
     const GridStore& Store() const { return model_->store(); }

@@ -40,9 +40,11 @@ double CellWidthPixels(MSFlexGrid* grid, const TextMeasure& measure, std::string
 {
     const double zeroZero = measure.width(std::string_view("00"));
     const double single = measure.width(text);
-    double boxWidth = grid->ColWidth(col) / grid->TwipsPerPixelX();
-    // One line: nothing wraps, the text's own width counts.
-    if (text.find(' ') == std::string_view::npos || single <= boxWidth) {
+    // One line: nothing wraps, the text's own width counts. (The box's width is asked for only
+    // where a space could wrap: asking costs more than measuring a number.)
+    const bool oneWord = text.find(' ') == std::string_view::npos;
+    double boxWidth = oneWord ? 0 : grid->ColWidth(col) / grid->TwipsPerPixelX();
+    if (oneWord || single <= boxWidth) {
         std::string_view trimmed = text.substr(0, text.find_last_not_of(' ') + 1);
         if (text.find_first_not_of(' ') == std::string_view::npos)
             trimmed = {};

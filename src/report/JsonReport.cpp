@@ -31,7 +31,6 @@ std::string Figure(const tallir::Report& report, const std::optional<tallir::Fig
 {
     if (!figure)
         return "null";
-    const auto& result = report.result;
     const tallir::RowPair rows = report.rows(figure->cell.row);
     const std::string row1 = Line(report, rows.row1);
     std::string text = "{\"value\": " + Number(figure->value);

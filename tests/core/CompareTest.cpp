@@ -3,6 +3,7 @@
 #include "core/Figures.h"
 #include "core/Navigation.h"
 #include "core/TableReader.h"
+#include "RowList.h"
 #include "core/VerdictColour.h"
 
 #include <cmath>
@@ -294,9 +295,9 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_FALSE(RowHasDifference(later, 0, true)) << "only an S in row 0; 6 against 99 is beyond 10";
     EXPECT_TRUE(RowHasDifference(later, 1, true));
     EXPECT_FALSE(RowHasDifference(CompareTables(ParseTable("1\n2\n3\n"), ParseTable("1\n2\n4\n")), 0, false));
-    EXPECT_EQ(RowsWithDifferences(onlySame, true), std::vector<std::uint64_t>{});
-    EXPECT_EQ(RowsWithDifferences(onlySame, false), std::vector<std::uint64_t>{0});
-    EXPECT_EQ(RowsWithDifferences(ruled, true), (std::vector<std::uint64_t>{0, 1, 2}));
+    EXPECT_EQ(RowList(RowsWithDifferences(onlySame, true)), std::vector<std::uint64_t>{});
+    EXPECT_EQ(RowList(RowsWithDifferences(onlySame, false)), std::vector<std::uint64_t>{0});
+    EXPECT_EQ(RowList(RowsWithDifferences(ruled, true)), (std::vector<std::uint64_t>{0, 1, 2}));
     EXPECT_EQ(DifferenceNumber(ruled, 3, true), 3u) << "the third of (0,1), (1,0), (2,2)";
     EXPECT_EQ(DifferenceCount(ruled, true), 3u);
     EXPECT_EQ(DifferenceNumber(ruled, 3, false), 4u);

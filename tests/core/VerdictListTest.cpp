@@ -1,3 +1,5 @@
+#include "RowList.h"
+#include "core/Navigation.h"
 #include "core/VerdictList.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +28,9 @@ void ExpectSame(const Verdict& got, const Verdict& want, std::size_t index)
 }
 
 // Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach. With
-// sameRuns, stretches longer than a chunk hold "S" verdicts only.
-std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed, bool sameRuns = false)
+// sameRuns, stretches longer than a chunk hold "S" verdicts only; with everyRow, each row holds
+// one or more.
+std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed, bool sameRuns = false, bool everyRow = false)
 {
     std::mt19937_64 random(seed);
     std::vector<Verdict> verdicts;
@@ -37,7 +40,7 @@ std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed
         if (step < 70 && col + 1 < cols) {
             col += 1 + random() % std::min<std::uint64_t>(3, cols - col - 1);
         } else {
-            row += step < 95 ? 1 : 1 + random() % 5'000'000'000ULL;
+            row += step < 95 || everyRow ? 1 : 1 + random() % 5'000'000'000ULL;
             col = random() % cols;
         }
         const auto kind = sameRuns && verdicts.size() / 40'000 % 2 == 0 ? VerdictKind::Same : VerdictKind(random() % 3);
@@ -56,6 +59,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         std::size_t count;
         unsigned bands; // lists made apart and joined
         bool sameRuns = false;
+        bool everyRow = false;
     };
     const Case cases[] = {
         {8, 8, 100'000, 1},
@@ -66,10 +70,12 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         {8, 8, 0, 2},
         {8, 8, 170'000, 2, true},
         {0, 300'000, 90'000, 1, true},
+        {8, 8, 200'000, 3, true, true},
+        {8, 8, 100'000, 1, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands);
-        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands), c.sameRuns);
+        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands), c.sameRuns, c.everyRow);
         VerdictList list(c.hint);
         for (unsigned b = 0; b < c.bands; ++b) {
             VerdictList band(c.hint);
@@ -101,7 +107,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         for (const Verdict& v : want)
             if (rows.empty() || rows.back() != v.row)
                 rows.push_back(v.row);
-        EXPECT_EQ(list.rows(), rows);
+        EXPECT_EQ(RowList(list.rows()), rows);
 
         // Those beyond the tolerance (every kind but "S"), against a plain walk.
         std::vector<std::size_t> beyond;
@@ -113,7 +119,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
                     beyondRows.push_back(want[k].row);
             }
         EXPECT_EQ(list.beyondCount(), beyond.size());
-        EXPECT_EQ(list.rows(true), beyondRows);
+        EXPECT_EQ(RowList(list.rows(true)), beyondRows);
         std::vector<std::size_t> probes = {0, want.size(), want.size() + 1};
         for (int probe = 0; probe < 3000 && !want.empty(); ++probe)
             probes.push_back(random() % want.size());
@@ -128,5 +134,72 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         }
         EXPECT_EQ(list.lowerBound(0, 0), 0u);
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
+
+        // The worst of each band of rows and the worst-first walk, against a plain walk and a sort
+        // ("D" first, then by agreement, "S" last; ties in reading order).
+        tallir::CompareResult result;
+        result.verdicts = list;
+        result.comparedRows = want.empty() ? 0 : want.back().row + 1;
+        const auto rank = [](const Verdict& v) { return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement; };
+        for (const bool beyondOnly : {false, true}) {
+            for (const std::size_t bands : {1u, 777u}) {
+                std::vector<std::optional<Verdict>> worst(bands);
+                for (const Verdict& v : want)
+                    if (auto& band = worst[std::min<std::uint64_t>(bands - 1, v.row * bands / result.comparedRows)];
+                        (!beyondOnly || v.kind != VerdictKind::Same) && (!band || rank(v) < rank(*band)))
+                        band = v;
+                const auto got = tallir::WorstPerBand(result, bands, beyondOnly);
+                for (std::size_t b = 0; b < bands; ++b) {
+                    ASSERT_EQ(got[b].has_value(), worst[b].has_value()) << b;
+                    if (worst[b]) {
+                        ASSERT_EQ(std::pair(got[b]->row, got[b]->col), std::pair(worst[b]->row, worst[b]->col)) << bands << " bands, band " << b;
+                    }
+                }
+            }
+            std::vector<std::size_t> order;
+            for (std::size_t k = 0; k < want.size(); ++k)
+                if (!beyondOnly || want[k].kind != VerdictKind::Same)
+                    order.push_back(k);
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(want[a]) < rank(want[b]); });
+            tallir::WorstWalk walk(result, beyondOnly);
+            for (std::size_t k = 0; k < std::min<std::size_t>(order.size(), 9000); ++k)
+                ASSERT_EQ(walk.next()->index, order[k]) << k;
+        }
     }
+}
+
+TEST(RowSet, RunsAnswerAsTheRowsTheyHold)
+{
+    std::mt19937_64 random(5);
+    const auto make = [&](std::vector<bool>& held) {
+        tallir::RowSet set;
+        std::uint64_t first = 0;
+        for (int run = 0; run < 300; ++run) {
+            first += random() % 4 == 0 ? random() % 3 : random() % 40; // the same start, overlapping, touching or apart
+            const std::uint64_t count = random() % 6;
+            set.add(first, count);
+            for (std::uint64_t r = first; r < first + count; ++r)
+                held.resize(std::max<std::size_t>(held.size(), r + 1)), held[r] = true;
+        }
+        return set;
+    };
+    std::vector<bool> heldA, heldB;
+    const tallir::RowSet a = make(heldA), b = make(heldB);
+    const tallir::RowSet both = tallir::RowSet::Union(a, b);
+    heldA.resize(std::max(heldA.size(), heldB.size()) + 2), heldB.resize(heldA.size());
+    std::vector<bool> heldBoth(heldA.size());
+    for (std::size_t r = 0; r < heldA.size(); ++r)
+        heldBoth[r] = heldA[r] || heldB[r];
+    for (const auto& [set, held] : {std::pair{&a, &heldA}, {&b, &heldB}, {&both, &heldBoth}}) {
+        std::vector<std::uint64_t> rows;
+        for (std::uint64_t r = 0; r < held->size(); ++r) {
+            ASSERT_EQ(set->rank(r), rows.size()) << r;
+            ASSERT_EQ(set->contains(r), (*held)[r]) << r;
+            if ((*held)[r])
+                rows.push_back(r);
+        }
+        ASSERT_EQ(RowList(*set), rows);
+    }
+    EXPECT_TRUE(tallir::RowSet().empty());
+    EXPECT_EQ(tallir::RowSet().rank(7), 0u);
 }
