@@ -160,13 +160,14 @@ void WorstWalk::refill()
     constexpr std::size_t BatchSize = 4096;
     batch_.clear();
     at_ = 0;
-    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest. A
-    // block whose worst key is past the top once the heap is full has none to give.
+    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest.
+    // Blocks come in reading order, so once the heap is full a block whose worst is no better than
+    // the top has none to give.
     result_->verdicts.forEachBlock([&](const VerdictList::Block& block) {
         const Verdict blockWorst = block.worst();
-        if (beyondOnly_ && !BeyondTolerance(blockWorst))
+        if (beyondOnly_ && !BeyondTolerance(blockWorst)) // speed only: its verdicts are all "S"
             return;
-        if (batch_.size() == BatchSize && batch_.front() < Key{Severity(blockWorst), block.worstIndex()})
+        if (batch_.size() == BatchSize && batch_.front().first <= Severity(blockWorst)) // speed only
             return;
         block.forEach([&](std::size_t index, const Verdict& verdict) {
             const Key key{Severity(verdict), index};

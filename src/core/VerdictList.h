@@ -115,7 +115,6 @@ public:
     public:
         std::size_t first() const { return start_; }
         std::size_t size() const { return count_; }
-        std::size_t worstIndex() const { return start_ + worst_ - offset_; }
         Verdict worst() const { return Decode(*chunk_, worst_); }
         std::uint64_t firstRow() const { return Decode(*chunk_, offset_).row; }
         std::uint64_t lastRow() const { return Decode(*chunk_, offset_ + count_ - 1).row; }

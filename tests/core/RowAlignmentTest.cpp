@@ -2,6 +2,7 @@
 #include "core/Compare.h"
 #include "core/Navigation.h"
 #include "core/RowAlignment.h"
+#include "RowList.h"
 #include "core/ShuffledKeys.h"
 #include "core/StreamKeys.h"
 #include "core/TableReader.h"
@@ -377,6 +378,8 @@ TEST(RowAlignment, ComparingTheAlignedRows)
         EXPECT_EQ(stop->verdict.has_value(), step.verdict) << step.row << " " << step.direction;
         EXPECT_EQ(stop->wrapped, step.wrapped) << step.row << " " << step.direction;
     }
+    // Only the differing rows: the one-sided rows and the row of the verdict.
+    EXPECT_EQ(RowList(RowsWithDifferences(twice)), (std::vector<std::uint64_t>{1, 2, 3, 4}));
 }
 
 TEST(RowAlignment, KeyColumnsByNumberOrName)
