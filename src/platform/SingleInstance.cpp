@@ -98,12 +98,10 @@ bool SingleInstance::listen()
         return false;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(serverName_)) {
-        // Nobody answered before we got here, so the socket is a crashed copy's leftover.
-        QLocalServer::removeServer(serverName_);
-        if (!server_->listen(serverName_))
-            return false;
-    }
+    // With socket options the socket is made aside and renamed into place, so a crashed copy's
+    // leftover (nobody answered before we got here) is replaced.
+    if (!server_->listen(serverName_))
+        return false;
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });

@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using platform::SingleInstance;
 
 
@@ -23,6 +29,13 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
     const QString folder = runtime.toUtf8().size() + 27 <= 100 ? runtime : QStringLiteral("/tmp");
     EXPECT_TRUE(first.serverName().startsWith(folder + '/')) << first.serverName().toStdString();
     EXPECT_FALSE(SingleInstance(UniqueKey("hand-over")).anotherIsRunning()) << "nobody listens yet";
+    // The socket a crashed copy left behind is taken over.
+    const int leftover = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(first.serverName()).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(leftover, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(leftover);
     ASSERT_TRUE(first.listen());
     QSignalSpy requests(&first, &SingleInstance::activationRequested);
 
