@@ -20,9 +20,16 @@ constexpr std::size_t QueuedBatches = 4; // speed only
 template <class Hand>
 class BatchSink final : public CellSink {
 public:
-    BatchSink(std::unique_ptr<RowBatch> batch, Hand hand) : batch_(std::move(batch)), hand_(std::move(hand)) {}
+    BatchSink(std::unique_ptr<RowBatch> batch, Hand hand, const std::atomic<bool>& counting)
+        : batch_(std::move(batch)), hand_(std::move(hand)), counting_(counting)
+    {
+    }
     void addCell(std::string_view text) override
     {
+        if (counting_.load(std::memory_order_relaxed)) {
+            ++counted_;
+            return;
+        }
         const std::size_t start = batch_->bytes.size();
         batch_->bytes.append(text);
         batch_->cells.push_back({start, batch_->bytes.size()});
@@ -31,6 +38,11 @@ public:
     // copying cell by cell.
     void addLine(std::string_view line)
     {
+        if (counting_.load(std::memory_order_relaxed)) {
+            counted_ += CountTokens(line, ValueSeparators);
+            endRow();
+            return;
+        }
         const std::size_t start = batch_->bytes.size();
         batch_->bytes.append(line);
         auto& cells = batch_->cells;
@@ -43,7 +55,9 @@ public:
     void endRow() override
     {
         batch_->rowEnds.push_back(batch_->cells.size());
-        batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1));
+        // A counted row holds no cells: its values were only counted.
+        batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1) + counted_);
+        counted_ = 0;
         if (!stopped_ && batch_->full())
             stopped_ = !hand_(batch_);
     }
@@ -55,6 +69,8 @@ public:
 private:
     std::unique_ptr<RowBatch> batch_;
     Hand hand_;
+    const std::atomic<bool>& counting_;
+    std::size_t counted_ = 0;
     bool stopped_ = false;
 };
 
@@ -99,6 +115,7 @@ struct RowStream::Shared {
     std::vector<std::unique_ptr<RowBatch>> spare;
     bool done = false;     // the reader has handed over its last batch
     bool stopping = false; // the stream is going away
+    std::atomic<bool> counting{false}; // rows from now on are only counted (see countOnly)
     ReadFailure endFailure = ReadFailure::None;
     LineFault lineFault;
 
@@ -173,7 +190,7 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
             std::swap(fresh, batch);
             return shared.hand(std::move(fresh));
         };
-        BatchSink sink(shared.takeSpare(), hand);
+        BatchSink sink(shared.takeSpare(), hand, shared.counting);
         const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); }, fault);
         if (whole && !sink.empty())
             shared.hand(std::move(sink.batch()));
@@ -233,6 +250,13 @@ std::unique_ptr<RowBatch> RowStream::next()
             return batch;
         recycle(std::move(batch));
     }
+}
+
+void RowStream::countOnly()
+{
+    // Rows left out by keepOnly would take their counts with them.
+    if (!keep_)
+        shared_->counting = true;
 }
 
 void RowStream::keepOnly(std::function<bool(std::uint64_t row)> keep)

@@ -5,6 +5,7 @@
 
 #include "TableReader.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -70,6 +71,10 @@ public:
     // From now on next() hands over only the rows (counted from 0 at this call) for which keep
     // holds.
     void keepOnly(std::function<bool(std::uint64_t row)> keep);
+    // The rows read from now on (some of those already read too) come without their cells, with
+    // their values counted in maxValues: for reading on to the end only for the row count, the
+    // width and any fault further on. Nothing changes while keepOnly is in force.
+    void countOnly();
     // Whether next() would answer at once.
     bool ready();
     // A batch done with, to be filled again rather than allocated anew.

@@ -279,6 +279,11 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
             handOver(*done);
         outcome.decided = outcome.decided || decided();
         workers.decided = outcome.decided;
+        if (outcome.decided) {
+            // The rest is read for its rows, widths and faults only: no cell of it is kept.
+            file1.countOnly();
+            file2.countOnly();
+        }
     };
     std::uint64_t row = 0;
     for (;;) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -230,7 +231,8 @@ TEST(StreamCompare, HeldCellsSpillIntoTheTemporaryFolder)
 TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
 {
     // Whether a cell beyond the tolerance lies in the compared area, as the whole tables say;
-    // where one does early on, the rest is not compared, though it is still read.
+    // where one does early on, the rest is not compared, though it is still read: its rows and
+    // values counted.
     std::string narrow, wideAtTheEnd, wide;
     for (int r = 0; r < 20000; ++r) {
         narrow += "1\n";
@@ -244,14 +246,21 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
     CompareOptions tolerance;
     tolerance.precisionSame = true;
     tolerance.precisionLog = 3;
+    Pair widenedLate = Ragged(30000, 20000, 5, 5, 2);
+    widenedLate.text1 += "1 2 3 4 5 6 7 8 9\n";
+    Pair widenedLateCsv = widenedLate;
+    std::replace(widenedLateCsv.text1.begin(), widenedLateCsv.text1.end(), ' ', ',');
+    std::replace(widenedLateCsv.text2.begin(), widenedLateCsv.text2.end(), ' ', ',');
     struct Case {
         std::string what;
         Pair pair;
         CompareOptions options;
         bool early; // decided well before the end
+        TableFormat format = TableFormat::Plain;
     };
     const Case cases[] = {
-        {"differences everywhere", Ragged(30000, 20000, 5, 5, 2), {}, true},
+        {"differences everywhere, the last row wider", widenedLate, {}, true},
+        {"the same as CSV", widenedLateCsv, {}, true, TableFormat::Csv},
         {"only past the narrower width", {narrow, wide}, {}, false},
         {"past the width until the last row widens it", {wideAtTheEnd, wide}, {}, false},
         {"widened by a row past the other table's end", {widenedPastTheOther, wide}, {}, false},
@@ -261,15 +270,20 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const TempFile file1(c.pair.text1), file2(c.pair.text2);
-        RowStream stream1(file1.path()), stream2(file2.path());
+        RowStream stream1(file1.path(), c.format), stream2(file2.path(), c.format);
         const StreamComparison quick = CompareStreams(stream1, stream2, c.options, {}, true);
-        const Table table1 = *ReadTable(file1.path()).table, table2 = *ReadTable(file2.path()).table;
+        const Table table1 = *ReadTable(file1.path(), {}, c.format).table, table2 = *ReadTable(file2.path(), {}, c.format).table;
         const Figures whole = Summarize(CompareTables(table1, table2, c.options), table1, table2);
         EXPECT_EQ(quick.figures.beyondTolerance > 0, whole.beyondTolerance > 0);
         EXPECT_EQ(quick.decided, whole.beyondTolerance > 0);
         EXPECT_EQ(quick.figures.differing < whole.differing / 2, c.early) << quick.figures.differing << " of " << whole.differing;
         EXPECT_EQ(quick.rows1, table1.rowCount());
         EXPECT_EQ(quick.rows2, table2.rowCount());
+        EXPECT_EQ(std::pair(quick.values1, quick.values2), std::pair(table1.maxValueCount(), table2.maxValueCount()));
+        // The same with rows chosen (here every one), whose choice keeps the widths of the rows kept.
+        RowStream chosen1(file1.path(), c.format), chosen2(file2.path(), c.format);
+        chosen1.keepOnly([](std::uint64_t) { return true; });
+        EXPECT_EQ(CompareStreams(chosen1, chosen2, c.options, {}, true).values1, table1.maxValueCount());
         EXPECT_EQ(quick.failure1, ReadFailure::None);
     }
 }

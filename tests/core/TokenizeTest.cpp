@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace tallir;
 using Tokens = std::vector<std::string>;
 
@@ -28,6 +30,22 @@ TEST(Tokenize, SplitsAtSeparatorRunsAndKeepsQuotedStretches)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Tokenize(c.text, " \t,"), c.tokens) << c.text;
+    // Counted without cutting: as many as cut, in random texts of every length, with and
+    // without quotes, and with more separators than are tested eight bytes at a time.
+    std::mt19937 random(11);
+    // Among the bytes, those one bit from a separator ('!', '-', backspace), where a quick test
+    // for the separators' bytes might err.
+    const std::string plain("1x \t,, -!;:\x80\x08\xff"), quoted = plain + '"';
+    for (const SeparatorSet& separators : {ValueSeparators, SeparatorSet(" \t,;:\x80")})
+        for (int n = 0; n < 3000; ++n) {
+            const std::string& bytes = n % 3 ? quoted : plain;
+            std::string text(random() % 40, ' ');
+            for (char& c : text)
+                c = bytes[random() % bytes.size()];
+            std::size_t cut = 0;
+            ForEachToken(text, separators, [&](std::string_view) { ++cut; });
+            ASSERT_EQ(CountTokens(text, separators), cut) << text;
+        }
     EXPECT_EQ(Tokenize("a b,c", " "), (Tokens{"a", "b,c"})) << "only the given separators split";
     EXPECT_EQ(Tokenize("aXbxc", "X"), (Tokens{"a", "bxc"})) << "case counts";
 }
