@@ -113,8 +113,6 @@ public:
     // Up to 1,024 verdicts in a row of one chunk, and the first of the worst of them.
     class Block {
     public:
-        std::size_t first() const { return start_; }
-        std::size_t size() const { return count_; }
         Verdict worst() const { return Decode(*chunk_, worst_); }
         std::uint64_t firstRow() const { return Decode(*chunk_, offset_).row; }
         std::uint64_t lastRow() const { return Decode(*chunk_, offset_ + count_ - 1).row; }
