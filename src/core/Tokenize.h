@@ -69,12 +69,20 @@ private:
 // Space, TAB and comma: the separators of the input files.
 inline constexpr SeparatorSet ValueSeparators{" \t,"};
 
+// Eight bytes from p as one word, the first byte lowest whatever the machine.
+inline std::uint64_t LoadWord(const char* p)
+{
+    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return std::endian::native == std::endian::big ? __builtin_bswap64(word) : word;
+}
+
 // Calls emit(std::string_view) for every non-empty token of text, in order. The views point
 // into text. This one scan is shared by everything that tokenizes.
 template <class Emit>
 void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& emit)
 {
-    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
     bool quoted = false;
     std::size_t start = 0;
     const std::size_t n = text.size();
@@ -83,11 +91,7 @@ void ForEachToken(std::string_view text, const SeparatorSet& separators, Emit&& 
     while (i < n) {
         // Runs of ordinary bytes go eight at a time.
         while (i + 8 <= n) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            if (std::endian::native == std::endian::big)
-                word = __builtin_bswap64(word);
-            const std::uint64_t hits = separators.stops(word, quoted);
+            const std::uint64_t hits = separators.stops(LoadWord(p + i), quoted);
             if (hits == 0) {
                 i += 8;
                 continue;
@@ -124,11 +128,7 @@ inline std::size_t CountTokens(std::string_view text, const SeparatorSet& separa
     std::uint64_t afterSeparator = 0x80; // the start counts as a separator before the first byte
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (std::endian::native == std::endian::big)
-            word = __builtin_bswap64(word);
-        const std::uint64_t separator = separators.separatorBytes(word);
+        const std::uint64_t separator = separators.separatorBytes(LoadWord(text.data() + i));
         // One bit a byte at most: their sum by a multiplication (no population count instruction
         // is assumed of the processor).
         const std::uint64_t starts = ~separator & High & (separator << 8 | afterSeparator);

@@ -78,7 +78,7 @@ qint64 GridStore::shownRow(qint64 baseRow, bool nearest) const
         return qint64(before) + 1;
     if (!nearest || shown_->empty())
         return -1;
-    return before == shown_->size() ? qint64(shown_->size()) : qint64(before) + 1;
+    return qint64(std::min(before + 1, shown_->size()));
 }
 
 std::uint64_t GridStore::tableRow(qint64 row) const
