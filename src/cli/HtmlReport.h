@@ -2,9 +2,6 @@
 
 #include "DiffRun.h"
 
-// The most differing cells the page lists, the worst first.
-constexpr std::size_t HtmlCellLimit = 10000;
-
 // How the rows were paired, as the reports say it.
 std::string RowsPairing(const DiffOptions& options);
 

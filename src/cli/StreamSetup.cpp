@@ -113,7 +113,7 @@ StreamedCells::StreamedCells(const DiffOptions& options, tallir::Output* out, co
         };
     }
     if (!options.htmlPath.isEmpty()) {
-        details_.emplace(options.all, HtmlCellLimit);
+        details_.emplace(options.all, tallir::HtmlCellLimit);
         onCell_ = [this, keysOf, write = std::move(onCell_)](const tallir::StreamedCell& cell) {
             details_->add(cell, keysOf ? tallir::KeyText(keysOf(cell)) : std::string());
             if (write)

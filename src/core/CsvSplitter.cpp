@@ -40,7 +40,6 @@ bool CsvSplitter::feed(std::string_view bytes)
         if (!ending && ++recordBytes_ > limit_) {
             overlongLine_ = quoted_ ? quoteLine_ : recordLine_;
             overlongQuoted_ = quoted_;
-            field_.clear();
             return false;
         }
         if (quoteSeen_) {

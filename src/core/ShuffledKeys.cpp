@@ -175,9 +175,9 @@ ShuffledKeys PairShuffledKeys(RowStream& file1, RowStream& file2, const std::vec
 
     auto partners = std::make_unique<KeyPartners>(shuffled.rows1, shuffled.rows2);
     std::optional<ExternalSort> only1, only2;
-    if (oneSided) {
-        only1.emplace("rows in File 1 only", ByRow, memory / 4, RowOf);
-        only2.emplace("rows in File 2 only", ByRow, memory / 4, RowOf);
+    if (oneSided) { // (a sort's share of the memory decides only when it spills to disk)
+        only1.emplace("rows in File 1 only", ByRow, memory / 4, RowOf); // speed only
+        only2.emplace("rows in File 2 only", ByRow, memory / 4, RowOf); // speed only
     }
     MatchSortedKeys(
         sort1, sort2, shuffled.repeated1, shuffled.repeated2, [&](std::uint64_t row1, std::uint64_t row2) { partners->pair(row1, row2); },

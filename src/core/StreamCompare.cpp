@@ -253,8 +253,7 @@ StreamComparison CompareStreams(RowStream& file1, RowStream& file2, const Compar
             if (!certain && columns.widthsFinal)
                 continue;
             if (held.empty() && certain) {
-                if (onCell)
-                    onCell(cell);
+                onCell(cell); // (cells known to lie in the area are kept only for someone who takes them)
             } else {
                 held.add(cell, certain, partnerOf(cell.verdict.col));
             }

@@ -168,8 +168,6 @@ void Report::forEachOneSided(const OneSidedRow& each) const
 std::vector<std::string_view> Report::keys(bool file1, std::uint64_t tableRow) const
 {
     std::vector<std::string_view> values;
-    if (tableRow == NoRow)
-        return values;
     for (const std::uint64_t col : keyColumns)
         values.push_back(file1 ? table1.cell(tableRow, col) : table2.cell(tableRow, result.file2Column(col)));
     return values;

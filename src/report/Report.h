@@ -105,10 +105,11 @@ std::vector<std::pair<std::string, std::string>> OptionsInForce(const CompareOpt
                                                                 const std::string& rows, const std::vector<std::string>& names);
 
 // The page lists at most cellLimit differing cells, the worst first, and counts the rest.
-void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLimit = 10000);
+constexpr std::size_t HtmlCellLimit = 10000;
+void WriteHtmlReport(const Report& report, std::ostream& out, std::size_t cellLimit = HtmlCellLimit);
 // The same with the details gathered already (see HtmlDetails.h).
 struct HtmlDetails;
-void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostream& out, std::size_t cellLimit = 10000);
+void WriteHtmlReport(const Report& report, const HtmlDetails& details, std::ostream& out, std::size_t cellLimit = HtmlCellLimit);
 // A header line, then per differing cell in reading order: each file's line, column, name, the
 // key values, text 1, text 2, verdict, agreement, absolute and relative difference (the last
 // three empty for "D"); a row in one file only is a line of its own in its place, with the

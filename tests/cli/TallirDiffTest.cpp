@@ -718,9 +718,11 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
     for (const QStringList& refused : {QStringList{"--key-tol", "1e-9"}, {"--key", "1", "--key-tol", "-1"}, {"--key", "1", "--key-tol", "x"}})
         EXPECT_EQ(TallirDiff(refused + QStringList{a, b}).status, 2) << refused.join(' ').toStdString();
-    const Outcome beyond = TallirDiff({"--key", "3", a, b}); // both tables have 2 columns
-    EXPECT_EQ(beyond.status, 2);
-    EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables, of 2 columns at most")) << beyond.err.toStdString();
+    for (const QString& whole : {"--all", "--full"}) { // streamed, and read whole
+        const Outcome beyond = TallirDiff({"--key", "3", whole, a, b}); // both tables have 2 columns
+        EXPECT_EQ(beyond.status, 2);
+        EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables, of 2 columns at most")) << beyond.err.toStdString();
+    }
     EXPECT_EQ(TallirDiff({"--key", "2", a, same}).status, 0) << "the last column is a key";
     // Repeated keys and names are said in the text report and in JSON, never silently paired.
     const QString twice1 = folder.write("twice1.txt", "t x x\n0 1 1\n1 2 2\n1 3 3\n"), twice2 = folder.write("twice2.txt", "t x x\n1 2 2\n0 1 1\n");

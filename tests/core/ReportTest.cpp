@@ -160,6 +160,18 @@ TEST(Report, HtmlPageIsSelfContainedAndComplete)
     WriteHtmlReport(pair.report(), shortened, 2);
     EXPECT_EQ(Count(shortened.str(), "<tr class=\"cell\">"), 2u);
     EXPECT_NE(shortened.str().find("and 2 more differing cells."), std::string::npos);
+    // Unless told otherwise, the page lists ten thousand cells.
+    std::string ones, twos;
+    for (int r = 0; r < 10'002; ++r)
+        ones += "1\n", twos += "2\n";
+    const Table many1 = ParseTable(ones), many2 = ParseTable(twos);
+    const CompareResult many = CompareTables(many1, many2);
+    std::ostringstream manyOut;
+    WriteHtmlReport(Report{{}, {}, {}, {}, many, many1, many2, {}, [](std::uint64_t, std::uint64_t) { return std::string(); },
+                           [](std::uint64_t) { return std::string(); }},
+                    manyOut);
+    EXPECT_EQ(Count(manyOut.str(), "<tr class=\"cell\">"), 10'000u);
+    EXPECT_NE(manyOut.str().find("and 2 more differing cells."), std::string::npos);
 }
 
 TEST(Report, HtmlListsOneSidedRowsUpToTheLimit)

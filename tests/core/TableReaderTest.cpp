@@ -183,6 +183,13 @@ TEST(Table, EditsShadowTheStoreAndWidenRows)
     EXPECT_EQ(cursor.cell(0), "");
     EXPECT_EQ(cursor.cell(2), "");
     EXPECT_EQ(cursor.cell(3), "wide");
+    // Cutting rows off takes their edits with them, and keeps those before the cut.
+    table.truncateRows(1);
+    table.setCell(2, 0, "z");
+    EXPECT_EQ(table.cell(0, 1), "B");
+    EXPECT_EQ(table.cell(1, 3), "");
+    EXPECT_EQ(table.valueCount(1), 0u);
+    EXPECT_EQ(table.maxValueCount(), 2u);
 }
 
 TEST(Table, ReadInPlaceGivesWhatACopyGives)
