@@ -16,8 +16,11 @@ bool OpenStreams(const DiffOptions& options, StreamedInputs& inputs, tallir::Com
 {
     const std::string path1 = FileNameString(options.path1), path2 = FileNameString(options.path2);
     const auto format = options.csv ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
-    inputs.stream1 = std::make_unique<tallir::RowStream>(path1, format, options.maxLine);
-    inputs.stream2 = std::make_unique<tallir::RowStream>(path2, format, options.maxLine);
+    // Rows by position are cut into cells by the comparison's workers, and only where their lines
+    // differ; rows by key are cut as they are read, for their keys.
+    const bool wholeLines = options.keyList.isEmpty();
+    inputs.stream1 = std::make_unique<tallir::RowStream>(path1, format, options.maxLine, wholeLines);
+    inputs.stream2 = std::make_unique<tallir::RowStream>(path2, format, options.maxLine, wholeLines);
     for (auto [stream, path] : {std::pair{inputs.stream1.get(), &path1}, {inputs.stream2.get(), &path2}})
         if (stream->openFailure() != tallir::ReadFailure::None)
             outcome.errors.push_back(ReadError(*path, stream->openFailure()));

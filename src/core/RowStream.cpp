@@ -20,8 +20,8 @@ constexpr std::size_t QueuedBatches = 4; // speed only
 template <class Hand>
 class BatchSink final : public CellSink {
 public:
-    BatchSink(std::unique_ptr<RowBatch> batch, Hand hand, const std::atomic<bool>& counting)
-        : batch_(std::move(batch)), hand_(std::move(hand)), counting_(counting)
+    BatchSink(std::unique_ptr<RowBatch> batch, Hand hand, const std::atomic<bool>& counting, bool wholeLines)
+        : batch_(std::move(batch)), hand_(std::move(hand)), counting_(counting), wholeLines_(wholeLines)
     {
     }
     void addCell(std::string_view text) override
@@ -35,9 +35,10 @@ public:
         batch_->cells.push_back({start, batch_->bytes.size()});
     }
     // A line of the plain format: kept whole, its cells as spans of it, which costs less than
-    // copying cell by cell.
+    // copying cell by cell; or only its values counted, its cells cut when asked for.
     void addLine(std::string_view line)
     {
+        batch_->wholeLines = wholeLines_; // speed only: cells cut as read are the same cells
         if (counting_.load(std::memory_order_relaxed)) {
             counted_ += CountTokens(line, ValueSeparators);
             endRow();
@@ -45,6 +46,11 @@ public:
         }
         const std::size_t start = batch_->bytes.size();
         batch_->bytes.append(line);
+        if (batch_->wholeLines) {
+            batch_->lines.push_back({start, batch_->bytes.size()});
+            endRow(CountTokens(line, ValueSeparators));
+            return;
+        }
         auto& cells = batch_->cells;
         ForEachToken(line, ValueSeparators, [&](std::string_view value) {
             const std::size_t offset = start + std::size_t(value.data() - line.data());
@@ -52,11 +58,15 @@ public:
         });
         endRow();
     }
-    void endRow() override
+    void endRow() override { endRow(0); }
+    // values: those of a whole line.
+    void endRow(std::size_t values)
     {
-        batch_->rowEnds.push_back(batch_->cells.size());
+        RowBatch& batch = *batch_;
+        // (A row only counted has no line either: it is never compared.)
+        batch.rowEnds.push_back(batch.wholeLines ? batch.firstCell(batch.rows()) + values : batch.cells.size());
         // A counted row holds no cells: its values were only counted.
-        batch_->maxValues = std::max(batch_->maxValues, batch_->valueCount(batch_->rows() - 1) + counted_);
+        batch.maxValues = std::max(batch.maxValues, batch.valueCount(batch.rows() - 1) + counted_);
         counted_ = 0;
         if (!stopped_ && batch_->full())
             stopped_ = !hand_(batch_);
@@ -70,6 +80,7 @@ private:
     std::unique_ptr<RowBatch> batch_;
     Hand hand_;
     const std::atomic<bool>& counting_;
+    const bool wholeLines_;
     std::size_t counted_ = 0;
     bool stopped_ = false;
 };
@@ -82,6 +93,20 @@ void RowBatch::clear()
     cells.clear();
     rowEnds.clear();
     maxValues = 0;
+    lines.clear();
+}
+
+const RowBatch::Span* RowBatch::rowCells(std::size_t row, std::vector<Span>& scratch) const
+{
+    if (!wholeLines)
+        return cells.data() + firstCell(row);
+    scratch.clear();
+    const std::string_view line = text(lines[row]);
+    ForEachToken(line, ValueSeparators, [&](std::string_view value) {
+        const std::size_t offset = lines[row].start + std::size_t(value.data() - line.data());
+        scratch.push_back({offset, offset + value.size()});
+    });
+    return scratch.data();
 }
 
 bool RowBatch::full() const
@@ -97,13 +122,16 @@ void RowBatch::keepRows(const std::function<bool(std::size_t row)>& keep)
         const std::size_t end = rowEnds[row];
         if (!keep(row))
             continue;
-        // Moved down over the rows left out (never up: cell <= from).
-        std::copy(cells.begin() + std::ptrdiff_t(from), cells.begin() + std::ptrdiff_t(end), cells.begin() + std::ptrdiff_t(cell));
+        // Moved down over the rows left out (never up: cell <= from, kept <= row).
+        if (wholeLines)
+            lines[kept] = lines[row];
+        else
+            std::copy(cells.begin() + std::ptrdiff_t(from), cells.begin() + std::ptrdiff_t(end), cells.begin() + std::ptrdiff_t(cell));
         cell += end - from;
         maxValues = std::max(maxValues, end - from);
         rowEnds[kept++] = cell;
     }
-    cells.resize(cell);
+    cells.resize(cell); // (lines past the last row kept are left: they are never read)
     rowEnds.resize(kept);
 }
 
@@ -116,6 +144,7 @@ struct RowStream::Shared {
     bool done = false;     // the reader has handed over its last batch
     bool stopping = false; // the stream is going away
     std::atomic<bool> counting{false}; // rows from now on are only counted (see countOnly)
+    bool wholeLines = false; // rows are kept as lines (see the constructor)
     ReadFailure endFailure = ReadFailure::None;
     LineFault lineFault;
 
@@ -142,8 +171,10 @@ struct RowStream::Shared {
     }
 };
 
-RowStream::RowStream(const std::string& path, TableFormat format, std::uint64_t lineLimit) : shared_(std::make_unique<Shared>())
+RowStream::RowStream(const std::string& path, TableFormat format, std::uint64_t lineLimit, bool wholeLines)
+    : shared_(std::make_unique<Shared>())
 {
+    shared_->wholeLines = wholeLines;
     start(shared_->input.open(path), format, lineLimit);
 }
 
@@ -190,7 +221,7 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
             std::swap(fresh, batch);
             return shared.hand(std::move(fresh));
         };
-        BatchSink sink(shared.takeSpare(), hand, shared.counting);
+        BatchSink sink(shared.takeSpare(), hand, shared.counting, shared.wholeLines);
         const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); }, fault);
         if (whole && !sink.empty())
             shared.hand(std::move(sink.batch()));

@@ -24,20 +24,30 @@ struct RowBatch {
         std::size_t start, end;
     };
     std::string bytes;                  // the rows' lines (or cell texts) back to back
-    std::vector<Span> cells;            // per cell, where its text lies in bytes
-    std::vector<std::size_t> rowEnds;   // per row, the index past its last cell
+    std::vector<Span> cells;            // per cell, where its text lies in bytes (none in whole lines)
+    std::vector<std::size_t> rowEnds;   // per row, the values of the rows up to it and of it
     std::size_t maxValues = 0;          // the most values of any of its rows
+    // Rows kept as whole lines (see RowStream): per row, its line in bytes (none for rows only
+    // counted); its cells are cut only when asked for.
+    bool wholeLines = false;
+    std::vector<Span> lines;
 
     std::size_t rows() const { return rowEnds.size(); }
     std::size_t firstCell(std::size_t row) const { return row == 0 ? 0 : rowEnds[row - 1]; }
     std::size_t valueCount(std::size_t row) const { return rowEnds[row] - firstCell(row); }
+    std::string_view text(Span span) const { return std::string_view(bytes.data() + span.start, span.end - span.start); }
+    // The spans of a row's cells, valueCount(row) of them: cut into scratch from a whole line.
+    const Span* rowCells(std::size_t row, std::vector<Span>& scratch) const;
     // A cell of a row; empty beyond its last value.
     std::string_view cell(std::size_t row, std::size_t col) const
     {
         if (col >= valueCount(row))
             return {};
-        const Span span = cells[firstCell(row) + col];
-        return std::string_view(bytes.data() + span.start, span.end - span.start);
+        if (wholeLines) {
+            std::vector<Span> scratch;
+            return text(rowCells(row, scratch)[col]);
+        }
+        return text(cells[firstCell(row) + col]);
     }
     void clear();
     // Holds as many rows as a batch takes.
@@ -49,7 +59,11 @@ struct RowBatch {
 class RowStream {
 public:
     // Opens the input (see InputFile: a file, "-", a pipe, .gz, .zst) and starts reading it.
-    RowStream(const std::string& path, TableFormat format = TableFormat::Plain, std::uint64_t lineLimit = DefaultLineLimit);
+    // wholeLines: rows of the plain format are kept as whole lines with their values counted,
+    // their cells cut only when asked for (for a comparison that passes over lines of the same
+    // bytes); other formats keep their cells.
+    RowStream(const std::string& path, TableFormat format = TableFormat::Plain, std::uint64_t lineLimit = DefaultLineLimit,
+              bool wholeLines = false);
     // Rows from elsewhere: fill adds rows to an empty batch until it is full and says whether
     // more follow. A failure it throws ends the rows (CannotRead, or OutOfMemory).
     using Fill = std::function<bool(RowBatch& batch)>;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace tallir {
 
@@ -43,12 +44,30 @@ struct Slice {
 constexpr std::size_t SliceRows = 1024; // speed only
 constexpr std::size_t SlicesPerWorker = 4; // speed only
 
+// The cells of a row of a batch, cut from its line where it was kept whole.
+class RowCells {
+public:
+    void of(const RowBatch& batch, std::size_t row)
+    {
+        batch_ = &batch;
+        spans_ = batch.rowCells(row, scratch_);
+        count_ = batch.valueCount(row);
+    }
+    std::string_view operator[](std::uint64_t col) const { return col < count_ ? batch_->text(spans_[col]) : std::string_view(); }
+
+private:
+    const RowBatch* batch_ = nullptr;
+    const RowBatch::Span* spans_ = nullptr;
+    std::size_t count_ = 0;
+    std::vector<RowBatch::Span> scratch_;
+};
+
 // Compares a cell of File 1's row with its partner in File 2's.
 inline void CompareCell(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, bool keepCells, std::size_t i,
-                        std::uint64_t c, std::uint64_t partner)
+                        const RowCells& row1, const RowCells& row2, std::uint64_t c, std::uint64_t partner)
 {
-    const std::string_view a = slice.batch1->cell(slice.row1 + i, c);
-    const std::string_view b = slice.batch2->cell(slice.row2 + i, partner);
+    const std::string_view a = row1[c];
+    const std::string_view b = row2[partner];
     if (SameText(a, b) || ignored.contains(c))
         return;
     CellValues values;
@@ -66,20 +85,28 @@ inline void CompareCell(Slice& slice, const CompareOptions& options, const Colum
 void CompareSlice(Slice& slice, const CompareOptions& options, const ColumnSet& ignored, const ColumnPairs* pairs,
                   bool keepCells, const std::atomic<bool>& decided)
 {
+    const RowBatch &batch1 = *slice.batch1, &batch2 = *slice.batch2;
+    RowCells row1, row2;
     for (std::size_t i = 0; i < slice.rows && !decided.load(std::memory_order_relaxed); ++i) {
-        const std::size_t count1 = slice.batch1->valueCount(slice.row1 + i), count2 = slice.batch2->valueCount(slice.row2 + i);
+        const std::size_t count1 = batch1.valueCount(slice.row1 + i), count2 = batch2.valueCount(slice.row2 + i);
+        // Lines of the same bytes hold the same texts in the same columns: nothing to compare.
+        if (!pairs && batch1.wholeLines && batch2.wholeLines
+            && SameText(batch1.text(batch1.lines[slice.row1 + i]), batch2.text(batch2.lines[slice.row2 + i])))
+            continue;
+        row1.of(batch1, slice.row1 + i);
+        row2.of(batch2, slice.row2 + i);
         if (!pairs) {
             for (std::size_t c = 0; c < std::max(count1, count2); ++c)
-                CompareCell(slice, options, ignored, keepCells, i, c, c);
+                CompareCell(slice, options, ignored, keepCells, i, row1, row2, c, c);
             continue;
         }
         // By names: every named column, then those beyond the names line while either side has
         // a value (their partners lie further right in turn).
         std::uint64_t c = 0;
         for (; c < pairs->named1(); ++c)
-            CompareCell(slice, options, ignored, keepCells, i, c, pairs->partner(c));
+            CompareCell(slice, options, ignored, keepCells, i, row1, row2, c, pairs->partner(c));
         for (; c < count1 || pairs->partner(c) < count2; ++c)
-            CompareCell(slice, options, ignored, keepCells, i, c, pairs->partner(c));
+            CompareCell(slice, options, ignored, keepCells, i, row1, row2, c, pairs->partner(c));
     }
 }
 

@@ -570,43 +570,6 @@ TEST(Compare, ColumnsMatchedByName)
     EXPECT_EQ(ParseTable("a,\"b, c\"\n1,2\n", TableFormat::Csv, true).names(), (Names{"a", "b, c"}));
 }
 
-TEST(Navigation, WorstWalkFollowsTheWorstOrderRoundAndRound)
-{
-    // More verdicts than one pass gathers, with many equal agreements and some "D" and "S".
-    std::string text1, text2;
-    for (int r = 0; r < 3000; ++r) {
-        text1 += "1 2 3 4\n";
-        text2 += std::to_string(1 + (r % 7) * 0.1) + (r % 11 ? " 2.000001" : " x") + " 3 " + std::to_string(4 + (r % 5) * 1e-9) + "\n";
-    }
-    CompareOptions rule;
-    rule.precisionSame = true;
-    rule.precisionLog = 8;
-    const auto result = CompareTables(ParseTable(text1), ParseTable(text2), rule);
-    ASSERT_GT(result.differing(), 5000u);
-    for (const bool beyondOnly : {false, true}) {
-        // The order worked out here: every index, "D" first, "S" last (or left out), stable.
-        std::vector<std::size_t> order;
-        for (std::size_t i = 0; i < result.verdicts.size(); ++i)
-            if (!beyondOnly || result.verdicts[i].kind != VerdictKind::Same)
-                order.push_back(i);
-        const auto rank = [&](std::size_t i) {
-            const Verdict v = result.verdicts[i];
-            return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
-        };
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
-        WorstWalk walk(result, beyondOnly);
-        for (int round = 0; round < 2; ++round)
-            for (std::size_t i = 0; i < order.size(); ++i) {
-                const auto step = walk.next();
-                ASSERT_TRUE(step);
-                ASSERT_EQ(step->index, order[i]) << i;
-                ASSERT_EQ(step->wrapped, round == 1 && i == 0) << i;
-            }
-    }
-    const auto none = CompareTables(ParseTable("1"), ParseTable("1"));
-    EXPECT_FALSE(WorstWalk(none, false).next());
-}
-
 TEST(Navigation, WorstPerBandForAnOverview)
 {
     // Ten rows: row 1 differs by a little, row 2 in text, row 7 regarded as the same.
@@ -635,36 +598,6 @@ TEST(Navigation, WorstPerBandForAnOverview)
     const auto fine = WorstPerBand(result, 40);
     EXPECT_TRUE(fine[4] && fine[8] && fine[28]);
     EXPECT_EQ(std::count_if(fine.begin(), fine.end(), [](const auto& band) { return band.has_value(); }), 3);
-
-    // Many rows with equally bad cells: each band holds its first worst, whatever the band count.
-    std::mt19937 random(3);
-    std::string many1, many2;
-    const char* seconds[] = {"1.001", "1.01", "1.0000000001", "x", "1"};
-    for (int r = 0; r < 997; ++r) {
-        many1 += "1 1 1\n";
-        for (int c = 0; c < 3; ++c)
-            many2 += std::string(seconds[random() % (r % 50 == 0 ? 5 : 3) + (r % 50 == 0 ? 0 : 2)]) + (c < 2 ? " " : "\n");
-    }
-    const auto big = CompareTables(ParseTable(many1), ParseTable(many2), rule);
-    const auto severity = [](const Verdict& v) {
-        return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
-    };
-    for (const std::size_t count : {1u, 7u, 100u, 996u, 997u, 2000u}) {
-        std::vector<std::optional<Verdict>> want(count);
-        for (const Verdict v : big.verdicts) {
-            auto& band = want[v.row * count / big.comparedRows];
-            if (!band || severity(v) < severity(*band))
-                band = v;
-        }
-        const auto got = WorstPerBand(big, count);
-        for (std::size_t b = 0; b < count; ++b) {
-            ASSERT_EQ(bool(got[b]), bool(want[b])) << count << " bands, band " << b;
-            if (want[b]) {
-                EXPECT_EQ(got[b]->row, want[b]->row) << count << " bands, band " << b;
-                EXPECT_EQ(got[b]->col, want[b]->col) << count << " bands, band " << b;
-            }
-        }
-    }
 }
 
 TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)

@@ -77,7 +77,9 @@ void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, con
 {
     SCOPED_TRACE(what);
     const TempFile file1(pair.text1), file2(pair.text2);
-    RowStream stream1(file1.path()), stream2(file2.path());
+    // Rows kept as whole lines, cut only where they differ; counted below from rows cut as read.
+    RowStream stream1(file1.path(), TableFormat::Plain, DefaultLineLimit, true);
+    RowStream stream2(file2.path(), TableFormat::Plain, DefaultLineLimit, true);
     std::vector<Seen> seen;
     const StreamComparison streamed = CompareStreams(stream1, stream2, options, [&](const StreamedCell& cell) {
         seen.push_back({cell.verdict, std::string(cell.text1), std::string(cell.text2)});
@@ -162,6 +164,21 @@ TEST(StreamCompare, SaysHowReadingEnded)
     const StreamComparison outcome = CompareStreams(present, damaged, {}, [](const StreamedCell&) {});
     EXPECT_EQ(outcome.failure1, ReadFailure::None);
     EXPECT_EQ(outcome.failure2, ReadFailure::Damaged);
+}
+
+TEST(RowStream, RowsCutAsReadOrKeptAsLinesGiveTheSameCells)
+{
+    const TempFile file("t x\n1 2 3\n4\n5\t6\n");
+    for (const bool wholeLines : {false, true}) {
+        RowStream stream(file.path(), TableFormat::Plain, DefaultLineLimit, wholeLines);
+        EXPECT_EQ(stream.takeFirstRow(), (std::vector<std::string>{"t", "x"}));
+        stream.keepOnly([](std::uint64_t row) { return row != 1; });
+        const auto batch = stream.next();
+        ASSERT_TRUE(batch && batch->rows() == 2);
+        EXPECT_EQ((std::vector{batch->cell(0, 0), batch->cell(0, 2), batch->cell(1, 1), batch->cell(1, 2)}),
+                  (std::vector<std::string_view>{"1", "3", "6", ""}));
+        EXPECT_EQ(batch->maxValues, 3u);
+    }
 }
 
 TEST(StreamCompare, WaitingCellsGoAsSoonAsTheWidthIsKnown)
@@ -270,7 +287,7 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const TempFile file1(c.pair.text1), file2(c.pair.text2);
-        RowStream stream1(file1.path(), c.format), stream2(file2.path(), c.format);
+        RowStream stream1(file1.path(), c.format, DefaultLineLimit, true), stream2(file2.path(), c.format, DefaultLineLimit, true);
         const StreamComparison quick = CompareStreams(stream1, stream2, c.options, {}, true);
         const Table table1 = *ReadTable(file1.path(), {}, c.format).table, table2 = *ReadTable(file2.path(), {}, c.format).table;
         const Figures whole = Summarize(CompareTables(table1, table2, c.options), table1, table2);
@@ -281,7 +298,7 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
         EXPECT_EQ(quick.rows2, table2.rowCount());
         EXPECT_EQ(std::pair(quick.values1, quick.values2), std::pair(table1.maxValueCount(), table2.maxValueCount()));
         // The same with rows chosen (here every one), whose choice keeps the widths of the rows kept.
-        RowStream chosen1(file1.path(), c.format), chosen2(file2.path(), c.format);
+        RowStream chosen1(file1.path(), c.format, DefaultLineLimit, true), chosen2(file2.path(), c.format);
         chosen1.keepOnly([](std::uint64_t) { return true; });
         EXPECT_EQ(CompareStreams(chosen1, chosen2, c.options, {}, true).values1, table1.maxValueCount());
         EXPECT_EQ(quick.failure1, ReadFailure::None);

@@ -72,6 +72,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         {0, 300'000, 90'000, 1, true},
         {8, 8, 200'000, 3, true, true},
         {8, 8, 100'000, 1, false, true},
+        {8, 8, 3'000, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands);
@@ -161,9 +162,14 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
                 if (!beyondOnly || want[k].kind != VerdictKind::Same)
                     order.push_back(k);
             std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(want[a]) < rank(want[b]); });
+            // Round and round: the worst again after the last, said to have wrapped.
             tallir::WorstWalk walk(result, beyondOnly);
-            for (std::size_t k = 0; k < std::min<std::size_t>(order.size(), 9000); ++k)
-                ASSERT_EQ(walk.next()->index, order[k]) << k;
+            for (std::size_t k = 0; k < std::min<std::size_t>(order.size(), 9000) + (order.size() < 9000); ++k) {
+                const auto step = walk.next();
+                ASSERT_EQ(step.has_value(), !order.empty());
+                if (step)
+                    ASSERT_EQ(std::pair(step->index, step->wrapped), std::pair(order[k % order.size()], k == order.size())) << k;
+            }
         }
     }
 }
