@@ -141,12 +141,13 @@ TEST(Report, HtmlPageIsSelfContainedAndComplete)
     EXPECT_NE(page.find("x&lt;z"), std::string::npos);
     EXPECT_EQ(page.find("x<z"), std::string::npos);
     EXPECT_NE(page.find("a.txt != b &amp; c.txt\nat 4 cells\nin smaller rows and cols."), std::string::npos);
-    // Bytes that are no UTF-8 and control characters as U+FFFD; valid UTF-8 as it is.
+    // Bytes that are no UTF-8 (a surrogate, beyond U+10FFFF, too long a form) and control
+    // characters as U+FFFD; valid UTF-8 as it is.
     Report odd = pair.report();
-    odd.file2.path = std::string("b\xFFq\0z\x01\xC3\xA9\xE2\x82.\xF0\x9F\x98\x80txt", 18);
+    odd.file2.path = std::string("b\xFFq\0z\x01\xC3\xA9\xE2\x82.\xF0\x9F\x98\x80\xED\xA0\x80\xF4\x90\x80\x80\xE0\x80\xAFtxt", 28);
     std::ostringstream oddOut;
     WriteHtmlReport(odd, oddOut);
-    EXPECT_NE(oddOut.str().find("<h1>Comparison of a.txt and b\uFFFDq\uFFFDz\uFFFD\u00E9\uFFFD\uFFFD.\U0001F600txt</h1>"), std::string::npos);
+    EXPECT_NE(oddOut.str().find("<h1>Comparison of a.txt and b\uFFFDq\uFFFDz\uFFFD\u00E9\uFFFD\uFFFD.\U0001F600\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDtxt</h1>"), std::string::npos);
     // The worst first: the "D" cells, then the lowest agreement.
     const std::regex cell("<tr class=\"cell\"><td>(R\\d+ C\\d+)</td>");
     std::vector<std::string> order;
