@@ -155,52 +155,67 @@ RowSet RowsWithDifferences(const CompareResult& result, bool beyondOnly)
 
 WorstWalk::WorstWalk(const CompareResult& result, bool beyondOnly) : result_(&result), beyondOnly_(beyondOnly) {}
 
-void WorstWalk::refill()
+namespace {
+
+// For a heap whose top is the least key.
+constexpr auto Later = [](const auto& a, const auto& b) { return b.key < a.key; };
+
+} // namespace
+
+WorstWalk::Key WorstWalk::keyOf(std::uint32_t block, std::uint32_t at) const
 {
-    constexpr std::size_t BatchSize = 4096;
-    batch_.clear();
-    at_ = 0;
-    // The BatchSize smallest keys after the last one, kept in a heap whose top is the largest.
-    // Blocks come in reading order, so once the heap is full a block whose worst is no better than
-    // the top has none to give.
-    result_->verdicts.forEachBlock([&](const VerdictList::Block& block) {
-        const Verdict blockWorst = block.worst();
-        if (beyondOnly_ && !BeyondTolerance(blockWorst)) // speed only: its verdicts are all "S"
-            return;
-        if (batch_.size() == BatchSize && batch_.front().first <= Severity(blockWorst)) // speed only
-            return;
-        block.forEach([&](std::size_t index, const Verdict& verdict) {
-            const Key key{Severity(verdict), index};
-            if ((beyondOnly_ && !BeyondTolerance(verdict)) || (last_ && !(*last_ < key)))
-                return;
-            if (batch_.size() < BatchSize) {
-                batch_.push_back(key);
-                std::push_heap(batch_.begin(), batch_.end());
-            } else if (key < batch_.front()) {
-                std::pop_heap(batch_.begin(), batch_.end());
-                batch_.back() = key;
-                std::push_heap(batch_.begin(), batch_.end());
-            }
+    const VerdictList::Block& b = blocks_[block];
+    const std::size_t offset = order_[block][at];
+    return {Severity(b.at(offset)), b.firstIndex() + offset};
+}
+
+void WorstWalk::begin()
+{
+    if (!started_) {
+        result_->verdicts.forEachBlock([&](const VerdictList::Block& block) {
+            if (!beyondOnly_ || BeyondTolerance(block.worst())) // speed only: a block whose worst is "S" holds only "S"
+                blocks_.push_back(block);
         });
-    });
-    std::sort_heap(batch_.begin(), batch_.end());
+        order_.resize(blocks_.size());
+        started_ = true;
+    }
+    // Every block by its worst, which comes first in its order.
+    heap_.clear();
+    for (std::uint32_t b = 0; b < blocks_.size(); ++b)
+        heap_.push_back({Key{Severity(blocks_[b].worst()), blocks_[b].worstIndex()}, b, 0});
+    std::make_heap(heap_.begin(), heap_.end(), Later);
 }
 
 std::optional<Step> WorstWalk::next()
 {
     bool wrapped = false;
-    if (at_ == batch_.size()) {
-        refill();
-        if (batch_.empty() && last_) {
-            last_.reset();
-            refill();
-            wrapped = true;
-        }
-        if (batch_.empty())
+    if (!started_ || heap_.empty()) {
+        wrapped = started_;
+        begin();
+        if (heap_.empty())
             return std::nullopt;
     }
-    last_ = batch_[at_++];
-    return Step{last_->second, wrapped};
+    std::pop_heap(heap_.begin(), heap_.end(), Later);
+    Cursor cursor = heap_.back();
+    heap_.pop_back();
+    const VerdictList::Block& block = blocks_[cursor.block];
+    std::vector<std::uint16_t>& order = order_[cursor.block];
+    if (order.empty()) {
+        // The block's order, its worst first: it comes to be asked for only once its worst is
+        // the worst left.
+        order.resize(block.count());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = std::uint16_t(i);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint16_t a, std::uint16_t b) { return Severity(block.at(a)) < Severity(block.at(b)); });
+    }
+    const Step step{cursor.key.second, wrapped};
+    if (++cursor.at < order.size() && (!beyondOnly_ || BeyondTolerance(block.at(order[cursor.at])))) {
+        cursor.key = keyOf(cursor.block, cursor.at);
+        heap_.push_back(cursor);
+        std::push_heap(heap_.begin(), heap_.end(), Later);
+    }
+    return step;
 }
 
 } // namespace tallir

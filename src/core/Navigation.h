@@ -56,9 +56,8 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
 
 // The verdicts walked from the worst on and round again: "D" first, then digits from the lowest
 // agreement, then "S" (left out with beyondOnly); equal ones in reading order. No order of every
-// verdict is kept: each pass over the verdicts finds the next few thousand (see Severity),
-// passing over the blocks that cannot hold one of them.
-
+// verdict is kept: each block of verdicts (see VerdictList::Block) takes part by its next worst,
+// and is put in order (two bytes a verdict) only once the walk reaches it.
 class WorstWalk {
 public:
     WorstWalk(const CompareResult& result, bool beyondOnly);
@@ -68,13 +67,20 @@ public:
 
 private:
     using Key = std::pair<double, std::size_t>; // severity, then reading order
-    void refill();
+    struct Cursor {
+        Key key;             // of the block's next verdict
+        std::uint32_t block;
+        std::uint32_t at;    // its place in the block's order
+    };
+    void begin();
+    Key keyOf(std::uint32_t block, std::uint32_t at) const;
 
     const CompareResult* result_;
     bool beyondOnly_;
-    std::optional<Key> last_; // the last one handed over
-    std::vector<Key> batch_;  // the next ones, worst first
-    std::size_t at_ = 0;
+    bool started_ = false;
+    std::vector<VerdictList::Block> blocks_;           // in reading order
+    std::vector<std::vector<std::uint16_t>> order_;    // per block, its verdicts worst first, once reached
+    std::vector<Cursor> heap_;                         // per block not yet done, its next verdict; the worst on top
 };
 
 } // namespace tallir

@@ -114,6 +114,11 @@ public:
     class Block {
     public:
         Verdict worst() const { return Decode(*chunk_, worst_); }
+        std::size_t worstIndex() const { return start_ + (worst_ - offset_); }
+        std::size_t firstIndex() const { return start_; }
+        std::size_t count() const { return count_; }
+        // Its i-th verdict.
+        Verdict at(std::size_t i) const { return Decode(*chunk_, offset_ + i); }
         std::uint64_t firstRow() const { return Decode(*chunk_, offset_).row; }
         std::uint64_t lastRow() const { return Decode(*chunk_, offset_ + count_ - 1).row; }
         // Calls visit(index, Verdict) for each of its verdicts in order.
