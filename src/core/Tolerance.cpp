@@ -34,21 +34,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator)
 
 } // namespace
 
-Tolerance ToleranceIn(std::uint64_t column, std::optional<double> absolute, std::optional<double> relative,
-                      const std::vector<ColumnTolerance>& columns)
-{
-    Tolerance tolerance{absolute, relative};
-    for (const ColumnTolerance& own : columns) {
-        if (own.column != column)
-            continue;
-        if (own.absolute)
-            tolerance.absolute = own.absolute;
-        if (own.relative)
-            tolerance.relative = own.relative;
-    }
-    return tolerance;
-}
-
 double ReferenceOf(double x1, double x2, RelativeTo to)
 {
     switch (to) {

@@ -27,8 +27,21 @@ struct Tolerance {
     std::optional<double> absolute;
     std::optional<double> relative;
 };
-Tolerance ToleranceIn(std::uint64_t column, std::optional<double> absolute, std::optional<double> relative,
-                      const std::vector<ColumnTolerance>& columns);
+// (Inline: it is asked for every pair of numbers compared.)
+inline Tolerance ToleranceIn(std::uint64_t column, std::optional<double> absolute, std::optional<double> relative,
+                             const std::vector<ColumnTolerance>& columns)
+{
+    Tolerance tolerance{absolute, relative};
+    for (const ColumnTolerance& own : columns) {
+        if (own.column != column)
+            continue;
+        if (own.absolute)
+            tolerance.absolute = own.absolute;
+        if (own.relative)
+            tolerance.relative = own.relative;
+    }
+    return tolerance;
+}
 
 // The number a relative tolerance is a share of, for two finite numbers.
 double ReferenceOf(double x1, double x2, RelativeTo to);
