@@ -107,6 +107,19 @@ MappedFile::~MappedFile()
     s.used.store(false, std::memory_order_release);
 }
 
+void MappedFile::adviseSequential() const
+{
+    madvise(const_cast<char*>(data_), std::size_t(size_), MADV_SEQUENTIAL);
+}
+
+void MappedFile::release(std::uint64_t begin, std::uint64_t end) const
+{
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(data_) + begin + PageSize - 1) & ~(PageSize - 1);
+    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(data_) + end) & ~(PageSize - 1);
+    if (first < last)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 bool MappedFile::cut() const
 {
     return Slots[std::size_t(slot_)].cut.load(std::memory_order_acquire);

@@ -24,6 +24,11 @@ public:
     const char* data() const { return data_; }
     std::uint64_t size() const { return size_; }
     std::string_view bytes() const { return {data_, std::size_t(size_)}; }
+    // The bytes will be read from start to end (the kernel reads ahead).
+    void adviseSequential() const;
+    // The bytes from begin to end will not be read again: the whole pages among them are let go
+    // of (the file's own pages stay in the page cache).
+    void release(std::uint64_t begin, std::uint64_t end) const;
     // A page was found missing (the file is shorter than when it was mapped).
     bool cut() const;
     // The file's bytes are no longer those mapped: cut, or written to since (its size or

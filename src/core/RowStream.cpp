@@ -222,10 +222,26 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
             return shared.hand(std::move(fresh));
         };
         BatchSink sink(shared.takeSpare(), hand, shared.counting, shared.wholeLines);
-        const bool whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); }, fault);
-        if (whole && !sink.empty())
+        bool whole, cut = false;
+        if (const auto mapping = shared.input.map()) {
+            // Read in place, without a copy into a buffer; the pages read are let go of as the
+            // reading passes them (every line is copied into its batch). A file cut short
+            // meanwhile reads as zeros past its end: what was read of it is no table.
+            mapping->adviseSequential();
+            std::uint64_t passed = 0;
+            whole = SplitBytes(mapping->bytes(), format, sink, [&] {
+                const std::uint64_t from = passed;
+                passed += std::min<std::uint64_t>(SourceBlockSize, mapping->size() - passed);
+                mapping->release(from, passed); // speed only
+                return !sink.stopped() && !mapping->cut();
+            }, fault);
+            cut = mapping->cut();
+        } else {
+            whole = SplitSource(shared.input.source(), format, sink, [&] { return !sink.stopped(); }, fault);
+        }
+        if (whole && !cut && !sink.empty())
             shared.hand(std::move(sink.batch()));
-        failure = whole ? shared.input.finish() : fault.line ? ReadFailure::LineTooLong : ReadFailure::Cancelled;
+        failure = cut ? ReadFailure::Changed : whole ? shared.input.finish() : fault.line ? ReadFailure::LineTooLong : ReadFailure::Cancelled;
     } catch (const std::bad_alloc&) {
         failure = ReadFailure::OutOfMemory;
     }

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 #include <thread>
@@ -178,6 +180,31 @@ TEST(RowStream, RowsCutAsReadOrKeptAsLinesGiveTheSameCells)
         EXPECT_EQ((std::vector{batch->cell(0, 0), batch->cell(0, 2), batch->cell(1, 1), batch->cell(1, 2)}),
                   (std::vector<std::string_view>{"1", "3", "6", ""}));
         EXPECT_EQ(batch->maxValues, 3u);
+    }
+}
+
+TEST(RowStream, AFileChangedWhileReadIsNoTable)
+{
+    // The reader waits once a few batches are ready: the file changes while most is unread.
+    std::string big;
+    for (int i = 0; i < 400000; ++i)
+        big += "1.5 2.5 3.5\n";
+    const std::pair<const char*, std::function<void(const std::string&)>> changes[] = {
+        {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
+        {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "4 5 6\n"; }},
+        {"replaced", [](const std::string& path) {
+             std::ofstream(path + ".new") << "7 8\n";
+             std::filesystem::rename(path + ".new", path);
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        const TempFile file(big);
+        RowStream stream(file.path());
+        ASSERT_TRUE(stream.next()) << what;
+        change(file.path());
+        while (auto batch = stream.next())
+            stream.recycle(std::move(batch));
+        EXPECT_EQ(stream.endFailure(), ReadFailure::Changed) << what;
     }
 }
 
