@@ -11,7 +11,9 @@ The faults: a comparison flipped or loosened, == and != exchanged, a condition d
 of && or ||, or a whole if), an off-by-one (a number one more or less, + 1 gone), a call
 removed, the two arguments of a call swapped, true and false exchanged, a constant changed. Each
 is tried in a copy of the tree (a git worktree under $TMPDIR with a build of its own, made once
-and kept for later runs), so the working tree is never touched. A fault that does not compile
+and kept for later runs, with the standard library's bounds checks on, so that a fault reading
+past a container's end stops its test), so the working tree is never touched. Lines inside a raw
+string literal of several lines are text, not code, and are left alone. A fault that does not compile
 is not counted, nor is a line whose only effect is speed (reserving memory, advice to the
 kernel, or a line whose comment says "speed only", such as the size of a batch). Faults judged
 equivalent by hand (they change no output: a hash's constant, a bound checked again further on)
