@@ -497,9 +497,13 @@ TEST(TallirDiff, InputsFromAnywhere)
             EXPECT_TRUE(run.out.startsWith("R2 C2\t4\t5\t")) << c.command.toStdString() << run.out.toStdString();
         }
     }
-    // A gzip file cut short, a zstd frame damaged: a clear message, status 2, nothing reported.
-    ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz && cp b.txt.zst bad.zst && printf '\\377' | dd of=bad.zst bs=1 seek=5 conv=notrunc").status, 0);
-    for (const char* damaged : {"cut.gz", "bad.zst"}) {
+    // A gzip file cut short, a zstd frame damaged, a gzip file whose check sum is wrong (its last
+    // line, without its end, differs): a clear message, status 2, nothing reported.
+    ASSERT_EQ(shell("head -c 20 b.txt.gz > cut.gz && cp b.txt.zst bad.zst && printf '\\377' | dd of=bad.zst bs=1 seek=5 conv=notrunc"
+                    " && printf '1 2\\n3 5' | gzip > sum.gz && printf '\\0\\0\\0\\0' | dd of=sum.gz bs=1 seek=$(($(stat -c %s sum.gz) - 8)) conv=notrunc")
+                  .status,
+              0);
+    for (const char* damaged : {"cut.gz", "bad.zst", "sum.gz"}) {
         const Outcome cut = shell(diff + "a.txt " + damaged);
         EXPECT_EQ(cut.status, 2) << damaged;
         EXPECT_TRUE(cut.err.startsWith(QStringLiteral("tallir-diff: Can't read %1: the compressed data is cut short or damaged.").arg(damaged)))
