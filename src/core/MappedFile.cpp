@@ -1,5 +1,6 @@
 #include "MappedFile.h"
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <mutex>
@@ -114,6 +115,7 @@ void MappedFile::adviseSequential() const
 
 void MappedFile::release(std::uint64_t begin, std::uint64_t end) const
 {
+    end = std::min(end, size_); // never a page of anything else
     const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(data_) + begin + PageSize - 1) & ~(PageSize - 1);
     const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(data_) + end) & ~(PageSize - 1);
     if (first < last)

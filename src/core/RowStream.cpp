@@ -231,7 +231,7 @@ void RowStream::read(TableFormat format, std::uint64_t lineLimit)
             std::uint64_t passed = 0;
             whole = SplitBytes(mapping->bytes(), format, sink, [&] {
                 const std::uint64_t from = passed;
-                passed += std::min<std::uint64_t>(SourceBlockSize, mapping->size() - passed);
+                passed += std::min<std::uint64_t>(SourceBlockSize, mapping->size() - passed); // speed only
                 mapping->release(from, passed); // speed only
                 return !sink.stopped() && !mapping->cut();
             }, fault);
