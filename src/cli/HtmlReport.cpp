@@ -20,9 +20,9 @@ bool WriteHtmlReportFile(const DiffRun& run, const DiffOptions& options, const s
         return false;
     const tallir::Report report = run.report(options.all, RowsPairing(options));
     if (run.details)
-        tallir::WriteHtmlReport(report, *run.details, out, tallir::HtmlCellLimit);
+        tallir::WriteHtmlReport(report, *run.details, out);
     else
-        tallir::WriteHtmlReport(report, out, tallir::HtmlCellLimit);
+        tallir::WriteHtmlReport(report, out);
     out.close();
     return bool(out);
 }

@@ -318,8 +318,10 @@ std::vector<std::string> RowStream::takeFirstRow()
     auto batch = next();
     if (!batch)
         return first;
+    std::vector<RowBatch::Span> scratch;
+    const RowBatch::Span* cells = batch->rowCells(0, scratch); // the line cut once, however wide
     for (std::size_t c = 0; c < batch->valueCount(0); ++c)
-        first.emplace_back(batch->cell(0, c));
+        first.emplace_back(batch->text(cells[c]));
     // The rest of the batch is what next() gives first.
     batch->keepRows([](std::size_t row) { return row > 0; });
     if (batch->rows() == 0) {
