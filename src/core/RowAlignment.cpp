@@ -396,11 +396,19 @@ std::vector<std::string> RepeatWarnings(const RowAlignment* alignment, const std
     }
     for (const int file : {1, 2}) {
         const auto& names = file == 1 ? names1 : names2;
+        // Each repeated name once, in the order of its second appearance.
         std::vector<std::string> repeated;
-        for (std::size_t c = 0; c < names.size(); ++c)
-            if (!names[c].empty() && std::find(names.begin(), names.begin() + std::ptrdiff_t(c), names[c]) != names.begin() + std::ptrdiff_t(c)
-                && std::find(repeated.begin(), repeated.end(), names[c]) == repeated.end())
-                repeated.push_back(names[c]);
+        std::unordered_map<std::string_view, bool> listed; // every name seen: whether it is in repeated
+        listed.reserve(names.size());
+        for (const std::string& name : names) {
+            if (name.empty())
+                continue;
+            const auto [seen, first] = listed.try_emplace(name, false);
+            if (!first && !seen->second) {
+                seen->second = true;
+                repeated.push_back(name);
+            }
+        }
         if (repeated.empty())
             continue;
         std::string line = "repeated column names in File " + std::to_string(file) + ":";
