@@ -104,6 +104,7 @@ DiffOutcome RunKeyedStreamingDiff(const DiffOptions& options, tallir::Output* ou
     };
     StreamedCells cells(options, out, inputs, run, run.pairedRows, keysOf,
                         [&](std::uint64_t row) { pairs->oneSidedUpTo(row, oneSidedLine); });
+    compare.kindsOnly = !cells.onCell(); // the exit status only
     const auto compared = tallir::CompareStreams(*inputs.stream1, *inputs.stream2, compare, cells.onCell(),
                                                  !cells.onCell() && !options.maxBeyond,
                                                  {inputs.pairs ? &*inputs.pairs : nullptr, shape.cols1, shape.cols2, true});

@@ -17,6 +17,7 @@ DiffOutcome RunStreamingDiff(const DiffOptions& options, tallir::Output* out)
     StreamedCells cells(options, out, inputs, run, [](std::uint64_t row) { return tallir::RowPair{row, row}; });
     // Without a report to write, only the figures are made. Quiet: the exit status is all that
     // is asked, known at the first cell beyond the tolerance (unless --max-beyond accepts more).
+    compare.kindsOnly = !cells.onCell();
     const auto compared = tallir::CompareStreams(*inputs.stream1, *inputs.stream2, compare, cells.onCell(),
                                                  !cells.onCell() && !options.maxBeyond, {inputs.pairs ? &*inputs.pairs : nullptr});
     cells.close();

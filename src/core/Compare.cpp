@@ -164,7 +164,7 @@ Verdict NumbersVerdict(double x1, double x2, const CompareOptions& options, std:
     const CellValues cell = ValuesOf(x1, x2);
     if (values)
         *values = cell;
-    const double agreement = AgreementOf(cell.relative);
+    const double agreement = options.kindsOnly && !options.precisionSame ? 0 : AgreementOf(cell.relative);
     const Tolerance tolerance = ToleranceOf(options, column);
     const bool same = (options.precisionSame && agreement > options.precisionLog)
         || (tolerance.absolute && cell.absolute <= *tolerance.absolute)

@@ -49,6 +49,9 @@ struct CompareOptions {
     // Rows paired by an alignment rather than by position: the compared rows are its pairs, and
     // a pair with a row on one side only has no verdicts. Null: by position.
     std::shared_ptr<const RowAlignment> alignment;
+    // Only the verdicts' kinds are asked for (an exit status): two different numbers are not
+    // given their agreement (left at 0) unless the precision rule needs it to decide.
+    bool kindsOnly = false;
 };
 
 // Rows and columns of a grid showing a loaded table, the header row and column included: one

@@ -62,6 +62,7 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
         {{same, same}, 0},
         {{same, close}, 1},
         {{"-s", same, close}, 0},           // only "S" cells differ
+        {{"-q", "-s", same, close}, 0},     // quiet: the precision rule still reads the agreement
         {{"-s", "-p", "12", same, close}, 1},
         {{"-a", "1e-9", same, close}, 0},
         {{"-X", "2", same, close}, 0},
