@@ -265,6 +265,7 @@ TEST(TallirDiff, JsonAgreesWithTheEngine)
     EXPECT_EQ(compare["date"].toString(), "Same");
     EXPECT_EQ(compare["message"].toString(), a + " != " + b + "\r\nat 6 cells\r\nin smaller rows and cols.");
     EXPECT_EQ(compare["figures"]["lowestAgreement"]["row"].toInt(), 3);
+    EXPECT_EQ(compare["figures"]["lowestAgreement"]["col"].toInt(), 2);
     EXPECT_EQ(compare["figures"]["textDiffering"].toInt(), 3);
 
     // Every differing cell in reading order, worked out by hand as in the text report.

@@ -71,6 +71,7 @@ TEST(RowAlignment, ByKeyColumns)
         {"as near as the next row of File 2: in order", "1\n", "0.5\n1.5\n", {0}, "0:0 _:1", true, 1},
         {"against an empty table within a tolerance", "1\n2\n", "", {0}, "0:_ 1:_", true, 1},
         {"out of order within the tolerance", "3\n1\n2\n", "1.0001\n2.0001\n2.9999\n", {0}, "0:2 1:0 2:1", false, 0.001},
+        {"out of order, on the key tolerance below and above", "3\n1\n", "1.5\n2.5\n", {0}, "0:1 1:0", false, 0.5},
         {"out of order, the nearest", "5\n1\n", "1.02\n1.01\n5\n", {0}, "_:0 0:2 1:1", false, 0.05},
         {"a text key cell still by its text", "a 1.0\nb 1\n", "a 1.001\nc 1\n", {0, 1}, "0:0 1:_ _:1", true, 0.01},
     };
