@@ -18,6 +18,8 @@ is not counted, nor is a line whose only effect is speed (reserving memory, advi
 kernel, or a line whose comment says "speed only", such as the size of a batch). Faults judged
 equivalent by hand (they change no output: a hash's constant, a bound checked again further on)
 are listed in scripts/mutate-equivalent.txt with the reason, left out and named in the summary.
+A fault that can be made in several places of one line names its place ("< -> <= #2": the
+second "<" from the left).
 The unit tests run first, the window and command-line tests only when those pass; a fault is
 caught when any test fails or a test run takes too long.
 """
@@ -172,6 +174,16 @@ def faults(line):
     # x++ / ++x dropped, += and -= exchanged.
     for match in re.finditer(r"(\+=|-=)", code):
         replace(match.start(), match.end(), "-=" if match.group(1) == "+=" else "+=", f"{match.group(1)} exchanged")
+    # A fault made in several places of the line is named with its place: "< -> <= #2" is the
+    # second "<" from the left.
+    named = {}
+    for what, _ in found:
+        named[what] = named.get(what, 0) + 1
+    seen = {}
+    for i, (what, mutated) in enumerate(found):
+        if named[what] > 1:
+            seen[what] = seen.get(what, 0) + 1
+            found[i] = (f"{what} #{seen[what]}", mutated)
     return found
 
 
