@@ -641,6 +641,6 @@ TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
               "S when more than 10 digits agree or |x2 − x1| ≤ 1e-09 × max(|x1|, |x2|); in T when more than 10 digits agree or "
               "|x2 − x1| ≤ 0.01 or ≤ 1e-09 × max(|x1|, |x2|); in C4 when more than 10 digits agree or |x2 − x1| ≤ 0.5 × max(|x1|, |x2|)");
     CompareOptions onlyOwn;
-    onlyOwn.columnTolerances = {{0, 1.0, std::nullopt}, {2, std::nullopt, std::nullopt}};
+    onlyOwn.columnTolerances = {{2, std::nullopt, std::nullopt}, {0, 1.0, std::nullopt}, {2, std::nullopt, std::nullopt}}; // told in column order, once
     EXPECT_EQ(DescribeTolerance(onlyOwn), "S in C1 when |x2 − x1| ≤ 1; in C3 never");
 }
