@@ -127,14 +127,20 @@ bool CompareGrids()
 
     const QString message = QString::fromStdString(
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));
+    const bool tolerance = tallir::AnyTolerance(grid->Store().comparison()->options);
     if (ClosingMessageShown()) {
-        platform::MsgBox(message, platform::Buttons::Ok, differing ? platform::Icon::Exclamation : platform::Icon::Information,
-                         {}, &compare);
+        // Under a tolerance the count takes in the cells regarded as the same: a last line says
+        // how many of them lie beyond it, as tallir-diff's report does.
+        const QString beyond = QStringLiteral("\r\nwithin the tolerance: %1 regarded as the same, %2 beyond")
+                                   .arg(figures.same)
+                                   .arg(figures.beyondTolerance);
+        platform::MsgBox(message + (tolerance && differing ? beyond : QString()), platform::Buttons::Ok,
+                         differing ? platform::Icon::Exclamation : platform::Icon::Information, {}, &compare);
         return true;
     }
     // Without the box the same words go to the frame's status bar, and nothing waits for a click.
     QString line = QString(message).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    if (tallir::AnyTolerance(grid->Store().comparison()->options))
+    if (tolerance)
         line += QStringLiteral("; %1 beyond the tolerance").arg(figures.beyondTolerance);
     if (!only.isEmpty())
         line += QStringLiteral("; ") + only.join(QStringLiteral("; "));

@@ -120,7 +120,12 @@ TEST_F(ToleranceTest, ClosingMessageOffSaysItInTheStatusBar)
     frame.mnuToolClosingMessage()->trigger();
     modMain::CompareGrids();
     ASSERT_EQ(fake.messages.size(), shown + 1);
-    EXPECT_TRUE(fake.messages.back().text.endsWith("c.txt\r\nat 2 cells\r\nin smaller rows and cols.")) << "the specified text";
+    EXPECT_TRUE(fake.messages.back().text.endsWith("c.txt\r\nat 2 cells\r\nin smaller rows and cols.\r\nwithin the tolerance: 2 regarded as the same, 0 beyond"))
+        << "the specified text, then what lies beyond";
+    // Nothing differs: "==" alone.
+    ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.path("a.txt")));
+    modMain::CompareGrids();
+    EXPECT_TRUE(fake.messages.back().text.endsWith("a.txt\r\nin smaller rows and cols.")) << fake.messages.back().text.toStdString();
     // A table of another shape disagrees whatever its cells.
     ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("d.txt", "1 2 3\n")));
     modMain::CompareGrids();
