@@ -28,19 +28,18 @@ std::string AbbreviatePath(std::string_view path, std::size_t maxLength)
     const std::size_t firstSeparator = path.find(Separator);
     const std::string_view head = firstSeparator == std::string_view::npos ? std::string_view() : path.substr(0, firstSeparator + 1);
 
+    // The rest from the first separator after which it fits behind the dots, else from the last
+    // separator there is, else the whole path.
     std::size_t restStart = std::string_view::npos;
-    std::size_t lastSeparator = std::string_view::npos;
     for (std::size_t k = 1; k < length; ++k) {
         if (path[starts[k]] != Separator)
             continue;
-        lastSeparator = starts[k];
-        if (maxLength >= 3 && length - k <= maxLength - 3) {
-            restStart = starts[k];
+        restStart = starts[k];
+        if (maxLength >= 3 && length - k <= maxLength - 3)
             break;
-        }
     }
     if (restStart == std::string_view::npos)
-        restStart = lastSeparator == std::string_view::npos ? 0 : lastSeparator;
+        restStart = 0;
     std::string abbreviated;
     abbreviated.reserve(head.size() + 3 + path.size() - restStart);
     abbreviated.append(head).append("...").append(path.substr(restStart));

@@ -94,6 +94,8 @@ TEST(AbbreviatePath, KeepsTheHeadAndAsMuchOfTheEndAsFits)
         {"/srv/Program Files/Measurements/2003/July/run-0042/result.txt", 0, "/.../2003/July/run-0042/result.txt"},
         {"/data/a.txt", 40, "/data/a.txt"},
         {"/aaaa/bbbb/cccc/file.txt", 20, "/.../cccc/file.txt"},
+        {"/aaaa/bbbb/cccc/file.txt", 17, "/.../cccc/file.txt"}, // the rest exactly 17 - 3 characters
+        {"/a/b/cc", 2, "/.../cc"},                                 // no room even for the dots
         {"c/aaaa/bbbb/cccc/file.txt", 20, "c/.../cccc/file.txt"},
         {std::string(40, 'x'), 40, std::string(40, 'x')},
         // No separator from which the rest fits: the last one is taken.
