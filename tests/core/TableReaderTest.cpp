@@ -365,6 +365,21 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     EXPECT_EQ(past.find_first_not_of('\0'), std::string::npos) << past;
     EXPECT_TRUE(whole.table->file()->cut());
     EXPECT_TRUE(whole.table->file()->changed());
+    // Grown with its time put back, or touched without a change of size: changed either way.
+    for (const bool grow : {true, false}) {
+        const TempFile shown(big);
+        const auto table = ReadTable(shown.path());
+        ASSERT_TRUE(table.table && table.table->file());
+        EXPECT_FALSE(table.table->file()->changed());
+        const auto time = std::filesystem::last_write_time(shown.path());
+        if (grow)
+            std::ofstream(shown.path(), std::ios::app) << "4 5 6\n";
+        // Touched within the same second.
+        const auto second = std::chrono::floor<std::chrono::seconds>(time);
+        const auto touched = second + std::chrono::milliseconds(time - second == std::chrono::milliseconds(500) ? 250 : 500);
+        std::filesystem::last_write_time(shown.path(), grow ? time : touched);
+        EXPECT_TRUE(table.table->file()->changed()) << (grow ? "grown" : "touched");
+    }
     EXPECT_EQ(ReadFailureMessage("/x/a.txt", ReadFailure::Changed), "Can't open /x/a.txt\nThe file changed while it was read.");
     EXPECT_EQ(ReadFailureMessage("/x/a.txt", ReadFailure::NoFile), "Can't open /x/a.txt");
 
