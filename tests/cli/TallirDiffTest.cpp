@@ -724,7 +724,7 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_EQ(TallirDiff({"--key", "x", a, b}).status, 2);
     for (const QStringList& refused : {QStringList{"--key-tol", "1e-9"}, {"--key", "1", "--key-tol", "-1"}, {"--key", "1", "--key-tol", "x"}})
         EXPECT_EQ(TallirDiff(refused + QStringList{a, b}).status, 2) << refused.join(' ').toStdString();
-    for (const QString& whole : {"--all", "--full"}) { // streamed, and read whole
+    for (const char* whole : {"--all", "--full"}) { // streamed, and read whole
         const Outcome beyond = TallirDiff({"--key", "3", whole, a, b}); // both tables have 2 columns
         EXPECT_EQ(beyond.status, 2);
         EXPECT_TRUE(beyond.err.contains("key column 3 lies beyond both tables, of 2 columns at most")) << beyond.err.toStdString();
