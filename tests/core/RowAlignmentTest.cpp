@@ -427,4 +427,11 @@ TEST(ExternalSort, RecordsComeBackInOrderAcrossSpilledRuns)
         ASSERT_EQ(*got, record);
     }
     EXPECT_FALSE(sort.next());
+    // A run one byte longer than a read of it (64 KB): its last byte comes in a read of its own.
+    ExternalSort two("records", [](std::string_view a, std::string_view b) { return a < b; }, 100 << 10);
+    two.add(std::string(65533, 'b'));
+    two.add(std::string(20000, 'a'));
+    EXPECT_EQ(two.next().value_or("").size(), 20000u);
+    EXPECT_EQ(two.next().value_or("").size(), 65533u);
+    EXPECT_FALSE(two.next());
 }
