@@ -599,6 +599,7 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     runs.push_back({"--names", "--key", "t", "--key-tol", "1e-9", folder.write("kn1.txt", "t v w\n" + rows1),
                     folder.write("kn2.txt", "t w v\n" + rows2)});
     runs.push_back({"--key", "1", steps1, folder.write("k3.txt", "3 4.0\n0 1.0\n1 2.0\n")});
+    runs.push_back({"--key", "1", steps1, folder.write("k4.txt", "9 1\n3 4.0\n0 1.0\n")}); // File 2's first row in it only
     // Out of order, sorted on disk a few rows at a time: texts and numbers, keys repeated (the
     // third 3 of File 2 in one file only) and in one file only, columns by name.
     runs.push_back({"--names", "--key", "t", "--sort-memory", "100", folder.write("ks1.txt", "t v w\nb 1 2\n3 1 5\na 2 2\n3 1 6\n1.0 9 9\n"),
