@@ -317,6 +317,11 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     const AgreementHistogram below = HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000")));
     EXPECT_EQ(below.bins.front(), (AgreementBin{-1, 1, 0}));
     EXPECT_EQ(HistogramBars(below).front().label, "<0");
+    // 0 against 1e-400 agrees in 400 digits: the highest bin, beyond or "S".
+    for (const bool same : {false, true}) {
+        const AgreementHistogram top = HistogramOf(CompareTables(ParseTable("0"), ParseTable("1e-400"), same ? rule : CompareOptions{}));
+        EXPECT_EQ(top.bins.back(), (AgreementBin{400, !same, same}));
+    }
 }
 
 TEST(Navigation, BarsOnALogarithmicScale)
