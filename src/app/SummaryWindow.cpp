@@ -42,7 +42,6 @@ public:
     {
         setObjectName(QStringLiteral("Histogram"));
         setMinimumHeight(180);
-        setMouseTracking(true);
     }
     void setHistogram(const tallir::AgreementHistogram& histogram)
     {

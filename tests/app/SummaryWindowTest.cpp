@@ -6,6 +6,8 @@
 
 #include <QHeaderView>
 #include <QTableWidget>
+#include <QToolTip>
+#include <QHelpEvent>
 
 namespace {
 
@@ -75,6 +77,23 @@ TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)
     // One bar per bin, in its colour on the colour map.
     const QColor red(236, 112, 99);
     EXPECT_TRUE(std::any_of(recorder->fills.begin(), recorder->fills.end(), [&](const auto& fill) { return fill.color == red; }));
+    // A bar tells its cells as a tool tip: the bar of 1 digit holds 2.0/2.1 only (1000/1100 falls
+    // just under 1 digit, as 0.1 is a little over a tenth as a double).
+    // (the lowest "1": the bar's label under the axis, not a count above a bar)
+    auto label = recorder->texts.end();
+    for (auto text = recorder->texts.begin(); text != recorder->texts.end(); ++text)
+        if (text->text == "1" && (label == recorder->texts.end() || text->position.y() > label->position.y()))
+            label = text;
+    ASSERT_NE(label, recorder->texts.end());
+    const qreal x = label->position.x() + 2;
+    const auto bar = std::find_if(recorder->fills.begin(), recorder->fills.end(), [&](const auto& fill) {
+        return fill.rect.left() <= x && fill.rect.right() >= x && fill.rect.bottom() < label->position.y() && fill.rect.height() > 4;
+    });
+    ASSERT_NE(bar, recorder->fills.end());
+    const QPoint inBar = bar->rect.center().toPoint();
+    QHelpEvent help(QEvent::ToolTip, inBar, histogram->mapToGlobal(inBar));
+    QApplication::sendEvent(histogram, &help);
+    EXPECT_EQ(QToolTip::text(), "1 cell with 1 digits in common");
 
     // A new comparison: the window follows.
     EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", "1 2.0 x\n2 3.0 4\n3 4.0 5\n4 1000 6\n")));
