@@ -59,6 +59,24 @@ TEST_F(OverviewStripTest, MarksFrameAndClick)
     modUtil::WriteString("Tool", "HideSame", "-1");
     EXPECT_NE(painted()->fillAt({5, y(30)}).value_or(QColor()), same);
 
+    // One differing row among 3,000, alone in its pixel row: a mark two pixels high.
+    std::string many1, many2;
+    for (int r = 0; r < 3000; ++r) {
+        many1 += "1 2\n";
+        many2 += r == 1500 ? "1 x\n" : "1 2\n";
+    }
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", QByteArray::fromStdString(many1))));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", QByteArray::fromStdString(many2))));
+    modMain::CompareGrids();
+    const int band = int(1500LL * strip->height() / 3000);
+    const auto lone = painted();
+    EXPECT_EQ(lone->fillAt({5, band}).value_or(QColor()), red);
+    EXPECT_EQ(lone->fillAt({5, band + 1}).value_or(QColor()), red);
+    EXPECT_NE(lone->fillAt({5, band + 2}).value_or(QColor()), red);
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.path("a.txt")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.path("b.txt")));
+    modMain::CompareGrids();
+
     // A click near row 150 brings it into view in the three grids.
     QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, y(150)));
     for (int slot = 0; slot < 3; ++slot) {
