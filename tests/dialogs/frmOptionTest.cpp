@@ -132,18 +132,18 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
     EXPECT_LE(right(dialog.Option1(0)->parentWidget()), left(dialog.Command1(0)));
     EXPECT_LE(right(dialog.findChild<QLabel*>("Label1")), left(dialog.Text1()));
 
-    // Pasting, cutting, undoing and deleting a word are typing too: refused with a beep (a
-    // paste beeps for each character it holds).
+    // Pasting, cutting, undoing, deleting a word and the editor's Emacs keys are typing too:
+    // refused with a beep (a paste beeps for each character it holds).
     QApplication::clipboard()->setText("word");
     const int beeps = fake.beeps;
     for (auto [key, modifiers] : {std::pair{Qt::Key_V, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
                                   {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Backspace, Qt::ControlModifier},
-                                  {Qt::Key_Insert, Qt::ShiftModifier}}) {
+                                  {Qt::Key_Insert, Qt::ShiftModifier}, {Qt::Key_K, Qt::ControlModifier}}) {
         dialog.Text1()->selectAll();
         QTest::keyClick(dialog.Text1(), key, modifiers);
         EXPECT_EQ(dialog.Text1()->text(), "10") << QKeySequence(key | modifiers).toString().toStdString();
     }
-    EXPECT_EQ(fake.beeps, beeps + 4 + 1 + 1 + 1 + 4);
+    EXPECT_EQ(fake.beeps, beeps + 4 + 1 + 1 + 1 + 4 + 1);
     QApplication::clipboard()->setText("word", QClipboard::Selection);
     QTest::mouseClick(dialog.Text1(), Qt::MiddleButton);
     EXPECT_EQ(dialog.Text1()->text(), "10") << "the middle button pastes nothing";
