@@ -4,6 +4,10 @@
 #include "app/ColourMap.h"
 #include "support/FrameFixture.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace {
 
 class ColumnNamesTest : public FrameFixture {
@@ -47,6 +51,12 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
     ASSERT_FALSE(fake.messages.empty());
     EXPECT_TRUE(fake.messages.back().text.contains("at 1 cells"));
     EXPECT_EQ(status(), "column vz only in File 2");
+    // The export pairs the columns as the comparison did.
+    fake.chosenFiles = {folder.path("cells.json")};
+    frame.mnuFileExport()->trigger();
+    const QJsonObject exported = QJsonDocument::fromJson(folder.read("cells.json")).object();
+    EXPECT_EQ(exported["columnsOnlyIn2"].toArray(), QJsonArray{"vz"});
+    EXPECT_EQ(exported["cells"][0]["col2"].toInt(), 1) << "vx is File 2's first column";
     // File 2's mark stands on its own vx column, the first.
     EXPECT_EQ(back(1, 2, 1), ColourMap::FileMark());
     EXPECT_NE(back(1, 2, 3), ColourMap::FileMark());

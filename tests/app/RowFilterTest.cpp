@@ -5,6 +5,7 @@
 #include "support/FrameFixture.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 namespace {
 
@@ -52,6 +53,13 @@ protected:
 
 TEST_F(RowFilterTest, OnlyTheDifferingRowsLinkedAndBack)
 {
+    frmGrid::MSFlexGrid_ShowSelection(window(2), 201, 2, 201, 2);
+    // Reached upwards (from line 201, wrapping round to line 51 above the rows in view), a
+    // difference is scrolled into view in the three grids.
+    grid(2)->verticalScrollBar()->setValue(grid(2)->verticalScrollBar()->maximum());
+    frame.mnuToolDifference(+1)->trigger();
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_TRUE(grid(slot)->rowAt(0) <= 50 && 50 <= grid(slot)->rowAt(grid(slot)->viewport()->height() - 1)) << slot;
     frmGrid::MSFlexGrid_ShowSelection(window(2), 201, 2, 201, 2);
     frame.mnuToolOnlyDiffering()->setChecked(true);
     for (int slot = 0; slot < 3; ++slot) {
