@@ -29,18 +29,21 @@ void FiguresTally::add(const Verdict& verdict, std::string_view text1, std::stri
     add(verdict, values);
 }
 
+void FiguresTally::count(const Verdict& verdict)
+{
+    ++figures_.differing;
+    if (BeyondTolerance(verdict))
+        ++figures_.beyondTolerance;
+    ++(verdict.kind == VerdictKind::Text ? figures_.textDiffering : verdict.kind == VerdictKind::Same ? figures_.same : figures_.digits);
+}
+
 void FiguresTally::add(const Verdict& verdict, CellValues values)
 {
+    count(verdict);
+    if (verdict.kind == VerdictKind::Text)
+        return;
     Figures& figures = figures_;
     const CellPosition cell{verdict.row, verdict.col};
-    ++figures.differing;
-    if (BeyondTolerance(verdict))
-        ++figures.beyondTolerance;
-    if (verdict.kind == VerdictKind::Text) {
-        ++figures.textDiffering;
-        return;
-    }
-    ++(verdict.kind == VerdictKind::Same ? figures.same : figures.digits);
     if (!figures.lowestAgreement || verdict.agreement < figures.lowestAgreement->value)
         figures.lowestAgreement = FigureAt<double>{verdict.agreement, cell};
     const double absolute = values.absolute;

@@ -54,6 +54,8 @@ public:
     void add(const Verdict& verdict, std::string_view text1, std::string_view text2, const NumberGrammar& grammar = {});
     // The same with the numbers already read (ignored for "D").
     void add(const Verdict& verdict, CellValues values);
+    // The counts only, without the extremes (where only an exit status is asked for).
+    void count(const Verdict& verdict);
     // Adds the figures of other verdicts (none of them this tally's).
     void merge(const FiguresTally& other);
     const Figures& figures() const { return figures_; }

@@ -76,7 +76,7 @@ inline void CompareCell(Slice& slice, const CompareOptions& options, const Colum
         verdict->col = c;
         const bool certain = c < slice.width1 && partner < slice.width2;
         if (certain)
-            slice.tally.add(*verdict, values);
+            options.kindsOnly ? slice.tally.count(*verdict) : slice.tally.add(*verdict, values);
         if (keepCells || !certain)
             slice.cells.push_back({*verdict, a, b, values, slice.batch1, slice.row1 + i});
     }
