@@ -110,7 +110,10 @@ def equivalents():
     if EQUIVALENT.exists():
         for entry in EQUIVALENT.read_text().splitlines():
             if entry.strip() and not entry.startswith("#"):
-                path, line, fault, why = (part.strip() for part in entry.split(" | ", 3))
+                # (a line of code may hold " | " itself: the path comes first, fault and why last)
+                path, rest = entry.split(" | ", 1)
+                line, fault, why = (part.strip() for part in rest.rsplit(" | ", 2))
+                path = path.strip()
                 judged[(path, line, fault)] = why
     return judged
 
