@@ -117,6 +117,10 @@ TEST_F(ToleranceTest, ClosingMessageOffSaysItInTheStatusBar)
     EXPECT_TRUE(status().endsWith("c.txt at 2 cells in smaller rows and cols.; 0 beyond the tolerance"))
         << status().toStdString();
     EXPECT_FALSE(modMain::Disagrees());
+    modUtil::WriteString("Option", "PrecisionSame", "0");
+    modMain::CompareGrids();
+    EXPECT_TRUE(status().endsWith("c.txt at 2 cells in smaller rows and cols.")) << "no tolerance, nothing said of one";
+    modUtil::WriteString("Option", "PrecisionSame", "1");
     frame.mnuToolClosingMessage()->trigger();
     modMain::CompareGrids();
     ASSERT_EQ(fake.messages.size(), shown + 1);

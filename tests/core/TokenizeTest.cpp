@@ -95,6 +95,7 @@ TEST(AbbreviatePath, KeepsTheHeadAndAsMuchOfTheEndAsFits)
         {"/data/a.txt", 40, "/data/a.txt"},
         {"/aaaa/bbbb/cccc/file.txt", 20, "/.../cccc/file.txt"},
         {"/aaaa/bbbb/cccc/file.txt", 17, "/.../cccc/file.txt"}, // the rest exactly 17 - 3 characters
+        {"/aaaa/bbbb/cccc/file.txt", 16, "/.../file.txt"},      // one more than 16 - 3
         {"/a/b/cc", 2, "/.../cc"},                                 // no room even for the dots
         {"c/aaaa/bbbb/cccc/file.txt", 20, "c/.../cccc/file.txt"},
         {std::string(40, 'x'), 40, std::string(40, 'x')},
