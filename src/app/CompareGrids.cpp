@@ -129,12 +129,12 @@ bool CompareGrids()
         tallir::ClosingMessage(file1.Caption().toStdString(), file2.Caption().toStdString(), differing));
     const bool tolerance = tallir::AnyTolerance(grid->Store().comparison()->options);
     if (ClosingMessageShown()) {
-        // Under a tolerance the count takes in the cells regarded as the same: a last line says
-        // how many of them lie beyond it, as tallir-diff's report does.
-        const QString beyond = QStringLiteral("\r\nwithin the tolerance: %1 regarded as the same, %2 beyond")
-                                   .arg(figures.same)
-                                   .arg(figures.beyondTolerance);
-        platform::MsgBox(message + (tolerance && differing ? beyond : QString()), platform::Buttons::Ok,
+        // Under a tolerance a last line says how many differing cells lie beyond it, as
+        // tallir-diff's report does.
+        const QString beyond = tolerance && differing
+            ? "\r\n" + QString::fromStdString(tallir::WithinToleranceText(figures.same, figures.beyondTolerance))
+            : QString();
+        platform::MsgBox(message + beyond, platform::Buttons::Ok,
                          differing ? platform::Icon::Exclamation : platform::Icon::Information, {}, &compare);
         return true;
     }

@@ -147,8 +147,7 @@ void WriteReportEnd(const DiffRun& run, tallir::Output& out)
     out << message << '\n';
     // Under a tolerance "!=" may count only cells regarded as the same: say how many are beyond.
     if (tallir::AnyTolerance(run.result.options))
-        out << "within the tolerance: " << std::to_string(run.figures.same) << " regarded as the same, "
-            << std::to_string(run.figures.beyondTolerance) << " beyond; "
+        out << tallir::WithinToleranceText(run.figures.same, run.figures.beyondTolerance) << "; "
             << Escaped(tallir::DescribeTolerance(run.result.options, run.file1.table ? run.file1.table->names() : std::vector<std::string>()))
             << '\n';
 

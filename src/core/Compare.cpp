@@ -392,6 +392,11 @@ std::string ClosingMessage(const std::string& caption1, const std::string& capti
     return caption1 + " != " + caption2 + "\r\nat " + std::to_string(differing) + " cells\r\nin smaller rows and cols.";
 }
 
+std::string WithinToleranceText(std::uint64_t same, std::uint64_t beyond)
+{
+    return "within the tolerance: " + std::to_string(same) + " regarded as the same, " + std::to_string(beyond) + " beyond";
+}
+
 bool Disagrees(std::uint64_t beyondTolerance, const CompareOptions& options, const ColumnMatch& columns, GridShape table1,
                GridShape table2)
 {

@@ -151,5 +151,8 @@ std::string VerdictText(const Verdict& verdict, const NumberSeparators& separato
 // The closing message: caption1 " != " caption2, "at N cells", "in smaller rows and cols."
 // joined by CR LF (without the count line when nothing differs).
 std::string ClosingMessage(const std::string& caption1, const std::string& caption2, std::uint64_t differing);
+// What follows it under a tolerance, whose count takes in the cells regarded as the same:
+// "within the tolerance: S regarded as the same, B beyond".
+std::string WithinToleranceText(std::uint64_t same, std::uint64_t beyond);
 
 } // namespace tallir
