@@ -33,7 +33,7 @@ void mdiMain::goToDifference(std::size_t index, const QString& message)
         MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
         const qint64 linked = frmGrid::LinkedColumn(2, slot, col);
         if (row < grid->Rows() && linked < grid->Cols())
-            grid->scrollTo(grid->model()->index(int(row - 1), int(linked - 1)));
+            grid->EnsureVisible(row, linked);
     }
     // Named as the files are: by line, and by the column's name where there is one.
     const std::string at = GridWindows()[2]->MSFlexGrid1()->Store().cellName(row, col);
@@ -92,7 +92,7 @@ void mdiMain::goToOneSidedRow(std::uint64_t comparedRow, const QString& message)
         MSFlexGrid* grid = window.MSFlexGrid1();
         frmGrid::MSFlexGrid_ShowSelection(window, row, 1, row, std::max<qint64>(1, grid->Cols() - 1));
         if (row < grid->Rows())
-            grid->scrollTo(grid->model()->index(int(row - 1), 0));
+            grid->EnsureVisible(row, 1);
     }
     const tallir::RowPair& pair = Comparison()->options.alignment->pairs[std::size_t(comparedRow)];
     const bool inFile1 = pair.row2 == tallir::NoRow;

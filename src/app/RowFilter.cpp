@@ -37,7 +37,7 @@ void ApplyRowFilter(bool keepSelection)
         MSFlexGrid* grid = GridWindows()[slot]->MSFlexGrid1();
         const qint64 linked = frmGrid::LinkedColumn(2, slot, col);
         if (top < grid->Rows() && linked > 0 && linked < grid->Cols())
-            grid->scrollTo(grid->model()->index(int(top - 1), int(linked - 1)));
+            grid->EnsureVisible(top, linked);
     }
 }
 

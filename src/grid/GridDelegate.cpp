@@ -34,10 +34,11 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     cell.text = ShownText(cell.text, cell.fontMetrics, available);
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
     // A row the other file has and this one lacks: hatched, so that it reads as no row at all.
-    if (grid_->Store().gapRow(index.row() + 1))
+    const qint64 row = grid_->Model()->gridRow(index.row());
+    if (grid_->Store().gapRow(row))
         painter->fillRect(cell.rect, QBrush(cell.palette.color(QPalette::Mid), Qt::BDiagPattern));
 
-    const bool current = index.row() + 1 == grid_->Row() && index.column() + 1 == grid_->Col();
+    const bool current = row == grid_->Row() && index.column() + 1 == grid_->Col();
     if (current && grid_->hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(cell);

@@ -1,5 +1,6 @@
 #include "GridModel.h"
 
+#include <algorithm>
 #include <limits>
 
 GridModel::GridModel(QObject* parent)
@@ -14,7 +15,44 @@ int GridModel::Clamp(qint64 count)
 
 int GridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : Clamp(store_.rows() - 1);
+    return parent.isValid() ? 0 : Clamp(std::min<qint64>(store_.rows() - 1 - firstRow_, capacity_));
+}
+
+int GridModel::modelRow(qint64 gridRow) const
+{
+    const qint64 row = gridRow - 1 - firstRow_;
+    return row >= 0 && row < rowCount() ? int(row) : -1;
+}
+
+void GridModel::setWindow(qint64 firstRow, int capacity)
+{
+    firstRow = std::max<qint64>(firstRow, 0);
+    capacity = std::max(capacity, 1);
+    if (changeDepth_ > 0) {
+        firstRow_ = firstRow;
+        capacity_ = capacity;
+        return;
+    }
+    const int before = rowCount();
+    const int after = Clamp(std::min<qint64>(store_.rows() - 1 - firstRow, capacity));
+    const bool moved = firstRow != firstRow_;
+    if (after < before)
+        beginRemoveRows({}, after, before - 1);
+    else if (after > before)
+        beginInsertRows({}, before, after - 1);
+    firstRow_ = firstRow;
+    capacity_ = capacity;
+    if (after < before)
+        endRemoveRows();
+    else if (after > before)
+        endInsertRows();
+    // Every row kept now shows another body row.
+    if (moved && after > 0) {
+        const int cols = columnCount();
+        if (cols > 0)
+            emit dataChanged(index(0, 0), index(after - 1, cols - 1));
+        emit headerDataChanged(Qt::Vertical, 0, after - 1);
+    }
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const
@@ -85,8 +123,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     // A cell's whole text, unless the grid explains its cells otherwise.
     if (role == Qt::ToolTipRole && toolTips_)
-        return toolTips_(index.row() + 1, index.column() + 1);
-    return cellRole(index.row() + 1, index.column() + 1, role);
+        return toolTips_(gridRow(index.row()), index.column() + 1);
+    return cellRole(gridRow(index.row()), index.column() + 1, role);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -94,7 +132,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     if (role == Qt::ToolTipRole) // a named column tells its number
         return orientation == Qt::Horizontal && std::size_t(section) < store_.names().size() ? QVariant(QStringLiteral("column %1").arg(section + 1))
                                                                                        : QVariant();
-    return orientation == Qt::Horizontal ? cellRole(0, section + 1, role) : cellRole(section + 1, 0, role);
+    return orientation == Qt::Horizontal ? cellRole(0, section + 1, role) : cellRole(gridRow(section), 0, role);
 }
 
 void GridModel::beginChange()

@@ -1,7 +1,9 @@
 #pragma once
 // Shows a GridStore to a QTableView without copying it. Grid row 0 and column 0 are the
-// header row and column; the model's rows and columns are the body (grid row r is model row
-// r - 1), and the headers come from headerData.
+// header row and column; the model's columns are the body's, and its rows a window of the
+// body's rows from firstRow() on (grid row r is model row r - 1 - firstRow()), so that a view
+// keeps per-row state for the rows it shows only, however long the table. The headers come
+// from headerData.
 
 #include "CellFormats.h"
 #include "GridStore.h"
@@ -10,6 +12,7 @@
 #include <QColor>
 #include <QFont>
 #include <functional>
+#include <limits>
 #include <optional>
 
 struct GridColors {
@@ -59,6 +62,13 @@ public:
     // Qt's views count in int; larger grids show their first 2^31 - 1 rows.
     static int Clamp(qint64 count);
 
+    // Shows at most capacity body rows from body row firstRow (0-based) on.
+    void setWindow(qint64 firstRow, int capacity);
+    qint64 firstRow() const { return firstRow_; }
+    // The grid row of a model row, and the model row of a grid row (-1 outside the window).
+    qint64 gridRow(int modelRow) const { return firstRow_ + modelRow + 1; }
+    int modelRow(qint64 gridRow) const;
+
 private:
     QVariant cellRole(qint64 row, qint64 col, int role) const;
 
@@ -72,4 +82,6 @@ private:
     QFont font_;
     QFont boldFont_;
     int changeDepth_ = 0;
+    qint64 firstRow_ = 0;
+    int capacity_ = std::numeric_limits<int>::max();
 };

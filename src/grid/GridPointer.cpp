@@ -45,8 +45,8 @@ std::pair<qint64, qint64> GridPointer::cellAt(const QPoint& position) const
     qint64 row = 0;
     qint64 col = 0;
     if (inViewport.y() >= 0) {
-        const int r = grid_->rowAt(inViewport.y());
-        row = r < 0 ? grid_->Rows() - 1 : r + 1;
+        const qint64 r = grid_->RowAt(inViewport.y());
+        row = r < 0 ? grid_->Rows() - 1 : r;
     }
     if (inViewport.x() >= 0) {
         const int c = grid_->columnAt(inViewport.x());

@@ -88,7 +88,10 @@ MSFlexGrid::MSFlexGrid(QWidget* parent)
         header->viewport()->setMouseTracking(true);
     viewport()->setMouseTracking(true);
     pointer_ = new GridPointer(this);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!adjusting_)
+            emit Scroll();
+    });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
 }
 
@@ -264,7 +267,7 @@ void MSFlexGrid::SetColWidth(qint64 col, double twips)
 
 double MSFlexGrid::RowHeight(qint64 row) const
 {
-    const int pixels = row == 0 ? horizontalHeader()->height() : rowHeight(int(row - 1));
+    const int pixels = row == 0 ? horizontalHeader()->height() : verticalHeader()->defaultSectionSize();
     return pixels * TwipsPerPixelY();
 }
 
@@ -358,9 +361,7 @@ void MSFlexGrid::SetAllowUserResizing(int mode)
 {
     allowUserResizing_ = mode;
     const bool columns = mode == 1 || mode == 3;
-    const bool rows = mode == 2 || mode == 3;
     horizontalHeader()->setSectionResizeMode(columns ? QHeaderView::Interactive : QHeaderView::Fixed);
-    verticalHeader()->setSectionResizeMode(rows ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 void MSFlexGrid::SetOLEDropMode(int mode)
@@ -463,11 +464,90 @@ qint64 MSFlexGrid::PageRows() const
     return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
 }
 
-void MSFlexGrid::EnsureVisible(qint64 row, qint64 col)
+void MSFlexGrid::ScrollTo(qint64 row, qint64 col, ScrollHint hint)
 {
     if (row < FixedRows() || col < FixedCols() || row >= Rows() || col >= Cols())
         return;
-    scrollTo(model_->index(GridModel::Clamp(row - 1), GridModel::Clamp(col - 1)), QAbstractItemView::EnsureVisible);
+    const qint64 top = TopRow();
+    const qint64 page = PageRows();
+    qint64 wanted = top;
+    switch (hint) {
+    case QAbstractItemView::EnsureVisible:
+        wanted = row < top ? row : row >= top + page ? row - page + 1 : top;
+        break;
+    case QAbstractItemView::PositionAtTop:
+        wanted = row;
+        break;
+    case QAbstractItemView::PositionAtBottom:
+        wanted = row - page + 1;
+        break;
+    case QAbstractItemView::PositionAtCenter:
+        wanted = row - page / 2;
+        break;
+    }
+    verticalScrollBar()->setValue(GridModel::Clamp(wanted - FixedRows()));
+    // The row is wholly in view now: Qt's own scrolling moves only the columns.
+    const int shown = model_->modelRow(row);
+    if (shown >= 0 && row < TopRow() + page && verticalHeader()->defaultSectionSize() <= viewport()->height())
+        QTableView::scrollTo(model_->index(shown, GridModel::Clamp(col - 1)), QAbstractItemView::EnsureVisible);
+}
+
+void MSFlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (index.isValid() && index.model() == model_)
+        ScrollTo(model_->gridRow(index.row()), index.column() + 1, hint);
+}
+
+qint64 MSFlexGrid::RowAt(int y) const
+{
+    const int shown = rowAt(y);
+    return shown < 0 ? -1 : model_->gridRow(shown);
+}
+
+QRect MSFlexGrid::CellRectangle(qint64 row, qint64 col) const
+{
+    const int shown = model_->modelRow(row);
+    if (shown < 0 || col < FixedCols() || col >= Cols())
+        return {};
+    return visualRect(model_->index(shown, GridModel::Clamp(col - 1)));
+}
+
+void MSFlexGrid::syncWindow()
+{
+    // A screenful at least, and enough that a grid not yet shown has rows to ask about.
+    constexpr int SmallestWindow = 256;
+    model_->setWindow(verticalScrollBar()->value(), std::max(SmallestWindow, GridModel::Clamp(PageRows() + 2)));
+}
+
+void MSFlexGrid::updateGeometries()
+{
+    // Qt sizes the scroll bar to the rows it is shown; it must span every row of the grid.
+    QScrollBar* bar = verticalScrollBar();
+    const int top = bar->value();
+    const bool nested = adjusting_;
+    adjusting_ = true;
+    QTableView::updateGeometries();
+    verticalHeader()->setOffset(0); // Qt moved it to its scroll bar's row
+    const qint64 page = PageRows();
+    bar->setRange(0, GridModel::Clamp(Rows() - FixedRows() - page));
+    bar->setSingleStep(1);
+    bar->setPageStep(GridModel::Clamp(page));
+    bar->setValue(top);
+    adjusting_ = nested;
+    if (!nested)
+        syncWindow();
+}
+
+void MSFlexGrid::scrollContentsBy(int dx, int dy)
+{
+    // The rows are not moved under the view: the view is shown others.
+    if (dy != 0 && !adjusting_) {
+        syncWindow();
+        viewport()->update();
+        verticalHeader()->viewport()->update();
+    }
+    if (dx != 0)
+        QTableView::scrollContentsBy(dx, 0);
 }
 
 void MSFlexGrid::dragEnterEvent(QDragEnterEvent* event)

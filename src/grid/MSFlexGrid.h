@@ -2,7 +2,9 @@
 // The grid control: a QTableView over a GridModel, shaped after the classic flex grid that the
 // windows were written against. Rows and columns count from 0 with the header row and column
 // first; lengths are twips. The header row and column are the view's header views, so they
-// stay in sight while the body scrolls. Row/Col is the current cell and RowSel/ColSel the far
+// stay in sight while the body scrolls. Qt is shown only a window of the rows, from the top
+// row in view on (see GridModel), while the vertical scroll bar spans them all: a grid of
+// hundreds of millions of rows costs the view no more than a screenful. Rows keep one height. Row/Col is the current cell and RowSel/ColSel the far
 // corner of the selected block, which is drawn highlighted.
 
 #include "GridModel.h"
@@ -114,7 +116,13 @@ public:
     bool ShowsEmptyHint() const { return !emptyHint_.isEmpty() && model_->store().generation() == 0; }
 
     // Scrolls so that the cell (grid row and column) is wholly in view.
-    void EnsureVisible(qint64 row, qint64 col);
+    void EnsureVisible(qint64 row, qint64 col) { ScrollTo(row, col, QAbstractItemView::EnsureVisible); }
+    // Scrolls to a body cell: its row as the hint asks, its column into view.
+    void ScrollTo(qint64 row, qint64 col, ScrollHint hint);
+    // The grid row at a height in the viewport; -1 below the last row.
+    qint64 RowAt(int y) const;
+    // Where a body cell is painted in the viewport; empty when its row is not in view.
+    QRect CellRectangle(qint64 row, qint64 col) const;
     // Body rows wholly in view.
     qint64 PageRows() const;
 
@@ -138,12 +146,20 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+
+public:
+    // Qt's own scrolling to a model index, taken to the rows the index stands for.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = QAbstractItemView::EnsureVisible) override;
 
 private:
     void selectionChanged();
     void formatsChanged();
     CellRect formatTarget() const;
     void applyShape();
+    // Shows Qt the rows from the scroll bar's top row on.
+    void syncWindow();
 
     GridModel* model_;
     qint64 row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
@@ -156,4 +172,6 @@ private:
     int oleDropMode_ = 0;
     QString emptyHint_;
     class GridPointer* pointer_;
+    // While Qt lays the view out it sets the scroll bar to its own idea of the rows.
+    bool adjusting_ = false;
 };

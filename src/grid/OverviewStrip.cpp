@@ -63,10 +63,10 @@ void OverviewStrip::paintEvent(QPaintEvent*)
     const std::uint64_t rows = result->comparedRows;
     // Rows in view as compared (a row filter shows some of them only).
     const GridStore& store = grid_->Store();
-    const int first = grid_->rowAt(0);
-    const int last = grid_->rowAt(grid_->viewport()->height() - 1);
-    const std::uint64_t top = std::uint64_t(std::max<qint64>(0, store.baseRow(std::max(0, first) + 1) - 1));
-    const std::uint64_t bottom = last < 0 ? rows : std::uint64_t(store.baseRow(last + 1));
+    const qint64 first = grid_->RowAt(0);
+    const qint64 last = grid_->RowAt(grid_->viewport()->height() - 1);
+    const std::uint64_t top = std::uint64_t(std::max<qint64>(0, store.baseRow(std::max<qint64>(1, first)) - 1));
+    const std::uint64_t bottom = last < 0 ? rows : std::uint64_t(store.baseRow(last));
     const int y0 = int(top * std::uint64_t(height()) / rows);
     const int y1 = std::max(y0 + 2, int(bottom * std::uint64_t(height()) / rows));
     painter.setPen(palette().color(QPalette::Highlight));
@@ -81,7 +81,7 @@ void OverviewStrip::scrollTo(int y)
     const std::uint64_t row = RowAt(y, height(), result->comparedRows);
     const qint64 shown = grid_->Store().shownRow(qint64(row) + 1, true);
     if (shown > 0)
-        grid_->scrollTo(grid_->model()->index(int(shown - 1), std::max(0, grid_->columnAt(0))), QAbstractItemView::PositionAtCenter);
+        grid_->ScrollTo(shown, std::max<qint64>(1, grid_->LeftCol()), QAbstractItemView::PositionAtCenter);
 }
 
 void OverviewStrip::mousePressEvent(QMouseEvent* event)

@@ -139,6 +139,6 @@ QColor PaintRecorder::CellColour(MSFlexGrid* grid, qint64 row, qint64 col)
     QWidget* viewport = grid->viewport();
     PaintRecorder recorder(viewport->size());
     viewport->render(&recorder);
-    const QRect cell = grid->visualRect(grid->model()->index(int(row - 1), int(col - 1)));
+    const QRect cell = grid->CellRectangle(row, col);
     return recorder.fillAt(cell.center()).value_or(QColor());
 }
