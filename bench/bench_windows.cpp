@@ -1,4 +1,4 @@
-// The window path, offscreen: LoadFile of both files and CompareGrids up to the closing message
+// The window path, offscreen: LoadFiles of both files and CompareGrids up to the closing message
 // (answered by the platform fake), then scrolling to the last row and painting a screen:
 //   bench_windows FILE1 FILE2 [--tolerance]
 // With --tolerance, the same pair compared again under the precision rule at 6 and at 14 digits,
@@ -99,7 +99,8 @@ int main(int argc, char** argv)
 
     AnonymousPeak anonymous;
     const auto start = std::chrono::steady_clock::now();
-    const bool loaded = modMain::LoadFile(*GridWindows()[0], argv[1]) && modMain::LoadFile(*GridWindows()[1], argv[2]);
+    const auto [loaded1, loaded2] = modMain::LoadFiles(*GridWindows()[0], argv[1], *GridWindows()[1], argv[2]);
+    const bool loaded = loaded1 && loaded2;
     const double load = Since(start);
     modMain::CompareGrids();
     const double total = Since(start);

@@ -98,10 +98,8 @@ void mdiMain::OpenHandedOver(const QStringList& files, bool compare)
     frmGrid& file2 = *GridWindows()[1];
     if (files.size() == 1)
         modMain::LoadFile(!file1.LoadedPath().isEmpty() && file2.LoadedPath().isEmpty() ? file2 : file1, files[0]);
-    else if (files.size() >= 2) {
-        modMain::LoadFile(file1, files[0]);
-        modMain::LoadFile(file2, files[1]);
-    }
+    else if (files.size() >= 2)
+        modMain::LoadFiles(file1, files[0], file2, files[1]);
     // The comparison and its message come after the copy that handed the files over is told
     // they are loaded.
     if (!files.isEmpty() && (compare || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1) && !file1.LoadedPath().isEmpty()
@@ -161,10 +159,12 @@ void mdiMain::ProcessCommandLine(const QStringList& arguments)
 
     if (index >= tokens.size())
         return;
-    const bool loaded1 = modMain::LoadFile(*GridWindows()[0], WithFolder(tokens[index]));
-    if (index + 1 >= tokens.size())
+    if (index + 1 >= tokens.size()) {
+        modMain::LoadFile(*GridWindows()[0], WithFolder(tokens[index]));
         return;
-    const bool loaded2 = modMain::LoadFile(*GridWindows()[1], WithFolder(tokens[index + 1]));
+    }
+    const auto [loaded1, loaded2] = modMain::LoadFiles(*GridWindows()[0], WithFolder(tokens[index]), *GridWindows()[1],
+                                                       WithFolder(tokens[index + 1]));
     bool compared = false;
     if (immediate || modUtil::ReadInteger("Option", "ImmediateCompare", 0) == 1)
         compared = modMain::CompareGrids();

@@ -157,10 +157,8 @@ void mdiMain::dropOnto(frmGrid& window, const QStringList& files)
 {
     // The first file to this window, the second to the other file window; then the
     // comparison when asked for, whatever loaded.
-    if (!files.isEmpty() && !QFileInfo(files[0]).isDir())
-        modMain::LoadFile(window, files[0]);
-    if (files.size() > 1 && !QFileInfo(files[1]).isDir())
-        modMain::LoadFile(*GridWindows()[window.Role() == 0 ? 1 : 0], files[1]);
+    auto file = [&](int i) { return files.size() > i && !QFileInfo(files[i]).isDir() ? files[i] : QString(); };
+    modMain::LoadFiles(window, file(0), *GridWindows()[window.Role() == 0 ? 1 : 0], file(1));
     if (ImmediateCompare())
         modMain::CompareGrids();
 }

@@ -2,6 +2,11 @@
 
 #include <QDir>
 #include <QTimer>
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "ColourMap.h"
 #include "LongWork.h"
@@ -86,66 +91,149 @@ bool ForgetChangedTables()
     return forgot;
 }
 
-bool LoadFile(frmGrid& window, const QString& path)
+namespace {
+
+// One file on its way into a window.
+struct PendingLoad {
+    frmGrid* window = nullptr;
+    QString path;
+    std::string file;  // the name as bytes on the disk
+    std::string shown; // the name as a person reads it
+    QString recent;    // the absolute path the recent list keeps
+    std::optional<FileFacts> facts;
+    tallir::TableReadResult read;
+};
+
+void CantOpen(const PendingLoad& load, tallir::ReadFailure failure = tallir::ReadFailure::NoFile, const tallir::LineFault& fault = {})
 {
-    if (path.isEmpty())
-        return false;
-    mdiMain& frame = mdiMain::Frame();
-    // The name is bytes on the disk; what a person reads of it is decoded.
-    const std::string file = FileNameString(path);
-    const std::string shown = ShownFileName(path).toStdString();
+    platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(load.shown, failure, fault)), platform::Buttons::Ok,
+                     platform::Icon::Information, {}, load.window);
+    modControl::RemoveRecentPath(mdiMain::Frame(), load.recent);
+}
+
+// What is known of a file before it is read; no facts when it is no regular file (a folder, a
+// device), which is said when the load finishes.
+PendingLoad Prepare(frmGrid& window, const QString& path)
+{
+    PendingLoad load;
+    load.window = &window;
+    load.path = path;
+    load.file = FileNameString(path);
+    load.shown = ShownFileName(path).toStdString();
     // The recent list keeps the absolute path, which opens again from any folder; the caption
     // shows the path as given.
-    const QString recent = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    auto cantOpen = [&](tallir::ReadFailure failure = tallir::ReadFailure::NoFile, const tallir::LineFault& fault = {}) {
-        platform::MsgBox(QString::fromStdString(tallir::ReadFailureMessage(shown, failure, fault)), platform::Buttons::Ok,
-                         platform::Icon::Information, {}, &window);
-        modControl::RemoveRecentPath(frame, recent);
-        return false;
-    };
-    // A folder, or anything else that is not a regular file, is no file.
-    const auto facts = StatFile(path);
-    if (!facts || !facts->regular)
-        return cantOpen();
-    modControl::AddRecentPath(frame, recent);
+    load.recent = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    load.facts = StatFile(path);
+    if (load.facts && !load.facts->regular)
+        load.facts.reset();
+    if (load.facts)
+        modControl::AddRecentPath(mdiMain::Frame(), load.recent);
+    return load;
+}
 
-    // Read the whole table first: a file that cannot be read, or a read cancelled with Esc,
-    // leaves the window as it was.
-    tallir::TableReadResult read;
-    const auto format = modUtil::ReadInteger("Option", "CsvMode", 0) == 1 ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
-    RunLongWork(frame.StatusBar1(), "Reading " + path, [&](WorkProgress& progress) {
-        read = tallir::ReadTable(
-            file,
-            [&](std::uint64_t done, std::uint64_t total) {
-                progress.done = done;
-                progress.total = total;
-                return !progress.cancelled;
-            },
-            format, NamesLine());
-    });
-    if (read.failure == tallir::ReadFailure::Cancelled) {
-        StatusPanels::SetText(frame.StatusBar1(), "Space0", "Reading " + path + " cancelled.");
+tallir::TableFormat ReadFormat()
+{
+    return modUtil::ReadInteger("Option", "CsvMode", 0) == 1 ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
+}
+
+// Reads a prepared file, telling how far it got through done; false when asked to stop.
+void Read(PendingLoad& load, const std::function<bool(std::uint64_t, std::uint64_t)>& progress)
+{
+    load.read = tallir::ReadTable(load.file, progress, ReadFormat(), modMain::NamesLine());
+}
+
+// Shows a file read, or says why it could not be: the window stays as it was then.
+bool Finish(PendingLoad& load)
+{
+    if (!load.facts) {
+        CantOpen(load);
         return false;
     }
-    if (!read.table)
-        return cantOpen(read.failure, read.lineFault);
-
+    if (!load.read.table) {
+        CantOpen(load, load.read.failure, load.read.lineFault);
+        return false;
+    }
+    frmGrid& window = *load.window;
     // How the file was read, where that may surprise: as CSV, or with what looks like a names line
     // read as a row.
     QStringList notes;
-    if (format == tallir::TableFormat::Csv)
+    if (ReadFormat() == tallir::TableFormat::Csv)
         notes << QStringLiteral("read as CSV");
-    if (LooksLikeNamesLine(*read.table))
+    if (LooksLikeNamesLine(*load.read.table))
         notes << QStringLiteral("the first line looks like column names: Tool > First Line Holds Names");
-    window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(shown, 40)));
-    ShowReadTable(window, std::move(*read.table));
+    window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(load.shown, 40)));
+    ShowReadTable(window, std::move(*load.read.table));
+    load.read.table.reset();
     QStatusBar* bar = window.StatusBar1();
-    const auto fresh = StatFile(path).value_or(*facts);
+    const auto fresh = StatFile(load.path).value_or(*load.facts);
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
     StatusPanels::SetText(bar, "DateLastModified", LocaleFormat::DateText(fresh.modified));
-    window.SetLoadedPath(path);
+    window.SetLoadedPath(load.path);
     StatusPanels::SetText(bar, "Space0", notes.join(QStringLiteral("; ")));
     return true;
+}
+
+bool Cancelled(const PendingLoad& load)
+{
+    return load.facts && load.read.failure == tallir::ReadFailure::Cancelled;
+}
+
+} // namespace
+
+bool LoadFile(frmGrid& window, const QString& path)
+{
+    return LoadFiles(window, path, window, QString()).first;
+}
+
+std::pair<bool, bool> LoadFiles(frmGrid& window1, const QString& path1, frmGrid& window2, const QString& path2)
+{
+    // Read both tables first, side by side: a file that cannot be read, or a read cancelled with
+    // Esc, leaves its window as it was.
+    std::vector<PendingLoad> loads;
+    for (const auto& [window, path] : {std::pair(&window1, path1), std::pair(&window2, path2)})
+        if (!path.isEmpty())
+            loads.push_back(Prepare(*window, path));
+    if (loads.empty())
+        return {false, false};
+    QStringList paths;
+    for (const PendingLoad& load : loads)
+        if (load.facts)
+            paths << load.path;
+    const QString what = "Reading " + paths.join(QStringLiteral(" and "));
+    mdiMain& frame = mdiMain::Frame();
+    auto readAll = [&](WorkProgress& progress) {
+        // The bar shows the bytes of both read so far against both sizes.
+        std::array<std::atomic<std::uint64_t>, 2> done{}, total{};
+        auto read = [&](std::size_t which) {
+            Read(loads[which], [&, which](std::uint64_t bytes, std::uint64_t size) {
+                done[which] = bytes;
+                total[which] = size;
+                progress.done = done[0] + done[1];
+                progress.total = total[0] + total[1];
+                return !progress.cancelled;
+            });
+        };
+        std::thread second;
+        if (loads.size() == 2 && loads[1].facts)
+            second = std::thread(read, 1);
+        if (loads[0].facts)
+            read(0);
+        if (second.joinable())
+            second.join();
+    };
+    if (!paths.isEmpty())
+        RunLongWork(frame.StatusBar1(), what, readAll);
+    if (std::any_of(loads.begin(), loads.end(), Cancelled)) {
+        StatusPanels::SetText(frame.StatusBar1(), "Space0", what + " cancelled.");
+        return {false, false};
+    }
+    std::array<bool, 2> loaded{};
+    for (std::size_t i = 0; i < loads.size(); ++i)
+        loaded[i] = Finish(loads[i]);
+    // Without a first path, the one file given is the second.
+    if (path1.isEmpty())
+        return {false, loaded[0]};
+    return {loaded[0], loaded[1]};
 }
 
 } // namespace modMain

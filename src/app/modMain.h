@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QApplication;
@@ -51,6 +52,9 @@ void SetHelpFile(const QString& path);
 // paths. False, with the message "Can't open " and the path, when it cannot be read; the
 // window then stays exactly as it was.
 bool LoadFile(frmGrid& window, const QString& path);
+// Reads two files into two windows at once, as LoadFile does each (an empty path: none); the
+// messages come in the files' order. Whether each was loaded.
+std::pair<bool, bool> LoadFiles(frmGrid& window1, const QString& path1, frmGrid& window2, const QString& path2);
 
 // Compares "File 1" with "File 2" into "Compare" and shows the closing message (or, with Tool >
 // Closing Message off, says it in the frame's status bar). False when nothing was compared:

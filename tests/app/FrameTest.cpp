@@ -108,6 +108,7 @@ TEST_F(FrameTest, CommandLineGrammar)
         {{"\"dir with space/q.txt\"", "a.txt", "c.txt"}, {}, "dir with space/q.txt", "./a.txt", 2, -1, true},
         {{"", "a.txt"}, {}, "./a.txt", "File 2", 2, -1, true},
         {{"--", "-i", "b.txt"}, {"Can't open ./-i"}, "File 1", "./b.txt", 2, -1, true}, // names after "--" are files
+        {{"m1.txt", "m2.txt"}, {"Can't open ./m1.txt", "Can't open ./m2.txt"}, "File 1", "File 2", 2, -1, true}, // read together, told in order
         {{"-i", "--", "a.txt", "b.txt"}, {compared}, "./a.txt", "./b.txt", 2, 1, true},
         // An absolute path is a file, not an option.
         {{"-i", folder.path("a.txt"), folder.path("b.txt")},
