@@ -173,6 +173,21 @@ if [ -n "${TALLIR_BENCH_HUGE:-}" ]; then
     build/bin/bench_windows "$data/same-$big-1.txt" "$data/same-$big-2.txt" 2>/dev/null
 fi
 
+# A pair larger than this machine's memory (TALLIR_BENCH_LARGER=1; 2 x 12 GB of disk): the windows
+# open, compare and navigate it; their anonymous memory is printed against the 2 GB it must stay under.
+if [ -n "${TALLIR_BENCH_LARGER:-}" ]; then
+    larger=$((rows * 91))
+    [ -s "$data/same-$larger-2.txt" ] || build/bin/make_tables same "$larger" 8 "$data/same-$larger-1.txt" "$data/same-$larger-2.txt"
+    echo "== case \"same\", $larger rows: $(du -m "$data/same-$larger-1.txt" | cut -f1) MB + $(du -m "$data/same-$larger-2.txt" | cut -f1) MB"
+    report=$(seconds bash -c "build/bin/tallir-diff '$data/same-$larger-1.txt' '$data/same-$larger-2.txt' >/dev/null; [ \$? -le 1 ]")
+    printf 'tallir-diff text report:       %.3f s\n' "$report"
+    run=$(build/bin/bench_windows "$data/same-$larger-1.txt" "$data/same-$larger-2.txt" 2>/dev/null)
+    echo "$run"
+    windows=$(echo "$run" | sed -n 's/.*load and compare \([0-9.]*\) s.*/\1/p')
+    printf 'windows, load and compare:     %.2f x the text report (anonymous memory aim: under 2048 MB)\n' \
+        "$(echo "$windows / $report" | bc -l)"
+fi
+
 # Many short lines: what a row costs beyond its bytes.
 short_rows=$((rows * 10))
 one="$data/short-$short_rows-1.txt"
