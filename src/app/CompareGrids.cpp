@@ -53,7 +53,7 @@ bool CompareGrids()
                                     KeyTolerance()));
         else if (align == 2)
             options.alignment = std::make_shared<tallir::RowAlignment>(tallir::AlignByIdenticalRows(store1.table(), store2.table(), options.cancel));
-        result = tallir::CompareTables(store1.table(), store1.shape(), store2.table(), store2.shape(), options);
+        result = tallir::CompareTables(store1.sharedTable(), store1.shape(), store2.sharedTable(), store2.shape(), options);
         if (!result.cancelled)
             figures = tallir::Summarize(result, store1.table(), store2.table());
     });

@@ -88,6 +88,15 @@ bool ForgetChangedTables()
         StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", window.Caption() + ": " + window.SayChangedOnDisk());
         forgot = true;
     }
+    // A comparison that reads its agreements from the tables again cannot show them any more.
+    frmGrid& compare = *GridWindows()[2];
+    const tallir::CompareResult* result = compare.MSFlexGrid1()->Store().comparison();
+    if (forgot && result && result->verdicts.keepsKindsOnly()) {
+        ShowReadTable(compare, tallir::Table());
+        compare.SayChangedOnDisk();
+        if (QWidget* strip = compare.SideStrip())
+            strip->update();
+    }
     return forgot;
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -251,6 +252,43 @@ std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std
     return columns;
 }
 
+namespace {
+
+// The agreement of a compared cell worked out again from the tables, as the comparison did.
+class TableAgreements final : public AgreementSource {
+public:
+    TableAgreements(std::shared_ptr<const Table> file1, std::shared_ptr<const Table> file2, const CompareOptions& options)
+        : file1_(std::move(file1))
+        , file2_(std::move(file2))
+        , options_(options)
+    {
+        options_.cancel = nullptr; // the comparison's own, gone once it is done
+    }
+
+    double agreement(std::uint64_t row, std::uint64_t col) const override
+    {
+        constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+        const RowPair rows = RowsOf(options_, row);
+        if (!rows.paired())
+            return unknown;
+        const auto& map = options_.columnMap;
+        if (!map.empty() && (col >= map.size() || map[col] < 0))
+            return unknown;
+        const std::uint64_t col2 = map.empty() ? col : std::uint64_t(map[col]);
+        const auto verdict = CompareDifferentCells(file1_->cell(rows.row1, col), file2_->cell(rows.row2, col2), options_, col, nullptr);
+        return verdict ? verdict->agreement : unknown;
+    }
+
+private:
+    std::shared_ptr<const Table> file1_, file2_;
+    CompareOptions options_;
+};
+
+CompareResult CompareTablesWith(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
+                                const CompareOptions& options, const std::shared_ptr<const AgreementSource>& source);
+
+} // namespace
+
 CompareResult CompareTables(const Table& file1, const Table& file2, const CompareOptions& options)
 {
     return CompareTables(file1, LoadedGridShape(file1), file2, LoadedGridShape(file2), options);
@@ -258,6 +296,21 @@ CompareResult CompareTables(const Table& file1, const Table& file2, const Compar
 
 CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
                             const CompareOptions& options)
+{
+    return CompareTablesWith(file1, shape1, file2, shape2, options, nullptr);
+}
+
+CompareResult CompareTables(std::shared_ptr<const Table> file1, GridShape shape1, std::shared_ptr<const Table> file2,
+                            GridShape shape2, const CompareOptions& options)
+{
+    auto source = std::make_shared<const TableAgreements>(file1, file2, options);
+    return CompareTablesWith(*file1, shape1, *file2, shape2, options, source);
+}
+
+namespace {
+
+CompareResult CompareTablesWith(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
+                                const CompareOptions& options, const std::shared_ptr<const AgreementSource>& source)
 {
     const std::uint64_t minRows = std::min(shape1.rows, shape2.rows);
     // Columns matched by a map: File 1's own order and width.
@@ -290,7 +343,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     // up (by another program, say) leaves more bands to the others; each band's verdicts go into
     // a list of their own, and the lists join in row order. The figures are per thread.
     const std::uint64_t bandCount = threads == 1 ? 1 : std::min<std::uint64_t>(rows, threads * 16);
-    std::vector<VerdictList> bands(bandCount, VerdictList(cols));
+    std::vector<VerdictList> bands(bandCount, VerdictList(cols, source));
     std::atomic<std::uint64_t> nextBand{0};
     std::vector<FiguresTally> tallies(threads);
     // Figures by column, for tables of up to this many columns.
@@ -306,7 +359,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
             FiguresTally tally;
             std::vector<FiguresTally> columns(columnTallies[t].size());
             for (std::uint64_t band; (band = nextBand.fetch_add(1)) < bandCount;) {
-                VerdictList verdicts(cols);
+                VerdictList verdicts(cols, source);
                 CompareRows(file1, file2, rows * band / bandCount, rows * (band + 1) / bandCount, cols, ignored, options,
                             Band{verdicts, tally, columns});
                 verdicts.shrink(); // the room left in its last chunk, while the other bands are compared
@@ -333,7 +386,7 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
             std::rethrow_exception(failure);
     result.cancelled = options.cancel && options.cancel->load();
 
-    result.verdicts = VerdictList(cols);
+    result.verdicts = VerdictList(cols, source);
     for (auto& band : bands)
         result.verdicts.append(std::move(band));
     for (std::uint64_t c = 0; c < columnTallies[0].size(); ++c) {
@@ -348,6 +401,8 @@ CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& f
     result.verdicts.shrink();
     return result;
 }
+
+} // namespace
 
 std::string ExplainCells(std::string_view a, std::string_view b, const CompareOptions& options, std::uint64_t column)
 {

@@ -99,6 +99,10 @@ std::vector<std::uint64_t> File2Columns(const CompareOptions& options, const std
 // like the blank grid of a window that loaded nothing).
 CompareResult CompareTables(const Table& file1, GridShape shape1, const Table& file2, GridShape shape2,
                             const CompareOptions& options = {});
+// The same for tables the result may hold on to: stretches where every cell differs then keep
+// their verdicts' kinds only, and agreements are worked out again from the tables when asked for.
+CompareResult CompareTables(std::shared_ptr<const Table> file1, GridShape shape1, std::shared_ptr<const Table> file2,
+                            GridShape shape2, const CompareOptions& options = {});
 
 // Whether a differing cell is beyond the tolerance: every verdict but "S", whichever rule
 // (precision, absolute or relative tolerance) made it "S".

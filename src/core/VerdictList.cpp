@@ -5,15 +5,48 @@
 
 namespace tallir {
 
-VerdictList::VerdictList(std::uint64_t cols)
+VerdictList::VerdictList(std::uint64_t cols, std::shared_ptr<const AgreementSource> source)
     // Unknown widths get 16 bits of column and 14 of row; a column past that opens a chunk of
     // its own, so any width works, only less compactly.
     : colBits_(cols == 0 ? 16 : std::clamp<unsigned>(unsigned(std::bit_width(cols - 1)), 1, PositionBits))
+    , width_(cols)
+    , source_(cols == 0 ? nullptr : std::move(source))
 {
+}
+
+void VerdictList::compact(Chunk& chunk) const
+{
+    if (!source_ || chunk.dense || chunk.cells.empty())
+        return;
+    const auto cellOf = [&](std::size_t offset) {
+        const Verdict at = position(chunk, offset);
+        return at.row * width_ + at.col;
+    };
+    const std::size_t count = chunk.cells.size();
+    const std::uint64_t first = cellOf(0);
+    const std::uint64_t span = cellOf(count - 1) - first + 1;
+    // A byte a cell pays where a quarter of the cells or more hold verdicts (12 bytes each).
+    if (span > 4 * std::uint64_t(count))
+        return;
+    chunk.kinds.assign(std::size_t(span), NoVerdict);
+    chunk.marks.reserve((count + MarkEvery - 1) / MarkEvery);
+    for (std::size_t offset = 0; offset < count; ++offset) {
+        const std::size_t cell = std::size_t(cellOf(offset) - first);
+        chunk.kinds[cell] = std::uint8_t(chunk.cells[offset] >> PositionBits);
+        if (offset % MarkEvery == 0)
+            chunk.marks.push_back(std::uint32_t(cell));
+    }
+    chunk.dense = true;
+    chunk.denseCount = count;
+    chunk.firstCell = first;
+    std::vector<std::uint32_t>().swap(chunk.cells);
+    std::vector<double>().swap(chunk.agreement);
 }
 
 void VerdictList::openChunk(const Verdict& verdict)
 {
+    if (!chunks_.empty())
+        compact(chunks_.back());
     Chunk chunk;
     chunk.start = size_;
     chunk.firstRow = verdict.row;
@@ -25,6 +58,7 @@ void VerdictList::openChunk(const Verdict& verdict)
         chunk.cells.reserve(ChunkCapacity);
         chunk.agreement.reserve(ChunkCapacity);
         chunk.blockWorst.reserve(ChunkCapacity / BlockSize);
+        chunk.blockWorstAgreement.reserve(ChunkCapacity / BlockSize);
     }
     chunks_.push_back(std::move(chunk));
 }
@@ -48,16 +82,18 @@ void VerdictList::clear()
 void VerdictList::shrink()
 {
     for (Chunk& chunk : chunks_) {
+        compact(chunk);
         chunk.cells.shrink_to_fit();
         chunk.agreement.shrink_to_fit();
         chunk.blockWorst.shrink_to_fit();
+        chunk.blockWorstAgreement.shrink_to_fit();
     }
     chunks_.shrink_to_fit();
 }
 
 Verdict VerdictList::at(std::size_t chunkIndex, std::size_t offset) const
 {
-    return Decode(chunks_[chunkIndex], offset);
+    return decode(chunks_[chunkIndex], offset);
 }
 
 std::size_t VerdictList::chunkOf(std::size_t index) const
@@ -80,7 +116,7 @@ std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
     std::size_t lo = 0, hi = chunks_.size();
     while (lo < hi) {
         const std::size_t mid = (lo + hi) / 2;
-        if (before(at(mid, 0)))
+        if (before(position(chunks_[mid], 0)))
             lo = mid + 1;
         else
             hi = mid;
@@ -88,10 +124,10 @@ std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
     if (lo == 0)
         return 0;
     const std::size_t chunk = lo - 1;
-    std::size_t first = 1, last = chunks_[chunk].cells.size();
+    std::size_t first = 1, last = Count(chunks_[chunk]);
     while (first < last) {
         const std::size_t mid = (first + last) / 2;
-        if (before(at(chunk, mid)))
+        if (before(position(chunks_[chunk], mid)))
             first = mid + 1;
         else
             last = mid;
@@ -111,6 +147,13 @@ RowSet VerdictList::rows(bool beyondOnly) const
         const std::uint64_t count = beyondOnly ? chunk.beyondRowCount : chunk.rowCount;
         if (count == last - first + 1) {
             rows.add(first, count);
+            continue;
+        }
+        if (chunk.dense) {
+            ForEachDense(chunk, 0, [&](std::size_t, std::size_t cell) {
+                if (!beyondOnly || VerdictKind(chunk.kinds[cell]) != VerdictKind::Same)
+                    rows.add((chunk.firstCell + cell) / width_, 1);
+            });
             continue;
         }
         // Only the row offsets of the words: no verdict is made.
@@ -137,7 +180,18 @@ std::size_t VerdictList::nextBeyond(std::size_t index) const
         const Chunk& chunk = chunks_[c];
         if (chunk.beyond == 0)
             continue;
-        for (std::size_t offset = index > chunk.start ? index - std::size_t(chunk.start) : 0; offset < chunk.cells.size(); ++offset)
+        const std::size_t from = index > chunk.start ? index - std::size_t(chunk.start) : 0;
+        if (chunk.dense) {
+            std::size_t found = size_;
+            ForEachDense(chunk, from, [&](std::size_t offset, std::size_t cell) {
+                if (found == size_ && VerdictKind(chunk.kinds[cell]) != VerdictKind::Same)
+                    found = std::size_t(chunk.start) + offset;
+            });
+            if (found != size_)
+                return found;
+            continue;
+        }
+        for (std::size_t offset = from; offset < chunk.cells.size(); ++offset)
             if (Beyond(chunk.cells[offset]))
                 return std::size_t(chunk.start) + offset;
     }
@@ -153,8 +207,8 @@ std::size_t VerdictList::previousBeyond(std::size_t index) const
         const Chunk& chunk = chunks_[c];
         if (chunk.beyond == 0)
             continue;
-        for (std::size_t offset = std::min(chunk.cells.size(), index - std::size_t(chunk.start)); offset-- > 0;)
-            if (Beyond(chunk.cells[offset]))
+        for (std::size_t offset = std::min(Count(chunk), index - std::size_t(chunk.start)); offset-- > 0;)
+            if (BeyondAt(chunk, offset))
                 return std::size_t(chunk.start) + offset;
     }
     return size_;
@@ -165,15 +219,25 @@ std::size_t VerdictList::beyondBefore(std::size_t index) const
     index = std::min(index, size_);
     std::size_t count = 0;
     for (const Chunk& chunk : chunks_) {
-        if (chunk.start + chunk.cells.size() <= index) {
+        if (chunk.start + Count(chunk) <= index) {
             count += std::size_t(chunk.beyond);
             continue;
         }
-        for (std::size_t offset = 0; chunk.start + offset < index; ++offset)
-            count += Beyond(chunk.cells[offset]);
+        if (chunk.dense)
+            ForEachDense(chunk, 0, [&](std::size_t offset, std::size_t cell) {
+                count += chunk.start + offset < index && VerdictKind(chunk.kinds[cell]) != VerdictKind::Same;
+            });
+        else
+            for (std::size_t offset = 0; chunk.start + offset < index; ++offset)
+                count += Beyond(chunk.cells[offset]);
         break;
     }
     return count;
+}
+
+bool VerdictList::keepsKindsOnly() const
+{
+    return std::any_of(chunks_.begin(), chunks_.end(), [](const Chunk& chunk) { return chunk.dense; });
 }
 
 std::size_t VerdictList::bytes() const
@@ -181,7 +245,8 @@ std::size_t VerdictList::bytes() const
     std::size_t total = chunks_.capacity() * sizeof(Chunk);
     for (const Chunk& chunk : chunks_)
         total += chunk.cells.capacity() * sizeof(std::uint32_t) + chunk.agreement.capacity() * sizeof(double)
-            + chunk.blockWorst.capacity() * sizeof(std::uint16_t);
+            + chunk.kinds.capacity() + chunk.marks.capacity() * sizeof(std::uint32_t) + chunk.blockWorst.capacity() * sizeof(std::uint16_t)
+            + chunk.blockWorstAgreement.capacity() * sizeof(double);
     return total;
 }
 
@@ -198,7 +263,7 @@ VerdictList::const_iterator::const_iterator(const VerdictList* list, std::size_t
 VerdictList::const_iterator& VerdictList::const_iterator::operator++()
 {
     ++index_;
-    if (chunk_ < list_->chunks_.size() && ++offset_ == list_->chunks_[chunk_].cells.size()) {
+    if (chunk_ < list_->chunks_.size() && ++offset_ == Count(list_->chunks_[chunk_])) {
         ++chunk_;
         offset_ = 0;
     }
@@ -210,7 +275,7 @@ VerdictList::const_iterator& VerdictList::const_iterator::operator--()
     --index_;
     if (offset_ == 0) {
         --chunk_;
-        offset_ = list_->chunks_[chunk_].cells.size() - 1;
+        offset_ = Count(list_->chunks_[chunk_]) - 1;
     } else {
         --offset_;
     }

@@ -5,6 +5,10 @@
 // grows, and lists made by separate threads join by moving their chunks. Each chunk notes, as
 // verdicts come, which rows it covers and the worst verdict of every block of 1,024, so that
 // the rows with differences and the worst of a stretch are found without a walk over them all.
+// Where most cells of a stretch differ (two runs whose every value differs in its last digits)
+// and the list can work agreements out again from the tables (an AgreementSource), a chunk
+// once full keeps one byte a cell instead: the kind of its verdict, or none; an agreement is
+// worked out again when asked for.
 
 #include "RowSet.h"
 
@@ -13,6 +17,7 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace tallir {
@@ -46,13 +51,23 @@ inline double Severity(const Verdict& v)
     return std::isnan(v.agreement) ? -most : std::min(v.agreement, most);
 }
 
+// Works out again the agreement of a verdict that a list keeps without it.
+class AgreementSource {
+public:
+    virtual ~AgreementSource() = default;
+    // The agreement of the two numbers of a compared cell (row and value column); NaN when they
+    // can no longer be read as they were.
+    virtual double agreement(std::uint64_t row, std::uint64_t col) const = 0;
+};
+
 class VerdictList {
     struct Chunk;
 
 public:
     // cols: the widest column a verdict can have plus one, so that a chunk spends no more bits
-    // on columns than the table needs; 0 when not known.
-    explicit VerdictList(std::uint64_t cols);
+    // on columns than the table needs; 0 when not known. With a source, cols is the width of
+    // the compared rows, and stretches where most cells hold verdicts keep their kinds only.
+    explicit VerdictList(std::uint64_t cols, std::shared_ptr<const AgreementSource> source = {});
     VerdictList() : VerdictList(0) {}
 
     std::size_t size() const { return size_; }
@@ -72,9 +87,12 @@ public:
         ++size_;
         const double severity = Severity(verdict);
         if (offset % BlockSize == 0 || severity < chunk.blockSeverity) {
-            if (offset % BlockSize == 0)
+            if (offset % BlockSize == 0) {
                 chunk.blockWorst.emplace_back();
+                chunk.blockWorstAgreement.emplace_back();
+            }
             chunk.blockWorst.back() = std::uint16_t(offset);
+            chunk.blockWorstAgreement.back() = verdict.agreement;
             chunk.blockSeverity = severity;
         }
         if (offset == 0 || verdict.row != chunk.lastRow) {
@@ -99,9 +117,13 @@ public:
     template <class Visit>
     void forEach(Visit&& visit) const
     {
-        for (const Chunk& chunk : chunks_)
-            for (std::size_t offset = 0; offset < chunk.cells.size(); ++offset)
-                visit(Decode(chunk, offset));
+        for (const Chunk& chunk : chunks_) {
+            if (chunk.dense)
+                ForEachDense(chunk, 0, [&](std::size_t offset, std::size_t) { visit(decode(chunk, offset)); });
+            else
+                for (std::size_t offset = 0; offset < chunk.cells.size(); ++offset)
+                    visit(decode(chunk, offset));
+        }
     }
 
     // The index of the first verdict at or after (row, col) in reading order; size() when none.
@@ -113,24 +135,30 @@ public:
     // Up to 1,024 verdicts in a row of one chunk, and the first of the worst of them.
     class Block {
     public:
-        Verdict worst() const { return Decode(*chunk_, worst_); }
+        Verdict worst() const
+        {
+            Verdict verdict = list_->position(*chunk_, worst_);
+            verdict.agreement = chunk_->blockWorstAgreement[offset_ / BlockSize];
+            return verdict;
+        }
         std::size_t worstIndex() const { return start_ + (worst_ - offset_); }
         std::size_t firstIndex() const { return start_; }
         std::size_t count() const { return count_; }
         // Its i-th verdict.
-        Verdict at(std::size_t i) const { return Decode(*chunk_, offset_ + i); }
-        std::uint64_t firstRow() const { return Decode(*chunk_, offset_).row; }
-        std::uint64_t lastRow() const { return Decode(*chunk_, offset_ + count_ - 1).row; }
+        Verdict at(std::size_t i) const { return list_->decode(*chunk_, offset_ + i); }
+        std::uint64_t firstRow() const { return list_->position(*chunk_, offset_).row; }
+        std::uint64_t lastRow() const { return list_->position(*chunk_, offset_ + count_ - 1).row; }
         // Calls visit(index, Verdict) for each of its verdicts in order.
         template <class Visit>
         void forEach(Visit&& visit) const
         {
             for (std::size_t i = 0; i < count_; ++i)
-                visit(start_ + i, Decode(*chunk_, offset_ + i));
+                visit(start_ + i, list_->decode(*chunk_, offset_ + i));
         }
 
     private:
         friend class VerdictList;
+        const VerdictList* list_;
         const Chunk* chunk_;
         std::size_t start_, offset_, count_, worst_;
     };
@@ -141,10 +169,11 @@ public:
         for (const Chunk& chunk : chunks_)
             for (std::size_t b = 0; b < chunk.blockWorst.size(); ++b) {
                 Block block;
+                block.list_ = this;
                 block.chunk_ = &chunk;
                 block.offset_ = b * BlockSize;
                 block.start_ = std::size_t(chunk.start) + block.offset_;
-                block.count_ = std::min(BlockSize, chunk.cells.size() - block.offset_);
+                block.count_ = std::min(BlockSize, Count(chunk) - block.offset_);
                 block.worst_ = chunk.blockWorst[b];
                 visit(static_cast<const Block&>(block));
             }
@@ -159,6 +188,8 @@ public:
     std::size_t previousBeyond(std::size_t index) const;
     // How many such verdicts come before index.
     std::size_t beyondBefore(std::size_t index) const;
+    // Whether some verdicts are kept by kind only, their agreements read from the tables again.
+    bool keepsKindsOnly() const;
     // The bytes the verdicts take, chunk bookkeeping included.
     std::size_t bytes() const;
 
@@ -217,6 +248,13 @@ private:
         unsigned colBits = 0;
         std::vector<std::uint32_t> cells; // kind << 30 | rowOffset << colBits | colOffset
         std::vector<double> agreement;
+        // Kept by cell: a byte for each cell from firstCell (row * width + column) on, the kind
+        // of its verdict or NoVerdict, and the cell (from firstCell) of every MarkEvery-th verdict.
+        bool dense = false;
+        std::size_t denseCount = 0;
+        std::uint64_t firstCell = 0;
+        std::vector<std::uint8_t> kinds;
+        std::vector<std::uint32_t> marks;
         std::uint64_t beyond = 0; // verdicts other than "S" in it
         // The rows it holds verdicts of, and those with verdicts other than "S".
         std::uint64_t lastRow = 0, rowCount = 0;
@@ -224,33 +262,80 @@ private:
         // Per block of BlockSize verdicts the offset of its first worst (by Severity), and the
         // severity of the worst in the block being filled.
         std::vector<std::uint16_t> blockWorst;
+        std::vector<double> blockWorstAgreement;
         double blockSeverity = 0;
     };
     static constexpr std::size_t ChunkCapacity = std::size_t(1) << 15;
     static constexpr std::size_t BlockSize = 1024;
     static constexpr unsigned PositionBits = 30;
 
-    static Verdict Decode(const Chunk& chunk, std::size_t offset)
+    static constexpr std::uint8_t NoVerdict = 3;
+    static constexpr std::size_t MarkEvery = 16;
+    static std::size_t Count(const Chunk& chunk) { return chunk.dense ? chunk.denseCount : chunk.cells.size(); }
+    // The cell (from the chunk's first) of a verdict of a chunk kept by cell.
+    static std::size_t DenseCell(const Chunk& chunk, std::size_t offset)
     {
+        std::size_t cell = chunk.marks[offset / MarkEvery];
+        for (std::size_t k = offset % MarkEvery; k > 0; --k)
+            do
+                ++cell;
+            while (chunk.kinds[cell] == NoVerdict);
+        return cell;
+    }
+    // Calls visit(offset, cell) for the verdicts of a chunk kept by cell from offset on.
+    template <class Visit>
+    static void ForEachDense(const Chunk& chunk, std::size_t offset, Visit&& visit)
+    {
+        if (offset >= chunk.denseCount)
+            return;
+        for (std::size_t cell = DenseCell(chunk, offset); cell < chunk.kinds.size(); ++cell)
+            if (chunk.kinds[cell] != NoVerdict)
+                visit(offset++, cell);
+    }
+    // A verdict's cell and kind; its agreement is left 0.
+    Verdict position(const Chunk& chunk, std::size_t offset) const
+    {
+        if (chunk.dense) {
+            const std::size_t at = DenseCell(chunk, offset);
+            const std::uint64_t cell = chunk.firstCell + at;
+            return Verdict{cell / width_, cell % width_, 0, VerdictKind(chunk.kinds[at])};
+        }
         const std::uint32_t word = chunk.cells[offset];
         const std::uint32_t position = word & ((std::uint32_t(1) << PositionBits) - 1);
         return Verdict{chunk.firstRow + (position >> chunk.colBits),
-                       chunk.firstCol + (position & ((std::uint32_t(1) << chunk.colBits) - 1)), chunk.agreement[offset],
-                       VerdictKind(word >> PositionBits)};
+                       chunk.firstCol + (position & ((std::uint32_t(1) << chunk.colBits) - 1)), 0, VerdictKind(word >> PositionBits)};
+    }
+    Verdict decode(const Chunk& chunk, std::size_t offset) const
+    {
+        Verdict verdict = position(chunk, offset);
+        if (!chunk.dense)
+            verdict.agreement = chunk.agreement[offset];
+        else if (verdict.kind != VerdictKind::Text)
+            verdict.agreement = source_->agreement(verdict.row, verdict.col);
+        return verdict;
+    }
+    static bool BeyondAt(const Chunk& chunk, std::size_t offset)
+    {
+        return chunk.dense ? VerdictKind(chunk.kinds[DenseCell(chunk, offset)]) != VerdictKind::Same : Beyond(chunk.cells[offset]);
     }
     static bool fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col)
     {
-        if (chunk.cells.size() >= ChunkCapacity || row < chunk.firstRow || col < chunk.firstCol)
+        if (chunk.dense || chunk.cells.size() >= ChunkCapacity || row < chunk.firstRow || col < chunk.firstCol)
             return false;
         const unsigned rowBits = PositionBits - chunk.colBits;
         return (row - chunk.firstRow) >> rowBits == 0 && (col - chunk.firstCol) >> chunk.colBits == 0;
     }
     void openChunk(const Verdict& verdict);
+    // Keeps a chunk by cell, where most of its cells hold verdicts and a source can work their
+    // agreements out again.
+    void compact(Chunk& chunk) const;
     static bool Beyond(std::uint32_t word) { return VerdictKind(word >> PositionBits) != VerdictKind::Same; }
     Verdict at(std::size_t chunk, std::size_t offset) const;
     std::size_t chunkOf(std::size_t index) const;
 
     unsigned colBits_;
+    std::uint64_t width_;
+    std::shared_ptr<const AgreementSource> source_;
     std::vector<Chunk> chunks_;
     std::size_t size_ = 0;
 };

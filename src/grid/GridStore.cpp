@@ -9,7 +9,7 @@ void GridStore::setRows(qint64 rows)
     shown_.reset();
     rows = std::max<qint64>(rows, 0);
     if (rows < rows_) {
-        table_.truncateRows(std::size_t(std::max<qint64>(rows - 1, 0)));
+        ownTable().truncateRows(std::size_t(std::max<qint64>(rows - 1, 0)));
         std::erase_if(headerEdits_, [&](const auto& edit) { return edit.first.first >= rows; });
         std::erase_if(comparisonEdits_, [&](const auto& edit) { return edit.first.first >= rows; });
     }
@@ -24,6 +24,28 @@ void GridStore::setCols(qint64 cols)
         std::erase_if(comparisonEdits_, [&](const auto& edit) { return edit.first.second >= cols; });
     }
     cols_ = cols;
+}
+
+tallir::Table& GridStore::ownTable()
+{
+    if (table_.use_count() == 1)
+        return *table_;
+    const tallir::Table& shared = *table_;
+    tallir::TableBuilder copy;
+    if (shared.hasNames()) {
+        copy.expectNamesLine();
+        for (const std::string& name : shared.names())
+            copy.addCell(name);
+        copy.endRow();
+    }
+    for (std::size_t r = 0; r < shared.rowCount(); ++r) {
+        tallir::Table::RowCursor row(shared, r);
+        for (std::size_t c = 0; c < row.count(); ++c)
+            copy.addCell(row.cell(c));
+        copy.endRow();
+    }
+    table_ = std::make_shared<tallir::Table>(copy.finish());
+    return *table_;
 }
 
 std::string GridStore::headerText(qint64 row, qint64 col) const
@@ -163,9 +185,9 @@ std::string GridStore::text(qint64 row, qint64 col, std::size_t limit) const
     }
     if (alignment_) {
         const std::uint64_t shown = tableRow(row);
-        return shown == tallir::NoRow ? std::string() : std::string(table_.cell(std::size_t(shown), c).substr(0, limit));
+        return shown == tallir::NoRow ? std::string() : std::string(table_->cell(std::size_t(shown), c).substr(0, limit));
     }
-    return std::string(table_.cell(r, c).substr(0, limit));
+    return std::string(table_->cell(r, c).substr(0, limit));
 }
 
 void GridStore::setText(qint64 row, qint64 col, std::string text)
@@ -185,7 +207,7 @@ void GridStore::setText(qint64 row, qint64 col, std::string text)
     }
     const std::uint64_t shown = tableRow(row);
     if (shown != tallir::NoRow) // a gap stands for no cell
-        table_.setCell(std::size_t(shown), std::size_t(col - 1), std::move(text));
+        ownTable().setCell(std::size_t(shown), std::size_t(col - 1), std::move(text));
 }
 
 void GridStore::showTable(tallir::Table table)
@@ -195,7 +217,7 @@ void GridStore::showTable(tallir::Table table)
     rowsNumbered_ = true;
     names_ = table.names();
     lineOffset_ = table.hasNames() ? 1 : 0;
-    table_ = std::move(table);
+    table_ = std::make_shared<tallir::Table>(std::move(table));
     comparison_ = false;
     alignment_.reset();
     shown_.reset();
@@ -221,7 +243,7 @@ void GridStore::showComparison(tallir::CompareResult result, tallir::NumberSepar
     alignment_.reset();
     shown_.reset();
     ++generation_;
-    table_ = tallir::Table();
+    table_ = std::make_shared<tallir::Table>();
     headerEdits_.clear();
     comparisonEdits_.clear();
 }
@@ -272,7 +294,7 @@ void GridStore::removeItem(qint64 row)
     for (const auto& [at, t] : headerEdits_)
         if (at.first == 0)
             headers[at] = t;
-    table_ = builder.finish();
+    table_ = std::make_shared<tallir::Table>(builder.finish());
     comparison_ = false;
     rowsNumbered_ = false;
     headerEdits_ = std::move(headers);

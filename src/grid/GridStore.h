@@ -65,7 +65,9 @@ public:
 
     // The body as a table (row r, column c of the grid is cell r - 1, c - 1), edits included.
     // Empty for a comparison.
-    const tallir::Table& table() const { return table_; }
+    const tallir::Table& table() const { return *table_; }
+    // The same, for a comparison to hold on to: later edits go to a copy of it.
+    std::shared_ptr<const tallir::Table> sharedTable() const { return table_; }
     const tallir::CompareResult* comparison() const { return comparison_ ? &result_ : nullptr; }
     const tallir::NumberSeparators& separators() const { return separators_; }
     // Counts every new content shown, so that what was derived from an older one can tell.
@@ -85,10 +87,12 @@ private:
     // The table row (0-based) that body row row (without the filter) shows; NoRow for a gap.
     std::uint64_t tableRow(qint64 row) const;
     std::string verdictText(qint64 row, qint64 col) const;
+    // The table to edit: a copy, while a comparison holds the one shown.
+    tallir::Table& ownTable();
 
     qint64 rows_ = 2;
     qint64 cols_ = 2;
-    tallir::Table table_;
+    std::shared_ptr<tallir::Table> table_ = std::make_shared<tallir::Table>();
     bool comparison_ = false;
     std::uint64_t generation_ = 0;
     tallir::CompareResult result_;

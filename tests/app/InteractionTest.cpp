@@ -287,4 +287,18 @@ TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
     EXPECT_TRUE(QTest::qWaitFor([&] { return status() == window(1).Caption() + ": Changed on disk: File > Reload (F5) reads it again."; }, 3000))
         << status().toStdString();
     EXPECT_EQ(grid(1)->TextMatrix(1, 1), "");
+
+    // A comparison of runs whose every value differs reads its agreements from the files again:
+    // once one of them changes, the Compare window shows nothing of it either and says why.
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", "1.5 2.5\n3.5 4.5\n")));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", "1.6 2.6\n3.6 4.6\n")));
+    ASSERT_TRUE(modMain::CompareGrids());
+    ASSERT_TRUE(grid(2)->Store().comparison()->verdicts.keepsKindsOnly());
+    // -log10(0.1 / 1.5) = 1.18 and -log10(0.1 / 4.5) = 1.65, worked out again from the files
+    EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).contains("1.18"));
+    EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).contains("1.65"));
+    folder.write("c.txt", "9 9\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return StatusPanels::Text(window(2).StatusBar1(), "Space0").startsWith("Changed on disk"); }, 3000));
+    EXPECT_EQ(grid(2)->Store().comparison(), nullptr);
+    EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).filter(QRegularExpression("^1\\.")).isEmpty());
 }

@@ -1,8 +1,12 @@
+#include "core/RowAlignment.h"
 #include "core/TableReader.h"
+#include "report/JsonReport.h"
 #include "report/Report.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <regex>
 #include <sstream>
 
@@ -216,4 +220,87 @@ TEST(Report, OptionsInForceSaidAsAPersonSetThem)
                     {"Regarded as the same", "when more than 6.5 digits agree or |x2 − x1| ≤ 1e-09 or ≤ 0.5 × min(|x1|, |x2|); in p "
                                              "when more than 6.5 digits agree or |x2 − x1| ≤ 2 or ≤ 0.5 × min(|x1|, |x2|)"},
                     {"Columns left out", "2-4,7"}, {"Columns", "matched by name"}, {"Rows", "paired by key 1"}}));
+}
+
+TEST(Report, VerdictsKeptByKindReportWhatTheWholeVerdictsDo)
+{
+    // Two runs of a simulation whose every value differs in its last digits, but for a stretch
+    // of rows that agree, a text and a NaN; with File 2's columns named in another order, and
+    // with a row of File 2 only (rows paired by a key column). Compared keeping verdicts by kind
+    // where every cell differs, the verdicts, figures and every report are those of the
+    // comparison that keeps every agreement.
+    struct Case {
+        bool named;
+        bool extraRow;
+    };
+    for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
+        SCOPED_TRACE(testing::Message() << "named " << c.named << " extra row " << c.extraRow);
+        std::mt19937_64 random(11);
+        std::string text1 = c.named ? "t a b c\n" : "", text2 = c.named ? "t c a b\n" : "";
+        for (int r = 0; r < 12'000; ++r) {
+            std::string one = std::to_string(r), two = one;
+            for (int col = 0; col < 3; ++col) {
+                const double x = double(random() % 1'000'000) / 997 + 1;
+                const bool agree = r >= 5'000 && r < 5'003;
+                char a[40], b[40];
+                std::snprintf(a, sizeof a, "%.9e", x);
+                std::snprintf(b, sizeof b, "%.9e", agree ? x : x * (1 + double(random() % 9 + 1) * 1e-9));
+                std::string cell1 = r == 7'000 && col == 1 ? "x" : a, cell2 = r == 8'000 && col == 2 ? "nan" : b;
+                one += " " + cell1;
+                two += " " + cell2;
+            }
+            std::vector<std::string> cells2;
+            for (std::string_view rest = two; !rest.empty();) {
+                const auto space = rest.find(' ');
+                cells2.emplace_back(rest.substr(0, space));
+                rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+            }
+            text1 += one + "\n";
+            text2 += (c.named ? cells2[0] + " " + cells2[3] + " " + cells2[1] + " " + cells2[2] : two) + "\n";
+            if (c.extraRow && r == 9'000)
+                text2 += "9000.5 1 2 3\n";
+        }
+        auto table1 = std::make_shared<const Table>(ParseTable(text1, TableFormat::Plain, c.named));
+        auto table2 = std::make_shared<const Table>(ParseTable(text2, TableFormat::Plain, c.named));
+        CompareOptions options;
+        options.relativeTolerance = 5e-9;
+        if (c.named)
+            options.columnMap = {0, 2, 3, 1};
+        if (c.extraRow)
+            options.alignment = std::make_shared<RowAlignment>(AlignByKeys(*table1, *table2, {0}));
+        const CompareResult whole = CompareTables(*table1, *table2, options);
+        const CompareResult kinds = CompareTables(table1, LoadedGridShape(*table1), table2, LoadedGridShape(*table2), options);
+        ASSERT_FALSE(whole.verdicts.keepsKindsOnly());
+        ASSERT_TRUE(kinds.verdicts.keepsKindsOnly());
+        EXPECT_LT(kinds.verdicts.bytes() * 4, whole.verdicts.bytes());
+        ASSERT_EQ(kinds.verdicts.size(), whole.verdicts.size());
+        ASSERT_GT(whole.verdicts.size(), 30'000u);
+        for (std::size_t i = 0; i < whole.verdicts.size(); ++i) {
+            const Verdict a = whole.verdicts[i], b = kinds.verdicts[i];
+            ASSERT_EQ(std::tuple(a.row, a.col, a.kind), std::tuple(b.row, b.col, b.kind)) << i;
+            ASSERT_TRUE(a.agreement == b.agreement || (std::isnan(a.agreement) && std::isnan(b.agreement))) << i;
+        }
+        const auto write = [&](const CompareResult& result) {
+            Report report{{"a.txt", "", "", ""}, {"b.txt", "", "", ""}, {}, "", result, *table1, *table2, ScriptSeparators(),
+                          [](std::uint64_t row, std::uint64_t col) { return std::to_string(row) + " " + std::to_string(col); },
+                          [](std::uint64_t) { return std::string(); }};
+            report.all = true;
+            std::ostringstream csv, html;
+            WriteCsvReport(report, csv);
+            WriteHtmlReport(report, html, 100'000);
+            char* json = nullptr;
+            std::size_t size = 0;
+            std::FILE* stream = open_memstream(&json, &size);
+            {
+                Output out(stream);
+                WriteJsonReport(report, true, out);
+                out.finish();
+            }
+            std::fclose(stream);
+            std::string all = csv.str() + html.str() + std::string(json, size);
+            std::free(json);
+            return all;
+        };
+        EXPECT_EQ(write(kinds), write(whole));
+    }
 }

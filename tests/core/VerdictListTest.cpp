@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -29,15 +31,21 @@ void ExpectSame(const Verdict& got, const Verdict& want, std::size_t index)
 
 // Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach. With
 // sameRuns, stretches longer than a chunk hold "S" verdicts only; with everyRow, each row holds
-// one or more.
-std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed, bool sameRuns = false, bool everyRow = false)
+// one or more; with everyCell, stretches longer than a chunk lie at most cells.
+std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed, bool sameRuns = false, bool everyRow = false,
+                            bool everyCell = false)
 {
     std::mt19937_64 random(seed);
     std::vector<Verdict> verdicts;
     std::uint64_t row = 0, col = 0;
     while (verdicts.size() < count) {
         const auto step = random() % 100;
-        if (step < 70 && col + 1 < cols) {
+        if (everyCell && verdicts.size() / 70'000 % 2 == 1 && !verdicts.empty()) {
+            for (auto cells = step < 25 ? 2 : 1; cells > 0; --cells) { // most cells, some skipped
+                row += col + 1 == cols;
+                col = (col + 1) % cols;
+            }
+        } else if (step < 70 && col + 1 < cols) {
             col += 1 + random() % std::min<std::uint64_t>(3, cols - col - 1);
         } else {
             row += step < 95 || everyRow ? 1 : 1 + random() % 5'000'000'000ULL;
@@ -48,6 +56,20 @@ std::vector<Verdict> Sample(std::uint64_t cols, std::size_t count, unsigned seed
     }
     return verdicts;
 }
+
+// The agreements of the verdicts a list keeps by kind only, looked up where the sample put them.
+class SampleAgreements final : public tallir::AgreementSource {
+public:
+    explicit SampleAgreements(const std::vector<Verdict>& verdicts)
+    {
+        for (const Verdict& v : verdicts)
+            agreements_[{v.row, v.col}] = v.agreement;
+    }
+    double agreement(std::uint64_t row, std::uint64_t col) const override { return agreements_.at({row, col}); }
+
+private:
+    std::map<std::pair<std::uint64_t, std::uint64_t>, double> agreements_;
+};
 
 } // namespace
 
@@ -60,6 +82,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         unsigned bands; // lists made apart and joined
         bool sameRuns = false;
         bool everyRow = false;
+        bool everyCell = false; // and kept by cell where most cells differ, agreements looked up
     };
     const Case cases[] = {
         {8, 8, 100'000, 1},
@@ -73,18 +96,23 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         {8, 8, 200'000, 3, true, true},
         {8, 8, 100'000, 1, false, true},
         {8, 8, 3'000, 2},
+        {8, 8, 300'000, 3, false, false, true},
+        {5, 5, 150'000, 1, true, false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands);
-        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands), c.sameRuns, c.everyRow);
-        VerdictList list(c.hint);
+        SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands << " every cell " << c.everyCell);
+        const auto want = Sample(c.cols, c.count, unsigned(c.cols + c.bands), c.sameRuns, c.everyRow, c.everyCell);
+        const auto source = c.everyCell ? std::make_shared<SampleAgreements>(want) : nullptr;
+        VerdictList list(c.hint, source);
         for (unsigned b = 0; b < c.bands; ++b) {
-            VerdictList band(c.hint);
+            VerdictList band(c.hint, source);
             for (std::size_t i = want.size() * b / c.bands; i < want.size() * (b + 1) / c.bands; ++i)
                 band.push_back(want[i]);
             list.append(std::move(band));
         }
         ASSERT_EQ(list.size(), want.size());
+        list.shrink();
+        EXPECT_EQ(list.keepsKindsOnly(), c.everyCell);
         std::size_t i = 0;
         for (const Verdict v : list)
             ExpectSame(v, want[i], i), ++i;
