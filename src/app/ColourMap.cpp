@@ -92,7 +92,7 @@ std::optional<QColor> Tint(int slot, qint64 row, qint64 col)
     if (row < 1 || col < 1)
         return std::nullopt;
     const auto index = tallir::FindDifference(*result, std::uint64_t(row - 1), std::uint64_t(col - 1));
-    if (!index || !Counts(result->verdicts[*index]))
+    if (!index || !Counts(result->verdicts.cellOf(*index)))
         return std::nullopt; // no difference, or one regarded as the same while those are hidden
     if (slot != 2)
         return FileMark();
@@ -109,7 +109,7 @@ bool Blank(qint64 row, qint64 col)
     if (!result || result->figures.same == 0)
         return false;
     const auto index = tallir::FindDifference(*result, std::uint64_t(store.baseRow(row) - 1), std::uint64_t(col - 1));
-    return index && !tallir::BeyondTolerance(result->verdicts[*index]) && store.text(row, col) == "S";
+    return index && !tallir::BeyondTolerance(result->verdicts.cellOf(*index)) && store.text(row, col) == "S";
 }
 
 } // namespace

@@ -37,7 +37,7 @@ bool RowHasDifference(const CompareResult& result, std::uint64_t row, bool beyon
     const auto& v = result.verdicts;
     const std::size_t first = v.lowerBound(row, 0);
     const std::size_t at = beyondOnly ? v.nextBeyond(first) : first;
-    return at < v.size() && v[at].row == row;
+    return at < v.size() && v.cellOf(at).row == row;
 }
 
 std::size_t DifferenceNumber(const CompareResult& result, std::size_t index, bool beyondOnly)
@@ -56,7 +56,7 @@ std::optional<std::size_t> FindDifference(const CompareResult& result, std::uint
     const std::size_t at = v.lowerBound(row, col);
     if (at == v.size())
         return std::nullopt;
-    const Verdict found = v[at];
+    const Verdict found = v.cellOf(at);
     if (found.row != row || found.col != col)
         return std::nullopt;
     return at;
@@ -122,8 +122,8 @@ std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, st
             severity[band] = s;
         }
     };
-    // A block within one band gives its worst; one across bands is walked. A block's worst is
-    // "S" only when all of it is.
+    // A block within one band gives its worst; one across bands gives the worst of each part. A
+    // worst is "S" only when all of it is.
     result.verdicts.forEachBlock([&](const VerdictList::Block& block) {
         const Verdict blockWorst = block.worst();
         if (beyondOnly && !BeyondTolerance(blockWorst))
@@ -132,10 +132,20 @@ std::vector<std::optional<Verdict>> WorstPerBand(const CompareResult& result, st
             take(band, blockWorst);
             return;
         }
-        block.forEach([&](std::size_t, const Verdict& verdict) {
-            if (!beyondOnly || BeyondTolerance(verdict))
-                take(bandOf(verdict.row), verdict);
+        std::size_t from = 0, partBand = bandOf(block.firstRow());
+        const auto part = [&](std::size_t end) {
+            const Verdict partWorst = block.at(block.worstIn(from, end));
+            if (!beyondOnly || BeyondTolerance(partWorst))
+                take(partBand, partWorst);
+        };
+        block.forEachPosition([&](std::size_t i, const Verdict& at) {
+            if (const std::size_t band = bandOf(at.row); band != partBand) {
+                part(i);
+                from = i;
+                partBand = band;
+            }
         });
+        part(block.count());
     });
     return worst;
 }
@@ -206,8 +216,9 @@ std::optional<Step> WorstWalk::next()
         order.resize(block.count());
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = std::uint16_t(i);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint16_t a, std::uint16_t b) { return Severity(block.at(a)) < Severity(block.at(b)); });
+        std::vector<double> severity(block.count());
+        block.forEach([&](std::size_t index, const Verdict& verdict) { severity[index - block.firstIndex()] = Severity(verdict); });
+        std::stable_sort(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) { return severity[a] < severity[b]; });
     }
     const Step step{cursor.key.second, wrapped};
     if (++cursor.at < order.size() && (!beyondOnly_ || BeyondTolerance(block.at(order[cursor.at])))) {

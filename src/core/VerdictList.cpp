@@ -32,7 +32,7 @@ void VerdictList::compact(Chunk& chunk) const
     chunk.marks.reserve((count + MarkEvery - 1) / MarkEvery);
     for (std::size_t offset = 0; offset < count; ++offset) {
         const std::size_t cell = std::size_t(cellOf(offset) - first);
-        chunk.kinds[cell] = std::uint8_t(chunk.cells[offset] >> PositionBits);
+        chunk.kinds[cell] = Encode(VerdictKind(chunk.cells[offset] >> PositionBits), chunk.agreement[offset]);
         if (offset % MarkEvery == 0)
             chunk.marks.push_back(std::uint32_t(cell));
     }
@@ -109,6 +109,12 @@ Verdict VerdictList::operator[](std::size_t index) const
     return at(chunk, index - chunks_[chunk].start);
 }
 
+Verdict VerdictList::cellOf(std::size_t index) const
+{
+    const std::size_t chunk = chunkOf(index);
+    return position(chunks_[chunk], index - chunks_[chunk].start);
+}
+
 std::size_t VerdictList::lowerBound(std::uint64_t row, std::uint64_t col) const
 {
     const auto before = [&](const Verdict& v) { return v.row < row || (v.row == row && v.col < col); };
@@ -150,8 +156,8 @@ RowSet VerdictList::rows(bool beyondOnly) const
             continue;
         }
         if (chunk.dense) {
-            ForEachDense(chunk, 0, [&](std::size_t, std::size_t cell) {
-                if (!beyondOnly || VerdictKind(chunk.kinds[cell]) != VerdictKind::Same)
+            ForEachDense(chunk, 0, chunk.denseCount, [&](std::size_t, std::size_t cell) {
+                if (!beyondOnly || chunk.kinds[cell] != SameByte)
                     rows.add((chunk.firstCell + cell) / width_, 1);
             });
             continue;
@@ -182,13 +188,9 @@ std::size_t VerdictList::nextBeyond(std::size_t index) const
             continue;
         const std::size_t from = index > chunk.start ? index - std::size_t(chunk.start) : 0;
         if (chunk.dense) {
-            std::size_t found = size_;
-            ForEachDense(chunk, from, [&](std::size_t offset, std::size_t cell) {
-                if (found == size_ && VerdictKind(chunk.kinds[cell]) != VerdictKind::Same)
-                    found = std::size_t(chunk.start) + offset;
-            });
-            if (found != size_)
-                return found;
+            const std::size_t found = FirstDense(chunk, from, [](std::uint8_t byte) { return byte != SameByte; });
+            if (found < chunk.denseCount)
+                return std::size_t(chunk.start) + found;
             continue;
         }
         for (std::size_t offset = from; offset < chunk.cells.size(); ++offset)
@@ -224,15 +226,46 @@ std::size_t VerdictList::beyondBefore(std::size_t index) const
             continue;
         }
         if (chunk.dense)
-            ForEachDense(chunk, 0, [&](std::size_t offset, std::size_t cell) {
-                count += chunk.start + offset < index && VerdictKind(chunk.kinds[cell]) != VerdictKind::Same;
-            });
+            ForEachDense(chunk, 0, index - std::size_t(chunk.start), [&](std::size_t, std::size_t cell) { count += chunk.kinds[cell] != SameByte; });
         else
             for (std::size_t offset = 0; chunk.start + offset < index; ++offset)
                 count += Beyond(chunk.cells[offset]);
         break;
     }
     return count;
+}
+
+std::size_t VerdictList::worstIn(const Chunk& chunk, std::size_t from, std::size_t end) const
+{
+    std::size_t worst = from;
+    double worstSeverity = 0;
+    const auto consider = [&](std::size_t offset) {
+        const double severity = Severity(decode(chunk, offset));
+        if (offset == from || severity < worstSeverity) {
+            worst = offset;
+            worstSeverity = severity;
+        }
+    };
+    if (!chunk.dense) {
+        for (std::size_t offset = from; offset < end; ++offset)
+            consider(offset);
+        return worst;
+    }
+    // The least byte orders as the severity does; its agreements decide among those holding it.
+    std::uint8_t least = NoVerdict;
+    std::size_t first = from;
+    ForEachDense(chunk, from, end, [&](std::size_t offset, std::size_t cell) {
+        if (chunk.kinds[cell] < least || (offset == from))
+            least = chunk.kinds[cell], first = offset;
+    });
+    if (KindOf(least) != VerdictKind::Digits)
+        return first;
+    from = first;
+    ForEachDense(chunk, first, end, [&](std::size_t offset, std::size_t cell) {
+        if (chunk.kinds[cell] == least)
+            consider(offset);
+    });
+    return worst;
 }
 
 bool VerdictList::keepsKindsOnly() const

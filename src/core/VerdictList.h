@@ -7,8 +7,9 @@
 // the rows with differences and the worst of a stretch are found without a walk over them all.
 // Where most cells of a stretch differ (two runs whose every value differs in its last digits)
 // and the list can work agreements out again from the tables (an AgreementSource), a chunk
-// once full keeps one byte a cell instead: the kind of its verdict, or none; an agreement is
-// worked out again when asked for.
+// once full keeps one byte a cell instead: the kind of its verdict and its agreement rounded
+// down (so that the worst of a stretch is found among few), or none; an exact agreement is worked
+// out again when asked for.
 
 #include "RowSet.h"
 
@@ -73,6 +74,8 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     Verdict operator[](std::size_t index) const;
+    // The same without its agreement (left 0): its cell and kind, at no cost of working it out.
+    Verdict cellOf(std::size_t index) const;
 
     // Adds a verdict after every one already held (reading order is the caller's to keep).
     void push_back(const Verdict& verdict)
@@ -119,7 +122,7 @@ public:
     {
         for (const Chunk& chunk : chunks_) {
             if (chunk.dense)
-                ForEachDense(chunk, 0, [&](std::size_t offset, std::size_t) { visit(decode(chunk, offset)); });
+                ForEachDense(chunk, 0, chunk.denseCount, [&](std::size_t offset, std::size_t) { visit(decode(chunk, offset)); });
             else
                 for (std::size_t offset = 0; offset < chunk.cells.size(); ++offset)
                     visit(decode(chunk, offset));
@@ -146,6 +149,14 @@ public:
         std::size_t count() const { return count_; }
         // Its i-th verdict.
         Verdict at(std::size_t i) const { return list_->decode(*chunk_, offset_ + i); }
+        // The first of the worst of its verdicts from to end (from 0), and where each is (their
+        // agreements left 0): a part of a block found without working out every agreement.
+        std::size_t worstIn(std::size_t from, std::size_t end) const { return list_->worstIn(*chunk_, offset_ + from, offset_ + end) - offset_; }
+        template <class Visit>
+        void forEachPosition(Visit&& visit) const
+        {
+            list_->forEachPosition(*chunk_, offset_, offset_ + count_, [&](std::size_t offset, const Verdict& at) { visit(offset - offset_, at); });
+        }
         std::uint64_t firstRow() const { return list_->position(*chunk_, offset_).row; }
         std::uint64_t lastRow() const { return list_->position(*chunk_, offset_ + count_ - 1).row; }
         // Calls visit(index, Verdict) for each of its verdicts in order.
@@ -269,7 +280,25 @@ private:
     static constexpr std::size_t BlockSize = 1024;
     static constexpr unsigned PositionBits = 30;
 
-    static constexpr std::uint8_t NoVerdict = 3;
+    // A cell's byte: "D"; two numbers by their agreement in steps of a twelfth of a digit from
+    // -2 digits up (lower ones and NaN in the first step, higher in the last); "S"; no verdict.
+    // The bytes order the verdicts as their severity does, but for ties.
+    static constexpr std::uint8_t TextByte = 0, LowestDigits = 1, HighestDigits = 253, SameByte = 254, NoVerdict = 255;
+    static std::uint8_t Encode(VerdictKind kind, double agreement)
+    {
+        if (kind == VerdictKind::Text)
+            return TextByte;
+        if (kind == VerdictKind::Same)
+            return SameByte;
+        const double step = std::floor((agreement + 2) * 12);
+        return std::isnan(step) || step < 0 ? LowestDigits
+            : step > HighestDigits - LowestDigits ? HighestDigits
+                                                  : std::uint8_t(LowestDigits + step);
+    }
+    static VerdictKind KindOf(std::uint8_t byte)
+    {
+        return byte == TextByte ? VerdictKind::Text : byte == SameByte ? VerdictKind::Same : VerdictKind::Digits;
+    }
     static constexpr std::size_t MarkEvery = 16;
     static std::size_t Count(const Chunk& chunk) { return chunk.dense ? chunk.denseCount : chunk.cells.size(); }
     // The cell (from the chunk's first) of a verdict of a chunk kept by cell.
@@ -282,23 +311,55 @@ private:
             while (chunk.kinds[cell] == NoVerdict);
         return cell;
     }
-    // Calls visit(offset, cell) for the verdicts of a chunk kept by cell from offset on.
+    // Calls visit(offset, cell) for the verdicts from to end of a chunk kept by cell.
     template <class Visit>
-    static void ForEachDense(const Chunk& chunk, std::size_t offset, Visit&& visit)
+    static void ForEachDense(const Chunk& chunk, std::size_t from, std::size_t end, Visit&& visit)
     {
-        if (offset >= chunk.denseCount)
+        end = std::min(end, chunk.denseCount);
+        if (from >= end)
             return;
-        for (std::size_t cell = DenseCell(chunk, offset); cell < chunk.kinds.size(); ++cell)
+        for (std::size_t cell = DenseCell(chunk, from), offset = from; offset < end; ++cell)
             if (chunk.kinds[cell] != NoVerdict)
                 visit(offset++, cell);
     }
+    // The offset of the first verdict from on of a chunk kept by cell whose byte passes; its count
+    // of verdicts when none does.
+    template <class Pass>
+    static std::size_t FirstDense(const Chunk& chunk, std::size_t from, Pass&& pass)
+    {
+        if (from >= chunk.denseCount)
+            return chunk.denseCount;
+        for (std::size_t cell = DenseCell(chunk, from), offset = from;; ++cell)
+            if (chunk.kinds[cell] != NoVerdict) {
+                if (pass(chunk.kinds[cell]))
+                    return offset;
+                if (++offset == chunk.denseCount)
+                    return offset;
+            }
+    }
+    // Calls visit(offset, Verdict) for the verdicts from to end of a chunk, their agreements left 0.
+    template <class Visit>
+    void forEachPosition(const Chunk& chunk, std::size_t from, std::size_t end, Visit&& visit) const
+    {
+        if (!chunk.dense) {
+            for (std::size_t offset = from; offset < end; ++offset)
+                visit(offset, position(chunk, offset));
+            return;
+        }
+        ForEachDense(chunk, from, end, [&](std::size_t offset, std::size_t cell) {
+            const std::uint64_t at = chunk.firstCell + cell;
+            visit(offset, Verdict{at / width_, at % width_, 0, KindOf(chunk.kinds[cell])});
+        });
+    }
+    // The offset of the first of the worst verdicts from to end of a chunk.
+    std::size_t worstIn(const Chunk& chunk, std::size_t from, std::size_t end) const;
     // A verdict's cell and kind; its agreement is left 0.
     Verdict position(const Chunk& chunk, std::size_t offset) const
     {
         if (chunk.dense) {
             const std::size_t at = DenseCell(chunk, offset);
             const std::uint64_t cell = chunk.firstCell + at;
-            return Verdict{cell / width_, cell % width_, 0, VerdictKind(chunk.kinds[at])};
+            return Verdict{cell / width_, cell % width_, 0, KindOf(chunk.kinds[at])};
         }
         const std::uint32_t word = chunk.cells[offset];
         const std::uint32_t position = word & ((std::uint32_t(1) << PositionBits) - 1);
@@ -316,7 +377,7 @@ private:
     }
     static bool BeyondAt(const Chunk& chunk, std::size_t offset)
     {
-        return chunk.dense ? VerdictKind(chunk.kinds[DenseCell(chunk, offset)]) != VerdictKind::Same : Beyond(chunk.cells[offset]);
+        return chunk.dense ? chunk.kinds[DenseCell(chunk, offset)] != SameByte : Beyond(chunk.cells[offset]);
     }
     static bool fits(const Chunk& chunk, std::uint64_t row, std::uint64_t col)
     {

@@ -65,10 +65,14 @@ void FitColumns(MSFlexGrid* grid)
             // Only the row's verdicts: the cells that agree are empty.
             const auto& verdicts = result->verdicts;
             auto it = verdicts.begin() + std::ptrdiff_t(verdicts.lowerBound(std::uint64_t(bodyRow), 0));
-            for (; it != verdicts.end() && it->row == std::uint64_t(bodyRow); ++it)
-                if (qint64(it->col) + 1 < cols)
-                    widths[std::size_t(it->col + 1)] = std::max(widths[std::size_t(it->col + 1)],
-                                                                plain.width(tallir::VerdictText(*it, store.separators())));
+            for (; it != verdicts.end(); ++it) {
+                const tallir::Verdict verdict = *it; // once: an agreement may be worked out again for it
+                if (verdict.row != std::uint64_t(bodyRow))
+                    break;
+                if (qint64(verdict.col) + 1 < cols)
+                    widths[std::size_t(verdict.col + 1)] = std::max(widths[std::size_t(verdict.col + 1)],
+                                                                    plain.width(tallir::VerdictText(verdict, store.separators())));
+            }
         } else {
             for (qint64 c = 1; c < cols; ++c)
                 widths[std::size_t(c)] = std::max(widths[std::size_t(c)], plain.width(store.text(r, c)));

@@ -157,10 +157,11 @@ std::string GridStore::verdictText(qint64 row, qint64 col) const
     const std::size_t at = verdicts.lowerBound(r, c);
     if (at == verdicts.size())
         return {};
-    const tallir::Verdict verdict = verdicts[at];
-    if (verdict.row != r || verdict.col != c)
+    const tallir::Verdict cell = verdicts.cellOf(at);
+    if (cell.row != r || cell.col != c)
         return {};
-    return tallir::VerdictText(verdict, separators_);
+    // Only two numbers show their agreement, which may be worked out again.
+    return tallir::VerdictText(cell.kind == tallir::VerdictKind::Digits ? verdicts[at] : cell, separators_);
 }
 
 std::string GridStore::text(qint64 row, qint64 col, std::size_t limit) const
