@@ -82,6 +82,10 @@ bool CompareGrids()
     if (FitWidthsOnLoad())
         ColumnFit::FitColumns(grid);
     grid->SetRedraw(redraw);
+    // Agreements worked out again from the files: the Compare window hears of their changes too,
+    // whatever the File windows show by then.
+    const bool reads = grid->Store().comparison()->verdicts.keepsKindsOnly();
+    compare.WatchFiles(reads ? QStringList{file1.LoadedPath(), file2.LoadedPath()} : QStringList());
     // Only the differing rows again, when that is chosen: those of this comparison.
     ApplyRowFilter();
     // The File grids mark the differing cells at once, not at their next repaint.

@@ -88,10 +88,11 @@ bool ForgetChangedTables()
         StatusPanels::SetText(mdiMain::Frame().StatusBar1(), "Space0", window.Caption() + ": " + window.SayChangedOnDisk());
         forgot = true;
     }
-    // A comparison that reads its agreements from the tables again cannot show them any more.
+    // A comparison that reads its agreements from tables whose files changed cannot show them any
+    // more (the File windows may show other files by now).
     frmGrid& compare = *GridWindows()[2];
     const tallir::CompareResult* result = compare.MSFlexGrid1()->Store().comparison();
-    if (forgot && result && result->verdicts.keepsKindsOnly()) {
+    if (result && result->verdicts.keepsKindsOnly() && result->verdicts.sourceChanged()) {
         ShowReadTable(compare, tallir::Table());
         compare.SayChangedOnDisk();
         if (QWidget* strip = compare.SideStrip())

@@ -279,6 +279,11 @@ public:
         return verdict ? verdict->agreement : unknown;
     }
 
+    bool changed() const override
+    {
+        return (file1_->file() && file1_->file()->changed()) || (file2_->file() && file2_->file()->changed());
+    }
+
 private:
     std::shared_ptr<const Table> file1_, file2_;
     CompareOptions options_;

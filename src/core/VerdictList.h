@@ -59,6 +59,8 @@ public:
     // The agreement of the two numbers of a compared cell (row and value column); NaN when they
     // can no longer be read as they were.
     virtual double agreement(std::uint64_t row, std::uint64_t col) const = 0;
+    // Whether what it reads from changed since (a file cut short or written to).
+    virtual bool changed() const { return false; }
 };
 
 class VerdictList {
@@ -110,7 +112,8 @@ public:
             }
         }
     }
-    // Moves every verdict of a list whose cells all come after this one's to its end.
+    // Moves every verdict of a list whose cells all come after this one's to its end (lists
+    // joined share their width and source).
     void append(VerdictList&& later);
     void clear();
     // Gives back the room reserved but not used (the last chunk of each joined list).
@@ -201,6 +204,8 @@ public:
     std::size_t beyondBefore(std::size_t index) const;
     // Whether some verdicts are kept by kind only, their agreements read from the tables again.
     bool keepsKindsOnly() const;
+    // Whether the tables they are read from changed since: they can no longer be.
+    bool sourceChanged() const { return source_ && source_->changed(); }
     // The bytes the verdicts take, chunk bookkeeping included.
     std::size_t bytes() const;
 

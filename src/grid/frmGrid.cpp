@@ -203,6 +203,12 @@ void frmGrid::SetSideStrip(QWidget* strip)
 void frmGrid::SetLoadedPath(const QString& path)
 {
     loadedPath_ = path;
+    WatchFiles({path});
+    StatusPanels::SetText(statusBar_, "Space0", QString());
+}
+
+void frmGrid::WatchFiles(const QStringList& paths)
+{
     if (!watcher_) {
         watcher_ = new QFileSystemWatcher(this);
         connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& changed) {
@@ -215,8 +221,8 @@ void frmGrid::SetLoadedPath(const QString& path)
     }
     if (!watcher_->files().isEmpty())
         watcher_->removePaths(watcher_->files());
-    watcher_->addPath(path);
-    StatusPanels::SetText(statusBar_, "Space0", QString());
+    if (!paths.isEmpty())
+        watcher_->addPaths(paths);
 }
 
 QString frmGrid::SayChangedOnDisk()

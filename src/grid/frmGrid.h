@@ -61,6 +61,8 @@ public:
     // which the status bar then tells.
     QString LoadedPath() const { return loadedPath_; }
     void SetLoadedPath(const QString& path);
+    // Files whose change on disk the window is told of as of its own (none: no more).
+    void WatchFiles(const QStringList& paths);
     // Says in the status bar that the loaded file changed on disk; the words said.
     QString SayChangedOnDisk();
 

@@ -297,8 +297,11 @@ TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
     // -log10(0.1 / 1.5) = 1.18 and -log10(0.1 / 4.5) = 1.65, worked out again from the files
     EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).contains("1.18"));
     EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).contains("1.65"));
+    // File 1 shows another file by now: the Compare window hears of the change itself.
+    ASSERT_TRUE(modMain::LoadFile(window(0), a));
     folder.write("c.txt", "9 9\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return StatusPanels::Text(window(2).StatusBar1(), "Space0").startsWith("Changed on disk"); }, 3000));
     EXPECT_EQ(grid(2)->Store().comparison(), nullptr);
     EXPECT_TRUE(painted(2)->textsIn(grid(2)->viewport()->rect()).filter(QRegularExpression("^1\\.")).isEmpty());
+    EXPECT_EQ(StatusPanels::Text(window(0).StatusBar1(), "Dimension"), "R2 x C3") << "File 1's own file is shown on";
 }

@@ -282,6 +282,13 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     QTest::mouseMove(rows, rowCentre(5));
     QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(5));
     EXPECT_EQ(recorded(window(1)), (GridBlock{3, 1, 5, 5}));
+    // Scrolled down, from the first row in view to the third.
+    ASSERT_TRUE(g->SetTopRow(11));
+    QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 5));
+    QTest::mouseMove(rows, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
+    EXPECT_EQ(recorded(window(1)), (GridBlock{11, 1, 13, 5}));
+    ASSERT_TRUE(g->SetTopRow(1));
 
     // A header drag again, for the border test below.
     QTest::mousePress(header, Qt::LeftButton, {}, headerCentre(2));
