@@ -485,11 +485,32 @@ void MSFlexGrid::ScrollTo(qint64 row, qint64 col, ScrollHint hint)
         wanted = row - page / 2;
         break;
     }
+    fitScrollRange(); // the viewport may have changed since Qt last laid the view out
     verticalScrollBar()->setValue(GridModel::Clamp(wanted - FixedRows()));
-    // The row is wholly in view now: Qt's own scrolling moves only the columns.
-    const int shown = model_->modelRow(row);
-    if (shown >= 0 && row < TopRow() + page && verticalHeader()->defaultSectionSize() <= viewport()->height())
-        QTableView::scrollTo(model_->index(shown, GridModel::Clamp(col - 1)), QAbstractItemView::EnsureVisible);
+    // The column: from its own left edge, or from the leftmost column that leaves it whole.
+    QHeaderView* header = horizontalHeader();
+    const int section = GridModel::Clamp(col - 1);
+    const int left = header->sectionViewportPosition(section);
+    if (left >= 0 && left + header->sectionSize(section) <= viewport()->width())
+        return;
+    qint64 first = col;
+    if (left >= 0)
+        for (int width = header->sectionSize(section); first - 1 > FixedCols();) {
+            width += header->sectionSize(GridModel::Clamp(first - 2));
+            if (width > viewport()->width())
+                break;
+            --first;
+        }
+    SetLeftCol(first);
+}
+
+void MSFlexGrid::fitScrollRange()
+{
+    QScrollBar* bar = verticalScrollBar();
+    const qint64 page = PageRows();
+    bar->setRange(0, GridModel::Clamp(Rows() - FixedRows() - page));
+    bar->setSingleStep(1);
+    bar->setPageStep(GridModel::Clamp(page));
 }
 
 void MSFlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
@@ -528,10 +549,7 @@ void MSFlexGrid::updateGeometries()
     adjusting_ = true;
     QTableView::updateGeometries();
     verticalHeader()->setOffset(0); // Qt moved it to its scroll bar's row
-    const qint64 page = PageRows();
-    bar->setRange(0, GridModel::Clamp(Rows() - FixedRows() - page));
-    bar->setSingleStep(1);
-    bar->setPageStep(GridModel::Clamp(page));
+    fitScrollRange();
     bar->setValue(top);
     adjusting_ = nested;
     if (!nested)

@@ -160,6 +160,8 @@ private:
     void applyShape();
     // Shows Qt the rows from the scroll bar's top row on.
     void syncWindow();
+    // The vertical scroll bar over every row, a page being the rows wholly in view.
+    void fitScrollRange();
 
     GridModel* model_;
     qint64 row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;

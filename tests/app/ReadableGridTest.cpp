@@ -405,3 +405,36 @@ TEST(ColourMapAcrossFrames, ANewFrameMarksItsOwnComparisonOnly)
             << second;
     }
 }
+
+TEST_F(ReadableGridTest, TheCellAKeyMovesToIsScrolledWhollyIntoView)
+{
+    // Far more columns than the window shows.
+    ASSERT_TRUE(modMain::LoadFile(window(0), numbers("a.txt", 300, 30)));
+    MSFlexGrid* g = grid(0);
+    g->setFocus();
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        qint64 row, col;
+    } steps[] = {
+        {Qt::Key_End, Qt::ControlModifier, 300, 30}, {Qt::Key_Home, Qt::ControlModifier, 1, 1}, {Qt::Key_End, {}, 1, 30},
+        {Qt::Key_Home, {}, 1, 1},                    {Qt::Key_PageDown, {}, 1 + g->PageRows(), 1},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(g, Qt::Key(step.key), step.modifiers);
+        ASSERT_EQ(std::pair(g->Row(), g->Col()), std::pair(step.row, step.col));
+        EXPECT_TRUE(g->viewport()->rect().contains(cellRect(0, step.row, step.col))) << step.key << " to " << step.row << "," << step.col;
+    }
+    // Rightwards, the grid scrolls just enough: one column less and the cell would be cut.
+    QTest::keyClick(g, Qt::Key_Home, {});
+    while (g->LeftCol() == 1 && g->Col() < 20)
+        QTest::keyClick(g, Qt::Key_Right, {});
+    ASSERT_GT(g->LeftCol(), 1);
+    const QRect cell = cellRect(0, g->Row(), g->Col());
+    EXPECT_LE(cell.right(), g->viewport()->width());
+    EXPECT_GT(cell.right() + g->columnWidth(int(g->LeftCol() - 2)), g->viewport()->width());
+    // A longer grid scrolled to at once, before Qt lays the view out again.
+    g->SetRows(3001);
+    g->EnsureVisible(3000, 1);
+    EXPECT_EQ(g->TopRow(), 3000 - g->PageRows() + 1);
+}
