@@ -525,14 +525,6 @@ qint64 MSFlexGrid::RowAt(int y) const
     return shown < 0 ? -1 : model_->gridRow(shown);
 }
 
-QRect MSFlexGrid::CellRectangle(qint64 row, qint64 col) const
-{
-    const int shown = model_->modelRow(row);
-    if (shown < 0 || col < FixedCols() || col >= Cols())
-        return {};
-    return visualRect(model_->index(shown, GridModel::Clamp(col - 1)));
-}
-
 void MSFlexGrid::syncWindow()
 {
     // A screenful at least, and enough that a grid not yet shown has rows to ask about.

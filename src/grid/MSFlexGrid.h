@@ -121,8 +121,6 @@ public:
     void ScrollTo(qint64 row, qint64 col, ScrollHint hint);
     // The grid row at a height in the viewport; -1 below the last row.
     qint64 RowAt(int y) const;
-    // Where a body cell is painted in the viewport; empty when its row is not in view.
-    QRect CellRectangle(qint64 row, qint64 col) const;
     // Body rows wholly in view.
     qint64 PageRows() const;
 

@@ -47,7 +47,7 @@ protected:
     // The rectangle of a body cell (grid numbering, from 1) in its grid's viewport.
     QRect cellRect(int slot, qint64 row, qint64 col)
     {
-        return grid(slot)->CellRectangle(row, col);
+        return PaintRecorder::CellRect(grid(slot), row, col);
     }
     // What the viewport of a grid paints.
     std::unique_ptr<PaintRecorder> painted(int slot)

@@ -134,11 +134,17 @@ std::optional<QColor> PaintRecorder::fillAt(const QPoint& point) const
     return std::nullopt;
 }
 
+QRect PaintRecorder::CellRect(MSFlexGrid* grid, qint64 row, qint64 col)
+{
+    const int shown = grid->Model()->modelRow(row);
+    return shown < 0 ? QRect() : grid->visualRect(grid->Model()->index(shown, int(col - 1)));
+}
+
 QColor PaintRecorder::CellColour(MSFlexGrid* grid, qint64 row, qint64 col)
 {
     QWidget* viewport = grid->viewport();
     PaintRecorder recorder(viewport->size());
     viewport->render(&recorder);
-    const QRect cell = grid->CellRectangle(row, col);
+    const QRect cell = CellRect(grid, row, col);
     return recorder.fillAt(cell.center()).value_or(QColor());
 }

@@ -43,7 +43,10 @@ public:
 
     QPaintEngine* paintEngine() const override;
 
-    // The colour a grid paints last over the middle of a body cell (grid numbering, from 1).
+    // Where a body cell (grid numbering, from 1) is painted in the viewport; empty when its row
+    // is not shown.
+    static QRect CellRect(MSFlexGrid* grid, qint64 row, qint64 col);
+    // The colour a grid paints last over the middle of a body cell.
     static QColor CellColour(MSFlexGrid* grid, qint64 row, qint64 col);
 
 protected:
