@@ -110,6 +110,20 @@ TEST_F(AlignedRowsTest, NavigationStopsAtOneSidedRowsAndSelectionSpansTheGap)
     // A block across the gap copies an empty line for it.
     frmGrid::MSFlexGrid_ShowSelection(window(0), 2, 1, 4, 2);
     EXPECT_EQ(grid(0)->SelectedText(), "1\t2.0\n\t\n2\t3.0\n");
+
+    // A one-sided row far below the rows in view is scrolled into view in the three grids.
+    QByteArray one, two;
+    for (int r = 0; r < 300; ++r) {
+        one += QByteArray::number(r) + " 1\n";
+        two += QByteArray::number(r) + " 1\n" + (r == 249 ? "249.5 1\n" : "");
+    }
+    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", one)));
+    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", two)));
+    modMain::CompareGrids();
+    frame.mnuToolDifference(+1)->trigger();
+    ASSERT_EQ(status(), "Row only in File 2: line 251");
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_TRUE(grid(slot)->RowAt(0) <= 251 && 251 <= grid(slot)->RowAt(grid(slot)->viewport()->height() - 1)) << slot;
 }
 
 TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
