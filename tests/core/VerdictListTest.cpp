@@ -97,7 +97,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         {8, 8, 200'000, 3, true, true},
         {8, 8, 100'000, 1, false, true},
         {8, 8, 3'000, 2},
-        {8, 8, 300'000, 3, false, false, true},
+        {8, 8, 300'000, 3, false, true, true},
         {5, 5, 150'000, 1, true, false, true},
     };
     for (const Case& c : cases) {
