@@ -81,7 +81,7 @@ void OverviewStrip::scrollTo(int y)
     const std::uint64_t row = RowAt(y, height(), result->comparedRows);
     const qint64 shown = grid_->Store().shownRow(qint64(row) + 1, true);
     if (shown > 0)
-        grid_->ScrollTo(shown, std::max<qint64>(1, grid_->LeftCol()), QAbstractItemView::PositionAtCenter);
+        grid_->ScrollTo(shown, grid_->LeftCol(), QAbstractItemView::PositionAtCenter);
 }
 
 void OverviewStrip::mousePressEvent(QMouseEvent* event)

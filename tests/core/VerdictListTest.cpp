@@ -165,6 +165,22 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         EXPECT_EQ(list.lowerBound(0, 0), 0u);
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
 
+        // The first of the worst of any part of a block, against a plain walk.
+        const auto severity = [](const Verdict& v) {
+            return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
+        };
+        std::size_t blockCount = 0;
+        list.forEachBlock([&](const VerdictList::Block& block) {
+            if (blockCount++ % 7 != 0)
+                return;
+            const std::size_t from = random() % block.count(), end = from + 1 + random() % (block.count() - from);
+            std::size_t worst = from;
+            for (std::size_t k = from; k < end; ++k)
+                if (severity(want[block.firstIndex() + k]) < severity(want[block.firstIndex() + worst]))
+                    worst = k;
+            ASSERT_EQ(block.worstIn(from, end), worst) << block.firstIndex() << " " << from << " " << end;
+        });
+
         // The worst of each band of rows and the worst-first walk, against a plain walk and a sort
         // ("D" first, then by agreement, "S" last; ties in reading order).
         tallir::CompareResult result;
