@@ -141,19 +141,8 @@ PendingLoad Prepare(frmGrid& window, const QString& path)
     return load;
 }
 
-tallir::TableFormat ReadFormat()
-{
-    return modUtil::ReadInteger("Option", "CsvMode", 0) == 1 ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
-}
-
-// Reads a prepared file, telling how far it got through done; false when asked to stop.
-void Read(PendingLoad& load, const std::function<bool(std::uint64_t, std::uint64_t)>& progress)
-{
-    load.read = tallir::ReadTable(load.file, progress, ReadFormat(), modMain::NamesLine());
-}
-
 // Shows a file read, or says why it could not be: the window stays as it was then.
-bool Finish(PendingLoad& load)
+bool Finish(PendingLoad& load, tallir::TableFormat format)
 {
     if (!load.facts) {
         CantOpen(load);
@@ -167,13 +156,12 @@ bool Finish(PendingLoad& load)
     // How the file was read, where that may surprise: as CSV, or with what looks like a names line
     // read as a row.
     QStringList notes;
-    if (ReadFormat() == tallir::TableFormat::Csv)
+    if (format == tallir::TableFormat::Csv)
         notes << QStringLiteral("read as CSV");
     if (LooksLikeNamesLine(*load.read.table))
         notes << QStringLiteral("the first line looks like column names: Tool > First Line Holds Names");
     window.SetCaption(QString::fromStdString(tallir::AbbreviatePath(load.shown, 40)));
     ShowReadTable(window, std::move(*load.read.table));
-    load.read.table.reset();
     QStatusBar* bar = window.StatusBar1();
     const auto fresh = StatFile(load.path).value_or(*load.facts);
     StatusPanels::SetText(bar, "Size", LocaleFormat::SizeText(fresh.size));
@@ -211,17 +199,21 @@ std::pair<bool, bool> LoadFiles(frmGrid& window1, const QString& path1, frmGrid&
             paths << load.path;
     const QString what = "Reading " + paths.join(QStringLiteral(" and "));
     mdiMain& frame = mdiMain::Frame();
+    // The settings are read here, once, not by the reading threads.
+    const auto format = modUtil::ReadInteger("Option", "CsvMode", 0) == 1 ? tallir::TableFormat::Csv : tallir::TableFormat::Plain;
+    const bool names = NamesLine();
     auto readAll = [&](WorkProgress& progress) {
         // The bar shows the bytes of both read so far against both sizes.
         std::array<std::atomic<std::uint64_t>, 2> done{}, total{};
         auto read = [&](std::size_t which) {
-            Read(loads[which], [&, which](std::uint64_t bytes, std::uint64_t size) {
+            const auto tell = [&, which](std::uint64_t bytes, std::uint64_t size) {
                 done[which] = bytes;
                 total[which] = size;
                 progress.done = done[0] + done[1];
                 progress.total = total[0] + total[1];
                 return !progress.cancelled;
-            });
+            };
+            loads[which].read = tallir::ReadTable(loads[which].file, tell, format, names);
         };
         std::thread second;
         if (loads.size() == 2 && loads[1].facts)
@@ -239,7 +231,7 @@ std::pair<bool, bool> LoadFiles(frmGrid& window1, const QString& path1, frmGrid&
     }
     std::array<bool, 2> loaded{};
     for (std::size_t i = 0; i < loads.size(); ++i)
-        loaded[i] = Finish(loads[i]);
+        loaded[i] = Finish(loads[i], format);
     // Without a first path, the one file given is the second.
     if (path1.isEmpty())
         return {false, loaded[0]};

@@ -18,20 +18,20 @@ void VerdictList::compact(Chunk& chunk) const
 {
     if (!source_ || chunk.dense || chunk.cells.empty())
         return;
-    const auto cellOf = [&](std::size_t offset) {
+    const auto cellIndex = [&](std::size_t offset) {
         const Verdict at = position(chunk, offset);
         return at.row * width_ + at.col;
     };
     const std::size_t count = chunk.cells.size();
-    const std::uint64_t first = cellOf(0);
-    const std::uint64_t span = cellOf(count - 1) - first + 1;
+    const std::uint64_t first = cellIndex(0);
+    const std::uint64_t span = cellIndex(count - 1) - first + 1;
     // A byte a cell pays where a quarter of the cells or more hold verdicts (12 bytes each).
     if (span > 4 * std::uint64_t(count))
         return;
     chunk.kinds.assign(std::size_t(span), NoVerdict);
     chunk.marks.reserve((count + MarkEvery - 1) / MarkEvery);
     for (std::size_t offset = 0; offset < count; ++offset) {
-        const std::size_t cell = std::size_t(cellOf(offset) - first);
+        const std::size_t cell = std::size_t(cellIndex(offset) - first);
         chunk.kinds[cell] = Encode(VerdictKind(chunk.cells[offset] >> PositionBits), chunk.agreement[offset]);
         if (offset % MarkEvery == 0)
             chunk.marks.push_back(std::uint32_t(cell));

@@ -152,9 +152,10 @@ public:
         std::size_t count() const { return count_; }
         // Its i-th verdict.
         Verdict at(std::size_t i) const { return list_->decode(*chunk_, offset_ + i); }
-        // The first of the worst of its verdicts from to end (from 0), and where each is (their
-        // agreements left 0): a part of a block found without working out every agreement.
+        // The first of the worst of its verdicts from to end (counted from 0 within the block),
+        // found without working out every agreement.
         std::size_t worstIn(std::size_t from, std::size_t end) const { return list_->worstIn(*chunk_, offset_ + from, offset_ + end) - offset_; }
+        // Calls visit(i, Verdict) for each of its verdicts, their agreements left 0.
         template <class Visit>
         void forEachPosition(Visit&& visit) const
         {
