@@ -85,11 +85,7 @@ TEST_F(AlignedRowsTest, GapRowsMarksAndFigures)
 
 TEST_F(AlignedRowsTest, NavigationStopsAtOneSidedRowsAndSelectionSpansTheGap)
 {
-    struct Step {
-        int direction;
-        qint64 row, col;
-        QString status;
-    };
+    struct Step { int direction; qint64 row, col; QString status; };
     const Step steps[] = {
         {+1, 3, 1, "Row only in File 2: line 3"},
         {+1, 4, 2, "Difference 1 of 1 at R3/4 C2"},

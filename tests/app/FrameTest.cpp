@@ -80,14 +80,9 @@ protected:
 
 TEST_F(FrameTest, CommandLineGrammar)
 {
-    struct Case {
-        QStringList arguments;
-        QStringList messages;            // message box texts, in order
-        QString file1, file2;            // captions afterwards
-        int arrange;                     // "WindowArrange" afterwards, -1: not written
-        int immediate;                   // "ImmediateCompare" afterwards, -1: not written
-        bool open;                       // the frame still shows
-    };
+    // The message box texts in order, the captions, "WindowArrange" and "ImmediateCompare" afterwards (-1: not
+    // written), and whether the frame still shows.
+    struct Case { QStringList arguments; QStringList messages; QString file1, file2; int arrange; int immediate; bool open; };
     const QString compared = "./a.txt != ./b.txt\r\nat 1 cells\r\nin smaller rows and cols.";
     const std::vector<Case> cases = {
         {{}, {}, "File 1", "File 2", 2, -1, true},
@@ -177,10 +172,7 @@ TEST_F(FrameTest, TheRecentListHoldsAbsolutePathsThatOpenFromAnywhere)
 TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
 {
     folder.write("same.txt", "1 2\n3 4\n");
-    struct Case {
-        QStringList arguments;
-        int status;
-    };
+    struct Case { QStringList arguments; int status; };
     const Case cases[] = {
         {{"-e", "a.txt", "same.txt"}, 0},
         {{"-e", "a.txt", "b.txt"}, 1},

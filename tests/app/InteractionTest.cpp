@@ -160,11 +160,8 @@ TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
     EXPECT_EQ(status(), "No differences.") << "nothing compared yet";
     modMain::CompareGrids();
 
-    struct Move {
-        int direction; // +1 next, -1 previous, 0 worst
-        qint64 row, col;
-        const char* message;
-    };
+    // direction: +1 next, -1 previous, 0 worst
+    struct Move { int direction; qint64 row, col; const char* message; };
     // (Next and previous with their wrapping are shown on aligned rows.)
     const std::vector<Move> moves = {
         {+1, 1, 2, "Difference 1 of 4 at R1 C2"},

@@ -164,11 +164,7 @@ TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)
     g->setFocus();
     const qint64 page = g->PageRows();
     ASSERT_GT(page, 3);
-    struct Step {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        GridBlock block;
-    };
+    struct Step { int key; Qt::KeyboardModifiers modifiers; GridBlock block; };
     const Step steps[] = {
         {Qt::Key_Down, {}, {2, 1, 2, 1}},
         {Qt::Key_Right, {}, {2, 2, 2, 2}},
@@ -412,11 +408,7 @@ TEST_F(ReadableGridTest, TheCellAKeyMovesToIsScrolledWhollyIntoView)
     ASSERT_TRUE(modMain::LoadFile(window(0), numbers("a.txt", 300, 30)));
     MSFlexGrid* g = grid(0);
     g->setFocus();
-    const struct {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        qint64 row, col;
-    } steps[] = {
+    const struct { int key; Qt::KeyboardModifiers modifiers; qint64 row, col; } steps[] = {
         {Qt::Key_End, Qt::ControlModifier, 300, 30}, {Qt::Key_Home, Qt::ControlModifier, 1, 1}, {Qt::Key_End, {}, 1, 30},
         {Qt::Key_Home, {}, 1, 1},                    {Qt::Key_PageDown, {}, 1 + g->PageRows(), 1},
     };

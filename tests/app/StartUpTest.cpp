@@ -13,10 +13,7 @@ using modMain::StartUpGate;
 
 TEST(StartUp, VersionGate)
 {
-    struct Case {
-        const char* version;
-        bool accepted;
-    };
+    struct Case { const char* version; bool accepted; };
     const std::vector<Case> cases = {
         {"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false},
     };
@@ -30,13 +27,7 @@ TEST(StartUp, VersionGate)
 
 TEST(StartUp, AnOldSystemIsRefusedAndARunningCopyComesFirst)
 {
-    struct Case {
-        const char* kernel;
-        bool running;
-        StartUpGate gate;
-        QString message, title;
-        platform::Icon icon;
-    };
+    struct Case { const char* kernel; bool running; StartUpGate gate; QString message, title; platform::Icon icon; };
     const QString caption = QString::fromStdString(tallir::VersionCaption());
     const Case cases[] = {
         {"3.1.0", false, StartUpGate::VersionRefused, "Use on Windows 95 or later.", caption, platform::Icon::Information},

@@ -19,11 +19,7 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
+struct Outcome { int status; QString out; QString err; };
 
 Outcome TallirDiff(const QStringList& arguments, const QString& settingsDir = {}, const QString& locale = "C.UTF-8")
 {
@@ -53,10 +49,7 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
     const QString close = folder.write("close.txt", "1 2\n3 4.00000000001\n");
     const QString quoted = folder.write("quoted.csv", "\"1.5\",,\"a, b\"\r\n3,\"x\"\"y\",4\r\n");
     const QString plain = folder.write("plain.csv", "1.5,,\"a, b\"\n3,x\"y,4.0\n");
-    struct Case {
-        QStringList arguments;
-        int status;
-    };
+    struct Case { QStringList arguments; int status; };
     const std::vector<Case> cases = {
         {{a, b}, 1},
         {{same, same}, 0},
@@ -135,10 +128,7 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     for (const char* option : {"--max-line", "--sort-memory"})
         for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M", "17179869184G"})
             EXPECT_EQ(TallirDiff({option, size, a, b}).status, 2) << option << " " << size;
-    struct Size {
-        const char* text;
-        std::uint64_t bytes;
-    };
+    struct Size { const char* text; std::uint64_t bytes; };
     for (const Size& size : {Size{"512", 512}, {"1k", 1024}, {"64M", 64ull << 20}, {"2GB", 2ull << 30}, {"3 kb", 3072},
                             {"17179869183G", 17179869183ull << 30}})
         EXPECT_EQ(ParseSize(size.text), std::optional<std::uint64_t>(size.bytes)) << size.text;
@@ -299,11 +289,7 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
     const QString named1 = folder.write("n1.txt", "time x\n0 1\n"), named2 = folder.write("n2.txt", "x time\n1.0 0\n");
     const QString fortran = folder.write("f.txt", "1.5D+02 nan\n"), decimal = folder.write("d.txt", "150 NaN\n");
     const QString zero = folder.write("zero.txt", "0\n"), tiny = folder.write("tiny.txt", "1e-20\n");
-    struct Case {
-        const char* settings;
-        QStringList arguments;
-        int status;
-    };
+    struct Case { const char* settings; QStringList arguments; int status; };
     const Case cases[] = {
         {"PrecisionSame=1\nPrecisionLog=10", {"--settings", same, close}, 0},
         {"PrecisionSame=1\nPrecisionLog=10", {"--settings", "-p", "13", same, close}, 1}, // the command line wins
@@ -342,12 +328,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
                 lines << line.section('\t', 0, 0);
         return lines;
     };
-    struct Case {
-        QStringList options;
-        QStringList listed;
-        int status;
-        int beyond;
-    };
+    struct Case { QStringList options; QStringList listed; int status; int beyond; };
     const std::vector<Case> cases = {
         {{}, {"R1 C2", "R2 C2", "R2 C3"}, 1, 3},
         {{"-a", "1e-9"}, {"R2 C2"}, 1, 1},            // 1e-20 against 0 is within 1e-9 too
@@ -372,10 +353,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
     const QString named1 = folder.write("n1.txt", "t p\n1 2\n"), named2 = folder.write("n2.txt", "t p\n1 2.5\n");
     EXPECT_EQ(TallirDiff({"--names", "-a", "p=0.5", named1, named2}).status, 0);
     EXPECT_EQ(TallirDiff({"--names", "-a", "p=0.4", named1, named2}).status, 1);
-    const struct {
-        QStringList arguments;
-        QString said;
-    } refused[] = {
+    const struct { QStringList arguments; QString said; } refused[] = {
         {{"-a", "-1"}, "-a -1"},
         {{"-a", "inf"}, "-a inf"},
         {{"-r", "nan"}, "-r nan"},
@@ -433,11 +411,8 @@ TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
     const QString a = folder.write("a.txt", "1 2 3\n"), b = folder.write("b.txt", "1.5 2.5 3\n"), longer = folder.write("c.txt", "1 2 3\n4\n");
     // One cell beyond in each of 20,000 rows: more than -q would read to know that some are.
     const QString many1 = folder.write("m1.txt", QByteArray("1 2\n").repeated(20000)), many2 = folder.write("m2.txt", QByteArray("1 2.5\n").repeated(20000));
-    struct Case {
-        QStringList arguments;
-        int status;
-        QString lastLine; // empty: not checked
-    };
+    // An empty last line is not checked.
+    struct Case { QStringList arguments; int status; QString lastLine; };
     const Case cases[] = {
         {{"--max-beyond", "2", a, b}, 0, "beyond the tolerance: 2 cells, at most 2 accepted: within"},
         {{"--max-beyond", "1", a, b}, 1, "beyond the tolerance: 2 cells, at most 1 accepted: too many"},
@@ -479,10 +454,7 @@ TEST(TallirDiff, InputsFromAnywhere)
     };
     const QString diff = "'" TALLIR_DIFF "' ";
     ASSERT_EQ(shell("gzip -k b.txt && zstd -q b.txt -o b.txt.zst").status, 0);
-    struct Case {
-        QString command;
-        int status;
-    };
+    struct Case { QString command; int status; };
     const Case cases[] = {
         {diff + "a.txt b.txt", 1},
         {diff + "a.txt - < b.txt", 1},
@@ -703,11 +675,7 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     const QString same = folder.write("same.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
     const QString shortened = folder.write("short.txt", "0 1.0\n2 3.0\n3 4.0\n");
     const QString stamped = folder.write("stamped.txt", "0 1.0\n1.0000000001 2.0\n1.5 9\n2 3.0\n3 4.0\n");
-    struct Case {
-        QStringList arguments;
-        QString out;
-        int status;
-    };
+    struct Case { QStringList arguments; QString out; int status; };
     const QString end = "rows out of step: File 1 has 4 rows, File 2 has 5\n";
     const Case cases[] = {
         {{"--key", "1", a, b},
@@ -799,11 +767,8 @@ TEST(TallirDiff, AsGitsDiffDriverForEveryChange)
     const QString old = folder.write("old.txt", "1 2\n3 4\n"), now = folder.write("new.txt", "1 2\n3 5\n");
     const QString renamed = "similarity index 90%\nrename from t.txt\nrename to u.txt\n";
     const QString copied = "similarity index 90%\ncopy from t.txt\ncopy to u.txt\n";
-    struct Case {
-        QStringList arguments;
-        QString out; // how the report starts; the whole of it for a table on one side
-        int status;
-    };
+    // out: how the report starts; the whole of it for a table on one side
+    struct Case { QStringList arguments; QString out; int status; };
     const Case cases[] = {
         {{"t.txt", old, "1a", "100644", now, "2b", "100644"}, "--- a/t.txt\n+++ b/t.txt\nR2 C2\t4\t5\t", 0},
         {{"t.txt", old, "1a", "100644", now, "2b", "100755"}, "--- a/t.txt\n+++ b/t.txt\nold mode 100644\nnew mode 100755\nR2 C2\t", 0},

@@ -43,11 +43,7 @@ TEST(Compare, VerdictOfEachKindOfPair)
     fortran.grammar.exponentD = true;
     lenientNan = nan;
     lenientNan.absoluteTolerance = 1e300;
-    struct Case {
-        std::string a, b;
-        CompareOptions options;
-        std::string verdict;
-    };
+    struct Case { std::string a, b; CompareOptions options; std::string verdict; };
     const std::vector<Case> cases = {
         {"1.0", "1", {}, ""},
         {"1e3", "1000", {}, ""},
@@ -234,12 +230,7 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     const auto result = CompareTables(ParseTable("1 2 3\n4 5 6\n7 8 9\n"), ParseTable("1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"));
     // Verdicts in reading order: (0,1) digits, (1,0) D, (1,2) digits, (2,2) digits.
     ASSERT_EQ(result.differing(), 4u);
-    struct Case {
-        bool next;
-        std::uint64_t row, col;
-        std::size_t index;
-        bool wrapped;
-    };
+    struct Case { bool next; std::uint64_t row, col; std::size_t index; bool wrapped; };
     const std::vector<Case> cases = {
         {true, 0, 0, 0, false}, {true, 0, 1, 1, false}, {true, 1, 1, 2, false}, {true, 2, 2, 0, true},
         {true, 5, 5, 0, true},  {false, 2, 2, 2, false}, {false, 1, 0, 0, false}, {false, 0, 1, 3, true},
@@ -326,20 +317,14 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
 
 TEST(Navigation, BarsOnALogarithmicScale)
 {
-    struct Case {
-        std::uint64_t count, most;
-        int span, height;
-    };
+    struct Case { std::uint64_t count, most; int span, height; };
     // log(1 + count) / log(1 + most) of the span, rounded; never 0 for a bar with cells.
     const Case cases[] = {{0, 100, 160, 0}, {100, 100, 160, 160}, {1, 9999, 160, 12}, {62, 9876, 160, 72}, {1, 1'000'000'000'000, 10, 1}};
     for (const Case& c : cases)
         EXPECT_EQ(LogBarHeight(c.count, c.most, c.span), c.height) << c.count << " of " << c.most;
     // A bar's stack: all beyond, all "S", and the share beyond (at least 1 unit) of both. With 2
     // of most 3: round(100 ln 3 / ln 4) = 79, half of it beyond.
-    struct Stack {
-        std::uint64_t beyond, same, most;
-        int total, beyondPart;
-    };
+    struct Stack { std::uint64_t beyond, same, most; int total, beyondPart; };
     for (const Stack& s : {Stack{5, 0, 5, 100, 100}, {0, 5, 5, 100, 0}, {1, 1, 3, 79, 39}, {1, 999, 1000, 100, 1}, {0, 0, 1, 0, 0}}) {
         const BarStack stack = StackOf({"3", s.beyond, s.same, {}}, s.most, 100);
         EXPECT_EQ(std::pair(stack.total, stack.beyond), std::pair(s.total, s.beyondPart)) << s.beyond << " and " << s.same;
@@ -352,10 +337,7 @@ TEST(Navigation, BarsOnALogarithmicScale)
     EXPECT_EQ(BarDescription({"4", 5, 0, {}}), "5 cells with 4 digits in common");
     // The colours: red for D and less than 1 digit, from orange at 1 digit to pale yellow at the
     // threshold (3 of 10: two ninths of the way), green-grey for S.
-    struct Colour {
-        Verdict verdict;
-        Rgb rgb;
-    };
+    struct Colour { Verdict verdict; Rgb rgb; };
     for (const Colour& c : {Colour{{0, 0, 1, VerdictKind::Digits}, {245, 166, 95}}, {{0, 0, 3, VerdictKind::Digits}, {247, 183, 116}},
                             {{0, 0, 10, VerdictKind::Digits}, {255, 244, 190}}, {{0, 0, 20, VerdictKind::Digits}, {255, 244, 190}},
                             {{0, 0, 0.5, VerdictKind::Digits}, {236, 112, 99}}, {{0, 0, 0, VerdictKind::Text}, {236, 112, 99}},
@@ -393,13 +375,7 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     CompareOptions stamps;
     stamps.absoluteTolerance = 100;
     stamps.columnTolerances = {{0, 50.0, std::nullopt}};
-    struct Case {
-        const char* a;
-        const char* b;
-        const CompareOptions& options;
-        const char* verdict;
-        std::uint64_t column = 0;
-    };
+    struct Case { const char* a; const char* b; const CompareOptions& options; const char* verdict; std::uint64_t column = 0; };
     const Case cases[] = {
         {"1", "1.5", absolute, "S"},       // exactly the tolerance apart
         {"1", "1.5000001", absolute, "0.30"},
@@ -483,12 +459,7 @@ TEST(Compare, ExplainsEachKindOfVerdict)
     CompareOptions rule;
     rule.precisionSame = true;
     rule.precisionLog = 10;
-    struct Case {
-        const char* a;
-        const char* b;
-        CompareOptions options;
-        const char* lastLine;
-    };
+    struct Case { const char* a; const char* b; CompareOptions options; const char* lastLine; };
     const std::vector<Case> cases = {
         {"abc", "ABC", {}, "texts differ"},
         {"abc", "abc", {}, "identical texts"},
@@ -529,13 +500,7 @@ TEST(Compare, AgreementMatchesAnExactReferenceOverTheWholeRange)
 TEST(Compare, ColumnsMatchedByName)
 {
     using Names = std::vector<std::string>;
-    struct Case {
-        Names names1, names2;
-        std::size_t cols2;
-        std::vector<std::int64_t> map;
-        std::vector<std::size_t> only1, only2;
-        bool positional;
-    };
+    struct Case { Names names1, names2; std::size_t cols2; std::vector<std::int64_t> map; std::vector<std::size_t> only1, only2; bool positional; };
     const Case cases[] = {
         {{"t", "x", "y"}, {"t", "x", "y"}, 3, {0, 1, 2}, {}, {}, true},
         {{"t", "x", "y"}, {"y", "t", "x"}, 3, {1, 2, 0}, {}, {}, false},          // reordered
@@ -608,10 +573,7 @@ TEST(Navigation, WorstPerBandForAnOverview)
 TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
 {
     using Texts = std::vector<ColumnToleranceText>;
-    const struct {
-        const char* text;
-        std::optional<Texts> read;
-    } readings[] = {
+    const struct { const char* text; std::optional<Texts> read; } readings[] = {
         {"p: r=1e-3; T: a=0.01", Texts{{"p", std::nullopt, 1e-3}, {"T", 0.01, std::nullopt}}},
         {" 3 : a=1 , r=2 ;", Texts{{"3", 1.0, 2.0}}},
         {"", Texts{}},

@@ -8,10 +8,7 @@ using namespace tallir;
 
 TEST(NumberFormat, StandardFormatGroupsAndRounds)
 {
-    struct Case {
-        double value;
-        std::string text;
-    };
+    struct Case { double value; std::string text; };
     const std::vector<Case> cases = {
         {1234, "1,234.00"},   {0, "0.00"},        {-0.001, "-0.00"}, {-0.0, "0.00"},      {1.18, "1.18"},
         {-0.30103, "-0.30"},  {999.994, "999.99"}, {999.996, "1,000.00"}, {1234567.891, "1,234,567.89"},
@@ -29,11 +26,7 @@ TEST(NumberFormat, DimensionNumberToTextAndVersion)
     EXPECT_EQ(DimensionText(12, 5), "R12 x C5");
     EXPECT_EQ(DimensionText(3000000, 8), "R3000000 x C8");
 
-    struct Case {
-        double value;
-        int digits;
-        std::string text;
-    };
+    struct Case { double value; int digits; std::string text; };
     const std::vector<Case> cases = {
         {10, 15, "10"}, {2.5, 15, "2.5"}, {1234.5, 15, "1234.5"}, {1e-20, 15, "1E-20"},
         {1e15, 15, "1E+15"}, {123456789012345, 15, "123456789012345"}, {0.1f, 7, "0.1"},

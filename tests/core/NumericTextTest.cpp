@@ -10,10 +10,7 @@ using namespace tallir;
 
 TEST(NumericText, TheDecimalGrammarAndNothingElse)
 {
-    struct Case {
-        std::string text;
-        std::optional<double> value;
-    };
+    struct Case { std::string text; std::optional<double> value; };
     const std::vector<Case> cases = {
         {"1", 1.0},         {"1.0", 1.0},         {"-2", -2.0},        {"+3.5", 3.5},
         {".5", 0.5},        {"5.", 5.0},          {"1e3", 1000.0},     {"1E+3", 1000.0},

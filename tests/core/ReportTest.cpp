@@ -79,11 +79,8 @@ TEST(Report, CsvListsTheCellsBeyondTheToleranceAndOnRequestTheRest)
     CompareOptions tolerant;
     tolerant.precisionSame = true;
     tolerant.precisionLog = 1;
-    const struct {
-        CompareOptions options;
-        bool all;
-        std::vector<std::string> rows; // each record's row1 and column
-    } cases[] = {
+    // rows: each record's row1 and column
+    const struct { CompareOptions options; bool all; std::vector<std::string> rows; } cases[] = {
         {{}, false, {"2 2", "2 3", "3 3", "4 3"}},
         {tolerant, false, {"2 3", "3 3"}}, // 7 against 7.5 agrees in 1.15 digits too
         {tolerant, true, {"2 2", "2 3", "3 3", "4 3"}},
@@ -229,10 +226,7 @@ TEST(Report, VerdictsKeptByKindReportWhatTheWholeVerdictsDo)
     // with a row of File 2 only (rows paired by a key column). Compared keeping verdicts by kind
     // where every cell differs, the verdicts, figures and every report are those of the
     // comparison that keeps every agreement.
-    struct Case {
-        bool named;
-        bool extraRow;
-    };
+    struct Case { bool named; bool extraRow; };
     for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
         SCOPED_TRACE(testing::Message() << "named " << c.named << " extra row " << c.extraRow);
         std::mt19937_64 random(11);

@@ -35,13 +35,7 @@ std::string Pairs(const RowAlignment& alignment)
 
 TEST(RowAlignment, ByKeyColumns)
 {
-    struct Case {
-        std::string what, file1, file2;
-        std::vector<std::uint64_t> keys;
-        std::string pairs;
-        bool merged;
-        double tolerance = 0;
-    };
+    struct Case { std::string what, file1, file2; std::vector<std::uint64_t> keys; std::string pairs; bool merged; double tolerance = 0; };
     const Case cases[] = {
         {"a time step inserted", "0 1\n1 2\n2 3\n", "0 1\n1 2\n1.5 9\n2 3\n", {0}, "0:0 1:1 _:2 2:3", true},
         {"a time step missing", "0 1\n1 2\n2 3\n", "0 1\n2 3\n", {0}, "0:0 1:_ 2:1", true},
@@ -111,10 +105,7 @@ TEST(RowAlignment, ByKeyColumns)
 
 TEST(RowAlignment, ByIdenticalRows)
 {
-    struct Case {
-        std::string what, file1, file2;
-        std::string pairs;
-    };
+    struct Case { std::string what, file1, file2; std::string pairs; };
     const Case cases[] = {
         {"no identical rows: by position", "1 1.0001\n2 2.0001\n3 3\n", "1 1.0002\n2 2.0002\n3 3.1\n4 4\n", "0:0 1:1 2:2 _:3"},
         {"a row inserted among identical ones", "a\nb\nc\nd\n", "a\nb\nx\nc\nd\n", "0:0 1:1 _:2 2:3 3:4"},
@@ -365,12 +356,7 @@ TEST(RowAlignment, ComparingTheAlignedRows)
     options.alignment = std::make_shared<RowAlignment>(AlignByKeys(a, c, {0}));
     const CompareResult twice = CompareTables(a, c, options);
     ASSERT_EQ(twice.differing(), 1u) << "3.0 against 3.5";
-    struct Step {
-        std::uint64_t row, col;
-        int direction;
-        std::uint64_t stop;
-        bool verdict, wrapped;
-    };
+    struct Step { std::uint64_t row, col; int direction; std::uint64_t stop; bool verdict, wrapped; };
     // Compared rows: 0 paired, 1 only in File 1, 2 and 3 only in File 2, 4 paired.
     for (const Step& step : {Step{1, 0, +1, 2, false, false}, {2, 0, +1, 3, false, false}, {3, 0, +1, 4, true, false},
                              {4, 1, +1, 1, false, true}, {3, 0, -1, 2, false, false}, {2, 0, -1, 1, false, false}}) {
@@ -387,10 +373,7 @@ TEST(RowAlignment, ComparingTheAlignedRows)
 TEST(RowAlignment, KeyColumnsByNumberOrName)
 {
     const std::vector<std::string> names{"time", "x", "2"};
-    struct Case {
-        std::string list;
-        std::optional<std::vector<std::uint64_t>> columns;
-    };
+    struct Case { std::string list; std::optional<std::vector<std::uint64_t>> columns; };
     const Case cases[] = {
         {"1", std::vector<std::uint64_t>{0}},
         {"time", std::vector<std::uint64_t>{0}},

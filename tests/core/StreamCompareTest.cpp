@@ -23,9 +23,7 @@ namespace {
 
 // A pair of ragged tables: rows of 1..width values (some empty), cells that differ by a little,
 // by a lot or in text.
-struct Pair {
-    std::string text1, text2;
-};
+struct Pair { std::string text1, text2; };
 
 std::string Row(std::mt19937& random, std::size_t values, bool second)
 {
@@ -70,10 +68,7 @@ Pair OneColumnMore(std::size_t rows, bool widen)
     return {text1, text2};
 }
 
-struct Seen {
-    Verdict verdict;
-    std::string text1, text2;
-};
+struct Seen { Verdict verdict; std::string text1, text2; };
 
 void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, const std::string& what)
 {
@@ -124,11 +119,7 @@ TEST(StreamCompare, GivesWhatTheWholeTablesGive)
     tolerance.precisionLog = 8;
     CompareOptions ignoring;
     ignoring.ignoredColumns = {{1, 2}};
-    struct Case {
-        std::string what;
-        Pair pair;
-        CompareOptions options;
-    };
+    struct Case { std::string what; Pair pair; CompareOptions options; };
     const Case cases[] = {
         {"ragged rows, same row count", Ragged(500, 500, 6, 6, 1), {}},
         {"File 1 longer, across many batches", Ragged(30000, 20000, 5, 5, 2), {}},
@@ -295,13 +286,8 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
     Pair widenedLateCsv = widenedLate;
     std::replace(widenedLateCsv.text1.begin(), widenedLateCsv.text1.end(), ' ', ',');
     std::replace(widenedLateCsv.text2.begin(), widenedLateCsv.text2.end(), ' ', ',');
-    struct Case {
-        std::string what;
-        Pair pair;
-        CompareOptions options;
-        bool early; // decided well before the end
-        TableFormat format = TableFormat::Plain;
-    };
+    // early: decided well before the end
+    struct Case { std::string what; Pair pair; CompareOptions options; bool early; TableFormat format = TableFormat::Plain; };
     const Case cases[] = {
         {"differences everywhere, the last row wider", widenedLate, {}, true},
         {"the same as CSV", widenedLateCsv, {}, true, TableFormat::Csv},

@@ -34,12 +34,8 @@ Rows Cells(const Table& table)
 
 TEST(TableReader, RowsAndValuesOfAFile)
 {
-    struct Case {
-        std::string bytes;
-        Rows rows;
-        std::size_t gridCols; // header column included
-        bool numbered;
-    };
+    // gridCols: header column included
+    struct Case { std::string bytes; Rows rows; std::size_t gridCols; bool numbered; };
     const std::vector<Case> cases = {
         {"1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n", {{"1", "2", "3", "4"}, {"5", "6", "7", "8"}, {"9", "10", "11", "12"}}, 5, true},
         {"1, 2,,3\n\t4\t\t 5\n", {{"1", "2", "3"}, {"4", "5"}}, 4, true},
@@ -98,13 +94,8 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
 
 TEST(TableReader, StopsAtALineLongerThanTheLimit)
 {
-    struct Case {
-        std::string text;
-        TableFormat format;
-        std::uint64_t limit;
-        std::uint64_t line; // 0: read whole
-        bool quote;
-    };
+    // The line too long, 0 when the file is read whole.
+    struct Case { std::string text; TableFormat format; std::uint64_t limit; std::uint64_t line; bool quote; };
     const std::string block(1'400'000, '7'); // a line over several read blocks
     const Case cases[] = {
         {"12\n12345\n", TableFormat::Plain, 5, 0, false},
@@ -249,10 +240,7 @@ TEST(Table, ReadInPlaceGivesWhatACopyGives)
 
     // Rows of the same bytes up to a point, or made different by an edit of either table, are
     // compared cell by cell: each pair here differs in exactly one cell.
-    struct Pair {
-        std::string a, b;
-        bool editA, editB;
-    };
+    struct Pair { std::string a, b; bool editA, editB; };
     for (const Pair& pair : {Pair{"1 2\n1 2", "1 2\n1 3", false, false}, {"5 5 5\n1 2", "5 5 5\n1 2 3\n", false, false},
                              {"1 2 3\n1 2 3\n", "1 2 3\n1 2\n", false, false}, {"1 2\n", "1 2\n", true, false},
                              {"1 2\n", "1 2\n", false, true}, {"1 23", "1 2", false, false}}) {
@@ -414,10 +402,7 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
 
 TEST(TableReader, CsvAsPeopleWriteIt)
 {
-    struct Case {
-        std::string text;
-        Rows rows;
-    };
+    struct Case { std::string text; Rows rows; };
     const std::vector<Case> cases = {
         {"1,2,3\n", {{"1", "2", "3"}}},
         {"\"1.5\",2\n", {{"1.5", "2"}}},                                // the quotes are no part of the value

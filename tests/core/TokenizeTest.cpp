@@ -11,10 +11,7 @@ using Tokens = std::vector<std::string>;
 
 TEST(Tokenize, SplitsAtSeparatorRunsAndKeepsQuotedStretches)
 {
-    struct Case {
-        std::string text;
-        Tokens tokens;
-    };
+    struct Case { std::string text; Tokens tokens; };
     const std::vector<Case> cases = {
         {"1, 2,,3", {"1", "2", "3"}},
         {"\t4\t\t 5", {"4", "5"}},
@@ -52,10 +49,7 @@ TEST(Tokenize, SplitsAtSeparatorRunsAndKeepsQuotedStretches)
 
 TEST(LineSplitter, EveryKindOfLineEndInAnyBlockSplit)
 {
-    struct Case {
-        std::string text;
-        Tokens lines;
-    };
+    struct Case { std::string text; Tokens lines; };
     const std::vector<Case> cases = {
         {"a\r\nb\r\n", {"a", "b"}},
         {"a\nb\n", {"a", "b"}},
@@ -84,11 +78,7 @@ TEST(LineSplitter, EveryKindOfLineEndInAnyBlockSplit)
 
 TEST(AbbreviatePath, KeepsTheHeadAndAsMuchOfTheEndAsFits)
 {
-    struct Case {
-        std::string path;
-        std::size_t max;
-        std::string expected;
-    };
+    struct Case { std::string path; std::size_t max; std::string expected; };
     const std::vector<Case> cases = {
         {"/srv/Program Files/Measurements/2003/July/run-0042/result.txt", 40, "/.../2003/July/run-0042/result.txt"},
         {"/srv/Program Files/Measurements/2003/July/run-0042/result.txt", 0, "/.../2003/July/run-0042/result.txt"},

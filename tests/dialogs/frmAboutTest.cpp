@@ -83,10 +83,7 @@ TEST(frmAbout, UninstallRemovesTheSettingsAndEndsOnlyOnYes)
 
 TEST(frmAbout, MemoryAndSystemTextsFromInjectedFigures)
 {
-    struct Case {
-        std::uint64_t bytes;
-        const char* text;
-    };
+    struct Case { std::uint64_t bytes; const char* text; };
     const std::vector<Case> kilobytes = {{512 * 1024, "0,512 KB"}, {0, "0,000 KB"}, {20000000ull * 1024, "20,000,000 KB"}, {1536, "0,002 KB"}};
     for (const auto& c : kilobytes)
         EXPECT_EQ(AboutText::KiloBytes(c.bytes), c.text) << c.bytes;

@@ -34,11 +34,7 @@ TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
     QTest::keyClick(dialog.Text1(), Qt::Key_Backspace);
     EXPECT_EQ(dialog.Text1()->text(), "10");
     EXPECT_EQ(fake.beeps, 2);
-    struct Case {
-        const char* start;
-        Qt::Key key;
-        const char* after;
-    };
+    struct Case { const char* start; Qt::Key key; const char* after; };
     const std::vector<Case> cases = {
         {"14", Qt::Key_Up, "15"}, {"15", Qt::Key_Up, "15"}, {"3", Qt::Key_Down, "2"},
         {"2", Qt::Key_Down, "2"}, {"14.5", Qt::Key_Up, "15.5"}, {"junk", Qt::Key_Up, "junk"},
@@ -248,11 +244,7 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     EXPECT_EQ(table->rowCount(), 4) << "a column typed in the blank row makes another";
 
     // What is not a tolerance is refused with a message on OK, and nothing is written.
-    const struct {
-        int row, col;
-        const char* text;
-        const char* message;
-    } refused[] = {
+    const struct { int row, col; const char* text; const char* message; } refused[] = {
         {2, 1, "", "Tolerances of single columns, row 3: give an absolute or a relative tolerance, or empty the column."},
         {2, 1, "-1", "Tolerances of single columns, row 3: the tolerance must be a number of 0 or more, or empty."},
         {2, 2, "1e-", "Tolerances of single columns, row 3: the tolerance must be a number of 0 or more, or empty."},

@@ -16,10 +16,7 @@ TEST(GridStore, ShowsATableWithLineAndColumnNumbers)
     store.showTable(tallir::ParseTable("1 2 3\n\n4\n"));
     EXPECT_EQ(store.rows(), 4);
     EXPECT_EQ(store.cols(), 4);
-    struct Cell {
-        qint64 row, col;
-        std::string text;
-    };
+    struct Cell { qint64 row, col; std::string text; };
     const std::vector<Cell> cells = {
         {0, 0, ""}, {0, 1, "1"}, {0, 3, "3"}, {1, 0, "1"}, {2, 0, "2"}, {3, 0, "3"},
         {1, 3, "3"}, {2, 1, ""}, {3, 1, "4"}, {3, 2, ""}, {4, 1, ""}, {1, 4, ""},

@@ -16,10 +16,7 @@
 
 TEST(FileNames, EveryByteSurvivesAndOnlyWhatIsShownIsReplaced)
 {
-    struct Case {
-        QByteArray bytes;
-        QString shown;
-    };
+    struct Case { QByteArray bytes; QString shown; };
     const Case cases[] = {
         {"plain.txt", "plain.txt"},
         {"caf\xC3\xA9.txt", QString::fromUtf8("caf\xC3\xA9.txt")},

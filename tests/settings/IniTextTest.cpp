@@ -14,11 +14,7 @@ TEST(IniText, LooksUpWithoutRegardToCaseAndTrimsTheValue)
                             "ToolBar=-1\r\n"
                             "[OPTION]\r\n"
                             "Late=1\r\n";
-    struct Case {
-        const char* section;
-        const char* key;
-        std::optional<QByteArray> value;
-    };
+    struct Case { const char* section; const char* key; std::optional<QByteArray> value; };
     const std::vector<Case> cases = {
         {"Option", "precisionlog", "12.5"},
         {"OPTION", "PRECISIONLOG", "12.5"},
@@ -36,13 +32,7 @@ TEST(IniText, LooksUpWithoutRegardToCaseAndTrimsTheValue)
 
 TEST(IniText, ReplacesInPlaceAndKeepsEveryOtherByte)
 {
-    struct Case {
-        QByteArray before;
-        const char* section;
-        const char* key;
-        const char* value;
-        QByteArray after;
-    };
+    struct Case { QByteArray before; const char* section; const char* key; const char* value; QByteArray after; };
     const std::vector<Case> cases = {
         {"", "Option", "A", "1", "[Option]\nA=1\n"},
         {"; mine\r\n[option]\r\n  a = 5 \r\n\r\n[Tool]\r\nx=1\r\n", "Option", "A", "7",

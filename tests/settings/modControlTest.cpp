@@ -52,12 +52,7 @@ RecentPathList List(std::initializer_list<const char*> paths)
 
 TEST(RecentPaths, AddAndRemoveKeepTheNewestLast)
 {
-    struct Case {
-        RecentPathList before;
-        bool add;
-        const char* path;
-        RecentPathList after;
-    };
+    struct Case { RecentPathList before; bool add; const char* path; RecentPathList after; };
     const std::vector<Case> cases = {
         {List({"A", "B", "C"}), true, "B", List({"A", "C", "B"})},
         {List({"A", "B", "C", "D", "E"}), true, "F", List({"B", "C", "D", "E", "F"})},
@@ -124,13 +119,8 @@ TEST(Placement, FrameRoundTripsAndFallsBackToTheCentredRectangle)
     EXPECT_EQ(again.pos(), frame.frameGeometry().topLeft());
 
     // A stored size larger than the screen gives the default; a window off the screen comes back on it.
-    struct Stored {
-        const char* left;
-        const char* top;
-        const char* width;
-        const char* height;
-        QRect expected; // in pixels; empty: the centred default
-    };
+    // The expected rectangle in pixels; empty: the centred default.
+    struct Stored { const char* left; const char* top; const char* width; const char* height; QRect expected; };
     const double tpp = modControl::TwipsPerPixelX(&frame);
     const Stored cases[] = {
         {"0", "0", "2000000000", "2000000000", {}},

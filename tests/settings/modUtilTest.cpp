@@ -48,11 +48,7 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
                                "MinusInf=-inf\n"
                                "NotANumber=nan\n"
                                "[Tool]\nToolBar=0\nStatusBar=-1\n");
-    struct IntCase {
-        const char* key;
-        qint16 defaultValue;
-        qint16 expected;
-    };
+    struct IntCase { const char* key; qint16 defaultValue; qint16 expected; };
     const std::vector<IntCase> integers = {
         {"ImmediateCompare", 0, 0}, {"WindowArrange", 2, 1}, {"Letters", 5, 0}, {"Negative", 0, -1},
         {"Plus", 0, 7},  {"Huge", 3, 3}, {"Low", 0, -32768}, {"Missing", 9, 9},
@@ -243,10 +239,7 @@ TEST(modUtil, PathJoinAndPlatformQueries)
     EXPECT_EQ(PathJoin("/opt/tallir", "Tallir.ini"), "/opt/tallir/Tallir.ini");
     EXPECT_EQ(PathJoin("/opt/tallir/", "Tallir.hlp"), "/opt/tallir/Tallir.hlp");
 
-    struct Case {
-        const char* release;
-        const char* version;
-    };
+    struct Case { const char* release; const char* version; };
     const std::vector<Case> cases = {
         {"6.1.0-13-amd64", "6.01"}, {"4.0", "4.00"}, {"4.10.2", "4.10"}, {"5.1", "5.01"},
         {"3.10.0", "3.10"}, {"", "0.00"}, {"6", "6.00"},

@@ -18,16 +18,9 @@ class MSFlexGrid;
 
 class PaintRecorder : public QPaintDevice {
 public:
-    struct Text {
-        QString text;
-        QPointF position; // the baseline's start
-        QColor color;
-        QFont font;
-    };
-    struct Fill {
-        QRectF rect;
-        QColor color;
-    };
+    // position: the baseline's start
+    struct Text { QString text; QPointF position; QColor color; QFont font; };
+    struct Fill { QRectF rect; QColor color; };
 
     explicit PaintRecorder(const QSize& size);
     ~PaintRecorder() override;
