@@ -85,8 +85,7 @@ TEST_F(FrameTest, CommandLineGrammar)
     struct Case { QStringList arguments; QStringList messages; QString file1, file2; int arrange; int immediate; bool open; };
     const QString compared = "./a.txt != ./b.txt\r\nat 1 cells\r\nin smaller rows and cols.";
     const std::vector<Case> cases = {
-        {{}, {}, "File 1", "File 2", 2, -1, true},
-        {{"-x"}, {"Option \"x\" ignored."}, "File 1", "File 2", 2, -1, true},
+        {{}, {}, "File 1", "File 2", 2, -1, true}, {{"-x"}, {"Option \"x\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-H"}, {"Option \"H\" ignored."}, "File 1", "File 2", 2, -1, true},
         {{"-"}, {"Option (null) ignored."}, "File 1", "File 2", 2, -1, true},
         {{"/"}, {"Option (null) ignored."}, "File 1", "File 2", 2, -1, true},
@@ -174,9 +173,7 @@ TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
     folder.write("same.txt", "1 2\n3 4\n");
     struct Case { QStringList arguments; int status; };
     const Case cases[] = {
-        {{"-e", "a.txt", "same.txt"}, 0},
-        {{"-e", "a.txt", "b.txt"}, 1},
-        {{"-e", "a.txt", "missing.txt"}, 2},
+        {{"-e", "a.txt", "same.txt"}, 0}, {{"-e", "a.txt", "b.txt"}, 1}, {{"-e", "a.txt", "missing.txt"}, 2},
         {{"-i", "a.txt", "b.txt"}, 0}, // not ended by -e: the usual end
     };
     for (const Case& c : cases) {

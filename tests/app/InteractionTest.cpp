@@ -55,11 +55,9 @@ TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
     // Dragged from bottom-right to top-left: last before first.
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 8, 5, 2, 2);
-    EXPECT_EQ(window(0).MSFlexGrid_CurRow(), 8);
-    EXPECT_EQ(window(0).MSFlexGrid_CurRowSel(), 2);
-    EXPECT_EQ(window(1).MSFlexGrid_CurRow(), 4) << "clamped to the last row of File 2";
-    EXPECT_EQ(window(1).MSFlexGrid_CurCol(), 3);
-    EXPECT_EQ(window(2).MSFlexGrid_CurRow(), 1) << "the Compare grid is 2 x 2 before any comparison";
+    EXPECT_EQ(block(0), (GridBlock{8, 5, 2, 2}));
+    EXPECT_EQ(block(1), (GridBlock{4, 3, 2, 2})) << "clamped to the last row and column of File 2";
+    EXPECT_EQ(block(2), (GridBlock{1, 1, 1, 1})) << "the Compare grid is 2 x 2 before any comparison";
 
     const MSFlexGrid* g = grid(0);
     EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColorSel(), g->ForeColorSel(), false)) << "the selection colours";
@@ -164,10 +162,8 @@ TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
     struct Move { int direction; qint64 row, col; const char* message; };
     // (Next and previous with their wrapping are shown on aligned rows.)
     const std::vector<Move> moves = {
-        {+1, 1, 2, "Difference 1 of 4 at R1 C2"},
-        {0, 2, 1, "Difference 2 of 4 at R2 C1"},
-        {0, 1, 2, "Difference 1 of 4 at R1 C2"},
-        {0, 3, 3, "Difference 4 of 4 at R3 C3"},
+        {+1, 1, 2, "Difference 1 of 4 at R1 C2"}, {0, 2, 1, "Difference 2 of 4 at R2 C1"},
+        {0, 1, 2, "Difference 1 of 4 at R1 C2"}, {0, 3, 3, "Difference 4 of 4 at R3 C3"},
         {0, 2, 3, "Difference 3 of 4 at R2 C3"},
         {0, 2, 1, "Difference 2 of 4 at R2 C1 - every difference visited, from the worst again."},
     };
@@ -203,8 +199,7 @@ TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
     EXPECT_EQ(figures->text(), "3 beyond the tolerance (D 1, digits 2), S 0; largest difference beyond it 72 at R2 C3, "
                                "relative 9 at R2 C3; lowest agreement -0.95 at R2 C3");
     QTest::mouseClick(figures, Qt::LeftButton);
-    EXPECT_EQ(window(0).MSFlexGrid_CurRow(), 2);
-    EXPECT_EQ(window(0).MSFlexGrid_CurCol(), 3);
+    EXPECT_EQ(block(0), (GridBlock{2, 3, 2, 3}));
 
     // Ctrl+C copies the selected block of a grid as TAB-separated lines.
     MSFlexGrid* g = grid(0);

@@ -34,18 +34,6 @@ protected:
                     .toUtf8() + (c + 1 < cols ? " " : "\n");
         return folder.write(name, text);
     }
-    // The block a window last painted and recorded.
-    static GridBlock recorded(const frmGrid& w)
-    {
-        return {w.MSFlexGrid_CurRow(), w.MSFlexGrid_CurCol(), w.MSFlexGrid_CurRowSel(), w.MSFlexGrid_CurColSel()};
-    }
-    // The grid's body cell and header as painted: background of the cell, bold of its column header.
-    QColor background(int slot, qint64 row, qint64 col)
-    {
-        const QRect rect = cellRect(slot, row, col);
-        return painted(slot)->fillAt(rect.topLeft() + QPoint(2, 2)).value_or(QColor());
-    }
-
 };
 
 double Pixels(MSFlexGrid* g, qint64 col)
@@ -151,8 +139,7 @@ TEST_F(ReadableGridTest, ANumberTooWideShowsHashesAndATextElides)
     EXPECT_TRUE(told.startsWith(long4[0].chopped(1))) << "a prefix of what is shown";
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(0, 1, 1).center());
     EXPECT_EQ(window(0).Text1()->text(), "-3.523158e+02");
-    EXPECT_EQ(window(0).MSFlexGrid_CurRowSel(), 1) << "the first row's cell alone, not its column";
-    EXPECT_EQ(window(0).MSFlexGrid_CurColSel(), 1);
+    EXPECT_EQ(block(0), (GridBlock{1, 1, 1, 1})) << "the first row's cell alone, not its column";
 }
 
 TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)
@@ -166,37 +153,31 @@ TEST_F(ReadableGridTest, NavigationKeysMoveTheLinkedSelection)
     ASSERT_GT(page, 3);
     struct Step { int key; Qt::KeyboardModifiers modifiers; GridBlock block; };
     const Step steps[] = {
-        {Qt::Key_Down, {}, {2, 1, 2, 1}},
-        {Qt::Key_Right, {}, {2, 2, 2, 2}},
-        {Qt::Key_Down, Qt::ShiftModifier, {2, 2, 3, 2}},
-        {Qt::Key_Right, Qt::ShiftModifier, {2, 2, 3, 3}},
+        {Qt::Key_Down, {}, {2, 1, 2, 1}}, {Qt::Key_Right, {}, {2, 2, 2, 2}},
+        {Qt::Key_Down, Qt::ShiftModifier, {2, 2, 3, 2}}, {Qt::Key_Right, Qt::ShiftModifier, {2, 2, 3, 3}},
         {Qt::Key_Left, {}, {2, 1, 2, 1}},
         {Qt::Key_Left, {}, {2, 1, 2, 1}}, // never into the header column
-        {Qt::Key_Up, {}, {1, 1, 1, 1}},
-        {Qt::Key_Up, {}, {1, 1, 1, 1}},
-        {Qt::Key_PageDown, {}, {1 + page, 1, 1 + page, 1}},
-        {Qt::Key_PageUp, {}, {1, 1, 1, 1}},
-        {Qt::Key_End, {}, {1, 6, 1, 6}},
-        {Qt::Key_Home, {}, {1, 1, 1, 1}},
+        {Qt::Key_Up, {}, {1, 1, 1, 1}}, {Qt::Key_Up, {}, {1, 1, 1, 1}},
+        {Qt::Key_PageDown, {}, {1 + page, 1, 1 + page, 1}}, {Qt::Key_PageUp, {}, {1, 1, 1, 1}},
+        {Qt::Key_End, {}, {1, 6, 1, 6}}, {Qt::Key_Home, {}, {1, 1, 1, 1}},
         {Qt::Key_End, Qt::ControlModifier, {300, 6, 300, 6}},
         {Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier, {300, 6, 1, 1}},
-        {Qt::Key_Home, Qt::ControlModifier, {1, 1, 1, 1}},
-        {Qt::Key_A, Qt::ControlModifier, {1, 1, 300, 6}},
+        {Qt::Key_Home, Qt::ControlModifier, {1, 1, 1, 1}}, {Qt::Key_A, Qt::ControlModifier, {1, 1, 300, 6}},
     };
     for (const Step& step : steps) {
         QTest::keyClick(g, Qt::Key(step.key), step.modifiers);
         const GridBlock& b = step.block;
         const std::string at = "after key " + std::to_string(step.key);
-        EXPECT_EQ(recorded(window(0)), b) << at;
+        EXPECT_EQ(block(0), b) << at;
         // The other windows show the same block, clamped to their own size.
         const GridBlock inFile2{std::min<qint64>(b.row, 250), b.col, std::min<qint64>(b.rowSel, 250), b.colSel};
-        EXPECT_EQ(recorded(window(1)), inFile2) << at;
-        EXPECT_EQ(recorded(window(2)), inFile2) << at;
+        EXPECT_EQ(block(1), inFile2) << at;
+        EXPECT_EQ(block(2), inFile2) << at;
         // Painted: the block in the selection colour, its column header marked; the moved cell in view.
         const qint64 focusRow = step.modifiers & Qt::ShiftModifier ? b.rowSel : b.row;
         const qint64 focusCol = step.modifiers & Qt::ShiftModifier ? b.colSel : b.col;
         EXPECT_TRUE(g->viewport()->rect().contains(cellRect(0, focusRow, focusCol))) << at;
-        EXPECT_EQ(background(0, focusRow, focusCol), g->BackColorSel()) << at;
+        EXPECT_EQ(cellColour(0, focusRow, focusCol), g->BackColorSel()) << at;
         // The block is painted into every grid's cell formats, the selection colours.
         for (int slot = 0; slot < 3; ++slot) {
             MSFlexGrid* grid = window(slot).MSFlexGrid1();
@@ -247,7 +228,7 @@ TEST_F(ReadableGridTest, TheHeaderCornerSelectsEverythingAndItsDoubleClickFits)
     const QPoint corner = cornerWidget->mapFrom(g, inGrid);
     QTest::mouseClick(cornerWidget, Qt::LeftButton, {}, corner);
     for (int slot = 0; slot < 2; ++slot)
-        EXPECT_EQ(recorded(window(slot)), (GridBlock{1, 1, 30, 4})) << "slot " << slot;
+        EXPECT_EQ(block(slot), (GridBlock{1, 1, 30, 4})) << "slot " << slot;
     for (int c = 0; c < 4; ++c)
         g->setColumnWidth(c, 12);
     QTest::mouseDClick(cornerWidget, Qt::LeftButton, {}, corner);
@@ -269,7 +250,7 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     QTest::mouseMove(header, headerCentre(4));
     QTest::mouseRelease(header, Qt::LeftButton, {}, headerCentre(4));
     for (int slot = 0; slot < 2; ++slot)
-        EXPECT_EQ(recorded(window(slot)), (GridBlock{1, 2, 30, 4})) << "slot " << slot;
+        EXPECT_EQ(block(slot), (GridBlock{1, 2, 30, 4})) << "slot " << slot;
 
     // Likewise whole rows along the row headers.
     QWidget* rows = g->verticalHeader()->viewport();
@@ -277,13 +258,13 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     QTest::mousePress(rows, Qt::LeftButton, {}, rowCentre(3));
     QTest::mouseMove(rows, rowCentre(5));
     QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(5));
-    EXPECT_EQ(recorded(window(1)), (GridBlock{3, 1, 5, 5}));
+    EXPECT_EQ(block(1), (GridBlock{3, 1, 5, 5}));
     // Scrolled down, from the first row in view to the third.
     ASSERT_TRUE(g->SetTopRow(11));
     QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 5));
     QTest::mouseMove(rows, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
     QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
-    EXPECT_EQ(recorded(window(1)), (GridBlock{11, 1, 13, 5}));
+    EXPECT_EQ(block(1), (GridBlock{11, 1, 13, 5}));
     ASSERT_TRUE(g->SetTopRow(1));
 
     // A header drag again, for the border test below.
@@ -298,7 +279,7 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     QTest::mouseMove(header, QPoint(border + 30, header->height() / 2));
     QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(border + 30, header->height() / 2));
     EXPECT_GT(g->columnWidth(1), before + 20);
-    EXPECT_EQ(recorded(window(0)), (GridBlock{1, 2, 30, 4}));
+    EXPECT_EQ(block(0), (GridBlock{1, 2, 30, 4}));
     EXPECT_EQ((GridBlock{g->Row(), g->Col(), g->RowSel(), g->ColSel()}), (GridBlock{1, 2, 30, 4}));
 }
 

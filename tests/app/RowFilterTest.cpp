@@ -28,13 +28,6 @@ protected:
                 + (std::find(changed.begin(), changed.end(), line) != changed.end() ? "2.5" : "2.0") + "\n";
         return text;
     }
-    QStringList headers(int slot)
-    {
-        QStringList list;
-        for (qint64 r = 1; r < grid(slot)->Rows(); ++r)
-            list << grid(slot)->TextMatrix(r, 0);
-        return list;
-    }
     // The row numbers a person sees down the Compare grid's left edge.
     QStringList paintedHeaders()
     {
@@ -46,7 +39,6 @@ protected:
             texts << text.text;
         return texts;
     }
-    QColor paintedAt(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
 };
 
 } // namespace
@@ -63,7 +55,7 @@ TEST_F(RowFilterTest, OnlyTheDifferingRowsLinkedAndBack)
     frmGrid::MSFlexGrid_ShowSelection(window(2), 201, 2, 201, 2);
     frame.mnuToolOnlyDiffering()->setChecked(true);
     for (int slot = 0; slot < 3; ++slot) {
-        EXPECT_EQ(headers(slot), (QStringList{"51", "52", "201"})) << slot;
+        EXPECT_EQ(rowHeaders(slot), (QStringList{"51", "52", "201"})) << slot;
         EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), 3) << "the selection stays on line 201";
     }
     EXPECT_EQ(paintedHeaders(), (QStringList{"51", "52", "201"}));
@@ -72,8 +64,8 @@ TEST_F(RowFilterTest, OnlyTheDifferingRowsLinkedAndBack)
     EXPECT_EQ(grid(2)->TextMatrix(3, 2), "0.60");
     // Marked as the differences they are, in the three grids.
     frmGrid::MSFlexGrid_ShowSelection(window(2), 1, 1, 1, 1);
-    EXPECT_NE(paintedAt(2, 3, 2), paintedAt(2, 3, 1));
-    EXPECT_NE(paintedAt(0, 3, 2), paintedAt(0, 3, 1));
+    EXPECT_NE(cellColour(2, 3, 2), cellColour(2, 3, 1));
+    EXPECT_NE(cellColour(0, 3, 2), cellColour(0, 3, 1));
 
     // Copying takes the rows shown.
     frmGrid::MSFlexGrid_ShowSelection(window(0), 1, 1, 3, 2);
@@ -87,8 +79,8 @@ TEST_F(RowFilterTest, OnlyTheDifferingRowsLinkedAndBack)
     // Another comparison: its differing rows.
     EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("c.txt", Rows({7}))));
     modMain::CompareGrids();
-    EXPECT_EQ(headers(0), QStringList{"7"});
-    EXPECT_EQ(headers(2), QStringList{"7"});
+    EXPECT_EQ(rowHeaders(0), QStringList{"7"});
+    EXPECT_EQ(rowHeaders(2), QStringList{"7"});
     frmGrid::MSFlexGrid_ShowSelection(window(2), 1, 2, 1, 2);
 
     // Off: every row again, the selection on the same line.

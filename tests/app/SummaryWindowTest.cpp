@@ -52,10 +52,8 @@ TEST_F(SummaryWindowTest, FiguresByColumnSortedAndGoneTo)
     // A double-click on a figure selects its cell in the three windows.
     table()->sortItems(0, Qt::AscendingOrder);
     emit table()->itemDoubleClicked(table()->item(2, 7));
-    for (int slot = 0; slot < 3; ++slot) {
-        EXPECT_EQ(window(slot).MSFlexGrid_CurRow(), 2) << slot;
-        EXPECT_EQ(window(slot).MSFlexGrid_CurCol(), 3) << slot;
-    }
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_EQ(block(slot), (GridBlock{2, 3, 2, 3})) << slot;
 }
 
 TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)

@@ -26,11 +26,6 @@ protected:
         modMain::CompareGrids();
     }
 
-    // The background painted under a body cell.
-    QColor painted(int slot, qint64 row, qint64 col)
-    {
-        return FrameFixture::painted(slot)->fillAt(cellRect(slot, row, col).topLeft() + QPoint(2, 2)).value_or(QColor());
-    }
     QColor header(int slot, qint64 col)
     {
         return grid(slot)->model()->headerData(int(col - 1), Qt::Horizontal, Qt::BackgroundRole).value<QColor>();
@@ -41,7 +36,7 @@ protected:
         return {GridWindows()[2]->MSFlexGrid_CurRow(), GridWindows()[2]->MSFlexGrid_CurCol()};
     }
     // The text painted in a body cell of the Compare grid.
-    QStringList paintedText(qint64 row, qint64 col) { return FrameFixture::painted(2)->textsIn(cellRect(2, row, col)); }
+    QStringList paintedText(qint64 row, qint64 col) { return painted(2)->textsIn(cellRect(2, row, col)); }
 };
 
 using Cell = std::pair<qint64, qint64>;
@@ -69,9 +64,9 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
 
     // No colour on "S" cells or their File cells; a header tinted only for what lies beyond.
     const QColor plain = grid(2)->BackColor();
-    EXPECT_EQ(painted(2, 2, 2), plain);
-    EXPECT_EQ(painted(0, 2, 2), grid(0)->BackColor());
-    EXPECT_EQ(painted(0, 1, 3), ColourMap::FileMark());
+    EXPECT_EQ(cellColour(2, 2, 2), plain);
+    EXPECT_EQ(cellColour(0, 2, 2), grid(0)->BackColor());
+    EXPECT_EQ(cellColour(0, 1, 3), ColourMap::FileMark());
     EXPECT_NE(header(2, 1), ColourMap::HeaderMark());
     EXPECT_EQ(header(2, 3), ColourMap::HeaderMark());
     EXPECT_TRUE(figures().startsWith("1 beyond the tolerance (D 0, digits 1), S 2; largest difference beyond it 6 at R1 C3"))
@@ -90,8 +85,8 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     frame.mnuToolHideSame()->trigger();
     EXPECT_EQ(modUtil::ReadInteger("Tool", "HideSame", 1), 0);
     EXPECT_TRUE(figures().startsWith("D 0, S 2, digits 1")) << figures().toStdString();
-    EXPECT_EQ(painted(2, 2, 2), ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6));
-    EXPECT_EQ(painted(0, 2, 2), ColourMap::FileMark());
+    EXPECT_EQ(cellColour(2, 2, 2), ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6));
+    EXPECT_EQ(cellColour(0, 2, 2), ColourMap::FileMark());
     EXPECT_EQ(header(2, 1), ColourMap::HeaderMark());
     EXPECT_EQ(paintedText(1, 1), QStringList{"S"});
     std::vector<Cell> stops;
@@ -141,16 +136,16 @@ TEST_F(ToleranceTest, ALoadTakesTheMarksOfTheLastComparisonAway)
     frame.mnuToolDifference(+1)->trigger();
     ASSERT_TRUE(grid(1)->model()->headerData(2, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
     frame.mnuToolDifference(+1)->trigger(); // off the cell: the selection colour is not the mark
-    ASSERT_EQ(painted(0, 2, 3), grid(0)->BackColor());
+    ASSERT_EQ(cellColour(0, 2, 3), grid(0)->BackColor());
     ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("c.txt", "7 7 7\n7 7 7\n")));
     for (int slot = 0; slot < 2; ++slot) {
-        EXPECT_EQ(painted(slot, 1, 3), grid(slot)->BackColor()) << slot;
+        EXPECT_EQ(cellColour(slot, 1, 3), grid(slot)->BackColor()) << slot;
         EXPECT_NE(header(slot, 3), ColourMap::HeaderMark()) << slot;
         EXPECT_FALSE(grid(slot)->model()->headerData(2, Qt::Horizontal, Qt::FontRole).value<QFont>().bold())
             << slot << ": no selection mark on the header";
     }
     modMain::CompareGrids();
-    EXPECT_EQ(painted(0, 1, 2), ColourMap::FileMark()) << "back with the next comparison";
+    EXPECT_EQ(cellColour(0, 1, 2), ColourMap::FileMark()) << "back with the next comparison";
 }
 
 TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)

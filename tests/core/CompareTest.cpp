@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
+#include <sstream>
 
 using namespace tallir;
 
@@ -45,59 +46,32 @@ TEST(Compare, VerdictOfEachKindOfPair)
     lenientNan.absoluteTolerance = 1e300;
     struct Case { std::string a, b; CompareOptions options; std::string verdict; };
     const std::vector<Case> cases = {
-        {"1.0", "1", {}, ""},
-        {"1e3", "1000", {}, ""},
-        {"1.5", "1.6", {}, "1.18"},
-        {"0", "0.001", {}, "3.00"},
-        {"1", "11", {}, "-1.00"},
-        {"2", "-2", {}, "-0.30"},
-        {"1", "1.00000000001", precise, "S"},
+        {"1.0", "1", {}, ""}, {"1e3", "1000", {}, ""}, {"1.5", "1.6", {}, "1.18"}, {"0", "0.001", {}, "3.00"},
+        {"1", "11", {}, "-1.00"}, {"2", "-2", {}, "-0.30"}, {"1", "1.00000000001", precise, "S"},
         {"1", "1.00000000001", {}, "11.00"},
         // Agreement exactly at the threshold is not above it: 0 against 0.01 gives 2.
-        {"0", "0.01", atTwo, "2.00"},
-        {"0", "0.001", atTwo, "S"},
-        {"abc", "abc", {}, ""},
-        {"abc", "ABC", {}, "D"},
-        {"", "0", {}, "D"},
-        {"\"5\"", "5", {}, "D"},
-        {"1e400", "1e401", {}, "D"},
-        {"1e400", "1e400", {}, ""},
+        {"0", "0.01", atTwo, "2.00"}, {"0", "0.001", atTwo, "S"}, {"abc", "abc", {}, ""}, {"abc", "ABC", {}, "D"},
+        {"", "0", {}, "D"}, {"\"5\"", "5", {}, "D"}, {"1e400", "1e401", {}, "D"}, {"1e400", "1e400", {}, ""},
         {"-1.7e308", "1.7e308", {}, "-0.30"}, // the difference overflows, the quotient does not
-        {"1e308", "-1e308", {}, "-0.30"},
-        {"4.9e-324", "1e308", {}, "-Inf"},
-        {" 5", "5", {}, ""},
+        {"1e308", "-1e308", {}, "-0.30"}, {"4.9e-324", "1e308", {}, "-Inf"}, {" 5", "5", {}, ""},
         // Equal as doubles, different as decimals: the exact difference decides.
         {"1700000000000000000", "1700000000000000089", {}, "16.28"}, // 89 / 1.7e18
-        {"1700000000000000000", "1.700000000000000089E18", {}, "16.28"},
-        {"99999999999999999999", "1e20", {}, "20.00"},
+        {"1700000000000000000", "1.700000000000000089E18", {}, "16.28"}, {"99999999999999999999", "1e20", {}, "20.00"},
         {"9007199254740992", "9007199254740993", {}, "15.95"}, // 2^53 and 2^53 + 1: 16 digits, one double
         {"12345678901234567890123", "12345678901234567890124", {}, "22.09"},
-        {"0.1", "0.10000000000000000001", {}, "19.00"},
-        {"1e-400", "0", {}, "0.00"},
-        {"0", "1e-400", {}, "400.00"},
+        {"0.1", "0.10000000000000000001", {}, "19.00"}, {"1e-400", "0", {}, "0.00"}, {"0", "1e-400", {}, "400.00"},
         {"-1e-400", "1e-400", {}, "-0.30"},
         {"1e-400", "1e-401", {}, "0.05"}, // 0.9 apart relatively
-        {"1.0", "+001.000000000000000000000e0", {}, ""},
-        {"-0", "0.0", {}, ""},
+        {"1.0", "+001.000000000000000000000e0", {}, ""}, {"-0", "0.0", {}, ""},
         // NaN and infinities as numbers: equal to their own kind, "D" against anything else,
         // whatever the tolerance; texts while the option is off.
-        {"nan", " NaN", nan, ""},
-        {"-nan", "NAN", nan, ""},
-        {"inf", "+Infinity", nan, ""},
-        {"-inf", "-INF", nan, ""},
-        {"inf", "-inf", nan, "D"},
-        {"nan", "1", nan, "D"},
-        {"1e308", "inf", lenientNan, "D"},
-        {"nan", "nano", nan, "D"},
+        {"nan", " NaN", nan, ""}, {"-nan", "NAN", nan, ""}, {"inf", "+Infinity", nan, ""}, {"-inf", "-INF", nan, ""},
+        {"inf", "-inf", nan, "D"}, {"nan", "1", nan, "D"}, {"1e308", "inf", lenientNan, "D"}, {"nan", "nano", nan, "D"},
         {"nan", "NaN", fortran, "D"},
         // Fortran's D exponents: read as E, both for equality and for the digits in common
         // (151 against 150 agrees in log10(150) = 2.18 digits).
-        {"1.5D+02", "150", fortran, ""},
-        {"1.0d0", "1.0E+00", fortran, ""},
-        {"1.5D+02", "151", fortran, "2.18"},
-        {"1.5D+02", "150", nan, "D"},
-        {"D5", "5", fortran, "D"},
-        {"1D", "1", fortran, "D"},
+        {"1.5D+02", "150", fortran, ""}, {"1.0d0", "1.0E+00", fortran, ""}, {"1.5D+02", "151", fortran, "2.18"},
+        {"1.5D+02", "150", nan, "D"}, {"D5", "5", fortran, "D"}, {"1D", "1", fortran, "D"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options), c.verdict) << c.a << " vs " << c.b;
@@ -116,48 +90,31 @@ TEST(Compare, VerdictOfEachKindOfPair)
 
 TEST(Compare, AreaShapeOrderAndCount)
 {
-    const Table a = ParseTable("1 2 3 4\n1 2 3 4\n1 2 3 4\n");
-    const Table b = ParseTable("1 x\n1 2\n9 2\n7 7\n7 7\n");
-    const auto result = CompareTables(a, b);
-    EXPECT_EQ(result.comparedRows, 3u);
-    EXPECT_EQ(result.comparedCols, 2u);
-    EXPECT_EQ(result.grid.rows, 4u);
-    EXPECT_EQ(result.grid.cols, 3u);
-    EXPECT_TRUE(result.rowsNumbered);
-    EXPECT_TRUE(result.colsNumbered);
-    ASSERT_EQ(result.differing(), 2u);
-    EXPECT_EQ(result.verdicts[0].row, 0u);
-    EXPECT_EQ(result.verdicts[0].col, 1u);
-    EXPECT_EQ(VerdictText(result.verdicts[0]), "D");
-    EXPECT_EQ(result.verdicts[1].row, 2u);
-    EXPECT_EQ(result.verdicts[1].col, 0u);
-
-    // One value each: the grid keeps its 2 x 2 shape and is not numbered.
-    const auto small = CompareTables(ParseTable("1\n"), ParseTable("2\n"));
-    EXPECT_EQ(small.grid.rows, 2u);
-    EXPECT_EQ(small.grid.cols, 2u);
-    EXPECT_FALSE(small.rowsNumbered);
-    EXPECT_FALSE(small.colsNumbered);
-    EXPECT_EQ(small.differing(), 1u);
-
-    // An empty file compares nothing.
-    const auto none = CompareTables(ParseTable(""), ParseTable("1 2\n"));
-    EXPECT_EQ(none.comparedRows, 0u);
-    EXPECT_EQ(none.differing(), 0u);
-
-    // Ignored columns give no verdict and are not counted.
-    CompareOptions ignoring;
+    const std::string a = "1 2 3 4\n1 2 3 4\n1 2 3 4\n", b = "1 x\n1 2\n9 2\n7 7\n7 7\n";
+    CompareOptions ignoring, stopped;
     ignoring.ignoredColumns = {{1, 1}, {7, 100'000'000}};
-    EXPECT_EQ(CompareTables(a, b, ignoring).differing(), 1u);
-
-    // A comparison asked to stop says it is incomplete.
     std::atomic<bool> stop{true};
-    CompareOptions stopped;
     stopped.cancel = &stop;
-    const auto cancelled = CompareTables(a, b, stopped);
-    EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_EQ(cancelled.differing(), 0u);
-    EXPECT_FALSE(CompareTables(a, b).cancelled);
+    // The rows and columns compared, the grid's, whether rows and columns are numbered, whether
+    // the comparison ended early, and its verdicts in reading order. One value each: a 2 x 2
+    // grid, not numbered; an empty file compares nothing; ignored columns give no verdict; a
+    // comparison asked to stop says it is incomplete.
+    struct Case { std::string a, b; const CompareOptions& options; std::string shape, verdicts; };
+    const Case cases[] = {
+        {a, b, {}, "3x2 4x3 numbered complete", "0,1 D; 2,0 -0.90; "},
+        {"1\n", "2\n", {}, "1x1 2x2 plain complete", "0,0 0.00; "}, {"", "1 2\n", {}, "0x1 2x2 plain complete", ""},
+        {a, b, ignoring, "3x2 4x3 numbered complete", "2,0 -0.90; "}, {a, b, stopped, "3x2 4x3 numbered cancelled", ""},
+    };
+    for (const Case& c : cases) {
+        const auto result = CompareTables(ParseTable(c.a), ParseTable(c.b), c.options);
+        std::ostringstream shape, verdicts;
+        shape << result.comparedRows << "x" << result.comparedCols << " " << result.grid.rows << "x" << result.grid.cols
+              << (result.rowsNumbered && result.colsNumbered ? " numbered" : result.rowsNumbered || result.colsNumbered ? " half" : " plain")
+              << (result.cancelled ? " cancelled" : " complete");
+        result.verdicts.forEach([&](const Verdict& v) { verdicts << v.row << "," << v.col << " " << VerdictText(v) << "; "; });
+        EXPECT_EQ(shape.str(), c.shape) << c.a << " against " << c.b;
+        EXPECT_EQ(verdicts.str(), c.verdicts) << c.a << " against " << c.b;
+    }
 }
 
 TEST(Compare, ThreadsGiveTheSameResultAsOne)
@@ -378,53 +335,30 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     struct Case { const char* a; const char* b; const CompareOptions& options; const char* verdict; std::uint64_t column = 0; };
     const Case cases[] = {
         {"1", "1.5", absolute, "S"},       // exactly the tolerance apart
-        {"1", "1.5000001", absolute, "0.30"},
-        {"-1", "-1.5", absolute, "S"},
-        {"0", "0.5", absolute, "S"},
+        {"1", "1.5000001", absolute, "0.30"}, {"-1", "-1.5", absolute, "S"}, {"0", "0.5", absolute, "S"},
         {"2", "3", relative, "S"},          // |3 - 2| = 0.5 x |2|
-        {"2", "3.0000001", relative, "0.30"},
-        {"-2", "-3", relative, "S"},
-        {"-2", "-1", relative, "S"},
+        {"2", "3.0000001", relative, "0.30"}, {"-2", "-3", relative, "S"}, {"-2", "-1", relative, "S"},
         {"0", "1e-300", relative, "300.00"}, // against 0 only the absolute tolerance helps
-        {"0", "1e-20", both, "20.00"},
-        {"0", "1e-31", both, "S"},
+        {"0", "1e-20", both, "20.00"}, {"0", "1e-31", both, "S"},
         {"2", "3", both, "S"},               // either one suffices
         {"abc", "abd", both, "D"},           // texts are untouched by tolerances
-        {"1e999", "2e999", both, "D"},
-        {"1700000000000000000", "1700000000000000089", atEightyNine, "S"},
+        {"1e999", "2e999", both, "D"}, {"1700000000000000000", "1700000000000000089", atEightyNine, "S"},
         {"1700000000000000000", "1700000000000000090", atEightyNine, "16.28"},
         {"1700000000000000000", "1700000000000000089", tiny, "S"},   // 5.2e-17 relatively
-        {"1e-400", "1.1e-400", relative, "S"},
-        {"1e-400", "2e-400", relative, "0.00"},
+        {"1e-400", "1.1e-400", relative, "S"}, {"1e-400", "2e-400", relative, "0.00"},
         {"0", "1e-400", relative, "400.00"},
         // Each reference: |3 - 1.9| = 1.1 is within half of 3, not of 1.9.
-        {"3", "1.9", relative, "S"},
-        {"3", "1.9", toTwo, "0.44"},
-        {"1.9", "3", toTwo, "S"},
-        {"1", "2", toMax, "S"},
-        {"2", "1", toMax, "S"},
-        {"1", "2", toMin, "0.00"},
-        {"2", "3", toMin, "S"},
-        {"3", "2", toMin, "S"},
+        {"3", "1.9", relative, "S"}, {"3", "1.9", toTwo, "0.44"}, {"1.9", "3", toTwo, "S"}, {"1", "2", toMax, "S"},
+        {"2", "1", toMax, "S"}, {"1", "2", toMin, "0.00"}, {"2", "3", toMin, "S"}, {"3", "2", toMin, "S"},
         // A 0 on either side: only a reference that is not 0 helps, with a share of 1.
-        {"0", "5", wholeOfMax, "S"},
-        {"5", "0", wholeOfMax, "S"},
-        {"5", "0", wholeOfTwo, "0.00"},
-        {"0", "5", wholeOfTwo, "S"},
-        {"0", "1e-400", wholeOfMax, "S"},
-        {"1e-400", "0", wholeOfMax, "S"},
-        {"1e-400", "0", wholeOfTwo, "0.00"},
-        {"0", "1e-400", wholeOfTwo, "S"},
-        {"1e-400", "2e-400", toMin, "0.00"},
+        {"0", "5", wholeOfMax, "S"}, {"5", "0", wholeOfMax, "S"}, {"5", "0", wholeOfTwo, "0.00"},
+        {"0", "5", wholeOfTwo, "S"}, {"0", "1e-400", wholeOfMax, "S"}, {"1e-400", "0", wholeOfMax, "S"},
+        {"1e-400", "0", wholeOfTwo, "0.00"}, {"0", "1e-400", wholeOfTwo, "S"}, {"1e-400", "2e-400", toMin, "0.00"},
         // A relative difference of 2 whose absolute difference is no double.
-        {"1.7e308", "-1.7e308", nearlyTwice, "-0.30"},
-        {"1.7e308", "-1.7e308", twice, "S"},
+        {"1.7e308", "-1.7e308", nearlyTwice, "-0.30"}, {"1.7e308", "-1.7e308", twice, "S"},
         // A column's own tolerance replaces the global one of its kind only.
-        {"2", "3", perColumn, "0.30", 0},
-        {"2", "3", perColumn, "S", 1},
-        {"2", "3", perColumn, "0.30", 2},
-        {"2", "2.5", perColumn, "S", 2},
-        {"1000000000", "1000000000.9", perColumn, "S", 2},
+        {"2", "3", perColumn, "0.30", 0}, {"2", "3", perColumn, "S", 1}, {"2", "3", perColumn, "0.30", 2},
+        {"2", "2.5", perColumn, "S", 2}, {"1000000000", "1000000000.9", perColumn, "S", 2},
         {"1000000000", "1000000002", perColumn, "8.70", 2},
         {"1700000000000000000", "1700000000000000089", stamps, "16.28", 0},
         {"1700000000000000000", "1700000000000000089", stamps, "S", 1},
@@ -461,11 +395,8 @@ TEST(Compare, ExplainsEachKindOfVerdict)
     rule.precisionLog = 10;
     struct Case { const char* a; const char* b; CompareOptions options; const char* lastLine; };
     const std::vector<Case> cases = {
-        {"abc", "ABC", {}, "texts differ"},
-        {"abc", "abc", {}, "identical texts"},
-        {"1.0", "1", {}, "equal values"},
-        {"1", "1.00000000001", rule, "regarded as the same"},
-        {"1.5", "1.6", rule, "below the precision of 10 digits"},
+        {"abc", "ABC", {}, "texts differ"}, {"abc", "abc", {}, "identical texts"}, {"1.0", "1", {}, "equal values"},
+        {"1", "1.00000000001", rule, "regarded as the same"}, {"1.5", "1.6", rule, "below the precision of 10 digits"},
         {"1.5", "1.6", {}, "the precision rule is off"},
     };
     for (const auto& c : cases) {
@@ -575,17 +506,9 @@ TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
     using Texts = std::vector<ColumnToleranceText>;
     const struct { const char* text; std::optional<Texts> read; } readings[] = {
         {"p: r=1e-3; T: a=0.01", Texts{{"p", std::nullopt, 1e-3}, {"T", 0.01, std::nullopt}}},
-        {" 3 : a=1 , r=2 ;", Texts{{"3", 1.0, 2.0}}},
-        {"", Texts{}},
-        {"p r=1", std::nullopt},
-        {": a=1", std::nullopt},
-        {"p: x=1", std::nullopt},
-        {"p: a=-1", std::nullopt},
-        {"p: a=nan", std::nullopt},
-        {"p: r=inf", std::nullopt},
-        {"p: a=", std::nullopt},
-        {"p:", std::nullopt},
-        {"p: a=1e-3x", std::nullopt},
+        {" 3 : a=1 , r=2 ;", Texts{{"3", 1.0, 2.0}}}, {"", Texts{}}, {"p r=1", std::nullopt}, {": a=1", std::nullopt},
+        {"p: x=1", std::nullopt}, {"p: a=-1", std::nullopt}, {"p: a=nan", std::nullopt}, {"p: r=inf", std::nullopt},
+        {"p: a=", std::nullopt}, {"p:", std::nullopt}, {"p: a=1e-3x", std::nullopt},
     };
     for (const auto& c : readings)
         EXPECT_EQ(ParseColumnTolerances(c.text), c.read) << c.text;

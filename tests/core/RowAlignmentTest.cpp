@@ -52,8 +52,7 @@ TEST(RowAlignment, ByKeyColumns)
         {"repeated keys in order of occurrence", "1 a\n1 b\n2 c\n", "2 c\n1 a\n1 b\n1 z\n", {0}, "0:1 1:2 2:0 _:3", false},
         {"a missing key cell is an empty text", "1\n2 x\n", "2 x\n1\n", {1}, "0:1 1:0", false},
         {"two key columns", "1 1 a\n1 2 b\n2 1 c\n", "1 2 b\n2 1 c\n", {0, 1}, "0:_ 1:0 2:1", true},
-        {"empty tables", "", "", {0}, "", true},
-        {"against an empty table", "1\n2\n", "", {0}, "0:_ 1:_", true},
+        {"empty tables", "", "", {0}, "", true}, {"against an empty table", "1\n2\n", "", {0}, "0:_ 1:_", true},
         // Keys within a tolerance: the nearest in reach, in order.
         {"times a hair apart", "0 1\n0.1 2\n0.2 3\n", "0 1\n0.1000000000001 2\n0.15 9\n0.2000000000002 3\n", {0}, "0:0 1:1 _:2 2:3",
          true, 1e-9},
@@ -116,8 +115,7 @@ TEST(RowAlignment, ByIdenticalRows)
         // a b c a b c against c a b c a b: the common run a b c a b, five of six rows.
         {"a longer common run among repeated rows", "s\na\nb\nc\na\nb\nc\ne\n", "s\nc\na\nb\nc\na\nb\ne\n",
          "0:0 _:1 1:2 2:3 3:4 4:5 5:6 6:_ 7:7"},
-        {"moved block", "a\nb\nc\nd\ne\n", "d\na\nb\nc\ne\n", "_:0 0:1 1:2 2:3 3:_ 4:4"},
-        {"empty tables", "", "", ""},
+        {"moved block", "a\nb\nc\nd\ne\n", "d\na\nb\nc\ne\n", "_:0 0:1 1:2 2:3 3:_ 4:4"}, {"empty tables", "", "", ""},
         {"against an empty table", "a\n", "", "0:_"},
     };
     for (const Case& c : cases)
@@ -375,13 +373,10 @@ TEST(RowAlignment, KeyColumnsByNumberOrName)
     const std::vector<std::string> names{"time", "x", "2"};
     struct Case { std::string list; std::optional<std::vector<std::uint64_t>> columns; };
     const Case cases[] = {
-        {"1", std::vector<std::uint64_t>{0}},
-        {"time", std::vector<std::uint64_t>{0}},
+        {"1", std::vector<std::uint64_t>{0}}, {"time", std::vector<std::uint64_t>{0}},
         {" x , 1-2", std::vector<std::uint64_t>{1, 0, 1}},
         {"2", std::vector<std::uint64_t>{1}}, // a number is a column number first
-        {"vz", std::nullopt},
-        {"", std::nullopt},
-        {"1,,2", std::nullopt},
+        {"vz", std::nullopt}, {"", std::nullopt}, {"1,,2", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(KeyColumns(c.list, names), c.columns) << c.list;

@@ -128,8 +128,7 @@ TEST(StreamCompare, GivesWhatTheWholeTablesGive)
         {"ignored columns", Ragged(3000, 3000, 6, 6, 5), ignoring},
         {"a wider row at the end widens the area", OneColumnMore(300'000, true), {}},
         {"cells past the narrower width are dropped", OneColumnMore(300'000, false), {}},
-        {"an empty file", {"", "1 2\n3 4\n"}, {}},
-        {"both empty", {"", ""}, {}},
+        {"an empty file", {"", "1 2\n3 4\n"}, {}}, {"both empty", {"", ""}, {}},
         {"lines without values", {"\n\n1\n", "\n2\n\n"}, {}},
     };
     for (const Case& c : cases) {

@@ -39,13 +39,9 @@ TEST(TableReader, RowsAndValuesOfAFile)
     const std::vector<Case> cases = {
         {"1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n", {{"1", "2", "3", "4"}, {"5", "6", "7", "8"}, {"9", "10", "11", "12"}}, 5, true},
         {"1, 2,,3\n\t4\t\t 5\n", {{"1", "2", "3"}, {"4", "5"}}, 4, true},
-        {"a\n\n , \nb", {{"a"}, {}, {}, {"b"}}, 2, false},
-        {"x\ny", {{"x"}, {"y"}}, 2, false},
-        {"1 2\n", {{"1", "2"}}, 3, true},
-        {"\"a\tb\" c\n", {{"\"a\tb\"", "c"}}, 3, true},
-        {"", {}, 2, false},
-        {"\n", {{}}, 2, false},
-        {"a\rb\nc\r\nd", {{"a"}, {"b"}, {"c"}, {"d"}}, 2, false},
+        {"a\n\n , \nb", {{"a"}, {}, {}, {"b"}}, 2, false}, {"x\ny", {{"x"}, {"y"}}, 2, false},
+        {"1 2\n", {{"1", "2"}}, 3, true}, {"\"a\tb\" c\n", {{"\"a\tb\"", "c"}}, 3, true}, {"", {}, 2, false},
+        {"\n", {{}}, 2, false}, {"a\rb\nc\r\nd", {{"a"}, {"b"}, {"c"}, {"d"}}, 2, false},
     };
     for (const auto& c : cases) {
         const TempFile file(c.bytes);
@@ -98,14 +94,12 @@ TEST(TableReader, StopsAtALineLongerThanTheLimit)
     struct Case { std::string text; TableFormat format; std::uint64_t limit; std::uint64_t line; bool quote; };
     const std::string block(1'400'000, '7'); // a line over several read blocks
     const Case cases[] = {
-        {"12\n12345\n", TableFormat::Plain, 5, 0, false},
-        {"12\n123456\n", TableFormat::Plain, 5, 2, false},
+        {"12\n12345\n", TableFormat::Plain, 5, 0, false}, {"12\n123456\n", TableFormat::Plain, 5, 2, false},
         {"1\n123456", TableFormat::Plain, 5, 2, false},
         {"1\r\n2\r3\n12345\r\n123456\r\n", TableFormat::Plain, 5, 5, false},
         {"1\n" + block + "\n", TableFormat::Plain, 1'400'000, 0, false},
         {"1\n" + block + "8\n", TableFormat::Plain, 1'400'000, 2, false},
-        {"a\n123456789\n", TableFormat::Csv, 5, 2, false},
-        {"a,b\n1,\"x\ny\nzzzzzz", TableFormat::Csv, 8, 2, true},
+        {"a\n123456789\n", TableFormat::Csv, 5, 2, false}, {"a,b\n1,\"x\ny\nzzzzzz", TableFormat::Csv, 8, 2, true},
         {"a\r\nb\r\n\"q\r\nrrrrrrrr", TableFormat::Csv, 6, 3, true},
         {"a\r\n\"q\r\nr\"\r\n", TableFormat::Csv, 6, 0, false}, // the quoted line end is in the record
         {"1,\"" + block + "\"\n", TableFormat::Csv, 1'400'000, 1, true},

@@ -13,17 +13,10 @@ TEST(Tokenize, SplitsAtSeparatorRunsAndKeepsQuotedStretches)
 {
     struct Case { std::string text; Tokens tokens; };
     const std::vector<Case> cases = {
-        {"1, 2,,3", {"1", "2", "3"}},
-        {"\t4\t\t 5", {"4", "5"}},
-        {"\"a, b\",c", {"\"a, b\"", "c"}},
-        {"\"1,5\"", {"\"1,5\""}},
-        {"x \"unclosed, to the end ", {"x", "\"unclosed, to the end "}},
-        {"a\"b c\"d e", {"a\"b c\"d", "e"}},
-        {"\"\"", {"\"\""}},
-        {"", {}},
-        {" ,\t, ", {}},
-        {"\"a\tb\" c", {"\"a\tb\"", "c"}},
-        {std::string("n\0ul x", 6), {std::string("n\0ul", 4), "x"}},
+        {"1, 2,,3", {"1", "2", "3"}}, {"\t4\t\t 5", {"4", "5"}}, {"\"a, b\",c", {"\"a, b\"", "c"}},
+        {"\"1,5\"", {"\"1,5\""}}, {"x \"unclosed, to the end ", {"x", "\"unclosed, to the end "}},
+        {"a\"b c\"d e", {"a\"b c\"d", "e"}}, {"\"\"", {"\"\""}}, {"", {}}, {" ,\t, ", {}},
+        {"\"a\tb\" c", {"\"a\tb\"", "c"}}, {std::string("n\0ul x", 6), {std::string("n\0ul", 4), "x"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Tokenize(c.text, " \t,"), c.tokens) << c.text;
@@ -51,15 +44,8 @@ TEST(LineSplitter, EveryKindOfLineEndInAnyBlockSplit)
 {
     struct Case { std::string text; Tokens lines; };
     const std::vector<Case> cases = {
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\nb\n", {"a", "b"}},
-        {"a\rb\r", {"a", "b"}},
-        {"a\r\n\r\nb", {"a", "", "b"}},
-        {"a\n\rb", {"a", "", "b"}},
-        {"a\r\r\nb", {"a", "", "b"}},
-        {"\n", {""}},
-        {"\r\n\r\n", {"", ""}},
-        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}}, {"a\nb\n", {"a", "b"}}, {"a\rb\r", {"a", "b"}}, {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "", "b"}}, {"a\r\r\nb", {"a", "", "b"}}, {"\n", {""}}, {"\r\n\r\n", {"", ""}}, {"", {}},
         {"last", {"last"}},
     };
     for (const auto& c : cases) {
@@ -82,13 +68,11 @@ TEST(AbbreviatePath, KeepsTheHeadAndAsMuchOfTheEndAsFits)
     const std::vector<Case> cases = {
         {"/srv/Program Files/Measurements/2003/July/run-0042/result.txt", 40, "/.../2003/July/run-0042/result.txt"},
         {"/srv/Program Files/Measurements/2003/July/run-0042/result.txt", 0, "/.../2003/July/run-0042/result.txt"},
-        {"/data/a.txt", 40, "/data/a.txt"},
-        {"/aaaa/bbbb/cccc/file.txt", 20, "/.../cccc/file.txt"},
+        {"/data/a.txt", 40, "/data/a.txt"}, {"/aaaa/bbbb/cccc/file.txt", 20, "/.../cccc/file.txt"},
         {"/aaaa/bbbb/cccc/file.txt", 17, "/.../cccc/file.txt"}, // the rest exactly 17 - 3 characters
         {"/aaaa/bbbb/cccc/file.txt", 16, "/.../file.txt"},      // one more than 16 - 3
         {"/a/b/cc", 2, "/.../cc"},                                 // no room even for the dots
-        {"c/aaaa/bbbb/cccc/file.txt", 20, "c/.../cccc/file.txt"},
-        {std::string(40, 'x'), 40, std::string(40, 'x')},
+        {"c/aaaa/bbbb/cccc/file.txt", 20, "c/.../cccc/file.txt"}, {std::string(40, 'x'), 40, std::string(40, 'x')},
         // No separator from which the rest fits: the last one is taken.
         {"/a/" + std::string(50, 'f'), 40, "/.../" + std::string(50, 'f')},
         {"a/" + std::string(50, 'f'), 40, "a/.../" + std::string(50, 'f')}, // the second character a separator

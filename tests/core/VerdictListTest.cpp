@@ -86,19 +86,12 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         bool everyCell = false; // and kept by cell where most cells differ, agreements looked up
     };
     const Case cases[] = {
-        {8, 8, 100'000, 1},
-        {8, 8, 100'000, 3},
+        {8, 8, 100'000, 1}, {8, 8, 100'000, 3},
         {0, 300'000, 50'000, 2},         // wider than an unknown width's bits
         {1ULL << 40, 1ULL << 40, 20'000, 1}, // wider than any chunk's bits
-        {1, 1, 70'000, 2},
-        {8, 8, 0, 2},
-        {8, 8, 170'000, 2, true},
-        {0, 300'000, 90'000, 1, true},
-        {8, 8, 200'000, 3, true, true},
-        {8, 8, 100'000, 1, false, true},
-        {8, 8, 3'000, 2},
-        {8, 8, 300'000, 3, false, true, true},
-        {5, 5, 150'000, 1, true, false, true},
+        {1, 1, 70'000, 2}, {8, 8, 0, 2}, {8, 8, 170'000, 2, true}, {0, 300'000, 90'000, 1, true},
+        {8, 8, 200'000, 3, true, true}, {8, 8, 100'000, 1, false, true}, {8, 8, 3'000, 2},
+        {8, 8, 300'000, 3, false, true, true}, {5, 5, 150'000, 1, true, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "cols " << c.cols << " bands " << c.bands << " every cell " << c.everyCell);

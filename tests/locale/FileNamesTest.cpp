@@ -18,8 +18,7 @@ TEST(FileNames, EveryByteSurvivesAndOnlyWhatIsShownIsReplaced)
 {
     struct Case { QByteArray bytes; QString shown; };
     const Case cases[] = {
-        {"plain.txt", "plain.txt"},
-        {"caf\xC3\xA9.txt", QString::fromUtf8("caf\xC3\xA9.txt")},
+        {"plain.txt", "plain.txt"}, {"caf\xC3\xA9.txt", QString::fromUtf8("caf\xC3\xA9.txt")},
         {"caf\xE9.txt", QString::fromUtf8("caf\xEF\xBF\xBD.txt")},           // Latin-1
         {"\x80\xBF", QString::fromUtf8("\xEF\xBF\xBD\xEF\xBF\xBD")},         // lone continuations
         {"\xC0\xAF", QString::fromUtf8("\xEF\xBF\xBD\xEF\xBF\xBD")},         // overlong

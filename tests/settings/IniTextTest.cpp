@@ -16,15 +16,10 @@ TEST(IniText, LooksUpWithoutRegardToCaseAndTrimsTheValue)
                             "Late=1\r\n";
     struct Case { const char* section; const char* key; std::optional<QByteArray> value; };
     const std::vector<Case> cases = {
-        {"Option", "precisionlog", "12.5"},
-        {"OPTION", "PRECISIONLOG", "12.5"},
-        {"Option", "Empty", ""},
-        {"Option", "eq", "a=b"},
-        {"Option", "ToolBar", std::nullopt},
-        {"tool", "toolbar", "-1"},
+        {"Option", "precisionlog", "12.5"}, {"OPTION", "PRECISIONLOG", "12.5"}, {"Option", "Empty", ""},
+        {"Option", "eq", "a=b"}, {"Option", "ToolBar", std::nullopt}, {"tool", "toolbar", "-1"},
         {"Option", "Late", std::nullopt}, // only the first section of a name counts
-        {"Missing", "x", std::nullopt},
-        {"Option", "; comment", std::nullopt},
+        {"Missing", "x", std::nullopt}, {"Option", "; comment", std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IniText::Lookup(file, c.section, c.key), c.value) << c.section << "/" << c.key;

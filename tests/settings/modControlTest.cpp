@@ -59,8 +59,7 @@ TEST(RecentPaths, AddAndRemoveKeepTheNewestLast)
         {List({"A", "B", "C", "D", "E"}), true, "C", List({"A", "B", "D", "E", "C"})},
         {List({"A", "B", "C"}), true, "a", List({"A", "B", "C", "a"})},
         {List({"A", "B", "C"}), false, "A", List({"B", "C"})},
-        {List({"A", "B", "C"}), false, "Z", List({"A", "B", "C"})},
-        {List({}), true, "A", List({"A"})},
+        {List({"A", "B", "C"}), false, "Z", List({"A", "B", "C"})}, {List({}), true, "A", List({"A"})},
     };
     for (const auto& c : cases) {
         Menu menu;
@@ -123,9 +122,7 @@ TEST(Placement, FrameRoundTripsAndFallsBackToTheCentredRectangle)
     struct Stored { const char* left; const char* top; const char* width; const char* height; QRect expected; };
     const double tpp = modControl::TwipsPerPixelX(&frame);
     const Stored cases[] = {
-        {"0", "0", "2000000000", "2000000000", {}},
-        {"0", "0", "300000", "9000", {}},
-        {"0", "0", "-5000", "4500", {}},
+        {"0", "0", "2000000000", "2000000000", {}}, {"0", "0", "300000", "9000", {}}, {"0", "0", "-5000", "4500", {}},
         {"-99999999", "-99999999", "6000", "4500", QRect(screen.x(), screen.y(), int(6000 / tpp), int(4500 / tpp))},
     };
     for (const Stored& c : cases) {

@@ -57,6 +57,22 @@ protected:
         viewport->render(recorder.get());
         return recorder;
     }
+    // The colour painted last over the middle of a body cell.
+    QColor cellColour(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
+    // The block a window last painted: its current cell and the far corner of its selection.
+    GridBlock block(int slot)
+    {
+        const frmGrid& w = window(slot);
+        return {w.MSFlexGrid_CurRow(), w.MSFlexGrid_CurCol(), w.MSFlexGrid_CurRowSel(), w.MSFlexGrid_CurColSel()};
+    }
+    // The row numbers down a grid's left edge.
+    QStringList rowHeaders(int slot)
+    {
+        QStringList headers;
+        for (qint64 r = 1; r < grid(slot)->Rows(); ++r)
+            headers << grid(slot)->TextMatrix(r, 0);
+        return headers;
+    }
     // The frame's message panel and the Compare window's figures.
     QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
     QString figures() { return StatusPanels::Text(window(2).StatusBar1(), "Space0"); }

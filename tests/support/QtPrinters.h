@@ -1,6 +1,9 @@
 #pragma once
 // Lets test failures show Qt strings and lists as text.
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -18,5 +21,9 @@ inline void PrintTo(const QStringList& list, std::ostream* out)
 inline void PrintTo(const QVariant& value, std::ostream* out)
 {
     *out << '"' << value.toString().toStdString() << '"';
+}
+inline void PrintTo(const QJsonValue& value, std::ostream* out)
+{
+    *out << QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
 }
 QT_END_NAMESPACE
