@@ -31,10 +31,8 @@ TEST(NumericText, TheDecimalGrammarAndNothingElse)
     for (const auto& c : cases) {
         const auto value = NumericValue(c.text);
         ASSERT_EQ(value.has_value(), c.value.has_value()) << testing::PrintToString(c.text);
-        if (value) {
-            EXPECT_EQ(*value, *c.value) << c.text;
-            EXPECT_EQ(std::signbit(*value), std::signbit(*c.value)) << c.text;
-        }
+        if (value)
+            EXPECT_EQ(std::pair(*value, std::signbit(*value)), std::pair(*c.value, std::signbit(*c.value))) << c.text;
     }
 }
 
@@ -45,12 +43,9 @@ void ExpectAsEachAlone(const std::string& a, const std::string& b)
     const auto both = NumericValues(a, b);
     const auto x1 = NumericValue(a), x2 = NumericValue(b);
     ASSERT_EQ(both.has_value(), x1 && x2) << a << " " << b;
-    if (both) {
-        EXPECT_EQ(both->first, *x1) << a << " " << b;
-        EXPECT_EQ(both->second, *x2) << a << " " << b;
-        EXPECT_EQ(std::signbit(both->first), std::signbit(*x1)) << a << " " << b;
-        EXPECT_EQ(std::signbit(both->second), std::signbit(*x2)) << a << " " << b;
-    }
+    if (both)
+        EXPECT_EQ(std::tuple(both->first, both->second, std::signbit(both->first), std::signbit(both->second)),
+                  std::tuple(*x1, *x2, std::signbit(*x1), std::signbit(*x2))) << a << " " << b;
 }
 
 } // namespace

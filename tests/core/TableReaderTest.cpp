@@ -47,10 +47,9 @@ TEST(TableReader, RowsAndValuesOfAFile)
         const TempFile file(c.bytes);
         const auto result = ReadTable(file.path());
         ASSERT_TRUE(result.table) << c.bytes;
-        EXPECT_EQ(Cells(*result.table), c.rows) << testing::PrintToString(c.bytes);
-        EXPECT_EQ(LoadedGridShape(*result.table).rows, c.rows.size() + 1);
-        EXPECT_EQ(LoadedGridShape(*result.table).cols, c.gridCols) << c.bytes;
-        EXPECT_EQ(LoadedGridNumbersColumns(*result.table), c.numbered) << c.bytes;
+        const GridShape shape = LoadedGridShape(*result.table);
+        EXPECT_EQ(std::tuple(Cells(*result.table), shape.rows, shape.cols, LoadedGridNumbersColumns(*result.table)),
+                  std::tuple(c.rows, c.rows.size() + 1, c.gridCols, c.numbered)) << testing::PrintToString(c.bytes);
         EXPECT_EQ(Cells(ParseTable(c.bytes)), c.rows) << "the in-memory parse agrees";
     }
 }
@@ -60,9 +59,8 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
     const TempFile folder("");
     std::filesystem::remove(folder.path());
     std::filesystem::create_directory(folder.path());
-    EXPECT_EQ(ReadTable(folder.path()).failure, ReadFailure::NoFile);
-    EXPECT_EQ(ReadTable(folder.path() + "/missing.txt").failure, ReadFailure::NoFile);
-    EXPECT_EQ(ReadTable("").failure, ReadFailure::NoFile);
+    for (const std::string& path : {folder.path(), folder.path() + "/missing.txt", std::string()})
+        EXPECT_EQ(ReadTable(path).failure, ReadFailure::NoFile) << path;
 
     // A file there that cannot be opened: as root, tried as an ordinary user in a child process
     // (in /tmp, which every user may pass through, whatever the temporary folder is).
@@ -107,9 +105,8 @@ TEST(TableReader, StopsAtALineLongerThanTheLimit)
     for (const Case& c : cases) {
         const TempFile file(c.text);
         const auto result = ReadTable(file.path(), {}, c.format, false, c.limit);
-        EXPECT_EQ(result.failure, c.line ? ReadFailure::LineTooLong : ReadFailure::None) << c.text.substr(0, 30);
-        EXPECT_EQ(result.lineFault.line, c.line) << c.text.substr(0, 30);
-        EXPECT_EQ(result.lineFault.unclosedQuote, c.quote) << c.text.substr(0, 30);
+        EXPECT_EQ(std::tuple(result.failure, result.lineFault.line, result.lineFault.unclosedQuote),
+                  std::tuple(c.line ? ReadFailure::LineTooLong : ReadFailure::None, c.line, c.quote)) << c.text.substr(0, 30);
     }
     EXPECT_EQ(ReadFailureMessage("a.csv", ReadFailure::LineTooLong, {3, true, 64 << 20}),
               "Can't read a.csv: an unclosed quote from line 3 runs on past 64 MB.");
@@ -140,11 +137,8 @@ TEST(TableReader, ProgressCanCancelAndHardInputsLoad)
     const auto table = *ReadTable(wideFile.path()).table;
     ASSERT_EQ(table.rowCount(), 1u);
     EXPECT_EQ(table.valueCount(0), 100002u);
-    EXPECT_EQ(table.cell(0, 99999), "99999");
-    EXPECT_EQ(table.cell(0, 100000), std::string(300, 'L'));
-    EXPECT_EQ(table.cell(0, 100001), "z");
-    EXPECT_EQ(table.cell(0, 100002), "");
-    EXPECT_EQ(table.cell(5, 0), "");
+    EXPECT_EQ((std::vector<std::string_view>{table.cell(0, 99999), table.cell(0, 100000), table.cell(0, 100001), table.cell(0, 100002), table.cell(5, 0)}),
+              (std::vector<std::string_view>{"99999", std::string(300, 'L'), "z", "", ""}));
 
     // Binary bytes, NUL and invalid UTF-8 are kept exactly.
     const std::string binary("\x00\xff\xfe 1\x80\r\n\x01", 9);
@@ -158,22 +152,14 @@ TEST(Table, EditsShadowTheStoreAndWidenRows)
     table.setCell(0, 1, "B");
     table.setCell(1, 3, "wide");
     table.setCell(1, 0, "");
-    EXPECT_EQ(table.cell(0, 1), "B");
-    EXPECT_EQ(table.cell(0, 0), "a");
-    EXPECT_EQ(table.cell(1, 0), "");
-    EXPECT_EQ(table.valueCount(1), 4u);
+    EXPECT_EQ(Cells(table), (Rows{{"a", "B"}, {"", "", "", "wide"}}));
     EXPECT_EQ(table.maxValueCount(), 4u);
-    EXPECT_EQ(table.cell(1, 3), "wide");
     Table::RowCursor cursor(table, 1);
-    EXPECT_EQ(cursor.cell(0), "");
-    EXPECT_EQ(cursor.cell(2), "");
-    EXPECT_EQ(cursor.cell(3), "wide");
+    EXPECT_EQ((std::vector<std::string_view>{cursor.cell(0), cursor.cell(2), cursor.cell(3)}), (std::vector<std::string_view>{"", "", "wide"}));
     // Cutting rows off takes their edits with them, and keeps those before the cut.
     table.truncateRows(1);
     table.setCell(2, 0, "z");
-    EXPECT_EQ(table.cell(0, 1), "B");
-    EXPECT_EQ(table.cell(1, 3), "");
-    EXPECT_EQ(table.valueCount(1), 0u);
+    EXPECT_EQ(Cells(table), (Rows{{"a", "B"}, {}, {"z"}}));
     EXPECT_EQ(table.maxValueCount(), 2u);
 }
 

@@ -23,10 +23,7 @@ bool Before(const Verdict& a, const Verdict& b)
 
 void ExpectSame(const Verdict& got, const Verdict& want, std::size_t index)
 {
-    EXPECT_EQ(got.row, want.row) << index;
-    EXPECT_EQ(got.col, want.col) << index;
-    EXPECT_EQ(got.agreement, want.agreement) << index;
-    EXPECT_EQ(got.kind, want.kind) << index;
+    EXPECT_EQ(std::tuple(got.row, got.col, got.agreement, got.kind), std::tuple(want.row, want.col, want.agreement, want.kind)) << index;
 }
 
 // Verdicts in reading order: dense runs, rows far apart, columns past any chunk's reach. With
@@ -158,10 +155,9 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
         EXPECT_EQ(list.lowerBound(0, 0), 0u);
         EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
 
-        // The first of the worst of any part of a block, against a plain walk.
-        const auto severity = [](const Verdict& v) {
-            return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement;
-        };
+        // The first of the worst of any part of a block, against a plain walk: "D" first, then by
+        // agreement, "S" last.
+        const auto rank = [](const Verdict& v) { return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement; };
         std::size_t blockCount = 0;
         list.forEachBlock([&](const VerdictList::Block& block) {
             if (blockCount++ % 7 != 0)
@@ -169,17 +165,16 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
             const std::size_t from = random() % block.count(), end = from + 1 + random() % (block.count() - from);
             std::size_t worst = from;
             for (std::size_t k = from; k < end; ++k)
-                if (severity(want[block.firstIndex() + k]) < severity(want[block.firstIndex() + worst]))
+                if (rank(want[block.firstIndex() + k]) < rank(want[block.firstIndex() + worst]))
                     worst = k;
             ASSERT_EQ(block.worstIn(from, end), worst) << block.firstIndex() << " " << from << " " << end;
         });
 
         // The worst of each band of rows and the worst-first walk, against a plain walk and a sort
-        // ("D" first, then by agreement, "S" last; ties in reading order).
+        // (ties in reading order).
         tallir::CompareResult result;
         result.verdicts = list;
         result.comparedRows = want.empty() ? 0 : want.back().row + 1;
-        const auto rank = [](const Verdict& v) { return v.kind == VerdictKind::Text ? -1e300 : v.kind == VerdictKind::Same ? 1e300 : v.agreement; };
         for (const bool beyondOnly : {false, true}) {
             for (const std::size_t bands : {1u, 777u}) {
                 std::vector<std::optional<Verdict>> worst(bands);
