@@ -13,16 +13,11 @@ using modMain::StartUpGate;
 
 TEST(StartUp, VersionGate)
 {
-    struct Case { const char* version; bool accepted; };
-    const std::vector<Case> cases = {
-        {"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(modMain::VersionAccepted(c.version), c.accepted) << c.version;
+    for (const auto& [version, accepted] : {std::pair{"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false}})
+        EXPECT_EQ(modMain::VersionAccepted(version), accepted) << version;
     // Kernels: from 3.2 on every one starts (enterprise hosts run 3.10).
-    const std::vector<Case> kernels = {{"3.1.0", false}, {"3.2.0", true}, {"3.10.0-1160.el7.x86_64", true}, {"6.1.0-13-amd64", true}};
-    for (const auto& c : kernels)
-        EXPECT_EQ(modMain::VersionAccepted(modMain::StartUpVersion(c.version)), c.accepted) << c.version;
+    for (const auto& [kernel, accepted] : {std::pair{"3.1.0", false}, {"3.2.0", true}, {"3.10.0-1160.el7.x86_64", true}, {"6.1.0-13-amd64", true}})
+        EXPECT_EQ(modMain::VersionAccepted(modMain::StartUpVersion(kernel)), accepted) << kernel;
 }
 
 TEST(StartUp, AnOldSystemIsRefusedAndARunningCopyComesFirst)

@@ -10,7 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <cstdio>
+#include <QProcess>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -41,15 +41,12 @@ TEST(FileNames, BothProgramsOpenANameThatIsNotUtf8)
     folder.write("b.txt", "1 2\n3 5\n");
 
     // tallir-diff, given the bytes by a shell.
-    const QByteArray command = "cd '" + QFile::encodeName(folder.path()) + "' && '" TALLIR_DIFF "' \"$(printf 'caf\\351.txt')\" b.txt";
-    FILE* pipe = popen(command.constData(), "r");
-    ASSERT_NE(pipe, nullptr);
-    QByteArray report;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        report.append(buffer, qsizetype(got));
-    const int status = pclose(pipe);
-    EXPECT_EQ(WEXITSTATUS(status), 1) << report.constData();
+    QProcess shell;
+    shell.setWorkingDirectory(folder.path());
+    shell.start("/bin/bash", {"-c", "'" TALLIR_DIFF "' \"$(printf 'caf\\351.txt')\" b.txt"});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    const QByteArray report = shell.readAllStandardOutput();
+    EXPECT_EQ(shell.exitCode(), 1) << report.constData();
     EXPECT_TRUE(report.contains("R2 C2\t4\t5\t")) << report.constData();
     EXPECT_TRUE(report.contains("caf\xE9.txt != b.txt")) << "the name is written as it is";
 
