@@ -26,12 +26,7 @@ protected:
         modMain::CompareGrids();
         strip = window(2).SideStrip();
     }
-    std::unique_ptr<PaintRecorder> painted()
-    {
-        auto recorder = std::make_unique<PaintRecorder>(strip->size());
-        strip->render(recorder.get());
-        return recorder;
-    }
+    std::unique_ptr<PaintRecorder> painted() { return PaintRecorder::Of(strip); }
     // The pixel row of a compared row.
     int y(int row) { return int(std::int64_t(row) * strip->height() / 300); }
 

@@ -29,16 +29,7 @@ protected:
         return text;
     }
     // The row numbers a person sees down the Compare grid's left edge.
-    QStringList paintedHeaders()
-    {
-        QHeaderView* header = grid(2)->verticalHeader();
-        PaintRecorder recorder(header->viewport()->size());
-        header->viewport()->render(&recorder);
-        QStringList texts;
-        for (const auto& text : recorder.texts)
-            texts << text.text;
-        return texts;
-    }
+    QStringList paintedHeaders() { return PaintRecorder::Of(grid(2)->verticalHeader()->viewport())->allTexts(); }
 };
 
 } // namespace

@@ -60,16 +60,10 @@ TEST_F(SummaryWindowTest, HistogramPaintedAndFollowingTheComparison)
 {
     QWidget* histogram = SummaryWindow::Histogram();
     ASSERT_TRUE(histogram);
-    auto painted = [&] {
-        auto recorder = std::make_unique<PaintRecorder>(histogram->size());
-        histogram->render(recorder.get());
-        return recorder;
-    };
+    auto painted = [&] { return PaintRecorder::Of(histogram); };
     // "D", and the digits of 2.0/2.1 (1.30), 4.0/4.001 (3.6) and 4/40 (-0.95).
     const auto recorder = painted();
-    QStringList labels;
-    for (const auto& text : recorder->texts)
-        labels << text.text;
+    const QStringList labels = recorder->allTexts();
     for (const char* label : {"D", "<0", "1", "3"})
         EXPECT_TRUE(labels.contains(label)) << label << " in " << labels.join(' ').toStdString();
     // One bar per bin, in its colour on the colour map.

@@ -272,14 +272,11 @@ TEST(TallirDiff, JsonAgreesWithTheEngine)
     EXPECT_EQ(cells, (QStringList{"1 4 D 4", "2 1 1.18 1.5", "2 2 D abc", "2 3 3.00 0", "2 4 D x", "3 2 0.30 2"}));
 
     // The whole grids, header row and column included; invalid bytes as U+FFFD.
-    const QJsonArray grid2 = doc["grid2"].toArray();
-    ASSERT_EQ(grid2.size(), 6);
-    EXPECT_EQ(grid2[0].toArray().toVariantList(), QVariantList({"", "1", "2", "3", "4"}));
-    EXPECT_EQ(grid2[5].toArray().toVariantList(), QVariantList({"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
-    const QJsonArray grid = doc["grid"].toArray();
-    ASSERT_EQ(grid.size(), 4);
-    EXPECT_EQ(grid[2].toArray().toVariantList(), QVariantList({"2", "1.18", "D", "3.00", "D"}));
-    EXPECT_EQ(grid[3].toArray().toVariantList(), QVariantList({"3", "", "0.30", "", ""}));
+    EXPECT_EQ(doc["grid2"].toArray().size(), 6);
+    EXPECT_EQ(doc["grid2"][0], (QJsonArray{"", "1", "2", "3", "4"}));
+    EXPECT_EQ(doc["grid2"][5], (QJsonArray{"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
+    EXPECT_EQ(doc["grid"], (QJsonArray{QJsonArray{"", "1", "2", "3", "4"}, QJsonArray{"1", "", "", "", "D"}, QJsonArray{"2", "1.18", "D", "3.00", "D"},
+                                       QJsonArray{"3", "", "0.30", "", ""}}));
 }
 
 TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
@@ -526,17 +523,14 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
         EXPECT_EQ(TallirDiff({"-q", a, b}).status, c.status) << c.file2;
         runs.push_back({a, b});
     }
-    runs.push_back({ragged, ragged2});
-    runs.push_back({"-a", "1e-9", ragged, ragged2});
-    runs.push_back({"--all", "-r", "1e-9", "--max-beyond", "2", ragged, ragged2});
-    runs.push_back({"-s", "-p", "3", ragged2, ragged});
+    runs.insert(runs.end(), {{ragged, ragged2}, {"-a", "1e-9", ragged, ragged2}, {"--all", "-r", "1e-9", "--max-beyond", "2", ragged, ragged2},
+                             {"-s", "-p", "3", ragged2, ragged}});
     // Columns by name: reordered, one in each file only, repeated names, rows wider than their
     // names line (those columns pair by position), a name beyond the other file's width.
     const QString named = folder.write("n1.txt", "time x vx x\n0 1 2 3\n1 3 4 5 6 7\n2 5 6 7\n");
     const QString shuffled = folder.write("n2.txt", "vx time x vz\n2 0 1 7 9\n5 1 3.5 7\n7 2 5 7 1 1\n");
-    runs.push_back({"--names", named, shuffled});
-    runs.push_back({"--names", "--all", "-a", "vx=1", shuffled, named});
-    runs.push_back({"--names", named, folder.write("n3.txt", "time\n0\n1\n")});
+    runs.insert(runs.end(), {{"--names", named, shuffled}, {"--names", "--all", "-a", "vx=1", shuffled, named},
+                             {"--names", named, folder.write("n3.txt", "time\n0\n1\n")}});
     // Rows paired by key: in order in both (read twice), a step inserted and one left out, keys a
     // hair apart; out of order (read whole).
     const QByteArray rows1 = "0 1.0 5\n1 2.0 6\n2 3.0 7 8\n3 4.0 9 9\n4 1 2\n", rows2 = "0 5 1.0\n1.0000000001 6 2.5\n1.5 7 9\n3 4.0\n4 1 1\n5 0\n";
@@ -557,8 +551,7 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
         const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);
-        EXPECT_EQ(text.out, wholeText.out) << what;
-        EXPECT_EQ(text.status, wholeText.status) << what;
+        EXPECT_EQ(std::pair(text.out, text.status), std::pair(wholeText.out, wholeText.status)) << what;
         const Outcome json = TallirDiff(QStringList{"--json"} + arguments), whole = TallirDiff(QStringList{"--json", "--full"} + arguments);
         EXPECT_EQ(json.out, whole.out.left(whole.out.indexOf(",\n  \"grid1\": ")) + "\n}\n") << what;
         EXPECT_EQ(json.status, text.status) << what;
@@ -592,10 +585,7 @@ TEST(TallirDiff, ColumnLists)
     EXPECT_EQ(ParseColumnList("2-4,7"), (Ranges{{1, 3}, {6, 6}}));
     EXPECT_EQ(ParseColumnList("1"), (Ranges{{0, 0}}));
     // Ranges stay ranges: many copies of the widest one cost nothing.
-    QStringList many;
-    for (int i = 0; i < 200; ++i)
-        many << "1-100000000";
-    EXPECT_EQ(ParseColumnList(many.join(',')).value().size(), 200u);
+    EXPECT_EQ(ParseColumnList(QStringList(200, "1-100000000").join(',')).value().size(), 200u);
     for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})
         EXPECT_FALSE(ParseColumnList(bad)) << bad;
     // Looked up as a set: overlapping, touching, unordered and single ranges alike.

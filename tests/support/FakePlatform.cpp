@@ -31,15 +31,7 @@ Answer FakePlatform::messageBox(const MessageBoxRequest& request, QWidget*)
     }
     if (request.defaultButton)
         return *request.defaultButton;
-    switch (request.buttons) {
-    case Buttons::YesNo:
-    case Buttons::YesNoCancel:
-        return Answer::Yes;
-    case Buttons::Ok:
-    case Buttons::OkCancel:
-        break;
-    }
-    return Answer::Ok;
+    return request.buttons == Buttons::YesNo || request.buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
 }
 
 std::optional<QString> FakePlatform::openFileName(const OpenFileRequest& request, QWidget*)
@@ -47,8 +39,7 @@ std::optional<QString> FakePlatform::openFileName(const OpenFileRequest& request
     fileDialogs.push_back(request);
     if (chosenFiles.empty())
         return std::nullopt;
-    std::optional<QString> chosen;
-    chosen.swap(chosenFiles.front());
+    std::optional<QString> chosen = std::move(chosenFiles.front());
     chosenFiles.pop_front();
     return chosen;
 }

@@ -50,13 +50,9 @@ protected:
         return PaintRecorder::CellRect(grid(slot), row, col);
     }
     // What the viewport of a grid paints.
-    std::unique_ptr<PaintRecorder> painted(int slot)
-    {
-        QWidget* viewport = grid(slot)->viewport();
-        auto recorder = std::make_unique<PaintRecorder>(viewport->size());
-        viewport->render(recorder.get());
-        return recorder;
-    }
+    std::unique_ptr<PaintRecorder> painted(int slot) { return PaintRecorder::Of(grid(slot)->viewport()); }
+    // The texts it paints, in the order painted.
+    QStringList shown(int slot) { return painted(slot)->allTexts(); }
     // The colour painted last over the middle of a body cell.
     QColor cellColour(int slot, qint64 row, qint64 col) { return PaintRecorder::CellColour(grid(slot), row, col); }
     // The block a window last painted: its current cell and the far corner of its selection.

@@ -126,12 +126,27 @@ QStringList PaintRecorder::textsIn(const QRect& rect) const
     return found;
 }
 
+QStringList PaintRecorder::allTexts() const
+{
+    QStringList found;
+    for (const Text& text : texts)
+        found << text.text;
+    return found;
+}
+
 std::optional<QColor> PaintRecorder::fillAt(const QPoint& point) const
 {
     for (auto it = fills.rbegin(); it != fills.rend(); ++it)
         if (it->rect.contains(QPointF(point) + QPointF(0.5, 0.5)))
             return it->color;
     return std::nullopt;
+}
+
+std::unique_ptr<PaintRecorder> PaintRecorder::Of(QWidget* widget)
+{
+    auto recorder = std::make_unique<PaintRecorder>(widget->size());
+    widget->render(recorder.get());
+    return recorder;
 }
 
 QRect PaintRecorder::CellRect(MSFlexGrid* grid, qint64 row, qint64 col)
@@ -142,9 +157,5 @@ QRect PaintRecorder::CellRect(MSFlexGrid* grid, qint64 row, qint64 col)
 
 QColor PaintRecorder::CellColour(MSFlexGrid* grid, qint64 row, qint64 col)
 {
-    QWidget* viewport = grid->viewport();
-    PaintRecorder recorder(viewport->size());
-    viewport->render(&recorder);
-    const QRect cell = CellRect(grid, row, col);
-    return recorder.fillAt(cell.center()).value_or(QColor());
+    return Of(grid->viewport())->fillAt(CellRect(grid, row, col).center()).value_or(QColor());
 }

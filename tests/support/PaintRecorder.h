@@ -15,6 +15,7 @@
 #include <vector>
 
 class MSFlexGrid;
+class QWidget;
 
 class PaintRecorder : public QPaintDevice {
 public:
@@ -31,11 +32,14 @@ public:
 
     // The texts whose baseline starts inside rect, in the order painted.
     QStringList textsIn(const QRect& rect) const;
+    QStringList allTexts() const;
     // The colour last filled over a point.
     std::optional<QColor> fillAt(const QPoint& point) const;
 
     QPaintEngine* paintEngine() const override;
 
+    // What a widget paints, recorded.
+    static std::unique_ptr<PaintRecorder> Of(QWidget* widget);
     // Where a body cell (grid numbering, from 1) is painted in the viewport; empty when its row
     // is not shown.
     static QRect CellRect(MSFlexGrid* grid, qint64 row, qint64 col);
