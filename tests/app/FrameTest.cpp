@@ -114,12 +114,9 @@ TEST_F(FrameTest, CommandLineGrammar)
         fake.messages.clear();
         mdiMain& f = start(c.arguments);
         const std::string what = c.arguments.join(' ').toStdString();
-        EXPECT_EQ(messages(), c.messages) << what;
-        EXPECT_EQ(window(0).Caption(), c.file1) << what;
-        EXPECT_EQ(window(1).Caption(), c.file2) << what;
-        EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), c.arrange) << what;
-        EXPECT_EQ(modUtil::ReadInteger("Option", "ImmediateCompare", -1), c.immediate) << what;
-        EXPECT_EQ(f.isVisible(), c.open) << what;
+        EXPECT_EQ(std::tuple(messages(), window(0).Caption(), window(1).Caption(), modUtil::ReadInteger("Option", "WindowArrange", -1),
+                             modUtil::ReadInteger("Option", "ImmediateCompare", -1), f.isVisible()),
+                  std::tuple(c.messages, c.file1, c.file2, qint16(c.arrange), qint16(c.immediate), c.open)) << what;
     }
 }
 
@@ -294,10 +291,9 @@ TEST_F(FrameTest, OpenDialogAndOpenCommands)
     f.mdiArea()->setActiveSubWindow(window(1).SubWindow());
     f.mnuFileManage(0)->trigger();
     ASSERT_EQ(fake.fileDialogs.size(), 1u);
-    EXPECT_EQ(fake.fileDialogs[0].title, "Tallir - Open File 2");
-    EXPECT_EQ(fake.fileDialogs[0].filters, QStringList({"Input Files (*)", "All Files (*)"}));
-    EXPECT_EQ(fake.fileDialogs[0].fileName, "*.*") << "the file name box is preset";
-    EXPECT_EQ(fake.fileDialogs[0].defaultSuffix, "*");
+    const platform::OpenFileRequest& asked = fake.fileDialogs[0]; // the file name box preset
+    EXPECT_EQ(std::tuple(asked.title, asked.filters, asked.fileName, asked.defaultSuffix),
+              std::tuple(QString("Tallir - Open File 2"), QStringList({"Input Files (*)", "All Files (*)"}), QString("*.*"), QString("*")));
     EXPECT_EQ(StatusPanels::Text(window(1).StatusBar1(), "Dimension"), "R2 x C2");
 
     ASSERT_EQ(fake.messages.size(), 1u) << "compared at once";

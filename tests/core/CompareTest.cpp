@@ -184,83 +184,63 @@ TEST(Compare, ClosingMessage)
 
 TEST(Navigation, NextPreviousAndWorstWrapRound)
 {
-    const auto result = CompareTables(ParseTable("1 2 3\n4 5 6\n7 8 9\n"), ParseTable("1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"));
-    // Verdicts in reading order: (0,1) digits, (1,0) D, (1,2) digits, (2,2) digits.
-    ASSERT_EQ(result.differing(), 4u);
-    struct Case { bool next; std::uint64_t row, col; std::size_t index; bool wrapped; };
-    const std::vector<Case> cases = {
-        {true, 0, 0, 0, false}, {true, 0, 1, 1, false}, {true, 1, 1, 2, false}, {true, 2, 2, 0, true},
-        {true, 5, 5, 0, true},  {false, 2, 2, 2, false}, {false, 1, 0, 0, false}, {false, 0, 1, 3, true},
-        {false, 0, 0, 3, true},
-    };
-    for (const auto& c : cases) {
-        const auto step = c.next ? NextDifference(result, c.row, c.col) : PreviousDifference(result, c.row, c.col);
-        ASSERT_TRUE(step);
-        EXPECT_EQ(step->index, c.index) << c.next << " " << c.row << "," << c.col;
-        EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
-    }
-    // Worst first: the D, 2 against 2.5 (0.60), 9 against 9.9 (about 1), 6 against 6.0000001 (7.78).
-    EXPECT_EQ(WalkOrder(result, false), (std::vector<std::size_t>{1, 0, 3, 2}));
-    EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
-
-    // Passing over the cells regarded as the same: (1,2) is "S" with the precision rule at 6.
+    // Verdicts in reading order: (0,1) digits, (1,0) D, (1,2) "S" (7.78 digits, the precision
+    // rule at 6), (2,2) digits. The "S" is a stop unless only those beyond are asked for.
     CompareOptions rule;
     rule.precisionSame = true;
     rule.precisionLog = 6;
     const auto ruled = CompareTables(ParseTable("1 2 3\n4 5 6\n7 8 9\n"), ParseTable("1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"), rule);
+    ASSERT_EQ(ruled.differing(), 4u);
     ASSERT_EQ(ruled.verdicts[2].kind, VerdictKind::Same);
-    const std::vector<Case> beyond = {
-        {true, 1, 0, 3, false}, {true, 1, 2, 3, false}, {true, 2, 2, 0, true},
-        {false, 2, 2, 1, false}, {false, 0, 1, 3, true},
+    struct Case { bool beyondOnly, next; std::uint64_t row, col; std::size_t index; bool wrapped; };
+    const Case cases[] = {
+        {false, true, 0, 0, 0, false}, {false, true, 0, 1, 1, false}, {false, true, 1, 1, 2, false}, {false, true, 2, 2, 0, true},
+        {false, true, 5, 5, 0, true}, {false, false, 2, 2, 2, false}, {false, false, 1, 0, 0, false}, {false, false, 0, 1, 3, true},
+        {false, false, 0, 0, 3, true}, {false, true, 1, 0, 2, false},
+        {true, true, 1, 0, 3, false}, {true, true, 1, 2, 3, false}, {true, true, 2, 2, 0, true}, {true, false, 2, 2, 1, false},
+        {true, false, 0, 1, 3, true},
     };
-    for (const auto& c : beyond) {
-        const auto step = c.next ? NextDifference(ruled, c.row, c.col, true) : PreviousDifference(ruled, c.row, c.col, true);
+    for (const auto& c : cases) {
+        const auto step = c.next ? NextDifference(ruled, c.row, c.col, c.beyondOnly) : PreviousDifference(ruled, c.row, c.col, c.beyondOnly);
         ASSERT_TRUE(step);
-        EXPECT_EQ(step->index, c.index) << c.next << " " << c.row << "," << c.col;
-        EXPECT_EQ(step->wrapped, c.wrapped) << c.next << " " << c.row << "," << c.col;
+        EXPECT_EQ(std::pair(step->index, step->wrapped), std::pair(c.index, c.wrapped)) << c.beyondOnly << c.next << " " << c.row << "," << c.col;
     }
-    EXPECT_EQ(NextDifference(ruled, 1, 0)->index, 2u) << "without it, \"S\" is a stop";
+    // Worst first: the D, 2 against 2.5 (0.60), 9 against 9.9 (about 1), 6 against 6.0000001 (7.78).
+    EXPECT_EQ(WalkOrder(ruled, false), (std::vector<std::size_t>{1, 0, 3, 2}));
+    EXPECT_EQ(WalkOrder(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
+    EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
     // From no cell: the first stop going forward, the last going back (beyond only: not the S).
     for (const auto& [direction, beyondOnly, index] : {std::tuple{+1, false, 0u}, {-1, false, 3u}, {-1, true, 3u}, {+1, true, 0u}}) {
         const auto stop = NextStop(ruled, std::nullopt, direction, beyondOnly);
         ASSERT_TRUE(stop && stop->verdict);
-        EXPECT_EQ(*stop->verdict, index) << direction << " " << beyondOnly;
-        EXPECT_FALSE(stop->wrapped);
+        EXPECT_EQ(std::pair(*stop->verdict, stop->wrapped), std::pair(std::size_t(index), false)) << direction << " " << beyondOnly;
     }
-    EXPECT_EQ(WalkOrder(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
     CompareOptions lenient;
     lenient.absoluteTolerance = 10;
     const auto onlySame = CompareTables(ParseTable("1 2"), ParseTable("1 3"), lenient);
     EXPECT_FALSE(NextDifference(onlySame, 0, 0, true)) << "only \"S\"";
 
     // Rows, places and counts the windows show, with and without the cells regarded as the same.
-    EXPECT_FALSE(RowHasDifference(onlySame, 0, true));
-    EXPECT_TRUE(RowHasDifference(onlySame, 0, false));
-    EXPECT_TRUE(RowHasDifference(ruled, 1, true)) << "the D before the S";
-    EXPECT_FALSE(RowHasDifference(ruled, 3, false));
-    // A row whose next verdict (or next one beyond) lies in a later row has none.
+    // A row whose next verdict (or next one beyond) lies in a later row has none: row 0 of later
+    // holds only an S, 6 against 99 is beyond 10.
     const auto later = CompareTables(ParseTable("1 2\n5 6\n"), ParseTable("1 3\n5 99\n"), lenient);
-    EXPECT_FALSE(RowHasDifference(later, 0, true)) << "only an S in row 0; 6 against 99 is beyond 10";
-    EXPECT_TRUE(RowHasDifference(later, 1, true));
-    EXPECT_FALSE(RowHasDifference(CompareTables(ParseTable("1\n2\n3\n"), ParseTable("1\n2\n4\n")), 0, false));
+    const auto thirdRow = CompareTables(ParseTable("1\n2\n3\n"), ParseTable("1\n2\n4\n"));
+    for (const auto& [result, row, beyondOnly, has] : {std::tuple{&onlySame, 0, true, false}, {&onlySame, 0, false, true}, {&ruled, 1, true, true},
+                                                       {&ruled, 3, false, false}, {&later, 0, true, false}, {&later, 1, true, true},
+                                                       {&thirdRow, 0, false, false}})
+        EXPECT_EQ(RowHasDifference(*result, row, beyondOnly), has) << row << " " << beyondOnly;
     EXPECT_EQ(RowList(RowsWithDifferences(onlySame, true)), std::vector<std::uint64_t>{});
     EXPECT_EQ(RowList(RowsWithDifferences(onlySame, false)), std::vector<std::uint64_t>{0});
     EXPECT_EQ(RowList(RowsWithDifferences(ruled, true)), (std::vector<std::uint64_t>{0, 1, 2}));
-    EXPECT_EQ(DifferenceNumber(ruled, 3, true), 3u) << "the third of (0,1), (1,0), (2,2)";
-    EXPECT_EQ(DifferenceCount(ruled, true), 3u);
-    EXPECT_EQ(DifferenceNumber(ruled, 3, false), 4u);
-    EXPECT_EQ(DifferenceCount(ruled, false), 4u);
-    // The histogram keeps "S" apart: 6 against 6.0000001 agrees in 7.78 digits.
+    // The third of (0,1), (1,0), (2,2); the fourth with the S.
+    EXPECT_EQ(std::tuple(DifferenceNumber(ruled, 3, true), DifferenceCount(ruled, true), DifferenceNumber(ruled, 3, false), DifferenceCount(ruled, false)),
+              std::tuple(3u, 3u, 4u, 4u));
+    // The histogram keeps "S" apart: 6 against 6.0000001 agrees in 7.78 digits. 2 against 2.5
+    // agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
     const AgreementHistogram histogram = HistogramOf(ruled);
-    EXPECT_EQ(histogram.text, 1u);
-    // 2 against 2.5 agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
-    EXPECT_EQ(histogram.bins.front(), (AgreementBin{0, 2, 0}));
-    EXPECT_EQ(histogram.bins.back(), (AgreementBin{7, 0, 1}));
-    std::vector<std::string> labels;
-    for (const HistogramBar& bar : HistogramBars(histogram))
-        labels.push_back(bar.label);
-    EXPECT_EQ(labels.front(), "D");
-    EXPECT_EQ(labels[1], "0") << "0 digits is no \"<0\"";
+    EXPECT_EQ(std::tuple(histogram.text, histogram.bins.front(), histogram.bins.back()), std::tuple(1u, AgreementBin{0, 2, 0}, AgreementBin{7, 0, 1}));
+    const auto bars = HistogramBars(histogram);
+    EXPECT_EQ(std::pair(bars[0].label, bars[1].label), std::pair(std::string("D"), std::string("0"))) << "0 digits is no \"<0\"";
     // Agreements below -1 (1 against 1000 is -3) count in the lowest bin, -1.
     const AgreementHistogram below = HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000")));
     EXPECT_EQ(below.bins.front(), (AgreementBin{-1, 1, 0}));
@@ -365,21 +345,17 @@ TEST(Compare, TolerancesOnTheirBoundaries)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.a, c.b, c.options, c.column), c.verdict) << c.a << " vs " << c.b << " in " << c.column;
-    EXPECT_FALSE(AnyTolerance(CompareOptions{}));
-    EXPECT_TRUE(AnyTolerance(relative));
     CompareOptions ownOnly;
     ownOnly.columnTolerances = {{3, 1.0, std::nullopt}};
-    EXPECT_TRUE(AnyTolerance(ownOnly));
+    EXPECT_EQ(std::tuple(AnyTolerance(CompareOptions{}), AnyTolerance(relative), AnyTolerance(ownOnly)), std::tuple(false, true, true));
 
     // The figures count what lies beyond and find its extremes.
     const auto result = CompareTables(ParseTable("1 2 10 x\n"), ParseTable("1.2 2.4 20 y\n"), absolute);
     const auto figures = Summarize(result, ParseTable("1 2 10 x\n"), ParseTable("1.2 2.4 20 y\n"));
-    EXPECT_EQ(figures.same, 2u);
-    EXPECT_EQ(figures.beyondTolerance, 2u);
-    ASSERT_TRUE(figures.largestAbsoluteBeyond);
-    EXPECT_EQ(figures.largestAbsoluteBeyond->value, 10);
-    EXPECT_EQ(figures.largestAbsoluteBeyond->cell.col, 2u);
-    EXPECT_EQ(figures.largestRelativeBeyond->value, 1);
+    ASSERT_TRUE(figures.largestAbsoluteBeyond && figures.largestRelativeBeyond);
+    EXPECT_EQ(std::tuple(figures.same, figures.beyondTolerance, figures.largestAbsoluteBeyond->value, figures.largestAbsoluteBeyond->cell.col,
+                         figures.largestRelativeBeyond->value),
+              std::tuple(2u, 2u, 10.0, 2u, 1.0));
     // Numbers one double apart only in their exact decimals: the figures have the exact difference.
     const Table stamp1 = ParseTable("1700000000000000000\n"), stamp2 = ParseTable("1700000000000000089\n");
     EXPECT_EQ(Summarize(CompareTables(stamp1, stamp2), stamp1, stamp2).largestAbsolute->value, 89);
@@ -459,15 +435,13 @@ TEST(Compare, ColumnsMatchedByName)
     CompareOptions byName;
     byName.columnMap = match.file2Column;
     const auto result = CompareTables(a, b, byName);
-    EXPECT_EQ(result.comparedCols, 3u) << "File 1's width and order";
     ASSERT_EQ(result.differing(), 1u);
-    EXPECT_EQ(result.verdicts[0].row, 1u);
-    EXPECT_EQ(result.verdicts[0].col, 1u) << "5 against 9 in \"v x\"";
+    EXPECT_EQ(std::tuple(result.comparedCols, result.verdicts[0].row, result.verdicts[0].col), std::tuple(3u, 1u, 1u))
+        << "File 1's width and order; 5 against 9 in \"v x\"";
     EXPECT_EQ(CompareTables(a, b).differing(), 6u) << "by position every column is the wrong one";
     // A file of nothing but its names line.
     const Table only = ParseTable("a b c\n", TableFormat::Plain, true);
-    EXPECT_EQ(only.rowCount(), 0u);
-    EXPECT_EQ(only.names().size(), 3u);
+    EXPECT_EQ(std::pair(only.rowCount(), only.names().size()), std::pair(std::size_t(0), std::size_t(3)));
     EXPECT_EQ(ParseTable("a,\"b, c\"\n1,2\n", TableFormat::Csv, true).names(), (Names{"a", "b, c"}));
 }
 
@@ -515,11 +489,11 @@ TEST(Compare, ColumnTolerancesWrittenReadAndDescribed)
     EXPECT_EQ(ColumnTolerancesText(*ParseColumnTolerances("p: r=1e-3; T: a=0.01, r=2")), "p: r=0.001; T: a=0.01, r=2");
 
     const std::vector<std::string> names{"2", "T"};
-    EXPECT_EQ(ResolveColumn("T", names), 1u);
-    EXPECT_EQ(ResolveColumn("2", names), 0u); // a name before a number
-    EXPECT_EQ(ResolveColumn("3", names), 2u);
-    for (const char* unknown : {"0", "-1", "x", "", "1.5"})
-        EXPECT_EQ(ResolveColumn(unknown, names), std::nullopt) << unknown;
+    // A name before a number: "2" is the first column.
+    const std::pair<const char*, std::optional<std::uint64_t>> columns[] = {
+        {"T", 1}, {"2", 0}, {"3", 2}, {"0", std::nullopt}, {"-1", std::nullopt}, {"x", std::nullopt}, {"", std::nullopt}, {"1.5", std::nullopt}};
+    for (const auto& [column, index] : columns)
+        EXPECT_EQ(ResolveColumn(column, names), index) << column;
 
     CompareOptions options;
     EXPECT_EQ(DescribeTolerance(options), "");

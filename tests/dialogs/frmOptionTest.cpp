@@ -23,11 +23,8 @@ TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
     const TempFolder folder;
     FakePlatform fake;
     frmOption dialog;
-    EXPECT_EQ(dialog.windowTitle(), "Option");
-    EXPECT_EQ(dialog.Check1()->checkState(), Qt::Unchecked);
-    EXPECT_EQ(dialog.Text1()->text(), "10");
-    EXPECT_EQ(dialog.Check2()->checkState(), Qt::Unchecked);
-    EXPECT_TRUE(dialog.Option1(2)->isChecked());
+    EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Check2()->checkState(), dialog.Option1(2)->isChecked()),
+              std::tuple(QString("Option"), Qt::Unchecked, QString("10"), Qt::Unchecked, true));
 
     dialog.show();
     QTest::keyClick(dialog.Text1(), Qt::Key_7);
@@ -45,10 +42,10 @@ TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
         EXPECT_EQ(dialog.Text1()->text(), c.after) << c.start;
     }
     dialog.Text1()->setText("15");
-    dialog.UpDown1(+1)->click();
-    EXPECT_EQ(dialog.Text1()->text(), "15");
-    dialog.UpDown1(-1)->click();
-    EXPECT_EQ(dialog.Text1()->text(), "14");
+    for (const auto& [arrow, after] : {std::pair{+1, "15"}, {-1, "14"}}) {
+        dialog.UpDown1(arrow)->click();
+        EXPECT_EQ(dialog.Text1()->text(), after) << arrow;
+    }
     EXPECT_EQ(fake.beeps, 2) << "arrows do not beep";
 }
 
@@ -60,16 +57,13 @@ TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
     const QByteArray before = folder.read("Tallir.ini");
     {
         frmOption dialog;
-        EXPECT_EQ(dialog.Check1()->checkState(), Qt::Checked);
-        EXPECT_EQ(dialog.Text1()->text(), "12.5");
-        EXPECT_TRUE(dialog.Option1(0)->isChecked());
+        EXPECT_EQ(std::tuple(dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Option1(0)->isChecked()), std::tuple(Qt::Checked, QString("12.5"), true));
         fake.answers = {platform::Answer::Yes};
         dialog.Command1_Click(2);
         ASSERT_EQ(fake.messages.size(), 1u);
-        EXPECT_EQ(fake.messages[0].text, "Take default options ?");
-        EXPECT_EQ(fake.messages[0].icon, platform::Icon::Question);
-        EXPECT_EQ(fake.messages[0].buttons, platform::Buttons::YesNo);
-        EXPECT_EQ(fake.messages[0].defaultButton, platform::Answer::No);
+        const platform::MessageBoxRequest& asked = fake.messages[0];
+        EXPECT_EQ(std::tuple(asked.text, asked.icon, asked.buttons, asked.defaultButton),
+                  std::tuple(QString("Take default options ?"), platform::Icon::Question, platform::Buttons::YesNo, std::optional(platform::Answer::No)));
         EXPECT_EQ(dialog.Text1()->text(), "10");
         dialog.Command1_Click(1);
     }
@@ -233,8 +227,7 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     folder.write("Tallir.ini", "[Option]\nRelativeTolerance=1e-6\nRelativeTo=max\nColumnTolerances=" + stored + "\n");
     frmOption dialog;
     dialog.show();
-    EXPECT_EQ(dialog.Text3()->text(), "1e-6");
-    EXPECT_EQ(dialog.Combo1()->currentText(), "max(|x1|, |x2|)");
+    EXPECT_EQ(std::pair(dialog.Text3()->text(), dialog.Combo1()->currentText()), std::pair(QString("1e-6"), QString("max(|x1|, |x2|)")));
     QTableWidget* table = dialog.Grid1();
     auto cell = [table](int row, int col) { return table->item(row, col) ? table->item(row, col)->text() : QString(); };
     ASSERT_EQ(table->rowCount(), 3); // and a blank row for the next column
@@ -275,15 +268,13 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     dialog.Combo1()->setCurrentIndex(3);
     dialog.Command1_Click(0);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), "3: a=0.5; T: a=0.01");
-    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", "x"), "0") << "0 is a tolerance";
-    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTo", ""), "min");
+    EXPECT_EQ(QStringList({modUtil::ReadString("Option", "ColumnTolerances", ""), modUtil::ReadString("Option", "RelativeTolerance", "x"),
+                           modUtil::ReadString("Option", "RelativeTo", "")}),
+              QStringList({"3: a=0.5; T: a=0.01", "0", "min"})) << "0 is a tolerance";
 
     // Default... offers no tolerance, |x1| and no column of its own.
     frmOption again;
     fake.answers = {platform::Answer::Yes};
     again.Command1_Click(2);
-    EXPECT_EQ(again.Text3()->text(), "");
-    EXPECT_EQ(again.Combo1()->currentText(), "|x1|");
-    EXPECT_EQ(again.Grid1()->rowCount(), 1);
+    EXPECT_EQ(std::tuple(again.Text3()->text(), again.Combo1()->currentText(), again.Grid1()->rowCount()), std::tuple(QString(""), QString("|x1|"), 1));
 }
