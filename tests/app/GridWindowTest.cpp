@@ -41,9 +41,7 @@ protected:
 
 TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
 {
-    EXPECT_EQ(window(0).Caption(), "File 1");
-    EXPECT_EQ(window(1).Caption(), "File 2");
-    EXPECT_EQ(window(2).Caption(), "Compare");
+    EXPECT_EQ(QStringList({window(0).Caption(), window(1).Caption(), window(2).Caption()}), QStringList({"File 1", "File 2", "Compare"}));
     EXPECT_NE(modToolbar::ToolButton(window(0).Toolbar1(), "Open"), nullptr);
     EXPECT_EQ(modToolbar::ToolButton(window(0).Toolbar1(), "Compare"), nullptr);
     EXPECT_NE(modToolbar::ToolButton(window(2).Toolbar1(), "Compare"), nullptr);
@@ -55,11 +53,9 @@ TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
     // Activating "Compare" greys Open and the recent paths; a file window brings them back.
     modControl::AddRecentPath(frame, "/data/a.txt");
     frame.mdiArea()->setActiveSubWindow(window(2).SubWindow());
-    EXPECT_FALSE(frame.mnuFileManage(0)->isEnabled());
-    EXPECT_FALSE(frame.mnuFileRecentPath(4)->isEnabled());
+    EXPECT_EQ(std::pair(frame.mnuFileManage(0)->isEnabled(), frame.mnuFileRecentPath(4)->isEnabled()), std::pair(false, false));
     frame.mdiArea()->setActiveSubWindow(window(1).SubWindow());
-    EXPECT_TRUE(frame.mnuFileManage(0)->isEnabled());
-    EXPECT_TRUE(frame.mnuFileRecentPath(4)->isEnabled());
+    EXPECT_EQ(std::pair(frame.mnuFileManage(0)->isEnabled(), frame.mnuFileRecentPath(4)->isEnabled()), std::pair(true, true));
 
     // The grid never gets a negative height, and Text1 ends at the grid's right edge.
     window(0).SubWindow()->resize(300, 30);
@@ -75,12 +71,9 @@ TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
     const QString path = folder.write("a.txt", "1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
     EXPECT_EQ(cells(0), QStringList({"|1|2|3|4", "1|1|2|3|4", "2|5|6|7|8", "3|9|10|11|12"}));
-    EXPECT_EQ(panel(0, "Dimension"), "R3 x C4");
-    EXPECT_EQ(panel(0, "Size"), QString::number(QFile(path).size()) + ".00Bytes");
+    EXPECT_EQ(QStringList({panel(0, "Dimension"), panel(0, "Size"), window(0).Caption(), modControl::RecentPaths()[0], frame.mnuFileRecentPath(4)->text()}),
+              QStringList({"R3 x C4", QString::number(QFile(path).size()) + ".00Bytes", CaptionFor(path), path, path}));
     EXPECT_FALSE(panel(0, "DateLastModified").isEmpty());
-    EXPECT_EQ(window(0).Caption().toStdString(), tallir::AbbreviatePath(path.toStdString(), 40));
-    EXPECT_EQ(modControl::RecentPaths()[0], path);
-    EXPECT_EQ(frame.mnuFileRecentPath(4)->text(), path);
     EXPECT_TRUE(fake.messages.empty());
 
     // Loading it again gives the same, and the path stays once in the list.
@@ -114,12 +107,8 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
         const QString why = bad == huge ? "Can't open " + bad + "\nThe file is larger than the memory available."
             : bad == overlong           ? "Can't read " + bad + ": line 1 is longer than 64 MB."
                                         : "Can't open " + bad;
-        EXPECT_EQ(fake.messages[0].text, why);
-        EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
-        EXPECT_EQ(fake.messages[0].title, "Tallir");
-        EXPECT_EQ(cells(1), before);
-        EXPECT_EQ(window(1).Caption(), caption);
-        EXPECT_EQ(panel(1, "Dimension"), dimension);
+        EXPECT_EQ(std::tuple(fake.messages[0].text, fake.messages[0].icon, fake.messages[0].title), std::tuple(why, platform::Icon::Information, QString("Tallir")));
+        EXPECT_EQ(std::tuple(cells(1), window(1).Caption(), panel(1, "Dimension")), std::tuple(before, caption, dimension)) << "nothing changed";
     }
     EXPECT_EQ(modControl::RecentPaths(), (modControl::RecentPathList{good, "", "", "", ""}));
     fake.messages.clear();
@@ -167,21 +156,19 @@ TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
     ASSERT_TRUE(modMain::LoadFile(window(1), b));
     modMain::CompareGrids();
     EXPECT_EQ(cells(2), QStringList({"|1|2|3|4|5|6|7|8", "1|||1.18|3.00|-1.00|-0.30||D", "2|D||D|D||||"}));
-    EXPECT_EQ(panel(2, "Dimension"), "R2 x C8");
-    EXPECT_EQ(panel(2, "Size"), "Different");
+    EXPECT_EQ(std::pair(panel(2, "Dimension"), panel(2, "Size")), std::pair(QString("R2 x C8"), QString("Different")));
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, window(0).Caption() + " != " + window(1).Caption() + "\r\nat 8 cells\r\nin smaller rows and cols.");
-    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].icon),
+              std::pair(window(0).Caption() + " != " + window(1).Caption() + "\r\nat 8 cells\r\nin smaller rows and cols.", platform::Icon::Exclamation));
 
     // The same file twice: nothing differs, "Same" everywhere, the information icon.
     fake.messages.clear();
     ASSERT_TRUE(modMain::LoadFile(window(1), a));
     modControl::RecentPaths() = {};
     modMain::CompareGrids();
-    EXPECT_EQ(panel(2, "Size"), "Same");
-    EXPECT_EQ(panel(2, "DateLastModified"), "Same");
-    EXPECT_EQ(fake.messages[0].text, window(0).Caption() + " == " + window(1).Caption() + "\r\nin smaller rows and cols.");
-    EXPECT_EQ(fake.messages[0].icon, platform::Icon::Information);
+    EXPECT_EQ(std::pair(panel(2, "Size"), panel(2, "DateLastModified")), std::pair(QString("Same"), QString("Same")));
+    EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].icon),
+              std::pair(window(0).Caption() + " == " + window(1).Caption() + "\r\nin smaller rows and cols.", platform::Icon::Information));
 
     // An edited cell is compared as edited.
     window(1).MSFlexGrid1()->SetTextMatrix(3, 4, "4.5");

@@ -36,6 +36,14 @@ protected:
     }
 };
 
+// A press of the left button, a move and the release where it moved to.
+void Drag(QWidget* widget, const QPoint& from, const QPoint& to)
+{
+    QTest::mousePress(widget, Qt::LeftButton, {}, from);
+    QTest::mouseMove(widget, to);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
+}
+
 double Pixels(MSFlexGrid* g, qint64 col)
 {
     return g->ColWidth(col) / g->TwipsPerPixelX();
@@ -245,39 +253,27 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     auto headerCentre = [&](int col) {
         return QPoint(g->horizontalHeader()->sectionViewportPosition(col - 1) + g->columnWidth(col - 1) / 2, header->height() / 2);
     };
-    QTest::mousePress(header, Qt::LeftButton, {}, headerCentre(2));
-    QTest::mouseMove(header, headerCentre(3));
-    QTest::mouseMove(header, headerCentre(4));
-    QTest::mouseRelease(header, Qt::LeftButton, {}, headerCentre(4));
+    Drag(header, headerCentre(2), headerCentre(4));
     for (int slot = 0; slot < 2; ++slot)
         EXPECT_EQ(block(slot), (GridBlock{1, 2, 30, 4})) << "slot " << slot;
 
     // Likewise whole rows along the row headers.
     QWidget* rows = g->verticalHeader()->viewport();
     auto rowCentre = [&](int row) { return QPoint(rows->width() / 2, g->verticalHeader()->sectionViewportPosition(row - 1) + 5); };
-    QTest::mousePress(rows, Qt::LeftButton, {}, rowCentre(3));
-    QTest::mouseMove(rows, rowCentre(5));
-    QTest::mouseRelease(rows, Qt::LeftButton, {}, rowCentre(5));
+    Drag(rows, rowCentre(3), rowCentre(5));
     EXPECT_EQ(block(1), (GridBlock{3, 1, 5, 5}));
     // Scrolled down, from the first row in view to the third.
     ASSERT_TRUE(g->SetTopRow(11));
-    QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 5));
-    QTest::mouseMove(rows, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
-    QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
+    Drag(rows, QPoint(rows->width() / 2, 5), QPoint(rows->width() / 2, 2 * g->verticalHeader()->defaultSectionSize() + 5));
     EXPECT_EQ(block(1), (GridBlock{11, 1, 13, 5}));
     ASSERT_TRUE(g->SetTopRow(1));
 
-    // A header drag again, for the border test below.
-    QTest::mousePress(header, Qt::LeftButton, {}, headerCentre(2));
-    QTest::mouseMove(header, headerCentre(4));
-    QTest::mouseRelease(header, Qt::LeftButton, {}, headerCentre(4));
+    Drag(header, headerCentre(2), headerCentre(4)); // again, for the border below
 
     // A border between two column headers resizes and selects nothing.
     const int border = g->horizontalHeader()->sectionViewportPosition(1) + g->columnWidth(1) - 1;
     const int before = g->columnWidth(1);
-    QTest::mousePress(header, Qt::LeftButton, {}, QPoint(border, header->height() / 2));
-    QTest::mouseMove(header, QPoint(border + 30, header->height() / 2));
-    QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(border + 30, header->height() / 2));
+    Drag(header, QPoint(border, header->height() / 2), QPoint(border + 30, header->height() / 2));
     EXPECT_GT(g->columnWidth(1), before + 20);
     EXPECT_EQ(block(0), (GridBlock{1, 2, 30, 4}));
     EXPECT_EQ((GridBlock{g->Row(), g->Col(), g->RowSel(), g->ColSel()}), (GridBlock{1, 2, 30, 4}));
