@@ -61,20 +61,17 @@ TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
 
     const MSFlexGrid* g = grid(0);
     EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColorSel(), g->ForeColorSel(), false)) << "the selection colours";
-    EXPECT_EQ(std::get<0>(look(0, 0, 4)), Grey);
-    EXPECT_TRUE(std::get<2>(look(0, 0, 4)));
-    EXPECT_EQ(std::get<0>(look(0, 7, 0)), Grey);
-    EXPECT_EQ(std::get<0>(look(0, 0, 1)), g->BackColorFixed());
-    EXPECT_EQ(std::get<0>(look(0, 9, 0)), g->BackColorFixed());
+    // Headers of the block grey, its column header bold; the others as ever.
+    EXPECT_EQ(std::tuple(std::get<0>(look(0, 0, 4)), std::get<2>(look(0, 0, 4)), std::get<0>(look(0, 7, 0)), std::get<0>(look(0, 0, 1)),
+                         std::get<0>(look(0, 9, 0))),
+              std::tuple(Grey, true, Grey, g->BackColorFixed(), g->BackColorFixed()));
     EXPECT_EQ(window(0).Text1()->text(), "704") << "the current cell (8, 5)";
 
     // A second block undoes the first everywhere.
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 1, 1, 1, 1);
     EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColor(), g->ForeColor(), false));
-    EXPECT_EQ(std::get<0>(look(0, 0, 4)), g->BackColorFixed());
-    EXPECT_FALSE(std::get<2>(look(0, 0, 4)));
-    EXPECT_EQ(std::get<0>(look(1, 3, 2)), grid(1)->BackColor());
+    EXPECT_EQ(std::tuple(look(0, 0, 4), std::get<0>(look(1, 3, 2))), std::tuple(std::tuple(g->BackColorFixed(), QColor(), false), grid(1)->BackColor()));
     EXPECT_LE(g->Model()->formats().entries(), 8u) << "painting does not pile up";
 }
 
@@ -135,19 +132,13 @@ TEST_F(InteractionTest, TheCellTextBoxRefusesTypingWithABeep)
     text->setText("42");
     for (int key : {Qt::Key_5, Qt::Key_A, Qt::Key_Backspace, Qt::Key_Space})
         QTest::keyClick(text, Qt::Key(key));
-    EXPECT_EQ(text->text(), "42");
-    EXPECT_EQ(fake.beeps, 4);
+    EXPECT_EQ(std::pair(text->text(), fake.beeps), std::pair(QString("42"), 4));
     text->setCursorPosition(0);
     QTest::keyClick(text, Qt::Key_Delete);
-    EXPECT_EQ(text->text(), "2") << "Delete types no character and still acts on the box";
-    EXPECT_EQ(fake.beeps, 4);
+    EXPECT_EQ(std::pair(text->text(), fake.beeps), std::pair(QString("2"), 4)) << "Delete types no character and still acts on the box";
 
-    int x = 'x';
-    EXPECT_EQ(KeyFilter(x, "xy"), 'x');
-    int capital = 'X';
-    EXPECT_EQ(KeyFilter(capital, "xy"), 0);
-    EXPECT_EQ(capital, 0);
-    EXPECT_EQ(fake.beeps, 5);
+    int x = 'x', capital = 'X';
+    EXPECT_EQ(std::tuple(KeyFilter(x, "xy"), KeyFilter(capital, "xy"), capital, fake.beeps), std::tuple('x', 0, 0, 5));
 }
 
 TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)

@@ -46,11 +46,9 @@ using Cell = std::pair<qint64, qint64>;
 TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
 {
     ASSERT_TRUE(frame.mnuToolHideSame()->isChecked()) << "on by default";
-    EXPECT_EQ(grid(2)->TextMatrix(1, 1), "S") << "the verdict stays";
-    EXPECT_EQ(grid(2)->TextMatrix(1, 3), "-0.30");
+    EXPECT_EQ(std::pair(grid(2)->TextMatrix(1, 1), grid(2)->TextMatrix(1, 3)), std::pair(QString("S"), QString("-0.30"))) << "the verdict stays";
     // ... but an "S" cell is painted empty, its tool tip still tells.
-    EXPECT_EQ(paintedText(1, 1), QStringList());
-    EXPECT_EQ(paintedText(1, 3), QStringList{"-0.30"});
+    EXPECT_EQ(std::pair(paintedText(1, 1), paintedText(1, 3)), std::pair(QStringList(), QStringList{"-0.30"}));
     EXPECT_TRUE(grid(2)->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains("regarded as the same")) << "the tool tip explains it";
     // Row 2 holds only an "S": no row header tint, and the row filter leaves it out.
     EXPECT_NE(grid(2)->model()->headerData(1, Qt::Vertical, Qt::BackgroundRole).value<QColor>(), ColourMap::HeaderMark());
@@ -64,31 +62,25 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
 
     // No colour on "S" cells or their File cells; a header tinted only for what lies beyond.
     const QColor plain = grid(2)->BackColor();
-    EXPECT_EQ(cellColour(2, 2, 2), plain);
-    EXPECT_EQ(cellColour(0, 2, 2), grid(0)->BackColor());
-    EXPECT_EQ(cellColour(0, 1, 3), ColourMap::FileMark());
+    EXPECT_EQ(std::tuple(cellColour(2, 2, 2), cellColour(0, 2, 2), cellColour(0, 1, 3)), std::tuple(plain, grid(0)->BackColor(), ColourMap::FileMark()));
     EXPECT_NE(header(2, 1), ColourMap::HeaderMark());
     EXPECT_EQ(header(2, 3), ColourMap::HeaderMark());
     EXPECT_TRUE(figures().startsWith("1 beyond the tolerance (D 0, digits 1), S 2; largest difference beyond it 6 at R1 C3"))
         << figures().toStdString();
 
     // Only the cell beyond the tolerance is a stop, whichever way, and only it is counted.
-    frame.mnuToolDifference(+1)->trigger();
-    EXPECT_EQ(at(), Cell(1, 3));
-    EXPECT_TRUE(status().startsWith("Difference 1 of 1 at R1 C3")) << status().toStdString();
-    frame.mnuToolDifference(-1)->trigger();
-    EXPECT_EQ(at(), Cell(1, 3)) << "wrapped round to the only one";
-    frame.mnuToolWorst()->trigger();
-    EXPECT_EQ(at(), Cell(1, 3));
+    for (QAction* go : {frame.mnuToolDifference(+1), frame.mnuToolDifference(-1), frame.mnuToolWorst()}) {
+        go->trigger();
+        EXPECT_EQ(at(), Cell(1, 3)) << go->text().toStdString() << ": round to the only one";
+        EXPECT_TRUE(status().startsWith("Difference 1 of 1 at R1 C3")) << status().toStdString();
+    }
 
     // Switched off: saved at once, and everything as before.
     frame.mnuToolHideSame()->trigger();
     EXPECT_EQ(modUtil::ReadInteger("Tool", "HideSame", 1), 0);
     EXPECT_TRUE(figures().startsWith("D 0, S 2, digits 1")) << figures().toStdString();
-    EXPECT_EQ(cellColour(2, 2, 2), ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6));
-    EXPECT_EQ(cellColour(0, 2, 2), ColourMap::FileMark());
-    EXPECT_EQ(header(2, 1), ColourMap::HeaderMark());
-    EXPECT_EQ(paintedText(1, 1), QStringList{"S"});
+    EXPECT_EQ(std::tuple(cellColour(2, 2, 2), cellColour(0, 2, 2), header(2, 1), paintedText(1, 1)),
+              std::tuple(ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6), ColourMap::FileMark(), ColourMap::HeaderMark(), QStringList{"S"}));
     std::vector<Cell> stops;
     for (int i = 0; i < 3; ++i) {
         frame.mnuToolDifference(+1)->trigger();
