@@ -47,9 +47,8 @@ protected:
 TEST_F(AlignedRowsTest, GapRowsMarksAndFigures)
 {
     // Each file's own line numbers; a gap where the other file has a row this one lacks.
-    EXPECT_EQ(rowHeaders(0), (QStringList{"1", "2", "", "3", "4"}));
-    EXPECT_EQ(rowHeaders(1), (QStringList{"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));
+    EXPECT_EQ(rowHeaders(0) + rowHeaders(1) + rowHeaders(2),
+              (QStringList{"1", "2", "", "3", "4", "1", "2", "3", "4", "5", "1", "2", "+ 3", "3/4", "4/5"}));
     EXPECT_EQ(QStringList({grid(0)->TextMatrix(3, 1), grid(0)->TextMatrix(4, 2), grid(1)->TextMatrix(3, 1)}), QStringList({"", "3.0", "1.5"}));
     // Only the changed digit differs; the inserted step is no wall of differences.
     EXPECT_EQ(grid(2)->TextMatrix(4, 2), "1.48");

@@ -239,10 +239,8 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
 {
     folder.write("Tallir.ini", "[Tool]\nToolBar=0\nStatusBar=-1\n[Option]\nWindowArrange=1\n");
     mdiMain& f = start();
-    EXPECT_FALSE(f.mnuToolBar(0)->isChecked());
-    EXPECT_TRUE(f.Toolbar1()->isHidden());
-    EXPECT_TRUE(f.mnuToolBar(1)->isChecked());
-    EXPECT_FALSE(f.StatusBar1()->isHidden());
+    EXPECT_EQ(std::tuple(f.mnuToolBar(0)->isChecked(), f.Toolbar1()->isHidden(), f.mnuToolBar(1)->isChecked(), f.StatusBar1()->isHidden()),
+              std::tuple(false, true, true, false));
 
     // Tiled horizontally: full width, stacked "File 1", "File 2", "Compare", and File 1 active.
     const int width = f.mdiArea()->viewport()->width();

@@ -25,10 +25,8 @@ TEST(frmAbout, RemembersItsTabAndWrapsWithCtrlTab)
         const QPoint centre = box.frameGeometry().center();
         const QPoint screen = box.screen()->geometry().center();
         EXPECT_LE((centre - screen).manhattanLength(), 20);
-        EXPECT_EQ(box.windowTitle(), "About Tallir");
-        EXPECT_EQ(box.SelectedKey(), "Version");
-        EXPECT_TRUE(box.picAbout(0)->isVisibleTo(&box));
-        EXPECT_FALSE(box.picAbout(3)->isVisibleTo(&box));
+        EXPECT_EQ(std::tuple(box.windowTitle(), box.SelectedKey(), box.picAbout(0)->isVisibleTo(&box), box.picAbout(3)->isVisibleTo(&box)),
+                  std::tuple(QString("About Tallir"), QString("Version"), true, false));
         box.tbsAbout()->setCurrentIndex(3);
         EXPECT_TRUE(box.picAbout(3)->isVisibleTo(&box));
         box.cmdOK_Click();

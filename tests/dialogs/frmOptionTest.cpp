@@ -258,8 +258,8 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     dialog.Command1_Click(0);
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, "The relative tolerance must be a number of 0 or more, or empty for none.");
-    EXPECT_EQ(modUtil::ReadString("Option", "ColumnTolerances", ""), QString(stored));
-    EXPECT_EQ(modUtil::ReadString("Option", "RelativeTolerance", ""), "1e-6");
+    EXPECT_EQ(std::pair(modUtil::ReadString("Option", "ColumnTolerances", ""), modUtil::ReadString("Option", "RelativeTolerance", "")),
+              std::pair(QString(stored), QString("1e-6"))) << "nothing written";
 
     // Written as the settings keep them; a row whose column is emptied is dropped.
     table->setItem(2, 1, new QTableWidgetItem("0.01"));

@@ -64,11 +64,10 @@ TEST(GridModel, PassesTheModelTesterAndShowsHeadersAsFixedCells)
     model.beginChange();
     model.store().showTable(tallir::ParseTable("1 2\n3 4 5\n"));
     model.endChange();
-    EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.columnCount(), 3);
-    EXPECT_EQ(model.data(model.index(1, 2), Qt::DisplayRole).toString(), "5");
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "1");
-    EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "2");
+    EXPECT_EQ(std::pair(model.rowCount(), model.columnCount()), std::pair(2, 3));
+    EXPECT_EQ(QStringList({model.data(model.index(1, 2), Qt::DisplayRole).toString(), model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                           model.headerData(1, Qt::Vertical, Qt::DisplayRole).toString()}),
+              QStringList({"5", "1", "2"}));
 
     model.colors().back = Qt::white;
     model.colors().backSel = Qt::blue;

@@ -21,11 +21,9 @@ TEST(modUtil, FirstRunReadsEveryDefault)
 {
     const TempFolder folder;
     EXPECT_EQ(SettingsPath(), folder.settingsPath());
-    EXPECT_EQ(ReadDouble("Option", "PrecisionLog", 10), 10.0);
-    EXPECT_EQ(ReadInteger("Option", "WindowArrange", 2), 2);
-    EXPECT_EQ(ReadInteger("Tool", "ToolBar", 1), 1);
-    EXPECT_EQ(ReadString("About", "SelectedTab", "Version"), "Version");
-    EXPECT_EQ(ReadSingle("mdiMain", "Left", 2304.5f), 2304.5f);
+    EXPECT_EQ(std::tuple(ReadDouble("Option", "PrecisionLog", 10), ReadInteger("Option", "WindowArrange", 2), ReadInteger("Tool", "ToolBar", 1),
+                         ReadString("About", "SelectedTab", "Version"), ReadSingle("mdiMain", "Left", 2304.5f)),
+              std::tuple(10.0, qint16(2), qint16(1), QString("Version"), 2304.5f));
     EXPECT_FALSE(QFile::exists(folder.settingsPath())) << "reading never creates the file";
 }
 
