@@ -213,9 +213,7 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
     EXPECT_EQ(strong, back(2, 2, 3)) << "\"D\" and an agreement below 1 share the strongest tint";
     EXPECT_NE(back(2, 2, 1), strong) << "about 7 digits: a lighter tint";
     EXPECT_EQ(back(2, 3, 2), grid(2)->BackColor()) << "equal cells stay plain";
-    EXPECT_EQ(back(0, 1, 3), ColourMap::FileMark());
-    EXPECT_EQ(back(1, 2, 1), ColourMap::FileMark());
-    EXPECT_EQ(back(0, 3, 2), grid(0)->BackColor());
+    EXPECT_EQ(std::tuple(back(0, 1, 3), back(1, 2, 1), back(0, 3, 2)), std::tuple(ColourMap::FileMark(), ColourMap::FileMark(), grid(0)->BackColor()));
     EXPECT_EQ(back(2, 0, 3), ColourMap::HeaderMark()) << "a column with differences";
     EXPECT_EQ(back(2, 0, 2), grid(2)->BackColorFixed());
     EXPECT_EQ(back(2, 2, 0), ColourMap::HeaderMark()) << "a row with differences";
@@ -234,9 +232,7 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
 
     // Switched off, the grids look as before, and the choice is kept.
     frame.mnuToolColourMap()->trigger();
-    EXPECT_EQ(back(2, 2, 3), grid(2)->BackColor());
-    EXPECT_EQ(back(0, 1, 3), grid(0)->BackColor());
-    EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), 0);
+    EXPECT_EQ(std::tuple(back(2, 2, 3), back(0, 1, 3), modUtil::ReadInteger("Tool", "ColourMap", 5)), std::tuple(grid(2)->BackColor(), grid(0)->BackColor(), qint16(0)));
     frame.mnuToolColourMap()->trigger();
     EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), -1);
 }

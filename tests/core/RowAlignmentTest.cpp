@@ -174,9 +174,7 @@ TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
     }
     const Table a = ParseTable(text1), b = ParseTable(text2);
     for (const RowAlignment& alignment : {AlignByKeys(a, b, {0}), AlignByIdenticalRows(a, b)}) {
-        EXPECT_EQ(alignment.onlyIn1, 20u);
-        EXPECT_EQ(alignment.onlyIn2, 20u);
-        EXPECT_EQ(alignment.pairs.size(), 20000u);
+        EXPECT_EQ(std::tuple(alignment.onlyIn1, alignment.onlyIn2, alignment.pairs.size()), std::tuple(20u, 20u, 20000u));
         for (const RowPair& pair : alignment.pairs) {
             if (pair.paired()) {
                 ASSERT_EQ(a.cell(pair.row1, 0), b.cell(pair.row2, 0));
@@ -404,7 +402,6 @@ TEST(ExternalSort, RecordsComeBackInOrderAcrossSpilledRuns)
     ExternalSort two("records", [](std::string_view a, std::string_view b) { return a < b; }, 100 << 10);
     two.add(std::string(65533, 'b'));
     two.add(std::string(20000, 'a'));
-    EXPECT_EQ(two.next().value_or("").size(), 20000u);
-    EXPECT_EQ(two.next().value_or("").size(), 65533u);
-    EXPECT_FALSE(two.next());
+    const auto first = two.next(), second = two.next();
+    EXPECT_EQ(std::tuple(first.value_or("").size(), second.value_or("").size(), two.next().has_value()), std::tuple(20000u, 65533u, false));
 }

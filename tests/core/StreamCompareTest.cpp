@@ -304,9 +304,8 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
         EXPECT_EQ(quick.figures.beyondTolerance > 0, whole.beyondTolerance > 0);
         EXPECT_EQ(quick.decided, whole.beyondTolerance > 0);
         EXPECT_EQ(quick.figures.differing < whole.differing / 2, c.early) << quick.figures.differing << " of " << whole.differing;
-        EXPECT_EQ(quick.rows1, table1.rowCount());
-        EXPECT_EQ(quick.rows2, table2.rowCount());
-        EXPECT_EQ(std::pair(quick.values1, quick.values2), std::pair(table1.maxValueCount(), table2.maxValueCount()));
+        EXPECT_EQ(std::tuple(quick.rows1, quick.rows2, quick.values1, quick.values2),
+                  std::tuple(table1.rowCount(), table2.rowCount(), table1.maxValueCount(), table2.maxValueCount()));
         // The same with rows chosen (here every one), whose choice keeps the widths of the rows kept.
         RowStream chosen1(file1.path(), c.format, DefaultLineLimit, true), chosen2(file2.path(), c.format);
         chosen1.keepOnly([](std::uint64_t) { return true; });

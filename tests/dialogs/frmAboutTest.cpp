@@ -65,16 +65,14 @@ TEST(frmAbout, UninstallRemovesTheSettingsAndEndsOnlyOnYes)
     EXPECT_EQ(box.label("lblUninstall2")->text(), "and exit Tallir.");
     fake.answers = {platform::Answer::No};
     box.cmdOK_Click();
-    EXPECT_TRUE(QFile::exists(folder.settingsPath()));
-    EXPECT_FALSE(fake.endedWith);
+    EXPECT_EQ(std::pair(QFile::exists(folder.settingsPath()), fake.endedWith), std::pair(true, std::optional<int>()));
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].defaultButton), std::pair(QString("Are you sure ?"), std::optional(platform::Answer::No)));
 
     fake.answers = {platform::Answer::Yes};
     box.cmdOK_Click();
-    EXPECT_FALSE(QFile::exists(folder.settingsPath()));
-    EXPECT_EQ(fake.messages.back().text, "If manually installed, remove the installed folder to uninstall Tallir.");
-    EXPECT_EQ(fake.endedWith, 0);
+    EXPECT_EQ(std::tuple(QFile::exists(folder.settingsPath()), fake.messages.back().text, fake.endedWith),
+              std::tuple(false, QString("If manually installed, remove the installed folder to uninstall Tallir."), std::optional(0)));
 }
 
 TEST(frmAbout, MemoryAndSystemTextsFromInjectedFigures)

@@ -60,15 +60,12 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
     for (const auto& [key, fallback, expected] : {std::tuple{"PrecisionLog", 10.0, 12.5}, {"Bad", 10.0, 10.0}, {"ImmediateCompare", 10.0, 10.0},
                                                   {"Tiny", 10.0, 1e-20}, {"MinusInf", 6.0, 6.0}, {"NotANumber", 6.0, 6.0}})
         EXPECT_EQ(ReadDouble("Option", key, fallback), expected) << key;
-    EXPECT_EQ(ReadSingle("Option", "TooBig", 4.5f), 4.5f);
-    EXPECT_EQ(ReadSingle("Option", "MinusInf", 6), 6.0f);
-    EXPECT_EQ(ReadSingle("Option", "PrecisionLog", 1), 12.5f);
+    EXPECT_EQ(std::tuple(ReadSingle("Option", "TooBig", 4.5f), ReadSingle("Option", "MinusInf", 6), ReadSingle("Option", "PrecisionLog", 1)),
+              std::tuple(4.5f, 6.0f, 12.5f));
 
     // Under a locale with a decimal comma the locale's own form reads, and so does the point.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(ReadDouble("Option", "Comma", 1), 2.5);
-    EXPECT_EQ(ReadDouble("Option", "PrecisionLog", 1), 12.5);
-    EXPECT_EQ(DoubleToText(2.5), "2,5");
+    EXPECT_EQ(std::tuple(ReadDouble("Option", "Comma", 1), ReadDouble("Option", "PrecisionLog", 1), DoubleToText(2.5)), std::tuple(2.5, 12.5, QString("2,5")));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(DoubleToText(2.5), "2.5");
     EXPECT_EQ(SingleToText(2304), "2304");
@@ -229,9 +226,8 @@ TEST(modUtil, AnInstalledCopyKeepsItsSettingsWithTheUser)
 
 TEST(modUtil, PathJoinAndPlatformQueries)
 {
-    EXPECT_EQ(PathJoin("/", "Tallir.ini"), "/Tallir.ini");
-    EXPECT_EQ(PathJoin("/opt/tallir", "Tallir.ini"), "/opt/tallir/Tallir.ini");
-    EXPECT_EQ(PathJoin("/opt/tallir/", "Tallir.hlp"), "/opt/tallir/Tallir.hlp");
+    EXPECT_EQ(QStringList({PathJoin("/", "Tallir.ini"), PathJoin("/opt/tallir", "Tallir.ini"), PathJoin("/opt/tallir/", "Tallir.hlp")}),
+              QStringList({"/Tallir.ini", "/opt/tallir/Tallir.ini", "/opt/tallir/Tallir.hlp"}));
 
     struct Case { const char* release; const char* version; };
     const std::vector<Case> cases = {
