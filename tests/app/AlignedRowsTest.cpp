@@ -23,22 +23,17 @@ protected:
         folder.write("Tallir.ini", "[Option]\nAlignRows=1\nKeyColumns=1\n");
         placeSideBySide(400);
         // File 2: a time step more after line 2, and line 3's second value changed.
-        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n")));
-        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9 7\n2 3.1\n3 4.0\n")));
-        modMain::CompareGrids();
+        load(folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n"), folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9 7\n2 3.1\n3 4.0\n"));
     }
 
     void alignDialog(int way, const QString& keys = {})
     {
-        fake.onDialog = [way, keys](QDialog& dialog) {
-            auto& align = static_cast<frmAlign&>(dialog);
+        work<frmAlign>(frame.mnuToolAlignRows(), [way, keys](frmAlign& align) {
             align.Way(way)->setChecked(true);
             if (!keys.isEmpty())
                 align.KeyColumns()->setText(keys);
             align.Buttons()->button(QDialogButtonBox::Ok)->click();
-        };
-        frame.mnuToolAlignRows()->trigger();
-        fake.onDialog = nullptr;
+        });
     }
 };
 
@@ -97,9 +92,7 @@ TEST_F(AlignedRowsTest, NavigationStopsAtOneSidedRowsAndSelectionSpansTheGap)
         one += QByteArray::number(r) + " 1\n";
         two += QByteArray::number(r) + " 1\n" + (r == 249 ? "249.5 1\n" : "");
     }
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", one)));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", two)));
-    modMain::CompareGrids();
+    load(folder.write("c.txt", one), folder.write("d.txt", two));
     frame.mnuToolDifference(+1)->trigger();
     ASSERT_EQ(status(), "Row only in File 2: line 251");
     for (int slot = 0; slot < 3; ++slot)
@@ -121,17 +114,14 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     EXPECT_EQ(fake.messages.size(), shown + 2);
 
     // A key list that is none: the dialog stays open and says why; nothing is written.
-    fake.onDialog = [](QDialog& dialog) {
-        auto& align = static_cast<frmAlign&>(dialog);
+    work<frmAlign>(frame.mnuToolAlignRows(), [](frmAlign& align) {
         align.Way(1)->setChecked(true);
         align.KeyColumns()->setText("1,");
         align.Buttons()->button(QDialogButtonBox::Ok)->click();
         EXPECT_TRUE(align.isVisible() || align.result() != QDialog::Accepted);
         EXPECT_FALSE(align.Problem()->text().isEmpty());
         align.Buttons()->button(QDialogButtonBox::Cancel)->click();
-    };
-    frame.mnuToolAlignRows()->trigger();
-    fake.onDialog = nullptr;
+    });
     EXPECT_EQ(modUtil::ReadInteger("Option", "AlignRows", -1), 2);
     EXPECT_EQ(fake.messages.size(), shown + 2);
 
@@ -147,9 +137,8 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     // The keys' tolerance: refused when it is no number, else written and compared again.
     EXPECT_EQ(modMain::KeyTolerance(), 0) << "exact keys unless asked";
     const std::size_t before = fake.messages.size();
-    for (const char* tolerance : {"x", "0.5"}) {
-        fake.onDialog = [tolerance](QDialog& dialog) {
-            auto& align = static_cast<frmAlign&>(dialog);
+    for (const char* tolerance : {"x", "0.5"})
+        work<frmAlign>(frame.mnuToolAlignRows(), [tolerance](frmAlign& align) {
             EXPECT_TRUE(align.KeyColumns()->isEnabled() && align.KeyTolerance()->isEnabled()) << "pairing by key";
             align.KeyTolerance()->setText(tolerance);
             align.Buttons()->button(QDialogButtonBox::Ok)->click();
@@ -160,10 +149,7 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
                 EXPECT_EQ(align.focusWidget(), align.KeyTolerance());
                 align.Buttons()->button(QDialogButtonBox::Cancel)->click();
             }
-        };
-        frame.mnuToolAlignRows()->trigger();
-        fake.onDialog = nullptr;
-    }
+        });
     EXPECT_EQ(modUtil::ReadString("Option", "KeyTolerance", ""), "0.5");
     EXPECT_EQ(fake.messages.size(), before + 1) << "compared again once, for the tolerance written";
 

@@ -122,12 +122,10 @@ TEST_F(GridWindowTest, ReadCsvReadsTheFilesAgainAndSaysSo)
     EXPECT_EQ(cells(0), QStringList({"|1|2", "1|\"1.5\"|\"a, b\""})) << "off: the values as ever";
     EXPECT_EQ(panel(0, "Space0"), "");
     // Switched on in the Options dialog: the file shown is read again, as CSV, and says so.
-    fake.onDialog = [](QDialog& dialog) {
-        static_cast<frmOption&>(dialog).Check3()->setChecked(true);
-        static_cast<frmOption&>(dialog).Command1(0)->click();
-    };
-    frame.mnuToolOption()->trigger();
-    fake.onDialog = nullptr;
+    work<frmOption>(frame.mnuToolOption(), [](frmOption& dialog) {
+        dialog.Check3()->setChecked(true);
+        dialog.Command1(0)->click();
+    });
     EXPECT_EQ(cells(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
     EXPECT_EQ(panel(0, "Space0"), "read as CSV");
 }
@@ -151,9 +149,7 @@ TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
 {
     const QString a = folder.write("a.txt", "1.0 1e3 1.5 0 1 2 abc abc\n\"5\" 7 8 9\n1 2 3 4\n");
     const QString b = folder.write("b.txt", "1 1000 1.6 0.001 11 -2 abc ABC\n5 7\n");
-    ASSERT_TRUE(modMain::LoadFile(window(0), a));
-    ASSERT_TRUE(modMain::LoadFile(window(1), b));
-    modMain::CompareGrids();
+    load(a, b);
     EXPECT_EQ(cells(2), QStringList({"|1|2|3|4|5|6|7|8", "1|||1.18|3.00|-1.00|-0.30||D", "2|D||D|D||||"}));
     EXPECT_EQ(std::pair(panel(2, "Dimension"), panel(2, "Size")), std::pair(QString("R2 x C8"), QString("Different")));
     ASSERT_EQ(fake.messages.size(), 1u);
@@ -178,9 +174,7 @@ TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
 TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
 {
     folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=10\n");
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1.00000000001\n")));
-    modMain::CompareGrids();
+    load(folder.write("a.txt", "1\n"), folder.write("b.txt", "1.00000000001\n"));
     EXPECT_EQ(cells(2), QStringList({"|", "|S"})) << "a 2 x 2 grid that never grew keeps empty headers";
     EXPECT_EQ(fake.messages.back().text.count("at 1 cells"), 1);
 

@@ -50,8 +50,7 @@ const QColor Grey(184, 184, 184);
 
 TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), table(10, 6)));
-    ASSERT_TRUE(modMain::LoadFile(window(1), table(4, 3)));
+    load(table(10, 6), table(4, 3), false);
     // Dragged from bottom-right to top-left: last before first.
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 8, 5, 2, 2);
@@ -77,9 +76,7 @@ TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
 
 TEST_F(InteractionTest, ScrollingIsLinkedAndAShorterGridIsSkipped)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), table(500, 4)));
-    ASSERT_TRUE(modMain::LoadFile(window(1), table(50, 4)));
-    modMain::CompareGrids();
+    load(table(500, 4), table(50, 4));
     grid(0)->SetTopRow(12);
     EXPECT_EQ(grid(1)->TopRow(), 12);
     EXPECT_EQ(grid(2)->TopRow(), 12);
@@ -94,8 +91,7 @@ TEST_F(InteractionTest, ScrollingIsLinkedAndAShorterGridIsSkipped)
 
 TEST_F(InteractionTest, WidthsUniformAndFitted)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), table(3, 5)));
-    ASSERT_TRUE(modMain::LoadFile(window(1), table(3, 8)));
+    load(table(3, 5), table(3, 8), false);
     for (int c = 1; c <= 5; ++c)
         grid(0)->SetColWidth(c, 600 + 100 * c);
     const double sixth = grid(1)->ColWidth(6);
@@ -143,8 +139,7 @@ TEST_F(InteractionTest, TheCellTextBoxRefusesTypingWithABeep)
 
 TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 3\n4 5 6\n7 8 9\n1 1 1\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2.5 3\nx 5 6.0000001\n7 8 9.9\n")));
+    load(folder.write("a.txt", "1 2 3\n4 5 6\n7 8 9\n1 1 1\n"), folder.write("b.txt", "1 2.5 3\nx 5 6.0000001\n7 8 9.9\n"), false);
     frame.mnuToolDifference(+1)->trigger();
     EXPECT_EQ(status(), "No differences.") << "nothing compared yet";
     modMain::CompareGrids();
@@ -175,9 +170,7 @@ TEST_F(InteractionTest, DifferenceNavigationMovesTheLinkedSelectionAndWraps)
 
 TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 abc\n1.5 7 8\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2 ABC\n1.6 7 80\n")));
-    modMain::CompareGrids();
+    load(folder.write("a.txt", "1 2 abc\n1.5 7 8\n"), folder.write("b.txt", "1 2 ABC\n1.6 7 80\n"));
     GridModel* model = grid(2)->Model();
     auto tip = [&](int row, int col) { return model->data(model->index(row - 1, col - 1), Qt::ToolTipRole).toString(); };
     // The Compare grid explains each cell (the explanations are the core's), the file grids show the whole text.
@@ -205,9 +198,7 @@ TEST_F(InteractionTest, InspectorCopyAndFiguresPanel)
 
 TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
 {
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", "1 2 abc\n1.5 7 8\n1 1 1\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", "1 2 ABC\n1.5000001 7 80\n1 1 1\n")));
-    modMain::CompareGrids();
+    load(folder.write("a.txt", "1 2 abc\n1.5 7 8\n1 1 1\n"), folder.write("b.txt", "1 2 ABC\n1.5000001 7 80\n1 1 1\n"));
     auto back = [&](int slot, qint64 row, qint64 col) { return std::get<0>(look(slot, row, col)); };
     const QColor strong = back(2, 1, 3);
     EXPECT_EQ(strong, back(2, 2, 3)) << "\"D\" and an agreement below 1 share the strongest tint";
@@ -241,8 +232,7 @@ TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
 {
     const QString a = folder.write("a.txt", "1 2\n");
     const QString b = folder.write("b.txt", "1 2\n");
-    ASSERT_TRUE(modMain::LoadFile(window(0), a));
-    ASSERT_TRUE(modMain::LoadFile(window(1), b));
+    load(a, b, false);
     QTest::qWait(50);
     // Written over while a comparison starts: nothing is compared, and nothing of the file shows
     // (the table is read in place, and its bytes are no longer those it found).
@@ -269,8 +259,7 @@ TEST_F(InteractionTest, AFileChangedOnDiskIsToldAndReloads)
 
     // A comparison of runs whose every value differs reads its agreements from the files again:
     // once one of them changes, the Compare window shows nothing of it either and says why.
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", "1.5 2.5\n3.5 4.5\n")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", "1.6 2.6\n3.6 4.6\n")));
+    load(folder.write("c.txt", "1.5 2.5\n3.5 4.5\n"), folder.write("d.txt", "1.6 2.6\n3.6 4.6\n"), false);
     ASSERT_TRUE(modMain::CompareGrids());
     ASSERT_TRUE(grid(2)->Store().comparison()->verdicts.keepsKindsOnly());
     // -log10(0.1 / 1.5) = 1.18 and -log10(0.1 / 4.5) = 1.65, worked out again from the files

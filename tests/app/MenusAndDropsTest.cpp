@@ -97,9 +97,7 @@ TEST_F(MenusAndDropsTest, LoadsLeaveTheGridPaintingAndBelowItsToolbar)
 {
     const QString a = folder.write("a.txt", "1 2\n3 4\n");
     const QString b = folder.write("b.txt", "1 2\n3 5\n");
-    ASSERT_TRUE(modMain::LoadFile(window(0), a));
-    ASSERT_TRUE(modMain::LoadFile(window(1), b));
-    modMain::CompareGrids();
+    load(a, b);
     for (int slot = 0; slot < 3; ++slot) {
         MSFlexGrid* grid = window(slot).MSFlexGrid1();
         EXPECT_TRUE(grid->Redraw()) << slot;

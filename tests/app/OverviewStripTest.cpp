@@ -21,9 +21,7 @@ protected:
             text1 += "1 2\n";
             text2 += r == 150 ? "1 x\n" : r == 30 ? "1.0000000001 2\n" : "1 2\n";
         }
-        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", QByteArray::fromStdString(text1))));
-        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", QByteArray::fromStdString(text2))));
-        modMain::CompareGrids();
+        load(folder.write("a.txt", QByteArray::fromStdString(text1)), folder.write("b.txt", QByteArray::fromStdString(text2)));
         strip = window(2).SideStrip();
     }
     std::unique_ptr<PaintRecorder> painted() { return PaintRecorder::Of(strip); }
@@ -59,16 +57,12 @@ TEST_F(OverviewStripTest, MarksFrameAndClick)
         many1 += "1 2\n";
         many2 += r == 1500 ? "1 x\n" : "1 2\n";
     }
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.write("c.txt", QByteArray::fromStdString(many1))));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.write("d.txt", QByteArray::fromStdString(many2))));
-    modMain::CompareGrids();
+    load(folder.write("c.txt", QByteArray::fromStdString(many1)), folder.write("d.txt", QByteArray::fromStdString(many2)));
     const int band = int(1500LL * strip->height() / 3000);
     const auto lone = painted();
     const auto redAt = [&](int y) { return lone->fillAt({5, y}).value_or(QColor()) == red; };
     EXPECT_EQ(std::tuple(redAt(band), redAt(band + 1), redAt(band + 2)), std::tuple(true, true, false));
-    ASSERT_TRUE(modMain::LoadFile(window(0), folder.path("a.txt")));
-    ASSERT_TRUE(modMain::LoadFile(window(1), folder.path("b.txt")));
-    modMain::CompareGrids();
+    load(folder.path("a.txt"), folder.path("b.txt"));
 
     // A click near row 150 brings it into view in the three grids.
     QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, y(150)));

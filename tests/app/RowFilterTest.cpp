@@ -16,9 +16,7 @@ protected:
     {
         placeSideBySide(400);
         // 300 rows; lines 51, 52 and 201 differ.
-        EXPECT_TRUE(modMain::LoadFile(window(0), folder.write("a.txt", Rows({}))));
-        EXPECT_TRUE(modMain::LoadFile(window(1), folder.write("b.txt", Rows({51, 52, 201}))));
-        modMain::CompareGrids();
+        load(folder.write("a.txt", Rows({})), folder.write("b.txt", Rows({51, 52, 201})));
     }
     static QByteArray Rows(const std::vector<int>& changed)
     {

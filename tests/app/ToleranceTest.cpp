@@ -21,9 +21,7 @@ protected:
         folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=6\n");
         placeSideBySide(400);
         // (1,1) and (2,2) agree in 7 and 8 digits: "S" at 6; (1,3) is 3 against 9.
-        EXPECT_TRUE(modMain::LoadFile(*GridWindows()[0], folder.write("a.txt", "1 2 3\n4 5 6\n")));
-        EXPECT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", "1.0000001 2 9\n4 5.00000001 6\n")));
-        modMain::CompareGrids();
+        load(folder.write("a.txt", "1 2 3\n4 5 6\n"), folder.write("b.txt", "1.0000001 2 9\n4 5.00000001 6\n"));
     }
 
     QColor header(int slot, qint64 col)
@@ -143,14 +141,11 @@ TEST_F(ToleranceTest, ALoadTakesTheMarksOfTheLastComparisonAway)
 TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)
 {
     const std::size_t shown = fake.messages.size();
-    auto options = [&](const std::function<void(frmOption&)>& work) {
-        fake.onDialog = [work](QDialog& dialog) {
-            auto& options = static_cast<frmOption&>(dialog);
-            work(options);
-            options.Command1(0)->click();
-        };
-        frame.mnuToolOption()->trigger();
-        fake.onDialog = nullptr;
+    auto options = [&](const std::function<void(frmOption&)>& steps) { // and OK
+        work<frmOption>(frame.mnuToolOption(), [&](frmOption& dialog) {
+            steps(dialog);
+            dialog.Command1(0)->click();
+        });
     };
     // Nothing changed: nothing compared.
     options([](frmOption&) {});
@@ -189,10 +184,9 @@ TEST_F(ToleranceTest, OkCompareAgainWhenTheRuleOrTheToleranceChanged)
     EXPECT_TRUE(status().contains("no column vx in File 1 for its tolerance")) << status().toStdString();
 
     // Cancel changes nothing and compares nothing.
-    fake.onDialog = [](QDialog& dialog) {
-        static_cast<frmOption&>(dialog).Text2()->setText("");
-        static_cast<frmOption&>(dialog).Command1(1)->click();
-    };
-    frame.mnuToolOption()->trigger();
+    work<frmOption>(frame.mnuToolOption(), [](frmOption& dialog) {
+        dialog.Text2()->setText("");
+        dialog.Command1(1)->click();
+    });
     EXPECT_EQ(fake.messages.size(), shown + 5);
 }

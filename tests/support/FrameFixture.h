@@ -14,13 +14,16 @@
 #include "support/PaintRecorder.h"
 #include "support/TempFolder.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QSize>
 #include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 class FrameFixture : public testing::Test {
@@ -37,6 +40,14 @@ protected:
 
     frmGrid& window(int slot) { return *GridWindows()[slot]; }
     MSFlexGrid* grid(int slot) { return window(slot).MSFlexGrid1(); }
+    // Loads a file into each File window, each load a success, and compares them unless told not to.
+    void load(const QString& file1, const QString& file2, bool compare = true)
+    {
+        EXPECT_TRUE(modMain::LoadFile(window(0), file1)) << file1.toStdString();
+        EXPECT_TRUE(modMain::LoadFile(window(1), file2)) << file2.toStdString();
+        if (compare)
+            modMain::CompareGrids();
+    }
     // The three grid windows side by side, each 380 pixels wide.
     void placeSideBySide(int height)
     {
@@ -68,6 +79,14 @@ protected:
         for (qint64 r = 1; r < grid(slot)->Rows(); ++r)
             headers << grid(slot)->TextMatrix(r, 0);
         return headers;
+    }
+    // Opens a dialog with a menu item and works it as a person would while it shows.
+    template <typename Dialog>
+    void work(QAction* opens, const std::function<void(Dialog&)>& steps)
+    {
+        fake.onDialog = [&](QDialog& dialog) { steps(static_cast<Dialog&>(dialog)); };
+        opens->trigger();
+        fake.onDialog = nullptr;
     }
     // The frame's message panel and the Compare window's figures.
     QString status() { return StatusPanels::Text(frame.StatusBar1(), "Space0"); }
