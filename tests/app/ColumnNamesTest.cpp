@@ -36,14 +36,16 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
     frame.mnuToolNamesLine()->trigger();
     EXPECT_NE(modUtil::ReadInteger("Option", "NamesLine", 0), 0);
     // Read again with its names line as headers; the first data row is line 2; data rows only.
-    EXPECT_EQ(QStringList({header(0, 1), header(0, 3), grid(0)->TextMatrix(1, 0), grid(0)->TextMatrix(1, 1),
-                           StatusPanels::Text(window(0).StatusBar1(), "Dimension"), grid(0)->Model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString()}),
+    const QString columnTip = grid(0)->Model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString();
+    const QString dimension = StatusPanels::Text(window(0).StatusBar1(), "Dimension");
+    EXPECT_EQ(QStringList({header(0, 1), header(0, 3), grid(0)->TextMatrix(1, 0), grid(0)->TextMatrix(1, 1), dimension, columnTip}),
               QStringList({"time", "vx", "2", "0", "R2 x C3", "column 3"}));
 
     ASSERT_TRUE(modMain::LoadFile(window(1), b));
     modMain::CompareGrids();
     // The Compare grid in File 1's order, with its names: 4 against 5 in vx, wherever it stands.
-    EXPECT_EQ(QStringList({header(2, 3), grid(2)->TextMatrix(2, 3), grid(2)->TextMatrix(2, 1), grid(2)->TextMatrix(1, 0)}), QStringList({"vx", "0.60", "", "2"}));
+    EXPECT_EQ(QStringList({header(2, 3), grid(2)->TextMatrix(2, 3), grid(2)->TextMatrix(2, 1), grid(2)->TextMatrix(1, 0)}),
+              QStringList({"vx", "0.60", "", "2"}));
     ASSERT_FALSE(fake.messages.empty());
     EXPECT_TRUE(fake.messages.back().text.contains("at 1 cells"));
     EXPECT_EQ(status(), "column vz only in File 2");

@@ -44,7 +44,8 @@ TEST_F(GridWindowTest, ThreeWindowsWithTheirRolesToolbarsAndPanels)
     EXPECT_EQ(QStringList({window(0).Caption(), window(1).Caption(), window(2).Caption()}), QStringList({"File 1", "File 2", "Compare"}));
     // File windows open and take drops; Compare compares and takes none.
     const auto has = [&](int slot, const char* button) { return modToolbar::ToolButton(window(slot).Toolbar1(), button) != nullptr; };
-    EXPECT_EQ(std::tuple(has(0, "Open"), has(0, "Compare"), has(2, "Compare"), window(0).MSFlexGrid1()->OLEDropMode(), window(2).MSFlexGrid1()->OLEDropMode()),
+    EXPECT_EQ(std::tuple(has(0, "Open"), has(0, "Compare"), has(2, "Compare"), window(0).MSFlexGrid1()->OLEDropMode(),
+                         window(2).MSFlexGrid1()->OLEDropMode()),
               std::tuple(true, false, true, 1, 0));
     for (const char* key : {"Dimension", "Space0", "Size", "DateLastModified"})
         EXPECT_NE(StatusPanels::Panel(window(2).StatusBar1(), key), nullptr) << key;
@@ -70,7 +71,8 @@ TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
     const QString path = folder.write("a.txt", "1 2 3 4\r\n5 6 7 8\r\n9 10 11 12\r\n");
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
     EXPECT_EQ(cells(0), QStringList({"|1|2|3|4", "1|1|2|3|4", "2|5|6|7|8", "3|9|10|11|12"}));
-    EXPECT_EQ(QStringList({panel(0, "Dimension"), panel(0, "Size"), window(0).Caption(), modControl::RecentPaths()[0], frame.mnuFileRecentPath(4)->text()}),
+    EXPECT_EQ(QStringList({panel(0, "Dimension"), panel(0, "Size"), window(0).Caption(), modControl::RecentPaths()[0],
+                           frame.mnuFileRecentPath(4)->text()}),
               QStringList({"R3 x C4", QString::number(QFile(path).size()) + ".00Bytes", CaptionFor(path), path, path}));
     EXPECT_FALSE(panel(0, "DateLastModified").isEmpty());
     EXPECT_TRUE(fake.messages.empty());
@@ -106,7 +108,8 @@ TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
         const QString why = bad == huge ? "Can't open " + bad + "\nThe file is larger than the memory available."
             : bad == overlong           ? "Can't read " + bad + ": line 1 is longer than 64 MB."
                                         : "Can't open " + bad;
-        EXPECT_EQ(std::tuple(fake.messages[0].text, fake.messages[0].icon, fake.messages[0].title), std::tuple(why, platform::Icon::Information, QString("Tallir")));
+        EXPECT_EQ(std::tuple(fake.messages[0].text, fake.messages[0].icon, fake.messages[0].title),
+                  std::tuple(why, platform::Icon::Information, QString("Tallir")));
         EXPECT_EQ(std::tuple(cells(1), window(1).Caption(), panel(1, "Dimension")), std::tuple(before, caption, dimension)) << "nothing changed";
     }
     EXPECT_EQ(modControl::RecentPaths(), (modControl::RecentPathList{good, "", "", "", ""}));
@@ -154,7 +157,8 @@ TEST_F(GridWindowTest, CompareWritesVerdictsPanelsAndTheClosingMessage)
     EXPECT_EQ(std::pair(panel(2, "Dimension"), panel(2, "Size")), std::pair(QString("R2 x C8"), QString("Different")));
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].icon),
-              std::pair(window(0).Caption() + " != " + window(1).Caption() + "\r\nat 8 cells\r\nin smaller rows and cols.", platform::Icon::Exclamation));
+              std::pair(window(0).Caption() + " != " + window(1).Caption() + "\r\nat 8 cells\r\nin smaller rows and cols.",
+                        platform::Icon::Exclamation));
 
     // The same file twice: nothing differs, "Same" everywhere, the information icon.
     fake.messages.clear();

@@ -70,7 +70,8 @@ TEST_F(InteractionTest, ABlockShowsInAllThreeGridsAndTheShorterOneIsClamped)
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 1, 1, 1, 1);
     EXPECT_EQ(look(0, 5, 3), std::make_tuple(g->BackColor(), g->ForeColor(), false));
-    EXPECT_EQ(std::tuple(look(0, 0, 4), std::get<0>(look(1, 3, 2))), std::tuple(std::tuple(g->BackColorFixed(), QColor(), false), grid(1)->BackColor()));
+    EXPECT_EQ(std::tuple(look(0, 0, 4), std::get<0>(look(1, 3, 2))),
+              std::tuple(std::tuple(g->BackColorFixed(), QColor(), false), grid(1)->BackColor()));
     EXPECT_LE(g->Model()->formats().entries(), 8u) << "painting does not pile up";
 }
 
@@ -204,7 +205,8 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
     EXPECT_EQ(strong, back(2, 2, 3)) << "\"D\" and an agreement below 1 share the strongest tint";
     EXPECT_NE(back(2, 2, 1), strong) << "about 7 digits: a lighter tint";
     EXPECT_EQ(back(2, 3, 2), grid(2)->BackColor()) << "equal cells stay plain";
-    EXPECT_EQ(std::tuple(back(0, 1, 3), back(1, 2, 1), back(0, 3, 2)), std::tuple(ColourMap::FileMark(), ColourMap::FileMark(), grid(0)->BackColor()));
+    EXPECT_EQ(std::tuple(back(0, 1, 3), back(1, 2, 1), back(0, 3, 2)),
+              std::tuple(ColourMap::FileMark(), ColourMap::FileMark(), grid(0)->BackColor()));
     EXPECT_EQ(back(2, 0, 3), ColourMap::HeaderMark()) << "a column with differences";
     EXPECT_EQ(back(2, 0, 2), grid(2)->BackColorFixed());
     EXPECT_EQ(back(2, 2, 0), ColourMap::HeaderMark()) << "a row with differences";
@@ -223,7 +225,8 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
 
     // Switched off, the grids look as before, and the choice is kept.
     frame.mnuToolColourMap()->trigger();
-    EXPECT_EQ(std::tuple(back(2, 2, 3), back(0, 1, 3), modUtil::ReadInteger("Tool", "ColourMap", 5)), std::tuple(grid(2)->BackColor(), grid(0)->BackColor(), qint16(0)));
+    EXPECT_EQ(std::tuple(back(2, 2, 3), back(0, 1, 3), modUtil::ReadInteger("Tool", "ColourMap", 5)),
+              std::tuple(grid(2)->BackColor(), grid(0)->BackColor(), qint16(0)));
     frame.mnuToolColourMap()->trigger();
     EXPECT_EQ(modUtil::ReadInteger("Tool", "ColourMap", 5), -1);
 }

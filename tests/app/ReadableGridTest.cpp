@@ -267,7 +267,8 @@ TEST_F(ReadableGridTest, HeaderDragsKeepWholeColumnsAndBorderDragsKeepTheBlock)
     const int before = g->columnWidth(1);
     Drag(header, QPoint(border, header->height() / 2), QPoint(border + 30, header->height() / 2));
     EXPECT_GT(g->columnWidth(1), before + 20);
-    EXPECT_EQ(std::pair(block(0), GridBlock{g->Row(), g->Col(), g->RowSel(), g->ColSel()}), std::pair(GridBlock{1, 2, 30, 4}, GridBlock{1, 2, 30, 4}));
+    EXPECT_EQ(std::pair(block(0), GridBlock{g->Row(), g->Col(), g->RowSel(), g->ColSel()}),
+              std::pair(GridBlock{1, 2, 30, 4}, GridBlock{1, 2, 30, 4}));
 }
 
 TEST_F(ReadableGridTest, DraggingPastTheBottomScrollsOn)
@@ -358,7 +359,9 @@ TEST(ColourMapAcrossFrames, ANewFrameMarksItsOwnComparisonOnly)
         ASSERT_TRUE(modMain::LoadFile(*GridWindows()[1], folder.write("b.txt", second)));
         modMain::CompareGrids();
         GridModel* model = GridWindows()[2]->MSFlexGrid1()->Model();
-        const auto marked = [&](int col) { return model->headerData(col, Qt::Horizontal, Qt::BackgroundRole).value<QColor>() == ColourMap::HeaderMark(); };
+        const auto marked = [&](int col) {
+            return model->headerData(col, Qt::Horizontal, Qt::BackgroundRole).value<QColor>() == ColourMap::HeaderMark();
+        };
         const bool thirdDiffers = QByteArray(second) == "1 2 9\n";
         EXPECT_EQ(std::pair(marked(2), marked(0)), std::pair(thirdDiffers, !thirdDiffers)) << second;
     }

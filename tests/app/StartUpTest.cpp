@@ -13,7 +13,8 @@ using modMain::StartUpGate;
 
 TEST(StartUp, VersionGate)
 {
-    for (const auto& [version, accepted] : {std::pair{"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false}})
+    for (const auto& [version, accepted] :
+         {std::pair{"3.10", false}, {"3.99", false}, {"4.00", true}, {"4.10", true}, {"6.01", true}, {"", false}, {"junk", false}})
         EXPECT_EQ(modMain::VersionAccepted(version), accepted) << version;
     // Kernels: from 3.2 on every one starts (enterprise hosts run 3.10).
     for (const auto& [kernel, accepted] : {std::pair{"3.1.0", false}, {"3.2.0", true}, {"3.10.0-1160.el7.x86_64", true}, {"6.1.0-13-amd64", true}})

@@ -60,7 +60,8 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
 
     // No colour on "S" cells or their File cells; a header tinted only for what lies beyond.
     const QColor plain = grid(2)->BackColor();
-    EXPECT_EQ(std::tuple(cellColour(2, 2, 2), cellColour(0, 2, 2), cellColour(0, 1, 3)), std::tuple(plain, grid(0)->BackColor(), ColourMap::FileMark()));
+    EXPECT_EQ(std::tuple(cellColour(2, 2, 2), cellColour(0, 2, 2), cellColour(0, 1, 3)),
+              std::tuple(plain, grid(0)->BackColor(), ColourMap::FileMark()));
     EXPECT_NE(header(2, 1), ColourMap::HeaderMark());
     EXPECT_EQ(header(2, 3), ColourMap::HeaderMark());
     EXPECT_TRUE(figures().startsWith("1 beyond the tolerance (D 0, digits 1), S 2; largest difference beyond it 6 at R1 C3"))
@@ -78,7 +79,8 @@ TEST_F(ToleranceTest, HiddenSameCellsArePassedOverUncolouredAndUncounted)
     EXPECT_EQ(modUtil::ReadInteger("Tool", "HideSame", 1), 0);
     EXPECT_TRUE(figures().startsWith("D 0, S 2, digits 1")) << figures().toStdString();
     EXPECT_EQ(std::tuple(cellColour(2, 2, 2), cellColour(0, 2, 2), header(2, 1), paintedText(1, 1)),
-              std::tuple(ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6), ColourMap::FileMark(), ColourMap::HeaderMark(), QStringList{"S"}));
+              std::tuple(ColourMap::VerdictColour(grid(2)->Store().comparison()->verdicts[2], 6), ColourMap::FileMark(), ColourMap::HeaderMark(),
+                         QStringList{"S"}));
     std::vector<Cell> stops;
     for (int i = 0; i < 3; ++i) {
         frame.mnuToolDifference(+1)->trigger();

@@ -131,7 +131,8 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     QFile::link(b, folder.path("link.txt"));
     for (const QString& report : {b, folder.path("link.txt")}) {
         const Outcome over = TallirDiff({a, b, "--html", report});
-        EXPECT_EQ(std::tuple(over.status, over.err.contains("the report would overwrite an input"), folder.read("b.txt")), std::tuple(2, true, Table2))
+        EXPECT_EQ(std::tuple(over.status, over.err.contains("the report would overwrite an input"), folder.read("b.txt")),
+                  std::tuple(2, true, Table2))
             << over.err.toStdString();
     }
 
@@ -172,7 +173,8 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     const QString huge = folder.write("huge.txt", "");
     QFile(huge).resize(qint64(64) << 30);
     const Outcome tooLarge = TallirDiff({"--full", "--csv", a, huge});
-    EXPECT_EQ(std::pair(tooLarge.status, tooLarge.err), std::pair(2, "tallir-diff: Can't open " + huge + "\nThe file is larger than the memory available.\n"));
+    EXPECT_EQ(std::pair(tooLarge.status, tooLarge.err),
+              std::pair(2, "tallir-diff: Can't open " + huge + "\nThe file is larger than the memory available.\n"));
     EXPECT_EQ(TallirDiff({"--full", a, huge}).err, "tallir-diff: Can't read " + huge + ": line 1 is longer than 64 MB.\n");
 
     // Memory running out anywhere on the way (address space limited from too little to enough):
@@ -273,7 +275,8 @@ TEST(TallirDiff, JsonAgreesWithTheEngine)
     EXPECT_EQ(doc["grid2"].toArray().size(), 6);
     EXPECT_EQ(doc["grid2"][0], (QJsonArray{"", "1", "2", "3", "4"}));
     EXPECT_EQ(doc["grid2"][5], (QJsonArray{"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
-    EXPECT_EQ(doc["grid"], (QJsonArray{QJsonArray{"", "1", "2", "3", "4"}, QJsonArray{"1", "", "", "", "D"}, QJsonArray{"2", "1.18", "D", "3.00", "D"},
+    EXPECT_EQ(doc["grid"],
+              (QJsonArray{QJsonArray{"", "1", "2", "3", "4"}, QJsonArray{"1", "", "", "", "D"}, QJsonArray{"2", "1.18", "D", "3.00", "D"},
                                        QJsonArray{"3", "", "0.30", "", ""}}));
 }
 
@@ -485,7 +488,8 @@ TEST(TallirDiff, ColumnsMatchedByName)
     const QJsonObject json = Json({"--names", a, shuffled});
     EXPECT_EQ(json["cells"], (QJsonArray{QJsonObject{{"row", 3}, {"row1", 3}, {"row2", 3}, {"col", 3}, {"col2", 1}, {"name", "vx"}, {"text1", "4"},
                                                      {"text2", "5"}, {"verdict", "0.60"}, {"absolute", 1}, {"relative", 0.25}}}));
-    EXPECT_EQ(json["columns"], (QJsonArray{QJsonObject{{"name", "time"}, {"col1", 1}, {"col2", 2}}, QJsonObject{{"name", "x"}, {"col1", 2}, {"col2", 3}},
+    EXPECT_EQ(json["columns"],
+              (QJsonArray{QJsonObject{{"name", "time"}, {"col1", 1}, {"col2", 2}}, QJsonObject{{"name", "x"}, {"col1", 2}, {"col2", 3}},
                                            QJsonObject{{"name", "vx"}, {"col1", 3}, {"col2", 1}}}));
     EXPECT_EQ(json["columnsOnlyIn2"], (QJsonArray{"vz", "C5"}));
 
@@ -614,8 +618,9 @@ TEST(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
     // Completed as options before "--", as files after it.
     const QString complete = "source '" TALLIR_SOURCE_DIR "/data/tallir-diff.bash-completion'; cd /; COMP_WORDS=(%1); "
                              "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); %2; echo \"${COMPREPLY[*]}\"";
-    for (const auto& [words, function, offered] : {std::tuple{"tallir-diff --j", "_tallir_diff", "--json"}, {"tallir-diff -- --j", "_tallir_diff", ""},
-                                                   {"tallir -w", "_tallir", "-wc -wh -wv"}, {"tallir -- -w", "_tallir", ""}})
+    for (const auto& [words, function, offered] : {std::tuple{"tallir-diff --j", "_tallir_diff", "--json"},
+                                                   {"tallir-diff -- --j", "_tallir_diff", ""}, {"tallir -w", "_tallir", "-wc -wh -wv"},
+                                                   {"tallir -- -w", "_tallir", ""}})
         EXPECT_EQ(Shell(complete.arg(words, function)).out.trimmed(), offered) << words;
 }
 
@@ -686,7 +691,8 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
               std::tuple(QJsonValue(3), QJsonValue(3), QJsonValue(4), QJsonValue(QJsonArray{"2"}))) << "File 1's row first";
     EXPECT_EQ(std::pair(json["rowsOnlyIn1"], json["rowsOnlyIn2"]), std::pair(QJsonValue(QJsonArray()), QJsonValue(QJsonArray{3})));
     // Two key columns: a one-sided row's keys, both.
-    EXPECT_TRUE(Json({"--key", "1,2", a, b})["oneSidedRows"].toArray().contains(QJsonObject{{"file", 2}, {"line", 3}, {"keys", QJsonArray{"1.5", "9"}}}));
+    const QJsonObject twoKeys{{"file", 2}, {"line", 3}, {"keys", QJsonArray{"1.5", "9"}}};
+    EXPECT_TRUE(Json({"--key", "1,2", a, b})["oneSidedRows"].toArray().contains(twoKeys));
     EXPECT_FALSE(Json({a, b}).contains("rowsOnlyIn2")) << "by position the document is as it was";
 }
 
@@ -829,7 +835,8 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     folder.write("elsewhere/a.txt", ragged1);
     const Outcome missing = MpiRun({"-n", "2", "--wdir", folder.path(), TALLIR_DIFF_MPI, "a.txt", "b.txt", ":", "-n", "1", "--wdir",
                                     folder.path("elsewhere"), TALLIR_DIFF_MPI, "a.txt", "b.txt"});
-    EXPECT_EQ(std::tuple(missing.status, missing.err.count("tallir-diff: Can't open b.txt"), missing.out), std::tuple(2, 1, QString())) << missing.err.toStdString();
+    EXPECT_EQ(std::tuple(missing.status, missing.err.count("tallir-diff: Can't open b.txt"), missing.out),
+              std::tuple(2, 1, QString())) << missing.err.toStdString();
     // No temporary file for the cells (MPI's own files stay where they were).
     const QString notAFolder = folder.write("not-a-folder", "");
     const Outcome noSpool = MpiRun({"--mca", "orte_tmpdir_base", QDir::tempPath(), "-x", "TMPDIR=" + notAFolder, "-n", "2", TALLIR_DIFF_MPI, a, b});

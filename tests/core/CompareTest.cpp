@@ -230,15 +230,18 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
                                                        {&thirdRow, 0, false, false}})
         EXPECT_EQ(RowHasDifference(*result, row, beyondOnly), has) << row << " " << beyondOnly;
     using Rows = std::vector<std::uint64_t>;
-    EXPECT_EQ(std::tuple(RowList(RowsWithDifferences(onlySame, true)), RowList(RowsWithDifferences(onlySame, false)), RowList(RowsWithDifferences(ruled, true))),
+    EXPECT_EQ(std::tuple(RowList(RowsWithDifferences(onlySame, true)), RowList(RowsWithDifferences(onlySame, false)),
+                         RowList(RowsWithDifferences(ruled, true))),
               std::tuple(Rows{}, Rows{0}, Rows{0, 1, 2}));
     // The third of (0,1), (1,0), (2,2); the fourth with the S.
-    EXPECT_EQ(std::tuple(DifferenceNumber(ruled, 3, true), DifferenceCount(ruled, true), DifferenceNumber(ruled, 3, false), DifferenceCount(ruled, false)),
+    EXPECT_EQ(std::tuple(DifferenceNumber(ruled, 3, true), DifferenceCount(ruled, true), DifferenceNumber(ruled, 3, false),
+                         DifferenceCount(ruled, false)),
               std::tuple(3u, 3u, 4u, 4u));
     // The histogram keeps "S" apart: 6 against 6.0000001 agrees in 7.78 digits. 2 against 2.5
     // agrees in 0.60 digits, 9 against 9.9 in just under 1 (0.9 / 9 is a little over 0.1 as doubles).
     const AgreementHistogram histogram = HistogramOf(ruled);
-    EXPECT_EQ(std::tuple(histogram.text, histogram.bins.front(), histogram.bins.back()), std::tuple(1u, AgreementBin{0, 2, 0}, AgreementBin{7, 0, 1}));
+    EXPECT_EQ(std::tuple(histogram.text, histogram.bins.front(), histogram.bins.back()),
+              std::tuple(1u, AgreementBin{0, 2, 0}, AgreementBin{7, 0, 1}));
     const auto bars = HistogramBars(histogram);
     EXPECT_EQ(std::pair(bars[0].label, bars[1].label), std::pair(std::string("D"), std::string("0"))) << "0 digits is no \"<0\"";
     // Agreements below -1 (1 against 1000 is -3) count in the lowest bin, -1.
@@ -269,7 +272,8 @@ TEST(Navigation, BarsOnALogarithmicScale)
     const auto bars = HistogramBars({3, {{-1, 2, 0}, {4, 5, 7}}});
     ASSERT_EQ(bars.size(), 3u);
     EXPECT_EQ((std::vector<std::string>{BarDescription(bars[0]), bars[1].label, BarDescription(bars[2]), BarDescription({"4", 5, 0, {}})}),
-              (std::vector<std::string>{"3 cells where the texts differ", "<0", "12 cells with 4 digits in common: 5 beyond the tolerance, 7 regarded as the same",
+              (std::vector<std::string>{"3 cells where the texts differ", "<0",
+                                        "12 cells with 4 digits in common: 5 beyond the tolerance, 7 regarded as the same",
                                         "5 cells with 4 digits in common"}));
     // The colours: red for D and less than 1 digit, from orange at 1 digit to pale yellow at the
     // threshold (3 of 10: two ninths of the way), green-grey for S.
@@ -460,7 +464,8 @@ TEST(Navigation, WorstPerBandForAnOverview)
     std::vector<std::optional<VerdictKind>> kinds;
     for (const auto& band : bands)
         kinds.push_back(band ? std::optional(band->kind) : std::nullopt);
-    EXPECT_EQ(kinds, (std::vector<std::optional<VerdictKind>>{VerdictKind::Digits, VerdictKind::Text, std::nullopt, VerdictKind::Same, std::nullopt}));
+    EXPECT_EQ(kinds,
+              (std::vector<std::optional<VerdictKind>>{VerdictKind::Digits, VerdictKind::Text, std::nullopt, VerdictKind::Same, std::nullopt}));
     EXPECT_FALSE(WorstPerBand(result, 5, true)[3]) << "the cells regarded as the same left out";
     // One band over all: the worst of them.
     EXPECT_EQ(WorstPerBand(result, 1)[0]->kind, VerdictKind::Text);

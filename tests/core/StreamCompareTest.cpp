@@ -84,7 +84,8 @@ void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, con
     const Table table1 = *ReadTable(file1.path()).table, table2 = *ReadTable(file2.path()).table;
     const CompareResult whole = CompareTables(table1, table2, options);
 
-    EXPECT_EQ(std::tuple(streamed.failure1, streamed.comparedRows, streamed.comparedCols), std::tuple(ReadFailure::None, whole.comparedRows, whole.comparedCols));
+    EXPECT_EQ(std::tuple(streamed.failure1, streamed.comparedRows, streamed.comparedCols),
+              std::tuple(ReadFailure::None, whole.comparedRows, whole.comparedCols));
     ASSERT_EQ(seen.size(), whole.verdicts.size());
     for (std::size_t i = 0; i < seen.size(); ++i) {
         const Verdict want = whole.verdicts[i], got = seen[i].verdict;

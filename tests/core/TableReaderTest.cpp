@@ -135,7 +135,8 @@ TEST(TableReader, ProgressCanCancelAndHardInputsLoad)
     const auto table = *ReadTable(wideFile.path()).table;
     ASSERT_EQ(table.rowCount(), 1u);
     EXPECT_EQ(table.valueCount(0), 100002u);
-    EXPECT_EQ((std::vector<std::string_view>{table.cell(0, 99999), table.cell(0, 100000), table.cell(0, 100001), table.cell(0, 100002), table.cell(5, 0)}),
+    EXPECT_EQ((std::vector<std::string_view>{table.cell(0, 99999), table.cell(0, 100000), table.cell(0, 100001), table.cell(0, 100002),
+                                             table.cell(5, 0)}),
               (std::vector<std::string_view>{"99999", std::string(300, 'L'), "z", "", ""}));
 
     // Binary bytes, NUL and invalid UTF-8 are kept exactly.

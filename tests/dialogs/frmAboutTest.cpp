@@ -67,7 +67,8 @@ TEST(frmAbout, UninstallRemovesTheSettingsAndEndsOnlyOnYes)
     box.cmdOK_Click();
     EXPECT_EQ(std::pair(QFile::exists(folder.settingsPath()), fake.endedWith), std::pair(true, std::optional<int>()));
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].defaultButton), std::pair(QString("Are you sure ?"), std::optional(platform::Answer::No)));
+    EXPECT_EQ(std::pair(fake.messages[0].text, fake.messages[0].defaultButton),
+              std::pair(QString("Are you sure ?"), std::optional(platform::Answer::No)));
 
     fake.answers = {platform::Answer::Yes};
     box.cmdOK_Click();
@@ -92,7 +93,8 @@ TEST(frmAbout, MemoryAndSystemTextsFromInjectedFigures)
     fake.facts.memory = {1000ull << 20, 250ull << 20, 0, 0, 1000ull << 20, 250ull << 20};
     fake.facts.processorCount = 4;
     frmAbout box;
-    EXPECT_EQ(QStringList({box.label("lblMemory1")->text(), box.pgbMemory(0)->toolTip(), box.label("lblCPU1")->text(), box.label("lblWinVersion")->text()}),
+    EXPECT_EQ(QStringList({box.label("lblMemory1")->text(), box.pgbMemory(0)->toolTip(), box.label("lblCPU1")->text(),
+                           box.label("lblWinVersion")->text()}),
               QStringList({"256,000 KB", "25.0 %", "4x x86_64 Test CPU", "Test Linux (Kernel 6.1.0-test)"}));
     EXPECT_EQ(box.pgbMemory(0)->value(), 250);
     fake.facts.memory.availablePhysical = 500ull << 20;

@@ -23,7 +23,8 @@ TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
     const TempFolder folder;
     FakePlatform fake;
     frmOption dialog;
-    EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Check2()->checkState(), dialog.Option1(2)->isChecked()),
+    EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Check2()->checkState(),
+                         dialog.Option1(2)->isChecked()),
               std::tuple(QString("Option"), Qt::Unchecked, QString("10"), Qt::Unchecked, true));
 
     dialog.show();
@@ -57,13 +58,15 @@ TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
     const QByteArray before = folder.read("Tallir.ini");
     {
         frmOption dialog;
-        EXPECT_EQ(std::tuple(dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Option1(0)->isChecked()), std::tuple(Qt::Checked, QString("12.5"), true));
+        EXPECT_EQ(std::tuple(dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Option1(0)->isChecked()),
+                  std::tuple(Qt::Checked, QString("12.5"), true));
         fake.answers = {platform::Answer::Yes};
         dialog.Command1_Click(2);
         ASSERT_EQ(fake.messages.size(), 1u);
         const platform::MessageBoxRequest& asked = fake.messages[0];
         EXPECT_EQ(std::tuple(asked.text, asked.icon, asked.buttons, asked.defaultButton),
-                  std::tuple(QString("Take default options ?"), platform::Icon::Question, platform::Buttons::YesNo, std::optional(platform::Answer::No)));
+                  std::tuple(QString("Take default options ?"), platform::Icon::Question, platform::Buttons::YesNo,
+                             std::optional(platform::Answer::No)));
         EXPECT_EQ(dialog.Text1()->text(), "10");
         dialog.Command1_Click(1);
     }
@@ -272,5 +275,6 @@ TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
     frmOption again;
     fake.answers = {platform::Answer::Yes};
     again.Command1_Click(2);
-    EXPECT_EQ(std::tuple(again.Text3()->text(), again.Combo1()->currentText(), again.Grid1()->rowCount()), std::tuple(QString(""), QString("|x1|"), 1));
+    EXPECT_EQ(std::tuple(again.Text3()->text(), again.Combo1()->currentText(), again.Grid1()->rowCount()),
+              std::tuple(QString(""), QString("|x1|"), 1));
 }

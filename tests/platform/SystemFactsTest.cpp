@@ -14,7 +14,8 @@ TEST(SystemFacts, MemoryFiguresFromMeminfo)
     // Available is MemAvailable, not MemFree; virtual is physical and swap together.
     EXPECT_EQ((std::vector{status.totalPhysical, status.availablePhysical, status.totalPageFile, status.availablePageFile, status.totalVirtual,
                            status.availableVirtual}),
-              (std::vector<std::uint64_t>{24000000ull << 10, 20000000ull << 10, 2000000ull << 10, 1500000ull << 10, 26000000ull << 10, 21500000ull << 10}));
+              (std::vector<std::uint64_t>{24000000ull << 10, 20000000ull << 10, 2000000ull << 10, 1500000ull << 10, 26000000ull << 10,
+                                          21500000ull << 10}));
     EXPECT_EQ(platform::ParseMemInfo("").totalPhysical, 0u);
 
     const auto facts = platform::ReadSystemFacts();

@@ -50,7 +50,8 @@ TEST(IniText, ReplacesInPlaceAndKeepsEveryOtherByte)
         EXPECT_EQ(IniText::Lookup(c.after, c.section, c.key), QByteArray(c.value)) << "read back from " << c.after.constData();
     }
     // A line end or a bracket, and an equals sign or bracket in a key, could not be read back.
-    for (const auto& [section, key, value, writable] : {std::tuple{"RecentPath", "0", "/data/a b.txt", true}, {"RecentPath", "0", "/data/a\nb.txt", false},
-                                                        {"Recent]", "0", "x", false}, {"Option", "a=b", "x", false}, {"Option", "[x", "x", false}})
+    for (const auto& [section, key, value, writable] : {std::tuple{"RecentPath", "0", "/data/a b.txt", true},
+                                                        {"RecentPath", "0", "/data/a\nb.txt", false}, {"Recent]", "0", "x", false},
+                                                        {"Option", "a=b", "x", false}, {"Option", "[x", "x", false}})
         EXPECT_EQ(IniText::Writable(section, key, value), writable) << section << "/" << key << "=" << value;
 }

@@ -65,7 +65,8 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
 
     // Under a locale with a decimal comma the locale's own form reads, and so does the point.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(std::tuple(ReadDouble("Option", "Comma", 1), ReadDouble("Option", "PrecisionLog", 1), DoubleToText(2.5)), std::tuple(2.5, 12.5, QString("2,5")));
+    EXPECT_EQ(std::tuple(ReadDouble("Option", "Comma", 1), ReadDouble("Option", "PrecisionLog", 1), DoubleToText(2.5)),
+              std::tuple(2.5, 12.5, QString("2,5")));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(DoubleToText(2.5), "2.5");
     EXPECT_EQ(SingleToText(2304), "2304");
@@ -161,7 +162,8 @@ TEST(modUtil, WhatIsNoSettingsFileIsNeitherReadNorReplaced)
         EXPECT_EQ(ReadInteger("Option", "A", 7), 7) << c.what;
         EXPECT_FALSE(WriteString("Option", "A", "2")) << c.what;
         const QFileInfo after(folder.settingsPath());
-        EXPECT_EQ(std::tuple(after.isDir(), after.isSymLink(), after.size()), std::tuple(before.isDir(), before.isSymLink(), before.size())) << c.what;
+        EXPECT_EQ(std::tuple(after.isDir(), after.isSymLink(), after.size()),
+                  std::tuple(before.isDir(), before.isSymLink(), before.size())) << c.what;
         EXPECT_TRUE(SettingsProblem(folder.settingsPath()).contains(folder.settingsPath())) << c.what;
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).filter(".new-"), QStringList{}) << "no temporary file left";
     }
