@@ -12,10 +12,6 @@ namespace {
 
 class ColumnNamesTest : public FrameFixture {
 protected:
-    ColumnNamesTest()
-        : FrameFixture({1200, 700})
-    {
-    }
     QString header(int slot, int col) { return grid(slot)->TextMatrix(0, col); }
     QColor back(int slot, qint64 row, qint64 col)
     {

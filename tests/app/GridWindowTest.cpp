@@ -17,11 +17,6 @@ namespace {
 
 class GridWindowTest : public FrameFixture {
 protected:
-    GridWindowTest()
-        : FrameFixture({1000, 700})
-    {
-    }
-
     QString panel(int slot, const char* key) { return StatusPanels::Text(window(slot).StatusBar1(), key); }
     // Every text of a grid, header row and column included, a row a line.
     QStringList cells(int slot)

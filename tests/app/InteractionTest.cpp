@@ -15,11 +15,6 @@ namespace {
 
 class InteractionTest : public FrameFixture {
 protected:
-    InteractionTest()
-        : FrameFixture({1200, 800})
-    {
-    }
-
     QString table(int rows, int cols)
     {
         QString text;

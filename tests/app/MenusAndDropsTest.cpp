@@ -20,11 +20,6 @@ namespace {
 
 class MenusAndDropsTest : public FrameFixture {
 protected:
-    MenusAndDropsTest()
-        : FrameFixture({1000, 700})
-    {
-    }
-
     // Drags the files over a widget and drops them there, as the desktop does: the drag goes to
     // the nearest widget from there up that takes drops. That widget, when it took the drag.
     QWidget* drop(QWidget* target, const QStringList& paths)

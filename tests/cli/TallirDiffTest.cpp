@@ -39,7 +39,7 @@ Outcome Run(const QString& program, const QStringList& arguments, const QString&
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-Outcome TallirDiff(const QStringList& arguments, const QString& settingsDir = {}, const QString& locale = "C.UTF-8")
+Outcome Diff(const QStringList& arguments, const QString& settingsDir = {}, const QString& locale = "C.UTF-8")
 {
     return Run(TALLIR_DIFF, arguments, settingsDir, locale);
 }
@@ -54,7 +54,7 @@ Outcome Shell(const QString& command, const QString& folder = {})
 QJsonObject Json(const QStringList& arguments)
 {
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(TallirDiff(QStringList{"--json"} + arguments).out.toUtf8(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(Diff(QStringList{"--json"} + arguments).out.toUtf8(), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << arguments.join(' ').toStdString() << ": " << error.errorString().toStdString();
     return document.object();
 }
@@ -71,11 +71,16 @@ QJsonValue At(const QJsonObject& document, const QString& keys)
 const QByteArray Table1 = "1 2 3 4\n1.5 abc 0 x\n1 2 3 4\n";
 const QByteArray Table2 = "1.0 2 3\n1.6 ABC 0.001\n1 1.00000000001 3 4\n7\n";
 
+// Each test's files, in a folder of its own.
+class TallirDiff : public testing::Test {
+protected:
+    const TempFolder folder;
+};
+
 } // namespace
 
-TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
+TEST_F(TallirDiff, StatusTellsWhetherAnythingDiffers)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", Table1);
     const QString b = folder.write("b.txt", Table2);
     const QString same = folder.write("same.txt", "1 2\n3 4\n");
@@ -103,18 +108,17 @@ TEST(TallirDiff, StatusTellsWhetherAnythingDiffers)
         {{"--version"}, 0, "tallir-diff (Tallir) 1.0.109\nTallir Ver.1.0 Rev.109\n"},
     };
     for (const auto& c : cases) {
-        const Outcome run = TallirDiff(c.arguments);
+        const Outcome run = Diff(c.arguments);
         const std::string what = c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.status, c.status) << what;
         EXPECT_TRUE((c.status == 2 ? run.err : run.out).contains(c.said)) << what << ": " << (run.out + run.err).toStdString();
         EXPECT_TRUE(c.status < 2 || run.out.isEmpty()) << what << ": nothing reported";
     }
-    EXPECT_TRUE(TallirDiff({"-q", a, b}).out.isEmpty());
+    EXPECT_TRUE(Diff({"-q", a, b}).out.isEmpty());
 }
 
-TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
+TEST_F(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", Table1);
     const QString b = folder.write("b.txt", Table2);
     for (const char* report : {"", "--json"}) {
@@ -126,11 +130,11 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     // A report path that names an input (by another name too) is refused, the input untouched;
     // any other file is written over.
     const QString other = folder.write("other.html", "old");
-    EXPECT_EQ(TallirDiff({a, b, "--html", other}).status, 1);
+    EXPECT_EQ(Diff({a, b, "--html", other}).status, 1);
     EXPECT_TRUE(folder.read("other.html").startsWith("<!DOCTYPE html>"));
     QFile::link(b, folder.path("link.txt"));
     for (const QString& report : {b, folder.path("link.txt")}) {
-        const Outcome over = TallirDiff({a, b, "--html", report});
+        const Outcome over = Diff({a, b, "--html", report});
         EXPECT_EQ(std::tuple(over.status, over.err.contains("the report would overwrite an input"), folder.read("b.txt")),
                   std::tuple(2, true, Table2))
             << over.err.toStdString();
@@ -139,14 +143,14 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     // A line longer than the limit stops the reading, streamed or whole, with where it is.
     const QString longLine = folder.write("long.txt", "1 2\n" + QByteArray(3000, '5') + "\n");
     for (const char* reading : {"--quiet", "--full"}) {
-        const Outcome overlong = TallirDiff({reading, "--max-line", "2k", a, longLine});
+        const Outcome overlong = Diff({reading, "--max-line", "2k", a, longLine});
         EXPECT_EQ(overlong.status, 2) << reading;
         EXPECT_EQ(overlong.err, "tallir-diff: Can't read " + longLine + ": line 2 is longer than 2 KB.\n") << reading;
     }
-    EXPECT_EQ(TallirDiff({"--max-line", "3000", longLine, longLine}).status, 0);
+    EXPECT_EQ(Diff({"--max-line", "3000", longLine, longLine}).status, 0);
     for (const char* option : {"--max-line", "--sort-memory"})
         for (const char* size : {"0", "x", "1T", "-1", "1.5M", "M", "17179869184G"})
-            EXPECT_EQ(TallirDiff({option, size, a, b}).status, 2) << option << " " << size;
+            EXPECT_EQ(Diff({option, size, a, b}).status, 2) << option << " " << size;
     struct Size { const char* text; std::uint64_t bytes; };
     for (const Size& size : {Size{"512", 512}, {"1k", 1024}, {"64M", 64ull << 20}, {"2GB", 2ull << 30}, {"3 kb", 3072},
                             {"17179869183G", 17179869183ull << 30}})
@@ -164,7 +168,7 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
         EXPECT_EQ(full.status, 2) << options;
         EXPECT_TRUE(full.err.contains("could not be written to a temporary file in ")) << options;
         EXPECT_FALSE(full.out.contains(" != ")) << options;
-        EXPECT_EQ(TallirDiff(QStringList{"-q", held1, held2} + QString(options).split(' ', Qt::SkipEmptyParts)).status, 1)
+        EXPECT_EQ(Diff(QStringList{"-q", held1, held2} + QString(options).split(' ', Qt::SkipEmptyParts)).status, 1)
             << options << " without the limit";
     }
 
@@ -172,10 +176,10 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
     // comparison of CSV, whose table holds the file's bytes; a plain table is read in place.
     const QString huge = folder.write("huge.txt", "");
     QFile(huge).resize(qint64(64) << 30);
-    const Outcome tooLarge = TallirDiff({"--full", "--csv", a, huge});
+    const Outcome tooLarge = Diff({"--full", "--csv", a, huge});
     EXPECT_EQ(std::pair(tooLarge.status, tooLarge.err),
               std::pair(2, "tallir-diff: Can't open " + huge + "\nThe file is larger than the memory available.\n"));
-    EXPECT_EQ(TallirDiff({"--full", a, huge}).err, "tallir-diff: Can't read " + huge + ": line 1 is longer than 64 MB.\n");
+    EXPECT_EQ(Diff({"--full", a, huge}).err, "tallir-diff: Can't read " + huge + ": line 1 is longer than 64 MB.\n");
 
     // Memory running out anywhere on the way (address space limited from too little to enough):
     // a clear message and status 2, or the answer; never a partial one. (Not with address checks
@@ -203,12 +207,11 @@ TEST(TallirDiff, AFailureToWriteOrReadIsTroubleNeverSuccess)
 #endif
 }
 
-TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
+TEST_F(TallirDiff, TextReportListsCellsMessageAndFigures)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", Table1);
     const QString b = folder.write("b.txt", Table2);
-    const QStringList lines = TallirDiff({a, b}).out.split('\n');
+    const QStringList lines = Diff({a, b}).out.split('\n');
     const QStringList expected = {
         "R1 C4\t4\t\tD",
         "R2 C1\t1.5\t1.6\t1.18",
@@ -233,28 +236,27 @@ TEST(TallirDiff, TextReportListsCellsMessageAndFigures)
             << locale << " is not installed";
     for (const char* locale : {"de_DE.UTF-8", "fr_FR.UTF-8"})
         for (const QStringList& arguments : {QStringList{a, b}, QStringList{"--json", a, b}})
-            EXPECT_EQ(TallirDiff(arguments, {}, locale).out, TallirDiff(arguments).out) << locale;
+            EXPECT_EQ(Diff(arguments, {}, locale).out, Diff(arguments).out) << locale;
 
     const QString same = folder.write("same.txt", "1 2\n");
-    EXPECT_EQ(TallirDiff({same, same}).out,
+    EXPECT_EQ(Diff({same, same}).out,
               same + " == " + same + "\nin smaller rows and cols.\nR1 x C2: 0 differing (D 0, S 0, digits 0); beyond the tolerance 0\n");
 
     // Whatever a cell or a file name holds, a cell is one line of four fields.
     const QString tabbed = folder.write("tab.csv", "\"a\tb\nc\",1\n");
     const QString odd = folder.write("odd\x01.csv", "x\\y,1\n");
     for (const char* reading : {"--full", "--csv"}) {
-        const Outcome escaped = TallirDiff({reading, "--csv", tabbed, odd});
+        const Outcome escaped = Diff({reading, "--csv", tabbed, odd});
         EXPECT_TRUE(escaped.out.startsWith("R1 C1\ta\\tb\\nc\tx\\\\y\tD\n" + tabbed + " != " + folder.path("odd\\x01.csv") + "\n"))
             << reading << escaped.out.toStdString();
     }
 }
 
-TEST(TallirDiff, JsonAgreesWithTheEngine)
+TEST_F(TallirDiff, JsonAgreesWithTheEngine)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", Table1);
     const QString b = folder.write("b.txt", Table2 + QByteArray("\xff\"q\" \x01\n"));
-    EXPECT_EQ(TallirDiff({"--json", "--full", a, b}).status, 1);
+    EXPECT_EQ(Diff({"--json", "--full", a, b}).status, 1);
     const QJsonObject doc = Json({"--full", a, b});
     const std::pair<const char*, QJsonValue> fields[] = {
         {"file1/path", a}, {"file1/dimension", "R3 x C4"}, {"file1/size", QString::number(Table1.size()) + ".00Bytes"},
@@ -280,9 +282,8 @@ TEST(TallirDiff, JsonAgreesWithTheEngine)
                                        QJsonArray{"3", "", "0.30", "", ""}}));
 }
 
-TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
+TEST_F(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
 {
-    const TempFolder folder;
     const QString same = folder.write("same.txt", "1 2\n3 4\n");
     const QString close = folder.write("close.txt", "1 2\n3 4.00000000001\n");
     const QString quoted = folder.write("quoted.csv", "\"1.5\",\"a, b\"\n");
@@ -311,13 +312,12 @@ TEST(TallirDiff, TheSettingsFileIsReadOnlyWhenAsked)
     };
     for (const Case& c : cases) {
         folder.write("Tallir.ini", QByteArray("[Option]\n") + c.settings + "\n");
-        EXPECT_EQ(TallirDiff(c.arguments, folder.path()).status, c.status) << c.settings << " " << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(Diff(c.arguments, folder.path()).status, c.status) << c.settings << " " << c.arguments.join(' ').toStdString();
     }
 }
 
-TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
+TEST_F(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "1 2 0\n3 4 0\n");
     const QString b = folder.write("b.txt", "1 2.0000000000001 0\n3 9 1e-20\n"); // one tiny, one gross, one against 0
     // The cell lines of a report: those that start with "R".
@@ -339,7 +339,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         {{"-a", "3=1e-9", "-r", "2=1.25", "--full"}, {}, 0, 0}, // |9 - 4| = 1.25 x 4
     };
     for (const Case& c : cases) {
-        const Outcome run = TallirDiff(c.options + QStringList{a, b});
+        const Outcome run = Diff(c.options + QStringList{a, b});
         const std::string what = c.options.join(' ').toStdString();
         EXPECT_EQ(run.status, c.status) << what;
         EXPECT_EQ(cells(run.out), c.listed) << what;
@@ -367,7 +367,7 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
         {{"--names", "-a", "q=1", named1, named2}, 2, ": q"},
     };
     for (const auto& c : more) {
-        const Outcome run = TallirDiff(c.arguments);
+        const Outcome run = Diff(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE((c.status == 2 ? run.err : run.out).contains(c.said)) << (run.out + run.err).toStdString();
         EXPECT_TRUE(c.status != 0 || cells(run.out).isEmpty()) << c.arguments.join(' ').toStdString();
@@ -380,23 +380,21 @@ TEST(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
     EXPECT_EQ(json["cells"], (QJsonArray{QJsonObject{{"row", 2}, {"row1", 2}, {"row2", 2}, {"col", 2}, {"text1", "4"}, {"text2", "9"},
                                                      {"verdict", "-0.10"}, {"absolute", 5}, {"relative", 1.25}}}));
     EXPECT_EQ(Json({"--all", "-a", "1e-9", a, b})["cells"].toArray().size(), 3);
-    EXPECT_TRUE(TallirDiff({"-a", "1e-9", a, b}).out.contains("; largest absolute difference beyond it 5 at R2 C2"));
+    EXPECT_TRUE(Diff({"-a", "1e-9", a, b}).out.contains("; largest absolute difference beyond it 5 at R2 C2"));
 }
 
-TEST(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
+TEST_F(TallirDiff, NanInfinityAndFortranExponentsWhenAsked)
 {
     // Verdicts under --nan and --fortran are checked against the reference script; here what
     // only the report shows: the figures read the numbers the same way.
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "1.5D+02 nan inf -inf\n"), b = folder.write("b.txt", "151 NaN 1e308 -Infinity\n");
-    const Outcome run = TallirDiff({"--nan", "--fortran", a, b});
+    const Outcome run = Diff({"--nan", "--fortran", a, b});
     EXPECT_TRUE(run.out.startsWith("R1 C1\t1.5D+02\t151\t2.18\nR1 C3\tinf\t1e308\tD\n")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("largest absolute difference 1 at R1 C1")) << run.out.toStdString();
 }
 
-TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
+TEST_F(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "1 2 3\n"), b = folder.write("b.txt", "1.5 2.5 3\n"), longer = folder.write("c.txt", "1 2 3\n4\n");
     // One cell beyond in each of 20,000 rows: more than -q would read to know that some are.
     const QString many1 = folder.write("m1.txt", QByteArray("1 2\n").repeated(20000)), many2 = folder.write("m2.txt", QByteArray("1 2.5\n").repeated(20000));
@@ -412,7 +410,7 @@ TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
         {{"--max-beyond", "x", a, b}, 2, ""}, {{"--max-beyond", "-1", a, b}, 2, ""},
     };
     for (const Case& c : cases) {
-        const Outcome run = TallirDiff(c.arguments);
+        const Outcome run = Diff(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString() << run.err.toStdString();
         if (!c.lastLine.isEmpty())
             EXPECT_EQ(run.out.trimmed().section('\n', -1), c.lastLine) << c.arguments.join(' ').toStdString();
@@ -425,10 +423,9 @@ TEST(TallirDiff, ACiJobAcceptsAFewCellsBeyond)
     }
 }
 
-TEST(TallirDiff, InputsFromAnywhere)
+TEST_F(TallirDiff, InputsFromAnywhere)
 {
     // Standard input, a pipe, gzip and zstd files: read as the plain file would be.
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "1 2\n3 4\n");
     folder.write("b.txt", "1 2\n3 5\n");
     auto shell = [&](const QString& command) { return Shell(command, folder.path()); };
@@ -472,12 +469,11 @@ TEST(TallirDiff, InputsFromAnywhere)
     EXPECT_EQ(shell(diff + "a.txt /dev/null").status, 1);
 }
 
-TEST(TallirDiff, ColumnsMatchedByName)
+TEST_F(TallirDiff, ColumnsMatchedByName)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "time x vx\n0 1 2\n1 3 4\n");
     const QString shuffled = folder.write("b.txt", "vx time x vz\n2 0 1 7 8\n5 1 3 7 8\n"); // and a column without a name
-    const Outcome text = TallirDiff({"--names", a, shuffled});
+    const Outcome text = Diff({"--names", a, shuffled});
     EXPECT_EQ(text.status, 1);
     const QStringList lines = text.out.split('\n');
     EXPECT_EQ(lines.value(0), "R3 C3 vx\t4\t5\t0.60") << text.out.toStdString() << ": line 3 of the file, named";
@@ -496,22 +492,21 @@ TEST(TallirDiff, ColumnsMatchedByName)
     // Identical names lines, same values: nothing differs, status 0; without --names the names
     // line is a row like any other.
     const QString same = folder.write("same.txt", "time x vx\n0 1.0 2\n1 3 4\n");
-    EXPECT_EQ(TallirDiff({"--names", a, same}).status, 0);
-    EXPECT_EQ(TallirDiff({a, shuffled}).status, 1);
+    EXPECT_EQ(Diff({"--names", a, same}).status, 0);
+    EXPECT_EQ(Diff({a, shuffled}).status, 1);
     const QString removed = folder.write("removed.txt", "time vx\n0 2\n1 4\n");
-    const Outcome gone = TallirDiff({"--names", a, removed});
+    const Outcome gone = Diff({"--names", a, removed});
     EXPECT_EQ(gone.status, 1) << "a column in one file only is a difference";
     EXPECT_TRUE(gone.out.contains("column x only in File 1")) << gone.out.toStdString();
     // File 1's first column without a partner: the document is still JSON.
     EXPECT_EQ(Json({"--names", a, folder.write("notime.txt", "x vx\n1 2\n3 4\n")})["columns"].toArray().size(), 2);
 }
 
-TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
+TEST_F(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
 {
     // The text and JSON reports are written while the files are read; --full reads the tables
     // whole first (and adds the grids to JSON). Both give the same bytes and the same status,
     // whatever the shapes: ragged rows, CRLF, another length or width, an empty file.
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "1 2\n3 4\n");
     const QString ragged = folder.write("r.txt", "1 2 3 4\r\n1.5 abc 0 x\r\n1 2 3 4\r\n");
     const QString ragged2 = folder.write("r2.txt", "1.0 2 3\n1.6 ABC 0.001\n1 1.00000000001 3 4\n7\n");
@@ -522,7 +517,7 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     std::vector<QStringList> runs;
     for (const auto& c : shapes) {
         const QString b = folder.write(QStringLiteral("b%1.txt").arg(runs.size()), c.file2);
-        EXPECT_EQ(TallirDiff({"-q", a, b}).status, c.status) << c.file2;
+        EXPECT_EQ(Diff({"-q", a, b}).status, c.status) << c.file2;
         runs.push_back({a, b});
     }
     runs.insert(runs.end(), {{ragged, ragged2}, {"-a", "1e-9", ragged, ragged2}, {"--all", "-r", "1e-9", "--max-beyond", "2", ragged, ragged2},
@@ -552,17 +547,17 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     runs.push_back({"--key", "1", keysRepeated, folder.write("kr2.txt", "3 1\n2 1\n2 1\n")});
     for (const QStringList& arguments : runs) {
         const std::string what = arguments.join(' ').toStdString();
-        const Outcome text = TallirDiff(arguments), wholeText = TallirDiff(QStringList{"--full"} + arguments);
+        const Outcome text = Diff(arguments), wholeText = Diff(QStringList{"--full"} + arguments);
         EXPECT_EQ(std::pair(text.out, text.status), std::pair(wholeText.out, wholeText.status)) << what;
-        const Outcome json = TallirDiff(QStringList{"--json"} + arguments), whole = TallirDiff(QStringList{"--json", "--full"} + arguments);
+        const Outcome json = Diff(QStringList{"--json"} + arguments), whole = Diff(QStringList{"--json", "--full"} + arguments);
         EXPECT_EQ(json.out, whole.out.left(whole.out.indexOf(",\n  \"grid1\": ")) + "\n}\n") << what;
         EXPECT_EQ(json.status, text.status) << what;
         EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())["compare"]["differing"].toInt(), text.out.section(" differing", 0, 0).section(' ', -1).toInt())
             << what;
         if (arguments.contains(keysRepeated))
             EXPECT_TRUE(text.out.contains("\nrepeated keys in File 1: 2 rows, lines 3, 5\nrepeated keys in File 2: 1 row, line 3\n")) << text.out.toStdString();
-        TallirDiff(QStringList{"-q", "--html", folder.path("streamed.html")} + arguments);
-        TallirDiff(QStringList{"-q", "--full", "--html", folder.path("whole.html")} + arguments);
+        Diff(QStringList{"-q", "--html", folder.path("streamed.html")} + arguments);
+        Diff(QStringList{"-q", "--full", "--html", folder.path("whole.html")} + arguments);
         EXPECT_EQ(folder.read("streamed.html"), folder.read("whole.html")) << what;
     }
     // The page lists the worst 10,000 of more, ties in reading order, and counts the rest.
@@ -574,14 +569,14 @@ TEST(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
     const QStringList pair{folder.write("m1.txt", many1), folder.write("m2.txt", many2)};
     // 12,000 differing cells; with -a 0.005 the 4,000 of 1.001 are "S", column 2 left out.
     for (const auto& [options, more] : {std::pair{QStringList{}, "and 2000 more"}, {QStringList{"-a", "0.005", "-X", "2"}, "<td class=\"number\">4000</td>"}}) {
-        TallirDiff(QStringList{"--html", folder.path("streamed.html")} + options + pair);
-        TallirDiff(QStringList{"--full", "--html", folder.path("whole.html")} + options + pair);
+        Diff(QStringList{"--html", folder.path("streamed.html")} + options + pair);
+        Diff(QStringList{"--full", "--html", folder.path("whole.html")} + options + pair);
         EXPECT_EQ(folder.read("streamed.html"), folder.read("whole.html")) << options.join(' ').toStdString();
         EXPECT_TRUE(folder.read("streamed.html").contains(more)) << more;
     }
 }
 
-TEST(TallirDiff, ColumnLists)
+TEST_F(TallirDiff, ColumnLists)
 {
     using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;
     EXPECT_EQ(ParseColumnList("2-4,7"), (Ranges{{1, 3}, {6, 6}}));
@@ -599,7 +594,7 @@ TEST(TallirDiff, ColumnLists)
     }
 }
 
-TEST(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
+TEST_F(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
 {
     QFile manPage(TALLIR_SOURCE_DIR "/data/tallir-diff.1");
     QFile completion(TALLIR_SOURCE_DIR "/data/tallir-diff.bash-completion");
@@ -624,10 +619,9 @@ TEST(TallirDiff, TheManPageAndTheCompletionKnowEveryOptionOfTheHelp)
         EXPECT_EQ(Shell(complete.arg(words, function)).out.trimmed(), offered) << words;
 }
 
-TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
+TEST_F(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
 {
     // One time step more in File 2, and a last digit changed after it.
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
     const QString b = folder.write("b.txt", "0 1.0\n1 2.0\n1.5 9\n2 3.1\n3 4.0\n");
     const QString same = folder.write("same.txt", "0 1.0\n1 2.0\n2 3.0\n3 4.0\n");
@@ -645,12 +639,12 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
         {{"--key", "1", a, stamped}, "only in " + a + ": line 2\nonly in " + stamped + ": line 2\n", 1},
     };
     for (const Case& c : cases) {
-        const Outcome run = TallirDiff(c.arguments);
+        const Outcome run = Diff(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString() << run.err.toStdString();
         EXPECT_TRUE(run.out.startsWith(c.out)) << c.arguments.join(' ').toStdString() << "\n" << run.out.toStdString();
     }
-    EXPECT_TRUE(TallirDiff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
-    EXPECT_EQ(TallirDiff({"--key", "2", a, same}).status, 0) << "the last column is a key";
+    EXPECT_TRUE(Diff({"--key", "1", a, b}).out.contains("lowest agreement 1.48 at R3/4 C2"));
+    EXPECT_EQ(Diff({"--key", "2", a, same}).status, 0) << "the last column is a key";
     // What cannot pair the rows is refused, and said.
     const QString named1 = folder.write("n1.txt", "time v\n0 1.0\n1 2.0\n");
     const QString named2 = folder.write("n2.txt", "time v\n0 1.0\n0.5 7\n1 2.0\n");
@@ -661,13 +655,13 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
         {{"--key", "3", "--full", a, b}, "key column 3 lies beyond both tables, of 2 columns at most"},
         {{"--names", "--key", "step", named1, named2}, "no such key column"}};
     for (const auto& [arguments, said] : refused) {
-        const Outcome run = TallirDiff(arguments);
+        const Outcome run = Diff(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(said)) << run.err.toStdString();
     }
     // Repeated keys and names are said in the text report and in JSON, never silently paired.
     const QString twice1 = folder.write("twice1.txt", "t x x\n0 1 1\n1 2 2\n1 3 3\n"), twice2 = folder.write("twice2.txt", "t x x\n1 2 2\n0 1 1\n");
-    const Outcome twice = TallirDiff({"--names", "--key", "t", twice1, twice2});
+    const Outcome twice = Diff({"--names", "--key", "t", twice1, twice2});
     EXPECT_EQ(twice.status, 1);
     EXPECT_TRUE(twice.out.contains("only in " + twice1 + ": line 4\n")) << twice.out.toStdString();
     EXPECT_TRUE(twice.out.contains("\nrepeated keys in File 1: 1 row, line 4\nrepeated column names in File 1: x\nrepeated column "
@@ -677,7 +671,7 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_EQ(std::tuple(repeats["repeatedKeys1"], repeats["repeatedKeys2"], repeats["warnings"][0]),
               std::tuple(QJsonValue(1), QJsonValue(0), QJsonValue("repeated keys in File 1: 1 row, line 4")));
     // By name, with a names line.
-    const Outcome byName = TallirDiff({"--names", "--key", "time", named1, named2});
+    const Outcome byName = Diff({"--names", "--key", "time", named1, named2});
     EXPECT_EQ(byName.status, 1);
     EXPECT_TRUE(byName.out.startsWith("only in " + named2 + ": line 3\n")) << byName.out.toStdString();
     const QJsonObject keyed = Json({"--names", "--key", "time", named1, named2});
@@ -696,29 +690,27 @@ TEST(TallirDiff, RowsAlignedByKeyOrByIdenticalRows)
     EXPECT_FALSE(Json({a, b}).contains("rowsOnlyIn2")) << "by position the document is as it was";
 }
 
-TEST(TallirDiff, HtmlReportBesideTheTextReport)
+TEST_F(TallirDiff, HtmlReportBesideTheTextReport)
 {
-    const TempFolder folder;
     const QString a = folder.write("a.txt", "0 1.0\n1 2.0\n");
     const QString b = folder.write("b.txt", "0 1.0\n1 2.5\n");
-    const Outcome run = TallirDiff({"--html", folder.path("report.html"), a, b});
+    const Outcome run = Diff({"--html", folder.path("report.html"), a, b});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.startsWith("R2 C2\t2.0\t2.5\t")) << "the text report as ever";
     EXPECT_EQ(QString::fromUtf8(folder.read("report.html")).count("<tr class=\"cell\">"), 1);
     // The page says how the rows were paired.
     for (const auto& [options, pairing] : {std::pair{QStringList{}, "by position"}, {{"--align"}, "paired around identical rows"},
                                            {{"--key", "1"}, "paired by key 1<"}, {{"--key", "1", "--key-tol", "0.5"}, "paired by key 1 within 0.5"}}) {
-        EXPECT_EQ(TallirDiff(options + QStringList{"--html", folder.path("report.html"), a, b}).status, 1);
+        EXPECT_EQ(Diff(options + QStringList{"--html", folder.path("report.html"), a, b}).status, 1);
         EXPECT_TRUE(QString::fromUtf8(folder.read("report.html")).contains(pairing)) << pairing;
     }
-    const Outcome nowhere = TallirDiff({"--html", folder.path("no/such/folder/r.html"), a, b});
+    const Outcome nowhere = Diff({"--html", folder.path("no/such/folder/r.html"), a, b});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(nowhere.err.contains("could not be written")) << nowhere.err.toStdString();
 }
 
-TEST(TallirDiff, AsGitsDiffDriverForEveryChange)
+TEST_F(TallirDiff, AsGitsDiffDriverForEveryChange)
 {
-    const TempFolder folder;
     const QString old = folder.write("old.txt", "1 2\n3 4\n"), now = folder.write("new.txt", "1 2\n3 5\n");
     const QString renamed = "similarity index 90%\nrename from t.txt\nrename to u.txt\n";
     const QString copied = "similarity index 90%\ncopy from t.txt\ncopy to u.txt\n";
@@ -737,7 +729,7 @@ TEST(TallirDiff, AsGitsDiffDriverForEveryChange)
         {{"t.txt", old, "1a", "100644", now, "2b", "100644", "u.txt"}, "", 2},
     };
     for (const Case& c : cases) {
-        const Outcome run = TallirDiff(QStringList{"--git"} + c.arguments);
+        const Outcome run = Diff(QStringList{"--git"} + c.arguments);
         const std::string what = c.arguments.mid(0, 9).join(' ').toStdString();
         EXPECT_EQ(run.status, c.status) << what << run.err.toStdString();
         if (c.status == 2 || c.out.contains("table,") || c.out.startsWith('*'))
@@ -816,7 +808,7 @@ TEST(TallirDiffMpi, ProcessesTogetherGiveTallirDiffsReportAndStatus)
     for (const QStringList& arguments : runs) {
         for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
             const QStringList all = format + arguments;
-            const Outcome alone = TallirDiff(all), together = MpiRun(QStringList{"-n", "3", TALLIR_DIFF_MPI} + all);
+            const Outcome alone = Diff(all), together = MpiRun(QStringList{"-n", "3", TALLIR_DIFF_MPI} + all);
             EXPECT_EQ(together.out.toStdString(), alone.out.toStdString()) << all.join(' ').toStdString();
             EXPECT_EQ(together.status, alone.status) << all.join(' ').toStdString() << together.err.toStdString();
         }

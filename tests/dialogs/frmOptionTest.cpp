@@ -18,10 +18,19 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
-{
+namespace {
+
+// The dialog with its settings in a folder of their own and the platform services faked.
+class OptionDialog : public testing::Test {
+protected:
     const TempFolder folder;
     FakePlatform fake;
+};
+
+} // namespace
+
+TEST_F(OptionDialog, FirstRunDefaultsArrowsAndRefusedTyping)
+{
     frmOption dialog;
     EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.Check1()->checkState(), dialog.Text1()->text(), dialog.Check2()->checkState(),
                          dialog.Option1(2)->isChecked()),
@@ -50,10 +59,8 @@ TEST(frmOption, FirstRunDefaultsArrowsAndRefusedTyping)
     EXPECT_EQ(fake.beeps, 2) << "arrows do not beep";
 }
 
-TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
+TEST_F(OptionDialog, OkWritesCancelDoesNotDefaultAsks)
 {
-    const TempFolder folder;
-    FakePlatform fake;
     folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\nPrecisionLog=12.5\nImmediateCompare=1\nWindowArrange=0\n");
     const QByteArray before = folder.read("Tallir.ini");
     {
@@ -93,10 +100,8 @@ TEST(frmOption, OkWritesCancelDoesNotDefaultAsks)
     EXPECT_TRUE(folder.read("Tallir.ini").startsWith("[Option]\nPrecisionSame=0\n"));
 }
 
-TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
+TEST_F(OptionDialog, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
 {
-    const TempFolder folder;
-    FakePlatform fake;
     frmOption dialog;
     dialog.show();
     // Every control as wide and high as its caption needs in this desktop's font.
@@ -164,10 +169,8 @@ TEST(frmOption, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
     EXPECT_EQ(modUtil::ReadString("Option", "PrecisionLog", ""), "12");
 }
 
-TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
+TEST_F(OptionDialog, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
 {
-    const TempFolder folder;
-    FakePlatform fake;
     folder.write("Tallir.ini", "[Option]\nAbsoluteTolerance=1e-9\n");
     frmOption dialog;
     dialog.show();
@@ -220,10 +223,8 @@ TEST(frmOption, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
         EXPECT_EQ(modUtil::ReadInteger("Option", key, 1), 0) << key;
 }
 
-TEST(frmOption, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
+TEST_F(OptionDialog, TheRelativeToleranceAndTheColumnsOwnAreShownCheckedAndWritten)
 {
-    const TempFolder folder;
-    FakePlatform fake;
     const QByteArray stored = "p: r=0.001; 3: a=0.5";
     folder.write("Tallir.ini", "[Option]\nRelativeTolerance=1e-6\nRelativeTo=max\nColumnTolerances=" + stored + "\n");
     frmOption dialog;

@@ -28,7 +28,7 @@
 
 class FrameFixture : public testing::Test {
 protected:
-    explicit FrameFixture(QSize size)
+    explicit FrameFixture(QSize size = {1200, 700})
     {
         modControl::RecentPaths() = {};
         frame.MDIForm_Load();
