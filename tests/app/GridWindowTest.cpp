@@ -4,6 +4,7 @@
 #include "dialogs/frmOption.h"
 #include "grid/modToolbar.h"
 #include "support/FrameFixture.h"
+#include "support/GridTexts.h"
 #include "support/QtPrinters.h"
 
 #include <QAction>
@@ -18,18 +19,7 @@ namespace {
 class GridWindowTest : public FrameFixture {
 protected:
     QString panel(int slot, const char* key) { return StatusPanels::Text(window(slot).StatusBar1(), key); }
-    // Every text of a grid, header row and column included, a row a line.
-    QStringList cells(int slot)
-    {
-        QStringList rows;
-        for (qint64 r = 0; r < grid(slot)->Rows(); ++r) {
-            QStringList texts;
-            for (qint64 c = 0; c < grid(slot)->Cols(); ++c)
-                texts << grid(slot)->TextMatrix(r, c);
-            rows << texts.join('|');
-        }
-        return rows;
-    }
+    QStringList cells(int slot) { return GridTexts(grid(slot)->Store()); }
 };
 
 } // namespace

@@ -185,19 +185,6 @@ TEST(RowAlignment, ManyRowsWithAFewInsertedAndDeleted)
 
 namespace {
 
-// The rows of a table's lines, each joined by "|".
-std::vector<std::string> RowTexts(const Table& table)
-{
-    std::vector<std::string> rows;
-    for (std::size_t r = 0; r < table.rowCount(); ++r) {
-        std::string row;
-        for (std::size_t c = 0; c < table.valueCount(r); ++c)
-            row.append(table.cell(r, c)).append("|");
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 // Keys out of order or repeated, sorted on disk in runs of a few rows: the same pairs in the same
 // order, rows in one file only with their keys, repeats and File 2's rows in File 1's order as
 // the pairing of the tables held whole.
@@ -235,17 +222,16 @@ void ExpectShuffledAsWhole(const std::string& text1, const std::string& text2, c
     // Read again: File 2's paired rows come in the order of their partners.
     RowStream again2(file2.path());
     const auto inOrder = InPartnerOrder(again2, partners, 2048);
-    std::vector<std::string> rows, wanted;
-    const std::vector<std::string> texts2 = RowTexts(table2);
+    Rows rows, wanted;
+    const Rows cells2 = Cells(table2);
     for (const RowPair& pair : whole.pairs)
         if (pair.paired())
-            wanted.push_back(texts2[pair.row2]);
+            wanted.push_back(cells2[pair.row2]);
     while (auto batch = inOrder->next())
         for (std::size_t r = 0; r < batch->rows(); ++r) {
-            std::string row;
+            rows.emplace_back();
             for (std::size_t c = 0; c < batch->valueCount(r); ++c)
-                row.append(batch->cell(r, c)).append("|");
-            rows.push_back(row);
+                rows.back().emplace_back(batch->cell(r, c));
         }
     EXPECT_EQ(inOrder->endFailure(), ReadFailure::None);
     EXPECT_EQ(rows, wanted) << round;

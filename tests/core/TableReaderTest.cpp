@@ -1,6 +1,7 @@
 #include "core/Compare.h"
 #include "core/RowRanges.h"
 #include "core/TableReader.h"
+#include "RowList.h"
 #include "TempFile.h"
 
 #include <filesystem>
@@ -15,22 +16,6 @@
 #include <unistd.h>
 
 using namespace tallir;
-using Rows = std::vector<std::vector<std::string>>;
-
-namespace {
-
-Rows Cells(const Table& table)
-{
-    Rows rows;
-    for (std::size_t r = 0; r < table.rowCount(); ++r) {
-        rows.emplace_back();
-        for (std::size_t c = 0; c < table.valueCount(r); ++c)
-            rows.back().emplace_back(table.cell(r, c));
-    }
-    return rows;
-}
-
-} // namespace
 
 TEST(TableReader, RowsAndValuesOfAFile)
 {

@@ -2,42 +2,25 @@
 #include "grid/GridModel.h"
 #include "grid/GridSelection.h"
 #include "grid/GridStore.h"
+#include "support/GridTexts.h"
+#include "support/QtPrinters.h"
 
 #include <QAbstractItemModelTester>
 #include <gtest/gtest.h>
 
-namespace {
-
-// Every text of a store, header row and column included: a row a line, cells joined by "|".
-std::vector<std::string> Texts(const GridStore& store)
-{
-    std::vector<std::string> rows;
-    for (qint64 r = 0; r < store.rows(); ++r) {
-        std::string row = store.text(r, 0);
-        for (qint64 c = 1; c < store.cols(); ++c)
-            row += "|" + store.text(r, c);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-using Lines = std::vector<std::string>;
-
-} // namespace
-
 TEST(GridStore, ShowsATableWithLineAndColumnNumbers)
 {
     GridStore store;
-    EXPECT_EQ(Texts(store), (Lines{"|", "|"})) << "two rows and two columns before anything is shown";
+    EXPECT_EQ(GridTexts(store), (QStringList{"|", "|"})) << "two rows and two columns before anything is shown";
     store.showTable(tallir::ParseTable("1 2 3\n\n4\n"));
-    EXPECT_EQ(Texts(store), (Lines{"|1|2|3", "1|1|2|3", "2|||", "3|4||"}));
+    EXPECT_EQ(GridTexts(store), (QStringList{"|1|2|3", "1|1|2|3", "2|||", "3|4||"}));
     EXPECT_EQ(store.text(4, 1) + store.text(1, 4), "") << "past the last row and column";
     // One value a line: the header of the one column stays empty.
     store.showTable(tallir::ParseTable("a\nb\n"));
-    EXPECT_EQ(Texts(store), (Lines{"|", "1|a", "2|b"}));
+    EXPECT_EQ(GridTexts(store), (QStringList{"|", "1|a", "2|b"}));
     // Nothing at all: no data row.
     store.showTable(tallir::ParseTable(""));
-    EXPECT_EQ(Texts(store), Lines{"|"});
+    EXPECT_EQ(GridTexts(store), QStringList{"|"});
 }
 
 TEST(GridStore, EditsReachTheTableAndRowsCanBeAddedAndRemoved)
@@ -46,12 +29,12 @@ TEST(GridStore, EditsReachTheTableAndRowsCanBeAddedAndRemoved)
     store.showTable(tallir::ParseTable("1 2\n3 4\n5 6\n"));
     store.setText(2, 2, "x");
     store.setText(0, 1, "head");
-    EXPECT_EQ(Texts(store), (Lines{"|head|2", "1|1|2", "2|3|x", "3|5|6"}));
+    EXPECT_EQ(GridTexts(store), (QStringList{"|head|2", "1|1|2", "2|3|x", "3|5|6"}));
     EXPECT_EQ(store.table().cell(1, 1), "x");
     store.removeItem(1);
-    EXPECT_EQ(Texts(store), (Lines{"|head|2", "2|3|x", "3|5|6"})) << "rows keep their numbers";
+    EXPECT_EQ(GridTexts(store), (QStringList{"|head|2", "2|3|x", "3|5|6"})) << "rows keep their numbers";
     store.addItem("9\ta\tb\tdropped");
-    EXPECT_EQ(Texts(store), (Lines{"|head|2", "2|3|x", "3|5|6", "9|a|b"}));
+    EXPECT_EQ(GridTexts(store), (QStringList{"|head|2", "2|3|x", "3|5|6", "9|a|b"}));
     store.setRows(2);
     store.setRows(4);
     EXPECT_EQ(store.text(2, 1), "") << "rows dropped by shrinking do not come back";
