@@ -122,8 +122,7 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
         EXPECT_FALSE(align.Problem()->text().isEmpty());
         align.Buttons()->button(QDialogButtonBox::Cancel)->click();
     });
-    EXPECT_EQ(modUtil::ReadInteger("Option", "AlignRows", -1), 2);
-    EXPECT_EQ(fake.messages.size(), shown + 2);
+    EXPECT_EQ(std::tuple(modUtil::ReadInteger("Option", "AlignRows", -1), fake.messages.size()), std::tuple(2, shown + 2));
 
     // A name File 1 has not: by position, and the frame says why.
     alignDialog(1, "time");
@@ -131,8 +130,8 @@ TEST_F(AlignedRowsTest, TheDialogSwitchesTheWayAndComparesAgain)
     EXPECT_TRUE(status().contains("no key column time in File 1")) << status().toStdString();
 
     alignDialog(1, "1");
-    EXPECT_EQ(rowHeaders(2), (QStringList{"1", "2", "+ 3", "3/4", "4/5"}));
-    EXPECT_EQ(modUtil::ReadString("Option", "KeyColumns", ""), "1");
+    EXPECT_EQ(std::tuple(rowHeaders(2), modUtil::ReadString("Option", "KeyColumns", "")),
+              std::tuple(QStringList{"1", "2", "+ 3", "3/4", "4/5"}, "1"));
 
     // The keys' tolerance: refused when it is no number, else written and compared again.
     EXPECT_EQ(modMain::KeyTolerance(), 0) << "exact keys unless asked";
@@ -212,6 +211,6 @@ TEST_F(AlignedRowsTest, ExportReportWritesThePageOrCsv)
     QDir().mkpath(folder.path("no"));
     frame.mnuFileExport()->trigger();
     ASSERT_EQ(fake.messages.size(), shown + 2);
-    EXPECT_EQ(fake.messages.back().text, "Can't write " + folder.path("no/../b.txt") + "\nIt is one of the files compared.");
-    EXPECT_EQ(folder.read("b.txt"), before);
+    EXPECT_EQ(std::tuple(fake.messages.back().text, folder.read("b.txt")),
+              std::tuple("Can't write " + folder.path("no/../b.txt") + "\nIt is one of the files compared.", before));
 }

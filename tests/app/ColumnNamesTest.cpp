@@ -68,8 +68,8 @@ TEST_F(ColumnNamesTest, NamesAreHeadersAndColumnsMatchByName)
     grid(1)->SetRowSel(1);
     grid(1)->SetColSel(3);
     emit grid(1)->MouseDown(1, 0, 0, 0);
-    EXPECT_EQ(QList<qint64>({block(0).col, block(1).col, block(2).col}), QList<qint64>({2, 3, 2}));
-    EXPECT_EQ(window(1).Text1()->text(), "1");
+    EXPECT_EQ(std::tuple(QList<qint64>({block(0).col, block(1).col, block(2).col}), window(1).Text1()->text()),
+              std::tuple(QList<qint64>({2, 3, 2}), "1"));
 
     // Off again: read as rows, compared by position.
     frame.mnuToolNamesLine()->trigger();

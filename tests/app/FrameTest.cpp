@@ -187,8 +187,7 @@ TEST_F(FrameTest, CompareAndExitEndsWithTheStatusOfDiff)
     process.setProcessEnvironment(environment);
     process.start(TALLIR, {"--version"});
     ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(process.readAllStandardOutput(), "Tallir Ver.1.0 Rev.109\n");
+    EXPECT_EQ(std::tuple(process.exitCode(), process.readAllStandardOutput()), std::tuple(0, "Tallir Ver.1.0 Rev.109\n"));
 }
 
 TEST_F(FrameTest, CascadeShowsEveryTitleAndAMaximisedWindowComesBackMaximised)
@@ -252,8 +251,7 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
 
     // The Window menu: tile vertical side by side, written back; "Arrange Icons" writes nothing.
     f.mnuWindowArrange(2)->trigger();
-    EXPECT_EQ(modUtil::ReadInteger("Option", "WindowArrange", -1), 2);
-    EXPECT_EQ(window(0).SubWindow()->x(), 0);
+    EXPECT_EQ(std::tuple(modUtil::ReadInteger("Option", "WindowArrange", -1), window(0).SubWindow()->x()), std::tuple(2, 0));
     EXPECT_LT(window(0).SubWindow()->x(), window(1).SubWindow()->x());
     EXPECT_EQ(window(2).SubWindow()->height(), f.mdiArea()->viewport()->height());
     f.mnuWindowArrange(4)->trigger();
@@ -268,8 +266,7 @@ TEST_F(FrameTest, StartUpReadsBarsAndArrangementAndClosingWritesThem)
     f.mnuFileExit()->trigger();
     EXPECT_FALSE(f.isVisible());
     const QByteArray settings = folder.read("Tallir.ini");
-    EXPECT_EQ(modUtil::ReadInteger("Tool", "ToolBar", 5), -1);
-    EXPECT_EQ(modUtil::ReadInteger("Tool", "StatusBar", 5), 0);
+    EXPECT_EQ(std::tuple(modUtil::ReadInteger("Tool", "ToolBar", 5), modUtil::ReadInteger("Tool", "StatusBar", 5)), std::tuple(-1, 0));
     for (const char* section : {"[RecentPath]", "[mdiMain]", "[frmGrid]"})
         EXPECT_TRUE(settings.contains(section)) << section;
 

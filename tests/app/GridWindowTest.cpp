@@ -64,8 +64,7 @@ TEST_F(GridWindowTest, ALoadFillsGridCaptionPanelsAndRecentPaths)
 
     // Loading it again gives the same, and the path stays once in the list.
     ASSERT_TRUE(modMain::LoadFile(window(0), path));
-    EXPECT_EQ(panel(0, "Dimension"), "R3 x C4");
-    EXPECT_EQ(modControl::RecentPaths()[1], "");
+    EXPECT_EQ(std::tuple(panel(0, "Dimension"), modControl::RecentPaths()[1]), std::tuple("R3 x C4", ""));
 }
 
 TEST_F(GridWindowTest, AFileThatCannotBeReadChangesNothing)
@@ -114,8 +113,7 @@ TEST_F(GridWindowTest, ReadCsvReadsTheFilesAgainAndSaysSo)
         dialog.Check3()->setChecked(true);
         dialog.Command1(0)->click();
     });
-    EXPECT_EQ(cells(0), QStringList({"|1|2|3", "1|1.5||a, b"}));
-    EXPECT_EQ(panel(0, "Space0"), "read as CSV");
+    EXPECT_EQ(std::tuple(cells(0), panel(0, "Space0")), std::tuple(QStringList({"|1|2|3", "1|1.5||a, b"}), "read as CSV"));
 }
 
 TEST_F(GridWindowTest, AFirstLineOfNamesReadAsARowGetsAHint)
@@ -178,8 +176,7 @@ TEST_F(GridWindowTest, PrecisionSettingsAndSmallTables)
     mdiMain fresh;
     fresh.MDIForm_Load();
     modMain::CompareGrids();
-    EXPECT_EQ(panel(2, "Size"), "Same");
-    EXPECT_EQ(fake.messages.back().text, "File 1 == File 2\r\nin smaller rows and cols.");
+    EXPECT_EQ(std::tuple(panel(2, "Size"), fake.messages.back().text), std::tuple("Same", "File 1 == File 2\r\nin smaller rows and cols."));
 }
 
 TEST_F(GridWindowTest, TheLockPanelsFollowTheSessionsLockKeys)

@@ -74,8 +74,7 @@ TEST_F(InteractionTest, ScrollingIsLinkedAndAShorterGridIsSkipped)
 {
     load(table(500, 4), table(50, 4));
     grid(0)->SetTopRow(12);
-    EXPECT_EQ(grid(1)->TopRow(), 12);
-    EXPECT_EQ(grid(2)->TopRow(), 12);
+    EXPECT_EQ(std::tuple(grid(1)->TopRow(), grid(2)->TopRow()), std::tuple(12, 12));
     grid(1)->SetLeftCol(2);
     EXPECT_EQ(grid(0)->LeftCol(), grid(1)->LeftCol());
     grid(0)->SetTopRow(300);
@@ -211,12 +210,10 @@ TEST_F(InteractionTest, ColourMapTintsDifferencesUnderPaintedSelections)
     // A painted selection shows on top, and undoing it brings the tint back.
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 1, 2, 2, 3);
-    EXPECT_EQ(back(2, 0, 3), QColor(184, 184, 184));
-    EXPECT_EQ(back(2, 2, 3), grid(2)->BackColorSel());
+    EXPECT_EQ(std::tuple(back(2, 0, 3), back(2, 2, 3)), std::tuple(QColor(184, 184, 184), grid(2)->BackColorSel()));
     for (int slot = 0; slot < 3; ++slot)
         frmGrid::MSFlexGrid_ShowSelection(window(slot), 3, 1, 3, 1);
-    EXPECT_EQ(back(2, 2, 3), strong);
-    EXPECT_EQ(back(2, 0, 3), ColourMap::HeaderMark());
+    EXPECT_EQ(std::tuple(back(2, 2, 3), back(2, 0, 3)), std::tuple(strong, ColourMap::HeaderMark()));
 
     // Switched off, the grids look as before, and the choice is kept.
     frame.mnuToolColourMap()->trigger();

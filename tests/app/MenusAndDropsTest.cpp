@@ -61,8 +61,7 @@ TEST_F(MenusAndDropsTest, EachMenuReachesEveryItemByItsOwnKey)
                 keys << item->text().section('&', 1).left(1).toLower();
         EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << top->text().toStdString() << ": " << keys.join(' ').toStdString();
     }
-    EXPECT_EQ(menuKeys, QStringList({"f", "t", "w", "h"}));
-    EXPECT_EQ(frame.mnuToolBar(1)->text(), "&Status Bar");
+    EXPECT_EQ(std::tuple(menuKeys, frame.mnuToolBar(1)->text()), std::tuple(QStringList({"f", "t", "w", "h"}), "&Status Bar"));
 }
 
 TEST_F(MenusAndDropsTest, BarsComeAndGoAndTheWindowMenuListsTheWindows)
@@ -166,12 +165,11 @@ TEST_F(MenusAndDropsTest, RealDropsOnTheFrameAWindowAndItsGrid)
     frame.mdiArea()->setActiveSubWindow(window(2).SubWindow());
     EXPECT_EQ(drop(window(2).MSFlexGrid1()->viewport(), {a}), &frame);
     ASSERT_EQ(fake.messages.size(), 2u);
-    EXPECT_EQ(fake.messages[1].text, "Activate \"File 1\" or \"File 2\" of child windows.");
-    EXPECT_EQ(window(1).Caption(), CaptionFor(b));
+    EXPECT_EQ(std::tuple(fake.messages[1].text, window(1).Caption()),
+              std::tuple("Activate \"File 1\" or \"File 2\" of child windows.", CaptionFor(b)));
 
     // A folder alone loads nothing and still compares.
     frame.mdiArea()->setActiveSubWindow(window(0).SubWindow());
     ASSERT_EQ(drop(&window(0), {dir}), &window(0));
-    EXPECT_EQ(fake.messages.size(), 3u);
-    EXPECT_EQ(window(0).Caption(), CaptionFor(c));
+    EXPECT_EQ(std::tuple(fake.messages.size(), window(0).Caption()), std::tuple(3u, CaptionFor(c)));
 }

@@ -282,8 +282,7 @@ TEST_F(TallirDiff, JsonAgreesWithTheEngine)
     EXPECT_EQ(cells, (QStringList{"1 4 D 4", "2 1 1.18 1.5", "2 2 D abc", "2 3 3.00 0", "2 4 D x", "3 2 0.30 2"}));
 
     // The whole grids, header row and column included; invalid bytes as U+FFFD.
-    EXPECT_EQ(doc["grid2"].toArray().size(), 6);
-    EXPECT_EQ(doc["grid2"][0], (QJsonArray{"", "1", "2", "3", "4"}));
+    EXPECT_EQ(std::tuple(doc["grid2"].toArray().size(), doc["grid2"][0]), std::tuple(6, QJsonArray{"", "1", "2", "3", "4"}));
     EXPECT_EQ(doc["grid2"][5], (QJsonArray{"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
     EXPECT_EQ(doc["grid"],
               (QJsonArray{QJsonArray{"", "1", "2", "3", "4"}, QJsonArray{"1", "", "", "", "D"}, QJsonArray{"2", "1.18", "D", "3.00", "D"},
@@ -383,8 +382,7 @@ TEST_F(TallirDiff, WithAToleranceOnlyWhatLiesBeyondIsListed)
 
     // JSON: the figures, and the cell beyond (4 against 9: 5 apart, 5 / 4 relative); the rest with --all.
     const QJsonObject json = Json({"-a", "1e-9", a, b});
-    EXPECT_EQ(At(json, "compare/figures/beyondTolerance"), 1);
-    EXPECT_EQ(At(json, "compare/figures/largestAbsoluteBeyond/value"), 5);
+    EXPECT_EQ(std::tuple(At(json, "compare/figures/beyondTolerance"), At(json, "compare/figures/largestAbsoluteBeyond/value")), std::tuple(1, 5));
     EXPECT_EQ(json["cells"], (QJsonArray{QJsonObject{{"row", 2}, {"row1", 2}, {"row2", 2}, {"col", 2}, {"text1", "4"}, {"text2", "9"},
                                                      {"verdict", "-0.10"}, {"absolute", 5}, {"relative", 1.25}}}));
     EXPECT_EQ(Json({"--all", "-a", "1e-9", a, b})["cells"].toArray().size(), 3);
@@ -460,11 +458,9 @@ TEST_F(TallirDiff, InputsFromAnywhere)
     // -q knows the answer at the first row, yet the damage further on still counts; 7 MB of
     // text go through the read-ahead of several blocks.
     ASSERT_EQ(shell("seq 1000000 > long.txt && (echo 0; seq 2 1000000) | gzip > long.gz && head -c 50000 long.gz > longcut.gz").status, 0);
-    EXPECT_EQ(shell(diff + "-q long.txt long.gz").status, 1);
-    EXPECT_EQ(shell(diff + "-q long.txt longcut.gz").status, 2);
+    EXPECT_EQ(std::tuple(shell(diff + "-q long.txt long.gz").status, shell(diff + "-q long.txt longcut.gz").status), std::tuple(1, 2));
     // /dev/null is an empty table, as for diff.
-    EXPECT_EQ(shell(diff + "/dev/null /dev/null").status, 0);
-    EXPECT_EQ(shell(diff + "a.txt /dev/null").status, 1);
+    EXPECT_EQ(std::tuple(shell(diff + "/dev/null /dev/null").status, shell(diff + "a.txt /dev/null").status), std::tuple(0, 1));
 }
 
 TEST_F(TallirDiff, ColumnsMatchedByName)
@@ -490,8 +486,7 @@ TEST_F(TallirDiff, ColumnsMatchedByName)
     // Identical names lines, same values: nothing differs, status 0; without --names the names
     // line is a row like any other.
     const QString same = folder.write("same.txt", "time x vx\n0 1.0 2\n1 3 4\n");
-    EXPECT_EQ(Diff({"--names", a, same}).status, 0);
-    EXPECT_EQ(Diff({a, shuffled}).status, 1);
+    EXPECT_EQ(std::tuple(Diff({"--names", a, same}).status, Diff({a, shuffled}).status), std::tuple(0, 1));
     const QString removed = folder.write("removed.txt", "time vx\n0 2\n1 4\n");
     const Outcome gone = Diff({"--names", a, removed});
     EXPECT_EQ(gone.status, 1) << "a column in one file only is a difference";
@@ -577,8 +572,7 @@ TEST_F(TallirDiff, StreamedReportsAreThoseOfTheWholeTables)
 TEST_F(TallirDiff, ColumnLists)
 {
     using Ranges = std::vector<tallir::CompareOptions::ColumnRange>;
-    EXPECT_EQ(ParseColumnList("2-4,7"), (Ranges{{1, 3}, {6, 6}}));
-    EXPECT_EQ(ParseColumnList("1"), (Ranges{{0, 0}}));
+    EXPECT_EQ(std::tuple(ParseColumnList("2-4,7"), ParseColumnList("1")), std::tuple(Ranges{{1, 3}, {6, 6}}, Ranges{{0, 0}}));
     // Ranges stay ranges: many copies of the widest one cost nothing.
     EXPECT_EQ(ParseColumnList(QStringList(200, "1-100000000").join(',')).value().size(), 200u);
     for (const char* bad : {"", "0", "a", "2-", "-3", "4-2", "1-2-3", "1,,2"})

@@ -79,13 +79,11 @@ TEST(Compare, VerdictOfEachKindOfPair)
     // The threshold is strict: 0 against 1 agrees in exactly 0 digits, which is not above 0.
     CompareOptions atZero = precise;
     atZero.precisionLog = 0;
-    EXPECT_EQ(Text("0", "1", atZero), "0.00");
-    EXPECT_EQ(Text("0", "0.5", atZero), "S");
+    EXPECT_EQ(std::tuple(Text("0", "1", atZero), Text("0", "0.5", atZero)), std::tuple("0.00", "S"));
 
     CompareOptions absolute;
     absolute.absoluteTolerance = 1e-12;
-    EXPECT_EQ(Text("0", "1e-20", absolute), "S");
-    EXPECT_EQ(Text("0", "1e-3", absolute), "3.00");
+    EXPECT_EQ(std::tuple(Text("0", "1e-20", absolute), Text("0", "1e-3", absolute)), std::tuple("S", "3.00"));
 }
 
 TEST(Compare, AreaShapeOrderAndCount)
@@ -164,15 +162,14 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
         wide1 += "1 1 1\n", wide2 += "2 2 2\n";
     const Table e = ParseTable(wide1), g = ParseTable(wide2);
     const auto ties = CompareTables(e, g, four);
-    EXPECT_EQ(at(ties.figures.lowestAgreement), std::tuple(0.0, 0ull, 0ull));
-    EXPECT_EQ(ties.figures.largestAbsolute->cell.col, 0u);
+    EXPECT_EQ(std::tuple(at(ties.figures.lowestAgreement), ties.figures.largestAbsolute->cell.col), std::tuple(std::tuple(0.0, 0ull, 0ull), 0u));
     auto again = ties;
     again.cancelled = true;
     const auto gathered = SummarizeColumns(ties, e, g), summed = SummarizeColumns(again, e, g);
     ASSERT_EQ(gathered.size(), 3u);
     for (std::size_t col = 0; col < 3; ++col) {
-        EXPECT_EQ(figuresOf(gathered[col].figures), figuresOf(summed[col].figures));
-        EXPECT_EQ(at(gathered[col].figures.lowestAgreement), std::tuple(0.0, 0ull, std::uint64_t(col)));
+        EXPECT_EQ(std::tuple(figuresOf(gathered[col].figures), at(gathered[col].figures.lowestAgreement)),
+                  std::tuple(figuresOf(summed[col].figures), std::tuple(0.0, 0ull, std::uint64_t(col))));
     }
 }
 
@@ -206,8 +203,8 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
         EXPECT_EQ(std::pair(step->index, step->wrapped), std::pair(c.index, c.wrapped)) << c.beyondOnly << c.next << " " << c.row << "," << c.col;
     }
     // Worst first: the D, 2 against 2.5 (0.60), 9 against 9.9 (about 1), 6 against 6.0000001 (7.78).
-    EXPECT_EQ(WalkOrder(ruled, false), (std::vector<std::size_t>{1, 0, 3, 2}));
-    EXPECT_EQ(WalkOrder(ruled, true), (std::vector<std::size_t>{1, 0, 3}));
+    EXPECT_EQ(std::tuple(WalkOrder(ruled, false), WalkOrder(ruled, true)),
+              std::tuple(std::vector<std::size_t>{1, 0, 3, 2}, std::vector<std::size_t>{1, 0, 3}));
     EXPECT_FALSE(NextDifference(CompareTables(ParseTable("1"), ParseTable("1")), 0, 0));
     // From no cell: the first stop going forward, the last going back (beyond only: not the S).
     for (const auto& [direction, beyondOnly, index] : {std::tuple{+1, false, 0u}, {-1, false, 3u}, {-1, true, 3u}, {+1, true, 0u}}) {
@@ -246,8 +243,7 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
     EXPECT_EQ(std::pair(bars[0].label, bars[1].label), std::pair(std::string("D"), std::string("0"))) << "0 digits is no \"<0\"";
     // Agreements below -1 (1 against 1000 is -3) count in the lowest bin, -1.
     const AgreementHistogram below = HistogramOf(CompareTables(ParseTable("1"), ParseTable("1000")));
-    EXPECT_EQ(below.bins.front(), (AgreementBin{-1, 1, 0}));
-    EXPECT_EQ(HistogramBars(below).front().label, "<0");
+    EXPECT_EQ(std::tuple(below.bins.front(), HistogramBars(below).front().label), std::tuple(AgreementBin{-1, 1, 0}, "<0"));
     // 0 against 1e-400 agrees in 400 digits: the highest bin, beyond or "S".
     for (const bool same : {false, true}) {
         const AgreementHistogram top = HistogramOf(CompareTables(ParseTable("0"), ParseTable("1e-400"), same ? rule : CompareOptions{}));

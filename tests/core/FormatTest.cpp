@@ -23,8 +23,7 @@ TEST(NumberFormat, StandardFormatGroupsAndRounds)
 
 TEST(NumberFormat, DimensionNumberToTextAndVersion)
 {
-    EXPECT_EQ(DimensionText(12, 5), "R12 x C5");
-    EXPECT_EQ(DimensionText(3000000, 8), "R3000000 x C8");
+    EXPECT_EQ(std::tuple(DimensionText(12, 5), DimensionText(3000000, 8)), std::tuple("R12 x C5", "R3000000 x C8"));
 
     struct Case { double value; int digits; std::string text; };
     const std::vector<Case> cases = {

@@ -103,8 +103,8 @@ void ExpectStreamingAsWhole(const Pair& pair, const CompareOptions& options, con
     };
     RowStream again1(file1.path()), again2(file2.path());
     const StreamComparison counted = CompareStreams(again1, again2, options, {});
-    EXPECT_EQ(figuresOf(streamed.figures), figuresOf(Summarize(whole, table1, table2)));
-    EXPECT_EQ(figuresOf(counted.figures), figuresOf(Summarize(whole, table1, table2)));
+    EXPECT_EQ(std::tuple(figuresOf(streamed.figures), figuresOf(counted.figures)),
+              std::tuple(figuresOf(Summarize(whole, table1, table2)), figuresOf(Summarize(whole, table1, table2))));
     const ShapeMismatch m = FindShapeMismatch(table1, table2), got = streamed.mismatch;
     EXPECT_EQ(std::tuple(got.firstRow, got.values1, got.rows1, got.rows2), std::tuple(m.firstRow, m.values1, m.rows1, m.rows2));
 }
@@ -147,14 +147,12 @@ TEST(StreamCompare, SaysHowReadingEnded)
     // gzip's header and nothing more: compressed data cut short.
     const TempFile cut(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10), ".gz");
     RowStream missing("/nonexistent/a.txt"), folder("/");
-    EXPECT_EQ(missing.openFailure(), ReadFailure::NoFile);
-    EXPECT_EQ(folder.openFailure(), ReadFailure::NoFile);
+    EXPECT_EQ(std::tuple(missing.openFailure(), folder.openFailure()), std::tuple(ReadFailure::NoFile, ReadFailure::NoFile));
 
     RowStream present(good.path()), damaged(cut.path());
     ASSERT_EQ(damaged.openFailure(), ReadFailure::None);
     const StreamComparison outcome = CompareStreams(present, damaged, {}, [](const StreamedCell&) {});
-    EXPECT_EQ(outcome.failure1, ReadFailure::None);
-    EXPECT_EQ(outcome.failure2, ReadFailure::Damaged);
+    EXPECT_EQ(std::tuple(outcome.failure1, outcome.failure2), std::tuple(ReadFailure::None, ReadFailure::Damaged));
 }
 
 TEST(RowStream, RowsCutAsReadOrKeptAsLinesGiveTheSameCells)
@@ -302,8 +300,7 @@ TEST(StreamCompare, StopsComparingOnceTheAnswerIsKnown)
         const StreamComparison quick = CompareStreams(stream1, stream2, c.options, {}, true);
         const Table table1 = *ReadTable(file1.path(), {}, c.format).table, table2 = *ReadTable(file2.path(), {}, c.format).table;
         const Figures whole = Summarize(CompareTables(table1, table2, c.options), table1, table2);
-        EXPECT_EQ(quick.figures.beyondTolerance > 0, whole.beyondTolerance > 0);
-        EXPECT_EQ(quick.decided, whole.beyondTolerance > 0);
+        EXPECT_EQ(std::tuple(quick.figures.beyondTolerance > 0, quick.decided), std::tuple(whole.beyondTolerance > 0, whole.beyondTolerance > 0));
         EXPECT_EQ(quick.figures.differing < whole.differing / 2, c.early) << quick.figures.differing << " of " << whole.differing;
         EXPECT_EQ(std::tuple(quick.rows1, quick.rows2, quick.values1, quick.values2),
                   std::tuple(table1.rowCount(), table2.rowCount(), table1.maxValueCount(), table2.maxValueCount()));

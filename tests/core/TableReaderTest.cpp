@@ -66,8 +66,8 @@ TEST(TableReader, FailsWholeOnAnythingItCannotRead)
 
     // Opened, but the reading fails: no user can read this one from its start.
     const auto unreadable = ReadTable("/proc/self/mem");
-    EXPECT_EQ(std::pair(unreadable.failure, bool(unreadable.table)), std::pair(ReadFailure::CannotRead, false));
-    EXPECT_EQ(CantOpenMessage("/x/a.txt"), "Can't open /x/a.txt");
+    EXPECT_EQ(std::tuple(unreadable.failure, bool(unreadable.table), CantOpenMessage("/x/a.txt")),
+              std::tuple(ReadFailure::CannotRead, false, "Can't open /x/a.txt"));
 }
 
 TEST(TableReader, StopsAtALineLongerThanTheLimit)
@@ -108,8 +108,8 @@ TEST(TableReader, ProgressCanCancelAndHardInputsLoad)
         EXPECT_LE(done, total);
         return ++calls < 2;
     });
-    EXPECT_EQ(std::pair(cancelled.failure, bool(cancelled.table)), std::pair(ReadFailure::Cancelled, false));
-    EXPECT_EQ(ReadTable(file.path()).table->rowCount(), 300000u);
+    EXPECT_EQ(std::tuple(cancelled.failure, bool(cancelled.table), ReadTable(file.path()).table->rowCount()),
+              std::tuple(ReadFailure::Cancelled, false, 300000u));
 
     // One long line of many values and a cell of 300 bytes (past the one-byte lengths).
     std::string wide;
@@ -136,15 +136,13 @@ TEST(Table, EditsShadowTheStoreAndWidenRows)
     table.setCell(0, 1, "B");
     table.setCell(1, 3, "wide");
     table.setCell(1, 0, "");
-    EXPECT_EQ(Cells(table), (Rows{{"a", "B"}, {"", "", "", "wide"}}));
-    EXPECT_EQ(table.maxValueCount(), 4u);
+    EXPECT_EQ(std::tuple(Cells(table), table.maxValueCount()), std::tuple(Rows{{"a", "B"}, {"", "", "", "wide"}}, 4u));
     Table::RowCursor cursor(table, 1);
     EXPECT_EQ((std::vector<std::string_view>{cursor.cell(0), cursor.cell(2), cursor.cell(3)}), (std::vector<std::string_view>{"", "", "wide"}));
     // Cutting rows off takes their edits with them, and keeps those before the cut.
     table.truncateRows(1);
     table.setCell(2, 0, "z");
-    EXPECT_EQ(Cells(table), (Rows{{"a", "B"}, {}, {"z"}}));
-    EXPECT_EQ(table.maxValueCount(), 2u);
+    EXPECT_EQ(std::tuple(Cells(table), table.maxValueCount()), std::tuple(Rows{{"a", "B"}, {}, {"z"}}, 2u));
 }
 
 TEST(Table, ReadInPlaceGivesWhatACopyGives)
@@ -258,8 +256,8 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
 {
     // A UTF-8 byte-order mark is no part of the first value.
     const TempFile marked("\xEF\xBB\xBF" "1.5 2\n3 4\n");
-    EXPECT_EQ(Cells(*ReadTable(marked.path()).table), (Rows{{"1.5", "2"}, {"3", "4"}}));
-    EXPECT_EQ(Cells(ParseTable("\xEF\xBB\xBF" "x y")), (Rows{{"x", "y"}}));
+    EXPECT_EQ(std::tuple(Cells(*ReadTable(marked.path()).table), Cells(ParseTable("\xEF\xBB\xBF" "x y"))),
+              std::tuple(Rows{{"1.5", "2"}, {"3", "4"}}, Rows{{"x", "y"}}));
     EXPECT_EQ(Cells(ParseTable("a \xEF\xBB\xBF")), (Rows{{"a", "\xEF\xBB\xBF"}})) << "only at the start";
     // Through a pipe, the mark in two reads.
     int pipeEnds[2];
@@ -336,8 +334,8 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     // would hold its bytes (CSV); read in place otherwise, where this one's first line is too long.
     const TempFile huge("");
     std::filesystem::resize_file(huge.path(), std::uintmax_t(64) << 30); // sparse: takes no disk
-    EXPECT_EQ(ReadTable(huge.path(), {}, TableFormat::Csv).failure, ReadFailure::TooLarge);
-    EXPECT_EQ(ReadTable(huge.path()).failure, ReadFailure::LineTooLong);
+    EXPECT_EQ(std::tuple(ReadTable(huge.path(), {}, TableFormat::Csv).failure, ReadTable(huge.path()).failure),
+              std::tuple(ReadFailure::TooLarge, ReadFailure::LineTooLong));
 
     // Memory running out part way is a failed read, not an abort: in a child process, whose
     // address space alone is limited (a sanitizer's allocator dies instead, by design).

@@ -138,8 +138,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
                 if (beyondRows.empty() || beyondRows.back() != want[k].row)
                     beyondRows.push_back(want[k].row);
             }
-        EXPECT_EQ(list.beyondCount(), beyond.size());
-        EXPECT_EQ(RowList(list.rows(true)), beyondRows);
+        EXPECT_EQ(std::tuple(list.beyondCount(), RowList(list.rows(true))), std::tuple(beyond.size(), beyondRows));
         std::vector<std::size_t> probes = {0, want.size(), want.size() + 1};
         for (int probe = 0; probe < 3000 && !want.empty(); ++probe)
             probes.push_back(random() % want.size());
@@ -152,8 +151,7 @@ TEST(VerdictList, HoldsFindsAndWalksVerdictsOfAnyShape)
             ASSERT_EQ(list.beyondBefore(at), std::size_t(next - beyond.begin())) << at;
             ASSERT_EQ(list.previousBeyond(at), next == beyond.begin() ? want.size() : *(next - 1)) << at;
         }
-        EXPECT_EQ(list.lowerBound(0, 0), 0u);
-        EXPECT_EQ(list.lowerBound(UINT64_MAX, 0), list.size());
+        EXPECT_EQ(std::tuple(list.lowerBound(0, 0), list.lowerBound(UINT64_MAX, 0)), std::tuple(0u, list.size()));
 
         // The first of the worst of any part of a block, against a plain walk: "D" first, then by
         // agreement, "S" last.

@@ -61,8 +61,8 @@ TEST(frmAbout, UninstallRemovesTheSettingsAndEndsOnlyOnYes)
     folder.write("Tallir.ini", "[Option]\nPrecisionSame=1\n");
     frmAbout box;
     box.tbsAbout()->setCurrentIndex(4);
-    EXPECT_EQ(box.label("lblUninstall0")->text(), "Press OK to remove Tallir.ini");
-    EXPECT_EQ(box.label("lblUninstall2")->text(), "and exit Tallir.");
+    EXPECT_EQ(std::tuple(box.label("lblUninstall0")->text(), box.label("lblUninstall2")->text()),
+              std::tuple("Press OK to remove Tallir.ini", "and exit Tallir."));
     fake.answers = {platform::Answer::No};
     box.cmdOK_Click();
     EXPECT_EQ(std::pair(QFile::exists(folder.settingsPath()), fake.endedWith), std::pair(true, std::optional<int>()));

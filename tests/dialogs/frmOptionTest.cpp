@@ -39,8 +39,7 @@ TEST_F(OptionDialog, FirstRunDefaultsArrowsAndRefusedTyping)
     dialog.show();
     QTest::keyClick(dialog.Text1(), Qt::Key_7);
     QTest::keyClick(dialog.Text1(), Qt::Key_Backspace);
-    EXPECT_EQ(dialog.Text1()->text(), "10");
-    EXPECT_EQ(fake.beeps, 2);
+    EXPECT_EQ(std::tuple(dialog.Text1()->text(), fake.beeps), std::tuple("10", 2));
     struct Case { const char* start; Qt::Key key; const char* after; };
     const std::vector<Case> cases = {
         {"14", Qt::Key_Up, "15"}, {"15", Qt::Key_Up, "15"}, {"3", Qt::Key_Down, "2"},
@@ -155,8 +154,7 @@ TEST_F(OptionDialog, EveryCaptionFitsInItsOrderAndTheBoxTakesNothingButArrows)
     dialog.Text1()->setFocus();
     dialog.Text1()->setText("12");
     QTest::keyClick(dialog.Text1(), Qt::Key_Return);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(modUtil::ReadString("Option", "PrecisionLog", ""), "12");
+    EXPECT_EQ(std::tuple(dialog.result(), modUtil::ReadString("Option", "PrecisionLog", "")), std::tuple(QDialog::Accepted, "12"));
 
     frmOption again;
     again.show();
@@ -181,16 +179,14 @@ TEST_F(OptionDialog, TheAbsoluteToleranceTakesNumbersOnlyAndRefusesWhatIsNotOne)
     // Typed: digits, sign, point and exponent pass; a letter beeps.
     box->clear();
     QTest::keyClicks(box, "2.5e-3x");
-    EXPECT_EQ(box->text(), "2.5e-3");
-    EXPECT_EQ(fake.beeps, 1);
+    EXPECT_EQ(std::tuple(box->text(), fake.beeps), std::tuple("2.5e-3", 1));
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_EQ(box->text(), "2.5e-");
     // Pasted: character by character through the same filter.
     box->clear();
     QApplication::clipboard()->setText("1.5 kg");
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(box->text(), "1.5");
-    EXPECT_EQ(fake.beeps, 1 + 3);
+    EXPECT_EQ(std::tuple(box->text(), fake.beeps), std::tuple("1.5", 1 + 3));
 
     // A text that is no number is refused on OK, with a message, and nothing is written.
     box->setText("1e-");

@@ -53,8 +53,7 @@ TEST(SingleInstance, TheSecondCopyFindsTheFirstAndAsksForItsWindow)
     ASSERT_TRUE(third.anotherIsRunning());
     EXPECT_TRUE(third.requestOpen(names)) << "told they are loaded";
     ASSERT_EQ(opens.size(), 1) << "handled before the answer came";
-    EXPECT_EQ(opens.at(0).at(0).toStringList(), names);
-    EXPECT_EQ(opens.at(0).at(1).toString(), "");
+    EXPECT_EQ(std::tuple(opens.at(0).at(0).toStringList(), opens.at(0).at(1).toString()), std::tuple(names, ""));
 
     EXPECT_FALSE(SingleInstance(UniqueKey("other key")).anotherIsRunning());
 }
@@ -122,8 +121,8 @@ TEST(SingleInstance, HandOverBetweenTwoProcesses)
     EXPECT_TRUE(output.contains("windows: 0")) << output.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 2000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return opens.size() == 1; }, 3000)) << "the files came";
-    EXPECT_EQ(opens.at(0).at(0).toStringList(), QStringList({"/data/run a.txt", "/data/100%.txt"}));
-    EXPECT_EQ(opens.at(0).at(1).toString(), "e");
+    EXPECT_EQ(std::tuple(opens.at(0).at(0).toStringList(), opens.at(0).at(1).toString()),
+              std::tuple(QStringList({"/data/run a.txt", "/data/100%.txt"}), "e"));
 
     // A copy without files hands over nothing.
     peer.start(INSTANCE_PEER, {key});

@@ -114,8 +114,7 @@ TEST(Placement, FrameRoundTripsAndFallsBackToTheCentredRectangle)
     again.setObjectName("mdiMain");
     modControl::RestorePlacement(&again);
     again.show();
-    EXPECT_EQ(again.geometry().size(), QSize(500, 300));
-    EXPECT_EQ(again.pos(), frame.frameGeometry().topLeft());
+    EXPECT_EQ(std::tuple(again.geometry().size(), again.pos()), std::tuple(QSize(500, 300), frame.frameGeometry().topLeft()));
 
     // A stored size larger than the screen gives the default; a window off the screen comes back on it.
     // The expected rectangle in pixels; empty: the centred default.

@@ -53,8 +53,7 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
     };
     for (const auto& c : integers)
         EXPECT_EQ(ReadInteger("Option", c.key, c.defaultValue), c.expected) << c.key;
-    EXPECT_EQ(ReadInteger("Tool", "ToolBar", 1), 0);
-    EXPECT_EQ(ReadInteger("Tool", "StatusBar", 1), -1);
+    EXPECT_EQ(std::tuple(ReadInteger("Tool", "ToolBar", 1), ReadInteger("Tool", "StatusBar", 1)), std::tuple(0, -1));
 
     // An empty value falls back, and so do infinities and NaN: no numbers of this program.
     for (const auto& [key, fallback, expected] : {std::tuple{"PrecisionLog", 10.0, 12.5}, {"Bad", 10.0, 10.0}, {"ImmediateCompare", 10.0, 10.0},
@@ -68,8 +67,7 @@ TEST(modUtil, ReadsNumbersAsTheFileHoldsThem)
     EXPECT_EQ(std::tuple(ReadDouble("Option", "Comma", 1), ReadDouble("Option", "PrecisionLog", 1), DoubleToText(2.5)),
               std::tuple(2.5, 12.5, QString("2,5")));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(DoubleToText(2.5), "2.5");
-    EXPECT_EQ(SingleToText(2304), "2304");
+    EXPECT_EQ(std::tuple(DoubleToText(2.5), SingleToText(2304)), std::tuple("2.5", "2304"));
 }
 
 TEST(modUtil, StringsAreCutAt254CharactersAndAtNul)
@@ -170,8 +168,7 @@ TEST(modUtil, WhatIsNoSettingsFileIsNeitherReadNorReplaced)
     // A file of exactly 1 MB is still read.
     const TempFolder folder;
     folder.write("Tallir.ini", "[Option]\nA=3\n" + QByteArray((1 << 20) - 13, ';'));
-    EXPECT_EQ(ReadInteger("Option", "A", 7), 3);
-    EXPECT_EQ(SettingsProblem(folder.settingsPath()), "");
+    EXPECT_EQ(std::tuple(ReadInteger("Option", "A", 7), SettingsProblem(folder.settingsPath())), std::tuple(3, ""));
 }
 
 TEST(modUtil, WritersAtOnceLoseNoKeyAndLeftoversGo)
@@ -201,8 +198,8 @@ TEST(modUtil, WritersAtOnceLoseNoKeyAndLeftoversGo)
     for (int w = 0; w < Writers; ++w)
         for (int k = 0; k < Keys; ++k)
             found += ReadInteger("Race", QStringLiteral("W%1K%2").arg(w).arg(k), 0);
-    EXPECT_EQ(found, Writers * Keys);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Tallir.ini", "Tallir.ini.backup"}));
+    EXPECT_EQ(std::tuple(found, QDir(folder.path()).entryList(QDir::Files)),
+              std::tuple(Writers * Keys, QStringList{"Tallir.ini", "Tallir.ini.backup"}));
 }
 
 TEST(modUtil, AnInstalledCopyKeepsItsSettingsWithTheUser)
