@@ -176,15 +176,7 @@ TEST(RowStream, AFileChangedWhileReadIsNoTable)
     std::string big;
     for (int i = 0; i < 400000; ++i)
         big += "1.5 2.5 3.5\n";
-    const std::pair<const char*, std::function<void(const std::string&)>> changes[] = {
-        {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
-        {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "4 5 6\n"; }},
-        {"replaced", [](const std::string& path) {
-             std::ofstream(path + ".new") << "7 8\n";
-             std::filesystem::rename(path + ".new", path);
-         }},
-    };
-    for (const auto& [what, change] : changes) {
+    for (const auto& [what, change] : FileChanges) {
         const TempFile file(big);
         RowStream stream(file.path());
         ASSERT_TRUE(stream.next()) << what;

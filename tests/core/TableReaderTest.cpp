@@ -278,29 +278,16 @@ TEST(TableReader, ByteOrderMarkChangesWhileReadingAndMemory)
     std::string big;
     for (int i = 0; i < 200000; ++i)
         big += "1.5 2.5 3.5\n"; // several read blocks
-    struct Case {
-        const char* name;
-        std::function<void(const std::string&)> change;
-    };
-    const Case cases[] = {
-        {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
-        {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "4 5 6\n"; }},
-        {"replaced", [](const std::string& path) {
-             std::ofstream(path + ".new") << "7 8\n";
-             std::filesystem::rename(path + ".new", path);
-         }},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [name, change] : FileChanges) {
         const TempFile file(big);
         bool changed = false;
         const auto result = ReadTable(file.path(), [&](std::uint64_t, std::uint64_t) {
             if (!changed)
-                c.change(file.path());
+                change(file.path());
             changed = true;
             return true;
         });
-        EXPECT_EQ(result.failure, ReadFailure::Changed) << c.name;
-        EXPECT_FALSE(result.table) << c.name;
+        EXPECT_EQ(std::pair(result.failure, bool(result.table)), std::pair(ReadFailure::Changed, false)) << name;
     }
     // Cut short once read: a cell past the cut reads as zeros, never as a crash, and the table's
     // mapping says it was cut.

@@ -3,8 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 class TempFile {
 public:
@@ -28,4 +30,14 @@ public:
 private:
     static inline int counter = 0;
     std::filesystem::path path_;
+};
+
+// The ways a file changes under its reader: cut short, grown, or replaced by another.
+inline const std::pair<const char*, std::function<void(const std::string&)>> FileChanges[] = {
+    {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
+    {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "4 5 6\n"; }},
+    {"replaced", [](const std::string& path) {
+         std::ofstream(path + ".new") << "7 8\n";
+         std::filesystem::rename(path + ".new", path);
+     }},
 };
