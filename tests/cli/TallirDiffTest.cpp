@@ -263,7 +263,7 @@ TEST_F(TallirDiff, TextReportListsCellsMessageAndFigures)
 TEST_F(TallirDiff, JsonAgreesWithTheEngine)
 {
     const QString a = folder.write("a.txt", Table1);
-    const QString b = folder.write("b.txt", Table2 + QByteArray("\xff\"q\" \x01\n"));
+    const QString b = folder.write("b.txt", Table2 + QByteArray("\xff\"q\" \x01 \xc3\xa9t\xc3\xa9\n"));
     EXPECT_EQ(Diff({"--json", "--full", a, b}).status, 1);
     const QJsonObject doc = Json({"--full", a, b});
     const std::pair<const char*, QJsonValue> fields[] = {
@@ -281,9 +281,9 @@ TEST_F(TallirDiff, JsonAgreesWithTheEngine)
         cells << QStringLiteral("%1 %2 %3 %4").arg(cell["row"].toInt()).arg(cell["col"].toInt()).arg(cell["verdict"].toString(), cell["text1"].toString());
     EXPECT_EQ(cells, (QStringList{"1 4 D 4", "2 1 1.18 1.5", "2 2 D abc", "2 3 3.00 0", "2 4 D x", "3 2 0.30 2"}));
 
-    // The whole grids, header row and column included; invalid bytes as U+FFFD.
+    // The whole grids, header row and column included; invalid bytes as U+FFFD, valid UTF-8 as it is.
     EXPECT_EQ(std::tuple(doc["grid2"].toArray().size(), doc["grid2"][0]), std::tuple(6, QJsonArray{"", "1", "2", "3", "4"}));
-    EXPECT_EQ(doc["grid2"][5], (QJsonArray{"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", "", ""}));
+    EXPECT_EQ(doc["grid2"][5], (QJsonArray{"5", QString::fromUtf8("\xef\xbf\xbd\"q\""), "\x01", QString::fromUtf8("\xc3\xa9t\xc3\xa9"), ""}));
     EXPECT_EQ(doc["grid"],
               (QJsonArray{QJsonArray{"", "1", "2", "3", "4"}, QJsonArray{"1", "", "", "", "D"}, QJsonArray{"2", "1.18", "D", "3.00", "D"},
                                        QJsonArray{"3", "", "0.30", "", ""}}));
@@ -471,7 +471,7 @@ TEST_F(TallirDiff, ColumnsMatchedByName)
     EXPECT_EQ(text.status, 1);
     const QStringList lines = text.out.split('\n');
     EXPECT_EQ(lines.value(0), "R3 C3 vx\t4\t5\t0.60") << text.out.toStdString() << ": line 3 of the file, named";
-    EXPECT_TRUE(text.out.contains("\ncolumn vz only in File 2\n")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("\ncolumn vz only in File 2\ncolumn C5 only in File 2\n")) << text.out.toStdString(); // C5: no name
     EXPECT_TRUE(text.out.contains("at 1 cells")) << "the shuffled columns agree but one cell";
 
     // Line 3 of both files, as the text report says; vx is File 1's third column, File 2's first.
