@@ -135,7 +135,7 @@ TEST(Compare, ThreadsGiveTheSameResultAsOne)
         }
     for (int r = 0; r < 100000; ++r)
         same1 += "1 1\n", same2 += r % 2 ? "1 2\n" : "1 1\n";
-    for (int r = 0; r < 64; ++r)
+    for (int r = 0; r < 512; ++r) // enough bands for every thread to take some
         for (int col = 0; col < 4100; ++col) {
             broad1 += col + 1 < 4100 ? "1 " : "1\n";
             broad2 += std::string((r * col) % 7 == 3 ? "1.5" : "1") + (col + 1 < 4100 ? " " : "\n");
