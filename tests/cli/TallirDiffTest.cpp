@@ -434,6 +434,7 @@ TEST_F(TallirDiff, InputsFromAnywhere)
         {diff + "--full a.txt b.txt.gz", 1}, // the whole tables: decompressed into memory, not read in place
         {diff + "--full a.txt b.txt.zst", 1}, {diff + "a.txt <(cat a.txt)", 0},
         {diff + "/proc/version /proc/version", 0}, // a file that tells no size: read as it comes
+        {"printf '1 2\\n3 5' | " + diff + "a.txt -", 1}, {"printf '1 2\\n3 5' | " + diff + "--full a.txt -", 1}, // no last line end
     };
     for (const Case& c : cases) {
         const Outcome run = shell(c.command);
