@@ -19,7 +19,7 @@ class QWidget;
 
 class PaintRecorder : public QPaintDevice {
 public:
-    // position: the baseline's start
+    // A text's position is the start of its baseline.
     struct Text { QString text; QPointF position; QColor color; QFont font; };
     struct Fill { QRectF rect; QColor color; };
 
@@ -32,6 +32,7 @@ public:
 
     // The texts whose baseline starts inside rect, in the order painted.
     QStringList textsIn(const QRect& rect) const;
+    // Every text, in the order painted.
     QStringList allTexts() const;
     // The colour last filled over a point.
     std::optional<QColor> fillAt(const QPoint& point) const;
