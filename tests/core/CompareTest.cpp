@@ -226,10 +226,10 @@ TEST(Navigation, NextPreviousAndWorstWrapRound)
                                                        {&ruled, 3, false, false}, {&later, 0, true, false}, {&later, 1, true, true},
                                                        {&thirdRow, 0, false, false}})
         EXPECT_EQ(RowHasDifference(*result, row, beyondOnly), has) << row << " " << beyondOnly;
-    using Rows = std::vector<std::uint64_t>;
+    using RowNumbers = std::vector<std::uint64_t>;
     EXPECT_EQ(std::tuple(RowList(RowsWithDifferences(onlySame, true)), RowList(RowsWithDifferences(onlySame, false)),
                          RowList(RowsWithDifferences(ruled, true))),
-              std::tuple(Rows{}, Rows{0}, Rows{0, 1, 2}));
+              std::tuple(RowNumbers{}, RowNumbers{0}, RowNumbers{0, 1, 2}));
     // The third of (0,1), (1,0), (2,2); the fourth with the S.
     EXPECT_EQ(std::tuple(DifferenceNumber(ruled, 3, true), DifferenceCount(ruled, true), DifferenceNumber(ruled, 3, false),
                          DifferenceCount(ruled, false)),
